@@ -1,0 +1,10 @@
+# Flags every target of the project shares.
+add_library(velto_common INTERFACE)
+target_compile_options(velto_common INTERFACE -Wall -Wextra -Wno-unused-parameter)
+target_compile_definitions(velto_common INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_URL_CAST_FROM_STRING
+    QT_USE_QSTRINGBUILDER
+    QT_NO_KEYWORDS
+)

@@ -1,0 +1,2 @@
+// Keeps the sandbox library non-empty until the service lands.
+int veltoSandboxPlaceholder() { return 0; }

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+# Widget tests use the offscreen platform; the X11 and end-to-end tests get a
+# private X server (Xvfb) and a private session bus, so nothing touches the
+# user's own desktop or files.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+build="${VELTO_BUILD_DIR:-$root/build}"
+cd "$build"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+  dbus-run-session -- \
+  ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"

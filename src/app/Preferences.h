@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/PreferenceKeys.h"
+
+#include <QObject>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The per-user preferences store: an INI file, created with mode 0600 because
+// it holds the bearer token. Every key is read and written through the typed
+// accessors below. A value of the wrong type under a key reads as the absent
+// value and logs one line. Writes go to disk at once.
+class Preferences : public QObject {
+    Q_OBJECT
+public:
+    explicit Preferences(const QString &filePath, QObject *parent = nullptr);
+    ~Preferences() override;
+
+    // The store of the running program: $XDG_CONFIG_HOME/Velto/Velto.conf.
+    static Preferences &standard();
+    // Forgets the standard store so the next standard() reopens it (tests that
+    // change XDG_CONFIG_HOME).
+    static void resetStandard();
+    static QString standardFilePath();
+
+    bool value(BoolKey key) const;
+    qint64 value(IntKey key) const;
+    quint64 value(UIntKey key) const;
+    std::optional<QString> value(StringKey key) const;
+    bool contains(const char *name) const;
+
+    void setValue(BoolKey key, bool value);
+    void setValue(IntKey key, qint64 value);
+    void setValue(UIntKey key, quint64 value);
+    void setValue(StringKey key, const QString &value);
+    void remove(const char *name);
+    template <typename K>
+    void remove(K key) { remove(key.name); }
+
+    // Untyped string read for values outside the key table (configuration).
+    std::optional<QString> rawString(const QString &key) const;
+
+    QString filePath() const;
+    void sync();
+
+Q_SIGNALS:
+    void changed(const QString &key);
+
+private:
+    void written(const QString &key);
+    void restrictPermissions();
+
+    std::unique_ptr<QSettings> m_settings;
+};

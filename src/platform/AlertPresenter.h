@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// A modal alert as the user sees it: title, message and buttons (first is the
+// default). Titles and messages are the English texts, looked up through the
+// translation catalogue before they are shown.
+struct Alert {
+    QString title;
+    QString message;
+    QStringList buttons{QStringLiteral("OK")};
+};
+
+class AlertPresenter {
+public:
+    virtual ~AlertPresenter() = default;
+    // Shows the alert and answers the index of the button chosen.
+    virtual int present(const Alert &alert) = 0;
+};
+
+namespace alerts {
+
+AlertPresenter &presenter();
+// Tests install a scripted presenter; production uses a QMessageBox.
+void setPresenter(std::unique_ptr<AlertPresenter> presenter);
+
+int show(const QString &title, const QString &message,
+         const QStringList &buttons = {QStringLiteral("OK")});
+// The "Error!" alert with its single "OK" button.
+void error(const QString &message);
+// The "Success!" alert with its single "OK" button.
+void success(const QString &message);
+
+} // namespace alerts

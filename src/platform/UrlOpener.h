@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QUrl>
+
+#include <memory>
+
+// Hands links to the user's browser or default handler. Tests install a
+// recording opener.
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    virtual bool open(const QUrl &url) = 0;
+
+    static UrlOpener &current();
+    static void setCurrent(std::unique_ptr<UrlOpener> opener);
+};

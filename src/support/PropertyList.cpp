@@ -1,0 +1,254 @@
+#include "support/PropertyList.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTimeZone>
+#include <QDebug>
+
+#include <plist/plist.h>
+
+#include <limits>
+#include <memory>
+
+namespace {
+
+// Property-list dates count seconds from 2001-01-01 00:00:00 UTC.
+constexpr qint64 kPlistEpochOffset = 978307200;
+
+struct PlistDeleter {
+    void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+plist_t toNode(const QVariant &value);
+
+plist_t dictNode(const QVariantMap &map)
+{
+    plist_t dict = plist_new_dict();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (plist_t child = toNode(it.value()))
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), child);
+    }
+    return dict;
+}
+
+plist_t arrayNode(const QVariantList &list)
+{
+    plist_t array = plist_new_array();
+    for (const QVariant &item : list) {
+        if (plist_t child = toNode(item))
+            plist_array_append_item(array, child);
+    }
+    return array;
+}
+
+plist_t toNode(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QVariantMap:
+        return dictNode(value.toMap());
+    case QMetaType::QVariantHash: {
+        QVariantMap map;
+        const QVariantHash hash = value.toHash();
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            map.insert(it.key(), it.value());
+        return dictNode(map);
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return arrayNode(value.toList());
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+        // Negative numbers travel as their two's complement, which is how the
+        // binary format stores signed integers.
+        return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+        return plist_new_uint(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), static_cast<uint64_t>(bytes.size()));
+    }
+    case QMetaType::QDateTime: {
+        const qint64 ms = value.toDateTime().toMSecsSinceEpoch() - kPlistEpochOffset * 1000;
+        const qint64 sec = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+        const qint64 usec = (ms - sec * 1000) * 1000;
+        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(usec));
+    }
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    default:
+        if (value.canConvert<QString>() && !value.isNull())
+            return plist_new_string(value.toString().toUtf8().constData());
+        return nullptr;
+    }
+}
+
+QVariant fromNode(plist_t node)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        for (;;) {
+            char *key = nullptr;
+            plist_t child = nullptr;
+            plist_dict_next_item(node, it, &key, &child);
+            if (!child) {
+                free(key);
+                break;
+            }
+            map.insert(QString::fromUtf8(key), fromNode(child));
+            free(key);
+        }
+        free(it);
+        return map;
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t size = plist_array_get_size(node);
+        list.reserve(static_cast<qsizetype>(size));
+        for (uint32_t i = 0; i < size; ++i)
+            list.append(fromNode(plist_array_get_item(node, i)));
+        return list;
+    }
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char *text = plist_get_string_ptr(node, &length);
+        return QString::fromUtf8(text, static_cast<qsizetype>(length));
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return bool(b);
+    }
+    case PLIST_UINT: {
+        uint64_t v = 0;
+        plist_get_uint_val(node, &v);
+        if (v > static_cast<uint64_t>(std::numeric_limits<qint64>::max()))
+            return static_cast<qint64>(v); // a negative number written by us
+        return static_cast<qint64>(v);
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return d;
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char *bytes = plist_get_data_ptr(node, &length);
+        return QByteArray(bytes, static_cast<qsizetype>(length));
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        const qint64 ms = (static_cast<qint64>(sec) + kPlistEpochOffset) * 1000 + usec / 1000;
+        return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    }
+    case PLIST_UID: {
+        uint64_t v = 0;
+        plist_get_uid_val(node, &v);
+        return static_cast<qint64>(v);
+    }
+    default:
+        return {};
+    }
+}
+
+bool looksLikeXml(const QByteArray &data)
+{
+    const QByteArray head = data.left(256).trimmed();
+    return head.startsWith("<?xml") || head.startsWith("<plist") || head.startsWith("<!DOCTYPE");
+}
+
+} // namespace
+
+namespace PropertyList {
+
+QByteArray encode(const QVariant &value, Format format)
+{
+    PlistPtr root(toNode(value));
+    if (!root)
+        return {};
+    char *out = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Binary) {
+        plist_to_bin(static_cast<plist_t>(root.get()), &out, &length);
+        QByteArray result(out, static_cast<qsizetype>(length));
+        plist_to_bin_free(out);
+        return result;
+    }
+    plist_to_xml(static_cast<plist_t>(root.get()), &out, &length);
+    QByteArray result(out, static_cast<qsizetype>(length));
+    plist_to_xml_free(out);
+    return result;
+}
+
+std::optional<QVariant> decode(const QByteArray &data)
+{
+    if (data.size() < 8 || data.size() > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    plist_t node = nullptr;
+    const auto length = static_cast<uint32_t>(data.size());
+    if (plist_is_binary(data.constData(), length))
+        plist_from_bin(data.constData(), length, &node);
+    else if (looksLikeXml(data))
+        plist_from_xml(data.constData(), length, &node);
+    if (!node)
+        return std::nullopt;
+    PlistPtr owner(node);
+    return fromNode(node);
+}
+
+FileResult readFile(const QString &path)
+{
+    FileResult result;
+    if (!QFileInfo::exists(path)) {
+        result.status = FileResult::Status::Missing;
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Cannot read" << path << ":" << file.errorString();
+        result.status = FileResult::Status::Unreadable;
+        return result;
+    }
+    auto decoded = decode(file.readAll());
+    if (!decoded) {
+        qWarning().noquote() << "Cannot decode property list" << path;
+        result.status = FileResult::Status::Unreadable;
+        return result;
+    }
+    result.status = FileResult::Status::Ok;
+    result.value = *decoded;
+    return result;
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << "Cannot write" << path << ":" << file.errorString();
+        return false;
+    }
+    file.write(data);
+    if (!file.commit()) {
+        qWarning().noquote() << "Cannot write" << path << ":" << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace PropertyList
