@@ -1,11 +1,23 @@
+#include "app/AppDelegate.h"
+#include "app/LifecycleWatcher.h"
+#include "app/MainWindow.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velto"));
-    QLabel label(QStringLiteral("Velto"));
-    label.show();
+    QApplication::setOrganizationName(QStringLiteral("Velto"));
+    QApplication::setApplicationVersion(QStringLiteral(VELTO_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("velto"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
+
+    AppDelegate delegate;
+    LifecycleWatcher lifecycle(&delegate, delegate.window());
+    delegate.awakeFromNib();
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return app.exec();
 }

@@ -82,9 +82,12 @@ plist_t toNode(const QVariant &value)
     }
     case QMetaType::QDateTime: {
         const qint64 ms = value.toDateTime().toMSecsSinceEpoch() - kPlistEpochOffset * 1000;
-        const qint64 sec = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-        const qint64 usec = (ms - sec * 1000) * 1000;
-        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(usec));
+        if (ms < 0) {
+            // libplist reads the fraction of a date before 2001 with the wrong
+            // sign, so such dates are kept to the whole second.
+            return plist_new_date(static_cast<int32_t>(-((-ms + 500) / 1000)), 0);
+        }
+        return plist_new_date(static_cast<int32_t>(ms / 1000), static_cast<int32_t>((ms % 1000) * 1000));
     }
     case QMetaType::QString:
         return plist_new_string(value.toString().toUtf8().constData());

@@ -1,0 +1,174 @@
+#pragma once
+
+#include "app/StreamKind.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AuthWindow;
+class MainWindow;
+class Preferences;
+class SDURLCache;
+
+// The one controller of the program: it owns the state of the main window and
+// runs start-up, stream selection, loading and the window commands. Other
+// components never call it; they post named notifications on the bus.
+//
+// Its behaviour is split by subject over several source files
+// (AppDelegate*.cpp); this header is the one list of its state.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Start-up, once, after the windows exist.
+    void awakeFromNib();
+
+    // Application and main-window lifecycle (wired to Qt by LifecycleWatcher).
+    void applicationDidFinishLaunching();
+    void applicationDidUpdate();
+    void applicationDidBecomeActive();
+    void applicationWillResignActive();
+    void applicationWillTerminate();
+    bool applicationShouldHandleReopen();
+    void windowDidBecomeMain();
+    void windowWillClose();
+    void windowDidChangeScreen();
+    void windowDidEndLiveResize();
+
+    // Stream selection and refresh scheduling.
+    quint64 refreshInterval() const;
+    void setRefreshTimer();
+    void refreshCurrentStream();
+    void resetIdleTimer();
+    void printIdleTime();
+    void sleepNotification();
+    void wakeNotification();
+    void refreshByPull();
+    void setupSidebar();
+
+    // Stream loading.
+    QString streamCountString() const;
+    void getStreamWithKind(quint64 kind, const QVariantMap &params);
+    void doTheRefreshVoid();
+    void loadOlderPosts();
+    void streamUp();
+    void streamDown();
+    void loadHashNotification();
+    void loadUserNotification();
+    void conversationNotification();
+
+    // Window and composer pane.
+    void collapseSplitView();
+    void uncollapseSplitView();
+    void closeWindow();
+    void newPost();
+    void replyNotification();
+    void quoteNotification();
+    void showUserInfoPanel();
+    void loadModalUserInfo();
+    void uploadImage();
+    void makeResponder();
+
+    // Sign-in, the signed-in user, mentions.
+    void doTheAuth();
+    void readTokenFromDefaults();
+    void askToFollowVelto();
+    void getCurrentUsern();
+    void setNotificationTimer();
+    void checkForMentions();
+    void makeStatusItem();
+
+    MainWindow *window() const;
+    AuthWindow *authWindow() const;
+
+    // --- State (read by tests and by the split-out behaviour files) ---
+    struct State {
+        quint64 currentStreamKind = 0;
+        quint64 oldStreamType = 0;
+        quint64 currentPostType = 0;
+        quint64 internNotificationCount = 0;
+        bool isPostingAllowed = false;
+        bool canActivateItself = false;
+        bool isDoubleClickAction = false;
+        bool shouldBeRefreshed = false;
+        bool areNewNotificationsAvailable = false;
+        bool isCurrentlyLoading = false;
+        bool isSavedPostsVisible = false;
+        bool isRefreshAction = false;
+        bool isPostAvailable = false;
+        bool isFullscreen = false;
+        bool hasReplies = false;
+        bool isMe = false;
+        bool isPostStarred = false;
+        bool ignoreErrors = false;
+        QString numberOfNewNotifications;
+        QString refreshID;
+        QString replyOrQuoteID;
+        QString sourceName;
+        QString currentPostID;
+        QString accessToken;
+        QString meID;
+        QString meUsername;
+        QVariantMap meDictionary;
+        QVariantMap currentDictionary;
+        QString remoteURL;
+        QVariantList postsArray;
+        // nullopt: the file could not be read, so it is left alone at quit.
+        std::optional<QStringList> autocompletionArray;
+        std::optional<QVariantList> savedPosts;
+        QString savePath;
+        QString savePathPosts;
+    };
+    State &state() { return m_state; }
+    const State &state() const { return m_state; }
+
+    QTimer *currentRefreshTimer() const { return m_currentRefreshTimer; }
+    QTimer *idlePollTimer() const { return m_timer; }
+    QTimer *notificationTimer() const { return m_notificationTimer; }
+
+    // The reader of the user's idle time in seconds; nullopt when the desktop
+    // cannot tell (the idle refresh is then skipped).
+    using SecondsIdle = std::function<std::optional<quint64>()>;
+    void setSecondsIdle(SecondsIdle secondsIdle) { m_secondsIdle = std::move(secondsIdle); }
+    // Whether the main window is the key (active) window; replaceable for tests.
+    using KeyWindowTest = std::function<bool()>;
+    void setMainWindowIsKey(KeyWindowTest test) { m_mainWindowIsKey = std::move(test); }
+    bool mainWindowIsKey() const;
+
+Q_SIGNALS:
+    // A stream load was asked for (kind and parameters as given).
+    void streamRequested(quint64 kind, const QVariantMap &params);
+    void signInStarted();
+
+private:
+    void createFolderAndFiles();
+    void createCache();
+    void runFirstStartAndMigrations();
+    void subscribeToNotifications();
+    void applyDockMode();
+    void startSignedIn();
+    void replaceTimer(QPointer<QTimer> &slot, int intervalMs, void (AppDelegate::*action)());
+    Preferences &prefs() const;
+
+    State m_state;
+    SecondsIdle m_secondsIdle;
+    KeyWindowTest m_mainWindowIsKey;
+    QPointer<QTimer> m_timer;
+    QPointer<QTimer> m_currentRefreshTimer;
+    QPointer<QTimer> m_notificationTimer;
+    QPointer<MainWindow> m_window;
+    QPointer<AuthWindow> m_authWindow;
+    SDURLCache *m_cache = nullptr;
+    bool m_awake = false;
+};

@@ -1,0 +1,193 @@
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/AppPaths.h"
+#include "app/AuthWindow.h"
+#include "app/DataFiles.h"
+#include "app/MainWindow.h"
+#include "app/Preferences.h"
+#include "support/PropertyList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::pointXdgFoldersAt(profile.path()); }
+    void TearDown() override { Preferences::resetStandard(); }
+
+    Preferences &prefs() { return Preferences::standard(); }
+
+    QStringList alertTitles() const
+    {
+        QStringList titles;
+        for (const Alert &a : alerts.shown())
+            titles << a.title;
+        return titles;
+    }
+
+    QTemporaryDir profile;
+    testsupport::ScriptedAlerts alerts;
+};
+
+TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
+{
+    AppDelegate delegate;
+    QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+    QSignalSpy signIn(&delegate, &AppDelegate::signInStarted);
+    delegate.awakeFromNib();
+
+    EXPECT_EQ(alertTitles(), QStringList{QStringLiteral("Velto Alpha")});
+    EXPECT_TRUE(prefs().value(prefs::firstStartEver));
+    EXPECT_TRUE(prefs().value(prefs::update042));
+    EXPECT_TRUE(prefs().value(prefs::update060));
+    EXPECT_EQ(prefs().value(prefs::prefsRefreshInterval), 1);
+    EXPECT_EQ(prefs().value(prefs::prefsOnStartLoadStream), 0);
+    EXPECT_TRUE(prefs().value(prefs::prefsEnableGestures));
+    EXPECT_EQ(prefs().value(prefs::prefsRefreshThreshold), 1);
+    EXPECT_TRUE(prefs().value(prefs::prefsRestoreSelection));
+    // The early-version notice and the follow question wait for a signed-in start.
+    EXPECT_FALSE(prefs().value(prefs::alphHint20));
+    EXPECT_FALSE(prefs().value(prefs::followVeltoAsked));
+
+    ASSERT_NE(delegate.authWindow(), nullptr);
+    EXPECT_TRUE(delegate.authWindow()->isVisible());
+    EXPECT_EQ(signIn.count(), 1);
+    EXPECT_EQ(streams.count(), 0);
+    EXPECT_TRUE(QDir(AppPaths::supportFolder()).exists());
+
+    // Timers run before sign-in too.
+    ASSERT_NE(delegate.currentRefreshTimer(), nullptr);
+    EXPECT_EQ(delegate.currentRefreshTimer()->interval(), 60000);
+    ASSERT_NE(delegate.notificationTimer(), nullptr);
+    EXPECT_EQ(delegate.notificationTimer()->interval(), 27000);
+}
+
+TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
+{
+    prefs().setValue(prefs::isUserAuthDone, true);
+    prefs().setValue(prefs::accessToken, QStringLiteral("secret"));
+    {
+        AppDelegate delegate;
+        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        delegate.awakeFromNib();
+        EXPECT_EQ(alertTitles(),
+                  (QStringList{QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means")}));
+        EXPECT_TRUE(prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
+        EXPECT_EQ(delegate.state().accessToken, QStringLiteral("secret"));
+        ASSERT_EQ(streams.count(), 1);
+        EXPECT_EQ(streams.at(0).at(0).toULongLong(), 0u);
+        EXPECT_EQ(streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("20"));
+        EXPECT_EQ(delegate.authWindow(), nullptr);
+    }
+    // The next start shows no notice and honours the start stream; row 4 is Starred.
+    const struct { qint64 row; quint64 kind; } cases[] = {{4, 8}, {2, 2}, {3, 3}, {9, 0}, {-1, 0}};
+    for (const auto &c : cases) {
+        prefs().setValue(prefs::prefsOnStartLoadStream, c.row);
+        prefs().setValue(prefs::prefsStreamCount, 3);
+        AppDelegate delegate;
+        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        delegate.awakeFromNib();
+        ASSERT_EQ(streams.count(), 1) << c.row;
+        EXPECT_EQ(streams.at(0).at(0).toULongLong(), c.kind) << c.row;
+        EXPECT_EQ(streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("200"));
+    }
+    EXPECT_EQ(alerts.shown().size(), 2);
+}
+
+TEST_F(StartupTest, MigrationsOnAnOlderInstallationKeepTheChosenInterval)
+{
+    prefs().setValue(prefs::firstStartEver, true);
+    prefs().setValue(prefs::update042, true);
+    prefs().setValue(prefs::prefsRefreshInterval, 4);
+    prefs().setValue(prefs::prefsOnStartLoadStream, 3);
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    EXPECT_TRUE(alerts.shown().isEmpty());
+    EXPECT_EQ(prefs().value(prefs::prefsRefreshInterval), 4);
+    EXPECT_EQ(prefs().value(prefs::prefsOnStartLoadStream), 3); // the first migration ran before
+    EXPECT_EQ(prefs().value(prefs::prefsRefreshThreshold), 1);
+    EXPECT_TRUE(prefs().value(prefs::prefsRestoreSelection));
+    EXPECT_EQ(delegate.currentRefreshTimer()->interval(), 1800 * 1000);
+}
+
+TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
+{
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    ASSERT_TRUE(delegate.state().autocompletionArray.has_value());
+    EXPECT_EQ(*delegate.state().autocompletionArray, QStringList{QStringLiteral("velto")});
+    ASSERT_TRUE(delegate.state().savedPosts.has_value());
+    EXPECT_TRUE(delegate.state().savedPosts->isEmpty());
+
+    delegate.state().autocompletionArray->clear();
+    delegate.state().savedPosts->append(QVariantMap{{QStringLiteral("id"), QStringLiteral("7")}});
+    delegate.applicationWillTerminate();
+
+    // An empty word list is still written, as an empty array.
+    EXPECT_EQ(DataFiles::loadAutocompletions(delegate.state().savePath), QStringList());
+    QFile words(delegate.state().savePath);
+    ASSERT_TRUE(words.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(words.readAll().contains("<array"));
+    const auto saved = DataFiles::loadSavedPosts(delegate.state().savePathPosts);
+    ASSERT_TRUE(saved.has_value());
+    ASSERT_EQ(saved->size(), 1);
+    EXPECT_EQ(saved->at(0).toMap().value(QStringLiteral("id")), QStringLiteral("7"));
+}
+
+TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
+{
+    QDir().mkpath(AppPaths::supportFolder());
+    const QString wordsPath = AppPaths::supportFolder() + QStringLiteral("/Autocompletions.plist");
+    const QString postsPath = AppPaths::supportFolder() + QStringLiteral("/Saved.mdb");
+    const QByteArray truncated =
+        PropertyList::encode(QVariantMap{{QStringLiteral("savedPosts"), QVariantList{1, 2, 3}}},
+                             PropertyList::Format::Binary)
+            .left(20);
+    const QByteArray garbage("<?xml version=\"1.0\"?><plist><array><string>half");
+    for (const auto &[path, bytes] : {std::pair{wordsPath, garbage}, std::pair{postsPath, truncated}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    EXPECT_FALSE(delegate.state().autocompletionArray.has_value());
+    EXPECT_FALSE(delegate.state().savedPosts.has_value());
+    delegate.applicationWillTerminate();
+
+    for (const auto &[path, bytes] : {std::pair{wordsPath, garbage}, std::pair{postsPath, truncated}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes) << path.toStdString();
+    }
+}
+
+TEST_F(StartupTest, ResigningActiveWithAutoHideKeepsAComposerThatHoldsText)
+{
+    prefs().setValue(prefs::isUserAuthDone, true);
+    prefs().setValue(prefs::prefsAutoHide, true);
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    EXPECT_FALSE(delegate.state().canActivateItself);
+    delegate.uncollapseSplitView();
+    delegate.window()->composer()->setPlainText(QStringLiteral("draft"));
+    delegate.applicationWillResignActive();
+    EXPECT_TRUE(delegate.state().canActivateItself);
+    EXPECT_FALSE(delegate.window()->isVisible());
+    EXPECT_TRUE(delegate.window()->isComposerOpen());
+
+    delegate.window()->composer()->clear();
+    delegate.applicationWillResignActive();
+    EXPECT_FALSE(delegate.window()->isComposerOpen());
+}
+
+} // namespace
