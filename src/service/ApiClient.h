@@ -1,0 +1,107 @@
+#pragma once
+
+#include "service/Endpoints.h"
+#include "service/RequestBuilding.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QObject;
+
+// One API operation: which endpoint, the id or name its path carries, the
+// query parameters (endpoints that take none drop them) and the form body
+// (the new post only).
+struct ApiCall {
+    Endpoint endpoint;
+    QString pathValue;
+    QueryParameters query;
+    QByteArray body;
+
+    ApiCall(Endpoint endpoint, QString pathValue = {}, QueryParameters query = {}, QByteArray body = {})
+        : endpoint(endpoint), pathValue(std::move(pathValue)), query(std::move(query)), body(std::move(body))
+    {
+    }
+
+    static ApiCall newPost(const QString &text, const QString &replyToId = {})
+    {
+        return {Endpoint::NewPost, {}, {}, newPostBody(text, replyToId)};
+    }
+};
+
+// What came back. Only status 200 is success; 201, 204 and every other
+// status fail like a missing response.
+struct ApiResult {
+    // The HTTP status; 0 when no complete response arrived (refused, dropped
+    // connection, time-out, a redirect to another host).
+    int status = 0;
+    // The parsed body on success; undefined when the body is not JSON (the
+    // consumer then sees an empty result) or the request failed.
+    QJsonValue json;
+    // The body as it came, for diagnostics.
+    QByteArray body;
+    // Qt's description of the failure, for the log; empty on success.
+    QString errorString;
+
+    bool succeeded() const { return status == 200; }
+    bool hasJson() const { return json.isArray() || json.isObject(); }
+    // The root as an array or object; empty when it has the other shape or
+    // there is none, so a stream that answers an object shows no posts.
+    QJsonArray jsonArray() const { return json.toArray(); }
+    QJsonObject jsonObject() const { return json.toObject(); }
+};
+
+// Sends API requests for one signed-in user. Every operation is one call:
+//
+//     api.send({Endpoint::StarPost, postId}, this, [this](const ApiResult &r) {
+//         stopProgress();
+//         if (r.succeeded()) markStarred();
+//     });
+//
+// The request is built from the endpoint table with the two headers and sent
+// asynchronously on the main thread's network manager; the completion runs on
+// the main thread. On failure the client writes the operation's log line and
+// shows its "Error!" alert (before or after the completion, as the table says)
+// and then calls the completion anyway, with the status, so the caller can
+// clean up. When `context` is destroyed first, the request is aborted and
+// neither completion nor alert happens. The client holds no reply state, so
+// a caller may copy it freely.
+class ApiClient {
+public:
+    using Completion = std::function<void(const ApiResult &)>;
+
+    // The API base defaults to the configured outside address.
+    explicit ApiClient(QString accessToken = {}, QString apiBase = {});
+
+    const QString &accessToken() const { return m_accessToken; }
+    void setAccessToken(const QString &token) { m_accessToken = token; }
+    const QString &apiBase() const { return m_apiBase; }
+    void setApiBase(const QString &base) { m_apiBase = base; }
+    std::chrono::milliseconds transferTimeout() const { return m_transferTimeout; }
+    void setTransferTimeout(std::chrono::milliseconds timeout) { m_transferTimeout = timeout; }
+    // Network::manager() unless set.
+    void setNetworkManager(QNetworkAccessManager *manager) { m_manager = manager; }
+
+    QUrl urlFor(const ApiCall &call) const;
+    QNetworkRequest requestFor(const ApiCall &call) const;
+
+    // Main thread only. `context` may be null (the completion then always runs).
+    void send(const ApiCall &call, QObject *context, Completion completion) const;
+
+    // What a finished reply amounts to; exposed for the other senders of the
+    // program that judge replies the same way.
+    static ApiResult resultOf(QNetworkReply *reply);
+
+private:
+    QString m_accessToken;
+    QString m_apiBase;
+    std::chrono::milliseconds m_transferTimeout = defaultApiTransferTimeout;
+    QNetworkAccessManager *m_manager = nullptr;
+};

@@ -1,0 +1,303 @@
+#include "LocalHttpServer.h"
+#include "TestSupport.h"
+
+#include "service/ApiClient.h"
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class ApiClientTest : public ::testing::Test {
+protected:
+    LocalHttpServer server;
+    testsupport::ScriptedAlerts alerts;
+    ApiClient api{QStringLiteral("tok-1"), server.origin() + QStringLiteral("/stream/0")};
+
+    // Sends and waits for the completion.
+    ApiResult run(const ApiCall &call, QObject *context = nullptr)
+    {
+        std::optional<ApiResult> result;
+        api.send(call, context, [&](const ApiResult &r) { result = r; });
+        EXPECT_TRUE(testsupport::waitUntil([&] { return result.has_value(); }));
+        return result.value_or(ApiResult{});
+    }
+
+    QStringList alertMessages() const
+    {
+        QStringList messages;
+        for (const Alert &alert : alerts.shown()) {
+            EXPECT_EQ(alert.title, QStringLiteral("Error!"));
+            EXPECT_EQ(alert.buttons, QStringList{QStringLiteral("OK")});
+            messages.append(alert.message);
+        }
+        return messages;
+    }
+};
+
+TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed)
+{
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"([{"id":"5"},{"id":"4"}])")));
+    const ApiResult result =
+        run({Endpoint::PersonalStream, {}, {{QStringLiteral("count"), QStringLiteral("20")}}});
+
+    ASSERT_EQ(server.requests().size(), 1);
+    const RecordedRequest request = server.requests().first();
+    EXPECT_EQ(request.method, QByteArrayLiteral("GET"));
+    EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts/stream?count=20&"));
+    EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
+    EXPECT_EQ(request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
+    EXPECT_TRUE(request.body.isEmpty());
+
+    EXPECT_TRUE(result.succeeded());
+    ASSERT_EQ(result.jsonArray().size(), 2);
+    EXPECT_EQ(result.jsonArray().at(0).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("5"));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ApiClientTest, TheStarredStreamAndAQueryReachTheServerUnchanged)
+{
+    run({Endpoint::StarredPosts, {}, {{QStringLiteral("count"), QStringLiteral("200")},
+                                      {QStringLiteral("before_id"), QStringLiteral("987")}}});
+    run({Endpoint::UserSearch, QStringLiteral("@al ice")});
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests().at(0).target,
+              QByteArrayLiteral("/stream/0/users/me/stars?count=200&before_id=987&"));
+    EXPECT_EQ(server.requests().at(1).target, QByteArrayLiteral("/stream/0/users/@@al%20ice"));
+}
+
+TEST_F(ApiClientTest, ANewPostCarriesItsFormBody)
+{
+    const ApiResult result = run(ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")));
+    ASSERT_EQ(server.requests().size(), 1);
+    const RecordedRequest request = server.requests().first();
+    EXPECT_EQ(request.method, QByteArrayLiteral("POST"));
+    EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts"));
+    EXPECT_EQ(request.body, QByteArrayLiteral("text=a%26b%20c%20%C3%A9&reply_to=42"));
+    EXPECT_EQ(request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
+    EXPECT_TRUE(result.succeeded());
+}
+
+TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
+{
+    run({Endpoint::StarPost, QStringLiteral("7")});
+    run({Endpoint::UnstarPost, QStringLiteral("7")});
+    run({Endpoint::DeletePost, QStringLiteral("7")});
+    run({Endpoint::UnfollowUser, QStringLiteral("3")});
+    const QList<RecordedRequest> requests = server.requests();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_EQ(requests[0].method + ' ' + requests[0].target, QByteArrayLiteral("POST /stream/0/posts/7/star"));
+    EXPECT_EQ(requests[1].method + ' ' + requests[1].target, QByteArrayLiteral("DELETE /stream/0/posts/7/star"));
+    EXPECT_EQ(requests[2].method + ' ' + requests[2].target, QByteArrayLiteral("DELETE /stream/0/posts/7"));
+    EXPECT_EQ(requests[3].method + ' ' + requests[3].target, QByteArrayLiteral("DELETE /stream/0/users/3/follow"));
+    for (const RecordedRequest &request : requests) {
+        EXPECT_TRUE(request.body.isEmpty());
+        EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
+        EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
+    }
+}
+
+TEST_F(ApiClientTest, OnlyStatus200Succeeds)
+{
+    for (int status : {201, 204, 302, 401, 404, 500, 503}) {
+        server.answerAll(ScriptedReply::answer(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
+        const ApiResult result = run({Endpoint::StarPost, QStringLiteral("1")});
+        EXPECT_FALSE(result.succeeded()) << status;
+        EXPECT_EQ(result.status, status);
+        EXPECT_FALSE(result.hasJson()) << status;
+    }
+    EXPECT_EQ(alertMessages(), QStringList(7, QStringLiteral("Unable to star post.")));
+}
+
+TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
+{
+    server.answerAll(ScriptedReply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
+    run({Endpoint::GlobalStream});
+    run({Endpoint::Conversation, QStringLiteral("1")});
+    run({Endpoint::CurrentUser});
+    run({Endpoint::CurrentUserFollowing, QStringLiteral("1")});
+    run({Endpoint::Following, QStringLiteral("1")});
+    run({Endpoint::User, QStringLiteral("1")});
+    run(ApiCall::newPost(QStringLiteral("x")));
+    run({Endpoint::UnstarPost, QStringLiteral("1")});
+    run({Endpoint::MuteUser, QStringLiteral("1")});
+    EXPECT_EQ(alertMessages(), (QStringList{
+        QStringLiteral("Unable to fetch stream."), QStringLiteral("Unable to load stream."),
+        QStringLiteral("Unable to load stream."), QStringLiteral("Unable to load user following."),
+        QStringLiteral("Unable to load followers."), QStringLiteral("Unable to load user."),
+        QStringLiteral("Unable to post."), QStringLiteral("Unable to unstar post."),
+        QStringLiteral("Unable to perform request.")}));
+}
+
+TEST_F(ApiClientTest, AFailedMentionCheckIsOnlyLogged)
+{
+    server.answerAll(ScriptedReply::answer(500));
+    const ApiResult result = run({Endpoint::MentionPoll, {}, {{QStringLiteral("count"), QStringLiteral("200")}}});
+    EXPECT_EQ(result.status, 500);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
+{
+    server.answerAll(ScriptedReply::answer(500));
+    qsizetype alertsSeenByStream = -1;
+    qsizetype alertsSeenByStar = -1;
+    bool streamDone = false;
+    bool starDone = false;
+    api.send({Endpoint::PersonalStream}, nullptr, [&](const ApiResult &) {
+        alertsSeenByStream = alerts.shown().size();
+        streamDone = true;
+    });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return streamDone; }));
+    api.send({Endpoint::StarPost, QStringLiteral("1")}, nullptr, [&](const ApiResult &) {
+        alertsSeenByStar = alerts.shown().size();
+        starDone = true;
+    });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return starDone; }));
+    EXPECT_EQ(alertsSeenByStream, 1);
+    EXPECT_EQ(alertsSeenByStar, 1); // its own alert came after it
+    EXPECT_EQ(alerts.shown().size(), 2);
+}
+
+TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
+{
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("<html>maintenance</html>"),
+                                           QByteArrayLiteral("text/html")));
+    const ApiResult result = run({Endpoint::PersonalStream});
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_FALSE(result.hasJson());
+    EXPECT_TRUE(result.jsonArray().isEmpty());
+    EXPECT_TRUE(result.jsonObject().isEmpty());
+    EXPECT_EQ(result.body, QByteArrayLiteral("<html>maintenance</html>"));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+
+    for (const QByteArray &bad : {QByteArrayLiteral("[{\"id\":\"1\"},"), QByteArrayLiteral("\"just text\""),
+                                  QByteArrayLiteral("42"), QByteArray("[\xff\xfe]", 4), QByteArray()}) {
+        server.answerAll(ScriptedReply::answer(200, bad));
+        EXPECT_FALSE(run({Endpoint::User, QStringLiteral("1")}).hasJson()) << bad.constData();
+    }
+}
+
+TEST_F(ApiClientTest, JsonOfTheWrongShapeGivesAnEmptyResultOfTheShapeAskedFor)
+{
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
+    const ApiResult stream = run({Endpoint::PersonalStream});
+    EXPECT_TRUE(stream.hasJson());
+    EXPECT_TRUE(stream.jsonArray().isEmpty());
+
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"([{"id":"1"}])")));
+    const ApiResult user = run({Endpoint::User, QStringLiteral("1")});
+    EXPECT_TRUE(user.jsonObject().isEmpty());
+}
+
+TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    const ApiResult result = run({Endpoint::PersonalStream});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(result.errorString.isEmpty());
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+}
+
+TEST_F(ApiClientTest, AnAnswerCutOffMidBodyIsAFailureNotATruncatedSuccess)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::CloseMidBody));
+    const ApiResult result = run({Endpoint::PersonalStream});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(result.hasJson());
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+}
+
+TEST_F(ApiClientTest, NoServerAtAllIsStatusZero)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+    }
+    api.setApiBase(QStringLiteral("http://127.0.0.1:%1/stream/0").arg(closedPort));
+    const ApiResult result = run({Endpoint::User, QStringLiteral("1")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to load user.")});
+}
+
+TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    api.setTransferTimeout(300ms);
+    const auto started = std::chrono::steady_clock::now();
+    const ApiResult result = run({Endpoint::PersonalStream});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+}
+
+TEST_F(ApiClientTest, ARedirectToAnotherHostNeverCarriesTheToken)
+{
+    LocalHttpServer elsewhere;
+    server.answerAll(ScriptedReply::redirect((elsewhere.origin() + QStringLiteral("/steal")).toUtf8()));
+    const ApiResult result = run({Endpoint::CurrentUser});
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to load stream.")});
+}
+
+TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
+{
+    server.setScript([](const RecordedRequest &request) {
+        if (request.target.endsWith("/users/me"))
+            return ScriptedReply::redirect(QByteArrayLiteral("/stream/0/users/5"));
+        return ScriptedReply::answer(200, QByteArrayLiteral(R"({"id":"5"})"));
+    });
+    const ApiResult result = run({Endpoint::CurrentUser});
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.jsonObject().value(QStringLiteral("id")).toString(), QStringLiteral("5"));
+}
+
+TEST_F(ApiClientTest, AGoneOwnerGetsNoCompletionNoAlertAndTheRequestIsAborted)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    auto owner = std::make_unique<QObject>();
+    bool called = false;
+    api.send({Endpoint::PersonalStream}, owner.get(), [&](const ApiResult &) { called = true; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.requests().size() == 1; }));
+    owner.reset();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return server.connectionsClosedByClient() == 1; }));
+    testsupport::waitUntil([] { return false; }, 100ms);
+    EXPECT_FALSE(called);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ApiClientTest, AnOwnerGoneDuringTheAlertMissesTheCompletion)
+{
+    server.answerAll(ScriptedReply::answer(500));
+    auto *owner = new QObject;
+    bool called = false;
+    // The alert is modal; the window that asked may be closed meanwhile.
+    struct ClosingPresenter : AlertPresenter {
+        QObject *owner;
+        int present(const Alert &) override
+        {
+            delete owner;
+            return 0;
+        }
+    };
+    auto presenter = std::make_unique<ClosingPresenter>();
+    presenter->owner = owner;
+    alerts::setPresenter(std::move(presenter));
+    api.send({Endpoint::PersonalStream}, owner, [&](const ApiResult &) { called = true; });
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !server.requests().isEmpty(); }));
+    testsupport::waitUntil([] { return false; }, 200ms);
+    EXPECT_FALSE(called);
+}
+
+} // namespace

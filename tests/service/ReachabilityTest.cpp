@@ -1,0 +1,160 @@
+#include "LocalHttpServer.h"
+#include "TestSupport.h"
+
+#include "app/OutsideAddresses.h"
+#include "service/Network.h"
+#include "service/Reachability.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class ReachabilityTest : public ::testing::Test {
+protected:
+    LocalHttpServer server;
+
+    QUrl probeUrl() const { return QUrl(server.origin() + QStringLiteral("/")); }
+
+    std::optional<bool> probe(std::chrono::milliseconds timeout = 2s)
+    {
+        std::optional<bool> answer;
+        probeReachability(probeUrl(), timeout, nullptr, [&](bool yes) { answer = yes; });
+        testsupport::waitUntil([&] { return answer.has_value(); }, timeout + 3s);
+        return answer;
+    }
+};
+
+TEST_F(ReachabilityTest, AnyBodyMeansYesWhateverTheStatus)
+{
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("<html>hi</html>"), "text/html"));
+    EXPECT_EQ(probe(), std::optional<bool>(true));
+    server.answerAll(ScriptedReply::answer(404, QByteArrayLiteral("not here"), "text/plain"));
+    EXPECT_EQ(probe(), std::optional<bool>(true));
+    server.answerAll(ScriptedReply::answer(503, QByteArrayLiteral("busy"), "text/plain"));
+    EXPECT_EQ(probe(), std::optional<bool>(true));
+}
+
+TEST_F(ReachabilityTest, NoBodyOrNoAnswerMeansNo)
+{
+    server.answerAll(ScriptedReply::answer(200, QByteArray(), "text/html"));
+    EXPECT_EQ(probe(), std::optional<bool>(false));
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    EXPECT_EQ(probe(), std::optional<bool>(false));
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::CloseMidBody));
+    EXPECT_EQ(probe(), std::optional<bool>(false));
+}
+
+TEST_F(ReachabilityTest, ARefusedConnectionMeansNo)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer gone;
+        gone.listen(QHostAddress::LocalHost, 0);
+        closedPort = gone.serverPort();
+    }
+    std::optional<bool> answer;
+    probeReachability(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closedPort)), 2s, nullptr,
+                      [&](bool yes) { answer = yes; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }));
+    EXPECT_FALSE(*answer);
+}
+
+TEST_F(ReachabilityTest, ASilentHostIsGivenUpAtTheTimeOutWhileTheEventLoopRuns)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+
+    std::optional<bool> answer;
+    const auto started = std::chrono::steady_clock::now();
+    probeReachability(probeUrl(), 400ms, nullptr, [&](bool yes) { answer = yes; });
+    EXPECT_FALSE(answer.has_value()); // asked, not yet answered: the caller goes on
+    ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }, 5s));
+    const auto took = std::chrono::steady_clock::now() - started;
+
+    EXPECT_FALSE(*answer);
+    EXPECT_GE(took, 380ms);
+    EXPECT_LT(took, 2s);
+    EXPECT_GE(ticks, 5); // the event loop kept running while the probe waited
+    EXPECT_TRUE(testsupport::waitUntil([&] { return server.connectionsClosedByClient() == 1; }));
+}
+
+TEST_F(ReachabilityTest, TheLimitCoversASlowTrickleToo)
+{
+    // Bytes that keep coming do not reset the limit: it is one deadline for
+    // the whole exchange, and what had come by then does not count.
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Trickle));
+    std::optional<bool> answer;
+    const auto started = std::chrono::steady_clock::now();
+    probeReachability(probeUrl(), 400ms, nullptr, [&](bool yes) { answer = yes; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }, 5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_FALSE(*answer);
+}
+
+TEST_F(ReachabilityTest, TheCacheIsNeitherReadNorWritten)
+{
+    QTemporaryDir dir;
+    auto *cache = new QNetworkDiskCache;
+    cache->setCacheDirectory(dir.path());
+    Network::manager().setCache(cache);
+
+    ScriptedReply cacheable = ScriptedReply::answer(200, QByteArrayLiteral("home page"), "text/html");
+    cacheable.headers.append({QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("public, max-age=3600")});
+    server.answerAll(cacheable);
+    EXPECT_EQ(probe(), std::optional<bool>(true));
+    EXPECT_FALSE(cache->metaData(probeUrl()).isValid());
+
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    EXPECT_EQ(probe(), std::optional<bool>(false));
+    EXPECT_GE(server.requests().size(), 2); // Qt retries a connection closed unanswered once
+
+    Network::manager().setCache(nullptr);
+}
+
+TEST_F(ReachabilityTest, HasInternetProbesTheConfiguredAddress)
+{
+    const OutsideAddresses saved = OutsideAddresses::current();
+    OutsideAddresses addresses = saved;
+    addresses.probeUrl = server.origin() + QStringLiteral("/probe-here");
+    OutsideAddresses::setCurrent(addresses);
+    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("ok"), "text/plain"));
+
+    std::optional<bool> answer;
+    hasInternet(nullptr, [&](bool yes) { answer = yes; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }));
+    OutsideAddresses::setCurrent(saved);
+
+    EXPECT_TRUE(*answer);
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().first().target, QByteArrayLiteral("/probe-here"));
+    EXPECT_EQ(server.requests().first().headerIndex("Authorization"), -1);
+}
+
+TEST_F(ReachabilityTest, AGoneOwnerIsNotAnswered)
+{
+    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    auto owner = std::make_unique<QWidget>();
+    bool answered = false;
+    probeReachability(probeUrl(), 2s, owner.get(), [&](bool) { answered = true; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.requests().size() == 1; }));
+    owner.reset();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return server.connectionsClosedByClient() == 1; }));
+    testsupport::waitUntil([] { return false; }, 100ms);
+    EXPECT_FALSE(answered);
+}
+
+} // namespace
