@@ -1,0 +1,172 @@
+// The idle time from a real X server. The tests that read input need the
+// display of the test run (xvfb-run sets DISPLAY); the others start private
+// Xvfb servers.
+#include "desktop/IdleTime.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A private Xvfb on a free display number, stopped on destruction.
+class PrivateXServer {
+public:
+    explicit PrivateXServer(const QStringList &extraArguments = {})
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            return;
+        // -displayfd 1 writes the number chosen to standard output once the
+        // server accepts connections.
+        m_process.start(xvfb, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                          QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                                          QStringLiteral("tcp")}
+                                  + extraArguments);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
+            m_process.waitForReadyRead(200);
+            m_output += m_process.readAllStandardOutput();
+            if (m_output.endsWith('\n')) {
+                m_display = ':' + m_output.trimmed();
+                return;
+            }
+        }
+    }
+    ~PrivateXServer() { stop(); }
+
+    QByteArray display() const { return m_display; }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    QByteArray m_display;
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+bool runXdotool(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), arguments);
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+constexpr quint64 kMillisecond = 1'000'000;
+
+TEST(X11IdleTime, SyntheticInputResetsTheCount)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "DISPLAY is not set; run the tests under xvfb-run to read a real idle time";
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "xdotool is not installed";
+
+    auto idle = IdleTime::openX11();
+    // Other tests may send input to the same display; a quiet second is
+    // retried a few times before the count is blamed.
+    bool grew = false;
+    for (int attempt = 0; attempt < 3 && !grew; ++attempt) {
+        ASSERT_TRUE(runXdotool({QStringLiteral("mousemove"), QString::number(17 + attempt), QStringLiteral("23")}));
+        EXPECT_LT(idle->timeIdle(), 500 * kMillisecond);
+        QTest::qWait(1300);
+        const quint64 afterWait = idle->timeIdle();
+        EXPECT_LT(afterWait, 60'000 * kMillisecond);
+        grew = afterWait >= 1200 * kMillisecond;
+    }
+    EXPECT_TRUE(grew) << "the idle time never grew past 1.2 s";
+
+    ASSERT_TRUE(runXdotool({QStringLiteral("key"), QStringLiteral("shift")}));
+    EXPECT_LT(idle->timeIdle(), 500 * kMillisecond);
+
+    QTest::qWait(300);
+    ASSERT_TRUE(runXdotool({QStringLiteral("mousemove"), QStringLiteral("31"), QStringLiteral("5")}));
+    EXPECT_LT(idle->timeIdle(), 250 * kMillisecond);
+}
+
+TEST(X11IdleTime, ServerWithoutTheExtensionIsReportedAndSkippedAtStartUp)
+{
+    PrivateXServer server({QStringLiteral("-extension"), QStringLiteral("MIT-SCREEN-SAVER")});
+    if (server.display().isEmpty())
+        GTEST_SKIP() << "could not start a private Xvfb";
+
+    try {
+        IdleTime::openX11(server.display());
+        ADD_FAILURE() << "opened a server without MIT-SCREEN-SAVER";
+    } catch (const IdleTimeError &e) {
+        EXPECT_EQ(e.name(), QStringLiteral("IdleTimeIOHIDError"));
+    }
+
+    ScopedEnv display("DISPLAY", server.display());
+    EXPECT_EQ(IdleTime::createForDesktop(), nullptr);
+}
+
+TEST(X11IdleTime, NoServerIsAConnectionError)
+{
+    try {
+        IdleTime::openX11(":4093");
+        ADD_FAILURE() << "opened a display that does not exist";
+    } catch (const IdleTimeError &e) {
+        EXPECT_EQ(e.name(), QStringLiteral("IdleTimeIOKitError"));
+    }
+
+    ScopedEnv display("DISPLAY", QByteArray());
+    EXPECT_EQ(IdleTime::createForDesktop(), nullptr);
+}
+
+TEST(X11IdleTime, ServerGoingAwayFailsTheQueryInsteadOfEndingTheProgram)
+{
+    PrivateXServer server;
+    if (server.display().isEmpty())
+        GTEST_SKIP() << "could not start a private Xvfb";
+
+    auto idle = IdleTime::openX11(server.display());
+    EXPECT_LT(idle->secondsIdle(), 60u);
+    server.stop();
+
+    try {
+        idle->timeIdle();
+        ADD_FAILURE() << "read an idle time from a stopped server";
+    } catch (const IdleTimeError &e) {
+        EXPECT_EQ(e.name(), QStringLiteral("IdleTimeSystemPropError"));
+    }
+    EXPECT_EQ(idle->secondsIdleIfKnown(), std::nullopt);
+}
+
+} // namespace
