@@ -1,0 +1,42 @@
+#pragma once
+
+#include "text/StyledText.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+// Finds links, hashtags and mentions in a text and marks them. Nothing is
+// removed or normalised; every mark is only added, so where two overlap the
+// later one's colour wins and both values stay.
+namespace EntityMarking {
+
+// Run case-insensitive by ICU. A match needs no word boundary in front
+// ("abc#def" holds "#def"); any other character ends it ("#café" is "#caf").
+inline constexpr char16_t hashtagPattern[] = u"(#[a-zA-Z0-9_-]+)";
+inline constexpr char16_t mentionPattern[] = u"(@[a-zA-Z0-9_]+)";
+
+QColor linkColor();
+QColor hashtagColor();
+QColor mentionColor();
+QColor colorFor(EntityKind kind);
+
+struct Range {
+    int start = 0;
+    int length = 0;
+    friend bool operator==(const Range &, const Range &) = default;
+};
+
+// Matches of the two patterns, left to right, in UTF-16 units.
+QList<Range> hashtagRanges(const QString &text);
+QList<Range> mentionRanges(const QString &text);
+
+// The marks for a text in the order they are added: links (LinkDetector),
+// then hashtags, then mentions; each with its value, colour and the
+// pointing-hand cursor.
+QList<StyledText::Span> entitySpans(const QString &text);
+
+// Adds the marks of its own text to `text`.
+void markEntities(StyledText &text);
+
+} // namespace EntityMarking

@@ -1,0 +1,333 @@
+#include "text/LinkDetector.h"
+
+#include <QSet>
+#include <QUrl>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int maxLabelLength = 63;
+constexpr int maxHostLength = 253;
+constexpr int maxLocalPartLength = 64;
+
+const QSet<QString> &topLevelDomains()
+{
+    static const QSet<QString> domains = [] {
+        const char *generic[] = {
+            "com", "net", "org", "edu", "gov", "mil", "int", "info", "biz", "name", "pro",
+            "mobi", "aero", "asia", "cat", "coop", "jobs", "museum", "tel", "travel", "xxx",
+            "post", "app", "dev", "blog", "cloud", "page", "online", "site", "shop", "store",
+            "tech", "xyz", "social", "news", "club", "live", "media", "link", "email", "space"};
+        // Two-letter country codes; "py", "sh", "rs", "md" and "so" are left
+        // out on purpose (file names).
+        const char *countries =
+            "ac ad ae af ag ai al am ao aq ar as at au aw ax az ba bb bd be bf bg bh bi bj bm "
+            "bn bo br bs bt bw by bz ca cc cd cf cg ch ci ck cl cm cn co cr cu cv cw cx cy cz "
+            "de dj dk dm do dz ec ee eg er es et eu fi fj fk fm fo fr ga gd ge gf gg gh gi gl "
+            "gm gn gp gq gr gs gt gu gw gy hk hm hn hr ht hu id ie il im in io iq ir is it je "
+            "jm jo jp ke kg kh ki km kn kp kr kw ky kz la lb lc li lk lr ls lt lu lv ly ma mc "
+            "me mg mh mk ml mm mn mo mp mq mr ms mt mu mv mw mx my mz na nc ne nf ng ni nl no "
+            "np nr nu nz om pa pe pf pg ph pk pl pm pn pr ps pt pw qa re ro ru rw sa sb sc sd "
+            "se sg si sk sl sm sn sr ss st su sv sx sy sz tc td tf tg th tj tk tl tm tn to tr "
+            "tt tv tw tz ua ug uk us uy uz va vc ve vg vi vn vu wf ws ye yt za zm zw";
+        QSet<QString> set;
+        for (const char *g : generic)
+            set.insert(QString::fromLatin1(g));
+        const QStringList codes = QString::fromLatin1(countries).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString &code : codes)
+            set.insert(code);
+        return set;
+    }();
+    return domains;
+}
+
+bool isAsciiAlnum(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+}
+
+bool isAsciiLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+bool isLocalPartCharacter(QChar c)
+{
+    return isAsciiAlnum(c) || c == u'.' || c == u'%' || c == u'+' || c == u'-' || c == u'_';
+}
+
+// A character that may stand inside the path, query or fragment of a link.
+bool isLinkBodyCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+        if (u <= 0x20 || u == 0x7f)
+            return false;
+        switch (u) {
+        case u'<': case u'>': case u'"': case u'{': case u'}': case u'|': case u'\\':
+        case u'^': case u'`':
+            return false;
+        default:
+            return true;
+        }
+    }
+    if (c.isSurrogate() || c.isSpace())
+        return false;
+    return c.isLetterOrNumber() || c.isMark();
+}
+
+bool isTrailingPunctuation(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.': case u',': case u':': case u';': case u'!': case u'?': case u'\'': case u'"':
+    case u'*': case 0x2018: case 0x2019: case 0x201C: case 0x201D: case 0x2026:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Drops sentence punctuation and unmatched closing brackets from the end of a
+// link body; never goes below `minEnd`.
+int trimTrailing(QStringView text, int start, int end, int minEnd)
+{
+    while (end > minEnd) {
+        const QChar last = text[end - 1];
+        if (isTrailingPunctuation(last)) {
+            --end;
+            continue;
+        }
+        const QChar open = last == u')' ? u'(' : last == u']' ? u'[' : last == u'}' ? u'{' : QChar();
+        if (!open.isNull()) {
+            const QStringView body = text.mid(start, end - start);
+            if (body.count(last) > body.count(open)) {
+                --end;
+                continue;
+            }
+        }
+        break;
+    }
+    return end;
+}
+
+int scanBody(QStringView text, int from)
+{
+    int end = from;
+    while (end < text.size() && isLinkBodyCharacter(text[end]))
+        ++end;
+    return end;
+}
+
+struct Host {
+    int end = 0;
+    QStringView lastLabel;
+};
+
+// Reads dot-separated labels from `from`; answers every label end, so callers
+// can pick the longest prefix that satisfies them.
+QList<int> scanLabelEnds(QStringView text, int from)
+{
+    QList<int> ends;
+    int i = from;
+    while (i < text.size() && i - from <= maxHostLength) {
+        const int labelStart = i;
+        while (i < text.size() && (isAsciiAlnum(text[i]) || text[i] == u'-') && i - labelStart < maxLabelLength + 1)
+            ++i;
+        if (i == labelStart || i - labelStart > maxLabelLength || text[labelStart] == u'-' || text[i - 1] == u'-')
+            break;
+        ends.append(i);
+        if (i + 1 < text.size() && text[i] == u'.' && isAsciiAlnum(text[i + 1]))
+            ++i;
+        else
+            break;
+    }
+    return ends;
+}
+
+bool endsHostCleanly(QStringView text, int end)
+{
+    if (end >= text.size())
+        return true;
+    const QChar next = text[end];
+    return !(isWordCharacter(next) || next == u'-' || next == u'@');
+}
+
+// The longest run of at least `minLabels` labels whose last label passes
+// `acceptLast` and which is not followed by more of a word.
+template <typename Accept>
+std::optional<Host> scanHost(QStringView text, int from, int minLabels, Accept acceptLast)
+{
+    const QList<int> ends = scanLabelEnds(text, from);
+    for (qsizetype n = ends.size(); n >= minLabels; --n) {
+        const int end = ends[n - 1];
+        const int lastStart = n >= 2 ? ends[n - 2] + 1 : from;
+        const QStringView last = text.mid(lastStart, end - lastStart);
+        if (acceptLast(last) && endsHostCleanly(text, end))
+            return Host{end, last};
+    }
+    return std::nullopt;
+}
+
+bool isAlphabeticTld(QStringView label)
+{
+    return label.size() >= 2 && std::all_of(label.begin(), label.end(), isAsciiLetter);
+}
+
+// ":port" and a path, query or fragment after a host ending at `hostEnd`.
+int extendAfterHost(QStringView text, int start, int hostEnd)
+{
+    int end = hostEnd;
+    if (end < text.size() && text[end] == u':') {
+        int p = end + 1;
+        while (p < text.size() && text[p] >= u'0' && text[p] <= u'9')
+            ++p;
+        const int digits = p - end - 1;
+        if (digits >= 1 && digits <= 5 && (p >= text.size() || !isAsciiAlnum(text[p])))
+            end = p;
+    }
+    if (end < text.size() && (text[end] == u'/' || text[end] == u'?' || text[end] == u'#')) {
+        const int bodyEnd = scanBody(text, end);
+        end = trimTrailing(text, start, bodyEnd, end);
+    }
+    return end;
+}
+
+bool startsWithCaseless(QStringView text, int at, QLatin1String prefix)
+{
+    return text.mid(at).startsWith(prefix, Qt::CaseInsensitive);
+}
+
+std::optional<LinkMatch> matchEmail(QStringView text, int start);
+
+std::optional<LinkMatch> matchScheme(QStringView text, int start)
+{
+    static const QLatin1String schemes[] = {QLatin1String("https://"), QLatin1String("http://"),
+                                            QLatin1String("ftp://")};
+    for (QLatin1String scheme : schemes) {
+        if (!startsWithCaseless(text, start, scheme))
+            continue;
+        const int hostStart = start + int(scheme.size());
+        const int bodyEnd = scanBody(text, hostStart);
+        int hostEnd = hostStart;
+        while (hostEnd < bodyEnd && text[hostEnd] != u'/' && text[hostEnd] != u'?' && text[hostEnd] != u'#')
+            ++hostEnd;
+        const int end = trimTrailing(text, start, bodyEnd, hostStart + 1);
+        QStringView host = text.mid(hostStart, std::min(hostEnd, end) - hostStart);
+        if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
+            host = host.mid(at + 1);
+        if (host.isEmpty() || !(host.front().isLetterOrNumber() || host.front() == u'[') || host.contains(u".."))
+            return std::nullopt;
+        const QString value = text.mid(start, end - start).toString();
+        const QUrl url(value, QUrl::TolerantMode);
+        if (!url.isValid() || url.host().isEmpty())
+            return std::nullopt;
+        return LinkMatch{start, end - start, value};
+    }
+    if (startsWithCaseless(text, start, QLatin1String("mailto:"))) {
+        const int addressStart = start + 7;
+        if (addressStart < text.size() && isLocalPartCharacter(text[addressStart])) {
+            if (auto address = matchEmail(text, addressStart)) {
+                const int end = address->start + address->length;
+                return LinkMatch{start, end - start, text.mid(start, end - start).toString()};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<LinkMatch> matchEmail(QStringView text, int start)
+{
+    int at = start;
+    while (at < text.size() && at - start <= maxLocalPartLength && isLocalPartCharacter(text[at]))
+        ++at;
+    if (at == start || at - start > maxLocalPartLength || at >= text.size() || text[at] != u'@')
+        return std::nullopt;
+    const auto host = scanHost(text, at + 1, 2, isAlphabeticTld);
+    if (!host)
+        return std::nullopt;
+    const QStringView address = text.mid(start, host->end - start);
+    return LinkMatch{start, int(address.size()), QStringLiteral("mailto:") + address};
+}
+
+std::optional<LinkMatch> matchWww(QStringView text, int start)
+{
+    if (!startsWithCaseless(text, start, QLatin1String("www.")))
+        return std::nullopt;
+    const auto host = scanHost(text, start, 3, isAlphabeticTld);
+    if (!host)
+        return std::nullopt;
+    const int end = extendAfterHost(text, start, host->end);
+    const QStringView written = text.mid(start, end - start);
+    return LinkMatch{start, int(written.size()), QStringLiteral("http://") + written};
+}
+
+std::optional<LinkMatch> matchBareHost(QStringView text, int start)
+{
+    if (start > 0) {
+        const QChar previous = text[start - 1];
+        if (previous == u'@' || previous == u'.' || previous == u'-' || previous == u'/' || previous == u'#')
+            return std::nullopt;
+    }
+    const auto host = scanHost(text, start, 2, [](QStringView last) {
+        return LinkDetector::isKnownTopLevelDomain(last);
+    });
+    if (!host)
+        return std::nullopt;
+    const int end = extendAfterHost(text, start, host->end);
+    const QStringView written = text.mid(start, end - start);
+    return LinkMatch{start, int(written.size()), QStringLiteral("http://") + written};
+}
+
+} // namespace
+
+namespace LinkDetector {
+
+bool isKnownTopLevelDomain(QStringView label)
+{
+    if (label.size() < 2 || label.size() > 10)
+        return false;
+    return topLevelDomains().contains(label.toString().toLower());
+}
+
+QList<LinkMatch> detect(QStringView text)
+{
+    QList<LinkMatch> matches;
+    const int n = int(text.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        const bool wordStart = i == 0 || !isWordCharacter(text[i - 1]);
+        if (!wordStart || !(isAsciiAlnum(c) || c == u'_' || c == u'%' || c == u'+')) {
+            ++i;
+            continue;
+        }
+        std::optional<LinkMatch> match;
+        if (isAsciiLetter(c))
+            match = matchScheme(text, i);
+        if (!match && (i == 0 || (text[i - 1] != u'@' && text[i - 1] != u'/' && !isLocalPartCharacter(text[i - 1]))))
+            match = matchEmail(text, i);
+        if (!match && isAsciiAlnum(c)) {
+            match = matchWww(text, i);
+            if (!match)
+                match = matchBareHost(text, i);
+        }
+        if (match && match->length > 0) {
+            i = match->start + match->length;
+            matches.append(std::move(*match));
+        } else {
+            ++i;
+        }
+    }
+    return matches;
+}
+
+} // namespace LinkDetector

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+// The look of a whole post text: font, colour and the faint shadow below the
+// glyphs. Sizes are logical pixels, so a 13 here is as tall as the 13-point
+// text the row geometry was designed around.
+struct BaseTextStyle {
+    QStringList fontFamilies;
+    qreal fontSize = 13;
+    QColor color;
+    QColor shadowColor;
+    QPointF shadowOffset; // y grows downwards
+    qreal shadowBlur = 0;
+
+    friend bool operator==(const BaseTextStyle &, const BaseTextStyle &) = default;
+};
+
+// The three kinds of marked span. Their names are the attribute names the rest
+// of the program speaks of.
+enum class EntityKind { Link, Hash, User };
+
+QString entityKindName(EntityKind kind); // "Link", "Hash", "User"
+std::optional<EntityKind> entityKindFromName(const QString &name);
+
+// What a character of styled text carries beyond the base style. A character
+// can be inside several spans (a "#top" fragment inside a link): every custom
+// attribute stays, colour and cursor come from the span added last.
+struct TextAttributes {
+    std::optional<QString> link;
+    std::optional<QString> hash;
+    std::optional<QString> user;
+    QColor color;              // invalid: the base colour
+    bool pointingHand = false; // the pointing-hand cursor over this character
+
+    bool isEntity() const { return link || hash || user; }
+    friend bool operator==(const TextAttributes &, const TextAttributes &) = default;
+};
+
+// A post text with its marks: the text itself (never altered) plus the spans
+// added over it, in the order they were added. Positions and lengths are
+// UTF-16 code units, as QString counts them. A plain value: cheap to copy,
+// safe to build on any thread.
+class StyledText {
+public:
+    struct Span {
+        int start = 0;
+        int length = 0;
+        EntityKind kind = EntityKind::Link;
+        QString value; // the URL, "#tag" or "@name"
+        QColor color;
+        bool pointingHand = true;
+
+        int end() const { return start + length; }
+        friend bool operator==(const Span &, const Span &) = default;
+    };
+
+    // A stretch of text whose characters all carry the same attributes.
+    struct Run {
+        int start = 0;
+        int length = 0;
+        TextAttributes attributes;
+    };
+
+    StyledText() = default;
+    explicit StyledText(QString text, std::optional<BaseTextStyle> base = std::nullopt);
+
+    const QString &text() const { return m_text; }
+    int length() const { return int(m_text.size()); }
+    bool isEmpty() const { return m_text.isEmpty(); }
+
+    // Absent for text marked without base styling (the composer's).
+    const std::optional<BaseTextStyle> &baseStyle() const { return m_base; }
+    void setBaseStyle(std::optional<BaseTextStyle> base) { m_base = std::move(base); }
+
+    const QList<Span> &spans() const { return m_spans; }
+    // Adds a span over [start, start + length); the part outside the text is
+    // cut off, an empty remainder is dropped.
+    void addSpan(Span span);
+
+    // The attributes of the character at `index` (none outside the text).
+    TextAttributes attributesAt(int index) const;
+    // The whole text cut into runs of equal attributes, in text order;
+    // runs without marks are included, so the runs cover the text exactly.
+    QList<Run> runs() const;
+
+    // {text, spans, base} for the archives; fromVariantMap accepts what
+    // toVariantMap wrote and drops spans that do not fit the text.
+    QVariantMap toVariantMap() const;
+    static StyledText fromVariantMap(const QVariantMap &map);
+
+    friend bool operator==(const StyledText &, const StyledText &) = default;
+
+private:
+    QString m_text;
+    std::optional<BaseTextStyle> m_base;
+    QList<Span> m_spans;
+};
+
+Q_DECLARE_METATYPE(StyledText)

@@ -1,0 +1,186 @@
+#include "text/StyledTextLayout.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <QTextCharFormat>
+#include <QTextLine>
+#include <QTextOption>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr char16_t lineSeparator = 0x2028;
+constexpr char16_t zeroWidthSpace = 0x200B;
+
+// The text as QTextLayout breaks it, one character for one: it breaks lines
+// only at U+2028, and "\r\n" must stay two characters.
+QString layoutTextFor(const QString &text)
+{
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const char16_t c = result.at(i).unicode();
+        if (c == u'\n' || c == 0x2029)
+            result[i] = QChar(lineSeparator);
+        else if (c == u'\r')
+            result[i] = QChar(i + 1 < result.size() && result.at(i + 1) == u'\n' ? zeroWidthSpace : lineSeparator);
+    }
+    return result;
+}
+
+QList<QTextLayout::FormatRange> formatsFor(const StyledText &text)
+{
+    QList<QTextLayout::FormatRange> formats;
+    const QColor base = text.baseStyle() ? text.baseStyle()->color : QColor();
+    for (const StyledText::Run &run : text.runs()) {
+        const QColor color = run.attributes.color.isValid() ? run.attributes.color : base;
+        if (!color.isValid())
+            continue;
+        QTextLayout::FormatRange range;
+        range.start = run.start;
+        range.length = run.length;
+        range.format.setForeground(color);
+        formats.append(range);
+    }
+    return formats;
+}
+
+qreal sanitized(qreal value)
+{
+    if (std::isnan(value) || value < 0)
+        return 0;
+    return value;
+}
+
+} // namespace
+
+StyledTextLayout::StyledTextLayout() = default;
+StyledTextLayout::StyledTextLayout(StyledTextLayout &&) noexcept = default;
+StyledTextLayout &StyledTextLayout::operator=(StyledTextLayout &&) noexcept = default;
+StyledTextLayout::~StyledTextLayout() = default;
+
+QFont StyledTextLayout::fontFor(const std::optional<BaseTextStyle> &style)
+{
+    QFont font;
+    if (!style)
+        return font;
+    if (!style->fontFamilies.isEmpty())
+        font.setFamilies(style->fontFamilies);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, int(std::lround(style->fontSize))));
+    return font;
+}
+
+StyledTextLayout::StyledTextLayout(const StyledText &text, qreal width, qreal height)
+    : m_text(text), m_width(sanitized(width))
+{
+    if (text.isEmpty())
+        return;
+    const qreal maxHeight = sanitized(height);
+    m_layout = std::make_unique<QTextLayout>(layoutTextFor(text.text()), fontFor(text.baseStyle()));
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setUseDesignMetrics(false);
+    m_layout->setTextOption(option);
+    m_layout->setFormats(formatsFor(text));
+    m_layout->setCacheEnabled(true);
+
+    const qreal lineWidth = std::max<qreal>(0, m_width - 2 * lineFragmentPadding);
+    qreal y = 0;
+    qreal usedWidth = 0;
+    m_layout->beginLayout();
+    for (;;) {
+        QTextLine line = m_layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLeadingIncluded(true);
+        line.setLineWidth(lineWidth);
+        if (y + line.height() > maxHeight) {
+            // Does not fit: laid out below the box, never counted or drawn.
+            line.setPosition(QPointF(lineFragmentPadding, maxHeight + 1));
+            continue;
+        }
+        line.setPosition(QPointF(lineFragmentPadding, y));
+        y += line.height();
+        usedWidth = std::max(usedWidth, line.naturalTextWidth());
+        ++m_lineCount;
+    }
+    m_layout->endLayout();
+    if (m_lineCount > 0)
+        m_usedSize = QSizeF(std::min(m_width, usedWidth + 2 * lineFragmentPadding), y);
+}
+
+int StyledTextLayout::characterIndexAt(QPointF point) const
+{
+    if (!m_layout || std::isnan(point.x()) || std::isnan(point.y()))
+        return -1;
+    for (int i = 0; i < m_lineCount; ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        if (point.y() < line.y() || point.y() >= line.y() + line.height())
+            continue;
+        const QRectF text = line.naturalTextRect();
+        if (line.textLength() == 0 || point.x() < text.left() || point.x() >= text.right())
+            return -1;
+        int index = line.xToCursor(point.x(), QTextLine::CursorOnCharacter);
+        const int lineEnd = line.textStart() + line.textLength();
+        index = std::clamp(index, line.textStart(), lineEnd - 1);
+        return index;
+    }
+    return -1;
+}
+
+TextAttributes StyledTextLayout::attributesAt(QPointF point) const
+{
+    return m_text.attributesAt(characterIndexAt(point));
+}
+
+void StyledTextLayout::draw(QPainter *painter, QPointF topLeft,
+                            const QList<QTextLayout::FormatRange> &selections) const
+{
+    if (!m_layout || m_lineCount == 0 || !painter)
+        return;
+    const auto &base = m_text.baseStyle();
+    if (base && base->shadowColor.isValid() && base->shadowColor.alpha() > 0) {
+        painter->save();
+        painter->setPen(base->shadowColor);
+        for (int i = 0; i < m_lineCount; ++i) {
+            const QList<QGlyphRun> runs = m_layout->lineAt(i).glyphRuns();
+            for (const QGlyphRun &run : runs)
+                painter->drawGlyphRun(topLeft + base->shadowOffset, run);
+        }
+        painter->restore();
+    }
+    if (m_lineCount == m_layout->lineCount()) {
+        m_layout->draw(painter, topLeft, selections);
+        return;
+    }
+    // Lines that did not fit the height stay invisible.
+    painter->save();
+    painter->setClipRect(QRectF(topLeft, QSizeF(std::max(m_width, m_usedSize.width()), m_usedSize.height())),
+                         Qt::IntersectClip);
+    m_layout->draw(painter, topLeft, selections);
+    painter->restore();
+}
+
+QSizeF sizeForWidth(const StyledText &text, qreal width, qreal height)
+{
+    if (text.isEmpty())
+        return QSizeF(0, 0);
+    return StyledTextLayout(text, width, height).usedSize();
+}
+
+qreal heightForWidth(const StyledText &text, qreal width)
+{
+    return sizeForWidth(text, width, StyledTextLayout::unboundedHeight).height();
+}
+
+int characterIndexAt(const StyledText &text, qreal width, QPointF point)
+{
+    return StyledTextLayout(text, width).characterIndexAt(point);
+}
+
+TextAttributes entityAt(const StyledText &text, qreal width, QPointF point)
+{
+    return StyledTextLayout(text, width).attributesAt(point);
+}
