@@ -1,0 +1,85 @@
+#include "support/PropertyList.h"
+#include "support/cache/DiskCacheIndex.h"
+
+#include <QDateTime>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString key(int n)
+{
+    return QStringLiteral("V2_%1").arg(n, 32, 16, QLatin1Char('0'));
+}
+
+TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
+{
+    DiskCacheIndex index;
+    index.recordStore(key(1), 100, 1'700'000'000'000);
+    index.recordStore(key(2), 50, 1'700'000'001'500);
+    const QByteArray bytes = index.encode();
+    ASSERT_TRUE(bytes.startsWith("bplist00"));
+
+    const QVariantMap root = PropertyList::decode(bytes)->toMap();
+    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 150u);
+    const QVariantMap accesses = root.value(QStringLiteral("accesses")).toMap();
+    ASSERT_EQ(accesses.value(key(2)).typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(accesses.value(key(2)).toDateTime().toMSecsSinceEpoch(), 1'700'000'001'500);
+    EXPECT_EQ(root.value(QStringLiteral("sizes")).toMap().value(key(1)).toULongLong(), 100u);
+
+    const auto reread = DiskCacheIndex::fromPropertyList(*PropertyList::decode(bytes));
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(*reread, index);
+}
+
+TEST(CacheIndex, ReplacingAnEntryCountsOnlyTheNewSize)
+{
+    DiskCacheIndex index;
+    index.recordStore(key(1), 100, 1);
+    index.recordStore(key(1), 30, 2);
+    EXPECT_EQ(index.diskUsage(), 30u);
+    EXPECT_EQ(index.count(), 1);
+    EXPECT_EQ(index.remove(key(1)), 30u);
+    EXPECT_EQ(index.remove(key(1)), 0u);
+    EXPECT_EQ(index.diskUsage(), 0u);
+    EXPECT_FALSE(index.touch(key(1), 5));
+    EXPECT_FALSE(index.lastAccessMSecs(key(1)));
+}
+
+TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
+{
+    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
+    const QVariantMap plist{
+        {QStringLiteral("diskUsage"), 999999},
+        {QStringLiteral("accesses"),
+         QVariantMap{{key(1), date}, {key(2), date}, {key(3), QStringLiteral("not a date")},
+                     {QStringLiteral("../../escape"), date}}},
+        {QStringLiteral("sizes"),
+         QVariantMap{{key(1), 10}, {key(3), 20}, {QStringLiteral("../../escape"), 5}, {key(4), 7}}},
+    };
+    const auto index = DiskCacheIndex::fromPropertyList(plist);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->keys(), QStringList{key(1)});
+    EXPECT_EQ(index->diskUsage(), 10u);
+
+    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantList{}));
+    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantMap{{QStringLiteral("accesses"), 1}}));
+}
+
+TEST(CacheIndex, EvictionTakesTheOldestUntilTheExcessIsCovered)
+{
+    DiskCacheIndex index;
+    index.recordStore(key(1), 10, 300);
+    index.recordStore(key(2), 10, 100);
+    index.recordStore(key(3), 10, 200);
+    index.recordStore(key(4), 10, 400);
+    EXPECT_EQ(index.oldestKeysCovering(0), QStringList{});
+    EXPECT_EQ(index.oldestKeysCovering(1), QStringList{key(2)});
+    EXPECT_EQ(index.oldestKeysCovering(10), QStringList{key(2)});
+    EXPECT_EQ(index.oldestKeysCovering(11), (QStringList{key(2), key(3)}));
+    EXPECT_EQ(index.oldestKeysCovering(1000), (QStringList{key(2), key(3), key(1), key(4)}));
+    index.touch(key(2), 500);
+    EXPECT_EQ(index.oldestKeysCovering(1), QStringList{key(3)});
+}
+
+} // namespace
