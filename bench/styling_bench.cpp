@@ -20,8 +20,8 @@ QList<QString> typicalPosts(int count)
     static const char *words[] = {"the", "new", "release", "is", "out", "and", "it", "works", "great", "for",
                                   "me", "today", "thanks", "everyone", "who", "helped", "with", "testing", "this",
                                   "week", "coffee", "meeting", "later", "what", "do", "you", "think", "about", "it?"};
-    static const char *entities[] = {"@dalton", "@amy_k", "#appnet", "#coffee", "#dev-news", "http://example.com/p/123",
-                                     "https://alpha.app.net/berg/post/42#replies", "www.example.org",
+    static const char *entities[] = {"@marta", "@amy_k", "#streams", "#coffee", "#dev-news", "http://example.com/p/123",
+                                     "https://posts.example.net/marta/post/42#replies", "www.example.org",
                                      "bit.ly/x2Yz", "mail@example.com", "\U0001F600", "\n"};
     QRandomGenerator random(42);
     QList<QString> posts;

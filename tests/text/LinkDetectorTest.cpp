@@ -54,7 +54,7 @@ TEST(LinkDetector, BracketsCloseOnlyWhatTheLinkOpened)
 
 TEST(LinkDetector, AddressesWithoutSchemeGetOne)
 {
-    EXPECT_EQ(detect(QStringLiteral("www.app.net")), one("www.app.net", "http://www.app.net"));
+    EXPECT_EQ(detect(QStringLiteral("www.example.net")), one("www.example.net", "http://www.example.net"));
     EXPECT_EQ(detect(QStringLiteral("WWW.Example.io/path?q=1")),
               one("WWW.Example.io/path?q=1", "http://WWW.Example.io/path?q=1"));
     EXPECT_EQ(detect(QStringLiteral("Visit example.com.")), one("example.com", "http://example.com"));
