@@ -46,8 +46,14 @@ RefreshScrollView::RefreshScrollView(QAbstractItemView *list, QWidget *parent)
     // Every change of the list's own position is a bounds change as much as
     // a change of the pull.
     QScrollBar *bar = list->verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, [this] { viewBoundsChanged(); });
-    connect(bar, &QScrollBar::rangeChanged, this, [this] { viewBoundsChanged(); });
+    connect(bar, &QScrollBar::valueChanged, this, [this] {
+        listMoved();
+        viewBoundsChanged();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, [this] {
+        listMoved();
+        viewBoundsChanged();
+    });
 
     m_settle.setDuration(settleMs);
     m_settle.setEasingCurve(QEasingCurve::OutCubic);
@@ -67,6 +73,13 @@ RefreshScrollView::RefreshScrollView(QAbstractItemView *list, QWidget *parent)
     m_wheelRelease.setSingleShot(true);
     m_wheelRelease.setInterval(wheelReleaseMs);
     connect(&m_wheelRelease, &QTimer::timeout, this, [this] { letGo(); });
+
+    m_fingerSilence.setSingleShot(true);
+    m_fingerSilence.setInterval(fingerSilenceMs);
+    connect(&m_fingerSilence, &QTimer::timeout, this, [this] {
+        if (m_fingersDown)
+            letGo();
+    });
 }
 
 RefreshScrollView::~RefreshScrollView()
@@ -74,6 +87,7 @@ RefreshScrollView::~RefreshScrollView()
     // The list goes first, while this object can still take its last signals.
     m_settle.stop();
     m_wheelRelease.stop();
+    m_fingerSilence.stop();
     if (m_list) {
         m_list->viewport()->removeEventFilter(this);
         disconnect(m_list->verticalScrollBar(), nullptr, this, nullptr);
@@ -190,6 +204,7 @@ bool RefreshScrollView::handleWheel(QWheelEvent *event)
     case Qt::ScrollUpdate:
         stopSettling();
         m_fingersDown = true;
+        m_fingerSilence.start();
         return applyToBand(delta, usePixels, true);
     case Qt::ScrollMomentum:
         // The first momentum event means the fingers have left the touchpad.
@@ -257,9 +272,27 @@ bool RefreshScrollView::overRefreshView()
     return pull::isOverRefresh(y - bar->minimum(), threshold);
 }
 
+void RefreshScrollView::listMoved()
+{
+    // The band only ever sits beyond an end of the list. When the rows are
+    // scrolled from elsewhere (a reload bringing the selection into view, the
+    // scroll bar, the keyboard), the band above or below them is scrolled
+    // away with them, as content above the first row would be.
+    const bool topGone = m_gesture.top() > 0 && !listAtTop();
+    const bool bottomGone = m_gesture.bottom() > 0 && !listAtBottom();
+    if (!topGone && !bottomGone)
+        return;
+    stopSettling();
+    if (topGone)
+        m_gesture.setTop(0);
+    if (bottomGone)
+        m_gesture.setBottom(0);
+}
+
 void RefreshScrollView::letGo()
 {
     m_fingersDown = false;
+    m_fingerSilence.stop();
     m_wheelRelease.stop();
     if (m_overRefreshView && !m_isRefreshing)
         startLoading();

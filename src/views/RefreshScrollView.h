@@ -44,6 +44,9 @@ public:
     static constexpr int wheelNotchPull = 15;
     static constexpr int wheelReleaseMs = 250;
     static constexpr int settleMs = 250;
+    // A touchpad pull whose end never arrives is let go after this silence,
+    // so a lost event cannot leave the band hanging.
+    static constexpr int fingerSilenceMs = 1000;
 
     explicit RefreshScrollView(QAbstractItemView *list, QWidget *parent = nullptr);
     ~RefreshScrollView() override;
@@ -99,6 +102,7 @@ private:
     // over-threshold state and the load-older request.
     void viewBoundsChanged();
     bool overRefreshView();
+    void listMoved();
     void letGo();
     void settle();
     void stopSettling();
@@ -121,6 +125,7 @@ private:
     bool m_settling = false;
 
     QTimer m_wheelRelease;
+    QTimer m_fingerSilence;
     bool m_wheelRunStartedAtTop = false;
     bool m_fingersDown = false;
 

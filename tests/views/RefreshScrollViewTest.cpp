@@ -382,6 +382,36 @@ TEST_F(RefreshScrollViewTest, TouchpadWithoutPhasesPullsLikeTheWheel)
     EXPECT_TRUE(waitUntil([&] { return m_refreshes == 1; }));
 }
 
+TEST_F(RefreshScrollViewTest, RowsScrolledFromElsewhereTakeTheOpenBandWithThem)
+{
+    refreshByPull();
+    // A reload bringing a lower row into view while the refresh runs.
+    bar()->setValue(200);
+    EXPECT_EQ(m_view->originY(), 200);
+    EXPECT_EQ(m_list->y(), 0);
+    EXPECT_FALSE(m_view->refreshHeader()->isVisible());
+    QTest::qWait(RefreshScrollView::settleMs + 50);
+    EXPECT_EQ(m_view->originY(), 200);
+    m_view->stopLoading();
+    EXPECT_EQ(m_view->originY(), 200);
+
+    // The same below the last row: more rows arrive while it is pushed.
+    m_list->scrollToBottom();
+    const int last = bar()->maximum();
+    pushPast(last + 20);
+    m_model.setStringList(rows(200));
+    ASSERT_TRUE(waitUntil([&] { return bar()->maximum() > last; }));
+    EXPECT_EQ(m_list->y(), 0);
+    EXPECT_EQ(m_view->originY(), bar()->value());
+}
+
+TEST_F(RefreshScrollViewTest, APullWhoseEndNeverArrivesIsLetGo)
+{
+    pullTo(-50);
+    EXPECT_TRUE(waitUntil([&] { return m_refreshes == 1; }, std::chrono::seconds(3)));
+    EXPECT_TRUE(settlesAt(-pull::headerHeight));
+}
+
 TEST_F(RefreshScrollViewTest, OrdinaryScrollingInTheMiddleIsTheListsOwn)
 {
     bar()->setValue(300);
