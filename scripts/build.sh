@@ -5,4 +5,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VELTO_BUILD_DIR:-$root/build}"
 type="${VELTO_BUILD_TYPE:-RelWithDebInfo}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" >/dev/null
+# New Q_OBJECT headers picked up by the source globs are only seen by moc when
+# its stamp is gone (CMake's autogen does not depend on the glob results).
+rm -f "$build"/src/velto_core_autogen/timestamp "$build"/sandbox/velto_sandbox_lib_autogen/timestamp
 cmake --build "$build" --parallel "$(nproc)"

@@ -6,6 +6,12 @@
 #include "app/NotificationBus.h"
 #include "app/NotificationNames.h"
 #include "app/Preferences.h"
+#include "desktop/IdleTime.h"
+#include "service/ApiClient.h"
+#include "service/Network.h"
+#include "service/PostPageProcessor.h"
+#include "service/PostsArrayController.h"
+#include "support/cache/SDURLCache.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -13,8 +19,19 @@
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
 {
+    // The idle time of the desktop; without one the idle refresh is skipped.
+    m_idle = IdleTime::createForDesktop();
+    m_secondsIdle = [this]() -> std::optional<quint64> {
+        return m_idle ? m_idle->secondsIdleIfKnown() : std::nullopt;
+    };
     m_window = new MainWindow();
     m_mainWindowIsKey = [this] { return m_window && m_window->isActiveWindow(); };
+    m_api = std::make_unique<ApiClient>();
+    m_posts = new PostsArrayController(this);
+    m_window->setPostsController(m_posts);
+    connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
+            &AppDelegate::selectionIndexesChanged);
+    setPageProcessor(new PostPageProcessor(nullptr, &Network::manager(), this));
 }
 
 AppDelegate::~AppDelegate()

@@ -8,14 +8,21 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariantList>
+#include <QJsonValue>
 #include <QVariantMap>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class ApiClient;
 class AuthWindow;
+class IdleTime;
 class MainWindow;
+class PostPageProcessor;
+class PostsArrayController;
+struct ApiResult;
+struct PostRecord;
 class Preferences;
 class SDURLCache;
 
@@ -56,10 +63,23 @@ public:
     void wakeNotification();
     void refreshByPull();
     void setupSidebar();
+    void sideBarDidSelectButton(int row);
+    void selectView(int tag);
+    void selectViewWithIndex(int row);
+    void selectNextPost();
+    void selectPrevious();
+    // The selection of the list changed: derive the facts of the selected post.
+    void selectionIndexesChanged();
 
     // Stream loading.
     QString streamCountString() const;
     void getStreamWithKind(quint64 kind, const QVariantMap &params);
+    void getStreamForCurrentUserWithParams(const QVariantMap &params);
+    void getStreamForHashtag(const QString &hashtag, const QVariantMap &params);
+    void getStreamForReply(const QString &postId);
+    void showConversation();
+    void doubleClickAction();
+    void requestUserDictionaryFromID(const QString &userId);
     void doTheRefreshVoid();
     void loadOlderPosts();
     void streamUp();
@@ -85,6 +105,7 @@ public:
     void readTokenFromDefaults();
     void askToFollowVelto();
     void getCurrentUsern();
+    void loadCurrentUserFollowing();
     void setNotificationTimer();
     void checkForMentions();
     void makeStatusItem();
@@ -122,8 +143,8 @@ public:
         QString meUsername;
         QVariantMap meDictionary;
         QVariantMap currentDictionary;
+        QVariantMap requstedUserDictionary;
         QString remoteURL;
-        QVariantList postsArray;
         // nullopt: the file could not be read, so it is left alone at quit.
         std::optional<QStringList> autocompletionArray;
         std::optional<QVariantList> savedPosts;
@@ -132,6 +153,11 @@ public:
     };
     State &state() { return m_state; }
     const State &state() const { return m_state; }
+
+    PostsArrayController *postsArrayController() const { return m_posts; }
+    ApiClient &api() const { return *m_api; }
+    // Replaces where page avatars come from (tests and benchmarks).
+    void setPageProcessor(PostPageProcessor *processor);
 
     QTimer *currentRefreshTimer() const { return m_currentRefreshTimer; }
     QTimer *idlePollTimer() const { return m_timer; }
@@ -150,6 +176,10 @@ Q_SIGNALS:
     // A stream load was asked for (kind and parameters as given).
     void streamRequested(quint64 kind, const QVariantMap &params);
     void signInStarted();
+    // A load finished (successfully or not) and the flags are clear again.
+    void streamLoadFinished(bool succeeded);
+    // The user record to show in the user panel has arrived.
+    void userPanelRequested();
 
 private:
     void createFolderAndFiles();
@@ -158,10 +188,17 @@ private:
     void subscribeToNotifications();
     void applyDockMode();
     void startSignedIn();
+    void sendStreamRequest(quint64 kind, const QString &pathValue, const QVariantMap &params,
+                           bool topLevel);
+    void streamAnswered(const ApiResult &result, bool topLevel);
+    void processDataWithArray(const QJsonValue &answer, std::function<void()> done);
+    void installRecords(const QList<PostRecord> &records);
+    void finishStreamLoad(bool succeeded);
     void replaceTimer(QPointer<QTimer> &slot, int intervalMs, void (AppDelegate::*action)());
     Preferences &prefs() const;
 
     State m_state;
+    std::unique_ptr<IdleTime> m_idle;
     SecondsIdle m_secondsIdle;
     KeyWindowTest m_mainWindowIsKey;
     QPointer<QTimer> m_timer;
@@ -170,5 +207,10 @@ private:
     QPointer<MainWindow> m_window;
     QPointer<AuthWindow> m_authWindow;
     SDURLCache *m_cache = nullptr;
+    PostsArrayController *m_posts = nullptr;
+    PostPageProcessor *m_processor = nullptr;
+    std::unique_ptr<ApiClient> m_api;
+    std::function<void()> m_processingDone;
+    bool m_probeInFlight = false;
     bool m_awake = false;
 };

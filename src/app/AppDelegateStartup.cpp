@@ -10,6 +10,7 @@
 #include "app/NotificationNames.h"
 #include "app/Preferences.h"
 #include "platform/AlertPresenter.h"
+#include "service/PostsArrayController.h"
 
 #include <QDebug>
 #include <QDir>
@@ -57,8 +58,7 @@ void AppDelegate::awakeFromNib()
     s.isSavedPostsVisible = s.isRefreshAction = false;
     s.numberOfNewNotifications = QString();
     s.internNotificationCount = 0;
-    s.postsArray = QVariantList();
-    s.postsArray.reserve(200);
+    m_posts->removeAllObjects();
 
     // 4-6: the folder and its two files.
     createFolderAndFiles();

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
+#include "service/PostsArrayController.h"
 #include "app/Preferences.h"
 
 void AppDelegate::collapseSplitView()
@@ -37,4 +38,27 @@ void AppDelegate::applyDockMode()
         m_window->raise();
         m_window->activateWindow();
     }
+}
+
+void AppDelegate::sideBarDidSelectButton(int row)
+{
+    if (m_window)
+        m_window->fadeTableViewOut();
+    selectViewWithIndex(row);
+}
+
+void AppDelegate::selectView(int tag)
+{
+    m_state.isRefreshAction = false;
+    if (m_window)
+        m_window->selectSideBarRow(tag);
+    selectViewWithIndex(tag);
+}
+
+void AppDelegate::selectViewWithIndex(int row)
+{
+    if (m_state.isCurrentlyLoading)
+        return; // the load would be dropped; keep what is shown
+    m_posts->removeAllObjects();
+    getStreamWithKind(streamKindForSideBarRow(row), {{QStringLiteral("count"), streamCountString()}});
 }

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include "service/PostsArrayController.h"
 #include <QPropertyAnimation>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -30,6 +32,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_mentionIndicator = new QLabel(QStringLiteral("•"), this);
     m_mentionIndicator->hide();
 
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 0);
+    m_progress->setMaximumHeight(4);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    layout->addWidget(m_progress);
+
     m_split = new QSplitter(Qt::Vertical, this);
     m_split->setChildrenCollapsible(true);
     m_split->setHandleWidth(0);
@@ -43,6 +52,127 @@ MainWindow::MainWindow(QWidget *parent)
     m_split->setStretchFactor(0, 0);
     m_split->setStretchFactor(1, 1);
     layout->addWidget(m_split, 1);
+
+    m_loadOlderIndicator = new QLabel(QStringLiteral("Loading older posts…"), this);
+    m_loadOlderIndicator->hide();
+    layout->addWidget(m_loadOlderIndicator);
+}
+
+void MainWindow::setPostsController(PostsArrayController *posts)
+{
+    m_posts = posts;
+    m_list->setModel(posts->arranged());
+    m_list->setSelectionModel(posts->selectionModel());
+    m_list->setWordWrap(true);
+    m_list->setUniformItemSizes(false);
+}
+
+namespace {
+void animateOpacity(QWidget *widget, qreal to, int ms)
+{
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(widget->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(widget);
+        widget->setGraphicsEffect(effect);
+    }
+    auto *animation = new QPropertyAnimation(effect, "opacity", widget);
+    animation->setDuration(ms);
+    animation->setStartValue(effect->opacity());
+    animation->setEndValue(to);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+} // namespace
+
+void MainWindow::fadeTableViewOut()
+{
+    resetVisibleRows();
+    animateOpacity(m_list, 0.0, 100);
+}
+
+void MainWindow::fadeTableViewIn()
+{
+    m_loadOlderIndicator->hide();
+    animateOpacity(m_list, 1.0, 100);
+}
+
+qreal MainWindow::listOpacity() const
+{
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_list->graphicsEffect());
+    return effect ? effect->opacity() : 1.0;
+}
+
+void MainWindow::resetVisibleRows()
+{
+    m_list->viewport()->update();
+}
+
+void MainWindow::scrollListToTop()
+{
+    m_list->scrollToTop();
+}
+
+void MainWindow::scrollToSelection()
+{
+    const QModelIndex current = m_list->selectionModel() ? m_list->selectionModel()->currentIndex() : QModelIndex();
+    if (current.isValid())
+        m_list->scrollTo(current);
+}
+
+void MainWindow::showLoadOlderIndicator()
+{
+    m_loadOlderIndicator->show();
+}
+
+void MainWindow::stopLoading()
+{
+}
+
+void MainWindow::startProgress()
+{
+    ++m_progressCount;
+    m_progress->show();
+}
+
+void MainWindow::stopProgress()
+{
+    m_progressCount = qMax(0, m_progressCount - 1);
+    if (m_progressCount == 0)
+        m_progress->hide();
+}
+
+bool MainWindow::isProgressRunning() const
+{
+    return m_progressCount > 0;
+}
+
+void MainWindow::selectSideBarRow(int row)
+{
+    Q_UNUSED(row);
+}
+
+void MainWindow::setMentionCount(int count)
+{
+    Q_UNUSED(count);
+}
+
+bool MainWindow::isSearchPanelVisible() const
+{
+    return false;
+}
+
+void MainWindow::closeUserPanel()
+{
+}
+
+bool MainWindow::composerHasFocus() const
+{
+    return m_composer->hasFocus();
+}
+
+void MainWindow::resetComposer()
+{
+    m_composer->clear();
+    m_postButtonImage = QStringLiteral("postTemplate");
 }
 
 void MainWindow::setComposerOpen(bool open)

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+class PostsArrayController;
 class QLabel;
+class QProgressBar;
 class QListView;
 class QPlainTextEdit;
 class QSplitter;
@@ -32,6 +34,28 @@ public:
     bool isMentionIndicatorVisible() const;
 
     void fadeIn();
+
+    // The list of posts.
+    void setPostsController(PostsArrayController *posts);
+    void fadeTableViewOut();
+    void fadeTableViewIn();
+    qreal listOpacity() const;
+    void resetVisibleRows();
+    void scrollListToTop();
+    void scrollToSelection();
+    void showLoadOlderIndicator();
+    // The pull-to-refresh header closes when a load ends.
+    void stopLoading();
+    void startProgress();
+    void stopProgress();
+    bool isProgressRunning() const;
+
+    void selectSideBarRow(int row);
+    void setMentionCount(int count);
+    bool isSearchPanelVisible() const;
+    void closeUserPanel();
+    bool composerHasFocus() const;
+    void resetComposer();
     void rearrangePosts();
     void reloadTableViewKeepingSelection();
 
@@ -50,4 +74,8 @@ private:
     QLabel *m_backBarLabel = nullptr;
     QWidget *m_mentionIndicator = nullptr;
     QString m_postButtonImage;
+    QProgressBar *m_progress = nullptr;
+    QWidget *m_loadOlderIndicator = nullptr;
+    PostsArrayController *m_posts = nullptr;
+    int m_progressCount = 0;
 };

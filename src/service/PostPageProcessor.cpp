@@ -1,0 +1,178 @@
+#include "service/PostPageProcessor.h"
+
+#include "service/AvatarImages.h"
+#include "support/cache/SDURLCache.h"
+#include "text/PostTextStyling.h"
+
+#include <QFutureWatcher>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QtConcurrent>
+
+struct PostPageProcessor::Prepared {
+    QList<PostRecord> records;
+    QHash<QString, QImage> cachedAvatars;
+    QStringList missingUrls;
+};
+
+namespace {
+
+QNetworkRequest avatarRequest(const QUrl &url)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+    // The response is stored explicitly below, with the program's own rules.
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setTransferTimeout(PostPageProcessor::avatarTimeoutMs);
+    return request;
+}
+
+} // namespace
+
+PostPageProcessor::PostPageProcessor(SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent)
+    : QObject(parent)
+    , m_cache(cache)
+    , m_manager(manager)
+{
+}
+
+PostPageProcessor::~PostPageProcessor()
+{
+    cancel();
+}
+
+void PostPageProcessor::cancel()
+{
+    ++m_generation;
+    m_running = false;
+    for (const QPointer<QNetworkReply> &reply : std::as_const(m_replies)) {
+        if (reply)
+            reply->abort();
+    }
+    m_replies.clear();
+    m_pending.clear();
+    m_records.clear();
+    m_avatars.clear();
+}
+
+void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePreference)
+{
+    cancel();
+    m_running = true;
+    const quint64 generation = m_generation;
+    SDURLCache *cache = m_cache;
+    const QJsonArray posts = answer.toArray();
+
+    auto work = [posts, fontSizePreference, cache]() {
+        Prepared page;
+        page.records.reserve(posts.size());
+        QSet<QString> seen;
+        for (const QJsonValue &value : posts) {
+            if (!value.isObject())
+                continue;
+            PostRecord record = PostRecord::fromJson(value.toObject());
+            record.attributedString = PostTextStyling::styledText(record.text(), fontSizePreference);
+            const QString avatar = record.avatarUrl();
+            page.records.append(std::move(record));
+            if (avatar.isEmpty() || seen.contains(avatar))
+                continue;
+            seen.insert(avatar);
+            const QUrl url = AvatarImages::avatarUrl(avatar);
+            if (!url.isValid())
+                continue;
+            if (cache) {
+                const auto hit = cache->cachedResponseForRequest(avatarRequest(url));
+                if (hit && hit->statusCode == 200 && !hit->body.isEmpty()) {
+                    const QImage image = AvatarImages::fittedAvatar(hit->body);
+                    if (!image.isNull()) {
+                        page.cachedAvatars.insert(avatar, image);
+                        continue;
+                    }
+                }
+            }
+            page.missingUrls.append(avatar);
+        }
+        return page;
+    };
+
+    auto *watcher = new QFutureWatcher<Prepared>(this);
+    connect(watcher, &QFutureWatcher<Prepared>::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        prepared(generation, watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(work));
+}
+
+void PostPageProcessor::prepared(quint64 generation, const Prepared &page)
+{
+    if (generation != m_generation)
+        return;
+    m_records = page.records;
+    m_avatars = page.cachedAvatars;
+    for (const QString &url : page.missingUrls)
+        m_pending.insert(url);
+    for (const QString &url : page.missingUrls)
+        fetch(generation, url);
+    finishIfDone(generation);
+}
+
+void PostPageProcessor::fetch(quint64 generation, const QString &url)
+{
+    if (!m_manager) {
+        m_pending.remove(url);
+        return;
+    }
+    const QNetworkRequest request = avatarRequest(AvatarImages::avatarUrl(url));
+    QNetworkReply *reply = m_manager->get(request);
+    m_replies.append(reply);
+    connect(reply, &QNetworkReply::finished, this, [this, generation, url, reply] {
+        reply->deleteLater();
+        fetched(generation, url, reply);
+    });
+}
+
+void PostPageProcessor::fetched(quint64 generation, const QString &url, QNetworkReply *reply)
+{
+    if (generation != m_generation)
+        return;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    if (body.isEmpty()) {
+        avatarReady(generation, url, {});
+        return;
+    }
+    if (m_cache && status == 200)
+        m_cache->storeCachedResponse(CachedURLResponse::fromReply(*reply, body), reply->request());
+
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, generation, url] {
+        watcher->deleteLater();
+        avatarReady(generation, url, watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(&AvatarImages::fittedAvatar, body));
+}
+
+void PostPageProcessor::avatarReady(quint64 generation, const QString &url, const QImage &image)
+{
+    if (generation != m_generation)
+        return;
+    if (!image.isNull())
+        m_avatars.insert(url, image);
+    m_pending.remove(url);
+    finishIfDone(generation);
+}
+
+void PostPageProcessor::finishIfDone(quint64 generation)
+{
+    if (generation != m_generation || !m_running || !m_pending.isEmpty())
+        return;
+    QList<PostRecord> records = std::move(m_records);
+    for (PostRecord &record : records)
+        record.theAvatarImage = m_avatars.value(record.avatarUrl());
+    m_records.clear();
+    m_avatars.clear();
+    m_replies.clear();
+    m_running = false;
+    Q_EMIT finished(records);
+}

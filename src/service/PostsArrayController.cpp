@@ -1,0 +1,152 @@
+#include "service/PostsArrayController.h"
+
+int PostsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_records.size());
+}
+
+QVariant PostsModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const PostRecord &record = m_records.at(index.row());
+    switch (role) {
+    case RecordRole:
+        return QVariant::fromValue(record);
+    case IdRole:
+        return record.id();
+    case CreatedAtRole:
+        return record.createdAt();
+    case Qt::DisplayRole:
+        return record.text();
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> PostsModel::roleNames() const
+{
+    return {{RecordRole, "record"}, {IdRole, "id"}, {CreatedAtRole, "created_at"}, {Qt::DisplayRole, "text"}};
+}
+
+const PostRecord *PostsModel::recordAt(int row) const
+{
+    if (row < 0 || row >= m_records.size())
+        return nullptr;
+    return &m_records.at(row);
+}
+
+void PostsModel::setRecords(QList<PostRecord> records)
+{
+    beginResetModel();
+    m_records = std::move(records);
+    endResetModel();
+}
+
+void PostsModel::replaceRecord(int row, const PostRecord &record)
+{
+    if (row < 0 || row >= m_records.size())
+        return;
+    m_records[row] = record;
+    const QModelIndex changed = index(row);
+    Q_EMIT dataChanged(changed, changed);
+}
+
+PostsArrayController::PostsArrayController(QObject *parent)
+    : QObject(parent)
+    , m_selection(&m_sorted)
+{
+    m_sorted.setSourceModel(&m_model);
+    m_sorted.setSortRole(PostsModel::CreatedAtRole);
+    m_sorted.setDynamicSortFilter(true);
+    m_sorted.sort(0, Qt::DescendingOrder);
+    connect(&m_selection, &QItemSelectionModel::selectionChanged, this,
+            &PostsArrayController::selectionIndexesChanged);
+    connect(&m_sorted, &QAbstractItemModel::modelReset, this, &PostsArrayController::selectionIndexesChanged);
+}
+
+int PostsArrayController::count() const
+{
+    return m_sorted.rowCount();
+}
+
+const PostRecord *PostsArrayController::arrangedObject(int row) const
+{
+    if (row < 0 || row >= m_sorted.rowCount())
+        return nullptr;
+    return m_model.recordAt(m_sorted.mapToSource(m_sorted.index(row, 0)).row());
+}
+
+std::optional<int> PostsArrayController::selectionIndex() const
+{
+    const QModelIndexList rows = m_selection.selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    int first = rows.first().row();
+    for (const QModelIndex &i : rows)
+        first = qMin(first, i.row());
+    return first;
+}
+
+const PostRecord *PostsArrayController::selectedObject() const
+{
+    const auto row = selectionIndex();
+    return row ? arrangedObject(*row) : nullptr;
+}
+
+void PostsArrayController::setSelectionIndex(int row)
+{
+    if (row < 0 || row >= count()) {
+        clearSelection();
+        return;
+    }
+    const QModelIndex index = m_sorted.index(row, 0);
+    m_selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void PostsArrayController::clearSelection()
+{
+    m_selection.clear();
+}
+
+bool PostsArrayController::selectNext()
+{
+    const auto row = selectionIndex();
+    if (!row || *row + 1 >= count())
+        return false;
+    setSelectionIndex(*row + 1);
+    return true;
+}
+
+bool PostsArrayController::selectPrevious()
+{
+    const auto row = selectionIndex();
+    if (!row || *row == 0)
+        return false;
+    setSelectionIndex(*row - 1);
+    return true;
+}
+
+std::optional<int> PostsArrayController::rowOfId(const QString &id) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (arrangedObject(row)->id() == id)
+            return row;
+    }
+    return std::nullopt;
+}
+
+void PostsArrayController::setContent(QList<PostRecord> records)
+{
+    m_model.setRecords(std::move(records));
+}
+
+void PostsArrayController::removeAllObjects()
+{
+    m_model.setRecords({});
+}
+
+void PostsArrayController::rearrangeObjects()
+{
+    m_sorted.sort(0, Qt::DescendingOrder);
+}

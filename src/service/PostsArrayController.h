@@ -1,0 +1,75 @@
+#pragma once
+
+#include "service/PostRecord.h"
+
+#include <QAbstractListModel>
+#include <QItemSelectionModel>
+#include <QList>
+#include <QSortFilterProxyModel>
+
+#include <optional>
+
+// The records of the shown stream as a list model.
+class PostsModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        RecordRole = Qt::UserRole + 1, // the PostRecord
+        IdRole,
+        CreatedAtRole,
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<PostRecord> &records() const { return m_records; }
+    const PostRecord *recordAt(int row) const;
+    void setRecords(QList<PostRecord> records);
+    // Replaces one record in place (starring changes "you_starred").
+    void replaceRecord(int row, const PostRecord &record);
+
+private:
+    QList<PostRecord> m_records;
+};
+
+// The list's view of the records: sorted by "created_at" as text, newest
+// first (the service's timestamps have one fixed form, so text order is time
+// order), with one selection. Rows here are the arranged order.
+class PostsArrayController : public QObject {
+    Q_OBJECT
+public:
+    explicit PostsArrayController(QObject *parent = nullptr);
+
+    PostsModel *model() { return &m_model; }
+    QSortFilterProxyModel *arranged() { return &m_sorted; }
+    QItemSelectionModel *selectionModel() { return &m_selection; }
+
+    int count() const;
+    const PostRecord *arrangedObject(int row) const;
+    // The selected row of the arranged list, if any.
+    std::optional<int> selectionIndex() const;
+    const PostRecord *selectedObject() const;
+    void setSelectionIndex(int row);
+    void clearSelection();
+    // Next / previous arranged row; false at the end (nothing changes).
+    bool selectNext();
+    bool selectPrevious();
+    // The arranged row of the record with `id`, if it is shown.
+    std::optional<int> rowOfId(const QString &id) const;
+
+    void setContent(QList<PostRecord> records);
+    void removeAllObjects();
+    void rearrangeObjects();
+
+Q_SIGNALS:
+    // After every change of the selected row (also to none).
+    void selectionIndexesChanged();
+
+private:
+    PostsModel m_model;
+    QSortFilterProxyModel m_sorted;
+    QItemSelectionModel m_selection;
+};
