@@ -2,7 +2,9 @@
 
 #include "app/AuthWindow.h"
 #include "app/DataFiles.h"
+#include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/Swipes.h"
 #include "app/NotificationBus.h"
 #include "app/NotificationNames.h"
 #include "app/Preferences.h"
@@ -29,6 +31,8 @@ AppDelegate::AppDelegate(QObject *parent)
     m_api = std::make_unique<ApiClient>();
     m_posts = new PostsArrayController(this);
     m_window->setPostsController(m_posts);
+    MainMenu::build(m_window, this);
+    new SwipeWatcher(m_window);
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
             &AppDelegate::selectionIndexesChanged);
     setPageProcessor(new PostPageProcessor(nullptr, &Network::manager(), this));

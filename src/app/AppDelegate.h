@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/StreamKind.h"
+#include "views/SideBarDelegate.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,7 +33,7 @@ class SDURLCache;
 //
 // Its behaviour is split by subject over several source files
 // (AppDelegate*.cpp); this header is the one list of its state.
-class AppDelegate : public QObject {
+class AppDelegate : public QObject, public SideBarDelegate {
     Q_OBJECT
 public:
     explicit AppDelegate(QObject *parent = nullptr);
@@ -64,6 +65,7 @@ public:
     void refreshByPull();
     void setupSidebar();
     void sideBarDidSelectButton(int row);
+    void sideBarDidSelectButton(SideBar *sender, int row) override;
     void selectView(int tag);
     void selectViewWithIndex(int row);
     void selectNextPost();
@@ -89,6 +91,19 @@ public:
     void conversationNotification();
 
     // Window and composer pane.
+    void openWindow();
+    void fadeWindowIn();
+    void goBack();
+    void setFullScreen(bool fullScreen);
+    void toggleDockIcon();
+    void relaunch();
+    void addToLoginItems();
+    void quickHelp();
+    void openSupport();
+    void provideFeedback();
+    void openAppWebsite();
+    void openVELTO();
+    void openAppDotNet();
     void collapseSplitView();
     void uncollapseSplitView();
     void closeWindow();
@@ -194,6 +209,7 @@ private:
     void processDataWithArray(const QJsonValue &answer, std::function<void()> done);
     void installRecords(const QList<PostRecord> &records);
     void finishStreamLoad(bool succeeded);
+    void openMakerPage(const QString &path);
     void replaceTimer(QPointer<QTimer> &slot, int intervalMs, void (AppDelegate::*action)());
     Preferences &prefs() const;
 

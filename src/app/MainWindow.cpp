@@ -1,61 +1,202 @@
 #include "app/MainWindow.h"
 
-#include <QCloseEvent>
+#include "app/ComposerPane.h"
+#include "service/PostsArrayController.h"
+#include "views/RefreshScrollView.h"
+#include "views/SideBar.h"
+
 #include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include "service/PostsArrayController.h"
 #include <QPropertyAnimation>
+#include <QScreen>
 #include <QSplitter>
+#include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+
+QGraphicsOpacityEffect *opacityEffect(QWidget *widget)
+{
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(widget->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(widget);
+        effect->setOpacity(1.0);
+        widget->setGraphicsEffect(effect);
+    }
+    return effect;
+}
+
+// Fades are not blocking: the window keeps painting and handling input.
+QPropertyAnimation *animateOpacity(QWidget *widget, qreal to, int ms)
+{
+    QGraphicsOpacityEffect *effect = opacityEffect(widget);
+    // A running fade of the same widget gives way to the new one.
+    for (auto *running : widget->findChildren<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
+        running->stop();
+    auto *animation = new QPropertyAnimation(effect, "opacity", widget);
+    animation->setObjectName(QStringLiteral("fade"));
+    animation->setDuration(ms);
+    animation->setStartValue(effect->opacity());
+    animation->setEndValue(to);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    return animation;
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
-    : QWidget(parent)
+    : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Velto"));
-    resize(420, 640);
+    setObjectName(QStringLiteral("mainWindow"));
+    resize(440, 720);
+    setMinimumSize(320, 360);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
 
-    m_backBar = new QWidget(this);
+    m_sideBar = new SideBar(central);
+    m_sideBar->setFixedWidth(sideBarWidth);
+    row->addWidget(m_sideBar);
+
+    m_content = new QWidget(central);
+    auto *column = new QVBoxLayout(m_content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_bar = buildBar();
+    column->addWidget(m_bar);
+
+    m_progress = new QProgressBar(m_content);
+    m_progress->setRange(0, 0);
+    m_progress->setFixedHeight(3);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    column->addWidget(m_progress);
+
+    m_split = new QSplitter(Qt::Vertical, m_content);
+    m_split->setChildrenCollapsible(true);
+    // The divider is pinned and hidden: the pane is open at its height or closed.
+    m_split->setHandleWidth(0);
+    m_composerPane = new ComposerPane(m_split);
+    m_composerPane->setFixedHeight(composerHeight);
+    m_list = new QListView;
+    m_list->setObjectName(QStringLiteral("timeline"));
+    m_refreshView = new RefreshScrollView(m_list, m_split);
+    m_split->addWidget(m_composerPane);
+    m_split->addWidget(m_refreshView);
+    // Only the list grows and shrinks with the window.
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
+    column->addWidget(m_split, 1);
+
+    m_loadOlderIndicator = new QLabel(QStringLiteral("Loading older posts…"), m_content);
+    m_loadOlderIndicator->setAlignment(Qt::AlignCenter);
+    m_loadOlderIndicator->hide();
+    column->addWidget(m_loadOlderIndicator);
+
+    row->addWidget(m_content, 1);
+    setCentralWidget(central);
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget *MainWindow::buildBar()
+{
+    auto *bar = new QWidget(m_content);
+    bar->setObjectName(QStringLiteral("toolbarView"));
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(6, 3, 6, 3);
+
+    m_backBar = new QWidget(bar);
+    m_backBar->setObjectName(QStringLiteral("toolbarBackView"));
     auto *backLayout = new QHBoxLayout(m_backBar);
+    backLayout->setContentsMargins(0, 0, 0, 0);
+    m_backButton = new QToolButton(m_backBar);
+    m_backButton->setArrowType(Qt::LeftArrow);
+    m_backButton->setToolTip(QStringLiteral("Back"));
+    connect(m_backButton, &QToolButton::clicked, this, &MainWindow::backClicked);
+    backLayout->addWidget(m_backButton);
     m_backBarLabel = new QLabel(m_backBar);
+    m_backBarLabel->setObjectName(QStringLiteral("toolbarBackInfoField"));
     backLayout->addWidget(m_backBarLabel);
     m_backBar->hide();
     layout->addWidget(m_backBar);
+    layout->addStretch(1);
 
-    m_mentionIndicator = new QLabel(QStringLiteral("•"), this);
+    m_tools = new QWidget(bar);
+    auto *tools = new QHBoxLayout(m_tools);
+    tools->setContentsMargins(0, 0, 0, 0);
+    m_mentionIndicator = new QLabel(m_tools);
+    m_mentionIndicator->setObjectName(QStringLiteral("notificationView"));
+    m_mentionIndicator->setToolTip(QStringLiteral("New mentions"));
     m_mentionIndicator->hide();
+    tools->addWidget(m_mentionIndicator);
+    auto *refresh = new QToolButton(m_tools);
+    refresh->setText(QStringLiteral("⟳"));
+    refresh->setToolTip(QStringLiteral("Refresh"));
+    connect(refresh, &QToolButton::clicked, this, &MainWindow::refreshClicked);
+    tools->addWidget(refresh);
+    auto *newPost = new QToolButton(m_tools);
+    newPost->setText(QStringLiteral("✎"));
+    newPost->setToolTip(QStringLiteral("New Post"));
+    connect(newPost, &QToolButton::clicked, this, &MainWindow::newPostClicked);
+    tools->addWidget(newPost);
+    layout->addWidget(m_tools);
+    return bar;
+}
 
-    m_progress = new QProgressBar(this);
-    m_progress->setRange(0, 0);
-    m_progress->setMaximumHeight(4);
-    m_progress->setTextVisible(false);
-    m_progress->hide();
-    layout->addWidget(m_progress);
+QPlainTextEdit *MainWindow::composer() const
+{
+    return m_composerPane->textView();
+}
 
-    m_split = new QSplitter(Qt::Vertical, this);
-    m_split->setChildrenCollapsible(true);
-    m_split->setHandleWidth(0);
-    m_composerPane = new QWidget(m_split);
-    auto *composerLayout = new QVBoxLayout(m_composerPane);
-    m_composer = new QPlainTextEdit(m_composerPane);
-    composerLayout->addWidget(m_composer);
-    m_list = new QListView(m_split);
-    m_split->addWidget(m_composerPane);
-    m_split->addWidget(m_list);
-    m_split->setStretchFactor(0, 0);
-    m_split->setStretchFactor(1, 1);
-    layout->addWidget(m_split, 1);
+void MainWindow::setComposerOpen(bool open)
+{
+    m_composerPane->setVisible(open);
+    if (open) {
+        m_split->setSizes({composerHeight, qMax(0, m_split->height() - composerHeight)});
+        composer()->setFocus();
+    } else {
+        m_split->setSizes({0, m_split->height()});
+    }
+}
 
-    m_loadOlderIndicator = new QLabel(QStringLiteral("Loading older posts…"), this);
-    m_loadOlderIndicator->hide();
-    layout->addWidget(m_loadOlderIndicator);
+bool MainWindow::isComposerOpen() const
+{
+    return m_composerPane->isVisibleTo(m_split);
+}
+
+QString MainWindow::composerText() const
+{
+    return composer()->toPlainText();
+}
+
+bool MainWindow::composerHasFocus() const
+{
+    return composer()->hasFocus();
+}
+
+void MainWindow::resetComposer()
+{
+    composer()->clear();
+    setPostButtonImage(QStringLiteral("postTemplate"));
+}
+
+void MainWindow::setPostButtonImage(const QString &name)
+{
+    m_composerPane->setPostButtonImage(name);
+}
+
+QString MainWindow::postButtonImage() const
+{
+    return m_composerPane->postButtonImage();
 }
 
 void MainWindow::setPostsController(PostsArrayController *posts)
@@ -64,46 +205,47 @@ void MainWindow::setPostsController(PostsArrayController *posts)
     m_list->setModel(posts->arranged());
     m_list->setSelectionModel(posts->selectionModel());
     m_list->setWordWrap(true);
-    m_list->setUniformItemSizes(false);
 }
 
-namespace {
-void animateOpacity(QWidget *widget, qreal to, int ms)
+void MainWindow::setListOpacity(qreal opacity)
 {
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(widget->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(widget);
-        widget->setGraphicsEffect(effect);
-    }
-    auto *animation = new QPropertyAnimation(effect, "opacity", widget);
-    animation->setDuration(ms);
-    animation->setStartValue(effect->opacity());
-    animation->setEndValue(to);
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    opacityEffect(m_refreshView)->setOpacity(opacity);
+    m_refreshView->setVisible(true);
 }
-} // namespace
+
+qreal MainWindow::listOpacity() const
+{
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_refreshView->graphicsEffect());
+    return effect ? effect->opacity() : 1.0;
+}
 
 void MainWindow::fadeTableViewOut()
 {
     resetVisibleRows();
-    animateOpacity(m_list, 0.0, 100);
+    animateOpacity(m_refreshView, 0.0, fadeListMs);
 }
 
 void MainWindow::fadeTableViewIn()
 {
     m_loadOlderIndicator->hide();
-    animateOpacity(m_list, 1.0, 100);
-}
-
-qreal MainWindow::listOpacity() const
-{
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_list->graphicsEffect());
-    return effect ? effect->opacity() : 1.0;
+    animateOpacity(m_refreshView, 1.0, fadeListMs);
 }
 
 void MainWindow::resetVisibleRows()
 {
     m_list->viewport()->update();
+}
+
+void MainWindow::reloadTableViewKeepingSelection()
+{
+    m_list->doItemsLayout();
+    scrollToSelection();
+}
+
+void MainWindow::rearrangePosts()
+{
+    if (m_posts)
+        m_posts->rearrangeObjects();
 }
 
 void MainWindow::scrollListToTop()
@@ -121,10 +263,18 @@ void MainWindow::scrollToSelection()
 void MainWindow::showLoadOlderIndicator()
 {
     m_loadOlderIndicator->show();
+    opacityEffect(m_loadOlderIndicator)->setOpacity(0.0);
+    animateOpacity(m_loadOlderIndicator, 1.0, fadeLoadOlderMs);
+}
+
+bool MainWindow::isLoadOlderIndicatorVisible() const
+{
+    return m_loadOlderIndicator->isVisibleTo(m_content);
 }
 
 void MainWindow::stopLoading()
 {
+    m_refreshView->stopLoading();
 }
 
 void MainWindow::startProgress()
@@ -145,14 +295,51 @@ bool MainWindow::isProgressRunning() const
     return m_progressCount > 0;
 }
 
-void MainWindow::selectSideBarRow(int row)
+void MainWindow::setBackBarVisible(bool visible)
 {
-    Q_UNUSED(row);
+    if (m_backBar->isVisibleTo(m_bar) != visible)
+        m_backBar->setVisible(visible);
+}
+
+bool MainWindow::isBackBarVisible() const
+{
+    return m_backBar->isVisibleTo(m_bar);
+}
+
+void MainWindow::setBackBarLabel(const QString &text)
+{
+    m_backBarLabel->setText(text);
+}
+
+QString MainWindow::backBarLabel() const
+{
+    return m_backBarLabel->text();
+}
+
+void MainWindow::setMentionIndicatorVisible(bool visible)
+{
+    if (m_mentionIndicator->isVisibleTo(m_tools) != visible)
+        m_mentionIndicator->setVisible(visible);
+}
+
+bool MainWindow::isMentionIndicatorVisible() const
+{
+    return m_mentionIndicator->isVisibleTo(m_tools);
 }
 
 void MainWindow::setMentionCount(int count)
 {
-    Q_UNUSED(count);
+    m_mentionIndicator->setText(count > 0 ? QStringLiteral("@ %1").arg(count) : QString());
+}
+
+void MainWindow::setToolbarVisible(bool visible)
+{
+    m_bar->setVisible(visible);
+}
+
+void MainWindow::selectSideBarRow(int row)
+{
+    m_sideBar->selectButtonAtRow(row);
 }
 
 bool MainWindow::isSearchPanelVisible() const
@@ -164,82 +351,6 @@ void MainWindow::closeUserPanel()
 {
 }
 
-bool MainWindow::composerHasFocus() const
-{
-    return m_composer->hasFocus();
-}
-
-void MainWindow::resetComposer()
-{
-    m_composer->clear();
-    m_postButtonImage = QStringLiteral("postTemplate");
-}
-
-void MainWindow::setComposerOpen(bool open)
-{
-    m_composerPane->setVisible(open);
-    if (open) {
-        const int total = m_split->height();
-        m_split->setSizes({composerHeight, qMax(0, total - composerHeight)});
-        m_composer->setFocus();
-    } else {
-        m_split->setSizes({0, m_split->height()});
-    }
-}
-
-bool MainWindow::isComposerOpen() const
-{
-    return m_composerPane->isVisibleTo(const_cast<MainWindow *>(this));
-}
-
-QString MainWindow::composerText() const
-{
-    return m_composer->toPlainText();
-}
-
-void MainWindow::setPostButtonImage(const QString &name)
-{
-    m_postButtonImage = name;
-}
-
-void MainWindow::setListOpacity(qreal opacity)
-{
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_list->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(m_list);
-        m_list->setGraphicsEffect(effect);
-    }
-    effect->setOpacity(opacity);
-    m_list->setVisible(true);
-}
-
-void MainWindow::setBackBarVisible(bool visible)
-{
-    if (m_backBar->isVisibleTo(this) != visible)
-        m_backBar->setVisible(visible);
-}
-
-bool MainWindow::isBackBarVisible() const
-{
-    return m_backBar->isVisibleTo(const_cast<MainWindow *>(this));
-}
-
-void MainWindow::setBackBarLabel(const QString &text)
-{
-    m_backBarLabel->setText(text);
-}
-
-void MainWindow::setMentionIndicatorVisible(bool visible)
-{
-    if (m_mentionIndicator->isVisibleTo(this) != visible)
-        m_mentionIndicator->setVisible(visible);
-}
-
-bool MainWindow::isMentionIndicatorVisible() const
-{
-    return m_mentionIndicator->isVisibleTo(const_cast<MainWindow *>(this));
-}
-
 void MainWindow::fadeIn()
 {
     setWindowOpacity(0.0);
@@ -247,23 +358,42 @@ void MainWindow::fadeIn()
     raise();
     activateWindow();
     auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
-    animation->setDuration(250);
+    animation->setDuration(fadeWindowMs);
     animation->setStartValue(0.0);
     animation->setEndValue(1.0);
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void MainWindow::rearrangePosts()
+void MainWindow::fadeOutAndHide()
 {
+    auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
+    animation->setDuration(fadeWindowMs);
+    animation->setStartValue(windowOpacity());
+    animation->setEndValue(0.0);
+    connect(animation, &QPropertyAnimation::finished, this, [this] {
+        hide();
+        setWindowOpacity(1.0);
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void MainWindow::reloadTableViewKeepingSelection()
+void MainWindow::setFullScreenKeepingWidth(bool fullScreen)
 {
-    m_list->doItemsLayout();
-}
-
-void MainWindow::closeEvent(QCloseEvent *event)
-{
-    Q_EMIT closing();
-    QWidget::closeEvent(event);
+    if (fullScreen == isFullScreen())
+        return;
+    if (fullScreen) {
+        const int keep = width();
+        const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+        const int screenWidth = where ? where->geometry().width() : keep;
+        // A narrower screen gives the smaller width; a wider one leaves the
+        // list at its width, centred.
+        const int side = qMax(0, (screenWidth - keep) / 2);
+        setContentsMargins(side, 0, side, 0);
+        showFullScreen();
+    } else {
+        setContentsMargins(0, 0, 0, 0);
+        showNormal();
+    }
+    setToolbarVisible(!fullScreen);
+    Q_EMIT fullScreenChanged(fullScreen);
 }

@@ -1,81 +1,116 @@
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
+#include <QPointer>
 
+class ComposerPane;
 class PostsArrayController;
+class QAbstractItemView;
 class QLabel;
 class QProgressBar;
+class QSplitter;
+class QToolButton;
+class RefreshScrollView;
+class SideBar;
 class QListView;
 class QPlainTextEdit;
-class QSplitter;
 
-// The main window: the composer pane above the list of posts.
-class MainWindow : public QWidget {
+// The main window: the side bar of streams on the left; on the right the bar
+// with the back button and the window's tools, the composer pane (collapsed
+// at start) above the list of posts.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The composer pane is 119 points tall when open.
     static constexpr int composerHeight = 119;
+    static constexpr int sideBarWidth = 64;
+    static constexpr int fadeWindowMs = 250;
+    static constexpr int fadeListMs = 100;
+    static constexpr int fadeLoadOlderMs = 300;
 
+    SideBar *sideBar() const { return m_sideBar; }
+    QListView *listView() const { return m_list; }
+    RefreshScrollView *refreshScrollView() const { return m_refreshView; }
+    ComposerPane *composerPane() const { return m_composerPane; }
+    QPlainTextEdit *composer() const;
+    QToolButton *backButton() const { return m_backButton; }
+
+    // Composer pane.
     void setComposerOpen(bool open);
     bool isComposerOpen() const;
     QString composerText() const;
-    QPlainTextEdit *composer() const { return m_composer; }
-    QListView *listView() const { return m_list; }
-
+    bool composerHasFocus() const;
+    void resetComposer();
     void setPostButtonImage(const QString &name);
-    QString postButtonImage() const { return m_postButtonImage; }
-    void setListOpacity(qreal opacity);
-    void setBackBarVisible(bool visible);
-    bool isBackBarVisible() const;
-    void setBackBarLabel(const QString &text);
-    void setMentionIndicatorVisible(bool visible);
-    bool isMentionIndicatorVisible() const;
-
-    void fadeIn();
+    QString postButtonImage() const;
 
     // The list of posts.
     void setPostsController(PostsArrayController *posts);
+    void setListOpacity(qreal opacity);
+    qreal listOpacity() const;
     void fadeTableViewOut();
     void fadeTableViewIn();
-    qreal listOpacity() const;
     void resetVisibleRows();
+    void reloadTableViewKeepingSelection();
+    void rearrangePosts();
     void scrollListToTop();
     void scrollToSelection();
     void showLoadOlderIndicator();
+    bool isLoadOlderIndicatorVisible() const;
     // The pull-to-refresh header closes when a load ends.
     void stopLoading();
+
+    // The bar above the list.
     void startProgress();
     void stopProgress();
     bool isProgressRunning() const;
+    void setBackBarVisible(bool visible);
+    bool isBackBarVisible() const;
+    void setBackBarLabel(const QString &text);
+    QString backBarLabel() const;
+    void setMentionIndicatorVisible(bool visible);
+    bool isMentionIndicatorVisible() const;
+    void setMentionCount(int count);
+    void setToolbarVisible(bool visible);
 
     void selectSideBarRow(int row);
-    void setMentionCount(int count);
     bool isSearchPanelVisible() const;
     void closeUserPanel();
-    bool composerHasFocus() const;
-    void resetComposer();
-    void rearrangePosts();
-    void reloadTableViewKeepingSelection();
+
+    // Shows the window with a 0.25 s fade.
+    void fadeIn();
+    // Fades the window out over 0.25 s, then hides it.
+    void fadeOutAndHide();
+    // Full screen keeps the window's width: the content stays as wide as the
+    // window was and is centred on the screen.
+    void setFullScreenKeepingWidth(bool fullScreen);
 
 Q_SIGNALS:
-    void closing();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void backClicked();
+    void refreshClicked();
+    void newPostClicked();
+    void fullScreenChanged(bool fullScreen);
 
 private:
-    QSplitter *m_split = nullptr;
-    QWidget *m_composerPane = nullptr;
-    QPlainTextEdit *m_composer = nullptr;
-    QListView *m_list = nullptr;
+    QWidget *buildBar();
+
+    SideBar *m_sideBar = nullptr;
+    QWidget *m_content = nullptr;
+    QWidget *m_bar = nullptr;
     QWidget *m_backBar = nullptr;
+    QToolButton *m_backButton = nullptr;
     QLabel *m_backBarLabel = nullptr;
-    QWidget *m_mentionIndicator = nullptr;
-    QString m_postButtonImage;
+    QWidget *m_tools = nullptr;
+    QLabel *m_mentionIndicator = nullptr;
     QProgressBar *m_progress = nullptr;
-    QWidget *m_loadOlderIndicator = nullptr;
+    QSplitter *m_split = nullptr;
+    ComposerPane *m_composerPane = nullptr;
+    QListView *m_list = nullptr;
+    RefreshScrollView *m_refreshView = nullptr;
+    QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;
     int m_progressCount = 0;
 };

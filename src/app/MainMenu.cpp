@@ -1,0 +1,75 @@
+#include "app/MainMenu.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace MainMenu {
+
+void build(MainWindow *window, AppDelegate *delegate)
+{
+    QMenuBar *bar = window->menuBar();
+
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    QAction *newPost = file->addAction(QStringLiteral("New Post"), delegate, &AppDelegate::newPost);
+    newPost->setShortcut(QKeySequence::New);
+    QAction *close = file->addAction(QStringLiteral("Close"), delegate, &AppDelegate::closeWindow);
+    close->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
+    file->addSeparator();
+    file->addAction(QStringLiteral("Open at Login"), delegate, &AppDelegate::addToLoginItems);
+    file->addSeparator();
+    QAction *quit = file->addAction(QStringLiteral("Quit Velto"), qApp, &QApplication::quit);
+    quit->setShortcut(QKeySequence::Quit);
+
+    QMenu *stream = bar->addMenu(QStringLiteral("&Stream"));
+    const char *titles[] = {"Stream", "Posts", "Mentions", "Global", "Starred"};
+    for (int tag = 0; tag < 5; ++tag) {
+        QAction *item = stream->addAction(QString::fromLatin1(titles[tag]), delegate,
+                                          [delegate, tag] { delegate->selectView(tag); });
+        item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + tag)));
+        item->setData(tag);
+    }
+    stream->addSeparator();
+    QAction *refresh = stream->addAction(QStringLiteral("Refresh"), delegate, &AppDelegate::doTheRefreshVoid);
+    refresh->setShortcuts({QKeySequence(QKeySequence::Refresh), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    QAction *older = stream->addAction(QStringLiteral("Load Older Posts"), delegate, &AppDelegate::loadOlderPosts);
+    older->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    stream->addAction(QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
+    QAction *back = stream->addAction(QStringLiteral("Back"), delegate, &AppDelegate::goBack);
+    back->setShortcut(QKeySequence::Back);
+    stream->addSeparator();
+    // Arrow keys move the selection; while the composer has focus it keeps them.
+    QAction *next = stream->addAction(QStringLiteral("Next Post"), delegate, &AppDelegate::selectNextPost);
+    next->setShortcut(QKeySequence(Qt::Key_Down));
+    QAction *previous = stream->addAction(QStringLiteral("Previous Post"), delegate, &AppDelegate::selectPrevious);
+    previous->setShortcut(QKeySequence(Qt::Key_Up));
+
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    QAction *fullScreen = view->addAction(QStringLiteral("Full Screen"));
+    fullScreen->setCheckable(true);
+    fullScreen->setShortcut(QKeySequence::FullScreen);
+    QObject::connect(fullScreen, &QAction::toggled, delegate, &AppDelegate::setFullScreen);
+    QObject::connect(window, &MainWindow::fullScreenChanged, fullScreen, [fullScreen](bool on) {
+        const QSignalBlocker blocker(fullScreen);
+        fullScreen->setChecked(on);
+    });
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("Quick Help"), delegate, &AppDelegate::quickHelp);
+    help->addAction(QStringLiteral("Support"), delegate, &AppDelegate::openSupport);
+    help->addAction(QStringLiteral("Send Feedback"), delegate, &AppDelegate::provideFeedback);
+    help->addSeparator();
+    help->addAction(QStringLiteral("More Applications"), delegate, &AppDelegate::openAppWebsite);
+    help->addAction(QStringLiteral("Velto Website"), delegate, &AppDelegate::openVELTO);
+    help->addAction(QStringLiteral("Velto on the Service"), delegate, &AppDelegate::openAppDotNet);
+
+    QObject::connect(window, &MainWindow::backClicked, delegate, &AppDelegate::goBack);
+    QObject::connect(window, &MainWindow::refreshClicked, delegate, &AppDelegate::doTheRefreshVoid);
+    QObject::connect(window, &MainWindow::newPostClicked, delegate, &AppDelegate::newPost);
+}
+
+} // namespace MainMenu
