@@ -30,6 +30,19 @@ bool isControlPath(const QStringList &segments)
 
 } // namespace
 
+void HostState::addUpload(const QString &name, const QByteArray &data)
+{
+    uploadOrder.removeOne(name);
+    uploadOrder.append(name);
+    uploads.insert(name, data);
+    qsizetype total = 0;
+    for (const QByteArray &bytes : std::as_const(uploads))
+        total += bytes.size();
+    while (total > kMaxUploadBytes && uploadOrder.size() > 1) {
+        total -= uploads.take(uploadOrder.takeFirst()).size();
+    }
+}
+
 SandboxService::SandboxService(ServiceOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
@@ -88,7 +101,7 @@ bool SandboxService::loadState(QString *error)
     m_tokens.fromJson(state.value(u"tokens"_s).toObject());
     const QJsonObject uploads = state.value(u"uploads"_s).toObject();
     for (auto it = uploads.begin(); it != uploads.end(); ++it)
-        m_hosts.uploads.insert(it.key(), QByteArray::fromBase64(it.value().toString().toLatin1()));
+        m_hosts.addUpload(it.key(), QByteArray::fromBase64(it.value().toString().toLatin1()));
     const QJsonObject links = state.value(u"short_links"_s).toObject();
     for (auto it = links.begin(); it != links.end(); ++it) {
         m_hosts.shortLinks.insert(it.key(), it.value().toString());

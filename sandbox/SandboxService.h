@@ -26,7 +26,12 @@ struct ServiceOptions {
 
 // What the other hosts keep besides the stream API's store.
 struct HostState {
-    QHash<QString, QByteArray> uploads;        // image host: file name -> bytes
+    // Image host: file name -> bytes. Like the real host, it drops the oldest
+    // images when they take more than kMaxUploadBytes.
+    static constexpr qsizetype kMaxUploadBytes = 64 * 1024 * 1024;
+    void addUpload(const QString &name, const QByteArray &data);
+    QHash<QString, QByteArray> uploads;
+    QStringList uploadOrder;                   // oldest first
     QHash<QString, QString> shortLinks;        // shortener: code -> target URL
     QHash<QString, QString> shortCodes;        // shortener: target URL -> code
     QString latestVersion = QStringLiteral("0.2.0");  // maker site; empty: the description has none

@@ -182,8 +182,8 @@ void draftReplies(QList<Draft> &drafts, TextFiller &fill, QRandomGenerator &rng,
 
     for (int t = 0; t < 90; ++t) {
         const int root = int(rng.bounded(quint32(roots)));
-        if (drafts[root].age < 3 * 3600 || drafts[root].depth != 0)
-            continue;
+        if (drafts[root].age < 3 * 3600)
+            continue;  // too fresh to have gathered answers
         const bool deep = t < 12;
         const int length = deep ? fill.between(5, 7) : fill.between(1, 4);
         int parent = root;

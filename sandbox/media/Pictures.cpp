@@ -123,9 +123,10 @@ bool isValidPictureName(const QString &name)
 
 QSize avatarSize(const QString &name)
 {
+    // Big ones are rarer: they cost the most to draw and encode.
     static const QSize sizes[] = {
-        {48, 48}, {64, 64}, {96, 96}, {128, 128}, {160, 160}, {200, 200}, {256, 256},
-        {512, 512}, {320, 240}, {240, 320}, {400, 300}, {100, 150}, {512, 384}, {128, 128},
+        {48, 48}, {64, 64}, {80, 80}, {96, 96}, {120, 120}, {128, 128}, {144, 144}, {160, 160},
+        {200, 200}, {256, 256}, {96, 128}, {100, 150}, {160, 120}, {320, 240}, {512, 384}, {512, 512},
     };
     return sizes[nameHash(name) % (sizeof(sizes) / sizeof(sizes[0]))];
 }

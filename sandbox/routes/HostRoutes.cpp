@@ -161,7 +161,7 @@ void addHostRoutes(Router &site, SandboxService &s)
                 return textResponse(u"NO: the file has no usable name"_s, 400);
             if (part.data.isEmpty())
                 return textResponse(u"NO: the file is empty"_s, 400);
-            service->hosts().uploads.insert(name, part.data);
+            service->hosts().addUpload(name, part.data);
             service->noteChanged();
             return textResponse(u"YES "_s + service->baseUrl() + u"/img/"_s + name);
         }

@@ -226,3 +226,17 @@ TEST(Avatars, CachingHeadersAndRevalidation)
     EXPECT_EQ(again.header("ETag"), etag);
     EXPECT_EQ(h.send("GET", "/avatars/alice.png", {}, {{"if-none-match", "\"other\""}}).status, 200);
 }
+
+TEST(ImageHost, DropsTheOldestImagesWhenFull)
+{
+    HostState hosts;
+    const qsizetype big = HostState::kMaxUploadBytes / 2;
+    hosts.addUpload(QStringLiteral("a.jpg"), QByteArray(big, 'a'));
+    hosts.addUpload(QStringLiteral("b.jpg"), QByteArray(big, 'b'));
+    hosts.addUpload(QStringLiteral("a.jpg"), QByteArray(10, 'A'));  // a again: now the newest
+    hosts.addUpload(QStringLiteral("c.jpg"), QByteArray(big, 'c'));
+    EXPECT_FALSE(hosts.uploads.contains(QStringLiteral("b.jpg")));
+    EXPECT_EQ(hosts.uploads.value(QStringLiteral("a.jpg")), QByteArray(10, 'A'));
+    EXPECT_TRUE(hosts.uploads.contains(QStringLiteral("c.jpg")));
+    EXPECT_EQ(hosts.uploadOrder, (QStringList{QStringLiteral("a.jpg"), QStringLiteral("c.jpg")}));
+}
