@@ -5,7 +5,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QSaveFile>
 #include <QTimeZone>
 
@@ -21,6 +24,25 @@ QString defaultReleaseNotes(const QString &version)
            u"• Streams load faster and keep your place on refresh.\n"
            u"• Starred posts have their own place in the side bar.\n"
            u"• Mentions arrive as desktop notifications.\n\n"_s.arg(version);
+}
+
+// A state saved by a sandbox on another port names that address in its posts
+// (links to the image host, application pages); they follow the sandbox.
+void movePostsTo(QJsonObject &state, const QString &baseUrl)
+{
+    const QString oldBase = state.value(u"base_url"_s).toString();
+    if (oldBase.isEmpty() || oldBase == baseUrl)
+        return;
+    QJsonArray posts = state.value(u"posts"_s).toArray();
+    for (auto it = posts.begin(); it != posts.end(); ++it) {
+        QJsonObject post = it->toObject();
+        post.insert(u"text"_s, post.value(u"text"_s).toString().replace(oldBase, baseUrl));
+        QJsonObject source = post.value(u"source"_s).toObject();
+        source.insert(u"link"_s, source.value(u"link"_s).toString().replace(oldBase, baseUrl));
+        post.insert(u"source"_s, source);
+        *it = post;
+    }
+    state.insert(u"posts"_s, posts);
 }
 
 bool isControlPath(const QStringList &segments)
@@ -91,7 +113,8 @@ bool SandboxService::loadState(QString *error)
         *error = parseError.errorString();
         return false;
     }
-    const QJsonObject state = doc.object();
+    QJsonObject state = doc.object();
+    movePostsTo(state, m_baseUrl);
     Store loaded;
     if (!loaded.fromJson(state, error))
         return false;
@@ -170,6 +193,23 @@ FaultPlan SandboxService::planFor(const HttpRequest &request)
     return m_faults.take(request);
 }
 
+std::optional<QFuture<void>> SandboxService::prepare(const HttpRequest &request)
+{
+    if (request.method != "GET" && request.method != "HEAD")
+        return std::nullopt;
+    const QStringList segments = request.segments();
+    if (segments.size() != 2 || !segments[1].endsWith(u".png"))
+        return std::nullopt;
+    const QString name = segments[1].chopped(4);
+    if (segments[0] == u"avatars" && isValidPictureName(name) && !m_pictures.hasAvatar(name))
+        return QtConcurrent::run(&m_drawing, [this, name] { m_pictures.avatarPng(name); });
+    static const QRegularExpression sample(u"^sample-([1-9][0-9]?)$"_s);
+    const auto m = sample.match(name);
+    if (segments[0] == u"img" && m.hasMatch() && !m_hosts.uploads.contains(segments[1]) && !m_pictures.hasSample(m.captured(1).toInt()))
+        return QtConcurrent::run(&m_drawing, [this, n = m.captured(1).toInt()] { m_pictures.samplePng(n); });
+    return std::nullopt;
+}
+
 HttpResponse SandboxService::handle(const HttpRequest &request)
 {
     if (request.body.size() > m_options.maxBodyBytes)
@@ -234,6 +274,7 @@ void SandboxService::noteChanged()
 QJsonObject SandboxService::stateJson() const
 {
     QJsonObject state = m_store.toJson();
+    state.insert(u"base_url"_s, m_baseUrl);
     state.insert(u"tokens"_s, m_tokens.toJson());
     QJsonObject uploads;
     for (auto it = m_hosts.uploads.cbegin(); it != m_hosts.uploads.cend(); ++it)

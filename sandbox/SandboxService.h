@@ -7,11 +7,14 @@
 #include "http/Router.h"
 #include "media/Pictures.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QRandomGenerator>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace sandbox {
 
@@ -58,6 +61,10 @@ public:
     const ServiceOptions &options() const { return m_options; }
 
     FaultPlan planFor(const HttpRequest &request);
+    // Slow work a request needs before `handle` can answer it at once (drawing
+    // a picture not made yet), started on a worker thread; nothing when there
+    // is none. The server answers when it has finished, serving others meanwhile.
+    std::optional<QFuture<void>> prepare(const HttpRequest &request);
     HttpResponse handle(const HttpRequest &request);
     // Adds a served request to the log that GET /_sandbox/requests shows
     // (control requests are left out). Status 0: the connection was dropped.
@@ -102,6 +109,7 @@ private:
     TokenTable m_tokens;
     FaultTable m_faults;
     PictureCache m_pictures;
+    QThreadPool m_drawing;  // after m_pictures: its end waits for drawings that use them
     HostState m_hosts;
     QList<QJsonObject> m_requestLog;
     Router m_api;

@@ -3,6 +3,7 @@
 #include "SandboxService.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QHttpServerRequest>
 #include <QMetaEnum>
 #include <QPointer>
@@ -58,7 +59,7 @@ bool SandboxHttpServer::handleRequest(const QHttpServerRequest &serverRequest, Q
     QElapsedTimer clock;
     clock.start();
 
-    auto finish = [this, target, request, plan, clock] {
+    auto respond = [this, target, request, plan, clock] {
         if (!target)
             return;  // the client went away while we waited
         int status = 0;
@@ -80,12 +81,25 @@ bool SandboxHttpServer::handleRequest(const QHttpServerRequest &serverRequest, Q
                          plan.faultId ? " [fault]" : "", static_cast<long long>(clock.elapsed()));
         }
     };
+    auto prepareAndRespond = [this, request, plan, respond] {
+        const auto work = plan.drop || plan.answer ? std::nullopt : m_service->prepare(request);
+        if (!work) {
+            respond();
+            return;
+        }
+        auto *watcher = new QFutureWatcher<void>(this);
+        connect(watcher, &QFutureWatcher<void>::finished, this, [watcher, respond] {
+            watcher->deleteLater();
+            respond();
+        });
+        watcher->setFuture(*work);
+    };
     // A dropped connection is closed from the event loop, never from inside
     // the server's own read handler.
     if (plan.delayMs > 0 || plan.drop)
-        QTimer::singleShot(plan.delayMs, this, finish);
+        QTimer::singleShot(plan.delayMs, this, prepareAndRespond);
     else
-        finish();
+        prepareAndRespond();
     return true;
 }
 

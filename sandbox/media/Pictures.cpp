@@ -133,13 +133,23 @@ QSize avatarSize(const QString &name)
 
 QByteArray PictureCache::avatarPng(const QString &name)
 {
-    if (const auto it = m_avatars.constFind(name); it != m_avatars.cend())
-        return *it;
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (const auto it = m_avatars.constFind(name); it != m_avatars.cend())
+            return *it;
+    }
+    const QByteArray png = encodePng(drawAvatar(name));
+    const QMutexLocker lock(&m_mutex);
     if (m_avatars.size() >= kMaxCachedAvatars)
         m_avatars.clear();  // any name is served, so the cache must not grow without end
-    const QByteArray png = encodePng(drawAvatar(name));
     m_avatars.insert(name, png);
     return png;
+}
+
+bool PictureCache::hasAvatar(const QString &name) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_avatars.contains(name);
 }
 
 QSize PictureCache::sampleSize(int n)
@@ -155,11 +165,21 @@ QByteArray PictureCache::samplePng(int n)
 {
     if (n < 1 || n > kSampleImageCount)
         return {};
-    if (const auto it = m_samples.constFind(n); it != m_samples.cend())
-        return *it;
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (const auto it = m_samples.constFind(n); it != m_samples.cend())
+            return *it;
+    }
     const QByteArray png = encodePng(drawLandscape(n));
+    const QMutexLocker lock(&m_mutex);
     m_samples.insert(n, png);
     return png;
+}
+
+bool PictureCache::hasSample(int n) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_samples.contains(n);
 }
 
 QByteArray PictureCache::etagFor(const QByteArray &data)

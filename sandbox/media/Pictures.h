@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMutex>
 #include <QSize>
 #include <QString>
 
@@ -17,18 +18,23 @@ QSize avatarSize(const QString &name);
 // Real PNG pictures drawn on demand and kept once made: avatars (a figure on a
 // coloured ground, colours and pattern from the name) and the sample photos of
 // the image host (a landscape per number). Drawing needs no font and no
-// display. Not thread-safe.
+// display. Thread-safe, so the server can draw on worker threads while it
+// answers other requests; two threads asking for the same new picture may
+// both draw it, with the same bytes.
 class PictureCache {
 public:
     QByteArray avatarPng(const QString &name);
+    bool hasAvatar(const QString &name) const;
     // n from 1 to kSampleImageCount; empty for other numbers.
     QByteArray samplePng(int n);
+    bool hasSample(int n) const;
     static QSize sampleSize(int n);
 
     // A strong validator for a body: a quoted hash of its bytes.
     static QByteArray etagFor(const QByteArray &data);
 
 private:
+    mutable QMutex m_mutex;
     QHash<QString, QByteArray> m_avatars;
     QHash<int, QByteArray> m_samples;
 };

@@ -158,20 +158,28 @@ TEST_F(SandboxProcess, ManyClientsAtOnceEachGetTheirAnswer)
             replies.emplace_back(clients.back()->post(request, "text=client%20" + QByteArray::number(c) + "%20post%20" + QByteArray::number(i)));
             replies.emplace_back(get(*clients.back(), QStringLiteral("/posts/stream?count=50")));
         }
+        // Everyone asks for the same picture that is not drawn yet.
+        replies.emplace_back(clients.back()->get(QNetworkRequest(sandbox.baseUrl().resolved(QUrl(QStringLiteral("/avatars/fresh-face.png"))))));
     }
     ASSERT_TRUE(testsupport::waitUntil([&] {
         return std::all_of(replies.begin(), replies.end(), [](const auto &r) { return r->isFinished(); });
     }, std::chrono::seconds(30)));
     QSet<QString> ids;
+    QSet<QByteArray> pictures;
     for (const auto &reply : replies) {
         EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200) << reply->errorString().toStdString();
-        const QJsonDocument doc = QJsonDocument::fromJson(reply->readAll());
-        if (reply->operation() == QNetworkAccessManager::PostOperation)
+        const QByteArray body = reply->readAll();
+        const QJsonDocument doc = QJsonDocument::fromJson(body);
+        if (reply->url().path().startsWith(u"/avatars/"))
+            pictures.insert(body);
+        else if (reply->operation() == QNetworkAccessManager::PostOperation)
             ids.insert(doc.object().value(QStringLiteral("id")).toString());
         else
             EXPECT_EQ(doc.array().size(), 50);
     }
     EXPECT_EQ(ids.size(), 40);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(pictures.begin()->startsWith("\x89PNG"));
     EXPECT_EQ(sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("posts")].toInt(), before + 40);
 }
 
@@ -220,6 +228,9 @@ TEST(SandboxState, SurvivesARestartAndAnUnreadableFileIsSetAside)
         const SandboxServer::Reply post = sandbox.api("GET", "posts/" + postId.toUtf8());
         EXPECT_EQ(post.status, 200);
         EXPECT_EQ(post.json()[QStringLiteral("text")].toString(), QStringLiteral("kept across restarts"));
+        // Its own links follow the sandbox to its new port.
+        EXPECT_TRUE(post.json()[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(sandbox.baseUrl().toString()));
+        EXPECT_EQ(sandbox.request("GET", "/_sandbox/state").json()[QStringLiteral("base_url")].toString(), sandbox.baseUrl().toString());
         EXPECT_EQ(sandbox.request("GET", "/stream/0/users/me", {}, {{"Authorization", "Bearer " + token.toUtf8()}})
                       .json()[QStringLiteral("username")].toString(),
                   QStringLiteral("alice"));
