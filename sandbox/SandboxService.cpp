@@ -138,6 +138,11 @@ void SandboxService::start(const QString &baseUrl, QString *message)
     m_baseUrl = baseUrl;
     m_anchor = now();
     bool loaded = false;
+    if (const QFileInfo info(m_options.stateFile); !m_options.stateFile.isEmpty() && info.exists() && !info.isFile()) {
+        if (message)
+            *message = u"%1 is not a file; the state is kept in memory only"_s.arg(m_options.stateFile);
+        m_options.stateFile.clear();
+    }
     if (!m_options.stateFile.isEmpty() && QFileInfo::exists(m_options.stateFile)) {
         QString error;
         loaded = loadState(&error);

@@ -3,6 +3,9 @@
 
 #include "data/Seed.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace sandbox;
@@ -136,4 +139,19 @@ TEST(Control, TokensAndMentions)
     EXPECT_EQ(h.send("POST", "/_sandbox/mention", R"({"from": "nobody"})").status, 404);
     EXPECT_EQ(h.send("GET", "/_sandbox/mention").status, 405);
     EXPECT_EQ(h.send("GET", "/_sandbox/nothing").status, 404);
+}
+
+TEST(Control, AStatePathThatIsNoFileIsLeftAlone)
+{
+    QTemporaryDir dir;
+    ServiceOptions options;
+    options.stateFile = dir.path();
+    SandboxService service(options);
+    QString message;
+    service.start(kBase, &message);
+    EXPECT_TRUE(message.contains(QStringLiteral("not a file")));
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral(".unreadable")));
+    EXPECT_TRUE(service.saveState());
+    EXPECT_GT(service.store().postCount(), 500);
 }
