@@ -1,0 +1,128 @@
+// The control endpoints only the sandbox has, for tests and the demo. They
+// need no token and are never subject to faults.
+#include "routes/Routes.h"
+
+#include "SandboxService.h"
+#include "routes/JsonRenderer.h"
+
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace sandbox {
+
+namespace {
+
+std::optional<QJsonObject> jsonBody(const HttpRequest &request, HttpResponse &error, bool emptyIsObject)
+{
+    if (request.body.trimmed().isEmpty() && emptyIsObject)
+        return QJsonObject();
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(request.body, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        error = errorResponse(400, u"The body must be a JSON object"_s);
+        return std::nullopt;
+    }
+    return doc.object();
+}
+
+HttpResponse ok(QJsonObject extra = {})
+{
+    extra.insert(u"ok"_s, true);
+    return jsonResponse(extra);
+}
+
+} // namespace
+
+void addControlRoutes(Router &control, SandboxService &s)
+{
+    SandboxService *service = &s;
+
+    control.add({"GET"}, u"faults"_s, [=](const RouteCall &) {
+        return jsonResponse(service->faults().toJson());
+    });
+    control.add({"POST"}, u"faults"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, false);
+        if (!body)
+            return error;
+        QString message;
+        const auto fault = Fault::fromJson(*body, &message);
+        if (!fault)
+            return errorResponse(400, message);
+        const int id = service->faults().add(*fault);
+        return ok({{u"id"_s, id}});
+    });
+    control.add({"DELETE"}, u"faults"_s, [=](const RouteCall &) {
+        service->faults().clear();
+        return ok();
+    });
+
+    control.add({"POST"}, u"reset"_s, [=](const RouteCall &) {
+        service->reset();
+        return ok();
+    });
+
+    control.add({"GET"}, u"requests"_s, [=](const RouteCall &) {
+        return jsonResponse(service->requestLog());
+    });
+    control.add({"DELETE"}, u"requests"_s, [=](const RouteCall &) {
+        service->clearRequestLog();
+        return ok();
+    });
+
+    control.add({"POST"}, u"tokens"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, false);
+        if (!body)
+            return error;
+        const User *user = service->store().userByName(body->value(u"username"_s).toString());
+        if (!user)
+            return errorResponse(404, u"No such user: %1"_s.arg(body->value(u"username"_s).toString()));
+        const QString token = service->tokens().issue(user->id);
+        service->noteChanged();
+        return jsonResponse(QJsonObject{{u"access_token"_s, token}, {u"user_id"_s, QString::number(user->id)}});
+    });
+
+    control.add({"POST"}, u"mention"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, true);
+        if (!body)
+            return error;
+        Id author = 0;
+        if (body->contains(u"from"_s)) {
+            const User *user = service->store().userByName(body->value(u"from"_s).toString());
+            if (!user)
+                return errorResponse(404, u"No such user: %1"_s.arg(body->value(u"from"_s).toString()));
+            author = user->id;
+        }
+        const QString text = body->value(u"text"_s).toString();
+        if (text.size() > kMaxPostLength)
+            return errorResponse(400, u"text is longer than %1"_s.arg(kMaxPostLength));
+        const Post &post = service->addDemoMention(author, text);
+        return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
+    });
+
+    control.add({"POST"}, u"version"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, false);
+        if (!body)
+            return error;
+        HostState &hosts = service->hosts();
+        if (body->contains(u"version"_s)) {
+            const QJsonValue v = body->value(u"version"_s);
+            if (!v.isString() && !v.isNull())
+                return errorResponse(400, u"version must be a string or null"_s);
+            hosts.latestVersion = v.toString();
+        }
+        if (body->contains(u"notes"_s))
+            hosts.releaseNotes = body->value(u"notes"_s).toString();
+        return ok({{u"version"_s, hosts.latestVersion}, {u"notes"_s, hosts.releaseNotes}});
+    });
+
+    control.add({"GET"}, u"state"_s, [=](const RouteCall &) {
+        return jsonResponse(service->stateJson());
+    });
+}
+
+} // namespace sandbox

@@ -1,0 +1,122 @@
+#include "data/Seed.h"
+#include "http/FormData.h"
+
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+using namespace sandbox;
+
+namespace {
+
+const QDateTime kAnchor(QDate(2024, 3, 1), QTime(12, 0), QTimeZone::utc());
+
+Store seeded(quint64 seed)
+{
+    Store store;
+    seedStore(store, seed, kAnchor, QStringLiteral("http://127.0.0.1:9"));
+    return store;
+}
+
+QList<const Post *> allPosts(const Store &store)
+{
+    return store.page([](const Post &) { return true; }, Paging{100000, {}, {}});
+}
+
+int depthOf(const Store &store, const Post &post)
+{
+    int depth = 0;
+    for (const Post *p = &post; p->replyTo; p = store.post(p->replyTo))
+        ++depth;
+    return depth;
+}
+
+} // namespace
+
+TEST(Seed, SameSeedSameWorldOtherSeedOtherWorld)
+{
+    const Store a = seeded(1);
+    const Store b = seeded(1);
+    const Store c = seeded(2);
+    EXPECT_EQ(a.toJson(), b.toJson());
+    EXPECT_NE(a.toJson(), c.toJson());
+    EXPECT_EQ(a.user(kDemoUserId)->username, QString::fromLatin1(kDemoUsername));
+    EXPECT_EQ(a.user(kMakerUserId)->username, QStringLiteral("velto"));
+}
+
+TEST(Seed, IsLargeAndValid)
+{
+    const Store store = seeded(1);
+    EXPECT_GE(store.users().size(), 30);
+    const QList<const Post *> posts = allPosts(store);
+    ASSERT_GE(posts.size(), 500);
+    QDateTime previous = kAnchor;
+    for (const Post *p : posts) {  // newest first
+        EXPECT_LE(p->text.size(), kMaxPostLength) << p->id;
+        EXPECT_FALSE(p->text.trimmed().isEmpty()) << p->id;
+        EXPECT_TRUE(isWellFormedUtf16(p->text)) << p->id;
+        EXPECT_LE(p->createdAt, previous) << "ids must grow with time, post " << p->id;
+        EXPECT_GT(p->createdAt, kAnchor.addDays(-130)) << p->id;
+        previous = p->createdAt;
+        if (p->replyTo) {
+            const Post *parent = store.post(p->replyTo);
+            ASSERT_NE(parent, nullptr);
+            EXPECT_LT(parent->id, p->id);
+            EXPECT_TRUE(p->text.startsWith(QLatin1Char('@') + store.user(parent->userId)->username + QLatin1Char(' ')));
+        }
+    }
+    EXPECT_LT(posts.first()->createdAt.secsTo(kAnchor), 3600) << "the newest post should be recent";
+}
+
+TEST(Seed, HasTheVarietyTheProgramNeeds)
+{
+    const Store store = seeded(1);
+    int demoMentions = 0, hashtags = 0, schemeLinks = 0, bareLinks = 0, astral = 0, rtl = 0, deep = 0, roots = 0;
+    for (const Post *p : allPosts(store)) {
+        for (const MentionEntity &m : p->entities.mentions)
+            demoMentions += m.userId == kDemoUserId ? 1 : 0;
+        hashtags += p->entities.hashtags.size();
+        for (const LinkEntity &l : p->entities.links)
+            (l.text == l.url ? schemeLinks : bareLinks) += 1;
+        for (QChar c : p->text) {
+            astral += c.isHighSurrogate() ? 1 : 0;
+            rtl += c.direction() == QChar::DirR || c.direction() == QChar::DirAL ? 1 : 0;
+        }
+        deep += depthOf(store, *p) >= 5 ? 1 : 0;
+        roots += !p->replyTo && store.replyCount(p->id) > 0 ? 1 : 0;
+    }
+    EXPECT_GE(demoMentions, 30);
+    EXPECT_GE(hashtags, 100);
+    EXPECT_GE(schemeLinks, 20);
+    EXPECT_GE(bareLinks, 20);
+    EXPECT_GE(astral, 50);
+    EXPECT_GE(rtl, 50);
+    EXPECT_GE(deep, 5);
+    EXPECT_GE(roots, 40);
+
+    // The demo user follows and is followed, some both ways, but not the maker.
+    const QList<Id> following = store.followingOf(kDemoUserId);
+    const QList<Id> followers = store.followersOf(kDemoUserId);
+    EXPECT_GE(following.size(), 10);
+    EXPECT_GE(followers.size(), 10);
+    EXPECT_FALSE(store.follows(kDemoUserId, kMakerUserId));
+    int mutual = 0;
+    for (Id id : following)
+        mutual += followers.contains(id) ? 1 : 0;
+    EXPECT_GE(mutual, 3);
+    EXPECT_LT(mutual, following.size());
+    EXPECT_GE(store.starCountBy(kDemoUserId), 20);
+}
+
+TEST(Seed, DemoMentionsNameTheDemoUser)
+{
+    Store store = seeded(1);
+    QRandomGenerator rng(7);
+    for (int i = 0; i < 20; ++i) {
+        const auto [author, text] = demoMention(store, rng, QStringLiteral("http://127.0.0.1:9"));
+        EXPECT_NE(author, kDemoUserId);
+        ASSERT_NE(store.user(author), nullptr);
+        EXPECT_TRUE(text.contains(QStringLiteral("@demo"))) << text.toStdString();
+        EXPECT_LE(text.size(), kMaxPostLength);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+// Drives the sandbox service in-process, without sockets: a request value in,
+// the response value out. The clock is fixed so the seeded world is the same
+// in every run.
+
+#include "SandboxService.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+
+namespace sandboxtest {
+
+inline const QString kBase = QStringLiteral("http://127.0.0.1:9");
+inline const QDateTime kNow(QDate(2024, 3, 1), QTime(12, 0), QTimeZone::utc());
+
+class ServiceHarness {
+public:
+    explicit ServiceHarness(sandbox::ServiceOptions options = {}) : service(options)
+    {
+        service.setClock([this] { return now; });
+        service.start(kBase);
+    }
+
+    sandbox::HttpResponse send(const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
+                               QList<QPair<QByteArray, QByteArray>> headers = {})
+    {
+        sandbox::HttpRequest r;
+        r.method = method;
+        const qsizetype q = target.indexOf('?');
+        r.rawPath = q < 0 ? target : target.left(q);
+        r.rawQuery = q < 0 ? QByteArray() : target.mid(q + 1);
+        r.headers = headers;
+        r.body = body;
+        return service.handle(r);
+    }
+
+    // An API call as Velto makes it: bearer token, form content type.
+    sandbox::HttpResponse api(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
+                              const QByteArray &token = "demo-token")
+    {
+        return send(method, "/stream/0/" + path, body,
+                    {{"authorization", "Bearer " + token}, {"content-type", "application/x-www-form-urlencoded"}});
+    }
+
+    static QJsonArray array(const sandbox::HttpResponse &r) { return QJsonDocument::fromJson(r.body).array(); }
+    static QJsonObject object(const sandbox::HttpResponse &r) { return QJsonDocument::fromJson(r.body).object(); }
+    static QString errorMessage(const sandbox::HttpResponse &r)
+    {
+        return object(r).value(QStringLiteral("meta")).toObject().value(QStringLiteral("error_message")).toString();
+    }
+    static QStringList ids(const QJsonArray &posts)
+    {
+        QStringList out;
+        for (const QJsonValue &p : posts)
+            out.append(p.toObject().value(QStringLiteral("id")).toString());
+        return out;
+    }
+
+    QDateTime now = kNow;
+    sandbox::SandboxService service;
+};
+
+} // namespace sandboxtest
