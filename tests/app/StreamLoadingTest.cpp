@@ -1,0 +1,281 @@
+// Loading, refreshing, paging and stepping through streams against the
+// sandbox service.
+#include "SandboxServer.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/OutsideAddresses.h"
+#include "app/Preferences.h"
+#include "service/PostsArrayController.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StreamLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        sandbox.setEnvironment();
+        OutsideAddresses::setCurrent(OutsideAddresses::load());
+        Preferences &p = Preferences::standard();
+        for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
+                         prefs::followVeltoAsked, prefs::isUserAuthDone})
+            p.setValue(key, true);
+        p.setValue(prefs::prefsRestoreSelection, true);
+        p.setValue(prefs::accessToken, sandbox.token());
+        delegate = std::make_unique<AppDelegate>();
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    // Starts the program and waits for the first page.
+    void start()
+    {
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(finished.wait(15000));
+        ASSERT_TRUE(finished.first().at(0).toBool());
+    }
+
+    bool waitForLoad(std::function<void()> action, bool expectSuccess = true)
+    {
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        action();
+        if (!finished.wait(15000))
+            return false;
+        return finished.first().at(0).toBool() == expectSuccess;
+    }
+
+    PostsArrayController &posts() { return *delegate->postsArrayController(); }
+    QStringList shownIds()
+    {
+        QStringList ids;
+        for (int i = 0; i < posts().count(); ++i)
+            ids << posts().arrangedObject(i)->id();
+        return ids;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageNewestFirstWithAvatars)
+{
+    start();
+    EXPECT_EQ(delegate->state().currentStreamKind, 0u);
+    ASSERT_EQ(posts().count(), 20);
+    int withAvatar = 0;
+    for (int i = 0; i < posts().count(); ++i) {
+        const PostRecord *r = posts().arrangedObject(i);
+        if (i > 0) {
+            EXPECT_GE(posts().arrangedObject(i - 1)->createdAt(), r->createdAt());
+        }
+        if (!r->theAvatarImage.isNull()) {
+            EXPECT_EQ(r->theAvatarImage.size(), QSize(48, 48));
+            ++withAvatar;
+        }
+        EXPECT_EQ(r->attributedString.text(), r->text());
+    }
+    EXPECT_EQ(withAvatar, 20);
+    EXPECT_FALSE(delegate->state().isCurrentlyLoading);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+    // The signed-in user is known once its record arrives.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !delegate->state().meID.isEmpty(); }));
+    EXPECT_EQ(delegate->state().meUsername, QStringLiteral("demo"));
+}
+
+TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
+{
+    start();
+    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
+    QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+    delegate->getStreamWithKind(3, {{QStringLiteral("count"), QStringLiteral("20")}});
+    EXPECT_TRUE(delegate->state().isCurrentlyLoading);
+    delegate->getStreamWithKind(1, {{QStringLiteral("count"), QStringLiteral("20")}});
+    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    ASSERT_TRUE(finished.wait(15000));
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(requested.count(), 1);
+    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+}
+
+TEST_F(StreamLoadingTest, AFailedLoadAlertsClearsTheFlagsAndKeepsTheListVisible)
+{
+    start();
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream/global"), 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Error!"));
+    EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
+    EXPECT_EQ(delegate->state().currentStreamKind, 3u); // the kind that was asked for
+    EXPECT_FALSE(delegate->state().isCurrentlyLoading);
+    EXPECT_FALSE(delegate->state().isRefreshAction);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
+
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/tag/velto"), 503));
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }, false));
+    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to load stream."));
+    EXPECT_EQ(posts().count(), 0);
+}
+
+TEST_F(StreamLoadingTest, AnAnswerThatIsNotJsonShowsAnEmptyList)
+{
+    start();
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 200, 0, true));
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
+    EXPECT_EQ(posts().count(), 0);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)
+{
+    start();
+    posts().setSelectionIndex(3);
+    const QString selected = posts().selectedObject()->id();
+    EXPECT_EQ(delegate->state().replyOrQuoteID, selected);
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
+    ASSERT_NE(posts().selectedObject(), nullptr);
+    EXPECT_EQ(posts().selectedObject()->id(), selected);
+    EXPECT_FALSE(delegate->state().shouldBeRefreshed);
+
+    Preferences::standard().setValue(prefs::prefsRestoreSelection, false);
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
+    EXPECT_EQ(posts().selectedObject(), nullptr);
+}
+
+TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
+{
+    start();
+    qputenv("VELTO_PROBE_URL", "http://127.0.0.1:1/");
+    OutsideAddresses::setCurrent(OutsideAddresses::load());
+    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
+    delegate->doTheRefreshVoid();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !delegate->state().isRefreshAction; }, std::chrono::seconds(7)));
+    QTest::qWait(100);
+    EXPECT_EQ(requested.count(), 0);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(StreamLoadingTest, OlderPostsReplaceTheListWithTheNextPage)
+{
+    start();
+    const QStringList first = shownIds();
+    const qlonglong oldest = first.last().toLongLong();
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadOlderPosts(); }));
+    const QStringList older = shownIds();
+    ASSERT_FALSE(older.isEmpty());
+    for (const QString &id : older)
+        EXPECT_LT(id.toLongLong(), oldest);
+
+    // With an empty list there is nothing older to ask for.
+    posts().removeAllObjects();
+    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
+    delegate->loadOlderPosts();
+    EXPECT_EQ(requested.count(), 0);
+}
+
+TEST_F(StreamLoadingTest, SwipesCycleThroughTheFourMainStreams)
+{
+    start();
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streamDown(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 0u);
+    ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+
+    // A hashtag opened from the mentions: up goes to own posts.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 5u);
+    EXPECT_EQ(delegate->state().oldStreamType, 2u);
+    ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 1u);
+}
+
+TEST_F(StreamLoadingTest, MentionsRememberTheNewestAndClearTheCounter)
+{
+    start();
+    delegate->state().internNotificationCount = 4;
+    delegate->state().areNewNotificationsAvailable = true;
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
+    ASSERT_GT(posts().count(), 0);
+    EXPECT_EQ(Preferences::standard().value(prefs::lastMentionID), posts().arrangedObject(0)->id());
+    EXPECT_EQ(delegate->state().internNotificationCount, 0u);
+    EXPECT_FALSE(delegate->state().areNewNotificationsAvailable);
+    for (int i = 0; i < posts().count(); ++i) {
+        EXPECT_TRUE(posts().arrangedObject(i)->text().contains(QStringLiteral("@demo"), Qt::CaseInsensitive))
+            << posts().arrangedObject(i)->text().toStdString();
+    }
+}
+
+TEST_F(StreamLoadingTest, HashtagAndConversationStreamsSetTheBackBarAndRememberWhereTheyCameFrom)
+{
+    start();
+    // Find a post that starts or continues a conversation.
+    QString threadId;
+    for (int i = 0; i < posts().count() && threadId.isEmpty(); ++i) {
+        if (posts().arrangedObject(i)->hasReplyTo())
+            threadId = posts().arrangedObject(i)->id();
+    }
+    if (threadId.isEmpty())
+        GTEST_SKIP() << "no conversation on the first page";
+    ASSERT_TRUE(posts().rowOfId(threadId));
+    posts().setSelectionIndex(*posts().rowOfId(threadId));
+    ASSERT_TRUE(delegate->state().hasReplies);
+    ASSERT_TRUE(waitForLoad([&] { delegate->conversationNotification(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 6u);
+    EXPECT_EQ(delegate->state().oldStreamType, 0u);
+    EXPECT_GE(posts().count(), 2);
+    delegate->applicationDidUpdate();
+    EXPECT_TRUE(delegate->window()->isBackBarVisible());
+}
+
+TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsThem)
+{
+    start();
+    int row = -1;
+    for (int i = 0; i < posts().count() && row < 0; ++i) {
+        if (!posts().arrangedObject(i)->mentionIds().isEmpty())
+            row = i;
+    }
+    if (row < 0)
+        GTEST_SKIP() << "no mention on the first page";
+    posts().setSelectionIndex(row);
+    const QVariantList mentions = posts().selectedObject()->post.value(QStringLiteral("entities")).toMap()
+                                      .value(QStringLiteral("mentions")).toList();
+    const QString name = mentions.first().toMap().value(QStringLiteral("name")).toString();
+
+    QSignalSpy panel(delegate.get(), &AppDelegate::userPanelRequested);
+    Preferences::standard().setValue(prefs::currentUser, QStringLiteral("@nobody-here"));
+    delegate->loadUserNotification();
+    QTest::qWait(300);
+    EXPECT_EQ(panel.count(), 0);
+
+    Preferences::standard().setValue(prefs::currentUser, QStringLiteral(" @") + name);
+    delegate->loadUserNotification();
+    ASSERT_TRUE(panel.wait(5000));
+    EXPECT_EQ(delegate->state().requstedUserDictionary.value(QStringLiteral("username")).toString(), name);
+
+    // Within 0.3 s of a double click a mention click is ignored.
+    delegate->state().isDoubleClickAction = true;
+    delegate->loadUserNotification();
+    EXPECT_FALSE(panel.wait(500));
+}
+
+} // namespace
