@@ -33,6 +33,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_window->setPostsController(m_posts);
     MainMenu::build(m_window, this);
     new SwipeWatcher(m_window);
+
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
             &AppDelegate::selectionIndexesChanged);
     setPageProcessor(new PostPageProcessor(nullptr, &Network::manager(), this));

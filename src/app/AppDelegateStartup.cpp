@@ -10,6 +10,7 @@
 #include "app/NotificationNames.h"
 #include "app/Preferences.h"
 #include "platform/AlertPresenter.h"
+#include "platform/SleepWatcher.h"
 #include "service/PostsArrayController.h"
 
 #include <QDebug>
@@ -162,6 +163,11 @@ void AppDelegate::subscribeToNotifications()
     };
     for (const auto &[name, handler] : table)
         bus.subscribe(*name, this, [this, handler = handler] { (this->*handler)(); });
+
+    // Then the machine's sleep and wake.
+    auto *sleep = new SleepWatcher(this);
+    connect(sleep, &SleepWatcher::willSleep, this, &AppDelegate::sleepNotification);
+    connect(sleep, &SleepWatcher::didWake, this, &AppDelegate::wakeNotification);
 }
 
 void AppDelegate::startSignedIn()
