@@ -1,0 +1,230 @@
+// The main window's commands: close steps back one level, the side bar and the
+// stream menu, keyboard selection, swipes, the bars, agent mode and the login item.
+#include "SandboxServer.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/NotificationBus.h"
+#include "app/NotificationNames.h"
+#include "app/OutsideAddresses.h"
+#include "app/Preferences.h"
+#include "app/Swipes.h"
+#include "platform/Autostart.h"
+#include "platform/Relaunch.h"
+#include "service/PostsArrayController.h"
+#include "views/SideBar.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WindowCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        sandbox.setEnvironment();
+        OutsideAddresses::setCurrent(OutsideAddresses::load());
+        Preferences &p = Preferences::standard();
+        for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
+                         prefs::followVeltoAsked, prefs::isUserAuthDone})
+            p.setValue(key, true);
+        p.setValue(prefs::accessToken, sandbox.token());
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(finished.wait(15000));
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    bool waitForLoad(const std::function<void()> &action)
+    {
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        action();
+        return finished.wait(15000);
+    }
+    MainWindow &window() { return *delegate->window(); }
+    PostsArrayController &posts() { return *delegate->postsArrayController(); }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    testsupport::RecordingOpener opener;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
+{
+    window().show();
+    delegate->newPost();
+    ASSERT_TRUE(window().isComposerOpen());
+    window().composer()->setPlainText(QStringLiteral("draft"));
+    delegate->state().isPostAvailable = true;
+    delegate->state().currentPostType = 2;
+
+    // 1: the text goes, the pane stays.
+    delegate->closeWindow();
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_TRUE(window().composerText().isEmpty());
+    EXPECT_EQ(delegate->state().currentPostType, 0u);
+    EXPECT_EQ(window().postButtonImage(), QStringLiteral("postTemplate"));
+
+    // 2: the pane closes.
+    delegate->closeWindow();
+    EXPECT_FALSE(window().isComposerOpen());
+
+    // 3: a secondary stream goes back to the stream it was opened from.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_EQ(delegate->state().currentStreamKind, 5u);
+    ASSERT_TRUE(waitForLoad([&] { delegate->closeWindow(); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    EXPECT_EQ(window().sideBar()->selectedRow(), 3);
+    EXPECT_TRUE(window().isVisible());
+
+    // 4: on a main stream the window goes.
+    delegate->closeWindow();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !window().isVisible(); }));
+}
+
+TEST_F(WindowCommandsTest, TheFifthSideBarButtonAndTheMenuTagFourLoadStarredPosts)
+{
+    ASSERT_TRUE(waitForLoad([&] { delegate->sideBarDidSelectButton(window().sideBar(), 4); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 8u);
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
+    EXPECT_EQ(window().sideBar()->selectedRow(), 0);
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
+    EXPECT_EQ(delegate->state().currentStreamKind, 8u);
+    EXPECT_EQ(window().sideBar()->selectedRow(), 4);
+    ASSERT_GT(posts().count(), 0);
+    for (int i = 0; i < posts().count(); ++i)
+        EXPECT_TRUE(posts().arrangedObject(i)->youStarred());
+    // Selecting in the starred list marks the saved-posts fact.
+    posts().setSelectionIndex(0);
+    EXPECT_TRUE(delegate->state().isSavedPostsVisible);
+    EXPECT_EQ(Preferences::standard().value(prefs::starItemTitle), QStringLiteral("Unstar Post"));
+}
+
+TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheComposerItsKeys)
+{
+    ASSERT_GT(posts().count(), 1);
+    delegate->selectPrevious();
+    EXPECT_EQ(posts().selectionIndex(), posts().count() - 1);
+    posts().clearSelection();
+    delegate->selectNextPost();
+    EXPECT_EQ(posts().selectionIndex(), 0);
+    delegate->selectNextPost();
+    EXPECT_EQ(posts().selectionIndex(), 1);
+    delegate->selectPrevious();
+    EXPECT_EQ(posts().selectionIndex(), 0);
+
+    window().show();
+    delegate->newPost();
+    window().activateWindow();
+    window().composer()->setFocus();
+    if (window().composerHasFocus()) {
+        delegate->selectNextPost();
+        EXPECT_EQ(posts().selectionIndex(), 0);
+    }
+}
+
+TEST_F(WindowCommandsTest, TheBarsFollowTheShownStream)
+{
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
+    delegate->applicationDidUpdate();
+    EXPECT_FALSE(window().isMentionIndicatorVisible());
+    EXPECT_FALSE(window().isBackBarVisible());
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(1); }));
+    delegate->applicationDidUpdate();
+    EXPECT_TRUE(window().isMentionIndicatorVisible());
+
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    delegate->applicationDidUpdate();
+    EXPECT_TRUE(window().isBackBarVisible());
+    EXPECT_EQ(window().backBarLabel(), QStringLiteral("#coffee"));
+    // In full screen the back bar is left as it is.
+    delegate->state().isFullscreen = true;
+    window().setBackBarVisible(false);
+    delegate->applicationDidUpdate();
+    EXPECT_FALSE(window().isBackBarVisible());
+}
+
+TEST(Swipes, DeltasAreTestedInOrderAndOnlyWhenGesturesAreOn)
+{
+    QTemporaryDir profile;
+    testsupport::pointXdgFoldersAt(profile.path());
+    EXPECT_EQ(swipeNotificationName(1.0, 1.0), nf::gestureLeft);
+    EXPECT_EQ(swipeNotificationName(-1.0, 1.0), nf::gestureRight);
+    EXPECT_EQ(swipeNotificationName(0.0, 1.0), nf::gestureUp);
+    EXPECT_EQ(swipeNotificationName(0.0, -1.0), nf::gestureDown);
+    EXPECT_EQ(swipeNotificationName(0.5, 0.0), QString());
+
+    QObject context;
+    QStringList posted;
+    for (const QString &name : {nf::gestureLeft, nf::gestureRight, nf::gestureUp, nf::gestureDown})
+        NotificationBus::defaultCenter().subscribe(name, &context, [&posted, name] { posted << name; });
+    EXPECT_FALSE(SwipeWatcher::swipeWithDeltas(1.0, 0.0));
+    EXPECT_TRUE(posted.isEmpty());
+    Preferences::standard().setValue(prefs::prefsEnableGestures, true);
+    EXPECT_TRUE(SwipeWatcher::swipeWithDeltas(1.0, 1.0));
+    EXPECT_EQ(posted, QStringList{nf::gestureLeft});
+    Preferences::resetStandard();
+}
+
+TEST_F(WindowCommandsTest, CancellingTheAgentWarningKeepsTheDockIcon)
+{
+    Preferences::standard().setValue(prefs::launchAsAgentApp, true);
+    alerts.answerNext(1); // "Cancel"
+    delegate->toggleDockIcon();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Warning!"));
+    EXPECT_EQ(alerts.shown().first().buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+    EXPECT_FALSE(Preferences::standard().value(prefs::launchAsAgentApp));
+    EXPECT_FALSE(Preferences::standard().value(prefs::prefsShowStatusItem));
+}
+
+TEST_F(WindowCommandsTest, LoginItemIsAnAutostartEntryForThisProgram)
+{
+    delegate->addToLoginItems();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Success!"));
+    EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Velto will now automatically open when you log in."));
+    QFile entry(Autostart::entryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
+    EXPECT_TRUE(Autostart::entryPath().startsWith(profile.path()));
+}
+
+TEST(Relaunch, TheShellWaitsThenRunsTheProgramWithItsPathQuoted)
+{
+    EXPECT_EQ(Relaunch::shellArguments(QStringLiteral("/opt/velto/bin/velto")),
+              (QStringList{QStringLiteral("-c"), QStringLiteral("sleep 1 ; exec '/opt/velto/bin/velto'")}));
+    EXPECT_EQ(Relaunch::shellArguments(QStringLiteral("/home/o'neil/velto")).at(1),
+              QStringLiteral("sleep 1 ; exec '/home/o'\\''neil/velto'"));
+}
+
+TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
+{
+    delegate->quickHelp();
+    delegate->openVELTO();
+    ASSERT_EQ(opener.opened().size(), 2);
+    for (const QUrl &url : opener.opened())
+        EXPECT_TRUE(url.toString().startsWith(sandbox.baseUrl().toString())) << url.toString().toStdString();
+}
+
+} // namespace
