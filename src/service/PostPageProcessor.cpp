@@ -51,6 +51,8 @@ void PostPageProcessor::cancel()
             reply->abort();
     }
     m_replies.clear();
+    m_queue.clear();
+    m_inFlight = 0;
     m_pending.clear();
     m_records.clear();
     m_avatars.clear();
@@ -82,9 +84,18 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
             if (!url.isValid())
                 continue;
             if (cache) {
-                const auto hit = cache->cachedResponseForRequest(avatarRequest(url));
+                const QNetworkRequest request = avatarRequest(url);
+                auto hit = cache->cachedResponseForRequest(request);
                 if (hit && hit->statusCode == 200 && !hit->body.isEmpty()) {
-                    const QImage image = AvatarImages::fittedAvatar(hit->body);
+                    QImage image = AvatarImages::fittedAvatarFromUserInfo(hit->userInfo);
+                    if (image.isNull()) {
+                        image = AvatarImages::fittedAvatar(hit->body);
+                        if (!image.isNull()) {
+                            // Keep the fitted picture with the response for the next page.
+                            hit->userInfo = AvatarImages::userInfoForFittedAvatar(image);
+                            cache->storeCachedResponse(*hit, request);
+                        }
+                    }
                     if (!image.isNull()) {
                         page.cachedAvatars.insert(avatar, image);
                         continue;
@@ -112,9 +123,17 @@ void PostPageProcessor::prepared(quint64 generation, const Prepared &page)
     m_avatars = page.cachedAvatars;
     for (const QString &url : page.missingUrls)
         m_pending.insert(url);
-    for (const QString &url : page.missingUrls)
-        fetch(generation, url);
+    m_queue = page.missingUrls;
+    fetchMore(generation);
     finishIfDone(generation);
+}
+
+void PostPageProcessor::fetchMore(quint64 generation)
+{
+    // A few requests at a time: the manager runs only six per host anyway, and
+    // making two hundred replies in one go would hold up the event loop.
+    while (!m_queue.isEmpty() && m_inFlight < maxRequestsInFlight)
+        fetch(generation, m_queue.takeFirst());
 }
 
 void PostPageProcessor::fetch(quint64 generation, const QString &url)
@@ -126,9 +145,15 @@ void PostPageProcessor::fetch(quint64 generation, const QString &url)
     const QNetworkRequest request = avatarRequest(AvatarImages::avatarUrl(url));
     QNetworkReply *reply = m_manager->get(request);
     m_replies.append(reply);
+    ++m_inFlight;
     connect(reply, &QNetworkReply::finished, this, [this, generation, url, reply] {
         reply->deleteLater();
+        m_replies.removeAll(reply);
+        if (generation != m_generation)
+            return;
+        --m_inFlight;
         fetched(generation, url, reply);
+        fetchMore(generation);
     });
 }
 
@@ -142,15 +167,27 @@ void PostPageProcessor::fetched(quint64 generation, const QString &url, QNetwork
         avatarReady(generation, url, {});
         return;
     }
+    std::optional<CachedURLResponse> response;
     if (m_cache && status == 200)
-        m_cache->storeCachedResponse(CachedURLResponse::fromReply(*reply, body), reply->request());
-
+        response = CachedURLResponse::fromReply(*reply, body);
+    SDURLCache *cache = m_cache;
+    const QNetworkRequest request = reply->request();
+    auto work = [cache, response, request, body]() mutable {
+        const QImage image = AvatarImages::fittedAvatar(body);
+        if (response) {
+            // Stored with the fitted picture, which spares the next page the decoding.
+            if (!image.isNull())
+                response->userInfo = AvatarImages::userInfoForFittedAvatar(image);
+            cache->storeCachedResponse(*response, request);
+        }
+        return image;
+    };
     auto *watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, generation, url] {
         watcher->deleteLater();
         avatarReady(generation, url, watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(&AvatarImages::fittedAvatar, body));
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
 }
 
 void PostPageProcessor::avatarReady(quint64 generation, const QString &url, const QImage &image)

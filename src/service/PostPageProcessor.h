@@ -28,6 +28,7 @@ class PostPageProcessor : public QObject {
     Q_OBJECT
 public:
     static constexpr int avatarTimeoutMs = 3000;
+    static constexpr int maxRequestsInFlight = 8;
 
     PostPageProcessor(SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~PostPageProcessor() override;
@@ -45,6 +46,7 @@ Q_SIGNALS:
 private:
     struct Prepared;
     void prepared(quint64 generation, const Prepared &page);
+    void fetchMore(quint64 generation);
     void fetch(quint64 generation, const QString &url);
     void fetched(quint64 generation, const QString &url, QNetworkReply *reply);
     void avatarReady(quint64 generation, const QString &url, const QImage &image);
@@ -57,5 +59,7 @@ private:
     QList<PostRecord> m_records;
     QHash<QString, QImage> m_avatars;
     QSet<QString> m_pending;
+    QStringList m_queue;
+    int m_inFlight = 0;
     QList<QPointer<QNetworkReply>> m_replies;
 };
