@@ -1,6 +1,9 @@
 #include "app/AppDelegate.h"
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
+#include "app/StartupReport.h"
+
+#include <QListView>
 
 #include <QApplication>
 #include <QIcon>
@@ -17,6 +20,8 @@ int main(int argc, char *argv[])
 
     AppDelegate delegate;
     LifecycleWatcher lifecycle(&delegate, delegate.window());
+    if (StartupReport::isRequested())
+        new StartupReport(&delegate, delegate.window()->listView()->viewport());
     delegate.awakeFromNib();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return app.exec();

@@ -1,0 +1,59 @@
+#include "app/StartupReport.h"
+
+#include "app/AppDelegate.h"
+#include "service/PostsArrayController.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+bool StartupReport::isRequested()
+{
+    return qEnvironmentVariableIntValue("VELTO_STARTUP_REPORT") == 1;
+}
+
+StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
+    : QObject(delegate)
+    , m_list(list)
+{
+    connect(delegate, &AppDelegate::streamLoadFinished, this, [this, delegate](bool) {
+        if (m_posts >= 0)
+            return;
+        m_posts = delegate->postsArrayController()->count();
+        if (m_list) {
+            m_list->installEventFilter(this);
+            m_list->update();
+        }
+    });
+}
+
+bool StartupReport::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::Paint && !m_reported) {
+        m_reported = true;
+        // After this paint has finished.
+        QTimer::singleShot(0, this, [this] {
+            std::fprintf(stderr, "velto: first page painted: %d posts, resident memory %lld KiB\n", m_posts,
+                         static_cast<long long>(residentMemoryKiB()));
+            std::fflush(stderr);
+            QCoreApplication::quit();
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+qint64 residentMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}

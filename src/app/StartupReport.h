@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class AppDelegate;
+class QWidget;
+
+// With VELTO_STARTUP_REPORT=1 in the environment the program prints one line
+// on standard error when the first page of posts has been painted (posts
+// shown, resident memory), then quits. The start-up benchmark reads it.
+class StartupReport : public QObject {
+    Q_OBJECT
+public:
+    static bool isRequested();
+    StartupReport(AppDelegate *delegate, QWidget *list);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPointer<QWidget> m_list;
+    int m_posts = -1;
+    bool m_reported = false;
+};
+
+// The resident memory of this process in kibibytes (0 where unknown).
+qint64 residentMemoryKiB();
