@@ -17,6 +17,7 @@
 #include <optional>
 
 class ApiClient;
+class AboutWindow;
 class AuthWindow;
 class IdleTime;
 class MainWindow;
@@ -98,6 +99,7 @@ public:
     void toggleDockIcon();
     void relaunch();
     void addToLoginItems();
+    void showAbout();
     void quickHelp();
     void openSupport();
     void provideFeedback();
@@ -222,6 +224,7 @@ private:
     QPointer<QTimer> m_notificationTimer;
     QPointer<MainWindow> m_window;
     QPointer<AuthWindow> m_authWindow;
+    QPointer<AboutWindow> m_aboutWindow;
     SDURLCache *m_cache = nullptr;
     PostsArrayController *m_posts = nullptr;
     PostPageProcessor *m_processor = nullptr;

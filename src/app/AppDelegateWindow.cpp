@@ -2,6 +2,7 @@
 // command, full screen, agent mode, the login item and the help pages.
 #include "app/AppDelegate.h"
 
+#include "app/AboutWindow.h"
 #include "app/MainWindow.h"
 #include "app/OutsideAddresses.h"
 #include "app/Preferences.h"
@@ -37,6 +38,15 @@ const QString agentWarning = QStringLiteral(
     "Without its icon in the task bar Velto runs as a tray agent: it has no menu bar of its own "
     "and can then only be reached through its global hot key, its tray icon and the standard "
     "shortcuts (Ctrl+, opens the preferences). Velto restarts itself now.");
+
+void centreOver(QWidget *widget, QWidget *over)
+{
+    if (!over)
+        return;
+    QRect frame = widget->frameGeometry();
+    frame.moveCenter(over->frameGeometry().center());
+    widget->move(frame.topLeft());
+}
 
 } // namespace
 
@@ -211,6 +221,17 @@ void AppDelegate::addToLoginItems()
 void AppDelegate::openMakerPage(const QString &path)
 {
     UrlOpener::current().open(QUrl(OutsideAddresses::current().makerSiteBase + path));
+}
+
+void AppDelegate::showAbout()
+{
+    // Made on first use, then shown again.
+    if (!m_aboutWindow)
+        m_aboutWindow = new AboutWindow(m_window);
+    centreOver(m_aboutWindow, m_window);
+    m_aboutWindow->show();
+    m_aboutWindow->raise();
+    m_aboutWindow->activateWindow();
 }
 
 void AppDelegate::quickHelp() { openMakerPage(QStringLiteral("/velto/quickhelp.html")); }

@@ -59,6 +59,7 @@ void build(MainWindow *window, AppDelegate *delegate)
     });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("About Velto"), delegate, &AppDelegate::showAbout);
     help->addAction(QStringLiteral("Quick Help"), delegate, &AppDelegate::quickHelp);
     help->addAction(QStringLiteral("Support"), delegate, &AppDelegate::openSupport);
     help->addAction(QStringLiteral("Send Feedback"), delegate, &AppDelegate::provideFeedback);

@@ -3,6 +3,7 @@
 #include "SandboxServer.h"
 #include "TestSupport.h"
 
+#include "app/AboutWindow.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/NotificationBus.h"
@@ -17,6 +18,7 @@
 
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -222,7 +224,15 @@ TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
 {
     delegate->quickHelp();
     delegate->openVELTO();
-    ASSERT_EQ(opener.opened().size(), 2);
+    delegate->showAbout();
+    auto *about = window().findChild<AboutWindow *>();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    delegate->showAbout(); // shown again, not made twice
+    EXPECT_EQ(window().findChildren<AboutWindow *>().size(), 1);
+    QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("Support")), Qt::LeftButton);
+    ASSERT_EQ(opener.opened().size(), 3);
+    EXPECT_EQ(opener.opened().last().path(), AboutWindow::supportPath());
     for (const QUrl &url : opener.opened())
         EXPECT_TRUE(url.toString().startsWith(sandbox.baseUrl().toString())) << url.toString().toStdString();
 }
