@@ -32,20 +32,6 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
     EXPECT_EQ(*reread, index);
 }
 
-TEST(CacheIndex, ReplacingAnEntryCountsOnlyTheNewSize)
-{
-    DiskCacheIndex index;
-    index.recordStore(key(1), 100, 1);
-    index.recordStore(key(1), 30, 2);
-    EXPECT_EQ(index.diskUsage(), 30u);
-    EXPECT_EQ(index.count(), 1);
-    EXPECT_EQ(index.remove(key(1)), 30u);
-    EXPECT_EQ(index.remove(key(1)), 0u);
-    EXPECT_EQ(index.diskUsage(), 0u);
-    EXPECT_FALSE(index.touch(key(1), 5));
-    EXPECT_FALSE(index.lastAccessMSecs(key(1)));
-}
-
 TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
 {
     const QDateTime date = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
@@ -64,22 +50,6 @@ TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
 
     EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantList{}));
     EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantMap{{QStringLiteral("accesses"), 1}}));
-}
-
-TEST(CacheIndex, EvictionTakesTheOldestUntilTheExcessIsCovered)
-{
-    DiskCacheIndex index;
-    index.recordStore(key(1), 10, 300);
-    index.recordStore(key(2), 10, 100);
-    index.recordStore(key(3), 10, 200);
-    index.recordStore(key(4), 10, 400);
-    EXPECT_EQ(index.oldestKeysCovering(0), QStringList{});
-    EXPECT_EQ(index.oldestKeysCovering(1), QStringList{key(2)});
-    EXPECT_EQ(index.oldestKeysCovering(10), QStringList{key(2)});
-    EXPECT_EQ(index.oldestKeysCovering(11), (QStringList{key(2), key(3)}));
-    EXPECT_EQ(index.oldestKeysCovering(1000), (QStringList{key(2), key(3), key(1), key(4)}));
-    index.touch(key(2), 500);
-    EXPECT_EQ(index.oldestKeysCovering(1), QStringList{key(3)});
 }
 
 } // namespace

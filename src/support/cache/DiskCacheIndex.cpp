@@ -1,6 +1,6 @@
 #include "support/cache/DiskCacheIndex.h"
 
-#include "support/PropertyList.h"
+#include "support/cache/BinaryPlistWriter.h"
 #include "support/cache/CacheKey.h"
 
 #include <QDateTime>
@@ -61,24 +61,27 @@ std::optional<DiskCacheIndex> DiskCacheIndex::fromPropertyList(const QVariant &p
     return index;
 }
 
-QVariant DiskCacheIndex::toPropertyList() const
-{
-    QVariantMap accesses;
-    QVariantMap sizes;
-    for (auto it = m_accesses.cbegin(); it != m_accesses.cend(); ++it)
-        accesses.insert(it.key(), QDateTime::fromMSecsSinceEpoch(it.value(), Qt::UTC));
-    for (auto it = m_sizes.cbegin(); it != m_sizes.cend(); ++it)
-        sizes.insert(it.key(), static_cast<qulonglong>(it.value()));
-    return QVariantMap{
-        {kDiskUsage, static_cast<qulonglong>(m_diskUsage)},
-        {kAccesses, accesses},
-        {kSizes, sizes},
-    };
-}
-
 QByteArray DiskCacheIndex::encode() const
 {
-    return PropertyList::encode(toPropertyList(), PropertyList::Format::Binary);
+    BinaryPlistWriter writer;
+    QList<QPair<BinaryPlistWriter::Id, BinaryPlistWriter::Id>> accesses;
+    QList<QPair<BinaryPlistWriter::Id, BinaryPlistWriter::Id>> sizes;
+    accesses.reserve(m_sizes.size());
+    sizes.reserve(m_sizes.size());
+    for (auto it = m_sizes.cbegin(); it != m_sizes.cend(); ++it) {
+        // Each key is written once and shared by both dictionaries.
+        const auto key = writer.addString(it.key());
+        accesses.append({key, writer.addDate(m_accesses.value(it.key()))});
+        sizes.append({key, writer.addUnsigned(it.value())});
+    }
+    const auto accessesDictionary = writer.addDictionary(std::move(accesses));
+    const auto sizesDictionary = writer.addDictionary(std::move(sizes));
+    const auto root = writer.addDictionary({
+        {writer.addString(kDiskUsage), writer.addUnsigned(m_diskUsage)},
+        {writer.addString(kAccesses), accessesDictionary},
+        {writer.addString(kSizes), sizesDictionary},
+    });
+    return writer.finish(root);
 }
 
 std::optional<quint64> DiskCacheIndex::sizeOf(const QString &key) const

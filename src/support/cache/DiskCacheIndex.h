@@ -21,8 +21,7 @@ public:
     // the sum of those sizes, whatever "diskUsage" said. nullopt when the value
     // is not an index at all.
     static std::optional<DiskCacheIndex> fromPropertyList(const QVariant &plist);
-    QVariant toPropertyList() const;
-    QByteArray encode() const; // binary property list
+    QByteArray encode() const; // binary property list, in time linear in the entries
 
     bool contains(const QString &key) const { return m_sizes.contains(key); }
     qsizetype count() const { return m_sizes.size(); }

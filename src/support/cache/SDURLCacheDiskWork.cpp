@@ -4,6 +4,7 @@
 #include "support/cache/SDURLCache.h"
 
 #include "support/cache/CacheEntryArchive.h"
+#include "support/cache/CacheFiles.h"
 #include "support/cache/CacheKey.h"
 
 #include <QDebug>
@@ -11,20 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 namespace {
 
 const QString kIndexFileName = QStringLiteral("cacheInfo.plist");
-
-// What an interrupted atomic write of an entry or of the index leaves behind.
-bool isLeftOverTemporaryFile(const QString &name)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(V2_[0-9a-f]{32}|cacheInfo\\.plist)\\.[A-Za-z0-9]{6}$"));
-    return pattern.match(name).hasMatch();
-}
 
 } // namespace
 
@@ -41,13 +32,11 @@ bool SDURLCache::createDiskCachePath()
 
 bool SDURLCache::writeFileQuietly(const QString &path, const QByteArray &bytes)
 {
-    // Write and rename: a crash leaves the old file or the new one, and a
-    // lookup reading at the same time sees one of them whole.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString error;
+    if (CacheFiles::replaceFile(path, bytes, &error))
         return true;
     if (!m_warnedAboutWrites.exchange(true))
-        qWarning().noquote() << "The disk cache cannot write" << path << ":" << file.errorString();
+        qWarning().noquote() << "The disk cache cannot write" << path << ":" << error;
     return false;
 }
 
@@ -169,7 +158,7 @@ void SDURLCache::reconcileWithFolder(quint64 generation)
         if (CacheKey::isValid(name))
             files.insert(name, {static_cast<quint64>(info.size()),
                                 info.lastModified().toMSecsSinceEpoch()});
-        else if (isLeftOverTemporaryFile(name))
+        else if (CacheFiles::isLeftOverTemporaryFile(name))
             QFile::remove(info.filePath());
     }
 
