@@ -1,0 +1,278 @@
+#include "views/TimelineDelegate.h"
+
+#include "app/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "views/TimelineButtonArt.h"
+#include "views/URLImageView.h"
+
+#include <QAbstractItemView>
+#include <QAbstractScrollArea>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace {
+
+using Part = TimelineRowLayout::Part;
+
+QString cacheKeyFor(const PostRecord &record)
+{
+    const QString id = record.id();
+    if (!id.isEmpty())
+        return id;
+    // Posts without an id still measure once per width; the text check of
+    // the cache keeps two of them apart.
+    return QStringLiteral("~") + record.createdAt() + QLatin1Char('~') + record.username();
+}
+
+QString signedInUserId()
+{
+    return Preferences::standard().value(prefs::meID).value_or(QString());
+}
+
+const QColor nameColor(0x1e, 0x1f, 0x21);
+const QColor atNameColor(0x3a, 0x3d, 0x42);
+const QColor dateColor(0x86, 0x8b, 0x92);
+const QColor separatorColor(0xe4, 0xe6, 0xe9);
+
+} // namespace
+
+TimelineDelegate::TimelineDelegate(QObject *parent) : QAbstractItemDelegate(parent)
+{
+    m_nameFont.setPixelSize(13);
+    m_nameFont.setBold(true);
+    m_dateFont.setPixelSize(11);
+}
+
+TimelineDelegate::~TimelineDelegate() = default;
+
+QColor TimelineDelegate::selectedTopColor()
+{
+    return QColor(0xe8, 0xef, 0xf7);
+}
+
+QColor TimelineDelegate::selectedBottomColor()
+{
+    return QColor(0xd9, 0xe5, 0xf1);
+}
+
+QColor TimelineDelegate::mentionColor()
+{
+    return QColor(0xfd, 0xf6, 0xe2);
+}
+
+void TimelineDelegate::setPressedButton(const QModelIndex &index, Part part)
+{
+    m_pressedIndex = index;
+    m_pressedPart = index.isValid() ? part : Part::None;
+}
+
+void TimelineDelegate::setDateTransformer(const StringDateToRelativeDateStringTransformer &transformer)
+{
+    m_dates = transformer;
+}
+
+PostRecord TimelineDelegate::recordFor(const QModelIndex &index)
+{
+    return index.data(PostsModel::RecordRole).value<PostRecord>();
+}
+
+qreal TimelineDelegate::listWidthFor(const QStyleOptionViewItem &option)
+{
+    if (const auto *area = qobject_cast<const QAbstractScrollArea *>(option.widget))
+        return area->viewport()->width();
+    return option.rect.width();
+}
+
+bool TimelineDelegate::showsControls(const QStyleOptionViewItem &option) const
+{
+    return !m_controlsHidden && option.state.testFlag(QStyle::State_Selected);
+}
+
+TimelineRowLayout TimelineDelegate::rowLayout(const QStyleOptionViewItem &option, const PostRecord &record) const
+{
+    const bool controls = showsControls(option);
+    // Reply and quote are for other people's posts (what "isME" says of the
+    // selected post).
+    const bool enabled = controls ? PostTransformers::isMEtoBOOL(&record, signedInUserId()) : true;
+    return TimelineRowLayout::compute(option.rect, listWidthFor(option), controls, enabled);
+}
+
+TimelineRowLayout TimelineDelegate::rowLayout(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    return rowLayout(option, recordFor(index));
+}
+
+TimelineDelegate::Hit TimelineDelegate::hitTest(const QStyleOptionViewItem &option, const QModelIndex &index,
+                                                 QPointF point) const
+{
+    Hit hit;
+    if (!index.isValid())
+        return hit;
+    const PostRecord record = recordFor(index);
+    const TimelineRowLayout layout = rowLayout(option, record);
+    hit.part = layout.partAt(point);
+    hit.enabled = layout.isEnabled(hit.part);
+    if (hit.part == Part::Text) {
+        const auto text = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
+        hit.characterIndex = text->characterIndexAt(layout.toTextPoint(point));
+    }
+    return hit;
+}
+
+QSize TimelineDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const PostRecord record = recordFor(index);
+    const qreal width = listWidthFor(option);
+    return QSize(std::max(0, int(width)), m_cache.rowHeight(cacheKeyFor(record), record.attributedString, width));
+}
+
+QString TimelineDelegate::nameLineText(const PostRecord &record, bool showsControls)
+{
+    const QString atName = record.username().isEmpty() ? QString() : QStringLiteral("@") + record.username();
+    if (showsControls && !record.name().trimmed().isEmpty())
+        return record.name();
+    return atName;
+}
+
+QString TimelineDelegate::toolTipFor(Part part)
+{
+    switch (part) {
+    case Part::Reply:
+        return tr("Reply");
+    case Part::Quote:
+        return tr("Quote");
+    case Part::Conversation:
+        return tr("Show Conversation");
+    case Part::Action:
+        return tr("More");
+    case Part::Avatar:
+        return tr("Show User Info");
+    default:
+        return {};
+    }
+}
+
+void TimelineDelegate::paintBackground(QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const
+{
+    if (selected) {
+        QLinearGradient fill(row.topLeft(), row.bottomLeft());
+        fill.setColorAt(0, selectedTopColor());
+        fill.setColorAt(1, selectedBottomColor());
+        painter->fillRect(row, fill);
+        painter->fillRect(QRectF(row.left(), row.top(), row.width(), 1), QColor(0xc7, 0xd5, 0xe4));
+    } else {
+        painter->fillRect(row, mentionsMe ? mentionColor() : QColor(Qt::white));
+    }
+    painter->fillRect(QRectF(row.left(), row.bottom() - 1, row.width(), 1),
+                      selected ? QColor(0xb8, 0xc8, 0xda) : separatorColor);
+}
+
+void TimelineDelegate::paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const
+{
+    // The rounded avatar is made once per picture and screen scale.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QString key = QStringLiteral("velto-timeline-avatar-%1-%2-%3")
+                            .arg(image.isNull() ? 0 : image.cacheKey())
+                            .arg(int(frame.width()))
+                            .arg(int(std::lround(ratio * 100)));
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QPixmap((frame.size() * ratio).toSize());
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter avatar(&pixmap);
+        AvatarImageView::paintAvatar(avatar, QRectF(QPointF(0, 0), frame.size()), image);
+        avatar.end();
+        QPixmapCache::insert(key, pixmap);
+    }
+    painter->drawPixmap(frame.topLeft(), pixmap);
+}
+
+void TimelineDelegate::paintNameLine(QPainter *painter, const TimelineRowLayout &layout,
+                                     const PostRecord &record) const
+{
+    QRectF nameRect = layout.nameLine;
+    if (!layout.showsControls) {
+        const QString date = m_dates.transformedValue(record.createdAt());
+        if (!date.isEmpty()) {
+            painter->setFont(m_dateFont);
+            painter->setPen(dateColor);
+            const QFontMetricsF metrics(m_dateFont);
+            const QString shown = metrics.elidedText(date, Qt::ElideRight, layout.date.width());
+            painter->drawText(layout.date, Qt::AlignRight | Qt::AlignVCenter, shown);
+            nameRect.setRight(layout.date.right() - metrics.horizontalAdvance(shown) - 8);
+        }
+    }
+    const QString name = nameLineText(record, layout.showsControls);
+    if (name.isEmpty() || nameRect.width() <= 0)
+        return;
+    painter->setFont(m_nameFont);
+    painter->setPen(layout.showsControls ? nameColor : atNameColor);
+    const QString shown = QFontMetricsF(m_nameFont).elidedText(name, Qt::ElideRight, nameRect.width());
+    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
+void TimelineDelegate::paintButtons(QPainter *painter, const TimelineRowLayout &layout,
+                                    const QModelIndex &index) const
+{
+    for (Part part : {Part::Reply, Part::Quote, Part::Conversation, Part::Action}) {
+        TimelineButtonArt::State state = TimelineButtonArt::State::Normal;
+        if (!layout.isEnabled(part))
+            state = TimelineButtonArt::State::Disabled;
+        else if (m_pressedPart == part && m_pressedIndex == index)
+            state = TimelineButtonArt::State::Pressed;
+        TimelineButtonArt::draw(*painter, layout.rectOf(part), part, state);
+    }
+}
+
+void TimelineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (!painter || !index.isValid())
+        return;
+    const PostRecord record = recordFor(index);
+    const TimelineRowLayout layout = rowLayout(option, record);
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+
+    painter->save();
+    // Until the list has measured a new width, a row may be shorter than
+    // its text: it must not paint over its neighbours.
+    painter->setClipRect(option.rect, Qt::IntersectClip);
+
+    const QString meID = signedInUserId();
+    paintBackground(painter, layout.row, selected, PostTransformers::isNOTMentiontoBOOL(&record, meID));
+    paintAvatar(painter, layout.avatar, record.theAvatarImage);
+    paintNameLine(painter, layout, record);
+
+    const auto text = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
+    text->draw(painter, layout.text.topLeft());
+
+    if (layout.showsControls)
+        paintButtons(painter, layout, index);
+    painter->restore();
+}
+
+bool TimelineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                 const QModelIndex &index)
+{
+    if (!event || !view || event->type() != QEvent::ToolTip)
+        return QAbstractItemDelegate::helpEvent(event, view, option, index);
+    const Hit hit = hitTest(option, index, event->pos());
+    QString tip = toolTipFor(hit.part);
+    if (hit.part == Part::Text && hit.characterIndex >= 0) {
+        const TextAttributes attributes = recordFor(index).attributedString.attributesAt(hit.characterIndex);
+        if (attributes.link)
+            tip = *attributes.link;
+    }
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return false;
+    }
+    const QRect area = rowLayout(option, index).rectOf(hit.part).toAlignedRect();
+    QToolTip::showText(event->globalPos(), tip, view->viewport(), area);
+    return true;
+}

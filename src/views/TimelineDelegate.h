@@ -1,0 +1,81 @@
+#pragma once
+
+#include "service/PostRecord.h"
+#include "text/RelativeDate.h"
+#include "views/TimelineRowLayout.h"
+#include "views/TimelineTextCache.h"
+
+#include <QAbstractItemDelegate>
+#include <QFont>
+#include <QPersistentModelIndex>
+
+// Draws the timeline's rows (no widget per row): background, avatar, names,
+// relative date, styled text and, on the selected row, its buttons. Sizes
+// rows by the height rule and answers what lies under a point. All three
+// work from one TimelineRowLayout per row, so what is clicked is what was
+// drawn. Rows show the PostRecord of the model's PostsModel::RecordRole.
+class TimelineDelegate : public QAbstractItemDelegate {
+    Q_OBJECT
+public:
+    using Part = TimelineRowLayout::Part;
+
+    struct Hit {
+        Part part = Part::None;
+        bool enabled = false;
+        // The character of the styled text under the point, or -1.
+        int characterIndex = -1;
+    };
+
+    explicit TimelineDelegate(QObject *parent = nullptr);
+    ~TimelineDelegate() override;
+
+    // While set, every row looks unselected: the @-name and date show, no
+    // buttons (the list's reset of its visible rows).
+    void setControlsHidden(bool hidden) { m_controlsHidden = hidden; }
+    bool controlsHidden() const { return m_controlsHidden; }
+
+    // The button drawn held down (none for an invalid index).
+    void setPressedButton(const QModelIndex &index, Part part);
+
+    // The date phrases come from this transformer (tests pin its clock).
+    void setDateTransformer(const StringDateToRelativeDateStringTransformer &transformer);
+
+    static PostRecord recordFor(const QModelIndex &index);
+    // The width the row heights are measured for: the list's viewport when
+    // the option comes from a list, else the option's rectangle.
+    static qreal listWidthFor(const QStyleOptionViewItem &option);
+
+    TimelineRowLayout rowLayout(const QStyleOptionViewItem &option, const QModelIndex &index) const;
+    TimelineRowLayout rowLayout(const QStyleOptionViewItem &option, const PostRecord &record) const;
+    Hit hitTest(const QStyleOptionViewItem &option, const QModelIndex &index, QPointF point) const;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+
+    TimelineTextCache &textCache() const { return m_cache; }
+
+    // What a row shows in its name line.
+    static QString nameLineText(const PostRecord &record, bool showsControls);
+    static QString toolTipFor(Part part);
+
+    static QColor selectedTopColor();
+    static QColor selectedBottomColor();
+    static QColor mentionColor();
+
+private:
+    void paintBackground(QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const;
+    void paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const;
+    void paintNameLine(QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const;
+    void paintButtons(QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const;
+    bool showsControls(const QStyleOptionViewItem &option) const;
+
+    mutable TimelineTextCache m_cache;
+    StringDateToRelativeDateStringTransformer m_dates;
+    bool m_controlsHidden = false;
+    QPersistentModelIndex m_pressedIndex;
+    Part m_pressedPart = Part::None;
+    QFont m_nameFont;
+    QFont m_dateFont;
+};

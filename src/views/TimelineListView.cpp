@@ -1,0 +1,371 @@
+#include "views/TimelineListView.h"
+
+#include "app/NotificationBus.h"
+#include "app/NotificationNames.h"
+#include "service/PostsArrayController.h"
+#include "text/TextClick.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace {
+
+bool isRowButton(TimelineRowLayout::Part part)
+{
+    using Part = TimelineRowLayout::Part;
+    return part == Part::Reply || part == Part::Quote || part == Part::Conversation || part == Part::Action;
+}
+
+} // namespace
+
+TimelineListView::TimelineListView(QWidget *parent) : QListView(parent)
+{
+    m_delegate = new TimelineDelegate(this);
+    setItemDelegate(m_delegate);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(false);
+    setUniformItemSizes(false);
+    setResizeMode(QListView::Adjust);
+    // Heights follow the width: with wrapping text the list lays its rows
+    // out again after every resize (once the resizing pauses for 100 ms).
+    setWordWrap(true);
+    setMinimumWidth(minimumListWidth);
+    setSpacing(0);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Row heights depend on the width: a scroll bar that came and went with
+    // the content would change the width and so the content, back and forth.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFrameShape(QFrame::NoFrame);
+    setMouseTracking(true);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    setPalette(colours);
+}
+
+TimelineListView::~TimelineListView() = default;
+
+void TimelineListView::setPostsController(PostsArrayController *posts)
+{
+    m_posts = posts;
+    setPressed({}, Part::None);
+    QItemSelectionModel *before = selectionModel();
+    setModel(posts ? posts->arranged() : nullptr);
+    QItemSelectionModel *made = selectionModel();
+    if (posts)
+        setSelectionModel(posts->selectionModel());
+    // The list makes a selection model of its own with every model; the
+    // controller's replaces it, so it is of no further use.
+    for (QItemSelectionModel *spare : {before, made}) {
+        if (spare && spare != selectionModel() && spare->parent() == this)
+            spare->deleteLater();
+    }
+    m_delegate->setControlsHidden(false);
+}
+
+std::optional<int> TimelineListView::selectedRow() const
+{
+    const QItemSelectionModel *selection = selectionModel();
+    if (!selection || !model())
+        return std::nullopt;
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isSelected(current))
+        return current.row();
+    const QModelIndexList rows = selection->selectedIndexes();
+    if (rows.isEmpty())
+        return std::nullopt;
+    int first = rows.first().row();
+    for (const QModelIndex &index : rows)
+        first = std::min(first, index.row());
+    return first;
+}
+
+QStyleOptionViewItem TimelineListView::optionFor(const QModelIndex &index) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    if (selectionModel() && selectionModel()->isSelected(index))
+        option.state |= QStyle::State_Selected;
+    else
+        option.state &= ~QStyle::State_Selected;
+    return option;
+}
+
+TimelineRowLayout TimelineListView::rowLayout(int row) const
+{
+    if (!model() || row < 0 || row >= model()->rowCount())
+        return {};
+    const QModelIndex index = model()->index(row, 0);
+    return m_delegate->rowLayout(optionFor(index), index);
+}
+
+TimelineDelegate::Hit TimelineListView::hitAt(const QModelIndex &index, QPoint point) const
+{
+    if (!index.isValid())
+        return {};
+    return m_delegate->hitTest(optionFor(index), index, point);
+}
+
+void TimelineListView::selectAlone(const QModelIndex &index)
+{
+    if (!index.isValid() || !selectionModel())
+        return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TimelineListView::setPressed(const QModelIndex &index, Part part)
+{
+    const QModelIndex before = m_pressedIndex;
+    m_pressedIndex = index;
+    m_pressedPart = index.isValid() ? part : Part::None;
+    m_pressedInside = m_pressedPart != Part::None;
+    m_delegate->setPressedButton(index, m_pressedPart);
+    if (before.isValid())
+        update(before);
+    if (index.isValid())
+        update(index);
+}
+
+void TimelineListView::resetVisibleRows()
+{
+    m_delegate->setControlsHidden(true);
+    setPressed({}, Part::None);
+    viewport()->update();
+}
+
+void TimelineListView::reloadTableView()
+{
+    resetVisibleRows();
+    const std::optional<int> row = selectedRow();
+    // Heights are asked for again; changed posts are measured anew.
+    doItemsLayout();
+    m_delegate->setControlsHidden(false);
+    if (row && model() && *row < model()->rowCount()) {
+        const QModelIndex index = model()->index(*row, 0);
+        selectAlone(index);
+        scrollTo(index);
+    }
+    viewport()->update();
+}
+
+void TimelineListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    m_delegate->setControlsHidden(false);
+    if (m_pressedIndex.isValid() && isRowButton(m_pressedPart) && selectionModel()
+        && !selectionModel()->isSelected(m_pressedIndex))
+        setPressed({}, Part::None);
+    QListView::selectionChanged(selected, deselected);
+    // The buttons of a row that stayed selected through a reset come back.
+    viewport()->update();
+}
+
+void TimelineListView::performButton(Part part)
+{
+    const std::optional<int> row = selectedRow();
+    if (!row)
+        return;
+    const TimelineRowLayout layout = rowLayout(*row);
+    if (part == Part::Avatar) {
+        NotificationBus::defaultCenter().post(nf::userInfo);
+        return;
+    }
+    if (!layout.isEnabled(part))
+        return;
+    switch (part) {
+    case Part::Reply:
+        NotificationBus::defaultCenter().post(nf::reply);
+        break;
+    case Part::Quote:
+        NotificationBus::defaultCenter().post(nf::quote);
+        break;
+    case Part::Conversation:
+        NotificationBus::defaultCenter().post(nf::conversation);
+        break;
+    case Part::Action:
+        showItemMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+void TimelineListView::showItemMenu()
+{
+    const std::optional<int> row = selectedRow();
+    if (!m_itemMenu || !row)
+        return;
+    const QRect button = rowLayout(*row).action.toAlignedRect();
+    // Above the button, its left edges in line; a menu with no room above
+    // is moved on screen by the menu itself.
+    const QSize size = m_itemMenu->sizeHint();
+    const QPoint at = viewport()->mapToGlobal(QPoint(button.left(), button.top() - size.height()));
+    m_itemMenu->popup(at);
+}
+
+void TimelineListView::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+
+    if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
+        // Selects the row under the pointer, dropping any other selection.
+        if (index.isValid())
+            selectAlone(index);
+        event->accept();
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        QListView::mousePressEvent(event);
+        return;
+    }
+
+    if (index.isValid()) {
+        const TimelineDelegate::Hit hit = hitAt(index, point);
+        if (isRowButton(hit.part)) {
+            // A button of the selected row: the row stays as it is.
+            if (hit.enabled)
+                setPressed(index, hit.part);
+            event->accept();
+            return;
+        }
+    }
+
+    QPointer<TimelineListView> self(this);
+    const QPersistentModelIndex pressed = index;
+    QListView::mousePressEvent(event); // selects the row
+    if (!self || !pressed.isValid() || indexAt(point) != pressed)
+        return;
+
+    const TimelineDelegate::Hit hit = hitAt(pressed, point);
+    if (hit.part == Part::Avatar) {
+        setPressed(pressed, Part::Avatar);
+    } else if (hit.part == Part::Text && hit.characterIndex >= 0) {
+        const PostRecord record = TimelineDelegate::recordFor(pressed);
+        TextClick::performPostTextClick(TextClick::actionsAt(record.attributedString, hit.characterIndex));
+    }
+}
+
+void TimelineListView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    if (m_pressedPart != Part::None) {
+        const bool inside = m_pressedIndex.isValid() && indexAt(point) == m_pressedIndex
+                            && hitAt(m_pressedIndex, point).part == m_pressedPart;
+        if (inside != m_pressedInside) {
+            m_pressedInside = inside;
+            m_delegate->setPressedButton(m_pressedIndex, inside ? m_pressedPart : Part::None);
+            update(m_pressedIndex);
+        }
+        if (m_pressedPart == Part::Avatar)
+            QListView::mouseMoveEvent(event);
+        event->accept();
+        return;
+    }
+    updateCursor(point);
+    QListView::mouseMoveEvent(event);
+}
+
+void TimelineListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_pressedPart == Part::None || event->button() != Qt::LeftButton) {
+        QListView::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const Part part = m_pressedPart;
+    const QPersistentModelIndex index = m_pressedIndex;
+    const bool over = index.isValid() && indexAt(point) == index && hitAt(index, point).part == part;
+    setPressed({}, Part::None);
+
+    QPointer<TimelineListView> self(this);
+    if (part == Part::Avatar)
+        QListView::mouseReleaseEvent(event); // its press went to the list too
+    else
+        event->accept();
+    if (!self || !over)
+        return;
+    if (part == Part::Avatar) {
+        // The handlers read the selected post: the press selected this row.
+        if (selectionModel() && selectionModel()->isSelected(index))
+            performButton(part);
+        return;
+    }
+    if (selectedRow() == index.row())
+        performButton(part);
+}
+
+void TimelineListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    const QModelIndex index = indexAt(point);
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    if (index.isValid()) {
+        const Part part = hitAt(index, point).part;
+        // A quick second click on a button is another click of it.
+        if (isRowButton(part) || part == Part::Avatar) {
+            mousePressEvent(event);
+            return;
+        }
+    }
+    QPointer<TimelineListView> self(this);
+    const QPersistentModelIndex clicked = index;
+    QListView::mouseDoubleClickEvent(event);
+    if (self && clicked.isValid())
+        Q_EMIT rowDoubleClicked(clicked.row());
+}
+
+void TimelineListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QModelIndex index;
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        index = indexAt(event->pos());
+    } else if (const std::optional<int> row = selectedRow()) {
+        index = model()->index(*row, 0);
+        at = viewport()->mapToGlobal(visualRect(index).center());
+    }
+    event->accept();
+    // Post commands need a post: below the last row there is no menu.
+    if (!index.isValid())
+        return;
+    selectAlone(index);
+    if (m_contextMenu)
+        m_contextMenu->popup(at);
+}
+
+void TimelineListView::updateCursor(QPoint point)
+{
+    const QModelIndex index = indexAt(point);
+    bool hand = false;
+    if (index.isValid()) {
+        const TimelineDelegate::Hit hit = hitAt(index, point);
+        if (hit.part == Part::Text && hit.characterIndex >= 0)
+            hand = TimelineDelegate::recordFor(index).attributedString.attributesAt(hit.characterIndex).pointingHand;
+        else
+            hand = hit.part == Part::Avatar || (isRowButton(hit.part) && hit.enabled);
+    }
+    if (hand)
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void TimelineListView::leaveEvent(QEvent *event)
+{
+    viewport()->unsetCursor();
+    QListView::leaveEvent(event);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "views/TimelineDelegate.h"
+
+#include <QListView>
+#include <QPersistentModelIndex>
+#include <QPointer>
+
+#include <optional>
+
+class PostsArrayController;
+#include <QMenu>
+
+// The main window's list of posts, newest first. Rows are drawn by a
+// TimelineDelegate; the selected row carries the reply, quote, conversation
+// and action buttons (reply and quote off on one's own post), which post
+// "REPLYNF", "QUOTENF" and "CONVERSATIONNF" or show the item menu; a click
+// on a row's avatar posts "USERINFONF". A click on marked text first selects
+// the row, then follows the post text rules (open the link, load the hashtag,
+// load the user). A right click selects the row under the pointer alone
+// before the context menu shows.
+class TimelineListView : public QListView {
+    Q_OBJECT
+public:
+    using Part = TimelineRowLayout::Part;
+
+    // Room for the avatar column and a readable line of text.
+    static constexpr int minimumListWidth = 240;
+
+    explicit TimelineListView(QWidget *parent = nullptr);
+    ~TimelineListView() override;
+
+    // Shows the controller's arranged records with its selection.
+    void setPostsController(PostsArrayController *posts);
+    PostsArrayController *postsController() const { return m_posts; }
+
+    // Puts every visible row back to the unselected look (no buttons) until
+    // the next selection change or reload.
+    void resetVisibleRows();
+    // Re-reads every row from the model, then selects the row that was
+    // selected again, alone, and scrolls it into view.
+    void reloadTableView();
+
+    // The list's context menu (post commands); not owned.
+    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+    QMenu *contextMenu() const { return m_contextMenu; }
+    // The menu of the selected row's action button; not owned. It opens
+    // above the button.
+    void setItemMenu(QMenu *menu) { m_itemMenu = menu; }
+    QMenu *itemMenu() const { return m_itemMenu; }
+
+    TimelineDelegate *timelineDelegate() const { return m_delegate; }
+
+    // Where a row's parts are, in viewport coordinates (tests, the window).
+    TimelineRowLayout rowLayout(int row) const;
+    std::optional<int> selectedRow() const;
+    bool controlsHidden() const { return m_delegate->controlsHidden(); }
+
+    // What clicking `part` of the selected row does, as if clicked.
+    void performButton(Part part);
+
+Q_SIGNALS:
+    // A double click on a row (not on its buttons), after the click has
+    // selected it.
+    void rowDoubleClicked(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+private:
+    QStyleOptionViewItem optionFor(const QModelIndex &index) const;
+    TimelineDelegate::Hit hitAt(const QModelIndex &index, QPoint point) const;
+    void selectAlone(const QModelIndex &index);
+    void setPressed(const QModelIndex &index, Part part);
+    void showItemMenu();
+    void updateCursor(QPoint point);
+
+    TimelineDelegate *m_delegate = nullptr;
+    QPointer<PostsArrayController> m_posts;
+    QPointer<QMenu> m_contextMenu;
+    QPointer<QMenu> m_itemMenu;
+
+    // A button (or the avatar) held down; it acts when let go over it.
+    QPersistentModelIndex m_pressedIndex;
+    Part m_pressedPart = Part::None;
+    bool m_pressedInside = false;
+};

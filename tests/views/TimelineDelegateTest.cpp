@@ -1,0 +1,284 @@
+// The row delegate without a window: sizes by the height rule, painting into
+// an image (avatar shape, selected-row controls, reset look, mention tint),
+// and hit testing against what was painted.
+#include "views/TimelineDelegate.h"
+
+#include "TimelineTestPosts.h"
+#include "app/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "text/TextClick.h"
+#include "views/URLImageView.h"
+
+#include <QAbstractItemModelTester>
+#include <QPainter>
+#include <QStyleOptionViewItem>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using Part = TimelineRowLayout::Part;
+using namespace timelinetest;
+
+namespace {
+
+constexpr int listWidth = 400;
+
+int inkIn(const QImage &image, const QRectF &area, int darkerThan = 160)
+{
+    int count = 0;
+    const QRect pixels = area.toAlignedRect().intersected(image.rect());
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            if (qGray(image.pixel(x, y)) < darkerThan)
+                ++count;
+    return count;
+}
+
+int darkestIn(const QImage &image, const QRectF &area)
+{
+    int darkest = 255;
+    const QRect pixels = area.toAlignedRect().intersected(image.rect());
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+
+class TimelineDelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
+        m_modelTester = std::make_unique<QAbstractItemModelTester>(
+            m_posts.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        m_arrangedTester = std::make_unique<QAbstractItemModelTester>(
+            m_posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    }
+
+    void TearDown() override { Preferences::standard().remove(prefs::meID); }
+
+    void show(QList<PostRecord> records) { m_posts.setContent(std::move(records)); }
+    QModelIndex row(int r) const { return m_posts.arranged()->index(r, 0); }
+
+    QStyleOptionViewItem option(int r, bool selected) const
+    {
+        QStyleOptionViewItem opt;
+        const int height = m_delegate.sizeHint(sizing(), row(r)).height();
+        opt.rect = QRect(0, 0, listWidth, height);
+        if (selected)
+            opt.state |= QStyle::State_Selected;
+        return opt;
+    }
+
+    static QStyleOptionViewItem sizing()
+    {
+        QStyleOptionViewItem opt;
+        opt.rect = QRect(0, 0, listWidth, 0);
+        return opt;
+    }
+
+    QImage paint(int r, bool selected) const
+    {
+        const QStyleOptionViewItem opt = option(r, selected);
+        QImage image(opt.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        m_delegate.paint(&painter, opt, row(r));
+        painter.end();
+        return image;
+    }
+
+    mutable PostsArrayController m_posts;
+    TimelineDelegate m_delegate;
+    std::unique_ptr<QAbstractItemModelTester> m_modelTester;
+    std::unique_ptr<QAbstractItemModelTester> m_arrangedTester;
+};
+
+} // namespace
+
+TEST_F(TimelineDelegateTest, RowsAreSizedByTheHeightRuleFromTheStoredText)
+{
+    show(posts(3, [](int i) {
+        return i == 1 ? QStringLiteral("long words ").repeated(60) : QStringLiteral("short %1").arg(i);
+    }));
+    for (int r = 0; r < 3; ++r) {
+        const PostRecord record = TimelineDelegate::recordFor(row(r));
+        const QSize size = m_delegate.sizeHint(sizing(), row(r));
+        EXPECT_EQ(size.width(), listWidth);
+        EXPECT_EQ(size.height(), TimelineRowMetrics::rowHeight(record.attributedString, listWidth)) << "row " << r;
+    }
+    EXPECT_GT(m_delegate.sizeHint(sizing(), row(1)).height(), 150);
+
+    const int measured = m_delegate.textCache().measurements();
+    for (int r = 0; r < 3; ++r)
+        m_delegate.sizeHint(sizing(), row(r));
+    EXPECT_EQ(m_delegate.textCache().measurements(), measured) << "heights are cached per width";
+}
+
+TEST_F(TimelineDelegateTest, StarringAPostKeepsItsHeightButNewTextIsMeasured)
+{
+    show(posts(1));
+    const int before = m_delegate.sizeHint(sizing(), row(0)).height();
+    const int measured = m_delegate.textCache().measurements();
+
+    PostRecord record = *m_posts.arrangedObject(0);
+    record.post.insert(QStringLiteral("you_starred"), true);
+    m_posts.model()->replaceRecord(0, record);
+    EXPECT_EQ(m_delegate.sizeHint(sizing(), row(0)).height(), before);
+    EXPECT_EQ(m_delegate.textCache().measurements(), measured);
+
+    record.attributedString = PostTextStyling::styledText(QStringLiteral("many words ").repeated(50), 0);
+    m_posts.model()->replaceRecord(0, record);
+    EXPECT_GT(m_delegate.sizeHint(sizing(), row(0)).height(), before);
+}
+
+TEST_F(TimelineDelegateTest, AvatarIsClippedToTheRoundedRectangleWithAGreyBorder)
+{
+    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hello"),
+                .avatar = solidAvatar(QColor(200, 30, 30))})});
+    const QImage image = paint(0, false);
+    const QRectF frame = m_delegate.rowLayout(option(0, false), row(0)).avatar;
+    const QRectF picture = frame.adjusted(2, 2, -2, -2);
+
+    EXPECT_EQ(image.pixelColor(picture.center().toPoint()), QColor(200, 30, 30));
+    // The corner of the square is cut away by the 3-point radius.
+    const QColor corner = image.pixelColor(picture.topLeft().toPoint());
+    EXPECT_GT(corner.green(), 150) << "the square's corner is not painted with the picture";
+    // The 2-point inset stays row background.
+    EXPECT_EQ(image.pixelColor(QPoint(int(frame.left()), int(frame.center().y()))), QColor(Qt::white));
+    // The border runs along the picture's edge, grey over the red.
+    const QColor edge = image.pixelColor(QPoint(int(picture.center().x()), int(picture.top())));
+    EXPECT_GT(edge.green(), 80) << "border grey shows on the edge";
+    EXPECT_LT(std::abs(edge.green() - edge.blue()), 20);
+}
+
+TEST_F(TimelineDelegateTest, MissingAvatarShowsThePlaceholderShape)
+{
+    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hello"), .avatar = QImage()})});
+    const QImage image = paint(0, false);
+    const QRectF frame = m_delegate.rowLayout(option(0, false), row(0)).avatar;
+    EXPECT_EQ(image.pixelColor(frame.center().toPoint()), AvatarImageView::placeholderColor());
+}
+
+TEST_F(TimelineDelegateTest, OnlyTheSelectedRowShowsItsButtonsAndFullName)
+{
+    show(posts(1));
+    const TimelineRowLayout layout = m_delegate.rowLayout(option(0, true), row(0));
+    const QImage plain = paint(0, false);
+    const QImage selected = paint(0, true);
+
+    for (Part part : {Part::Reply, Part::Quote, Part::Conversation, Part::Action}) {
+        EXPECT_EQ(inkIn(plain, layout.rectOf(part)), 0) << "no button on an unselected row";
+        EXPECT_GT(inkIn(selected, layout.rectOf(part)), 8) << "a button on the selected row";
+    }
+    // The date shows on an unselected row only.
+    EXPECT_GT(inkIn(plain, layout.date, 200), 0);
+    EXPECT_EQ(inkIn(selected, layout.date, 200), 0);
+
+    const PostRecord record = TimelineDelegate::recordFor(row(0));
+    EXPECT_EQ(TimelineDelegate::nameLineText(record, false), QStringLiteral("@user0"));
+    EXPECT_EQ(TimelineDelegate::nameLineText(record, true), QStringLiteral("Marta Lind"));
+    PostRecord nameless = record;
+    QVariantMap user = nameless.post.value(QStringLiteral("user")).toMap();
+    user.insert(QStringLiteral("name"), QStringLiteral("  "));
+    nameless.post.insert(QStringLiteral("user"), user);
+    EXPECT_EQ(TimelineDelegate::nameLineText(nameless, true), QStringLiteral("@user0"));
+}
+
+TEST_F(TimelineDelegateTest, OwnPostHasReplyAndQuoteDisabled)
+{
+    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("mine"), .userId = QStringLiteral("42")}),
+          post({.id = QStringLiteral("2"), .text = QStringLiteral("theirs"), .userId = QStringLiteral("7"),
+                .minutesAgo = 5})});
+    const TimelineRowLayout own = m_delegate.rowLayout(option(0, true), row(0));
+    const TimelineRowLayout theirs = m_delegate.rowLayout(option(1, true), row(1));
+    EXPECT_FALSE(own.replyAndQuoteEnabled);
+    EXPECT_TRUE(theirs.replyAndQuoteEnabled);
+
+    const QImage ownImage = paint(0, true);
+    const QImage theirImage = paint(1, true);
+    for (Part part : {Part::Reply, Part::Quote}) {
+        EXPECT_GT(darkestIn(ownImage, own.rectOf(part)), darkestIn(theirImage, theirs.rectOf(part)) + 40)
+            << "a disabled button is drawn faint";
+    }
+    EXPECT_EQ(darkestIn(ownImage, own.conversation), darkestIn(theirImage, theirs.conversation));
+
+    const TimelineDelegate::Hit hit = m_delegate.hitTest(option(0, true), row(0), own.reply.center());
+    EXPECT_EQ(hit.part, Part::Reply);
+    EXPECT_FALSE(hit.enabled);
+}
+
+TEST_F(TimelineDelegateTest, HiddenControlsMakeTheSelectedRowLookUnselected)
+{
+    show(posts(1));
+    const TimelineRowLayout layout = m_delegate.rowLayout(option(0, true), row(0));
+    m_delegate.setControlsHidden(true);
+    const QImage reset = paint(0, true);
+    EXPECT_EQ(inkIn(reset, layout.reply), 0);
+    EXPECT_GT(inkIn(reset, layout.date, 200), 0);
+    EXPECT_FALSE(m_delegate.rowLayout(option(0, true), row(0)).showsControls);
+    // The selected background is the row's, not the cell's: it stays.
+    EXPECT_NE(reset.pixelColor(layout.row.width() - 3, 20), QColor(Qt::white));
+
+    m_delegate.setControlsHidden(false);
+    EXPECT_GT(inkIn(paint(0, true), layout.reply), 8);
+}
+
+TEST_F(TimelineDelegateTest, RowsMentioningTheUserAreTinted)
+{
+    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hi @me"), .mentionIds = {QStringLiteral("42")}}),
+          post({.id = QStringLiteral("2"), .text = QStringLiteral("hi @you"), .mentionIds = {QStringLiteral("9")},
+                .minutesAgo = 1})});
+    const QPoint background(listWidth - 4, 30);
+    EXPECT_EQ(paint(0, false).pixelColor(background), TimelineDelegate::mentionColor());
+    EXPECT_EQ(paint(1, false).pixelColor(background), QColor(Qt::white));
+}
+
+TEST_F(TimelineDelegateTest, HitTestingFindsTheCharacterThatWasPainted)
+{
+    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("see #tag and @bob now")})});
+    const QStyleOptionViewItem opt = option(0, false);
+    const TimelineRowLayout layout = m_delegate.rowLayout(opt, row(0));
+    const StyledText &text = TimelineDelegate::recordFor(row(0)).attributedString;
+
+    // Walk along the first line until the hashtag is under the pointer.
+    std::optional<QPointF> onTag;
+    std::optional<QPointF> onMention;
+    for (qreal x = layout.text.left(); x < layout.text.right(); x += 1) {
+        const QPointF point(x, layout.text.top() + 6);
+        const TimelineDelegate::Hit hit = m_delegate.hitTest(opt, row(0), point);
+        ASSERT_EQ(hit.part, Part::Text);
+        const ClickActions actions = TextClick::actionsAt(text, hit.characterIndex);
+        if (actions.hashtag && !onTag)
+            onTag = point;
+        if (actions.user && !onMention)
+            onMention = point;
+    }
+    ASSERT_TRUE(onTag && onMention);
+    EXPECT_LT(onTag->x(), onMention->x());
+
+    // The painted glyphs are where the hit test found them: ink around the
+    // hashtag's start, in the text's colour for hashtags.
+    const QImage image = paint(0, false);
+    const QRectF around(onTag->x(), layout.text.top(), 30, 16);
+    EXPECT_GT(inkIn(image, around, 200), 5);
+
+    const TimelineDelegate::Hit beyond =
+        m_delegate.hitTest(opt, row(0), QPointF(layout.text.right() - 2, layout.text.top() + 6));
+    EXPECT_EQ(beyond.characterIndex, -1) << "right of the last character is no character";
+}
+
+TEST_F(TimelineDelegateTest, OddRecordsPaintWithoutFuss)
+{
+    // A record without id, user or text, and one whose text is huge.
+    PostRecord empty;
+    PostRecord huge = post({.id = QStringLiteral("h"), .text = QString(10000, QLatin1Char('x'))});
+    show({empty, huge});
+    for (int r = 0; r < 2; ++r) {
+        const QSize size = m_delegate.sizeHint(sizing(), row(r));
+        EXPECT_GE(size.height(), 60);
+        const QImage image = paint(r, true);
+        EXPECT_FALSE(image.isNull());
+    }
+}

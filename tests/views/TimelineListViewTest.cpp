@@ -1,0 +1,452 @@
+// The timeline list in a window on the offscreen platform: the selected
+// row's buttons, reset and reload, the right click, clicks on marked text,
+// the item menu, and pages from empty to 200 very long posts.
+#include "views/TimelineListView.h"
+
+#include "TestSupport.h"
+#include "TimelineTestPosts.h"
+#include "app/NotificationBus.h"
+#include "app/NotificationNames.h"
+#include "app/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "text/TextClick.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using Part = TimelineRowLayout::Part;
+using namespace timelinetest;
+using testsupport::waitUntil;
+
+namespace {
+
+class TimelineListViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
+        m_modelTester = std::make_unique<QAbstractItemModelTester>(
+            m_posts.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        m_arrangedTester = std::make_unique<QAbstractItemModelTester>(
+            m_posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+        m_window = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(m_window.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        m_list = new TimelineListView(m_window.get());
+        layout->addWidget(m_list);
+        m_list->setPostsController(&m_posts);
+        m_window->resize(420, 640);
+        m_window->show();
+
+        QObject::connect(&NotificationBus::defaultCenter(), &NotificationBus::posted, &m_context,
+                         [this](const QString &name) {
+                             m_posted.append(name);
+                             m_selectedWhenPosted.append(m_posts.selectionIndex().value_or(-1));
+                         });
+    }
+
+    void TearDown() override
+    {
+        m_window.reset();
+        Preferences::standard().remove(prefs::meID);
+        Preferences::standard().remove(prefs::currentHashtag);
+        Preferences::standard().remove(prefs::currentUser);
+    }
+
+    void show(QList<PostRecord> records)
+    {
+        m_posts.setContent(std::move(records));
+        settle();
+    }
+    void settle()
+    {
+        QApplication::processEvents();
+        m_list->doItemsLayout();
+    }
+
+    QWidget *viewport() const { return m_list->viewport(); }
+    TimelineRowLayout layoutOf(int row) const { return m_list->rowLayout(row); }
+    QPoint centreOf(int row, Part part) const { return layoutOf(row).rectOf(part).center().toPoint(); }
+
+    void click(QPoint at) { QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at); }
+    void click(int row, Part part) { click(centreOf(row, part)); }
+
+    void rightClick(QPoint at)
+    {
+        QTest::mousePress(viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, viewport()->mapToGlobal(at));
+        QApplication::sendEvent(viewport(), &menuEvent);
+        QTest::mouseRelease(viewport(), Qt::RightButton, Qt::NoModifier, at);
+    }
+
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (const QModelIndex &index : m_posts.selectionModel()->selectedRows())
+            rows.append(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    bool rowIsVisible(int row) const
+    {
+        const QRect rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
+        return rect.isValid() && viewport()->rect().intersects(rect);
+    }
+
+    // The first point of the row's text whose character carries what
+    // `wanted` asks for.
+    std::optional<QPoint> pointOnText(int row, const std::function<bool(const ClickActions &)> &wanted) const
+    {
+        const TimelineRowLayout layout = layoutOf(row);
+        const StyledText &text = m_posts.arrangedObject(row)->attributedString;
+        QStyleOptionViewItem option;
+        option.rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
+        for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 8) {
+            for (int x = int(layout.text.left()); x < layout.text.right(); ++x) {
+                const QPoint point(x, y);
+                const auto hit = m_list->timelineDelegate()->hitTest(option, m_posts.arranged()->index(row, 0), point);
+                if (hit.part == Part::Text && wanted(TextClick::actionsAt(text, hit.characterIndex)))
+                    return point;
+            }
+        }
+        return std::nullopt;
+    }
+
+    mutable PostsArrayController m_posts;
+    std::unique_ptr<QAbstractItemModelTester> m_modelTester;
+    std::unique_ptr<QAbstractItemModelTester> m_arrangedTester;
+    std::unique_ptr<QWidget> m_window;
+    TimelineListView *m_list = nullptr;
+    QObject m_context;
+    QStringList m_posted;
+    QList<int> m_selectedWhenPosted;
+};
+
+} // namespace
+
+TEST_F(TimelineListViewTest, RowsSpanTheListAndFollowTheHeightRule)
+{
+    show(posts(5, [](int i) { return i == 2 ? QStringLiteral("many words ").repeated(40) : QStringLiteral("hi"); }));
+    const int width = viewport()->width();
+    for (int row = 0; row < 5; ++row) {
+        const QRect rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
+        EXPECT_EQ(rect.width(), width);
+        EXPECT_EQ(rect.height(), TimelineRowMetrics::rowHeight(m_posts.arrangedObject(row)->attributedString, width))
+            << "row " << row;
+    }
+
+    // A wider window measures again at its width.
+    const int tall = m_list->visualRect(m_posts.arranged()->index(2, 0)).height();
+    m_window->resize(900, 640);
+    ASSERT_TRUE(waitUntil([&] { return m_list->visualRect(m_posts.arranged()->index(2, 0)).height() < tall; }));
+    EXPECT_EQ(m_list->visualRect(m_posts.arranged()->index(2, 0)).height(),
+              TimelineRowMetrics::rowHeight(m_posts.arrangedObject(2)->attributedString, viewport()->width()));
+}
+
+TEST_F(TimelineListViewTest, SelectedRowButtonsPostTheirNotifications)
+{
+    show(posts(4));
+    m_posts.setSelectionIndex(1);
+    ASSERT_TRUE(layoutOf(1).showsControls);
+    ASSERT_FALSE(layoutOf(0).showsControls);
+
+    click(1, Part::Reply);
+    click(1, Part::Quote);
+    click(1, Part::Conversation);
+    EXPECT_EQ(m_posted, (QStringList{nf::reply, nf::quote, nf::conversation}));
+    EXPECT_EQ(m_selectedWhenPosted, (QList<int>{1, 1, 1}));
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+}
+
+TEST_F(TimelineListViewTest, AvatarClickSelectsTheRowThenAsksForUserInfo)
+{
+    show(posts(4));
+    m_posts.setSelectionIndex(0);
+    click(2, Part::Avatar);
+    EXPECT_EQ(m_posted, QStringList{nf::userInfo});
+    EXPECT_EQ(m_selectedWhenPosted, QList<int>{2}) << "the handler reads the selected post";
+}
+
+TEST_F(TimelineListViewTest, UnselectedRowsHaveNoButtons)
+{
+    show(posts(4));
+    m_posts.setSelectionIndex(0);
+    // Where row 2's reply button would be: the click only selects row 2.
+    const QPoint wouldBeReply = TimelineRowLayout::compute(m_list->visualRect(m_posts.arranged()->index(2, 0)),
+                                                           viewport()->width(), true, true)
+                                    .reply.center()
+                                    .toPoint();
+    click(wouldBeReply);
+    EXPECT_TRUE(m_posted.isEmpty());
+    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_TRUE(layoutOf(2).showsControls);
+}
+
+TEST_F(TimelineListViewTest, OwnPostCannotBeRepliedToOrQuoted)
+{
+    QList<PostRecord> records = posts(3);
+    QVariantMap user = records[0].post.value(QStringLiteral("user")).toMap();
+    user.insert(QStringLiteral("id"), QStringLiteral("42"));
+    records[0].post.insert(QStringLiteral("user"), user);
+    show(records);
+
+    m_posts.setSelectionIndex(0);
+    EXPECT_FALSE(layoutOf(0).replyAndQuoteEnabled);
+    click(0, Part::Reply);
+    click(0, Part::Quote);
+    EXPECT_TRUE(m_posted.isEmpty());
+    EXPECT_EQ(selectedRows(), QList<int>{0}) << "a click on a disabled button changes nothing";
+    click(0, Part::Conversation);
+    EXPECT_EQ(m_posted, QStringList{nf::conversation});
+
+    m_posted.clear();
+    m_posts.setSelectionIndex(1);
+    EXPECT_TRUE(layoutOf(1).replyAndQuoteEnabled);
+    click(1, Part::Reply);
+    EXPECT_EQ(m_posted, QStringList{nf::reply});
+}
+
+TEST_F(TimelineListViewTest, AButtonActsOnlyWhenLetGoOverIt)
+{
+    show(posts(3));
+    m_posts.setSelectionIndex(0);
+    QTest::mousePress(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Reply));
+    QTest::mouseMove(viewport(), centreOf(0, Part::Text));
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Text));
+    EXPECT_TRUE(m_posted.isEmpty());
+
+    QTest::mousePress(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Quote));
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Quote));
+    EXPECT_EQ(m_posted, QStringList{nf::quote});
+}
+
+TEST_F(TimelineListViewTest, ResetRowsLookUnselectedUntilTheSelectionChanges)
+{
+    show(posts(4));
+    m_posts.setSelectionIndex(1);
+    const QPoint reply = centreOf(1, Part::Reply);
+    m_list->resetVisibleRows();
+    EXPECT_TRUE(m_list->controlsHidden());
+    EXPECT_FALSE(layoutOf(1).showsControls);
+
+    click(reply);
+    EXPECT_TRUE(m_posted.isEmpty()) << "the button is gone after the reset";
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+
+    m_posts.setSelectionIndex(2);
+    EXPECT_TRUE(layoutOf(2).showsControls);
+    click(2, Part::Reply);
+    EXPECT_EQ(m_posted, QStringList{nf::reply});
+}
+
+TEST_F(TimelineListViewTest, ReloadKeepsTheSelectedRowSelectedAloneAndVisible)
+{
+    show(posts(200));
+    m_posts.setSelectionIndex(150);
+    m_posts.selectionModel()->select(m_posts.arranged()->index(10, 0), QItemSelectionModel::Select);
+    m_list->scrollToTop();
+    m_list->resetVisibleRows();
+    ASSERT_FALSE(rowIsVisible(150));
+
+    m_list->reloadTableView();
+    EXPECT_EQ(selectedRows(), QList<int>{150});
+    EXPECT_TRUE(rowIsVisible(150));
+    EXPECT_FALSE(m_list->controlsHidden());
+    EXPECT_TRUE(layoutOf(150).showsControls) << "the reloaded selected row shows its controls";
+    click(150, Part::Conversation);
+    EXPECT_EQ(m_posted, QStringList{nf::conversation});
+}
+
+TEST_F(TimelineListViewTest, ReloadMeasuresChangedPostsAgain)
+{
+    show(posts(3));
+    m_posts.setSelectionIndex(1);
+    const QModelIndex second = m_posts.arranged()->index(1, 0);
+    const int before = m_list->visualRect(second).height();
+
+    PostRecord longer = *m_posts.arrangedObject(1);
+    longer.attributedString = PostTextStyling::styledText(QStringLiteral("longer text ").repeated(40), 0);
+    m_posts.model()->replaceRecord(m_posts.arranged()->mapToSource(second).row(), longer);
+    m_list->reloadTableView();
+    EXPECT_GT(m_list->visualRect(m_posts.arranged()->index(1, 0)).height(), before);
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+}
+
+TEST_F(TimelineListViewTest, RightClickSelectsTheRowUnderThePointerAloneThenShowsTheMenu)
+{
+    show(posts(6));
+    QMenu menu;
+    menu.addAction(QStringLiteral("Star Post"));
+    QSignalSpy shown(&menu, &QMenu::aboutToShow);
+    m_list->setContextMenu(&menu);
+
+    m_posts.setSelectionIndex(0);
+    m_posts.selectionModel()->select(m_posts.arranged()->index(4, 0), QItemSelectionModel::Select);
+    ASSERT_EQ(selectedRows(), (QList<int>{0, 4}));
+
+    int selectedWhenShown = -2;
+    QObject::connect(&menu, &QMenu::aboutToShow, &m_context,
+                     [&] { selectedWhenShown = m_posts.selectionIndex().value_or(-1); });
+    const QPoint onRowTwo = centreOf(2, Part::Text);
+    rightClick(onRowTwo);
+    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_EQ(selectedWhenShown, 2);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_TRUE(menu.geometry().contains(viewport()->mapToGlobal(onRowTwo) + QPoint(2, 2)));
+    menu.close();
+    EXPECT_TRUE(m_posted.isEmpty()) << "a right click on text does not follow the link rules";
+}
+
+TEST_F(TimelineListViewTest, RightClickBelowTheLastRowShowsNoMenu)
+{
+    show(posts(2));
+    QMenu menu;
+    menu.addAction(QStringLiteral("Copy Post"));
+    m_list->setContextMenu(&menu);
+    m_posts.setSelectionIndex(1);
+    rightClick(QPoint(100, viewport()->height() - 10));
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+}
+
+TEST_F(TimelineListViewTest, ClickOnAHashtagSelectsTheRowThenLoadsTheTag)
+{
+    show({post({.id = QStringLiteral("a"), .text = QStringLiteral("first post")}),
+          post({.id = QStringLiteral("b"), .text = QStringLiteral("read about #velto today"), .minutesAgo = 3})});
+    m_posts.setSelectionIndex(0);
+    const auto onTag = pointOnText(1, [](const ClickActions &a) { return a.hashtag.has_value(); });
+    ASSERT_TRUE(onTag);
+    click(*onTag);
+    EXPECT_EQ(m_posted, QStringList{nf::loadHash});
+    EXPECT_EQ(m_selectedWhenPosted, QList<int>{1}) << "the row was selected before the tag was loaded";
+    EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), QStringLiteral("#velto"));
+}
+
+TEST_F(TimelineListViewTest, ClickOnALinkOpensItAndOnPlainTextOnlySelects)
+{
+    testsupport::RecordingOpener opener;
+    show({post({.id = QStringLiteral("a"), .text = QStringLiteral("go to example.com/page for @amy")})});
+    const auto onLink = pointOnText(0, [](const ClickActions &a) { return a.link.has_value(); });
+    const auto onMention = pointOnText(0, [](const ClickActions &a) { return a.user.has_value(); });
+    const auto onPlain = pointOnText(0, [](const ClickActions &a) { return a.isEmpty(); });
+    ASSERT_TRUE(onLink && onMention && onPlain);
+
+    click(*onPlain);
+    EXPECT_TRUE(m_posted.isEmpty());
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    EXPECT_TRUE(opener.opened().isEmpty());
+
+    click(*onLink);
+    EXPECT_EQ(opener.opened(), QList<QUrl>{QUrl(QStringLiteral("http://example.com/page"))});
+    click(*onMention);
+    EXPECT_EQ(m_posted, QStringList{nf::loadUser});
+    EXPECT_EQ(Preferences::standard().value(prefs::currentUser), QStringLiteral("@amy"));
+}
+
+TEST_F(TimelineListViewTest, DoubleClickOnARowIsReportedButNotOnItsButtons)
+{
+    show(posts(4));
+    QSignalSpy doubled(m_list, &TimelineListView::rowDoubleClicked);
+    const QPoint onText = centreOf(2, Part::Name);
+    QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, onText);
+    QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::NoModifier, onText);
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, onText);
+    ASSERT_EQ(doubled.count(), 1);
+    EXPECT_EQ(doubled.first().first().toInt(), 2);
+    EXPECT_EQ(selectedRows(), QList<int>{2});
+
+    QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
+    QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
+    EXPECT_EQ(doubled.count(), 1);
+    EXPECT_EQ(m_posted.count(nf::reply), 2) << "a quick second click is another click of the button: "
+                                             << m_posted.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(TimelineListViewTest, ActionButtonShowsTheItemMenuAboveIt)
+{
+    show(posts(3));
+    QMenu menu;
+    menu.addAction(QStringLiteral("Copy Link to Post"));
+    menu.addAction(QStringLiteral("Open Post in Browser"));
+    m_list->setItemMenu(&menu);
+    m_posts.setSelectionIndex(1);
+    click(1, Part::Action);
+    ASSERT_TRUE(menu.isVisible());
+    const QRect button = layoutOf(1).action.toAlignedRect();
+    const QPoint buttonTop = viewport()->mapToGlobal(button.topLeft());
+    EXPECT_EQ(menu.geometry().bottom() + 1, buttonTop.y());
+    EXPECT_EQ(menu.geometry().left(), buttonTop.x());
+    menu.close();
+    EXPECT_TRUE(m_posted.isEmpty());
+}
+
+TEST_F(TimelineListViewTest, EmptyAndSingleLists)
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("Star Post"));
+    m_list->setContextMenu(&menu);
+    m_list->setItemMenu(&menu);
+
+    show({});
+    m_list->reloadTableView();
+    m_list->resetVisibleRows();
+    click(QPoint(100, 30));
+    rightClick(QPoint(100, 30));
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_FALSE(m_list->selectedRow());
+    EXPECT_FALSE(m_list->grab().isNull());
+
+    show(posts(1));
+    click(0, Part::Text);
+    EXPECT_EQ(m_list->selectedRow(), 0);
+    m_list->reloadTableView();
+    EXPECT_EQ(m_list->selectedRow(), 0);
+
+    // The post goes away under a selection: nothing is left selected.
+    show({});
+    m_list->reloadTableView();
+    EXPECT_FALSE(m_list->selectedRow());
+    EXPECT_TRUE(m_posted.isEmpty());
+}
+
+TEST_F(TimelineListViewTest, TwoHundredVeryLongPostsAtTheNarrowestAndWidestWindow)
+{
+    show(posts(200, [](int i) {
+        QString text = QStringLiteral("#long%1 ").arg(i);
+        while (text.size() < 10000)
+            text += QStringLiteral("lorem ipsum dolor @amy http://example.com/%1 ").arg(text.size());
+        return text.left(10000);
+    }));
+    m_posts.setSelectionIndex(199);
+
+    for (const QSize size : {QSize(1, 1), QSize(2600, 1400), QSize(420, 640)}) {
+        m_window->resize(size);
+        const int width = viewport()->width();
+        EXPECT_GE(m_list->width(), TimelineListView::minimumListWidth);
+        for (int row : {0, 100, 199}) {
+            const QModelIndex index = m_posts.arranged()->index(row, 0);
+            const int expected = TimelineRowMetrics::rowHeight(m_posts.arrangedObject(row)->attributedString, width);
+            ASSERT_TRUE(waitUntil([&] { return m_list->visualRect(index).height() == expected; },
+                                  std::chrono::seconds(20)))
+                << "row " << row << " at width " << width;
+        }
+        m_list->reloadTableView();
+        EXPECT_TRUE(rowIsVisible(199));
+        m_list->verticalScrollBar()->setValue(m_list->verticalScrollBar()->maximum() / 2);
+        EXPECT_FALSE(m_list->grab().isNull());
+    }
+}
