@@ -3,7 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/StartupReport.h"
 
-#include <QListView>
+#include "views/TimelineListView.h"
 
 #include <QApplication>
 #include <QIcon>

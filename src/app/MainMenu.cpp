@@ -2,6 +2,9 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/NotificationBus.h"
+#include "app/NotificationNames.h"
+#include "views/TimelineListView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,6 +70,18 @@ void build(MainWindow *window, AppDelegate *delegate)
     help->addAction(QStringLiteral("More Applications"), delegate, &AppDelegate::openAppWebsite);
     help->addAction(QStringLiteral("Velto Website"), delegate, &AppDelegate::openVELTO);
     help->addAction(QStringLiteral("Velto on the Service"), delegate, &AppDelegate::openAppDotNet);
+
+    // The list's menus: what can be done with the selected post.
+    auto *postMenu = new QMenu(window);
+    postMenu->addAction(QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
+    postMenu->addAction(QStringLiteral("Reply"), delegate, [] { NotificationBus::defaultCenter().post(nf::reply); });
+    postMenu->addAction(QStringLiteral("Quote"), delegate, [] { NotificationBus::defaultCenter().post(nf::quote); });
+    postMenu->addSeparator();
+    postMenu->addAction(refresh);
+    window->listView()->setContextMenu(postMenu);
+    window->listView()->setItemMenu(postMenu);
+    QObject::connect(window->listView(), &TimelineListView::rowDoubleClicked, delegate,
+                     [delegate](int) { delegate->doubleClickAction(); });
 
     QObject::connect(window, &MainWindow::backClicked, delegate, &AppDelegate::goBack);
     QObject::connect(window, &MainWindow::refreshClicked, delegate, &AppDelegate::doTheRefreshVoid);

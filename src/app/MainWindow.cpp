@@ -4,12 +4,12 @@
 #include "service/PostsArrayController.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
+#include "views/TimelineListView.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPropertyAnimation>
@@ -86,7 +86,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_split->setHandleWidth(0);
     m_composerPane = new ComposerPane(m_split);
     m_composerPane->setFixedHeight(composerHeight);
-    m_list = new QListView;
+    m_list = new TimelineListView;
     m_list->setObjectName(QStringLiteral("timeline"));
     m_refreshView = new RefreshScrollView(m_list, m_split);
     m_split->addWidget(m_composerPane);
@@ -202,9 +202,7 @@ QString MainWindow::postButtonImage() const
 void MainWindow::setPostsController(PostsArrayController *posts)
 {
     m_posts = posts;
-    m_list->setModel(posts->arranged());
-    m_list->setSelectionModel(posts->selectionModel());
-    m_list->setWordWrap(true);
+    m_list->setPostsController(posts);
 }
 
 void MainWindow::setListOpacity(qreal opacity)
@@ -233,13 +231,12 @@ void MainWindow::fadeTableViewIn()
 
 void MainWindow::resetVisibleRows()
 {
-    m_list->viewport()->update();
+    m_list->resetVisibleRows();
 }
 
 void MainWindow::reloadTableViewKeepingSelection()
 {
-    m_list->doItemsLayout();
-    scrollToSelection();
+    m_list->reloadTableView();
 }
 
 void MainWindow::rearrangePosts()

@@ -12,7 +12,7 @@ class QSplitter;
 class QToolButton;
 class RefreshScrollView;
 class SideBar;
-class QListView;
+class TimelineListView;
 class QPlainTextEdit;
 
 // The main window: the side bar of streams on the left; on the right the bar
@@ -32,7 +32,7 @@ public:
     static constexpr int fadeLoadOlderMs = 300;
 
     SideBar *sideBar() const { return m_sideBar; }
-    QListView *listView() const { return m_list; }
+    TimelineListView *listView() const { return m_list; }
     RefreshScrollView *refreshScrollView() const { return m_refreshView; }
     ComposerPane *composerPane() const { return m_composerPane; }
     QPlainTextEdit *composer() const;
@@ -108,7 +108,7 @@ private:
     QProgressBar *m_progress = nullptr;
     QSplitter *m_split = nullptr;
     ComposerPane *m_composerPane = nullptr;
-    QListView *m_list = nullptr;
+    TimelineListView *m_list = nullptr;
     RefreshScrollView *m_refreshView = nullptr;
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;

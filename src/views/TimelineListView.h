@@ -1,5 +1,6 @@
 #pragma once
 
+#include "service/PostsArrayController.h"
 #include "views/TimelineDelegate.h"
 
 #include <QListView>
@@ -8,7 +9,6 @@
 
 #include <optional>
 
-class PostsArrayController;
 #include <QMenu>
 
 // The main window's list of posts, newest first. Rows are drawn by a
