@@ -107,7 +107,7 @@ void AppDelegate::applicationDidBecomeActive()
     NotificationBus::defaultCenter().post(nf::didBecomeActive);
     if (!m_state.canActivateItself || !m_window)
         return;
-    if (m_window->windowOpacity() == 0.0 || !m_window->isVisible()) {
+    if (m_window->windowOpacity() == 0.0 || m_window->isHiddenFromUser()) {
         m_window->fadeIn();
         QTimer::singleShot(260, this, &AppDelegate::makeResponder);
         return;
@@ -123,7 +123,7 @@ void AppDelegate::applicationWillResignActive()
     m_state.canActivateItself = true;
     if (!prefs().value(prefs::prefsAutoHide) || !m_window)
         return;
-    m_window->hide();
+    m_window->hideApplication();
     if (m_window->composerText().isEmpty())
         collapseSplitView();
 }

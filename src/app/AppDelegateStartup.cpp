@@ -9,14 +9,13 @@
 #include "app/NotificationBus.h"
 #include "app/NotificationNames.h"
 #include "app/Preferences.h"
+#include "app/WindowPlacement.h"
 #include "platform/AlertPresenter.h"
 #include "platform/SleepWatcher.h"
 #include "service/PostsArrayController.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
@@ -30,18 +29,6 @@ const QString alphaText = QStringLiteral(
     "Velto is at an early stage. The Help menu has the manual, the known problems and "
     "the plans. Tell us what you think from the Help menu, or in a post with the hashtag "
     "#Velto.");
-
-void centre(QWidget *widget)
-{
-    if (!widget)
-        return;
-    QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = widget->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    widget->move(frame.topLeft());
-}
 
 } // namespace
 
@@ -94,7 +81,7 @@ void AppDelegate::awakeFromNib()
     if (!prefs().value(prefs::isUserAuthDone)) {
         if (!m_authWindow)
             m_authWindow = new AuthWindow();
-        centre(m_authWindow);
+        WindowPlacement::centreOnScreen(m_authWindow);
         m_authWindow->show();
         m_authWindow->raise();
         m_authWindow->activateWindow();
@@ -124,7 +111,7 @@ void AppDelegate::runFirstStartAndMigrations()
 {
     Preferences &p = prefs();
     if (!p.value(prefs::firstStartEver)) {
-        centre(m_window);
+        WindowPlacement::centreOnScreen(m_window);
         p.setValue(prefs::prefsRefreshInterval, 1);
         alerts::show(welcomeTitle, welcomeText);
         p.setValue(prefs::firstStartEver, true);

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/OutsideAddresses.h"
 #include "app/Preferences.h"
+#include "app/WindowPlacement.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Autostart.h"
 #include "platform/Relaunch.h"
@@ -38,15 +39,6 @@ const QString agentWarning = QStringLiteral(
     "Without its icon in the task bar Velto runs as a tray agent: it has no menu bar of its own "
     "and can then only be reached through its global hot key, its tray icon and the standard "
     "shortcuts (Ctrl+, opens the preferences). Velto restarts itself now.");
-
-void centreOver(QWidget *widget, QWidget *over)
-{
-    if (!over)
-        return;
-    QRect frame = widget->frameGeometry();
-    frame.moveCenter(over->frameGeometry().center());
-    widget->move(frame.topLeft());
-}
 
 } // namespace
 
@@ -147,7 +139,7 @@ void AppDelegate::openWindow()
 {
     if (!m_window)
         return;
-    if (!m_window->isVisible()) {
+    if (m_window->isHiddenFromUser()) {
         fadeWindowIn();
         return;
     }
@@ -228,7 +220,7 @@ void AppDelegate::showAbout()
     // Made on first use, then shown again.
     if (!m_aboutWindow)
         m_aboutWindow = new AboutWindow(m_window);
-    centreOver(m_aboutWindow, m_window);
+    WindowPlacement::centreOver(m_aboutWindow, m_window);
     m_aboutWindow->show();
     m_aboutWindow->raise();
     m_aboutWindow->activateWindow();

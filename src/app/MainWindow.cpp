@@ -351,6 +351,8 @@ void MainWindow::closeUserPanel()
 void MainWindow::fadeIn()
 {
     setWindowOpacity(0.0);
+    if (isMinimized())
+        showNormal();
     show();
     raise();
     activateWindow();
@@ -368,10 +370,22 @@ void MainWindow::fadeOutAndHide()
     animation->setStartValue(windowOpacity());
     animation->setEndValue(0.0);
     connect(animation, &QPropertyAnimation::finished, this, [this] {
-        hide();
+        hideApplication();
         setWindowOpacity(1.0);
     });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void MainWindow::hideApplication()
+{
+    // Minimised, the window stays reachable from the task bar; hidden, only a
+    // tray icon could bring it back, and there may be none.
+    showMinimized();
+}
+
+bool MainWindow::isHiddenFromUser() const
+{
+    return !isVisible() || isMinimized();
 }
 
 void MainWindow::setFullScreenKeepingWidth(bool fullScreen)

@@ -82,8 +82,11 @@ public:
 
     // Shows the window with a 0.25 s fade.
     void fadeIn();
-    // Fades the window out over 0.25 s, then hides it.
+    // Fades the window out over 0.25 s, then hides the application.
     void fadeOutAndHide();
+    // What hiding the application means here: the window is minimised.
+    void hideApplication();
+    bool isHiddenFromUser() const;
     // Full screen keeps the window's width: the content stays as wide as the
     // window was and is centred on the screen.
     void setFullScreenKeepingWidth(bool fullScreen);

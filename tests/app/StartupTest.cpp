@@ -182,7 +182,7 @@ TEST_F(StartupTest, ResigningActiveWithAutoHideKeepsAComposerThatHoldsText)
     delegate.window()->composer()->setPlainText(QStringLiteral("draft"));
     delegate.applicationWillResignActive();
     EXPECT_TRUE(delegate.state().canActivateItself);
-    EXPECT_FALSE(delegate.window()->isVisible());
+    EXPECT_TRUE(delegate.window()->isHiddenFromUser());
     EXPECT_TRUE(delegate.window()->isComposerOpen());
 
     delegate.window()->composer()->clear();

@@ -1,6 +1,7 @@
 // Loading, refreshing, paging and stepping through streams against the
 // sandbox service.
 #include "SandboxServer.h"
+#include "SignedInProfile.h"
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
@@ -23,14 +24,8 @@ protected:
     {
         testsupport::pointXdgFoldersAt(profile.path());
         ASSERT_TRUE(sandbox.start());
-        sandbox.setEnvironment();
-        OutsideAddresses::setCurrent(OutsideAddresses::load());
-        Preferences &p = Preferences::standard();
-        for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
-                         prefs::followVeltoAsked, prefs::isUserAuthDone})
-            p.setValue(key, true);
-        p.setValue(prefs::prefsRestoreSelection, true);
-        p.setValue(prefs::accessToken, sandbox.token());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::standard().setValue(prefs::prefsRestoreSelection, true);
         delegate = std::make_unique<AppDelegate>();
     }
     void TearDown() override

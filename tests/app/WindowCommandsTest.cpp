@@ -1,6 +1,7 @@
 // The main window's commands: close steps back one level, the side bar and the
 // stream menu, keyboard selection, swipes, the bars, agent mode and the login item.
 #include "SandboxServer.h"
+#include "SignedInProfile.h"
 #include "TestSupport.h"
 
 #include "app/AboutWindow.h"
@@ -33,13 +34,7 @@ protected:
     {
         testsupport::pointXdgFoldersAt(profile.path());
         ASSERT_TRUE(sandbox.start());
-        sandbox.setEnvironment();
-        OutsideAddresses::setCurrent(OutsideAddresses::load());
-        Preferences &p = Preferences::standard();
-        for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
-                         prefs::followVeltoAsked, prefs::isUserAuthDone})
-            p.setValue(key, true);
-        p.setValue(prefs::accessToken, sandbox.token());
+        testsupport::prepareSignedInProfile(sandbox);
         delegate = std::make_unique<AppDelegate>();
         QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
         delegate->awakeFromNib();
@@ -99,7 +94,7 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
 
     // 4: on a main stream the window goes.
     delegate->closeWindow();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !window().isVisible(); }));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return window().isHiddenFromUser(); }));
 }
 
 TEST_F(WindowCommandsTest, TheFifthSideBarButtonAndTheMenuTagFourLoadStarredPosts)

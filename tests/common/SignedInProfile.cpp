@@ -1,0 +1,21 @@
+#include "SignedInProfile.h"
+
+#include "SandboxServer.h"
+
+#include "app/OutsideAddresses.h"
+#include "app/Preferences.h"
+
+namespace testsupport {
+
+void prepareSignedInProfile(const SandboxServer &sandbox)
+{
+    sandbox.setEnvironment();
+    OutsideAddresses::setCurrent(OutsideAddresses::load());
+    Preferences &p = Preferences::standard();
+    for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
+                     prefs::followVeltoAsked, prefs::isUserAuthDone})
+        p.setValue(key, true);
+    p.setValue(prefs::accessToken, sandbox.token());
+}
+
+} // namespace testsupport
