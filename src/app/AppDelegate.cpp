@@ -16,6 +16,7 @@
 #include "support/cache/SDURLCache.h"
 
 #include <QApplication>
+#include <QThreadPool>
 #include <QDebug>
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -41,6 +42,10 @@ AppDelegate::AppDelegate(QObject *parent)
 
 AppDelegate::~AppDelegate()
 {
+    // Page work on worker threads reads the cache, which goes with this object.
+    if (m_processor)
+        m_processor->cancel();
+    QThreadPool::globalInstance()->waitForDone();
     delete m_window;
     delete m_authWindow;
 }
