@@ -1,6 +1,7 @@
 #include "app/Preferences.h"
 
 #include <QDebug>
+#include <QSet>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,11 @@ std::unique_ptr<Preferences> &standardSlot()
 
 void logWrongType(const QString &key, const QVariant &raw, const char *expected)
 {
+    // Some keys are read on every scroll; one line per key and value is enough.
+    static QSet<QString> logged;
+    if (logged.contains(key + raw.toString()))
+        return;
+    logged.insert(key + raw.toString());
     qWarning().noquote() << "Preference" << key << "holds" << raw.toString()
                          << "which is not" << expected << "- reading it as absent";
 }
