@@ -6,6 +6,7 @@
 //  - cold: an empty cache, avatars from the sandbox over loopback, against
 //    fetching and decoding them one after the other on the main thread.
 // Run: build/bench/page_processing_bench   (prints medians of 15 runs)
+#include "BenchProfile.h"
 #include "SandboxServer.h"
 
 #include "service/AvatarImages.h"
@@ -131,7 +132,7 @@ double median(std::vector<double> values)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchProfile profile;
     QApplication app(argc, argv);
     SandboxServer sandbox;
     if (!sandbox.start()) {

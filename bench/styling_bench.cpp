@@ -1,13 +1,14 @@
 // Styling of post texts as a page of posts is processed: posts per second
 // (items_per_second), median of the repetitions. Also the text measurement
 // the list does for every row when its width changes.
+#include "BenchProfile.h"
+
 #include "app/Preferences.h"
 #include "text/PostTextStyling.h"
 #include "text/StyledTextLayout.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -101,11 +102,7 @@ BENCHMARK(BM_HeightsOfAPageAtANewWidth)->Unit(benchmark::kMillisecond)->Repetiti
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    qputenv("XDG_CACHE_HOME", home.path().toUtf8());
+    BenchProfile profile;
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Velto"));
     Preferences::standard().setValue(prefs::prefsFontSize, 0);

@@ -2,6 +2,8 @@
 // while a 200-post list scrolls from top to bottom on the offscreen platform.
 // Figures are medians: of the repetitions for the heights, of the frames for
 // the scrolling (reported as the counters frame_median_ms and frame_p95_ms).
+#include "BenchProfile.h"
+
 #include "app/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "text/PostTextStyling.h"
@@ -14,7 +16,6 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -183,11 +184,7 @@ BENCHMARK(BM_ScrollingA200LongPostListTopToBottom)->UseManualTime()->Unit(benchm
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    qputenv("XDG_CACHE_HOME", home.path().toUtf8());
+    BenchProfile profile;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velto"));
     Preferences::standard().setValue(prefs::meID, QStringLiteral("103"));

@@ -85,9 +85,7 @@ void addApiReadRoutes(Router &api, SandboxService &s)
     });
     api.add({"GET"}, u"posts/{}"_s, [=](const RouteCall &call) {
         HttpResponse error;
-        if (!queryParameters(call, {}, error))
-            return error;
-        const Post *post = postFromPath(*store, call.args[0], error);
+        const Post *post = postOfPlainCall(*store, call, error);
         if (!post)
             return error;
         return jsonResponse(JsonRenderer(*store, service->baseUrl(), call.viewer).post(*post));

@@ -99,4 +99,11 @@ const Post *postFromPath(const Store &store, const QString &value, HttpResponse 
     return post;
 }
 
+const Post *postOfPlainCall(const Store &store, const RouteCall &call, HttpResponse &error)
+{
+    if (!queryParameters(call, {}, error))
+        return nullptr;
+    return postFromPath(store, call.args[0], error);
+}
+
 } // namespace sandbox

@@ -24,5 +24,8 @@ std::optional<Id> parseId(const QString &text, const QString &what, HttpResponse
 const User *userFromPath(const Store &store, const QString &value, Id viewer, HttpResponse &error);
 // A post path value: the decimal id of a post that exists and is not deleted.
 const Post *postFromPath(const Store &store, const QString &value, HttpResponse &error);
+// The post named by the first path value of a call that takes no query
+// parameters (star, unstar, delete, one post).
+const Post *postOfPlainCall(const Store &store, const RouteCall &call, HttpResponse &error);
 
 } // namespace sandbox

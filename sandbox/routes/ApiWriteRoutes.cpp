@@ -139,9 +139,7 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
 
     api.add({"POST", "DELETE"}, u"posts/{}/star"_s, [=](const RouteCall &call) {
         HttpResponse error;
-        if (!queryParameters(call, {}, error))
-            return error;
-        const Post *post = postFromPath(*store, call.args[0], error);
+        const Post *post = postOfPlainCall(*store, call, error);
         if (!post)
             return error;
         const bool changed = call.request.method == "POST" ? store->star(call.viewer, post->id)
@@ -153,9 +151,7 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
 
     api.add({"DELETE"}, u"posts/{}"_s, [=](const RouteCall &call) {
         HttpResponse error;
-        if (!queryParameters(call, {}, error))
-            return error;
-        const Post *post = postFromPath(*store, call.args[0], error);
+        const Post *post = postOfPlainCall(*store, call, error);
         if (!post)
             return error;
         if (post->userId != call.viewer)

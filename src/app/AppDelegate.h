@@ -26,7 +26,6 @@ class PostsArrayController;
 struct ApiResult;
 struct PostRecord;
 class Preferences;
-class SDURLCache;
 
 // The one controller of the program: it owns the state of the main window and
 // runs start-up, stream selection, loading and the window commands. Other
@@ -225,7 +224,6 @@ private:
     QPointer<MainWindow> m_window;
     QPointer<AuthWindow> m_authWindow;
     QPointer<AboutWindow> m_aboutWindow;
-    SDURLCache *m_cache = nullptr;
     PostsArrayController *m_posts = nullptr;
     PostPageProcessor *m_processor = nullptr;
     std::unique_ptr<ApiClient> m_api;

@@ -20,9 +20,8 @@ void AppDelegate::createCache()
         SDURLCache::setSharedURLCache(cache);
         cache->installOn(Network::manager());
     }
-    m_cache = SDURLCache::sharedURLCache();
     if (m_processor)
-        m_processor->setCache(m_cache);
+        m_processor->setCache(SDURLCache::sharedURLCache());
 }
 
 void AppDelegate::readTokenFromDefaults()

@@ -50,10 +50,6 @@ protected:
     void SetUp() override
     {
         Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
-        m_modelTester = std::make_unique<QAbstractItemModelTester>(
-            m_posts.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        m_arrangedTester = std::make_unique<QAbstractItemModelTester>(
-            m_posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
 
     void TearDown() override { Preferences::standard().remove(prefs::meID); }
@@ -89,10 +85,8 @@ protected:
         return image;
     }
 
-    mutable PostsArrayController m_posts;
+    mutable CheckedPostsController m_posts;
     TimelineDelegate m_delegate;
-    std::unique_ptr<QAbstractItemModelTester> m_modelTester;
-    std::unique_ptr<QAbstractItemModelTester> m_arrangedTester;
 };
 
 } // namespace

@@ -35,10 +35,6 @@ protected:
     void SetUp() override
     {
         Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
-        m_modelTester = std::make_unique<QAbstractItemModelTester>(
-            m_posts.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        m_arrangedTester = std::make_unique<QAbstractItemModelTester>(
-            m_posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
 
         m_window = std::make_unique<QWidget>();
         auto *layout = new QVBoxLayout(m_window.get());
@@ -124,9 +120,7 @@ protected:
         return std::nullopt;
     }
 
-    mutable PostsArrayController m_posts;
-    std::unique_ptr<QAbstractItemModelTester> m_modelTester;
-    std::unique_ptr<QAbstractItemModelTester> m_arrangedTester;
+    mutable CheckedPostsController m_posts;
     std::unique_ptr<QWidget> m_window;
     TimelineListView *m_list = nullptr;
     QObject m_context;

@@ -3,8 +3,10 @@
 // Post records for the timeline tests, made the way stream processing makes
 // them: the service's JSON, the styled text, a 48 x 48 avatar.
 #include "service/PostRecord.h"
+#include "service/PostsArrayController.h"
 #include "text/PostTextStyling.h"
 
+#include <QAbstractItemModelTester>
 #include <QColor>
 #include <QDateTime>
 #include <QImage>
@@ -12,6 +14,21 @@
 #include <QJsonObject>
 
 namespace timelinetest {
+
+// The list's records with both models checked by QAbstractItemModelTester
+// for as long as they live.
+class CheckedPostsController : public PostsArrayController {
+public:
+    CheckedPostsController()
+        : m_modelTester(model(), QAbstractItemModelTester::FailureReportingMode::Fatal)
+        , m_arrangedTester(arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal)
+    {
+    }
+
+private:
+    QAbstractItemModelTester m_modelTester;
+    QAbstractItemModelTester m_arrangedTester;
+};
 
 inline QImage solidAvatar(const QColor &colour)
 {
