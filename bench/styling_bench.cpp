@@ -3,7 +3,7 @@
 // the list does for every row when its width changes.
 #include "BenchProfile.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "text/PostTextStyling.h"
 #include "text/StyledTextLayout.h"
 

@@ -4,7 +4,7 @@
 // the scrolling (reported as the counters frame_median_ms and frame_p95_ms).
 #include "BenchProfile.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "text/PostTextStyling.h"
 #include "views/TimelineDelegate.h"

@@ -13,5 +13,5 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" >/dev/null
 # New Q_OBJECT headers picked up by the source globs are only seen by moc when
 # its stamp is gone (CMake's autogen does not depend on the glob results).
-rm -f "$build"/src/velto_core_autogen/timestamp "$build"/sandbox/velto_sandbox_lib_autogen/timestamp
+rm -f "$build"/sandbox/velto_sandbox_lib_autogen/timestamp
 cmake --build "$build" --parallel "$(nproc)"

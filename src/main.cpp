@@ -2,6 +2,7 @@
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
 #include "app/StartupReport.h"
+#include "platform/ToolkitServices.h"
 
 #include "views/TimelineListView.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("velto"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
 
+    ToolkitServices::install();
     AppDelegate delegate;
     LifecycleWatcher lifecycle(&delegate, delegate.window());
     if (StartupReport::isRequested())

@@ -1,6 +1,6 @@
 #include "app/AboutWindow.h"
 
-#include "app/OutsideAddresses.h"
+#include "core/OutsideAddresses.h"
 #include "platform/UrlOpener.h"
 
 #include <QCoreApplication>

@@ -1,58 +1,67 @@
 #include "app/AppDelegate.h"
 
 #include "app/AuthWindow.h"
-#include "app/DataFiles.h"
+#include "app/ComposerController.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/PostCommands.h"
+#include "app/RefreshScheduler.h"
+#include "app/StreamSideBar.h"
 #include "app/Swipes.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "app/WindowCommands.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
 #include "desktop/IdleTime.h"
-#include "service/ApiClient.h"
-#include "service/Network.h"
+#include "service/Account.h"
+#include "service/MentionCounter.h"
 #include "service/PostPageProcessor.h"
 #include "service/PostsArrayController.h"
-#include "support/cache/SDURLCache.h"
+#include "service/SelectedPost.h"
+#include "service/StreamLoader.h"
+#include "service/UserLookup.h"
 
-#include <QApplication>
 #include <QThreadPool>
-#include <QDebug>
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
 {
-    // The idle time of the desktop; without one the idle refresh is skipped.
-    m_idle = IdleTime::createForDesktop();
-    m_secondsIdle = [this]() -> std::optional<quint64> {
-        return m_idle ? m_idle->secondsIdleIfKnown() : std::nullopt;
-    };
     m_window = new MainWindow();
-    m_mainWindowIsKey = [this] { return m_window && m_window->isActiveWindow(); };
-    m_api = std::make_unique<ApiClient>();
     m_posts = new PostsArrayController(this);
     m_window->setPostsController(m_posts);
+    m_selection = new SelectedPost(m_posts, this);
+    m_account = new Account(this);
+    m_streams = new StreamLoader(m_posts, m_selection, this);
+    m_streams->setApi(&m_account->api());
+    m_streams->setRefreshHold([this] { return m_window && m_window->isSearchPanelVisible(); });
+    m_users = new UserLookup(m_selection, this);
+    m_users->setApi(&m_account->api());
+    m_mentions = new MentionCounter(this);
+    m_scheduler = new RefreshScheduler(this);
+    m_composer = new ComposerController(m_window, this);
+    m_windowCommands = new WindowCommands(m_window, m_streams, m_composer, this);
+    m_postCommands = new PostCommands(m_selection, m_streams, m_composer, this);
+    m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
+
+    // The idle time of the desktop; without one the idle refresh is skipped.
+    m_idle = IdleTime::createForDesktop();
+    m_scheduler->setSecondsIdle([this]() -> std::optional<quint64> {
+        return m_idle ? m_idle->secondsIdleIfKnown() : std::nullopt;
+    });
+    m_scheduler->setMainWindowIsKey([this] { return m_window && m_window->isActiveWindow(); });
+
     MainMenu::build(m_window, this);
     new SwipeWatcher(m_window);
-
-    connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
-            &AppDelegate::selectionIndexesChanged);
-    setPageProcessor(new PostPageProcessor(nullptr, &Network::manager(), this));
+    connectParts();
 }
 
 AppDelegate::~AppDelegate()
 {
     // Page work on worker threads reads the cache, which goes with this object.
-    if (m_processor)
-        m_processor->cancel();
+    if (PostPageProcessor *processor = m_streams->pageProcessor())
+        processor->cancel();
     QThreadPool::globalInstance()->waitForDone();
     delete m_window;
     delete m_authWindow;
-}
-
-MainWindow *AppDelegate::window() const
-{
-    return m_window;
 }
 
 AuthWindow *AppDelegate::authWindow() const
@@ -60,31 +69,40 @@ AuthWindow *AppDelegate::authWindow() const
     return m_authWindow;
 }
 
-Preferences &AppDelegate::prefs() const
+void AppDelegate::connectParts()
 {
-    return Preferences::standard();
+    m_window->followStreamLoader(m_streams);
+    connect(m_streams, &StreamLoader::streamRequested, this, &AppDelegate::streamRequested);
+    connect(m_streams, &StreamLoader::streamLoadFinished, this, &AppDelegate::streamLoadFinished);
+    connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);
+
+    connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
+            [this] { m_selection->selectionChanged(m_streams->currentStreamKind()); });
+    connect(m_selection, &SelectedPost::changed, m_window, &MainWindow::scrollToSelection);
+
+    connect(m_scheduler, &RefreshScheduler::refreshDue, m_streams, &StreamLoader::doTheRefreshVoid);
+
+    connect(m_users, &UserLookup::progressStarted, m_window, &MainWindow::startProgress);
+    connect(m_users, &UserLookup::progressStopped, m_window, &MainWindow::stopProgress);
+    connect(m_users, &UserLookup::userLoaded, this, [this](const QVariantMap &user) {
+        m_streams->setRequestedUser(user);
+        Q_EMIT userPanelRequested(user);
+    });
+
+    connect(m_mentions, &MentionCounter::countChanged, m_window,
+            [this](quint64 count) { m_window->setMentionCount(int(qMin<quint64>(count, 9999))); });
 }
 
-bool AppDelegate::mainWindowIsKey() const
+void AppDelegate::mentionsShown()
 {
-    return m_mainWindowIsKey && m_mainWindowIsKey();
+    m_mentions->markSeen();
+    m_scheduler->setNotificationTimer();
+    m_window->setMentionCount(0);
 }
 
-void AppDelegate::replaceTimer(QPointer<QTimer> &slot, int intervalMs, void (AppDelegate::*action)())
+void AppDelegate::setPageProcessor(PostPageProcessor *processor)
 {
-    // Timers are dropped before they are replaced: never two of a kind.
-    if (slot) {
-        slot->stop();
-        slot->deleteLater();
-        slot = nullptr;
-    }
-    if (intervalMs <= 0)
-        return;
-    auto *timer = new QTimer(this);
-    timer->setInterval(intervalMs);
-    connect(timer, &QTimer::timeout, this, action);
-    timer->start();
-    slot = timer;
+    m_streams->setPageProcessor(processor);
 }
 
 // --- Application and window lifecycle ---
@@ -97,72 +115,41 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::applicationDidUpdate()
 {
     NotificationBus::defaultCenter().post(nf::didUpdate);
-    if (!m_window)
-        return;
-    const quint64 kind = m_state.currentStreamKind;
-    if (kind < StreamKindUser || kind == StreamKindStarred)
-        m_window->setBackBarVisible(false);
-    else if (!m_state.isFullscreen)
-        m_window->setBackBarVisible(true);
-    m_window->setMentionIndicatorVisible(kind != StreamKindMentions);
+    m_windowCommands->updateBars(m_streams->currentStreamKind());
 }
 
 void AppDelegate::applicationDidBecomeActive()
 {
     NotificationBus::defaultCenter().post(nf::didBecomeActive);
-    if (!m_state.canActivateItself || !m_window)
-        return;
-    if (m_window->windowOpacity() == 0.0 || m_window->isHiddenFromUser()) {
-        m_window->fadeIn();
-        QTimer::singleShot(260, this, &AppDelegate::makeResponder);
-        return;
-    }
-    m_window->setWindowOpacity(1.0);
-    m_window->raise();
-    m_window->activateWindow();
-    makeResponder();
+    m_windowCommands->applicationDidBecomeActive();
 }
 
 void AppDelegate::applicationWillResignActive()
 {
-    m_state.canActivateItself = true;
-    if (!prefs().value(prefs::prefsAutoHide) || !m_window)
-        return;
-    m_window->hideApplication();
-    if (m_window->composerText().isEmpty())
-        collapseSplitView();
+    m_windowCommands->applicationWillResignActive();
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    if (m_window) {
-        m_window->show();
-        m_window->raise();
-        m_window->activateWindow();
-    }
-    return true;
+    return m_windowCommands->applicationShouldHandleReopen();
 }
 
 void AppDelegate::applicationWillTerminate()
 {
     // Preferences are written as they change; only the two lists are saved
-    // here. A list that could not be read is absent and its file stays as it was.
-    if (m_state.autocompletionArray)
-        DataFiles::saveAutocompletions(m_state.savePath, *m_state.autocompletionArray);
-    if (m_state.savedPosts)
-        DataFiles::saveSavedPosts(m_state.savePathPosts, *m_state.savedPosts);
+    // here. A list that could not be read stays absent and its file as it was.
+    m_account->completionWords().save();
+    m_savedPosts.save();
 }
 
 void AppDelegate::windowDidBecomeMain()
 {
-    if (m_window)
-        m_window->rearrangePosts();
+    m_posts->rearrangeObjects();
 }
 
 void AppDelegate::windowWillClose()
 {
-    if (m_window && m_window->composerText().isEmpty())
-        collapseSplitView();
+    m_windowCommands->windowWillClose();
 }
 
 void AppDelegate::windowDidChangeScreen()
@@ -172,11 +159,83 @@ void AppDelegate::windowDidChangeScreen()
 
 void AppDelegate::windowDidEndLiveResize()
 {
-    if (m_window)
-        m_window->reloadTableViewKeepingSelection();
+    m_window->reloadTableViewKeepingSelection();
 }
 
-void AppDelegate::makeResponder()
+// --- Stream selection ---
+
+void AppDelegate::setupSidebar()
 {
-    // A hook for the moment the window has come forward; nothing to do.
+    StreamSideBar::setUp(m_window, this);
+}
+
+void AppDelegate::sideBarDidSelectButton(SideBar *, int row)
+{
+    m_window->fadeTableViewOut();
+    m_streams->selectViewWithIndex(row);
+}
+
+void AppDelegate::selectView(int tag)
+{
+    m_streams->clearRefreshAction();
+    m_window->selectSideBarRow(tag);
+    m_streams->selectViewWithIndex(tag);
+}
+
+void AppDelegate::selectNextPost()
+{
+    if (m_window->composerHasFocus())
+        return; // the key goes to the composer
+    if (!m_posts->selectionIndex())
+        m_posts->setSelectionIndex(0);
+    else
+        m_posts->selectNext();
+}
+
+void AppDelegate::selectPrevious()
+{
+    if (m_window->composerHasFocus())
+        return;
+    if (!m_posts->selectionIndex()) {
+        if (m_posts->count() > 0)
+            m_posts->setSelectionIndex(m_posts->count() - 1);
+    } else {
+        m_posts->selectPrevious();
+    }
+}
+
+// --- Stream loading ---
+
+void AppDelegate::getStreamWithKind(StreamKind kind, const QVariantMap &params) { m_streams->getStreamWithKind(kind, params); }
+void AppDelegate::doTheRefreshVoid() { m_streams->doTheRefreshVoid(); }
+void AppDelegate::refreshByPull() { m_streams->doTheRefreshVoid(); }
+void AppDelegate::loadOlderPosts() { m_streams->loadOlderPosts(); }
+void AppDelegate::streamUp() { m_streams->streamUp(); }
+void AppDelegate::streamDown() { m_streams->streamDown(); }
+void AppDelegate::loadHashNotification() { m_streams->loadHashNotification(); }
+void AppDelegate::loadUserNotification() { m_users->loadUserNotification(); }
+void AppDelegate::conversationNotification() { m_streams->conversationNotification(); }
+void AppDelegate::showConversation() { m_streams->showConversation(); }
+void AppDelegate::goBack() { m_streams->goBack(); }
+void AppDelegate::doubleClickAction() { m_postCommands->doubleClickAction(); }
+
+// --- The window and the composer pane ---
+
+void AppDelegate::openWindow() { m_windowCommands->openWindow(); }
+void AppDelegate::closeWindow() { m_windowCommands->closeWindow(); }
+void AppDelegate::setFullScreen(bool fullScreen) { m_windowCommands->setFullScreen(fullScreen); }
+void AppDelegate::toggleDockIcon() { m_windowCommands->toggleDockIcon(); }
+void AppDelegate::addToLoginItems() { m_windowCommands->addToLoginItems(); }
+void AppDelegate::showAbout() { m_windowCommands->showAbout(); }
+void AppDelegate::quickHelp() { m_windowCommands->quickHelp(); }
+void AppDelegate::openSupport() { m_windowCommands->openSupport(); }
+void AppDelegate::provideFeedback() { m_windowCommands->provideFeedback(); }
+void AppDelegate::openAppWebsite() { m_windowCommands->openAppWebsite(); }
+void AppDelegate::openVELTO() { m_windowCommands->openVELTO(); }
+void AppDelegate::openAppDotNet() { m_windowCommands->openAppDotNet(); }
+
+void AppDelegate::newPost()
+{
+    m_windowCommands->openWindow();
+    m_composer->newPost();
 }

@@ -2,20 +2,28 @@
 // subscriptions, then either the sign-in window or the first stream.
 #include "app/AppDelegate.h"
 
-#include "app/AppPaths.h"
 #include "app/AuthWindow.h"
-#include "app/DataFiles.h"
+#include "app/ComposerController.h"
 #include "app/MainWindow.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "app/RefreshScheduler.h"
+#include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
+#include "core/AppPaths.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "platform/AlertPresenter.h"
 #include "platform/SleepWatcher.h"
+#include "service/Account.h"
+#include "service/Network.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
+#include "support/DataFiles.h"
+#include "support/cache/SDURLCache.h"
 
 #include <QDebug>
 #include <QDir>
+#include <QTimer>
 
 namespace {
 
@@ -30,6 +38,13 @@ const QString alphaText = QStringLiteral(
     "the plans. Tell us what you think from the Help menu, or in a post with the hashtag "
     "#Velto.");
 
+constexpr int followQuestionDelayMs = 900;
+
+Preferences &preferences()
+{
+    return Preferences::standard();
+}
+
 } // namespace
 
 void AppDelegate::awakeFromNib()
@@ -37,55 +52,29 @@ void AppDelegate::awakeFromNib()
     if (m_awake)
         return;
     m_awake = true;
-    State &s = m_state;
 
-    // 1-3: a closed composer and a clean state.
-    collapseSplitView();
-    s.isPostingAllowed = s.canActivateItself = s.isDoubleClickAction = false;
-    s.shouldBeRefreshed = s.areNewNotificationsAvailable = s.isCurrentlyLoading = false;
-    s.isSavedPostsVisible = s.isRefreshAction = false;
-    s.numberOfNewNotifications = QString();
-    s.internNotificationCount = 0;
+    // A closed composer and an empty list.
+    m_composer->collapseSplitView();
     m_posts->removeAllObjects();
 
-    // 4-6: the folder and its two files.
     createFolderAndFiles();
-
-    // 7: the response cache.
     createCache();
-
-    // 8-10: first start and migrations, each once.
     runFirstStartAndMigrations();
 
-    // 11: timers run from start-up, signed in or not.
-    setRefreshTimer();
-    setNotificationTimer();
+    // The timers run from start-up, signed in or not.
+    m_scheduler->setRefreshTimer();
+    m_scheduler->setNotificationTimer();
 
-    // 12-14: subscriptions.
     subscribeToNotifications();
+    m_windowCommands->applyDockMode();
 
-    // 15-16: dock icon or agent, and the tray icon.
-    applyDockMode();
-    if (prefs().value(prefs::prefsShowStatusItem))
-        makeStatusItem();
-
-    // 17-19
-    s.currentPostType = 0;
-    if (m_window) {
-        m_window->setPostButtonImage(QStringLiteral("postTemplate"));
-        m_window->setListOpacity(1.0);
-    }
+    m_composer->setCurrentPostType(0);
+    m_window->setPostButtonImage(QStringLiteral("postTemplate"));
+    m_window->setListOpacity(1.0);
     setupSidebar();
 
-    // 20-22
-    if (!prefs().value(prefs::isUserAuthDone)) {
-        if (!m_authWindow)
-            m_authWindow = new AuthWindow();
-        WindowPlacement::centreOnScreen(m_authWindow);
-        m_authWindow->show();
-        m_authWindow->raise();
-        m_authWindow->activateWindow();
-        doTheAuth();
+    if (!preferences().value(prefs::isUserAuthDone)) {
+        showSignIn();
         return;
     }
     startSignedIn();
@@ -97,19 +86,23 @@ void AppDelegate::createFolderAndFiles()
     // A folder that cannot be made is not reported; the writes at quit then fail.
     if (!QDir().mkpath(folder))
         qWarning().noquote() << "Cannot create" << folder;
+    m_account->completionWords().load(folder + QLatin1Char('/') + DataFiles::autocompletionsFileName);
+    m_savedPosts.load(folder + QLatin1Char('/') + DataFiles::savedPostsFileName);
+}
 
-    m_state.savePath = folder + QLatin1Char('/') + DataFiles::autocompletionsFileName;
-    m_state.autocompletionArray = DataFiles::loadAutocompletions(m_state.savePath);
-
-    m_state.savePathPosts = folder + QLatin1Char('/') + DataFiles::savedPostsFileName;
-    m_state.savedPosts = DataFiles::loadSavedPosts(m_state.savePathPosts);
-    if (m_state.savedPosts && m_state.savedPosts->isEmpty())
-        m_state.savedPosts->reserve(100);
+void AppDelegate::createCache()
+{
+    if (!SDURLCache::sharedURLCache()) {
+        auto *cache = new SDURLCache(5242880, 52428800, SDURLCache::defaultCachePath(), this);
+        SDURLCache::setSharedURLCache(cache);
+        cache->installOn(Network::manager());
+    }
+    m_streams->setCache(SDURLCache::sharedURLCache());
 }
 
 void AppDelegate::runFirstStartAndMigrations()
 {
-    Preferences &p = prefs();
+    Preferences &p = preferences();
     if (!p.value(prefs::firstStartEver)) {
         WindowPlacement::centreOnScreen(m_window);
         p.setValue(prefs::prefsRefreshInterval, 1);
@@ -133,10 +126,7 @@ void AppDelegate::subscribeToNotifications()
     auto &bus = NotificationBus::defaultCenter();
     const std::pair<const QString *, void (AppDelegate::*)()> table[] = {
         {&nf::refresh, &AppDelegate::refreshByPull},
-        {&nf::reply, &AppDelegate::replyNotification},
-        {&nf::quote, &AppDelegate::quoteNotification},
         {&nf::conversation, &AppDelegate::conversationNotification},
-        {&nf::userInfo, &AppDelegate::showUserInfoPanel},
         {&nf::loadHash, &AppDelegate::loadHashNotification},
         {&nf::loadUser, &AppDelegate::loadUserNotification},
         {&nf::newPost, &AppDelegate::newPost},
@@ -145,42 +135,49 @@ void AppDelegate::subscribeToNotifications()
         {&nf::gestureUp, &AppDelegate::streamUp},
         {&nf::gestureDown, &AppDelegate::streamDown},
         {&nf::loadOlderPosts, &AppDelegate::loadOlderPosts},
-        {&nf::loadUserInfoModal, &AppDelegate::loadModalUserInfo},
-        {&nf::uploadImage, &AppDelegate::uploadImage},
     };
     for (const auto &[name, handler] : table)
         bus.subscribe(*name, this, [this, handler = handler] { (this->*handler)(); });
 
     // Then the machine's sleep and wake.
     auto *sleep = new SleepWatcher(this);
-    connect(sleep, &SleepWatcher::willSleep, this, &AppDelegate::sleepNotification);
-    connect(sleep, &SleepWatcher::didWake, this, &AppDelegate::wakeNotification);
+    connect(sleep, &SleepWatcher::willSleep, m_scheduler, &RefreshScheduler::sleepNotification);
+    connect(sleep, &SleepWatcher::didWake, m_scheduler, &RefreshScheduler::wakeNotification);
+}
+
+void AppDelegate::showSignIn()
+{
+    if (!m_authWindow)
+        m_authWindow = new AuthWindow();
+    WindowPlacement::centreOnScreen(m_authWindow);
+    m_authWindow->show();
+    m_authWindow->raise();
+    m_authWindow->activateWindow();
+    Q_EMIT signInStarted();
 }
 
 void AppDelegate::startSignedIn()
 {
-    Preferences &p = prefs();
+    Preferences &p = preferences();
     if (!p.value(prefs::alphHint20)) {
         alerts::show(alphaTitle, alphaText);
         p.setValue(prefs::alphHint20, true);
     }
-    readTokenFromDefaults();
+    m_account->readTokenFromDefaults();
     if (!p.value(prefs::followVeltoAsked)) {
-        QTimer::singleShot(900, this, &AppDelegate::askToFollowVelto);
+        // Written at once: the question comes on one start only, whatever the answer.
+        QTimer::singleShot(followQuestionDelayMs, m_account, &Account::askToFollowVelto);
         p.setValue(prefs::followVeltoAsked, true);
     }
-    if (m_window) {
-        m_window->show();
-        m_window->raise();
-        m_window->activateWindow();
-    }
-    getCurrentUsern();
-    const QVariantMap params{{QStringLiteral("count"), streamCountString()}};
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    m_account->getCurrentUsern();
     qint64 row = p.value(prefs::prefsOnStartLoadStream);
     if (row < 0 || row > 4) {
         // A value the preference panel cannot write would ask for no stream at all.
         qWarning() << "prefsOnStartLoadStream" << row << "names no stream; loading the stream";
         row = 0;
     }
-    getStreamWithKind(streamKindForSideBarRow(row), params);
+    m_streams->getStreamWithKind(streamKindForSideBarRow(row), StreamLoader::pageParameters());
 }

@@ -2,8 +2,8 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
 #include "views/TimelineListView.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 
 #include "app/ComposerPane.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
 #include "views/TimelineListView.h"
@@ -203,6 +204,21 @@ void MainWindow::setPostsController(PostsArrayController *posts)
 {
     m_posts = posts;
     m_list->setPostsController(posts);
+}
+
+void MainWindow::followStreamLoader(StreamLoader *loader)
+{
+    connect(loader, &StreamLoader::listFadeOutRequested, this, &MainWindow::fadeTableViewOut);
+    connect(loader, &StreamLoader::listFadeInRequested, this, &MainWindow::fadeTableViewIn);
+    connect(loader, &StreamLoader::visibleRowsResetRequested, this, &MainWindow::resetVisibleRows);
+    connect(loader, &StreamLoader::progressStarted, this, &MainWindow::startProgress);
+    connect(loader, &StreamLoader::progressStopped, this, &MainWindow::stopProgress);
+    connect(loader, &StreamLoader::loadingStopped, this, &MainWindow::stopLoading);
+    connect(loader, &StreamLoader::loadOlderIndicatorRequested, this, &MainWindow::showLoadOlderIndicator);
+    connect(loader, &StreamLoader::scrollToTopRequested, this, &MainWindow::scrollListToTop);
+    connect(loader, &StreamLoader::backBarLabelChanged, this, &MainWindow::setBackBarLabel);
+    connect(loader, &StreamLoader::sideBarRowRequested, this, &MainWindow::selectSideBarRow);
+    connect(loader, &StreamLoader::userPanelCloseRequested, this, &MainWindow::closeUserPanel);
 }
 
 void MainWindow::setListOpacity(qreal opacity)

@@ -12,6 +12,7 @@ class QSplitter;
 class QToolButton;
 class RefreshScrollView;
 class SideBar;
+class StreamLoader;
 class TimelineListView;
 class QPlainTextEdit;
 
@@ -49,6 +50,9 @@ public:
 
     // The list of posts.
     void setPostsController(PostsArrayController *posts);
+    // The list fades, the progress indicator and the back bar follow the
+    // loads of `loader`.
+    void followStreamLoader(StreamLoader *loader);
     void setListOpacity(qreal opacity);
     qreal listOpacity() const;
     void fadeTableViewOut();

@@ -1,8 +1,8 @@
 #include "app/Swipes.h"
 
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 
 #include <QGestureEvent>
 #include <QNativeGestureEvent>

@@ -24,8 +24,11 @@ public:
 namespace alerts {
 
 AlertPresenter &presenter();
-// Tests install a scripted presenter; production uses a QMessageBox.
+// The program installs its message boxes at start; tests a scripted presenter.
 void setPresenter(std::unique_ptr<AlertPresenter> presenter);
+
+// The text in the user's language (the English text is the key).
+QString localized(const QString &english);
 
 int show(const QString &title, const QString &message,
          const QStringList &buttons = {QStringLiteral("OK")});

@@ -1,6 +1,6 @@
 #include "service/ApiClient.h"
 
-#include "app/OutsideAddresses.h"
+#include "core/OutsideAddresses.h"
 #include "platform/AlertPresenter.h"
 #include "service/Network.h"
 

@@ -1,6 +1,6 @@
 #include "service/AvatarImages.h"
 
-#include "views/ImageFitting.h"
+#include "support/ImageFitting.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,6 +1,6 @@
 #include "service/Reachability.h"
 
-#include "app/OutsideAddresses.h"
+#include "core/OutsideAddresses.h"
 #include "service/Network.h"
 
 #include <QNetworkAccessManager>

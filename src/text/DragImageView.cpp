@@ -1,6 +1,6 @@
 #include "text/DragImageView.h"
 
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 
 #include <QBuffer>
 #include <QColorSpace>

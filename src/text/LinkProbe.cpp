@@ -4,6 +4,7 @@
 #include "text/TextClick.h"
 
 #include <QDebug>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

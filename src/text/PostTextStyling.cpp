@@ -1,6 +1,6 @@
 #include "text/PostTextStyling.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "text/EntityMarking.h"
 
 namespace PostTextStyling {

@@ -1,6 +1,6 @@
 #include "text/RelativeDate.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 
 #include <QDate>
 #include <QTime>

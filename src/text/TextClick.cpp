@@ -1,8 +1,8 @@
 #include "text/TextClick.h"
 
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "platform/UrlOpener.h"
 
 #include <QDebug>

@@ -1,8 +1,8 @@
 #include "views/RefreshScrollView.h"
 
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "views/PullHeader.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #include "views/TimelineDelegate.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "views/TimelineButtonArt.h"
 #include "views/URLImageView.h"

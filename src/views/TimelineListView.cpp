@@ -1,7 +1,7 @@
 #include "views/TimelineListView.h"
 
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
 #include "service/PostsArrayController.h"
 #include "text/TextClick.h"
 

@@ -2,7 +2,7 @@
 
 #include "service/Network.h"
 #include "support/cache/SDURLCache.h"
-#include "views/ImageFitting.h"
+#include "support/ImageFitting.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 
 #include <QDir>
 #include <QFile>

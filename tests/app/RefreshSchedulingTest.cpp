@@ -1,7 +1,8 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/Preferences.h"
+#include "app/RefreshScheduler.h"
+#include "core/Preferences.h"
 #include "app/RefreshRules.h"
 
 #include <QTemporaryDir>
@@ -68,48 +69,48 @@ TEST_F(RefreshTimersTest, SleepStopsTheRefreshAndMentionTimersAndWakeRestartsThe
 {
     AppDelegate delegate;
     delegate.awakeFromNib();
-    delegate.resetIdleTimer();
-    QTimer *before = delegate.currentRefreshTimer();
+    delegate.scheduler().resetIdleTimer();
+    QTimer *before = delegate.scheduler().currentRefreshTimer();
     ASSERT_NE(before, nullptr);
 
-    delegate.sleepNotification();
-    EXPECT_EQ(delegate.currentRefreshTimer(), nullptr);
-    EXPECT_EQ(delegate.notificationTimer(), nullptr);
-    ASSERT_NE(delegate.idlePollTimer(), nullptr); // the idle poll keeps running
-    EXPECT_TRUE(delegate.idlePollTimer()->isActive());
+    delegate.scheduler().sleepNotification();
+    EXPECT_EQ(delegate.scheduler().currentRefreshTimer(), nullptr);
+    EXPECT_EQ(delegate.scheduler().notificationTimer(), nullptr);
+    ASSERT_NE(delegate.scheduler().idlePollTimer(), nullptr); // the idle poll keeps running
+    EXPECT_TRUE(delegate.scheduler().idlePollTimer()->isActive());
 
     Preferences::standard().setValue(prefs::prefsRefreshInterval, 2);
-    delegate.wakeNotification();
-    ASSERT_NE(delegate.currentRefreshTimer(), nullptr);
-    EXPECT_TRUE(delegate.currentRefreshTimer()->isActive());
-    EXPECT_EQ(delegate.currentRefreshTimer()->interval(), 300000);
+    delegate.scheduler().wakeNotification();
+    ASSERT_NE(delegate.scheduler().currentRefreshTimer(), nullptr);
+    EXPECT_TRUE(delegate.scheduler().currentRefreshTimer()->isActive());
+    EXPECT_EQ(delegate.scheduler().currentRefreshTimer()->interval(), 300000);
     // A fresh timer runs the full period again.
-    EXPECT_GT(delegate.currentRefreshTimer()->remainingTime(), 299000);
-    ASSERT_NE(delegate.notificationTimer(), nullptr);
-    EXPECT_TRUE(delegate.notificationTimer()->isActive());
+    EXPECT_GT(delegate.scheduler().currentRefreshTimer()->remainingTime(), 299000);
+    ASSERT_NE(delegate.scheduler().notificationTimer(), nullptr);
+    EXPECT_TRUE(delegate.scheduler().notificationTimer()->isActive());
 }
 
 TEST_F(RefreshTimersTest, ReplacingATimerNeverLeavesTwoRunning)
 {
     AppDelegate delegate;
     delegate.awakeFromNib();
-    QPointer<QTimer> first = delegate.currentRefreshTimer();
-    delegate.setRefreshTimer();
-    EXPECT_NE(delegate.currentRefreshTimer(), first.data());
+    QPointer<QTimer> first = delegate.scheduler().currentRefreshTimer();
+    delegate.scheduler().setRefreshTimer();
+    EXPECT_NE(delegate.scheduler().currentRefreshTimer(), first.data());
     EXPECT_TRUE(first.isNull() || !first->isActive());
 
     // The periodic tick with the window in front only restarts the idle poll.
-    delegate.setMainWindowIsKey([] { return true; });
-    QPointer<QTimer> periodic = delegate.currentRefreshTimer();
-    delegate.refreshCurrentStream();
-    EXPECT_EQ(delegate.currentRefreshTimer(), periodic.data());
-    ASSERT_NE(delegate.idlePollTimer(), nullptr);
-    EXPECT_EQ(delegate.idlePollTimer()->interval(), 1000);
+    delegate.scheduler().setMainWindowIsKey([] { return true; });
+    QPointer<QTimer> periodic = delegate.scheduler().currentRefreshTimer();
+    delegate.scheduler().refreshCurrentStream();
+    EXPECT_EQ(delegate.scheduler().currentRefreshTimer(), periodic.data());
+    ASSERT_NE(delegate.scheduler().idlePollTimer(), nullptr);
+    EXPECT_EQ(delegate.scheduler().idlePollTimer()->interval(), 1000);
 
     // In the background the tick refreshes and replaces the periodic timer.
-    delegate.setMainWindowIsKey([] { return false; });
-    delegate.refreshCurrentStream();
-    EXPECT_NE(delegate.currentRefreshTimer(), periodic.data());
+    delegate.scheduler().setMainWindowIsKey([] { return false; });
+    delegate.scheduler().refreshCurrentStream();
+    EXPECT_NE(delegate.scheduler().currentRefreshTimer(), periodic.data());
 }
 
 TEST_F(RefreshTimersTest, IdlePollRestartsOnlyWhenItRefreshes)
@@ -117,31 +118,31 @@ TEST_F(RefreshTimersTest, IdlePollRestartsOnlyWhenItRefreshes)
     AppDelegate delegate;
     delegate.awakeFromNib();
     quint64 idle = 0;
-    delegate.setSecondsIdle([&idle]() -> std::optional<quint64> { return idle; });
-    delegate.setMainWindowIsKey([] { return true; });
-    delegate.resetIdleTimer();
+    delegate.scheduler().setSecondsIdle([&idle]() -> std::optional<quint64> { return idle; });
+    delegate.scheduler().setMainWindowIsKey([] { return true; });
+    delegate.scheduler().resetIdleTimer();
 
-    QPointer<QTimer> poll = delegate.idlePollTimer();
+    QPointer<QTimer> poll = delegate.scheduler().idlePollTimer();
     idle = 30; // I = 30: 30 / 30 != 30 % 30
-    delegate.printIdleTime();
-    EXPECT_EQ(delegate.idlePollTimer(), poll.data());
+    delegate.scheduler().printIdleTime();
+    EXPECT_EQ(delegate.scheduler().idlePollTimer(), poll.data());
 
     idle = 31;
-    delegate.printIdleTime();
-    EXPECT_NE(delegate.idlePollTimer(), poll.data());
+    delegate.scheduler().printIdleTime();
+    EXPECT_NE(delegate.scheduler().idlePollTimer(), poll.data());
 
     // Not key: no refresh even at a firing moment.
-    delegate.setMainWindowIsKey([] { return false; });
-    poll = delegate.idlePollTimer();
+    delegate.scheduler().setMainWindowIsKey([] { return false; });
+    poll = delegate.scheduler().idlePollTimer();
     idle = 62;
-    delegate.printIdleTime();
-    EXPECT_EQ(delegate.idlePollTimer(), poll.data());
+    delegate.scheduler().printIdleTime();
+    EXPECT_EQ(delegate.scheduler().idlePollTimer(), poll.data());
 
     // A desktop that cannot tell the idle time skips the rule.
-    delegate.setMainWindowIsKey([] { return true; });
-    delegate.setSecondsIdle([]() -> std::optional<quint64> { return std::nullopt; });
-    delegate.printIdleTime();
-    EXPECT_EQ(delegate.idlePollTimer(), poll.data());
+    delegate.scheduler().setMainWindowIsKey([] { return true; });
+    delegate.scheduler().setSecondsIdle([]() -> std::optional<quint64> { return std::nullopt; });
+    delegate.scheduler().printIdleTime();
+    EXPECT_EQ(delegate.scheduler().idlePollTimer(), poll.data());
 }
 
 } // namespace

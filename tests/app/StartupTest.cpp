@@ -1,11 +1,15 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppPaths.h"
+#include "service/Account.h"
+#include "app/RefreshScheduler.h"
+#include "app/ComposerController.h"
+#include "app/WindowCommands.h"
+#include "core/AppPaths.h"
 #include "app/AuthWindow.h"
-#include "app/DataFiles.h"
+#include "support/DataFiles.h"
 #include "app/MainWindow.h"
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "support/PropertyList.h"
 
 #include <QDir>
@@ -64,10 +68,10 @@ TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
     EXPECT_TRUE(QDir(AppPaths::supportFolder()).exists());
 
     // Timers run before sign-in too.
-    ASSERT_NE(delegate.currentRefreshTimer(), nullptr);
-    EXPECT_EQ(delegate.currentRefreshTimer()->interval(), 60000);
-    ASSERT_NE(delegate.notificationTimer(), nullptr);
-    EXPECT_EQ(delegate.notificationTimer()->interval(), 27000);
+    ASSERT_NE(delegate.scheduler().currentRefreshTimer(), nullptr);
+    EXPECT_EQ(delegate.scheduler().currentRefreshTimer()->interval(), 60000);
+    ASSERT_NE(delegate.scheduler().notificationTimer(), nullptr);
+    EXPECT_EQ(delegate.scheduler().notificationTimer()->interval(), 27000);
 }
 
 TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
@@ -81,7 +85,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         EXPECT_EQ(alertTitles(),
                   (QStringList{QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means")}));
         EXPECT_TRUE(prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
-        EXPECT_EQ(delegate.state().accessToken, QStringLiteral("secret"));
+        EXPECT_EQ(delegate.account().accessToken(), QStringLiteral("secret"));
         ASSERT_EQ(streams.count(), 1);
         EXPECT_EQ(streams.at(0).at(0).toULongLong(), 0u);
         EXPECT_EQ(streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("20"));
@@ -115,28 +119,28 @@ TEST_F(StartupTest, MigrationsOnAnOlderInstallationKeepTheChosenInterval)
     EXPECT_EQ(prefs().value(prefs::prefsOnStartLoadStream), 3); // the first migration ran before
     EXPECT_EQ(prefs().value(prefs::prefsRefreshThreshold), 1);
     EXPECT_TRUE(prefs().value(prefs::prefsRestoreSelection));
-    EXPECT_EQ(delegate.currentRefreshTimer()->interval(), 1800 * 1000);
+    EXPECT_EQ(delegate.scheduler().currentRefreshTimer()->interval(), 1800 * 1000);
 }
 
 TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
 {
     AppDelegate delegate;
     delegate.awakeFromNib();
-    ASSERT_TRUE(delegate.state().autocompletionArray.has_value());
-    EXPECT_EQ(*delegate.state().autocompletionArray, QStringList{QStringLiteral("velto")});
-    ASSERT_TRUE(delegate.state().savedPosts.has_value());
-    EXPECT_TRUE(delegate.state().savedPosts->isEmpty());
+    ASSERT_TRUE(delegate.account().completionWords().isAvailable());
+    EXPECT_EQ(delegate.account().completionWords().words(), QStringList{QStringLiteral("velto")});
+    ASSERT_TRUE(delegate.savedPosts().isAvailable());
+    EXPECT_EQ(delegate.savedPosts().count(), 0);
 
-    delegate.state().autocompletionArray->clear();
-    delegate.state().savedPosts->append(QVariantMap{{QStringLiteral("id"), QStringLiteral("7")}});
+    delegate.account().completionWords().setWords({});
+    delegate.savedPosts().append(QVariantMap{{QStringLiteral("id"), QStringLiteral("7")}});
     delegate.applicationWillTerminate();
 
     // An empty word list is still written, as an empty array.
-    EXPECT_EQ(DataFiles::loadAutocompletions(delegate.state().savePath), QStringList());
-    QFile words(delegate.state().savePath);
+    EXPECT_EQ(DataFiles::loadAutocompletions(delegate.account().completionWords().path()), QStringList());
+    QFile words(delegate.account().completionWords().path());
     ASSERT_TRUE(words.open(QIODevice::ReadOnly));
     EXPECT_TRUE(words.readAll().contains("<array"));
-    const auto saved = DataFiles::loadSavedPosts(delegate.state().savePathPosts);
+    const auto saved = DataFiles::loadSavedPosts(delegate.savedPosts().path());
     ASSERT_TRUE(saved.has_value());
     ASSERT_EQ(saved->size(), 1);
     EXPECT_EQ(saved->at(0).toMap().value(QStringLiteral("id")), QStringLiteral("7"));
@@ -160,8 +164,8 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
 
     AppDelegate delegate;
     delegate.awakeFromNib();
-    EXPECT_FALSE(delegate.state().autocompletionArray.has_value());
-    EXPECT_FALSE(delegate.state().savedPosts.has_value());
+    EXPECT_FALSE(delegate.account().completionWords().isAvailable());
+    EXPECT_FALSE(delegate.savedPosts().isAvailable());
     delegate.applicationWillTerminate();
 
     for (const auto &[path, bytes] : {std::pair{wordsPath, garbage}, std::pair{postsPath, truncated}}) {
@@ -177,11 +181,11 @@ TEST_F(StartupTest, ResigningActiveWithAutoHideKeepsAComposerThatHoldsText)
     prefs().setValue(prefs::prefsAutoHide, true);
     AppDelegate delegate;
     delegate.awakeFromNib();
-    EXPECT_FALSE(delegate.state().canActivateItself);
-    delegate.uncollapseSplitView();
+    EXPECT_FALSE(delegate.windowCommands().canActivateItself());
+    delegate.composer().uncollapseSplitView();
     delegate.window()->composer()->setPlainText(QStringLiteral("draft"));
     delegate.applicationWillResignActive();
-    EXPECT_TRUE(delegate.state().canActivateItself);
+    EXPECT_TRUE(delegate.windowCommands().canActivateItself());
     EXPECT_TRUE(delegate.window()->isHiddenFromUser());
     EXPECT_TRUE(delegate.window()->isComposerOpen());
 

@@ -5,9 +5,14 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "service/StreamLoader.h"
+#include "service/Account.h"
+#include "service/SelectedPost.h"
+#include "app/PostCommands.h"
+#include "service/MentionCounter.h"
 #include "app/MainWindow.h"
-#include "app/OutsideAddresses.h"
-#include "app/Preferences.h"
+#include "core/OutsideAddresses.h"
+#include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 
 #include <QSignalSpy>
@@ -70,7 +75,7 @@ protected:
 TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageNewestFirstWithAvatars)
 {
     start();
-    EXPECT_EQ(delegate->state().currentStreamKind, 0u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     ASSERT_EQ(posts().count(), 20);
     int withAvatar = 0;
     for (int i = 0; i < posts().count(); ++i) {
@@ -85,11 +90,11 @@ TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageNewestFirstWithAvatars)
         EXPECT_EQ(r->attributedString.text(), r->text());
     }
     EXPECT_EQ(withAvatar, 20);
-    EXPECT_FALSE(delegate->state().isCurrentlyLoading);
+    EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_TRUE(alerts.shown().isEmpty());
     // The signed-in user is known once its record arrives.
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !delegate->state().meID.isEmpty(); }));
-    EXPECT_EQ(delegate->state().meUsername, QStringLiteral("demo"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !delegate->account().meID().isEmpty(); }));
+    EXPECT_EQ(delegate->account().meUsername(), QStringLiteral("demo"));
 }
 
 TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
@@ -97,15 +102,15 @@ TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
     start();
     QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
     QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
-    delegate->getStreamWithKind(3, {{QStringLiteral("count"), QStringLiteral("20")}});
-    EXPECT_TRUE(delegate->state().isCurrentlyLoading);
-    delegate->getStreamWithKind(1, {{QStringLiteral("count"), QStringLiteral("20")}});
-    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    delegate->getStreamWithKind(StreamKind::Global, {{QStringLiteral("count"), QStringLiteral("20")}});
+    EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
+    delegate->getStreamWithKind(StreamKind::OwnPosts, {{QStringLiteral("count"), QStringLiteral("20")}});
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     ASSERT_TRUE(finished.wait(15000));
     QTest::qWait(200);
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(requested.count(), 1);
-    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
 }
 
 TEST_F(StreamLoadingTest, AFailedLoadAlertsClearsTheFlagsAndKeepsTheListVisible)
@@ -116,9 +121,9 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsClearsTheFlagsAndKeepsTheListVisible)
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Error!"));
     EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
-    EXPECT_EQ(delegate->state().currentStreamKind, 3u); // the kind that was asked for
-    EXPECT_FALSE(delegate->state().isCurrentlyLoading);
-    EXPECT_FALSE(delegate->state().isRefreshAction);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global); // the kind that was asked for
+    EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
+    EXPECT_FALSE(delegate->streams().isRefreshAction());
     EXPECT_TRUE(testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/tag/velto"), 503));
@@ -142,11 +147,11 @@ TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)
     start();
     posts().setSelectionIndex(3);
     const QString selected = posts().selectedObject()->id();
-    EXPECT_EQ(delegate->state().replyOrQuoteID, selected);
+    EXPECT_EQ(delegate->selection().replyOrQuoteID(), selected);
     ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
     ASSERT_NE(posts().selectedObject(), nullptr);
     EXPECT_EQ(posts().selectedObject()->id(), selected);
-    EXPECT_FALSE(delegate->state().shouldBeRefreshed);
+    EXPECT_FALSE(delegate->streams().shouldBeRefreshed());
 
     Preferences::standard().setValue(prefs::prefsRestoreSelection, false);
     ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
@@ -160,7 +165,7 @@ TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
     OutsideAddresses::setCurrent(OutsideAddresses::load());
     QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
     delegate->doTheRefreshVoid();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !delegate->state().isRefreshAction; }, std::chrono::seconds(7)));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !delegate->streams().isRefreshAction(); }, std::chrono::seconds(7)));
     QTest::qWait(100);
     EXPECT_EQ(requested.count(), 0);
     EXPECT_TRUE(alerts.shown().isEmpty());
@@ -189,30 +194,30 @@ TEST_F(StreamLoadingTest, SwipesCycleThroughTheFourMainStreams)
     start();
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
     ASSERT_TRUE(waitForLoad([&] { delegate->streamDown(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 0u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
 
     // A hashtag opened from the mentions: up goes to own posts.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
     Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
     ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 5u);
-    EXPECT_EQ(delegate->state().oldStreamType, 2u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Mentions);
     ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 1u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::OwnPosts);
 }
 
 TEST_F(StreamLoadingTest, MentionsRememberTheNewestAndClearTheCounter)
 {
     start();
-    delegate->state().internNotificationCount = 4;
-    delegate->state().areNewNotificationsAvailable = true;
+    delegate->mentions().setUnseenCount(4);
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
     ASSERT_GT(posts().count(), 0);
     EXPECT_EQ(Preferences::standard().value(prefs::lastMentionID), posts().arrangedObject(0)->id());
-    EXPECT_EQ(delegate->state().internNotificationCount, 0u);
-    EXPECT_FALSE(delegate->state().areNewNotificationsAvailable);
+    EXPECT_EQ(delegate->mentions().internNotificationCount(), 0u);
+    EXPECT_FALSE(delegate->mentions().areNewNotificationsAvailable());
+    EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QString());
     for (int i = 0; i < posts().count(); ++i) {
         EXPECT_TRUE(posts().arrangedObject(i)->text().contains(QStringLiteral("@demo"), Qt::CaseInsensitive))
             << posts().arrangedObject(i)->text().toStdString();
@@ -232,10 +237,10 @@ TEST_F(StreamLoadingTest, HashtagAndConversationStreamsSetTheBackBarAndRememberW
         GTEST_SKIP() << "no conversation on the first page";
     ASSERT_TRUE(posts().rowOfId(threadId));
     posts().setSelectionIndex(*posts().rowOfId(threadId));
-    ASSERT_TRUE(delegate->state().hasReplies);
+    ASSERT_TRUE(delegate->selection().hasReplies());
     ASSERT_TRUE(waitForLoad([&] { delegate->conversationNotification(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 6u);
-    EXPECT_EQ(delegate->state().oldStreamType, 0u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Conversation);
+    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Personal);
     EXPECT_GE(posts().count(), 2);
     delegate->applicationDidUpdate();
     EXPECT_TRUE(delegate->window()->isBackBarVisible());
@@ -265,10 +270,11 @@ TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsT
     Preferences::standard().setValue(prefs::currentUser, QStringLiteral(" @") + name);
     delegate->loadUserNotification();
     ASSERT_TRUE(panel.wait(5000));
-    EXPECT_EQ(delegate->state().requstedUserDictionary.value(QStringLiteral("username")).toString(), name);
+    EXPECT_EQ(delegate->streams().requestedUser().value(QStringLiteral("username")).toString(), name);
 
     // Within 0.3 s of a double click a mention click is ignored.
-    delegate->state().isDoubleClickAction = true;
+    delegate->doubleClickAction();
+    ASSERT_TRUE(delegate->postCommands().isDoubleClickAction());
     delegate->loadUserNotification();
     EXPECT_FALSE(panel.wait(500));
 }

@@ -6,11 +6,14 @@
 
 #include "app/AboutWindow.h"
 #include "app/AppDelegate.h"
+#include "service/StreamLoader.h"
+#include "service/SelectedPost.h"
+#include "app/ComposerController.h"
 #include "app/MainWindow.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/OutsideAddresses.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/OutsideAddresses.h"
+#include "core/Preferences.h"
 #include "app/Swipes.h"
 #include "platform/Autostart.h"
 #include "platform/Relaunch.h"
@@ -68,14 +71,14 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
     delegate->newPost();
     ASSERT_TRUE(window().isComposerOpen());
     window().composer()->setPlainText(QStringLiteral("draft"));
-    delegate->state().isPostAvailable = true;
-    delegate->state().currentPostType = 2;
+    ASSERT_TRUE(delegate->composer().isPostAvailable());
+    delegate->composer().setCurrentPostType(2);
 
     // 1: the text goes, the pane stays.
     delegate->closeWindow();
     EXPECT_TRUE(window().isComposerOpen());
     EXPECT_TRUE(window().composerText().isEmpty());
-    EXPECT_EQ(delegate->state().currentPostType, 0u);
+    EXPECT_EQ(delegate->composer().currentPostType(), 0u);
     EXPECT_EQ(window().postButtonImage(), QStringLiteral("postTemplate"));
 
     // 2: the pane closes.
@@ -86,9 +89,9 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
     Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
     ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
-    ASSERT_EQ(delegate->state().currentStreamKind, 5u);
+    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
     ASSERT_TRUE(waitForLoad([&] { delegate->closeWindow(); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 3u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     EXPECT_EQ(window().sideBar()->selectedRow(), 3);
     EXPECT_TRUE(window().isVisible());
 
@@ -100,18 +103,18 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
 TEST_F(WindowCommandsTest, TheFifthSideBarButtonAndTheMenuTagFourLoadStarredPosts)
 {
     ASSERT_TRUE(waitForLoad([&] { delegate->sideBarDidSelectButton(window().sideBar(), 4); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 8u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
     EXPECT_EQ(window().sideBar()->selectedRow(), 0);
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
-    EXPECT_EQ(delegate->state().currentStreamKind, 8u);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     EXPECT_EQ(window().sideBar()->selectedRow(), 4);
     ASSERT_GT(posts().count(), 0);
     for (int i = 0; i < posts().count(); ++i)
         EXPECT_TRUE(posts().arrangedObject(i)->youStarred());
     // Selecting in the starred list marks the saved-posts fact.
     posts().setSelectionIndex(0);
-    EXPECT_TRUE(delegate->state().isSavedPostsVisible);
+    EXPECT_TRUE(delegate->selection().isSavedPostsVisible());
     EXPECT_EQ(Preferences::standard().value(prefs::starItemTitle), QStringLiteral("Unstar Post"));
 }
 
@@ -154,7 +157,7 @@ TEST_F(WindowCommandsTest, TheBarsFollowTheShownStream)
     EXPECT_TRUE(window().isBackBarVisible());
     EXPECT_EQ(window().backBarLabel(), QStringLiteral("#coffee"));
     // In full screen the back bar is left as it is.
-    delegate->state().isFullscreen = true;
+    delegate->setFullScreen(true);
     window().setBackBarVisible(false);
     delegate->applicationDidUpdate();
     EXPECT_FALSE(window().isBackBarVisible());

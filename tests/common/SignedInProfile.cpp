@@ -2,8 +2,8 @@
 
 #include "SandboxServer.h"
 
-#include "app/OutsideAddresses.h"
-#include "app/Preferences.h"
+#include "core/OutsideAddresses.h"
+#include "core/Preferences.h"
 
 namespace testsupport {
 

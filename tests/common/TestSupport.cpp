@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/OutsideAddresses.h"
-#include "app/Preferences.h"
+#include "core/OutsideAddresses.h"
+#include "core/Preferences.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "LocalHttpServer.h"
 #include "TestSupport.h"
 
-#include "app/OutsideAddresses.h"
+#include "core/OutsideAddresses.h"
 #include "service/Network.h"
 #include "service/Reachability.h"
 

@@ -1,4 +1,4 @@
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 #include "text/DragImageView.h"
 
 #include <QBuffer>

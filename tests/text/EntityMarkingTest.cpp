@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "text/EntityMarking.h"
 #include "text/PostTextStyling.h"
 

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "text/RelativeDate.h"
 
 #include <gtest/gtest.h>

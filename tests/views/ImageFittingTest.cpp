@@ -1,4 +1,4 @@
-#include "views/ImageFitting.h"
+#include "support/ImageFitting.h"
 
 #include <QColor>
 #include <QImage>

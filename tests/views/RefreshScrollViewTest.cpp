@@ -4,9 +4,9 @@
 #include "views/RefreshScrollView.h"
 
 #include "TestSupport.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "views/PullHeader.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "views/TimelineDelegate.h"
 
 #include "TimelineTestPosts.h"
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "text/TextClick.h"
 #include "views/URLImageView.h"

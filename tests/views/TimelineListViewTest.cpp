@@ -5,9 +5,9 @@
 
 #include "TestSupport.h"
 #include "TimelineTestPosts.h"
-#include "app/NotificationBus.h"
-#include "app/NotificationNames.h"
-#include "app/Preferences.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "text/TextClick.h"
 

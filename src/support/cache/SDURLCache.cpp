@@ -1,6 +1,6 @@
 #include "support/cache/SDURLCache.h"
 
-#include "app/AppPaths.h"
+#include "core/AppPaths.h"
 #include "support/PropertyList.h"
 #include "support/cache/CacheEntryArchive.h"
 #include "support/cache/CacheKey.h"

@@ -1,6 +1,6 @@
-#include "app/OutsideAddresses.h"
+#include "core/OutsideAddresses.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PreferenceKeys.h"
+#include "core/PreferenceKeys.h"
 
 #include <QObject>
 #include <QSettings>

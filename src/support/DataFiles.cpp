@@ -1,4 +1,4 @@
-#include "app/DataFiles.h"
+#include "support/DataFiles.h"
 
 #include "support/PropertyList.h"
 

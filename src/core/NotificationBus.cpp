@@ -1,4 +1,4 @@
-#include "app/NotificationBus.h"
+#include "core/NotificationBus.h"
 
 NotificationBus &NotificationBus::defaultCenter()
 {

@@ -1,0 +1,332 @@
+#include "service/StreamLoader.h"
+
+#include "core/Preferences.h"
+#include "platform/SystemBeep.h"
+#include "service/Network.h"
+#include "service/PostPageProcessor.h"
+#include "service/PostsArrayController.h"
+#include "service/Reachability.h"
+#include "service/SelectedPost.h"
+
+#include <QDebug>
+
+namespace {
+
+QueryParameters queryFrom(const QVariantMap &params)
+{
+    QueryParameters query;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        query.append({it.key(), it.value().toString()});
+    return query;
+}
+
+std::optional<Endpoint> topLevelEndpoint(StreamKind kind)
+{
+    switch (kind) {
+    case StreamKind::Personal: return Endpoint::PersonalStream;
+    case StreamKind::OwnPosts: return Endpoint::OwnPosts;
+    case StreamKind::Mentions: return Endpoint::Mentions;
+    case StreamKind::Global: return Endpoint::GlobalStream;
+    case StreamKind::Starred: return Endpoint::StarredPosts;
+    default: return std::nullopt;
+    }
+}
+
+Endpoint secondaryEndpoint(StreamKind kind)
+{
+    switch (kind) {
+    case StreamKind::User: return Endpoint::UserPosts;
+    case StreamKind::Hashtag: return Endpoint::HashtagPosts;
+    default: return Endpoint::Conversation;
+    }
+}
+
+QString currentHashtagWithoutMark()
+{
+    return Preferences::standard().value(prefs::currentHashtag).value_or(QString()).mid(1);
+}
+
+} // namespace
+
+StreamLoader::StreamLoader(PostsArrayController *posts, const SelectedPost *selection, QObject *parent)
+    : QObject(parent)
+    , m_posts(posts)
+    , m_selection(selection)
+{
+    setPageProcessor(new PostPageProcessor(nullptr, &Network::manager(), this));
+}
+
+StreamLoader::~StreamLoader()
+{
+    if (m_processor)
+        m_processor->cancel();
+}
+
+void StreamLoader::setPageProcessor(PostPageProcessor *processor)
+{
+    if (m_processor == processor)
+        return;
+    if (m_processor && m_processor->parent() == this)
+        delete m_processor;
+    m_processor = processor;
+    connect(m_processor, &PostPageProcessor::finished, this, &StreamLoader::installRecords);
+}
+
+void StreamLoader::setCache(SDURLCache *cache)
+{
+    if (m_processor)
+        m_processor->setCache(cache);
+}
+
+QString StreamLoader::streamCountString()
+{
+    switch (Preferences::standard().value(prefs::prefsStreamCount)) {
+    case 1: return QStringLiteral("50");
+    case 2: return QStringLiteral("100");
+    case 3: return QStringLiteral("200");
+    default: return QStringLiteral("20");
+    }
+}
+
+QVariantMap StreamLoader::pageParameters()
+{
+    return {{QStringLiteral("count"), streamCountString()}};
+}
+
+void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
+{
+    if (m_isCurrentlyLoading)
+        return;
+    Q_EMIT streamRequested(kind, params);
+
+    const auto endpoint = topLevelEndpoint(kind);
+    if (!endpoint) {
+        if (kind == StreamKind::User)
+            getStreamForCurrentUserWithParams(params);
+        else if (kind == StreamKind::Hashtag)
+            getStreamForHashtag(currentHashtagWithoutMark(), params);
+        else if (m_currentStreamKind == StreamKind::Conversation)
+            getStreamForReply(m_selection->replyOrQuoteID());
+        return;
+    }
+
+    Q_EMIT progressStarted();
+    if (!m_isRefreshAction)
+        Q_EMIT listFadeOutRequested();
+    m_currentStreamKind = kind;
+    if (kind == StreamKind::Mentions)
+        Q_EMIT mentionsShown();
+    m_isCurrentlyLoading = true;
+    m_answerIsTopLevel = true;
+    m_api->send(ApiCall(*endpoint, {}, queryFrom(params)), this,
+                [this](const ApiResult &result) { streamAnswered(result, true); });
+}
+
+void StreamLoader::sendStreamRequest(StreamKind kind, const QString &pathValue, const QVariantMap &params,
+                                     bool withQuery)
+{
+    if (m_isCurrentlyLoading)
+        return;
+    if (!m_isRefreshAction)
+        Q_EMIT listFadeOutRequested();
+    Q_EMIT progressStarted();
+    Q_EMIT visibleRowsResetRequested();
+    m_posts->removeAllObjects();
+    // Remember the main stream this one was opened from; opening one
+    // secondary stream from another keeps the first.
+    if (isMainStream(m_currentStreamKind))
+        m_oldStreamType = m_currentStreamKind;
+    m_currentStreamKind = kind;
+    if (kind == StreamKind::User)
+        Q_EMIT backBarLabelChanged(
+            QStringLiteral("@%1").arg(m_requestedUser.value(QStringLiteral("username")).toString()));
+    else if (kind == StreamKind::Hashtag)
+        Q_EMIT backBarLabelChanged(QStringLiteral("#%1").arg(pathValue));
+    else
+        Q_EMIT backBarLabelChanged(QStringLiteral("Conversation"));
+    m_isCurrentlyLoading = true;
+    m_answerIsTopLevel = false;
+    m_api->send(ApiCall(secondaryEndpoint(kind), pathValue, withQuery ? queryFrom(params) : QueryParameters()),
+                this, [this](const ApiResult &result) { streamAnswered(result, false); });
+}
+
+void StreamLoader::getStreamForCurrentUserWithParams(const QVariantMap &params)
+{
+    sendStreamRequest(StreamKind::User, m_requestedUser.value(QStringLiteral("id")).toString(), params, true);
+}
+
+void StreamLoader::getStreamForHashtag(const QString &hashtag, const QVariantMap &params)
+{
+    sendStreamRequest(StreamKind::Hashtag, hashtag, params, true);
+}
+
+void StreamLoader::getStreamForReply(const QString &postId)
+{
+    sendStreamRequest(StreamKind::Conversation, postId, {}, false);
+}
+
+void StreamLoader::streamAnswered(const ApiResult &result, bool topLevel)
+{
+    // The request layer has already logged the status and shown the alert
+    // of a failed load.
+    if (!result.succeeded()) {
+        finishStreamLoad(false);
+        return;
+    }
+    m_answerIsTopLevel = topLevel;
+    m_processor->process(result.json, Preferences::standard().value(prefs::prefsFontSize));
+}
+
+void StreamLoader::installRecords(const QList<PostRecord> &records)
+{
+    if (!m_isCurrentlyLoading)
+        return; // a page nobody waits for any more
+    m_posts->setContent(records);
+    m_posts->rearrangeObjects();
+
+    Preferences &prefs = Preferences::standard();
+    if (m_currentStreamKind == StreamKind::Mentions && m_posts->count() > 0)
+        prefs.setValue(prefs::lastMentionID, m_posts->arrangedObject(0)->id());
+
+    if (m_shouldBeRefreshed) {
+        if (prefs.value(prefs::prefsRestoreSelection)) {
+            if (const auto row = m_posts->rowOfId(m_refreshID))
+                m_posts->setSelectionIndex(*row);
+        } else {
+            Q_EMIT scrollToTopRequested();
+        }
+        m_shouldBeRefreshed = false;
+    }
+    if (!m_answerIsTopLevel)
+        m_posts->rearrangeObjects();
+    finishStreamLoad(true);
+}
+
+void StreamLoader::finishStreamLoad(bool succeeded)
+{
+    // A failed load fades the list back in too, so the window is never left
+    // without its list.
+    if (!m_isRefreshAction || !succeeded)
+        Q_EMIT listFadeInRequested();
+    Q_EMIT loadingStopped();
+    Q_EMIT progressStopped();
+    m_isCurrentlyLoading = false;
+    m_isRefreshAction = false;
+    Q_EMIT streamLoadFinished(succeeded);
+}
+
+void StreamLoader::selectViewWithIndex(int row)
+{
+    if (m_isCurrentlyLoading)
+        return; // the load would be dropped; keep what is shown
+    m_posts->removeAllObjects();
+    getStreamWithKind(streamKindForSideBarRow(row), pageParameters());
+}
+
+void StreamLoader::goBack()
+{
+    if (m_isCurrentlyLoading)
+        return;
+    Q_EMIT listFadeOutRequested();
+    m_posts->removeAllObjects();
+    if (const auto row = sideBarRowForStreamKind(m_oldStreamType))
+        Q_EMIT sideBarRowRequested(*row);
+    getStreamWithKind(m_oldStreamType, pageParameters());
+}
+
+void StreamLoader::doTheRefreshVoid()
+{
+    if (m_refreshHold && m_refreshHold())
+        return;
+    // A refresh waiting for the probe takes the place of any other.
+    if (m_probeInFlight)
+        return;
+    m_isRefreshAction = true;
+    m_refreshID = m_selection->replyOrQuoteID();
+    m_shouldBeRefreshed = true;
+    m_probeInFlight = true;
+    hasInternet(this, [this](bool reachable) {
+        m_probeInFlight = false;
+        if (!reachable) {
+            qInfo("noInternet!");
+            // Nothing is loaded; close a pulled-open header and clear the flags
+            // so the next load fades as usual.
+            m_isRefreshAction = false;
+            m_shouldBeRefreshed = false;
+            Q_EMIT loadingStopped();
+            return;
+        }
+        switch (m_currentStreamKind) {
+        case StreamKind::Personal:
+        case StreamKind::OwnPosts:
+        case StreamKind::Mentions:
+        case StreamKind::Global:
+        case StreamKind::Starred:
+            getStreamWithKind(m_currentStreamKind, pageParameters());
+            break;
+        case StreamKind::User:
+            getStreamForCurrentUserWithParams({});
+            break;
+        case StreamKind::Hashtag:
+            loadHashNotification();
+            break;
+        case StreamKind::Conversation:
+            getStreamForReply(m_selection->replyOrQuoteID());
+            break;
+        case StreamKind::None:
+            break;
+        }
+    });
+}
+
+void StreamLoader::loadOlderPosts()
+{
+    if (m_posts->count() == 0 || m_isCurrentlyLoading)
+        return;
+    Q_EMIT loadOlderIndicatorRequested();
+    QVariantMap params = pageParameters();
+    params.insert(QStringLiteral("before_id"), m_posts->arrangedObject(m_posts->count() - 1)->id());
+    m_isRefreshAction = false;
+    m_posts->removeAllObjects();
+    getStreamWithKind(m_currentStreamKind, params);
+}
+
+void StreamLoader::stepTo(StreamKind kind)
+{
+    Q_EMIT listFadeOutRequested();
+    if (const auto row = sideBarRowForStreamKind(kind))
+        Q_EMIT sideBarRowRequested(*row);
+    getStreamWithKind(kind, pageParameters());
+}
+
+void StreamLoader::streamUp()
+{
+    const StreamKind from = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
+    stepTo(previousMainStream(from));
+}
+
+void StreamLoader::streamDown()
+{
+    const StreamKind from = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
+    stepTo(nextMainStream(from));
+}
+
+void StreamLoader::loadHashNotification()
+{
+    Q_EMIT userPanelCloseRequested();
+    m_requestedUser.clear();
+    getStreamForHashtag(currentHashtagWithoutMark(), {});
+}
+
+void StreamLoader::showConversation()
+{
+    getStreamForReply(m_selection->replyOrQuoteID());
+}
+
+void StreamLoader::conversationNotification()
+{
+    if (m_selection->hasReplies())
+        getStreamForReply(m_selection->replyOrQuoteID());
+    else
+        SystemBeep::beep();
+}

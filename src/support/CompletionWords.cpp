@@ -1,0 +1,39 @@
+#include "support/CompletionWords.h"
+
+#include "support/DataFiles.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+void CompletionWords::load(const QString &path)
+{
+    m_path = path;
+    m_words = DataFiles::loadAutocompletions(path);
+}
+
+void CompletionWords::addNames(const QStringList &names)
+{
+    if (!m_words)
+        return;
+    for (const QString &name : names) {
+        if (!name.isEmpty() && !m_words->contains(name))
+            m_words->append(name);
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(m_words->begin(), m_words->end(), collator);
+}
+
+void CompletionWords::setWords(const QStringList &words)
+{
+    if (m_words)
+        m_words = words;
+}
+
+bool CompletionWords::save() const
+{
+    if (!m_words || m_path.isEmpty())
+        return false;
+    return DataFiles::saveAutocompletions(m_path, *m_words);
+}
