@@ -1,5 +1,5 @@
 // The control endpoints only the sandbox has, for tests and the demo. They
-// need no token and are never subject to faults.
+// need no token and are never subject to faults or latency.
 #include "routes/Routes.h"
 
 #include "SandboxService.h"
@@ -30,6 +30,24 @@ HttpResponse ok(QJsonObject extra = {})
 {
     extra.insert(u"ok"_s, true);
     return jsonResponse(extra);
+}
+
+std::optional<int> milliseconds(const QJsonObject &body, const QString &key, HttpResponse &error)
+{
+    const QJsonValue v = body.value(key);
+    if (v.isUndefined())
+        return 0;
+    const double d = v.toDouble(-1);
+    if (!v.isDouble() || d != double(int(d)) || d < 0 || d > Latency::kMaxMs) {
+        error = errorResponse(400, u"%1 must be a whole number of milliseconds from 0 to %2"_s.arg(key).arg(Latency::kMaxMs));
+        return std::nullopt;
+    }
+    return int(d);
+}
+
+QJsonObject latencyJson(const Latency &latency)
+{
+    return {{u"ms"_s, latency.ms}, {u"jitterMs"_s, latency.jitterMs}};
 }
 
 } // namespace
@@ -101,6 +119,28 @@ void addControlRoutes(Router &control, SandboxService &s)
             return errorResponse(400, u"text is longer than %1"_s.arg(kMaxPostLength));
         const Post &post = service->addDemoMention(author, text);
         return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
+    });
+
+    control.add({"GET"}, u"latency"_s, [=](const RouteCall &) {
+        return jsonResponse(latencyJson(service->latency()));
+    });
+    control.add({"POST"}, u"latency"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, false);
+        if (!body)
+            return error;
+        for (auto it = body->begin(); it != body->end(); ++it) {
+            if (it.key() != u"ms" && it.key() != u"jitterMs")
+                return errorResponse(400, u"unknown field \"%1\": the latency takes ms and jitterMs"_s.arg(it.key()));
+        }
+        if (!body->contains(u"ms"_s))
+            return errorResponse(400, u"ms is required"_s);
+        const auto ms = milliseconds(*body, u"ms"_s, error);
+        const auto jitter = ms ? milliseconds(*body, u"jitterMs"_s, error) : std::nullopt;
+        if (!ms || !jitter)
+            return error;
+        service->setLatency({*ms, *jitter});
+        return ok(latencyJson(service->latency()));
     });
 
     control.add({"POST"}, u"version"_s, [=](const RouteCall &call) {
