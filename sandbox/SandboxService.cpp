@@ -195,6 +195,15 @@ const Post &SandboxService::addDemoMention(Id author, const QString &text)
     return post;
 }
 
+QList<Id> SandboxService::addDemoMentions(int count, Id author, const QString &text)
+{
+    QList<Id> ids;
+    ids.reserve(count);
+    for (int i = 0; i < count; ++i)
+        ids.append(addDemoMention(author, text).id);
+    return ids;
+}
+
 FaultPlan SandboxService::planFor(const HttpRequest &request)
 {
     if (isControlPath(request.segments()))

@@ -88,6 +88,8 @@ public:
     // A new post mentioning the demo user, from `author` (0: a seeded user
     // picked at random) with `text` (empty: a generated one).
     const Post &addDemoMention(Id author = 0, const QString &text = {});
+    // `count` of them at once; their ids, oldest first.
+    QList<Id> addDemoMentions(int count, Id author = 0, const QString &text = {});
 
     Latency latency() const { return m_latency; }
     void setLatency(Latency latency) { m_latency = latency; }

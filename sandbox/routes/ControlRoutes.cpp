@@ -3,6 +3,8 @@
 #include "routes/Routes.h"
 
 #include "SandboxService.h"
+#include "data/Crowd.h"
+#include "data/Seed.h"
 #include "routes/JsonRenderer.h"
 
 #include <QJsonDocument>
@@ -32,6 +34,24 @@ HttpResponse ok(QJsonObject extra = {})
     return jsonResponse(extra);
 }
 
+constexpr int kMaxBulkCount = 20000;
+
+// The "count" of a bulk request: a whole number from 1 to kMaxBulkCount, or
+// nothing when the body has none.
+std::optional<int> bulkCount(const QJsonObject &body, HttpResponse &error, bool *given)
+{
+    const QJsonValue v = body.value(u"count"_s);
+    *given = !v.isUndefined();
+    if (!*given)
+        return std::nullopt;
+    const double d = v.toDouble(-1);
+    if (!v.isDouble() || d != double(int(d)) || d < 1 || d > kMaxBulkCount) {
+        error = errorResponse(400, u"count must be a whole number from 1 to %1"_s.arg(kMaxBulkCount));
+        return std::nullopt;
+    }
+    return int(d);
+}
+
 std::optional<int> milliseconds(const QJsonObject &body, const QString &key, HttpResponse &error)
 {
     const QJsonValue v = body.value(key);
@@ -48,6 +68,14 @@ std::optional<int> milliseconds(const QJsonObject &body, const QString &key, Htt
 QJsonObject latencyJson(const Latency &latency)
 {
     return {{u"ms"_s, latency.ms}, {u"jitterMs"_s, latency.jitterMs}};
+}
+
+QJsonArray idStrings(const QList<Id> &ids)
+{
+    QJsonArray out;
+    for (Id id : ids)
+        out.append(QString::number(id));
+    return out;
 }
 
 } // namespace
@@ -117,9 +145,45 @@ void addControlRoutes(Router &control, SandboxService &s)
         const QString text = body->value(u"text"_s).toString();
         if (text.size() > kMaxPostLength)
             return errorResponse(400, u"text is longer than %1"_s.arg(kMaxPostLength));
+        bool many = false;
+        const auto count = bulkCount(*body, error, &many);
+        if (many && !count)
+            return error;
+        if (many) {
+            const QList<Id> ids = service->addDemoMentions(*count, author, text);
+            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}});
+        }
         const Post &post = service->addDemoMention(author, text);
         return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
     });
+
+    // Made-up users the demo user follows, or who follow the demo user.
+    const auto crowd = [=](bool demoFollows) {
+        return [=](const RouteCall &call) {
+            HttpResponse error;
+            const auto body = jsonBody(call.request, error, false);
+            if (!body)
+                return error;
+            bool given = false;
+            const auto count = bulkCount(*body, error, &given);
+            if (!count)
+                return given ? error : errorResponse(400, u"count is required"_s);
+            Store &store = service->store();
+            const QList<Id> ids = addCrowd(store, *count, service->now());
+            QJsonArray names;
+            for (Id id : ids) {
+                if (demoFollows)
+                    store.follow(kDemoUserId, id);
+                else
+                    store.follow(id, kDemoUserId);
+                names.append(store.user(id)->username);
+            }
+            service->noteChanged();
+            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}, {u"usernames"_s, names}});
+        };
+    };
+    control.add({"POST"}, u"following"_s, crowd(true));
+    control.add({"POST"}, u"followers"_s, crowd(false));
 
     control.add({"GET"}, u"latency"_s, [=](const RouteCall &) {
         return jsonResponse(latencyJson(service->latency()));

@@ -227,6 +227,33 @@ int SandboxServer::latencyMs()
     return reply.status == 200 ? reply.json().value(QStringLiteral("ms")).toInt() : -1;
 }
 
+QStringList SandboxServer::ids(const QByteArray &path, const QJsonObject &body)
+{
+    QStringList out;
+    // Thousands of new posts or users take a moment.
+    for (const QJsonValue &id : control("POST", path, body, 60000).json().value(QStringLiteral("ids")).toArray())
+        out.append(id.toString());
+    return out;
+}
+
+QStringList SandboxServer::postMentions(int count, const QString &from)
+{
+    QJsonObject body{{QStringLiteral("count"), count}};
+    if (!from.isEmpty())
+        body.insert(QStringLiteral("from"), from);
+    return ids("mention", body);
+}
+
+QStringList SandboxServer::addFollowing(int count)
+{
+    return ids("following", {{QStringLiteral("count"), count}});
+}
+
+QStringList SandboxServer::addFollowers(int count)
+{
+    return ids("followers", {{QStringLiteral("count"), count}});
+}
+
 bool SandboxServer::injectFault(const QString &path, int status, int delayMs, bool badJson, bool drop, int times)
 {
     QJsonObject fault{{QStringLiteral("path"), path}, {QStringLiteral("delayMs"), delayMs},

@@ -79,7 +79,15 @@
 //   DELETE /_sandbox/requests clears that log
 //   POST   /_sandbox/tokens   {"username": "alice"} -> {"access_token", "user_id"}
 //   POST   /_sandbox/mention  {"from": "alice", "text": "..."} (both optional): a new
-//                             post mentioning the demo user, answered as a post object
+//                             post mentioning the demo user, answered as a post object;
+//                             with "count": 1500 (1 to 20000) that many at once, answered
+//                             {"ok": true, "count": n, "ids": ["...", ...]} oldest first
+//   POST   /_sandbox/following {"count": 5000} (1 to 20000): that many made-up users
+//                             (valid names of at most 20 characters, avatars, password
+//                             "password"), followed by the demo user; answers {"ok": true,
+//                             "count", "ids", "usernames"}. Lists still answer their first
+//                             page (count, default 50, at most 200).
+//   POST   /_sandbox/followers {"count": N}: the same, the new users following the demo user
 //   POST   /_sandbox/version  {"version": "0.3.0" or null, "notes": "..."}: what the
 //                             maker's site announces (default "0.2.0")
 //   GET    /_sandbox/state    the whole state as saved by --state
@@ -150,6 +158,11 @@ public:
 
     QString issueToken(const QString &username);
     QJsonObject postMention(const QString &from = {}, const QString &text = {});
+    // `count` new mentions of the demo user at once; their ids, oldest first.
+    QStringList postMentions(int count, const QString &from = {});
+    // `count` made-up users the demo user follows / who follow the demo user; their ids.
+    QStringList addFollowing(int count);
+    QStringList addFollowers(int count);
     QJsonArray requests();
     bool clearRequests();
     bool setLatestVersion(const QString &version);  // empty: the description names none
@@ -164,6 +177,7 @@ public:
 private:
     Reply control(const QByteArray &method, const QByteArray &path, const QJsonObject &body = {},
                   int timeoutMs = 10000);
+    QStringList ids(const QByteArray &path, const QJsonObject &body);
 
     QProcess m_process;
     quint16 m_port = 0;

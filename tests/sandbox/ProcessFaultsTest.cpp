@@ -1,5 +1,5 @@
-// The newer faults and the latency through the helpers a client test
-// uses, against velto-sandbox running as a process.
+// The newer faults, the latency and the bulk data through the helpers a
+// client test uses, against velto-sandbox running as a process.
 #include "SandboxServer.h"
 #include "TestSupport.h"
 
@@ -137,4 +137,24 @@ TEST(SandboxAnswers, AHugeAnswerIsServedWithoutCopiesOfItInTheSandbox)
     // One copy of the page, made once, and a little for the pieces in flight.
     const qint64 grown = statusKb(sandbox.processId(), "VmHWM") - before;
     EXPECT_LT(grown * 1024, kSize * 3 / 2) << "peak memory grew by " << grown << " kB";
+}
+
+TEST(SandboxBulk, MentionsAndCrowdsThroughTheHelpers)
+{
+    SandboxServer sandbox;
+    ASSERT_TRUE(sandbox.start()) << sandbox.errorString().toStdString();
+    const int following = sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("following")].toInt();
+    const QStringList mentions = sandbox.postMentions(1500);
+    ASSERT_EQ(mentions.size(), 1500);
+    const QJsonArray poll = sandbox.api("GET", "users/me/mentions?count=200&").jsonArray();
+    ASSERT_EQ(poll.size(), 200);
+    EXPECT_EQ(poll[0][QStringLiteral("id")].toString(), mentions.last());
+
+    ASSERT_EQ(sandbox.addFollowing(5000).size(), 5000);
+    EXPECT_EQ(sandbox.addFollowers(100).size(), 100);
+    const QJsonObject me = sandbox.api("GET", "users/me").json();
+    EXPECT_EQ(me[QStringLiteral("counts")][QStringLiteral("following")].toInt(), following + 5000);
+    EXPECT_EQ(sandbox.api("GET", "users/me/following").jsonArray().size(), 50);
+    // The single form of the mention route still answers a post.
+    EXPECT_TRUE(sandbox.postMention(QStringLiteral("alice")).value(QStringLiteral("text")).toString().contains(QStringLiteral("@demo")));
 }
