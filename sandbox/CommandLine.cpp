@@ -21,7 +21,12 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     const QCommandLineOption quiet(u"quiet"_s, u"Do not log requests on stderr."_s);
     const QCommandLineOption interval(u"mention-interval"_s, u"Seconds between the demo's mentions (default 60)."_s,
                                       u"SECONDS"_s, u"60"_s);
-    parser.addOptions({port, seed, state, demo, quiet, interval});
+    const QCommandLineOption latency(u"latency"_s, u"Delay every answer but the control routes' by MS milliseconds, "
+                                                   u"as a distant service would (default 0)."_s,
+                                     u"MS"_s, u"0"_s);
+    const QCommandLineOption jitter(u"latency-jitter"_s, u"Add up to MS milliseconds more, drawn for each answer (default 0)."_s,
+                                    u"MS"_s, u"0"_s);
+    parser.addOptions({port, seed, state, demo, quiet, interval, latency, jitter});
 
     *help = false;
     if (!parser.parse(arguments)) {
@@ -57,6 +62,16 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         return std::nullopt;
     }
     line.service.demoMentionIntervalMs = int(seconds) * 1000;
+    for (const auto &[option, target] : {std::pair{&latency, &line.service.latencyMs},
+                                         std::pair{&jitter, &line.service.latencyJitterMs}}) {
+        const uint ms = parser.value(*option).toUInt(&ok);
+        if (!ok || ms > uint(Latency::kMaxMs)) {
+            *message = u"--%1 wants milliseconds from 0 to %2, not \"%3\""_s
+                           .arg(option->names().first()).arg(Latency::kMaxMs).arg(parser.value(*option));
+            return std::nullopt;
+        }
+        *target = int(ms);
+    }
     line.service.stateFile = parser.value(state);
     line.service.demo = parser.isSet(demo);
     line.quiet = parser.isSet(quiet);

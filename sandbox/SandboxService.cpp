@@ -1,6 +1,7 @@
 #include "SandboxService.h"
 
 #include "data/Seed.h"
+#include "routes/HostilePages.h"
 #include "routes/Routes.h"
 
 #include <QFile>
@@ -69,6 +70,7 @@ SandboxService::SandboxService(ServiceOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_rng(quint32(m_options.seed ^ 0x5eedu))
+    , m_latency{m_options.latencyMs, m_options.latencyJitterMs}
     , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
     addApiReadRoutes(m_api, *this);
@@ -177,6 +179,8 @@ void SandboxService::reset()
     m_tokens.clear();
     m_faults.clear();
     m_requestLog.clear();
+    m_hugePages.clear();
+    m_latency = {m_options.latencyMs, m_options.latencyJitterMs};
     noteChanged();
 }
 
@@ -191,11 +195,48 @@ const Post &SandboxService::addDemoMention(Id author, const QString &text)
     return post;
 }
 
+QList<Id> SandboxService::addDemoMentions(int count, Id author, const QString &text)
+{
+    QList<Id> ids;
+    ids.reserve(count);
+    for (int i = 0; i < count; ++i)
+        ids.append(addDemoMention(author, text).id);
+    return ids;
+}
+
 FaultPlan SandboxService::planFor(const HttpRequest &request)
 {
-    if (m_faults.isEmpty() || isControlPath(request.segments()))
+    if (isControlPath(request.segments()))
         return {};
-    return m_faults.take(request);
+    FaultPlan plan = m_faults.isEmpty() ? FaultPlan() : m_faults.take(request);
+    if (!plan.hostile.isEmpty())
+        makeHostileAnswer(plan, request);
+    plan.delayMs += drawLatencyMs();
+    return plan;
+}
+
+int SandboxService::drawLatencyMs()
+{
+    const int jitter = m_latency.jitterMs > 0 ? int(QRandomGenerator::global()->bounded(m_latency.jitterMs + 1)) : 0;
+    return m_latency.ms + jitter;
+}
+
+void SandboxService::makeHostileAnswer(FaultPlan &plan, const HttpRequest &request)
+{
+    const Id viewer = m_tokens.userForAuthorization(request.header("authorization")).value_or(kDemoUserId);
+    const HostilePages pages(m_store, m_baseUrl, viewer, now());
+    if (plan.hostile != u"hugeAnswer") {
+        plan.answer->body = pages.page(plan.hostile);
+        return;
+    }
+    // Made once per size on a worker; every answer shares the one buffer.
+    auto it = m_hugePages.find(plan.sizeBytes);
+    if (it == m_hugePages.end()) {
+        it = m_hugePages.insert(plan.sizeBytes,
+                                QtConcurrent::run(&m_drawing, &HostilePages::hugePage, pages.samplePosts(),
+                                                  plan.sizeBytes, now()));
+    }
+    plan.pendingBody = *it;
 }
 
 std::optional<QFuture<void>> SandboxService::prepare(const HttpRequest &request)

@@ -25,6 +25,15 @@ struct ServiceOptions {
     int demoMentionIntervalMs = 60000;
     qsizetype maxBodyBytes = 4 * 1024 * 1024;  // larger bodies are answered 413
     int requestLogSize = 500;
+    int latencyMs = 0;                 // every answer but the control routes' waits this long...
+    int latencyJitterMs = 0;           // ...plus up to this much more, drawn anew each time
+};
+
+// The wait that makes the sandbox play a distant service.
+struct Latency {
+    static constexpr int kMaxMs = 60000;
+    int ms = 0;
+    int jitterMs = 0;
 };
 
 // What the other hosts keep besides the stream API's store.
@@ -60,6 +69,8 @@ public:
     QString baseUrl() const { return m_baseUrl; }
     const ServiceOptions &options() const { return m_options; }
 
+    // What the server does with a request besides answering it: the first
+    // matching fault (a generated page made into its answer) and the latency.
     FaultPlan planFor(const HttpRequest &request);
     // Slow work a request needs before `handle` can answer it at once (drawing
     // a picture not made yet), started on a worker thread; nothing when there
@@ -71,11 +82,17 @@ public:
     void record(const HttpRequest &request, int status);
 
     // Back to the seeded world: posts, users, relations, uploads and short
-    // links as at start, issued tokens, faults and the request log cleared.
+    // links as at start, issued tokens, faults and the request log cleared,
+    // the latency as the options set it.
     void reset();
     // A new post mentioning the demo user, from `author` (0: a seeded user
     // picked at random) with `text` (empty: a generated one).
     const Post &addDemoMention(Id author = 0, const QString &text = {});
+    // `count` of them at once; their ids, oldest first.
+    QList<Id> addDemoMentions(int count, Id author = 0, const QString &text = {});
+
+    Latency latency() const { return m_latency; }
+    void setLatency(Latency latency) { m_latency = latency; }
 
     bool saveState(QString *error = nullptr) const;
     QJsonObject stateJson() const;
@@ -101,6 +118,8 @@ Q_SIGNALS:
 private:
     void seedWorld();
     bool loadState(QString *error);
+    void makeHostileAnswer(FaultPlan &plan, const HttpRequest &request);
+    int drawLatencyMs();
 
     ServiceOptions m_options;
     QString m_baseUrl;
@@ -116,6 +135,8 @@ private:
     Router m_site;
     Router m_control;
     QRandomGenerator m_rng;
+    Latency m_latency;
+    QHash<qint64, QFuture<QByteArray>> m_hugePages;  // by size: made once, shared by every answer
     QTimer m_saveTimer;
     QTimer m_mentionTimer;
     std::function<QDateTime()> m_clock;

@@ -7,6 +7,8 @@
 #   VELTO_BUILD_DIR       build folder (default: build/ in the checkout)
 #   VELTO_DEMO_SIGNED_IN  1 (default): start signed in as "demo" with the token
 #                         "demo-token"; 0: start signed out (the sign-in page)
+#   VELTO_DEMO_LATENCY_MS milliseconds every answer of the sandbox waits, as a
+#                         distant service would (default 150; 0: instant)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -26,7 +28,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # The sandbox prints "velto-sandbox listening on http://127.0.0.1:<port>" first.
-"$build/sandbox/velto-sandbox" --port 0 --demo >"$profile/sandbox.log" 2>&1 &
+"$build/sandbox/velto-sandbox" --port 0 --demo --latency "${VELTO_DEMO_LATENCY_MS:-150}" >"$profile/sandbox.log" 2>&1 &
 sandbox_pid=$!
 base=""
 for _ in $(seq 1 150); do

@@ -137,16 +137,18 @@ QByteArray httpDate(const QDateTime &time)
         .toLatin1();
 }
 
-QByteArray serializeResponse(const HttpResponse &response, const QDateTime &now, bool headOnly,
-                             bool keepAlive)
+bool isBodyless(int status)
+{
+    return status == 204 || status == 304 || (status >= 100 && status < 200);
+}
+
+QByteArray serializeHead(const HttpResponse &response, const QDateTime &now, bool keepAlive)
 {
     QByteArray out;
-    out.reserve(256 + (headOnly ? 0 : response.body.size()));
     out += "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     out += "Date: " + httpDate(now) + "\r\n";
     out += "Server: velto-sandbox\r\n";
-    const bool bodyless = response.status == 204 || response.status == 304
-        || (response.status >= 100 && response.status < 200);
+    const bool bodyless = isBodyless(response.status);
     if (!response.contentType.isEmpty() && !bodyless)
         out += "Content-Type: " + response.contentType + "\r\n";
     if (!bodyless)
@@ -155,7 +157,14 @@ QByteArray serializeResponse(const HttpResponse &response, const QDateTime &now,
     for (const auto &[name, value] : response.headers)
         out += name + ": " + value + "\r\n";
     out += "\r\n";
-    if (!headOnly && !bodyless)
+    return out;
+}
+
+QByteArray serializeResponse(const HttpResponse &response, const QDateTime &now, bool headOnly,
+                             bool keepAlive)
+{
+    QByteArray out = serializeHead(response, now, keepAlive);
+    if (!headOnly && !isBodyless(response.status))
         out += response.body;
     return out;
 }

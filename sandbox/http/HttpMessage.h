@@ -49,6 +49,11 @@ QByteArray reasonPhrase(int status);
 // "Sun, 06 Nov 1994 08:49:37 GMT"
 QByteArray httpDate(const QDateTime &time);
 
+// Statuses that never carry a body (1xx, 204, 304).
+bool isBodyless(int status);
+// The status line and headers of a response, up to and including the empty
+// line; Content-Length is the body's size.
+QByteArray serializeHead(const HttpResponse &response, const QDateTime &now, bool keepAlive);
 // The bytes sent for a response: status line, the response's headers plus
 // Date, Server, Content-Length and Connection, and the body unless `headOnly`.
 QByteArray serializeResponse(const HttpResponse &response, const QDateTime &now, bool headOnly,

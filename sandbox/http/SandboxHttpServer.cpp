@@ -1,6 +1,7 @@
 #include "http/SandboxHttpServer.h"
 
 #include "SandboxService.h"
+#include "http/ResponseStream.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -39,6 +40,21 @@ bool wantsKeepAlive(const HttpRequest &request)
     return request.header("connection").toLower().trimmed() != "close";
 }
 
+// Calls `done` on this thread with the future's result once it is there.
+template<typename T, typename Done>
+void whenFinished(const QFuture<T> &future, QObject *context, Done done)
+{
+    auto *watcher = new QFutureWatcher<T>(context);
+    QObject::connect(watcher, &QFutureWatcher<T>::finished, context, [watcher, done] {
+        watcher->deleteLater();
+        if constexpr (std::is_void_v<T>)
+            done();
+        else
+            done(watcher->result());
+    });
+    watcher->setFuture(future);
+}
+
 } // namespace
 
 SandboxHttpServer::SandboxHttpServer(SandboxService *service, QObject *parent)
@@ -59,48 +75,75 @@ bool SandboxHttpServer::handleRequest(const QHttpServerRequest &serverRequest, Q
     QElapsedTimer clock;
     clock.start();
 
-    auto respond = [this, target, request, plan, clock] {
+    auto proceed = [this, target, request, plan, clock] {
         if (!target)
             return;  // the client went away while we waited
-        int status = 0;
         if (plan.drop) {
             target->abort();
-        } else {
-            const HttpResponse response = plan.answer ? *plan.answer : m_service->handle(request);
-            status = response.status;
-            const bool keepAlive = wantsKeepAlive(request);
-            target->write(serializeResponse(response, m_service->now(), request.method == "HEAD", keepAlive));
-            if (!keepAlive)
-                target->disconnectFromHost();
-        }
-        m_service->record(request, status);
-        if (m_logging) {
-            std::fprintf(stderr, "%s %s -> %s%s (%lld ms)\n", request.method.constData(),
-                         request.target().left(200).constData(),
-                         status ? QByteArray::number(status).constData() : "dropped",
-                         plan.faultId ? " [fault]" : "", static_cast<long long>(clock.elapsed()));
-        }
-    };
-    auto prepareAndRespond = [this, request, plan, respond] {
-        const auto work = plan.drop || plan.answer ? std::nullopt : m_service->prepare(request);
-        if (!work) {
-            respond();
+            m_service->record(request, 0);
+            logLine(request, 0, plan, clock);
             return;
         }
-        auto *watcher = new QFutureWatcher<void>(this);
-        connect(watcher, &QFutureWatcher<void>::finished, this, [watcher, respond] {
-            watcher->deleteLater();
-            respond();
-        });
-        watcher->setFuture(*work);
+        auto send = [this, target, request, plan, clock](const HttpResponse &response) {
+            if (target)
+                sendAnswer(target, request, response, plan, clock);
+        };
+        if (plan.pendingBody) {
+            whenFinished(*plan.pendingBody, this, [plan, send](const QByteArray &body) {
+                HttpResponse response = *plan.answer;
+                response.body = body;
+                send(response);
+            });
+            return;
+        }
+        if (plan.answer) {
+            send(*plan.answer);
+            return;
+        }
+        if (const auto work = m_service->prepare(request)) {
+            whenFinished(*work, this, [this, request, send] { send(m_service->handle(request)); });
+            return;
+        }
+        send(m_service->handle(request));
     };
     // A dropped connection is closed from the event loop, never from inside
     // the server's own read handler.
     if (plan.delayMs > 0 || plan.drop)
-        QTimer::singleShot(plan.delayMs, this, prepareAndRespond);
+        QTimer::singleShot(plan.delayMs, this, proceed);
     else
-        prepareAndRespond();
+        proceed();
     return true;
+}
+
+void SandboxHttpServer::sendAnswer(QTcpSocket *socket, const HttpRequest &request, const HttpResponse &response,
+                                   const FaultPlan &plan, const QElapsedTimer &clock)
+{
+    const bool keepAlive = wantsKeepAlive(request);
+    const bool withBody = request.method != "HEAD" && !isBodyless(response.status) && !response.body.isEmpty();
+    if (withBody && (plan.pacing.isPaced() || response.body.size() > ResponseStream::kDirectWriteLimit)) {
+        socket->write(serializeHead(response, m_service->now(), keepAlive));
+        socket->flush();
+        auto *stream = new ResponseStream(socket, response.body, plan.pacing, !keepAlive);
+        ++m_streams;
+        connect(stream, &QObject::destroyed, this, [this] { --m_streams; });
+    } else {
+        socket->write(serializeResponse(response, m_service->now(), request.method == "HEAD", keepAlive));
+        if (!keepAlive)
+            socket->disconnectFromHost();
+    }
+    m_service->record(request, response.status);
+    logLine(request, response.status, plan, clock);
+}
+
+void SandboxHttpServer::logLine(const HttpRequest &request, int status, const FaultPlan &plan,
+                                const QElapsedTimer &clock) const
+{
+    if (!m_logging)
+        return;
+    std::fprintf(stderr, "%s %s -> %s%s (%lld ms)\n", request.method.constData(),
+                 request.target().left(200).constData(),
+                 status ? QByteArray::number(status).constData() : "dropped",
+                 plan.faultId ? " [fault]" : "", static_cast<long long>(clock.elapsed()));
 }
 
 void SandboxHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

@@ -1,8 +1,10 @@
 // The control endpoints only the sandbox has, for tests and the demo. They
-// need no token and are never subject to faults.
+// need no token and are never subject to faults or latency.
 #include "routes/Routes.h"
 
 #include "SandboxService.h"
+#include "data/Crowd.h"
+#include "data/Seed.h"
 #include "routes/JsonRenderer.h"
 
 #include <QJsonDocument>
@@ -30,6 +32,50 @@ HttpResponse ok(QJsonObject extra = {})
 {
     extra.insert(u"ok"_s, true);
     return jsonResponse(extra);
+}
+
+constexpr int kMaxBulkCount = 20000;
+
+// The "count" of a bulk request: a whole number from 1 to kMaxBulkCount, or
+// nothing when the body has none.
+std::optional<int> bulkCount(const QJsonObject &body, HttpResponse &error, bool *given)
+{
+    const QJsonValue v = body.value(u"count"_s);
+    *given = !v.isUndefined();
+    if (!*given)
+        return std::nullopt;
+    const double d = v.toDouble(-1);
+    if (!v.isDouble() || d != double(int(d)) || d < 1 || d > kMaxBulkCount) {
+        error = errorResponse(400, u"count must be a whole number from 1 to %1"_s.arg(kMaxBulkCount));
+        return std::nullopt;
+    }
+    return int(d);
+}
+
+std::optional<int> milliseconds(const QJsonObject &body, const QString &key, HttpResponse &error)
+{
+    const QJsonValue v = body.value(key);
+    if (v.isUndefined())
+        return 0;
+    const double d = v.toDouble(-1);
+    if (!v.isDouble() || d != double(int(d)) || d < 0 || d > Latency::kMaxMs) {
+        error = errorResponse(400, u"%1 must be a whole number of milliseconds from 0 to %2"_s.arg(key).arg(Latency::kMaxMs));
+        return std::nullopt;
+    }
+    return int(d);
+}
+
+QJsonObject latencyJson(const Latency &latency)
+{
+    return {{u"ms"_s, latency.ms}, {u"jitterMs"_s, latency.jitterMs}};
+}
+
+QJsonArray idStrings(const QList<Id> &ids)
+{
+    QJsonArray out;
+    for (Id id : ids)
+        out.append(QString::number(id));
+    return out;
 }
 
 } // namespace
@@ -99,8 +145,66 @@ void addControlRoutes(Router &control, SandboxService &s)
         const QString text = body->value(u"text"_s).toString();
         if (text.size() > kMaxPostLength)
             return errorResponse(400, u"text is longer than %1"_s.arg(kMaxPostLength));
+        bool many = false;
+        const auto count = bulkCount(*body, error, &many);
+        if (many && !count)
+            return error;
+        if (many) {
+            const QList<Id> ids = service->addDemoMentions(*count, author, text);
+            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}});
+        }
         const Post &post = service->addDemoMention(author, text);
         return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
+    });
+
+    // Made-up users the demo user follows, or who follow the demo user.
+    const auto crowd = [=](bool demoFollows) {
+        return [=](const RouteCall &call) {
+            HttpResponse error;
+            const auto body = jsonBody(call.request, error, false);
+            if (!body)
+                return error;
+            bool given = false;
+            const auto count = bulkCount(*body, error, &given);
+            if (!count)
+                return given ? error : errorResponse(400, u"count is required"_s);
+            Store &store = service->store();
+            const QList<Id> ids = addCrowd(store, *count, service->now());
+            QJsonArray names;
+            for (Id id : ids) {
+                if (demoFollows)
+                    store.follow(kDemoUserId, id);
+                else
+                    store.follow(id, kDemoUserId);
+                names.append(store.user(id)->username);
+            }
+            service->noteChanged();
+            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}, {u"usernames"_s, names}});
+        };
+    };
+    control.add({"POST"}, u"following"_s, crowd(true));
+    control.add({"POST"}, u"followers"_s, crowd(false));
+
+    control.add({"GET"}, u"latency"_s, [=](const RouteCall &) {
+        return jsonResponse(latencyJson(service->latency()));
+    });
+    control.add({"POST"}, u"latency"_s, [=](const RouteCall &call) {
+        HttpResponse error;
+        const auto body = jsonBody(call.request, error, false);
+        if (!body)
+            return error;
+        for (auto it = body->begin(); it != body->end(); ++it) {
+            if (it.key() != u"ms" && it.key() != u"jitterMs")
+                return errorResponse(400, u"unknown field \"%1\": the latency takes ms and jitterMs"_s.arg(it.key()));
+        }
+        if (!body->contains(u"ms"_s))
+            return errorResponse(400, u"ms is required"_s);
+        const auto ms = milliseconds(*body, u"ms"_s, error);
+        const auto jitter = ms ? milliseconds(*body, u"jitterMs"_s, error) : std::nullopt;
+        if (!ms || !jitter)
+            return error;
+        service->setLatency({*ms, *jitter});
+        return ok(latencyJson(service->latency()));
     });
 
     control.add({"POST"}, u"version"_s, [=](const RouteCall &call) {

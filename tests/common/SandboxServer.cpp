@@ -171,10 +171,87 @@ SandboxServer::Reply SandboxServer::api(const QByteArray &method, const QByteArr
     return request(method, "/stream/0/" + apiPath, body, headers);
 }
 
-SandboxServer::Reply SandboxServer::control(const QByteArray &method, const QByteArray &path, const QJsonObject &body)
+SandboxServer::Reply SandboxServer::control(const QByteArray &method, const QByteArray &path, const QJsonObject &body,
+                                            int timeoutMs)
 {
     const QByteArray bytes = method == "POST" ? jsonBytes(body) : QByteArray();
-    return request(method, "/_sandbox/" + path, bytes, {{"Content-Type", "application/json"}});
+    return request(method, "/_sandbox/" + path, bytes, {{"Content-Type", "application/json"}}, timeoutMs);
+}
+
+int SandboxServer::addFault(const QJsonObject &fault)
+{
+    const Reply reply = control("POST", "faults", fault);
+    return reply.status == 200 ? reply.json().value(QStringLiteral("id")).toInt() : 0;
+}
+
+bool SandboxServer::injectAnswer(const QString &path, const QByteArray &body, const QByteArray &contentType,
+                                 int status, int times)
+{
+    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("body"), QString::fromUtf8(body)},
+                     {QStringLiteral("contentType"), QString::fromLatin1(contentType)},
+                     {QStringLiteral("status"), status}, {QStringLiteral("times"), times}}) != 0;
+}
+
+bool SandboxServer::injectChunks(const QString &path, const QList<QByteArray> &chunks, int chunkDelayMs, int times)
+{
+    QJsonArray pieces;
+    for (const QByteArray &chunk : chunks)
+        pieces.append(QString::fromUtf8(chunk));
+    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("chunks"), pieces},
+                     {QStringLiteral("chunkDelayMs"), chunkDelayMs}, {QStringLiteral("times"), times}}) != 0;
+}
+
+bool SandboxServer::injectTrickle(const QString &path, int trickleMs, int trickleBytes, int times)
+{
+    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("trickleMs"), trickleMs},
+                     {QStringLiteral("trickleBytes"), trickleBytes}, {QStringLiteral("times"), times}}) != 0;
+}
+
+bool SandboxServer::injectHostile(const QString &path, const QString &kind, qint64 sizeBytes, int times)
+{
+    QJsonObject fault{{QStringLiteral("path"), path}, {QStringLiteral("hostile"), kind},
+                      {QStringLiteral("times"), times}};
+    if (sizeBytes > 0)
+        fault.insert(QStringLiteral("sizeBytes"), sizeBytes);
+    return addFault(fault) != 0;
+}
+
+bool SandboxServer::setLatency(int ms, int jitterMs)
+{
+    return control("POST", "latency", {{QStringLiteral("ms"), ms}, {QStringLiteral("jitterMs"), jitterMs}}).status == 200;
+}
+
+int SandboxServer::latencyMs()
+{
+    const Reply reply = control("GET", "latency");
+    return reply.status == 200 ? reply.json().value(QStringLiteral("ms")).toInt() : -1;
+}
+
+QStringList SandboxServer::ids(const QByteArray &path, const QJsonObject &body)
+{
+    QStringList out;
+    // Thousands of new posts or users take a moment.
+    for (const QJsonValue &id : control("POST", path, body, 60000).json().value(QStringLiteral("ids")).toArray())
+        out.append(id.toString());
+    return out;
+}
+
+QStringList SandboxServer::postMentions(int count, const QString &from)
+{
+    QJsonObject body{{QStringLiteral("count"), count}};
+    if (!from.isEmpty())
+        body.insert(QStringLiteral("from"), from);
+    return ids("mention", body);
+}
+
+QStringList SandboxServer::addFollowing(int count)
+{
+    return ids("following", {{QStringLiteral("count"), count}});
+}
+
+QStringList SandboxServer::addFollowers(int count)
+{
+    return ids("followers", {{QStringLiteral("count"), count}});
 }
 
 bool SandboxServer::injectFault(const QString &path, int status, int delayMs, bool badJson, bool drop, int times)

@@ -18,26 +18,76 @@
 //   base/avatars/<name>.png a PNG for any name of letters, digits, "-" and "_"
 // The maker's account is user "velto", id "2".
 //
-// Control endpoints (no token needed, never subject to faults; JSON bodies):
+// Command-line options besides --port, --seed, --state, --demo, --quiet and
+// --mention-interval: --latency MS and --latency-jitter MS (each 0 to 60000,
+// default 0) make every answer but the control routes' wait MS, plus a fresh
+// draw of 0 to jitter ms, before it goes out, as a distant service would.
+//
+// Control endpoints (no token needed, never subject to faults or latency; JSON bodies):
 //   POST   /_sandbox/faults   {"path": "/stream/0/posts/stream", "method": "GET",
 //                             "status": 500, "delayMs": 0, "badJson": false,
 //                             "drop": false, "times": 1}
 //          path is matched exactly, or as a prefix when it ends in "*"; method is
 //          optional (any method); times 0 or less: until cleared. Effects: wait
-//          delayMs, then close the connection without an answer (drop), or answer
-//          `status` with an error object, or a body that is not JSON (badJson,
-//          status 200 unless given); with only delayMs the request is served
-//          normally after the wait. An injected answer changes no state.
+//          delayMs (0 to 120000, on top of the latency), then close the connection
+//          without an answer (drop), or answer `status` with an error object, or a
+//          body that is not JSON (badJson, status 200 unless given); with only
+//          delayMs the request is served normally after the wait. An injected
+//          answer changes no state. Further fields (at most one of badJson, body,
+//          chunks and hostile; none of them with drop):
+//            "body": "NO" (a string, sent as UTF-8) or a JSON object or array (sent as
+//                compact JSON); answered with `status` (default 200) and
+//                "contentType" (default "text/plain; charset=utf-8" for a string,
+//                "application/json; charset=utf-8" for JSON). "body": "" is an empty answer.
+//            "chunks": ["Y", "ES"], "chunkDelayMs": 300 (default 100, 0 to 120000):
+//                one body sent as separate writes, the first right after the headers,
+//                then one per pause; Content-Length is the whole; status and
+//                contentType as for body.
+//            "trickleMs": 5000 (1 to 600000), "trickleBytes": 1 (default, up to
+//                1048576): the headers at once, then that many bytes of the body every
+//                trickleMs, for whatever is answered (served or injected; not with
+//                chunks). Ends when the body is sent or the client goes away; other
+//                requests are served meanwhile.
+//            "hostile": a generated JSON answer of stream posts (status default 200),
+//                each a copy of a stored post as the viewer sees it under an id from
+//                999999999 down (never a stored post's id), without reply_to:
+//                "longWord"        one post whose text is one word of 200000 letters
+//                "denseEntities"   one post whose text is "#tag @alice a.com " 11000
+//                                  times, with all 33000 entities
+//                "deepNesting"     not posts: 100000 arrays nested in one another
+//                "hugeAnswer"      a valid array of posts of at most "sizeBytes"
+//                                  (default 50000000, 1 to 536870912; at least one
+//                                  post); made once per size and streamed out
+//                "postsWithoutIds" seven posts: complete; no "id"; no "user"; no
+//                                  "text"/"html"; id, user, text null; id "", user {},
+//                                  text ""; complete
+//                "badDates"        nine posts with created_at "YESTERDAY", "",
+//                                  "2024-13-45T25:61:61Z", "2024-02-30T12:00:00Z",
+//                                  "1700000000", 1700000000, null, an HTTP date, none
+//                "longIds"         five posts with 40-digit ids, thread ids and user ids;
+//                                  each after the first replies to the one before
 //          Answers {"ok": true, "id": n}; 400 with a message for a bad fault.
 //   GET    /_sandbox/faults   the active faults;  DELETE /_sandbox/faults  clears them
+//   GET    /_sandbox/latency  {"ms": 0, "jitterMs": 0}
+//   POST   /_sandbox/latency  {"ms": 300, "jitterMs": 50} (jitterMs optional, default 0;
+//                             each 0 to 60000): answers {"ok": true, "ms", "jitterMs"}
 //   POST   /_sandbox/reset    back to the seeded world; clears faults, issued tokens,
-//                             uploads, short links and the request log
+//                             uploads, short links and the request log; the latency
+//                             goes back to the command line's
 //   GET    /_sandbox/requests the last 500 requests served (method, path, query as
 //                             sent, headers, body, status; 0 = dropped);
 //   DELETE /_sandbox/requests clears that log
 //   POST   /_sandbox/tokens   {"username": "alice"} -> {"access_token", "user_id"}
 //   POST   /_sandbox/mention  {"from": "alice", "text": "..."} (both optional): a new
-//                             post mentioning the demo user, answered as a post object
+//                             post mentioning the demo user, answered as a post object;
+//                             with "count": 1500 (1 to 20000) that many at once, answered
+//                             {"ok": true, "count": n, "ids": ["...", ...]} oldest first
+//   POST   /_sandbox/following {"count": 5000} (1 to 20000): that many made-up users
+//                             (valid names of at most 20 characters, avatars, password
+//                             "password"), followed by the demo user; answers {"ok": true,
+//                             "count", "ids", "usernames"}. Lists still answer their first
+//                             page (count, default 50, at most 200).
+//   POST   /_sandbox/followers {"count": N}: the same, the new users following the demo user
 //   POST   /_sandbox/version  {"version": "0.3.0" or null, "notes": "..."}: what the
 //                             maker's site announces (default "0.2.0")
 //   GET    /_sandbox/state    the whole state as saved by --state
@@ -76,6 +126,7 @@ public:
     QString errorString() const { return m_error; }
 
     quint16 port() const { return m_port; }
+    qint64 processId() const { return m_process.processId(); }
     QUrl baseUrl() const;
     QString apiBase() const;           // base + "/stream/0"
     QString token() const;             // "demo-token"
@@ -85,11 +136,33 @@ public:
 
     bool injectFault(const QString &path, int status, int delayMs = 0, bool badJson = false,
                      bool drop = false, int times = 1);
+    // Any fault as POST /_sandbox/faults takes it; its id, or 0 when refused.
+    int addFault(const QJsonObject &fault);
+    // An answer of our own: `body` (UTF-8 text) with that type and status.
+    bool injectAnswer(const QString &path, const QByteArray &body,
+                      const QByteArray &contentType = "text/plain; charset=utf-8", int status = 200,
+                      int times = 1);
+    // One text body sent in these pieces, `chunkDelayMs` apart.
+    bool injectChunks(const QString &path, const QList<QByteArray> &chunks, int chunkDelayMs = 100,
+                      int times = 1);
+    // The normal answer, its body `trickleBytes` every `trickleMs`.
+    bool injectTrickle(const QString &path, int trickleMs, int trickleBytes = 1, int times = 1);
+    // A generated page: "longWord", "denseEntities", "deepNesting", "hugeAnswer"
+    // (`sizeBytes`, 0: the default 50000000), "postsWithoutIds", "badDates", "longIds".
+    bool injectHostile(const QString &path, const QString &kind, qint64 sizeBytes = 0, int times = 1);
     bool clearFaults();
     bool reset();
 
+    bool setLatency(int ms, int jitterMs = 0);
+    int latencyMs();                   // -1 when the sandbox does not answer
+
     QString issueToken(const QString &username);
     QJsonObject postMention(const QString &from = {}, const QString &text = {});
+    // `count` new mentions of the demo user at once; their ids, oldest first.
+    QStringList postMentions(int count, const QString &from = {});
+    // `count` made-up users the demo user follows / who follow the demo user; their ids.
+    QStringList addFollowing(int count);
+    QStringList addFollowers(int count);
     QJsonArray requests();
     bool clearRequests();
     bool setLatestVersion(const QString &version);  // empty: the description names none
@@ -102,7 +175,9 @@ public:
     Reply api(const QByteArray &method, const QByteArray &apiPath, const QByteArray &body = {}) const;
 
 private:
-    Reply control(const QByteArray &method, const QByteArray &path, const QJsonObject &body = {});
+    Reply control(const QByteArray &method, const QByteArray &path, const QJsonObject &body = {},
+                  int timeoutMs = 10000);
+    QStringList ids(const QByteArray &path, const QJsonObject &body);
 
     QProcess m_process;
     quint16 m_port = 0;

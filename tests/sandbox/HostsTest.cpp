@@ -36,6 +36,11 @@ TEST(SignIn, ShowsAFormAndIssuesAWorkingToken)
     EXPECT_EQ(form.status, 200);
     EXPECT_TRUE(form.body.contains("<form method=\"post\" action=\"/oauth/authenticate\">"));
     EXPECT_TRUE(form.body.contains("value=\"velto://done\""));
+    // Velto leaves ":" and "/" of the redirect unescaped.
+    const HttpResponse literal = h.send("GET", "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
+                                               "&redirect_uri=velto://done&response_type=token&scope=stream%20email");
+    EXPECT_EQ(literal.status, 200);
+    EXPECT_TRUE(literal.body.contains("value=\"velto://done\""));
 
     const HttpResponse allowed = h.send("POST", "/oauth/authenticate", kSignIn + "&username=demo&password=demo&action=allow");
     ASSERT_EQ(allowed.status, 302);

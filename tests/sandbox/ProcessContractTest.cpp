@@ -256,6 +256,10 @@ TEST(SandboxCommandLine, WrongArgumentsAndStopSignals)
                                     QStringList{QStringLiteral("--port"), QStringLiteral("70000")},
                                     QStringList{QStringLiteral("--seed"), QStringLiteral("-1")},
                                     QStringList{QStringLiteral("--bogus")},
+                                    QStringList{QStringLiteral("--latency"), QStringLiteral("slow")},
+                                    QStringList{QStringLiteral("--latency"), QStringLiteral("-5")},
+                                    QStringList{QStringLiteral("--latency"), QStringLiteral("60001")},
+                                    QStringList{QStringLiteral("--latency-jitter"), QStringLiteral("1.5")},
                                     QStringList{QStringLiteral("extra")}}) {
         QProcess process;
         process.start(QStringLiteral(VELTO_SANDBOX_BINARY), args);

@@ -1,0 +1,149 @@
+// Slow and split answers over real sockets, with the server in this process:
+// latency, trickles, split bodies and huge bodies, none of which may hold
+// other clients up.
+#include "ServerHarness.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace sandbox;
+using namespace sandboxtest;
+
+namespace {
+
+void addFault(ServerHarness &h, const char *json)
+{
+    QString error;
+    const auto fault = Fault::fromJson(QJsonDocument::fromJson(json).object(), &error);
+    ASSERT_TRUE(fault) << error.toStdString();
+    h.service.faults().add(*fault);
+}
+
+} // namespace
+
+TEST(SlowAnswers, ATrickleSendsTheHeadersThenTheBodyInPiecesWhileOthersAreServed)
+{
+    ServerHarness h;
+    addFault(h, R"({"path": "/stream/0/users/me", "trickleMs": 40, "trickleBytes": 100})");
+    RawClient slow(h.port, "GET", "/stream/0/users/me", {}, true);
+    ASSERT_TRUE(slow.waitFor([&] { return slow.hasHeaders(); }, 2000));
+    EXPECT_EQ(slow.status(), 200);
+    EXPECT_LE(slow.body().size(), 200);
+    EXPECT_EQ(h.server.streamsInProgress(), 1);
+
+    RawClient fast(h.port, "GET", "/stream/0/posts/stream/global?count=1");
+    ASSERT_TRUE(fast.waitFor([&] { return fast.hasWholeBody(); }));
+    EXPECT_EQ(fast.status(), 200);
+    EXPECT_FALSE(slow.hasWholeBody());
+
+    ASSERT_TRUE(slow.waitFor([&] { return slow.hasWholeBody(); }, 10000));
+    const qsizetype size = slow.header("content-length").toLongLong();
+    EXPECT_GE(slow.clock.elapsed(), (size / 100) * 40 - 40);
+    EXPECT_GE(slow.arrivals.size(), size / 100);
+    EXPECT_EQ(QJsonDocument::fromJson(slow.body()).object().value(QStringLiteral("username")).toString(), QStringLiteral("demo"));
+    ASSERT_TRUE(slow.waitFor([&] { return h.server.streamsInProgress() == 0; }));
+
+    // The kept-alive connection serves the next request at full speed.
+    slow.received.clear();
+    slow.send("GET", "/stream/0/users/me");
+    ASSERT_TRUE(slow.waitFor([&] { return slow.hasWholeBody(); }));
+    EXPECT_EQ(slow.status(), 200);
+}
+
+TEST(SlowAnswers, ATrickleEndsWhenTheClientGoesAway)
+{
+    ServerHarness h;
+    addFault(h, R"({"path": "/stream/0/posts/stream", "trickleMs": 5000, "times": 0})");
+    {
+        RawClient client(h.port, "GET", "/stream/0/posts/stream");
+        ASSERT_TRUE(client.waitFor([&] { return client.hasHeaders(); }, 2000));
+        EXPECT_EQ(h.server.streamsInProgress(), 1);
+        client.socket.abort();
+    }
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.server.streamsInProgress() == 0; }, std::chrono::seconds(3)));
+    RawClient next(h.port, "GET", "/stream/0/users/me");
+    ASSERT_TRUE(next.waitFor([&] { return next.hasWholeBody(); }));
+    EXPECT_EQ(next.status(), 200);
+}
+
+TEST(SlowAnswers, AHeadRequestUnderATrickleGetsItsHeadersAtOnce)
+{
+    ServerHarness h;
+    addFault(h, R"({"path": "/avatars/slow.png", "trickleMs": 5000})");
+    RawClient head(h.port, "HEAD", "/avatars/slow.png");
+    ASSERT_TRUE(head.waitFor([&] { return head.hasHeaders(); }, 3000));
+    EXPECT_GT(head.header("content-length").toInt(), 100);
+    EXPECT_EQ(h.server.streamsInProgress(), 0);
+}
+
+TEST(SlowAnswers, SplitAnswersArriveInTheirPiecesAndChangeNothing)
+{
+    ServerHarness h;
+    addFault(h, R"({"path": "/img.php", "chunks": ["Y", "ES"], "chunkDelayMs": 300})");
+    const QByteArray upload = "--B\r\nContent-Disposition: form-data; name=\"uploaded\"; filename=\"/tmp/a.jpg\"\r\n\r\n"
+                              "\xFF\xD8jpeg\r\n--B--\r\n";
+    RawClient client(h.port, "POST", "/img.php", upload);
+    ASSERT_TRUE(client.waitFor([&] { return client.hasWholeBody(); }));
+    EXPECT_EQ(client.body(), "YES");
+    EXPECT_EQ(client.header("content-length"), "3");
+    const auto first = client.firstBodyArrival();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->bytes, "Y");  // a reader that looks at each piece never sees "YES" in one
+    EXPECT_GE(client.arrivals.last().atMs - first->atMs, 250);
+    EXPECT_TRUE(h.service.hosts().uploads.isEmpty());
+}
+
+TEST(SlowAnswers, LatencyDelaysEveryHostButNotTheControlRoutes)
+{
+    ServiceOptions options;
+    options.latencyMs = 400;
+    ServerHarness h(options);
+    RawClient control(h.port, "GET", "/_sandbox/latency");
+    ASSERT_TRUE(control.waitFor([&] { return control.hasWholeBody(); }));
+    EXPECT_LT(control.clock.elapsed(), 350);
+    EXPECT_EQ(QJsonDocument::fromJson(control.body()).object().value(QStringLiteral("ms")).toInt(), 400);
+
+    // Six hosts at once: each waits its 400 ms, none waits for another.
+    QElapsedTimer all;
+    all.start();
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (const char *target : {"/stream/0/users/me", "/avatars/far.png", "/", "/create.php?format=simple&url=http://a.com/",
+                               "/img/sample-1.png", "/macpad/Velto.plist"})
+        clients.push_back(std::make_unique<RawClient>(h.port, "GET", target));
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return std::all_of(clients.begin(), clients.end(), [](const auto &c) { return c->hasWholeBody(); });
+    }, std::chrono::seconds(10)));
+    for (const auto &c : clients) {
+        EXPECT_EQ(c->status(), 200);
+        EXPECT_GE(c->arrivals.first().atMs, 390);
+    }
+    EXPECT_LT(all.elapsed(), 1800);  // six waits one after the other would take 2400
+
+    // A delay fault comes on top.
+    addFault(h, R"({"path": "/stream/0/users/me", "delayMs": 300})");
+    RawClient delayed(h.port, "GET", "/stream/0/users/me");
+    ASSERT_TRUE(delayed.waitFor([&] { return delayed.hasWholeBody(); }));
+    EXPECT_GE(delayed.arrivals.first().atMs, 690);
+}
+
+TEST(SlowAnswers, AHugeAnswerGoesOutInPiecesAsTheClientReads)
+{
+    ServerHarness h;
+    addFault(h, R"({"path": "/stream/0/posts/stream/global", "hostile": "hugeAnswer", "sizeBytes": 8000000})");
+    RawClient client(h.port, "GET", "/stream/0/posts/stream/global");
+    ASSERT_TRUE(client.waitFor([&] { return client.hasHeaders(); }, 20000));
+    const qint64 size = client.header("content-length").toLongLong();
+    EXPECT_GT(size, 7'900'000);
+    EXPECT_LE(size, 8'000'000);
+    ASSERT_TRUE(client.waitFor([&] { return client.hasWholeBody(); }, 20000));
+    QJsonParseError error;
+    EXPECT_GT(QJsonDocument::fromJson(client.body(), &error).array().size(), 1000);
+    EXPECT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_GT(client.arrivals.size(), 4);
+    // The connection was closed after the body, as asked.
+    EXPECT_TRUE(client.waitFor([&] { return client.socket.state() == QAbstractSocket::UnconnectedState; }));
+}
