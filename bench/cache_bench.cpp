@@ -5,15 +5,23 @@
 //  - a page of 200 avatar requests answered from the cache against the same
 //    page fetched over loopback without it.
 // Run: build/bench/cache_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "CacheBenchServer.h"
+#include "SandboxServer.h"
+#include "ScriptedHttpServer.h"
 
 #include "support/PropertyList.h"
 #include "support/cache/CacheFiles.h"
 #include "support/cache/DiskCacheIndex.h"
+#include "support/cache/HttpDate.h"
 #include "support/cache/SDURLCache.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -186,21 +194,61 @@ BENCHMARK(BM_IndexLoad)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 // ---- The avatar page ---------------------------------------------------------
 
+// A noisy 72 x 72 picture: PNG cannot squeeze it, so each file is ~16 KB.
+QByteArray avatarPng(const QString &name)
+{
+    QImage image(72, 72, QImage::Format_RGB32);
+    QRandomGenerator random(qHash(name));
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = random.generate() | 0xff000000u;
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Serves /avatars/<name> as the sandbox does, with the same caching headers,
+// for a run where the sandbox does not answer. It has a thread of its own, as
+// the sandbox has a process, so the page's event loop measures only the client.
+void serveAvatars(ScriptedHttpServer &server)
+{
+    using Reply = ScriptedHttpServer::Reply;
+    server.setKeepAlive(true);
+    server.setHandler([pngs = QHash<QByteArray, QByteArray>()](const ScriptedHttpServer::Request &request) mutable {
+        const QByteArray prefix = "/avatars/";
+        if (!request.path().startsWith(prefix))
+            return Reply::answer(404);
+        const QByteArray name = request.path().mid(prefix.size());
+        auto png = pngs.constFind(name);
+        if (png == pngs.cend())
+            png = pngs.insert(name, avatarPng(QString::fromUtf8(name)));
+        return Reply::answer(200, png.value(), "image/png")
+            .header("Cache-Control", "max-age=3600")
+            .header("ETag", '"' + name + '"')
+            .header("Date", HttpDate::format(QDateTime::currentDateTimeUtc()).toLatin1());
+    });
+}
+
+// velto-sandbox when it starts and serves avatars, otherwise the stand-in.
 struct PageServer {
-    cachebench::Sandbox sandbox;
-    std::unique_ptr<cachebench::StandInServer> standIn;
+    SandboxServer sandbox;
+    std::unique_ptr<ScriptedHttpServerThread> standIn;
     QString base;
     QString kind;
 
     PageServer()
     {
-        if (sandbox.start(QStringLiteral(VELTO_SANDBOX_BINARY))) {
-            base = sandbox.base();
+        if (sandbox.start() && sandbox.request("GET", "/avatars/1.png").body.startsWith("\x89PNG")) {
+            base = sandbox.baseUrl().toString();
             kind = QStringLiteral("velto-sandbox");
         } else {
-            standIn = std::make_unique<cachebench::StandInServer>();
-            base = standIn->base();
-            kind = QStringLiteral("stand-in QHttpServer (velto-sandbox not answering)");
+            standIn = std::make_unique<ScriptedHttpServerThread>(serveAvatars);
+            base = standIn->server().origin();
+            kind = QStringLiteral("stand-in ScriptedHttpServer (velto-sandbox not answering)");
         }
         std::fprintf(stderr, "avatar page served by %s at %s\n", qPrintable(kind), qPrintable(base));
     }

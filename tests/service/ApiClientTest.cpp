@@ -1,4 +1,4 @@
-#include "LocalHttpServer.h"
+#include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 
 #include "service/ApiClient.h"
@@ -14,9 +14,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using Reply = ScriptedHttpServer::Reply;
+using Request = ScriptedHttpServer::Request;
+
 class ApiClientTest : public ::testing::Test {
 protected:
-    LocalHttpServer server;
+    void SetUp() override { server.answerAll(Reply::json(200, "[]")); }
+
+    ScriptedHttpServer server;
     testsupport::ScriptedAlerts alerts;
     ApiClient api{QStringLiteral("tok-1"), server.origin() + QStringLiteral("/stream/0")};
 
@@ -43,12 +48,12 @@ protected:
 
 TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed)
 {
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"([{"id":"5"},{"id":"4"}])")));
+    server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"5"},{"id":"4"}])")));
     const ApiResult result =
         run({Endpoint::PersonalStream, {}, {{QStringLiteral("count"), QStringLiteral("20")}}});
 
     ASSERT_EQ(server.requests().size(), 1);
-    const RecordedRequest request = server.requests().first();
+    const Request request = server.requests().first();
     EXPECT_EQ(request.method, QByteArrayLiteral("GET"));
     EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts/stream?count=20&"));
     EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
@@ -77,7 +82,7 @@ TEST_F(ApiClientTest, ANewPostCarriesItsFormBody)
 {
     const ApiResult result = run(ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")));
     ASSERT_EQ(server.requests().size(), 1);
-    const RecordedRequest request = server.requests().first();
+    const Request request = server.requests().first();
     EXPECT_EQ(request.method, QByteArrayLiteral("POST"));
     EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts"));
     EXPECT_EQ(request.body, QByteArrayLiteral("text=a%26b%20c%20%C3%A9&reply_to=42"));
@@ -92,13 +97,13 @@ TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
     run({Endpoint::UnstarPost, QStringLiteral("7")});
     run({Endpoint::DeletePost, QStringLiteral("7")});
     run({Endpoint::UnfollowUser, QStringLiteral("3")});
-    const QList<RecordedRequest> requests = server.requests();
+    const QList<Request> requests = server.requests();
     ASSERT_EQ(requests.size(), 4);
     EXPECT_EQ(requests[0].method + ' ' + requests[0].target, QByteArrayLiteral("POST /stream/0/posts/7/star"));
     EXPECT_EQ(requests[1].method + ' ' + requests[1].target, QByteArrayLiteral("DELETE /stream/0/posts/7/star"));
     EXPECT_EQ(requests[2].method + ' ' + requests[2].target, QByteArrayLiteral("DELETE /stream/0/posts/7"));
     EXPECT_EQ(requests[3].method + ' ' + requests[3].target, QByteArrayLiteral("DELETE /stream/0/users/3/follow"));
-    for (const RecordedRequest &request : requests) {
+    for (const Request &request : requests) {
         EXPECT_TRUE(request.body.isEmpty());
         EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
         EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
@@ -108,7 +113,7 @@ TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
 TEST_F(ApiClientTest, OnlyStatus200Succeeds)
 {
     for (int status : {201, 204, 302, 401, 404, 500, 503}) {
-        server.answerAll(ScriptedReply::answer(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
+        server.answerAll(Reply::json(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
         const ApiResult result = run({Endpoint::StarPost, QStringLiteral("1")});
         EXPECT_FALSE(result.succeeded()) << status;
         EXPECT_EQ(result.status, status);
@@ -119,7 +124,7 @@ TEST_F(ApiClientTest, OnlyStatus200Succeeds)
 
 TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
 {
-    server.answerAll(ScriptedReply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
+    server.answerAll(Reply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
     run({Endpoint::GlobalStream});
     run({Endpoint::Conversation, QStringLiteral("1")});
     run({Endpoint::CurrentUser});
@@ -139,7 +144,7 @@ TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
 
 TEST_F(ApiClientTest, AFailedMentionCheckIsOnlyLogged)
 {
-    server.answerAll(ScriptedReply::answer(500));
+    server.answerAll(Reply::json(500, {}));
     const ApiResult result = run({Endpoint::MentionPoll, {}, {{QStringLiteral("count"), QStringLiteral("200")}}});
     EXPECT_EQ(result.status, 500);
     EXPECT_TRUE(alerts.shown().isEmpty());
@@ -147,7 +152,7 @@ TEST_F(ApiClientTest, AFailedMentionCheckIsOnlyLogged)
 
 TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
 {
-    server.answerAll(ScriptedReply::answer(500));
+    server.answerAll(Reply::json(500, {}));
     qsizetype alertsSeenByStream = -1;
     qsizetype alertsSeenByStar = -1;
     bool streamDone = false;
@@ -169,7 +174,7 @@ TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
 
 TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
 {
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("<html>maintenance</html>"),
+    server.answerAll(Reply::answer(200, QByteArrayLiteral("<html>maintenance</html>"),
                                            QByteArrayLiteral("text/html")));
     const ApiResult result = run({Endpoint::PersonalStream});
     EXPECT_TRUE(result.succeeded());
@@ -181,26 +186,26 @@ TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
 
     for (const QByteArray &bad : {QByteArrayLiteral("[{\"id\":\"1\"},"), QByteArrayLiteral("\"just text\""),
                                   QByteArrayLiteral("42"), QByteArray("[\xff\xfe]", 4), QByteArray()}) {
-        server.answerAll(ScriptedReply::answer(200, bad));
+        server.answerAll(Reply::json(200, bad));
         EXPECT_FALSE(run({Endpoint::User, QStringLiteral("1")}).hasJson()) << bad.constData();
     }
 }
 
 TEST_F(ApiClientTest, JsonOfTheWrongShapeGivesAnEmptyResultOfTheShapeAskedFor)
 {
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
+    server.answerAll(Reply::json(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
     const ApiResult stream = run({Endpoint::PersonalStream});
     EXPECT_TRUE(stream.hasJson());
     EXPECT_TRUE(stream.jsonArray().isEmpty());
 
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral(R"([{"id":"1"}])")));
+    server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"1"}])")));
     const ApiResult user = run({Endpoint::User, QStringLiteral("1")});
     EXPECT_TRUE(user.jsonObject().isEmpty());
 }
 
 TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    server.answerAll(Reply::close());
     const ApiResult result = run({Endpoint::PersonalStream});
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.errorString.isEmpty());
@@ -209,7 +214,7 @@ TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)
 
 TEST_F(ApiClientTest, AnAnswerCutOffMidBodyIsAFailureNotATruncatedSuccess)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::CloseMidBody));
+    server.answerAll(Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody());
     const ApiResult result = run({Endpoint::PersonalStream});
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.hasJson());
@@ -218,13 +223,7 @@ TEST_F(ApiClientTest, AnAnswerCutOffMidBodyIsAFailureNotATruncatedSuccess)
 
 TEST_F(ApiClientTest, NoServerAtAllIsStatusZero)
 {
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        closedPort = probe.serverPort();
-    }
-    api.setApiBase(QStringLiteral("http://127.0.0.1:%1/stream/0").arg(closedPort));
+    api.setApiBase(QStringLiteral("http://127.0.0.1:%1/stream/0").arg(ScriptedHttpServer::unusedPort()));
     const ApiResult result = run({Endpoint::User, QStringLiteral("1")});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to load user.")});
@@ -232,7 +231,7 @@ TEST_F(ApiClientTest, NoServerAtAllIsStatusZero)
 
 TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    server.answerAll(Reply::hang());
     api.setTransferTimeout(300ms);
     const auto started = std::chrono::steady_clock::now();
     const ApiResult result = run({Endpoint::PersonalStream});
@@ -243,8 +242,8 @@ TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
 
 TEST_F(ApiClientTest, ARedirectToAnotherHostNeverCarriesTheToken)
 {
-    LocalHttpServer elsewhere;
-    server.answerAll(ScriptedReply::redirect((elsewhere.origin() + QStringLiteral("/steal")).toUtf8()));
+    ScriptedHttpServer elsewhere;
+    server.answerAll(Reply::redirect((elsewhere.origin() + QStringLiteral("/steal")).toUtf8()));
     const ApiResult result = run({Endpoint::CurrentUser});
     EXPECT_FALSE(result.succeeded());
     EXPECT_TRUE(elsewhere.requests().isEmpty());
@@ -253,10 +252,10 @@ TEST_F(ApiClientTest, ARedirectToAnotherHostNeverCarriesTheToken)
 
 TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
 {
-    server.setScript([](const RecordedRequest &request) {
+    server.setHandler([](const Request &request) {
         if (request.target.endsWith("/users/me"))
-            return ScriptedReply::redirect(QByteArrayLiteral("/stream/0/users/5"));
-        return ScriptedReply::answer(200, QByteArrayLiteral(R"({"id":"5"})"));
+            return Reply::redirect(QByteArrayLiteral("/stream/0/users/5"));
+        return Reply::json(200, QByteArrayLiteral(R"({"id":"5"})"));
     });
     const ApiResult result = run({Endpoint::CurrentUser});
     EXPECT_TRUE(result.succeeded());
@@ -265,7 +264,7 @@ TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
 
 TEST_F(ApiClientTest, AGoneOwnerGetsNoCompletionNoAlertAndTheRequestIsAborted)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    server.answerAll(Reply::hang());
     auto owner = std::make_unique<QObject>();
     bool called = false;
     api.send({Endpoint::PersonalStream}, owner.get(), [&](const ApiResult &) { called = true; });
@@ -279,7 +278,7 @@ TEST_F(ApiClientTest, AGoneOwnerGetsNoCompletionNoAlertAndTheRequestIsAborted)
 
 TEST_F(ApiClientTest, AnOwnerGoneDuringTheAlertMissesTheCompletion)
 {
-    server.answerAll(ScriptedReply::answer(500));
+    server.answerAll(Reply::json(500, {}));
     auto *owner = new QObject;
     bool called = false;
     // The alert is modal; the window that asked may be closed meanwhile.

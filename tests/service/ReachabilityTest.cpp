@@ -1,4 +1,4 @@
-#include "LocalHttpServer.h"
+#include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 
 #include "core/OutsideAddresses.h"
@@ -20,9 +20,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using Reply = ScriptedHttpServer::Reply;
+
 class ReachabilityTest : public ::testing::Test {
 protected:
-    LocalHttpServer server;
+    ScriptedHttpServer server;
 
     QUrl probeUrl() const { return QUrl(server.origin() + QStringLiteral("/")); }
 
@@ -37,42 +39,36 @@ protected:
 
 TEST_F(ReachabilityTest, AnyBodyMeansYesWhateverTheStatus)
 {
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("<html>hi</html>"), "text/html"));
+    server.answerAll(Reply::answer(200, QByteArrayLiteral("<html>hi</html>"), "text/html"));
     EXPECT_EQ(probe(), std::optional<bool>(true));
-    server.answerAll(ScriptedReply::answer(404, QByteArrayLiteral("not here"), "text/plain"));
+    server.answerAll(Reply::answer(404, QByteArrayLiteral("not here"), "text/plain"));
     EXPECT_EQ(probe(), std::optional<bool>(true));
-    server.answerAll(ScriptedReply::answer(503, QByteArrayLiteral("busy"), "text/plain"));
+    server.answerAll(Reply::answer(503, QByteArrayLiteral("busy"), "text/plain"));
     EXPECT_EQ(probe(), std::optional<bool>(true));
 }
 
 TEST_F(ReachabilityTest, NoBodyOrNoAnswerMeansNo)
 {
-    server.answerAll(ScriptedReply::answer(200, QByteArray(), "text/html"));
+    server.answerAll(Reply::answer(200, QByteArray(), "text/html"));
     EXPECT_EQ(probe(), std::optional<bool>(false));
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    server.answerAll(Reply::close());
     EXPECT_EQ(probe(), std::optional<bool>(false));
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::CloseMidBody));
+    server.answerAll(Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody());
     EXPECT_EQ(probe(), std::optional<bool>(false));
 }
 
 TEST_F(ReachabilityTest, ARefusedConnectionMeansNo)
 {
-    quint16 closedPort = 0;
-    {
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost, 0);
-        closedPort = gone.serverPort();
-    }
     std::optional<bool> answer;
-    probeReachability(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closedPort)), 2s, nullptr,
-                      [&](bool yes) { answer = yes; });
+    const QUrl nobody(QStringLiteral("http://127.0.0.1:%1/").arg(ScriptedHttpServer::unusedPort()));
+    probeReachability(nobody, 2s, nullptr, [&](bool yes) { answer = yes; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }));
     EXPECT_FALSE(*answer);
 }
 
 TEST_F(ReachabilityTest, ASilentHostIsGivenUpAtTheTimeOutWhileTheEventLoopRuns)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    server.answerAll(Reply::hang());
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
@@ -96,7 +92,7 @@ TEST_F(ReachabilityTest, TheLimitCoversASlowTrickleToo)
 {
     // Bytes that keep coming do not reset the limit: it is one deadline for
     // the whole exchange, and what had come by then does not count.
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Trickle));
+    server.answerAll(Reply::answer(200, QByteArray(100000, 'x'), "text/plain").trickled(50));
     std::optional<bool> answer;
     const auto started = std::chrono::steady_clock::now();
     probeReachability(probeUrl(), 400ms, nullptr, [&](bool yes) { answer = yes; });
@@ -112,13 +108,12 @@ TEST_F(ReachabilityTest, TheCacheIsNeitherReadNorWritten)
     cache->setCacheDirectory(dir.path());
     Network::manager().setCache(cache);
 
-    ScriptedReply cacheable = ScriptedReply::answer(200, QByteArrayLiteral("home page"), "text/html");
-    cacheable.headers.append({QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("public, max-age=3600")});
-    server.answerAll(cacheable);
+    server.answerAll(Reply::answer(200, QByteArrayLiteral("home page"), "text/html")
+                         .header("Cache-Control", "public, max-age=3600"));
     EXPECT_EQ(probe(), std::optional<bool>(true));
     EXPECT_FALSE(cache->metaData(probeUrl()).isValid());
 
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Close));
+    server.answerAll(Reply::close());
     EXPECT_EQ(probe(), std::optional<bool>(false));
     EXPECT_GE(server.requests().size(), 2); // Qt retries a connection closed unanswered once
 
@@ -131,7 +126,7 @@ TEST_F(ReachabilityTest, HasInternetProbesTheConfiguredAddress)
     OutsideAddresses addresses = saved;
     addresses.probeUrl = server.origin() + QStringLiteral("/probe-here");
     OutsideAddresses::setCurrent(addresses);
-    server.answerAll(ScriptedReply::answer(200, QByteArrayLiteral("ok"), "text/plain"));
+    server.answerAll(Reply::answer(200, QByteArrayLiteral("ok"), "text/plain"));
 
     std::optional<bool> answer;
     hasInternet(nullptr, [&](bool yes) { answer = yes; });
@@ -146,7 +141,7 @@ TEST_F(ReachabilityTest, HasInternetProbesTheConfiguredAddress)
 
 TEST_F(ReachabilityTest, AGoneOwnerIsNotAnswered)
 {
-    server.answerAll(ScriptedReply::of(ScriptedReply::Kind::Hang));
+    server.answerAll(Reply::hang());
     auto owner = std::make_unique<QWidget>();
     bool answered = false;
     probeReachability(probeUrl(), 2s, owner.get(), [&](bool) { answered = true; });

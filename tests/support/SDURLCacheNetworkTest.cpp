@@ -1,6 +1,6 @@
 // SDURLCache as the cache of a QNetworkAccessManager, against a loopback server.
-#include "CacheTestHttpServer.h"
 #include "SDURLCacheTestFixture.h"
+#include "ScriptedHttpServer.h"
 
 #include "TestSupport.h"
 
@@ -12,6 +12,7 @@
 namespace {
 
 using cachetest::request;
+using Reply = ScriptedHttpServer::Reply;
 
 struct Fetched {
     int status = 0;
@@ -27,6 +28,8 @@ protected:
     {
         SDURLCacheTest::SetUp();
         ASSERT_TRUE(server.isListening());
+        server.setKeepAlive(true);
+        server.setHandler([this](const ScriptedHttpServer::Request &req) { return answer(req); });
         cache->installOn(manager);
     }
 
@@ -51,22 +54,20 @@ protected:
 
     // Every answer names how many requests reached the server, so a body
     // tells which fetch it came from.
-    CacheTestHttpServer::Reply answer(const CacheTestHttpServer::Request &req)
+    Reply answer(const ScriptedHttpServer::Request &req)
     {
         const QByteArray serial = QByteArray::number(server.hits());
         const QByteArray date = cachetest::httpDate(QDateTime::currentDateTimeUtc()).toLatin1();
-        CacheTestHttpServer::Reply reply;
-        reply.headers = {{"Date", date}, {"Content-Type", "image/png"}};
+        Reply reply;
+        reply.header("Date", date).header("Content-Type", "image/png");
         reply.body = "body " + serial;
-        if (req.path.startsWith("/avatars/")) {
-            reply.headers.append({QByteArray("Cache-Control"), QByteArray("max-age=3600")});
-            reply.headers.append({QByteArray("ETag"), QByteArray("\"" + req.path + "\"")});
-        } else if (req.path.startsWith("/nostore")) {
-            reply.headers.append({QByteArray("Cache-Control"), QByteArray("no-store, max-age=3600")});
-        } else if (req.path.startsWith("/revalidate")) {
-            reply.headers.append({QByteArray("Cache-Control"), QByteArray("no-cache")});
-            reply.headers.append({QByteArray("ETag"), QByteArray("\"v1\"")});
-            if (req.headers.value("if-none-match") == "\"v1\"") {
+        if (req.target.startsWith("/avatars/")) {
+            reply.header("Cache-Control", "max-age=3600").header("ETag", "\"" + req.target + "\"");
+        } else if (req.target.startsWith("/nostore")) {
+            reply.header("Cache-Control", "no-store, max-age=3600");
+        } else if (req.target.startsWith("/revalidate")) {
+            reply.header("Cache-Control", "no-cache").header("ETag", "\"v1\"");
+            if (req.header("If-None-Match") == "\"v1\"") {
                 reply.status = revalidationStatus;
                 reply.body = revalidationStatus == 304 ? QByteArray() : QByteArray("gone");
             }
@@ -81,21 +82,21 @@ protected:
     }
 
     int revalidationStatus = 304;
-    CacheTestHttpServer server{[this](const CacheTestHttpServer::Request &req) { return answer(req); }};
+    ScriptedHttpServer server;
     QNetworkAccessManager manager;
 };
 
 TEST_F(SDURLCacheNetworkTest, InstallingSetsTheManagersCache)
 {
     ASSERT_NE(manager.cache(), nullptr);
-    fetch(server.url(QStringLiteral("/avatars/0.png")), QNetworkRequest::PreferCache);
+    fetch(server.url(QStringLiteral("/avatars/0.png")).toString(), QNetworkRequest::PreferCache);
     EXPECT_EQ(manager.cache()->cacheSize(), qint64(cache->currentDiskUsage()));
     EXPECT_GT(manager.cache()->cacheSize(), 0);
 }
 
 TEST_F(SDURLCacheNetworkTest, CacheFirstRequestsAreAnsweredWithoutTheNetwork)
 {
-    const QString url = server.url(QStringLiteral("/avatars/1.png"));
+    const QString url = server.url(QStringLiteral("/avatars/1.png")).toString();
     const Fetched first = fetch(url, QNetworkRequest::PreferCache);
     EXPECT_EQ(first.status, 200);
     EXPECT_FALSE(first.fromCache);
@@ -123,7 +124,7 @@ TEST_F(SDURLCacheNetworkTest, CacheFirstRequestsAreAnsweredWithoutTheNetwork)
 
 TEST_F(SDURLCacheNetworkTest, CacheFirstTakesEvenAStaleResponse)
 {
-    const QString url = server.url(QStringLiteral("/revalidate/a"));
+    const QString url = server.url(QStringLiteral("/revalidate/a")).toString();
     const Fetched first = fetch(url, QNetworkRequest::PreferNetwork);
     const Fetched second = fetch(url, QNetworkRequest::PreferCache);
     EXPECT_TRUE(second.fromCache);
@@ -133,17 +134,17 @@ TEST_F(SDURLCacheNetworkTest, CacheFirstTakesEvenAStaleResponse)
 
 TEST_F(SDURLCacheNetworkTest, RequestsThatIgnoreLocalDataNeitherReadNorStore)
 {
-    const QString url = server.url(QStringLiteral("/avatars/2.png"));
+    const QString url = server.url(QStringLiteral("/avatars/2.png")).toString();
     const Fetched stored = fetch(url, QNetworkRequest::PreferCache);
     const Fetched reloaded = fetch(url, QNetworkRequest::AlwaysNetwork);
     EXPECT_FALSE(reloaded.fromCache);
     EXPECT_NE(reloaded.body, stored.body);
     EXPECT_EQ(server.hits(), 2);
-    EXPECT_EQ(server.requests().last().headers.value("cache-control"), QByteArray("no-cache"));
+    EXPECT_EQ(server.requests().last().header("Cache-Control"), QByteArray("no-cache"));
     // What the cache holds is still the first answer.
     EXPECT_EQ(storedBody(url), stored.body);
 
-    const QString fresh = server.url(QStringLiteral("/avatars/3.png"));
+    const QString fresh = server.url(QStringLiteral("/avatars/3.png")).toString();
     fetch(fresh, QNetworkRequest::AlwaysNetwork);
     EXPECT_FALSE(cache->isCached(QUrl(fresh)));
     EXPECT_FALSE(cache->cachedResponseForRequest(request(fresh)));
@@ -151,13 +152,13 @@ TEST_F(SDURLCacheNetworkTest, RequestsThatIgnoreLocalDataNeitherReadNorStore)
 
 TEST_F(SDURLCacheNetworkTest, OrdinaryRequestsFollowHttpFreshness)
 {
-    const QString avatar = server.url(QStringLiteral("/avatars/4.png"));
+    const QString avatar = server.url(QStringLiteral("/avatars/4.png")).toString();
     fetch(avatar, QNetworkRequest::PreferNetwork);
     EXPECT_TRUE(fetch(avatar, QNetworkRequest::PreferNetwork).fromCache); // max-age=3600
     EXPECT_EQ(server.hits(), 1);
 
     // Stored (an hour by the cache's own rules) but not fresh for HTTP.
-    const QString plain = server.url(QStringLiteral("/plain"));
+    const QString plain = server.url(QStringLiteral("/plain")).toString();
     const Fetched first = fetch(plain, QNetworkRequest::PreferNetwork);
     EXPECT_TRUE(cache->isCached(QUrl(plain)));
     const Fetched second = fetch(plain, QNetworkRequest::PreferNetwork);
@@ -168,7 +169,7 @@ TEST_F(SDURLCacheNetworkTest, OrdinaryRequestsFollowHttpFreshness)
 
 TEST_F(SDURLCacheNetworkTest, NoStoreAnswersAreNotKept)
 {
-    const QString url = server.url(QStringLiteral("/nostore"));
+    const QString url = server.url(QStringLiteral("/nostore")).toString();
     fetch(url, QNetworkRequest::PreferCache);
     EXPECT_FALSE(cache->cachedResponseForRequest(request(url)));
     fetch(url, QNetworkRequest::PreferCache);
@@ -177,18 +178,18 @@ TEST_F(SDURLCacheNetworkTest, NoStoreAnswersAreNotKept)
 
 TEST_F(SDURLCacheNetworkTest, ARevalidatedResponseIsServedFromTheCache)
 {
-    const QString url = server.url(QStringLiteral("/revalidate/b"));
+    const QString url = server.url(QStringLiteral("/revalidate/b")).toString();
     const Fetched first = fetch(url, QNetworkRequest::PreferNetwork);
     const Fetched second = fetch(url, QNetworkRequest::PreferNetwork);
     EXPECT_EQ(server.hits(), 2);
-    EXPECT_EQ(server.requests().last().headers.value("if-none-match"), QByteArray("\"v1\""));
+    EXPECT_EQ(server.requests().last().header("If-None-Match"), QByteArray("\"v1\""));
     EXPECT_EQ(second.status, 200);
     EXPECT_EQ(second.body, first.body);
 }
 
 TEST_F(SDURLCacheNetworkTest, AFailedRefetchKeepsTheStoredResponse)
 {
-    const QString url = server.url(QStringLiteral("/revalidate/c"));
+    const QString url = server.url(QStringLiteral("/revalidate/c")).toString();
     const Fetched first = fetch(url, QNetworkRequest::PreferNetwork);
     revalidationStatus = 404;
     const Fetched failed = fetch(url, QNetworkRequest::PreferNetwork);
@@ -201,7 +202,7 @@ TEST_F(SDURLCacheNetworkTest, AFailedRefetchKeepsTheStoredResponse)
 
 TEST_F(SDURLCacheNetworkTest, AWriteToTheUrlDropsTheStoredResponse)
 {
-    const QString url = server.url(QStringLiteral("/avatars/6.png"));
+    const QString url = server.url(QStringLiteral("/avatars/6.png")).toString();
     fetch(url, QNetworkRequest::PreferCache);
     ASSERT_TRUE(cache->isCached(QUrl(url)));
     QNetworkReply *post = manager.post(QNetworkRequest(QUrl(url)), QByteArray("new picture"));
@@ -213,7 +214,7 @@ TEST_F(SDURLCacheNetworkTest, AWriteToTheUrlDropsTheStoredResponse)
 
 TEST_F(SDURLCacheNetworkTest, TheManagerCopesWithTheCacheGoingFirst)
 {
-    const QString url = server.url(QStringLiteral("/avatars/5.png"));
+    const QString url = server.url(QStringLiteral("/avatars/5.png")).toString();
     fetch(url, QNetworkRequest::PreferCache);
     cache.reset();
     const Fetched after = fetch(url, QNetworkRequest::PreferCache);

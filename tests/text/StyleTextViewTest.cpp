@@ -1,4 +1,4 @@
-#include "LocalHttpServer.h"
+#include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using testsupport::waitUntil;
+using Reply = ScriptedHttpServer::Reply;
 
 namespace {
 
@@ -50,9 +51,9 @@ class StyleTextViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server.route(QStringLiteral("/photo.png"), {200, "image/png", pngBytes(40, 30), {}, false, false});
-        server.route(QStringLiteral("/fake.png"), {200, "image/png", "not really a png", {}, false, false});
-        server.route(QStringLiteral("/page"), {200, "text/html", "<p>x</p>", {}, false, false});
+        server.route("/photo.png", Reply::answer(200, pngBytes(40, 30), "image/png"));
+        server.route("/fake.png", Reply::answer(200, "not really a png", "image/png"));
+        server.route("/page", Reply::answer(200, "<p>x</p>", "text/html"));
         window.setGeometry(100, 120, 640, 400);
         view = new StyleTextView(&window);
         view->setGeometry(0, 0, 600, 200);
@@ -74,7 +75,7 @@ protected:
 
     void click(int index) { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointOn(index)); }
 
-    LocalHttpServer server;
+    ScriptedHttpServer server;
     QNetworkAccessManager manager;
     Surroundings window;
     StyleTextView *view = nullptr;

@@ -3,15 +3,12 @@
 // is neither, failures leave the view empty.
 #include "views/URLImageView.h"
 
+#include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 #include "support/cache/SDURLCache.h"
 
 #include <QBuffer>
-#include <QHash>
-#include <QPointer>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,66 +19,6 @@
 using testsupport::waitUntil;
 
 namespace {
-
-// Takes requests and holds each until answer() is called for its path.
-class HeldHttpServer : public QObject {
-public:
-    HeldHttpServer()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QUrl url(const QString &path) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
-    }
-
-    bool waitForRequest(const QString &path)
-    {
-        return waitUntil([&] { return m_requested.contains(path); });
-    }
-
-    QStringList requested() const { return m_requested; }
-
-    void answer(const QString &path, int status, const QByteArray &contentType, const QByteArray &body)
-    {
-        QPointer<QTcpSocket> socket = m_waiting.take(path);
-        if (!socket || socket->state() != QAbstractSocket::ConnectedState)
-            return;
-        QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + " Whatever\r\n";
-        response += "Content-Type: " + contentType + "\r\n";
-        response += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        response += "Cache-Control: max-age=86400\r\nConnection: close\r\n\r\n";
-        socket->write(response + body);
-        socket->flush();
-        socket->disconnectFromHost();
-    }
-
-private:
-    void read(QTcpSocket *socket)
-    {
-        QByteArray &buffer = m_buffers[socket];
-        buffer += socket->readAll();
-        if (!buffer.contains("\r\n\r\n"))
-            return;
-        const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
-        const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
-        m_buffers.remove(socket);
-        m_requested.append(path);
-        m_waiting.insert(path, socket);
-    }
-
-    QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_buffers;
-    QHash<QString, QPointer<QTcpSocket>> m_waiting;
-    QStringList m_requested;
-};
 
 QByteArray png(const QColor &colour, QSize size = QSize(48, 48))
 {
@@ -101,6 +38,7 @@ protected:
         ASSERT_TRUE(m_folder.isValid());
         m_cache = std::make_unique<SDURLCache>(1 << 20, 10 << 20, m_folder.path() + QStringLiteral("/cache"));
         SDURLCache::setSharedURLCache(m_cache.get());
+        m_server.answerAll(ScriptedHttpServer::Reply::hang()); // until answer() below
     }
 
     void TearDown() override
@@ -110,13 +48,25 @@ protected:
         m_cache.reset();
     }
 
+    bool waitForRequest(const QString &path)
+    {
+        return waitUntil([&] { return m_server.hits(path.toUtf8()) > 0; });
+    }
+
+    // Answers the request held for `path`, if its client still waits.
+    void answer(const QString &path, int status, const QByteArray &contentType, const QByteArray &body)
+    {
+        m_server.answerHanging(path.toUtf8(), ScriptedHttpServer::Reply::answer(status, body, contentType)
+                                                  .header("Cache-Control", "max-age=86400"));
+    }
+
     QNetworkRequest request(const QString &path) const { return URLImageLoader::imageRequest(m_server.url(path)); }
     bool cached(const QString &path) { return m_cache->cachedResponseForRequest(request(path)).has_value(); }
     static QColor centreOf(const QImage &image) { return image.pixelColor(image.width() / 2, image.height() / 2); }
 
     QTemporaryDir m_folder;
     std::unique_ptr<SDURLCache> m_cache;
-    HeldHttpServer m_server;
+    ScriptedHttpServer m_server;
 };
 
 } // namespace
@@ -128,9 +78,9 @@ TEST_F(URLImageViewTest, ShowsTheAnswerAndStoresItInTheCache)
     view.loadRequest(request(QStringLiteral("/a.png")));
     EXPECT_TRUE(view.isLoading());
     EXPECT_EQ(view.request().url(), m_server.url(QStringLiteral("/a.png")));
-    ASSERT_TRUE(m_server.waitForRequest(QStringLiteral("/a.png")));
+    ASSERT_TRUE(waitForRequest(QStringLiteral("/a.png")));
     const QByteArray body = png(Qt::green, QSize(30, 20));
-    m_server.answer(QStringLiteral("/a.png"), 200, "image/png", body);
+    answer(QStringLiteral("/a.png"), 200, "image/png", body);
 
     ASSERT_TRUE(waitUntil([&] { return !view.image().isNull(); }));
     EXPECT_EQ(view.image().size(), QSize(30, 20));
@@ -154,18 +104,18 @@ TEST_F(URLImageViewTest, AReplacedRequestsAnswerIsNeitherShownNorCached)
         const QString newer = olderAnswersFirst ? QStringLiteral("/new1.png") : QStringLiteral("/new2.png");
         AvatarImageView view;
         view.loadRequest(request(older));
-        ASSERT_TRUE(m_server.waitForRequest(older));
+        ASSERT_TRUE(waitForRequest(older));
         view.loadRequest(request(newer));
-        ASSERT_TRUE(m_server.waitForRequest(newer));
+        ASSERT_TRUE(waitForRequest(newer));
 
         if (olderAnswersFirst) {
-            m_server.answer(older, 200, "image/png", png(Qt::red));
+            answer(older, 200, "image/png", png(Qt::red));
             QTest::qWait(50);
-            m_server.answer(newer, 200, "image/png", png(Qt::blue));
+            answer(newer, 200, "image/png", png(Qt::blue));
         } else {
-            m_server.answer(newer, 200, "image/png", png(Qt::blue));
+            answer(newer, 200, "image/png", png(Qt::blue));
             ASSERT_TRUE(waitUntil([&] { return !view.image().isNull(); }));
-            m_server.answer(older, 200, "image/png", png(Qt::red));
+            answer(older, 200, "image/png", png(Qt::red));
         }
         ASSERT_TRUE(waitUntil([&] { return !view.image().isNull(); }));
         QTest::qWait(50);
@@ -182,24 +132,21 @@ TEST_F(URLImageViewTest, ErrorAnswersAndNonImagesLeaveTheViewEmptyAndUncached)
     QSignalSpy failed(&view.loader(), &URLImageLoader::loadFailed);
 
     view.loadRequest(request(QStringLiteral("/missing.png")));
-    ASSERT_TRUE(m_server.waitForRequest(QStringLiteral("/missing.png")));
-    m_server.answer(QStringLiteral("/missing.png"), 404, "image/png", png(Qt::red));
+    ASSERT_TRUE(waitForRequest(QStringLiteral("/missing.png")));
+    answer(QStringLiteral("/missing.png"), 404, "image/png", png(Qt::red));
     ASSERT_TRUE(waitUntil([&] { return failed.count() == 1; }));
     EXPECT_TRUE(view.image().isNull()) << "the view shows what was asked for: nothing";
     EXPECT_FALSE(cached(QStringLiteral("/missing.png")));
 
     view.loadRequest(request(QStringLiteral("/page.png")));
-    ASSERT_TRUE(m_server.waitForRequest(QStringLiteral("/page.png")));
-    m_server.answer(QStringLiteral("/page.png"), 200, "text/html", "<html>not a picture</html>");
+    ASSERT_TRUE(waitForRequest(QStringLiteral("/page.png")));
+    answer(QStringLiteral("/page.png"), 200, "text/html", "<html>not a picture</html>");
     ASSERT_TRUE(waitUntil([&] { return failed.count() == 2; }));
     EXPECT_TRUE(view.image().isNull());
     EXPECT_FALSE(cached(QStringLiteral("/page.png")));
 
     // Nobody listening, and no URL at all.
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const quint16 port = closed.serverPort();
-    closed.close();
+    const quint16 port = ScriptedHttpServer::unusedPort();
     view.loadRequest(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/x.png").arg(port))));
     ASSERT_TRUE(waitUntil([&] { return failed.count() == 3; }));
     view.loadRequest(QNetworkRequest(QUrl()));
@@ -211,9 +158,9 @@ TEST_F(URLImageViewTest, SettingAnImageDropsTheLoadInFlight)
 {
     URLImageView view;
     view.loadRequest(request(QStringLiteral("/slow.png")));
-    ASSERT_TRUE(m_server.waitForRequest(QStringLiteral("/slow.png")));
+    ASSERT_TRUE(waitForRequest(QStringLiteral("/slow.png")));
     view.setImage(QImage::fromData(png(Qt::magenta)));
-    m_server.answer(QStringLiteral("/slow.png"), 200, "image/png", png(Qt::red));
+    answer(QStringLiteral("/slow.png"), 200, "image/png", png(Qt::red));
     QTest::qWait(100);
     EXPECT_EQ(centreOf(view.image()), QColor(Qt::magenta));
     EXPECT_FALSE(cached(QStringLiteral("/slow.png")));
@@ -223,9 +170,9 @@ TEST_F(URLImageViewTest, AViewGoneBeforeTheAnswerIsNoProblem)
 {
     auto view = std::make_unique<AvatarImageView>();
     view->loadRequest(request(QStringLiteral("/late.png")));
-    ASSERT_TRUE(m_server.waitForRequest(QStringLiteral("/late.png")));
+    ASSERT_TRUE(waitForRequest(QStringLiteral("/late.png")));
     view.reset();
-    m_server.answer(QStringLiteral("/late.png"), 200, "image/png", png(Qt::red));
+    answer(QStringLiteral("/late.png"), 200, "image/png", png(Qt::red));
     QTest::qWait(100);
     EXPECT_FALSE(cached(QStringLiteral("/late.png")));
 }
