@@ -13,7 +13,7 @@ public:
     {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         const QByteArray path = m_home.path().toUtf8();
-        for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        for (const char *name : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME" })
             qputenv(name, path);
     }
 

@@ -41,9 +41,9 @@ CachedURLResponse avatarResponse(const QString &url, QByteArray body)
     CachedURLResponse response;
     response.url = QUrl(url);
     response.statusCode = 200;
-    response.headerFields = {{QStringLiteral("Cache-Control"), QStringLiteral("max-age=3600")},
-                             {QStringLiteral("ETag"), QStringLiteral("\"x\"")},
-                             {QStringLiteral("Content-Type"), QStringLiteral("image/png")}};
+    response.headerFields = { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=3600") },
+        { QStringLiteral("ETag"), QStringLiteral("\"x\"") },
+        { QStringLiteral("Content-Type"), QStringLiteral("image/png") } };
     response.mimeType = QStringLiteral("image/png");
     response.body = std::move(body);
     return response;
@@ -66,8 +66,9 @@ struct DiskFixture {
         {
             SDURLCache filler(0, 52428800, folder);
             for (int n = 0; n < kEntriesOnDisk; ++n)
-                filler.storeCachedResponse(avatarResponse(entryURL(n), QByteArray(20 * 1024, char('a' + n % 26))),
-                                           QNetworkRequest(QUrl(entryURL(n))));
+                filler.storeCachedResponse(
+                    avatarResponse(entryURL(n), QByteArray(20 * 1024, char('a' + n % 26))),
+                    QNetworkRequest(QUrl(entryURL(n))));
             filler.waitForPendingDiskWork();
         }
         cache = std::make_unique<SDURLCache>(0, 52428800, folder);
@@ -128,7 +129,8 @@ void BM_Store20KB_WrittenToDisk(benchmark::State &state)
         cache.waitForPendingDiskWork();
         n = (n + 1) % kEntriesOnDisk;
     }
-    state.counters["entries"] = double(kEntriesOnDisk) + std::min<double>(kEntriesOnDisk, double(state.iterations()));
+    state.counters["entries"]
+        = double(kEntriesOnDisk) + std::min<double>(kEntriesOnDisk, double(state.iterations()));
 }
 BENCHMARK(BM_Store20KB_WrittenToDisk)->Unit(benchmark::kMicrosecond);
 
@@ -155,7 +157,11 @@ void BM_IndexWrite(benchmark::State &state)
     state.counters["bytes"] = double(QFileInfo(path).size());
 }
 BENCHMARK(BM_IndexWrite)
-    ->Arg(1000)->Arg(2000)->Arg(5000)->Arg(10000)->Arg(20000)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN)
     ->ComputeStatistics("min", fastest);
@@ -172,7 +178,11 @@ void BM_IndexEncode(benchmark::State &state)
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_IndexEncode)
-    ->Arg(1000)->Arg(2000)->Arg(5000)->Arg(10000)->Arg(20000)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN)
     ->ComputeStatistics("min", fastest);
@@ -218,7 +228,8 @@ void serveAvatars(ScriptedHttpServer &server)
 {
     using Reply = ScriptedHttpServer::Reply;
     server.setKeepAlive(true);
-    server.setHandler([pngs = QHash<QByteArray, QByteArray>()](const ScriptedHttpServer::Request &request) mutable {
+    server.setHandler([pngs = QHash<QByteArray, QByteArray>()](
+                          const ScriptedHttpServer::Request &request) mutable {
         const QByteArray prefix = "/avatars/";
         if (!request.path().startsWith(prefix))
             return Reply::answer(404);
@@ -242,7 +253,8 @@ struct PageServer {
 
     PageServer()
     {
-        if (sandbox.start() && sandbox.request("GET", "/avatars/1.png").body.startsWith("\x89PNG")) {
+        if (sandbox.start()
+            && sandbox.request("GET", "/avatars/1.png").body.startsWith("\x89PNG")) {
             base = sandbox.baseUrl().toString();
             kind = QStringLiteral("velto-sandbox");
         } else {
@@ -250,7 +262,8 @@ struct PageServer {
             base = standIn->server().origin();
             kind = QStringLiteral("stand-in ScriptedHttpServer (velto-sandbox not answering)");
         }
-        std::fprintf(stderr, "avatar page served by %s at %s\n", qPrintable(kind), qPrintable(base));
+        std::fprintf(
+            stderr, "avatar page served by %s at %s\n", qPrintable(kind), qPrintable(base));
     }
 
     QUrl avatar(int n) const { return QUrl(base + QStringLiteral("/avatars/%1.png").arg(n)); }
@@ -304,7 +317,8 @@ struct CachedPage {
 
     CachedPage()
     {
-        cache = std::make_unique<SDURLCache>(5242880, 52428800, dir.path() + QStringLiteral("/SDURLCache"));
+        cache = std::make_unique<SDURLCache>(
+            5242880, 52428800, dir.path() + QStringLiteral("/SDURLCache"));
         cache->installOn(manager);
         loadPage(manager, QNetworkRequest::PreferCache); // the first load fills the cache
         cache->waitForPendingDiskWork();
@@ -313,7 +327,8 @@ struct CachedPage {
     // A fresh start on the same folder: every avatar comes from disk.
     void restart()
     {
-        cache = std::make_unique<SDURLCache>(5242880, 52428800, dir.path() + QStringLiteral("/SDURLCache"));
+        cache = std::make_unique<SDURLCache>(
+            5242880, 52428800, dir.path() + QStringLiteral("/SDURLCache"));
         cache->installOn(manager);
     }
 };
@@ -342,7 +357,10 @@ void BM_AvatarPage_CachedVsLoopback(benchmark::State &state)
     state.counters["ratio"] = loopbackTotal / cachedTotal;
     state.counters["from_cache"] = served / n;
 }
-BENCHMARK(BM_AvatarPage_CachedVsLoopback)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_AvatarPage_CachedVsLoopback)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 // The cached page right after a start: every avatar is a disk hit.
 void BM_AvatarPage_FromDiskAfterRestart(benchmark::State &state)
@@ -370,7 +388,8 @@ void BM_AvatarPage_DirectLookups(benchmark::State &state)
         int found = 0;
         for (int n = 0; n < kPageSize; ++n) {
             QNetworkRequest req(pageServer().avatar(n));
-            req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+            req.setAttribute(
+                QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
             found += cached.cache->cachedResponseForRequest(req).has_value();
         }
         if (found != kPageSize)

@@ -43,7 +43,8 @@ QJsonArray makePage(const QString &base)
     QJsonArray page;
     for (int i = 0; i < kPosts; ++i) {
         QJsonObject avatar;
-        avatar.insert(QStringLiteral("url"), QString(base + QStringLiteral("/avatars/bench%1.png").arg(i)));
+        avatar.insert(
+            QStringLiteral("url"), QString(base + QStringLiteral("/avatars/bench%1.png").arg(i)));
         QJsonObject user;
         user.insert(QStringLiteral("id"), QString::number(100 + i));
         user.insert(QStringLiteral("username"), QStringLiteral("user%1").arg(i));
@@ -51,7 +52,9 @@ QJsonArray makePage(const QString &base)
         QJsonObject post;
         post.insert(QStringLiteral("id"), QString::number(1000 + i));
         post.insert(QStringLiteral("created_at"),
-                    QStringLiteral("2026-11-%1T%2:00:00Z").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(i % 24, 2, 10, QLatin1Char('0')));
+            QStringLiteral("2026-11-%1T%2:00:00Z")
+                .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                .arg(i % 24, 2, 10, QLatin1Char('0')));
         post.insert(QStringLiteral("text"), texts[i % 4]);
         post.insert(QStringLiteral("user"), user);
         page.append(post);
@@ -81,14 +84,15 @@ Run processPage(SDURLCache *cache, QNetworkAccessManager &manager, const QJsonAr
         sinceTick.restart();
     });
     QEventLoop loop;
-    QObject::connect(&processor, &PostPageProcessor::finished, [&](const QList<PostRecord> &records) {
-        posts.setContent(records);
-        posts.rearrangeObjects();
-        run.totalMs = clock.nsecsElapsed() / 1e6;
-        for (const PostRecord &r : records)
-            run.withAvatar += r.theAvatarImage.isNull() ? 0 : 1;
-        loop.quit();
-    });
+    QObject::connect(
+        &processor, &PostPageProcessor::finished, [&](const QList<PostRecord> &records) {
+            posts.setContent(records);
+            posts.rearrangeObjects();
+            run.totalMs = clock.nsecsElapsed() / 1e6;
+            for (const PostRecord &r : records)
+                run.withAvatar += r.theAvatarImage.isNull() ? 0 : 1;
+            loop.quit();
+        });
     clock.start();
     sinceTick.start();
     ticker.start();
@@ -100,15 +104,22 @@ Run processPage(SDURLCache *cache, QNetworkAccessManager &manager, const QJsonAr
 
 // The text's way: one avatar after the other, each stored in the cache and
 // decoded before the next is asked for.
-double sequentialPage(QNetworkAccessManager &manager, const QJsonArray &page, SDURLCache *cache = nullptr)
+double sequentialPage(
+    QNetworkAccessManager &manager, const QJsonArray &page, SDURLCache *cache = nullptr)
 {
     QElapsedTimer clock;
     clock.start();
     for (const QJsonValue &value : page) {
-        const QString url = value.toObject().value(QStringLiteral("user")).toObject()
-                                .value(QStringLiteral("avatar_image")).toObject().value(QStringLiteral("url")).toString();
-        QNetworkRequest request{QUrl(url)};
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        const QString url = value.toObject()
+                                .value(QStringLiteral("user"))
+                                .toObject()
+                                .value(QStringLiteral("avatar_image"))
+                                .toObject()
+                                .value(QStringLiteral("url"))
+                                .toString();
+        QNetworkRequest request { QUrl(url) };
+        request.setAttribute(
+            QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
         QNetworkReply *reply = manager.get(request);
         QEventLoop wait;
         QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
@@ -176,11 +187,14 @@ int main(int argc, char **argv)
         warmAvatars = run.withAvatar;
     }
 
-    std::printf("page of %d posts, %d distinct avatars, medians of %d runs\n", kPosts, kPosts, kRuns);
-    std::printf("warm disk cache: %.1f ms to the sorted model (%d avatars), longest event-loop stall %.1f ms\n",
-                median(warm), warmAvatars, median(warmStall));
-    std::printf("cold cache over loopback: %.1f ms, longest event-loop stall %.1f ms\n", median(cold), median(coldStall));
+    std::printf(
+        "page of %d posts, %d distinct avatars, medians of %d runs\n", kPosts, kPosts, kRuns);
+    std::printf("warm disk cache: %.1f ms to the sorted model (%d avatars), longest event-loop "
+                "stall %.1f ms\n",
+        median(warm), warmAvatars, median(warmStall));
+    std::printf("cold cache over loopback: %.1f ms, longest event-loop stall %.1f ms\n",
+        median(cold), median(coldStall));
     std::printf("one after the other (the text's way): %.1f ms; ratio %.1fx\n", median(sequential),
-                median(sequential) / median(cold));
+        median(sequential) / median(cold));
     return 0;
 }

@@ -40,7 +40,8 @@ Start startOnce(const QProcessEnvironment &env)
     velto.start(QStringLiteral(VELTO_BINARY), {});
     Start result;
     QByteArray err;
-    const QRegularExpression line(QStringLiteral("first page painted: (\\d+) posts, resident memory (\\d+) KiB"));
+    const QRegularExpression line(
+        QStringLiteral("first page painted: (\\d+) posts, resident memory (\\d+) KiB"));
     while (clock.elapsed() < 30000) {
         velto.setReadChannel(QProcess::StandardError);
         velto.waitForReadyRead(50);
@@ -80,7 +81,7 @@ int main(int argc, char **argv)
     }
     QTemporaryDir profile;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *sub : {"home", "config/Velto", "data", "cache"})
+    for (const char *sub : { "home", "config/Velto", "data", "cache" })
         QDir().mkpath(profile.path() + QLatin1Char('/') + QLatin1String(sub));
     env.insert(QStringLiteral("HOME"), profile.path() + QStringLiteral("/home"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), profile.path() + QStringLiteral("/config"));
@@ -91,14 +92,16 @@ int main(int argc, char **argv)
     const QString base = sandbox.baseUrl().toString();
     env.insert(QStringLiteral("VELTO_API_BASE"), base + QStringLiteral("/stream/0"));
     env.insert(QStringLiteral("VELTO_PROBE_URL"), base + QStringLiteral("/"));
-    for (const char *name : {"VELTO_SITE_BASE", "VELTO_SHORTENER_BASE", "VELTO_IMAGE_HOST_BASE", "VELTO_MAKER_SITE_BASE"})
+    for (const char *name : { "VELTO_SITE_BASE", "VELTO_SHORTENER_BASE", "VELTO_IMAGE_HOST_BASE",
+             "VELTO_MAKER_SITE_BASE" })
         env.insert(QString::fromLatin1(name), base);
 
     QFile conf(profile.path() + QStringLiteral("/config/Velto/Velto.conf"));
     if (!conf.open(QIODevice::WriteOnly))
         return 1;
     conf.write("[General]\nisUserAuthDone=true\naccess_token=demo-token\nfirstStartEver=true\n"
-               "update042=true\nupdate060=true\nalphHint20=true\nfollowVeltoAsked=true\nprefsStreamCount=3\n");
+               "update042=true\nupdate060=true\nalphHint20=true\nfollowVeltoAsked="
+               "true\nprefsStreamCount=3\n");
     conf.close();
 
     const Start cold = startOnce(env); // fills the cache
@@ -113,9 +116,10 @@ int main(int argc, char **argv)
         posts = s.posts;
     }
     std::printf("first start (cold cache): %.0f ms, %d posts\n", cold.ms, cold.posts);
-    std::printf("warm start to first page painted: median %.0f ms (min %.0f, max %.0f) over %d runs, %d posts\n",
-                median(ms), *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), kRuns,
-                posts);
+    std::printf("warm start to first page painted: median %.0f ms (min %.0f, max %.0f) over %d "
+                "runs, %d posts\n",
+        median(ms), *std::min_element(ms.begin(), ms.end()),
+        *std::max_element(ms.begin(), ms.end()), kRuns, posts);
     std::printf("resident memory with the page shown: median %.1f MiB\n", median(rss));
     return 0;
 }

@@ -18,12 +18,13 @@ namespace {
 // without a scheme, now and then an emoji or a line break; 40 to 256 units.
 QList<QString> typicalPosts(int count)
 {
-    static const char *words[] = {"the", "new", "release", "is", "out", "and", "it", "works", "great", "for",
-                                  "me", "today", "thanks", "everyone", "who", "helped", "with", "testing", "this",
-                                  "week", "coffee", "meeting", "later", "what", "do", "you", "think", "about", "it?"};
-    static const char *entities[] = {"@marta", "@amy_k", "#streams", "#coffee", "#dev-news", "http://example.com/p/123",
-                                     "https://posts.example.net/marta/post/42#replies", "www.example.org",
-                                     "bit.ly/x2Yz", "mail@example.com", "\U0001F600", "\n"};
+    static const char *words[]
+        = { "the", "new", "release", "is", "out", "and", "it", "works", "great", "for", "me",
+              "today", "thanks", "everyone", "who", "helped", "with", "testing", "this", "week",
+              "coffee", "meeting", "later", "what", "do", "you", "think", "about", "it?" };
+    static const char *entities[] = { "@marta", "@amy_k", "#streams", "#coffee", "#dev-news",
+        "http://example.com/p/123", "https://posts.example.net/marta/post/42#replies",
+        "www.example.org", "bit.ly/x2Yz", "mail@example.com", "\U0001F600", "\n" };
     QRandomGenerator random(42);
     QList<QString> posts;
     posts.reserve(count);
@@ -61,7 +62,10 @@ void BM_StyleTenThousandPosts(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations() * texts.size());
 }
-BENCHMARK(BM_StyleTenThousandPosts)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StyleTenThousandPosts)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 // The same with the font size handed in (worker threads style this way).
 void BM_StyleTenThousandPostsWithoutPreferences(benchmark::State &state)
@@ -96,7 +100,10 @@ void BM_HeightsOfAPageAtANewWidth(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations() * page.size());
 }
-BENCHMARK(BM_HeightsOfAPageAtANewWidth)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_HeightsOfAPageAtANewWidth)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

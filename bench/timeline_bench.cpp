@@ -27,12 +27,13 @@ namespace {
 // an emoji or a line break, up to `maxLength` units.
 QString postText(QRandomGenerator &random, int minLength, int maxLength)
 {
-    static const char *words[] = {"the", "new", "release", "is", "out", "and", "it", "works", "great", "for",
-                                  "me", "today", "thanks", "everyone", "who", "helped", "with", "testing", "this",
-                                  "week", "coffee", "meeting", "later", "what", "do", "you", "think", "about", "it?"};
-    static const char *entities[] = {"@marta", "@amy_k", "#streams", "#coffee", "#dev-news", "http://example.com/p/123",
-                                     "https://posts.example.net/marta/post/42#replies", "www.example.org",
-                                     "\U0001F600", "\n"};
+    static const char *words[]
+        = { "the", "new", "release", "is", "out", "and", "it", "works", "great", "for", "me",
+              "today", "thanks", "everyone", "who", "helped", "with", "testing", "this", "week",
+              "coffee", "meeting", "later", "what", "do", "you", "think", "about", "it?" };
+    static const char *entities[] = { "@marta", "@amy_k", "#streams", "#coffee", "#dev-news",
+        "http://example.com/p/123", "https://posts.example.net/marta/post/42#replies",
+        "www.example.org", "\U0001F600", "\n" };
     const int length = minLength + random.bounded(maxLength - minLength + 1);
     QString text;
     while (text.size() < length) {
@@ -72,14 +73,15 @@ QList<PostRecord> page(int count, int minLength, int maxLength)
     QList<PostRecord> records;
     for (int i = 0; i < count; ++i) {
         const QString text = postText(random, minLength, maxLength);
-        QJsonObject user{{QStringLiteral("id"), QString::number(100 + i % 17)},
-                         {QStringLiteral("username"), QStringLiteral("user%1").arg(i % 17)},
-                         {QStringLiteral("name"), QStringLiteral("User Number %1").arg(i % 17)}};
-        const QString created = QDateTime(QDate(2013, 5, 1), QTime(12, 0)).addSecs(-60 * i).toString(Qt::ISODate);
-        PostRecord record = PostRecord::fromJson(QJsonObject{{QStringLiteral("id"), QString::number(5000 + i)},
-                                                             {QStringLiteral("created_at"), created},
-                                                             {QStringLiteral("text"), text},
-                                                             {QStringLiteral("user"), user}});
+        QJsonObject user { { QStringLiteral("id"), QString::number(100 + i % 17) },
+            { QStringLiteral("username"), QStringLiteral("user%1").arg(i % 17) },
+            { QStringLiteral("name"), QStringLiteral("User Number %1").arg(i % 17) } };
+        const QString created
+            = QDateTime(QDate(2013, 5, 1), QTime(12, 0)).addSecs(-60 * i).toString(Qt::ISODate);
+        PostRecord record = PostRecord::fromJson(
+            QJsonObject { { QStringLiteral("id"), QString::number(5000 + i) },
+                { QStringLiteral("created_at"), created }, { QStringLiteral("text"), text },
+                { QStringLiteral("user"), user } });
         record.attributedString = PostTextStyling::styledText(text, 0);
         record.theAvatarImage = avatar(i % 17);
         records.append(record);
@@ -104,14 +106,18 @@ void rowHeightsAtNewWidths(benchmark::State &state, int minLength, int maxLength
             total += delegate.sizeHint(option, model->index(row, 0)).height();
         benchmark::DoNotOptimize(total);
     }
-    state.counters["measured"] = double(delegate.textCache().measurements()) / double(state.iterations());
+    state.counters["measured"]
+        = double(delegate.textCache().measurements()) / double(state.iterations());
 }
 
 void BM_RowHeightsOf200PostsAtANewWidth(benchmark::State &state)
 {
     rowHeightsAtNewWidths(state, 40, 256);
 }
-BENCHMARK(BM_RowHeightsOf200PostsAtANewWidth)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RowHeightsOf200PostsAtANewWidth)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 // Not a target: the worst page the list must survive.
 void BM_RowHeightsOf200LongPostsAtANewWidth(benchmark::State &state)
@@ -178,7 +184,10 @@ void BM_ScrollingA200LongPostListTopToBottom(benchmark::State &state)
 {
     scrollTopToBottom(state, 10000, 10000, 400);
 }
-BENCHMARK(BM_ScrollingA200LongPostListTopToBottom)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ScrollingA200LongPostListTopToBottom)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -6,7 +6,8 @@ using namespace Qt::StringLiterals;
 
 namespace sandbox {
 
-std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QString *message, bool *help)
+std::optional<CommandLine> parseCommandLine(
+    const QStringList &arguments, QString *message, bool *help)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -14,19 +15,24 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         u"the sign-in page, the link shortener, the image host, the maker's site and avatars. "
         u"Listens on 127.0.0.1 only."_s);
     const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption port(u"port"_s, u"Port to listen on; 0 or absent picks a free one."_s, u"N"_s, u"0"_s);
-    const QCommandLineOption seed(u"seed"_s, u"Seed of the generated world (default 1)."_s, u"N"_s, u"1"_s);
-    const QCommandLineOption state(u"state"_s, u"Load the state from FILE if it exists and save every change to it."_s, u"FILE"_s);
-    const QCommandLineOption demo(u"demo"_s, u"Post a new mention of the demo user every minute."_s);
+    const QCommandLineOption port(
+        u"port"_s, u"Port to listen on; 0 or absent picks a free one."_s, u"N"_s, u"0"_s);
+    const QCommandLineOption seed(
+        u"seed"_s, u"Seed of the generated world (default 1)."_s, u"N"_s, u"1"_s);
+    const QCommandLineOption state(u"state"_s,
+        u"Load the state from FILE if it exists and save every change to it."_s, u"FILE"_s);
+    const QCommandLineOption demo(
+        u"demo"_s, u"Post a new mention of the demo user every minute."_s);
     const QCommandLineOption quiet(u"quiet"_s, u"Do not log requests on stderr."_s);
-    const QCommandLineOption interval(u"mention-interval"_s, u"Seconds between the demo's mentions (default 60)."_s,
-                                      u"SECONDS"_s, u"60"_s);
-    const QCommandLineOption latency(u"latency"_s, u"Delay every answer but the control routes' by MS milliseconds, "
-                                                   u"as a distant service would (default 0)."_s,
-                                     u"MS"_s, u"0"_s);
-    const QCommandLineOption jitter(u"latency-jitter"_s, u"Add up to MS milliseconds more, drawn for each answer (default 0)."_s,
-                                    u"MS"_s, u"0"_s);
-    parser.addOptions({port, seed, state, demo, quiet, interval, latency, jitter});
+    const QCommandLineOption interval(u"mention-interval"_s,
+        u"Seconds between the demo's mentions (default 60)."_s, u"SECONDS"_s, u"60"_s);
+    const QCommandLineOption latency(u"latency"_s,
+        u"Delay every answer but the control routes' by MS milliseconds, "
+        u"as a distant service would (default 0)."_s,
+        u"MS"_s, u"0"_s);
+    const QCommandLineOption jitter(u"latency-jitter"_s,
+        u"Add up to MS milliseconds more, drawn for each answer (default 0)."_s, u"MS"_s, u"0"_s);
+    parser.addOptions({ port, seed, state, demo, quiet, interval, latency, jitter });
 
     *help = false;
     if (!parser.parse(arguments)) {
@@ -58,16 +64,19 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     }
     const uint seconds = parser.value(interval).toUInt(&ok);
     if (!ok || seconds == 0 || seconds > 86400) {
-        *message = u"--mention-interval wants seconds from 1 to 86400, not \"%1\""_s.arg(parser.value(interval));
+        *message = u"--mention-interval wants seconds from 1 to 86400, not \"%1\""_s.arg(
+            parser.value(interval));
         return std::nullopt;
     }
     line.service.demoMentionIntervalMs = int(seconds) * 1000;
-    for (const auto &[option, target] : {std::pair{&latency, &line.service.latencyMs},
-                                         std::pair{&jitter, &line.service.latencyJitterMs}}) {
+    for (const auto &[option, target] : { std::pair { &latency, &line.service.latencyMs },
+             std::pair { &jitter, &line.service.latencyJitterMs } }) {
         const uint ms = parser.value(*option).toUInt(&ok);
         if (!ok || ms > uint(Latency::kMaxMs)) {
-            *message = u"--%1 wants milliseconds from 0 to %2, not \"%3\""_s
-                           .arg(option->names().first()).arg(Latency::kMaxMs).arg(parser.value(*option));
+            *message
+                = u"--%1 wants milliseconds from 0 to %2, not \"%3\""_s.arg(option->names().first())
+                      .arg(Latency::kMaxMs)
+                      .arg(parser.value(*option));
             return std::nullopt;
         }
         *target = int(ms);

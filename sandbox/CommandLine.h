@@ -18,6 +18,7 @@ struct CommandLine {
 //               [--mention-interval SECONDS] [--latency MS] [--latency-jitter MS]
 // Nothing, with a message for the user, when an argument is wrong; `help`
 // is set instead when --help was asked for (the text is in `message`).
-std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QString *message, bool *help);
+std::optional<CommandLine> parseCommandLine(
+    const QStringList &arguments, QString *message, bool *help);
 
 } // namespace sandbox

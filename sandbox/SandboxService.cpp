@@ -9,9 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QSaveFile>
 #include <QTimeZone>
+#include <QtConcurrent/QtConcurrentRun>
 
 using namespace Qt::StringLiterals;
 
@@ -70,7 +70,7 @@ SandboxService::SandboxService(ServiceOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_rng(quint32(m_options.seed ^ 0x5eedu))
-    , m_latency{m_options.latencyMs, m_options.latencyJitterMs}
+    , m_latency { m_options.latencyMs, m_options.latencyJitterMs }
     , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
     addApiReadRoutes(m_api, *this);
@@ -121,7 +121,7 @@ bool SandboxService::loadState(QString *error)
     if (!loaded.fromJson(state, error))
         return false;
 
-    seedWorld();  // the hosts' defaults, then what the file holds
+    seedWorld(); // the hosts' defaults, then what the file holds
     m_store = std::move(loaded);
     m_tokens.fromJson(state.value(u"tokens"_s).toObject());
     const QJsonObject uploads = state.value(u"uploads"_s).toObject();
@@ -140,9 +140,11 @@ void SandboxService::start(const QString &baseUrl, QString *message)
     m_baseUrl = baseUrl;
     m_anchor = now();
     bool loaded = false;
-    if (const QFileInfo info(m_options.stateFile); !m_options.stateFile.isEmpty() && info.exists() && !info.isFile()) {
+    if (const QFileInfo info(m_options.stateFile);
+        !m_options.stateFile.isEmpty() && info.exists() && !info.isFile()) {
         if (message)
-            *message = u"%1 is not a file; the state is kept in memory only"_s.arg(m_options.stateFile);
+            *message
+                = u"%1 is not a file; the state is kept in memory only"_s.arg(m_options.stateFile);
         m_options.stateFile.clear();
     }
     if (!m_options.stateFile.isEmpty() && QFileInfo::exists(m_options.stateFile)) {
@@ -154,8 +156,9 @@ void SandboxService::start(const QString &baseUrl, QString *message)
             QFile::remove(aside);
             QFile::rename(m_options.stateFile, aside);
             if (message)
-                *message = u"the state file %1 cannot be used (%2); it was moved to %3 and the seeded world is used"_s
-                               .arg(m_options.stateFile, error, aside);
+                *message
+                    = u"the state file %1 cannot be used (%2); it was moved to %3 and the seeded world is used"_s
+                          .arg(m_options.stateFile, error, aside);
         }
     }
     if (!loaded) {
@@ -180,7 +183,7 @@ void SandboxService::reset()
     m_faults.clear();
     m_requestLog.clear();
     m_hugePages.clear();
-    m_latency = {m_options.latencyMs, m_options.latencyJitterMs};
+    m_latency = { m_options.latencyMs, m_options.latencyJitterMs };
     noteChanged();
 }
 
@@ -217,13 +220,16 @@ FaultPlan SandboxService::planFor(const HttpRequest &request)
 
 int SandboxService::drawLatencyMs()
 {
-    const int jitter = m_latency.jitterMs > 0 ? int(QRandomGenerator::global()->bounded(m_latency.jitterMs + 1)) : 0;
+    const int jitter = m_latency.jitterMs > 0
+        ? int(QRandomGenerator::global()->bounded(m_latency.jitterMs + 1))
+        : 0;
     return m_latency.ms + jitter;
 }
 
 void SandboxService::makeHostileAnswer(FaultPlan &plan, const HttpRequest &request)
 {
-    const Id viewer = m_tokens.userForAuthorization(request.header("authorization")).value_or(kDemoUserId);
+    const Id viewer
+        = m_tokens.userForAuthorization(request.header("authorization")).value_or(kDemoUserId);
     const HostilePages pages(m_store, m_baseUrl, viewer, now());
     if (plan.hostile != u"hugeAnswer") {
         plan.answer->body = pages.page(plan.hostile);
@@ -233,8 +239,8 @@ void SandboxService::makeHostileAnswer(FaultPlan &plan, const HttpRequest &reque
     auto it = m_hugePages.find(plan.sizeBytes);
     if (it == m_hugePages.end()) {
         it = m_hugePages.insert(plan.sizeBytes,
-                                QtConcurrent::run(&m_drawing, &HostilePages::hugePage, pages.samplePosts(),
-                                                  plan.sizeBytes, now()));
+            QtConcurrent::run(
+                &m_drawing, &HostilePages::hugePage, pages.samplePosts(), plan.sizeBytes, now()));
     }
     plan.pendingBody = *it;
 }
@@ -251,25 +257,29 @@ std::optional<QFuture<void>> SandboxService::prepare(const HttpRequest &request)
         return QtConcurrent::run(&m_drawing, [this, name] { m_pictures.avatarPng(name); });
     static const QRegularExpression sample(u"^sample-([1-9][0-9]?)$"_s);
     const auto m = sample.match(name);
-    if (segments[0] == u"img" && m.hasMatch() && !m_hosts.uploads.contains(segments[1]) && !m_pictures.hasSample(m.captured(1).toInt()))
-        return QtConcurrent::run(&m_drawing, [this, n = m.captured(1).toInt()] { m_pictures.samplePng(n); });
+    if (segments[0] == u"img" && m.hasMatch() && !m_hosts.uploads.contains(segments[1])
+        && !m_pictures.hasSample(m.captured(1).toInt()))
+        return QtConcurrent::run(
+            &m_drawing, [this, n = m.captured(1).toInt()] { m_pictures.samplePng(n); });
     return std::nullopt;
 }
 
 HttpResponse SandboxService::handle(const HttpRequest &request)
 {
     if (request.body.size() > m_options.maxBodyBytes)
-        return errorResponse(413, u"The body is %1 bytes; at most %2 are accepted"_s
-                                      .arg(request.body.size()).arg(m_options.maxBodyBytes));
+        return errorResponse(413,
+            u"The body is %1 bytes; at most %2 are accepted"_s.arg(request.body.size())
+                .arg(m_options.maxBodyBytes));
     const QStringList segments = request.segments();
     if (isControlPath(segments))
         return m_control.dispatch(request, segments.mid(1));
     if (segments.size() >= 2 && segments[0] == u"stream" && segments[1] == u"0") {
         const auto viewer = m_tokens.userForAuthorization(request.header("authorization"));
         if (!viewer || !m_store.user(*viewer)) {
-            return errorResponse(401, request.header("authorization").isEmpty()
-                                          ? u"Call requires authentication: no bearer token"_s
-                                          : u"Call requires authentication: the token is not valid"_s)
+            return errorResponse(401,
+                request.header("authorization").isEmpty()
+                    ? u"Call requires authentication: no bearer token"_s
+                    : u"Call requires authentication: the token is not valid"_s)
                 .withHeader("WWW-Authenticate", "Bearer realm=\"velto-sandbox\"");
         }
         return m_api.dispatch(request, segments.mid(2), *viewer);
@@ -284,14 +294,14 @@ void SandboxService::record(const HttpRequest &request, int status)
     QJsonObject headers;
     for (const auto &[name, value] : request.headers)
         headers.insert(QString::fromLatin1(name), QString::fromUtf8(value));
-    m_requestLog.append(QJsonObject{
-        {u"method"_s, QString::fromLatin1(request.method)},
-        {u"path"_s, QString::fromUtf8(request.rawPath)},
-        {u"query"_s, QString::fromUtf8(request.rawQuery)},
-        {u"headers"_s, headers},
-        {u"body"_s, QString::fromUtf8(request.body.left(16384))},
-        {u"bodySize"_s, request.body.size()},
-        {u"status"_s, status},
+    m_requestLog.append(QJsonObject {
+        { u"method"_s, QString::fromLatin1(request.method) },
+        { u"path"_s, QString::fromUtf8(request.rawPath) },
+        { u"query"_s, QString::fromUtf8(request.rawQuery) },
+        { u"headers"_s, headers },
+        { u"body"_s, QString::fromUtf8(request.body.left(16384)) },
+        { u"bodySize"_s, request.body.size() },
+        { u"status"_s, status },
     });
     while (m_requestLog.size() > m_options.requestLogSize)
         m_requestLog.removeFirst();

@@ -20,13 +20,13 @@ namespace sandbox {
 
 struct ServiceOptions {
     quint64 seed = 1;
-    QString stateFile;                 // empty: the state lives in memory only
-    bool demo = false;                 // a new mention of the demo user now and then
+    QString stateFile; // empty: the state lives in memory only
+    bool demo = false; // a new mention of the demo user now and then
     int demoMentionIntervalMs = 60000;
-    qsizetype maxBodyBytes = 4 * 1024 * 1024;  // larger bodies are answered 413
+    qsizetype maxBodyBytes = 4 * 1024 * 1024; // larger bodies are answered 413
     int requestLogSize = 500;
-    int latencyMs = 0;                 // every answer but the control routes' waits this long...
-    int latencyJitterMs = 0;           // ...plus up to this much more, drawn anew each time
+    int latencyMs = 0; // every answer but the control routes' waits this long...
+    int latencyJitterMs = 0; // ...plus up to this much more, drawn anew each time
 };
 
 // The wait that makes the sandbox play a distant service.
@@ -43,10 +43,10 @@ struct HostState {
     static constexpr qsizetype kMaxUploadBytes = 64 * 1024 * 1024;
     void addUpload(const QString &name, const QByteArray &data);
     QHash<QString, QByteArray> uploads;
-    QStringList uploadOrder;                   // oldest first
-    QHash<QString, QString> shortLinks;        // shortener: code -> target URL
-    QHash<QString, QString> shortCodes;        // shortener: target URL -> code
-    QString latestVersion = QStringLiteral("0.2.0");  // maker site; empty: the description has none
+    QStringList uploadOrder; // oldest first
+    QHash<QString, QString> shortLinks; // shortener: code -> target URL
+    QHash<QString, QString> shortCodes; // shortener: target URL -> code
+    QString latestVersion = QStringLiteral("0.2.0"); // maker site; empty: the description has none
     QString releaseNotes;
 };
 
@@ -128,7 +128,7 @@ private:
     TokenTable m_tokens;
     FaultTable m_faults;
     PictureCache m_pictures;
-    QThreadPool m_drawing;  // after m_pictures: its end waits for drawings that use them
+    QThreadPool m_drawing; // after m_pictures: its end waits for drawings that use them
     HostState m_hosts;
     QList<QJsonObject> m_requestLog;
     Router m_api;
@@ -136,7 +136,7 @@ private:
     Router m_control;
     QRandomGenerator m_rng;
     Latency m_latency;
-    QHash<qint64, QFuture<QByteArray>> m_hugePages;  // by size: made once, shared by every answer
+    QHash<qint64, QFuture<QByteArray>> m_hugePages; // by size: made once, shared by every answer
     QTimer m_saveTimer;
     QTimer m_mentionTimer;
     std::function<QDateTime()> m_clock;

@@ -17,7 +17,8 @@ int main(int argc, char *argv[])
     bool help = false;
     const auto line = sandbox::parseCommandLine(QCoreApplication::arguments(), &message, &help);
     if (!line) {
-        std::fprintf(help ? stdout : stderr, "%s%s\n", help ? "" : "velto-sandbox: ", qPrintable(message));
+        std::fprintf(
+            help ? stdout : stderr, "%s%s\n", help ? "" : "velto-sandbox: ", qPrintable(message));
         return help ? 0 : 2;
     }
 
@@ -26,7 +27,8 @@ int main(int argc, char *argv[])
     server.setLogging(!line->quiet);
     const quint16 port = server.listenOnLoopback(line->port);
     if (port == 0) {
-        std::fprintf(stderr, "velto-sandbox: cannot listen on 127.0.0.1:%u\n", unsigned(line->port));
+        std::fprintf(
+            stderr, "velto-sandbox: cannot listen on 127.0.0.1:%u\n", unsigned(line->port));
         return 1;
     }
     const QString base = QStringLiteral("http://127.0.0.1:%1").arg(port);

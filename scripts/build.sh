@@ -10,8 +10,7 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$root"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" >/dev/null
-# New Q_OBJECT headers picked up by the source globs are only seen by moc when
-# its stamp is gone (CMake's autogen does not depend on the glob results).
-rm -f "$build"/sandbox/velto_sandbox_lib_autogen/timestamp
+# VELTO_WARNINGS_AS_ERRORS=1 (the test command sets it) fails the build on any warning.
+werror="-DVELTO_WARNINGS_AS_ERRORS=${VELTO_WARNINGS_AS_ERRORS:-0}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$werror" "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

@@ -9,8 +9,9 @@ namespace {
 const QRegularExpression &linkPattern()
 {
     static const QRegularExpression re(
-        QStringLiteral(R"((?<![A-Za-z0-9_@./-])(?:(?:https?://|www\.)[^\s<>"]+)"
-                       R"(|(?:[a-z0-9](?:[a-z0-9-]*[a-z0-9])?\.)+(?:com|org|net|io|dev|app|de|fr|uk|info|me)\b(?:/[^\s<>"]*)?))"),
+        QStringLiteral(
+            R"((?<![A-Za-z0-9_@./-])(?:(?:https?://|www\.)[^\s<>"]+)"
+            R"(|(?:[a-z0-9](?:[a-z0-9-]*[a-z0-9])?\.)+(?:com|org|net|io|dev|app|de|fr|uk|info|me)\b(?:/[^\s<>"]*)?))"),
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }
@@ -74,8 +75,9 @@ QList<LinkEntity> findLinks(const QString &text)
         const bool hasScheme = shown.startsWith(u"http://", Qt::CaseInsensitive)
             || shown.startsWith(u"https://", Qt::CaseInsensitive);
         if (hasScheme && shown.indexOf(u"://") + 3 >= shown.size())
-            continue;  // a bare "http://" names no host
-        links.append(LinkEntity{shown, hasScheme ? shown : QStringLiteral("http://") + shown, pos, len});
+            continue; // a bare "http://" names no host
+        links.append(
+            LinkEntity { shown, hasScheme ? shown : QStringLiteral("http://") + shown, pos, len });
     }
     return links;
 }
@@ -91,7 +93,7 @@ TextEntities extractEntities(const QString &text, const UserLookup &lookup)
         const int pos = int(m.capturedStart());
         if (insideAny(entities.links, pos))
             continue;
-        entities.hashtags.append(HashtagEntity{m.captured(1), pos, int(m.capturedLength())});
+        entities.hashtags.append(HashtagEntity { m.captured(1), pos, int(m.capturedLength()) });
     }
 
     auto mentions = mentionPattern().globalMatch(text);
@@ -103,7 +105,8 @@ TextEntities extractEntities(const QString &text, const UserLookup &lookup)
         const auto user = lookup(m.captured(1));
         if (!user)
             continue;
-        entities.mentions.append(MentionEntity{user->second, user->first, pos, int(m.capturedLength())});
+        entities.mentions.append(
+            MentionEntity { user->second, user->first, pos, int(m.capturedLength()) });
     }
     return entities;
 }

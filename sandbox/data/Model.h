@@ -16,21 +16,21 @@ struct Source {
 };
 
 struct MentionEntity {
-    QString name;   // the user's name as registered, without "@"
+    QString name; // the user's name as registered, without "@"
     Id userId = 0;
-    int pos = 0;    // UTF-16 units
+    int pos = 0; // UTF-16 units
     int len = 0;
 };
 
 struct HashtagEntity {
-    QString name;   // without "#", as written
+    QString name; // without "#", as written
     int pos = 0;
     int len = 0;
 };
 
 struct LinkEntity {
-    QString text;   // as written
-    QString url;    // with "http://" in front when the text has no scheme
+    QString text; // as written
+    QString url; // with "http://" in front when the text has no scheme
     int pos = 0;
     int len = 0;
 };
@@ -43,11 +43,11 @@ struct TextEntities {
 
 struct User {
     Id id = 0;
-    QString username;      // letters, digits and "_"; unique regardless of case
+    QString username; // letters, digits and "_"; unique regardless of case
     QString name;
     QString description;
-    QString password;      // the sign-in page's check; the sandbox holds no secrets
-    QString avatar;        // name of the picture under /avatars/<avatar>.png
+    QString password; // the sign-in page's check; the sandbox holds no secrets
+    QString avatar; // name of the picture under /avatars/<avatar>.png
     QDateTime createdAt;
 };
 
@@ -56,8 +56,8 @@ struct Post {
     Id userId = 0;
     QString text;
     QDateTime createdAt;
-    Id replyTo = 0;        // 0 when the post answers nobody
-    Id threadId = 0;       // id of the conversation's first post (its own id for a first post)
+    Id replyTo = 0; // 0 when the post answers nobody
+    Id threadId = 0; // id of the conversation's first post (its own id for a first post)
     Source source;
     bool deleted = false;
     TextEntities entities; // computed once from the text when the post is made

@@ -19,10 +19,10 @@ constexpr qint64 kDay = 24 * 3600;
 constexpr qint64 kMaxAge = 120 * kDay;
 
 struct Draft {
-    qint64 age = 0;      // seconds before the anchor
+    qint64 age = 0; // seconds before the anchor
     Id author = 0;
     QString text;
-    int parent = -1;     // index into the drafts
+    int parent = -1; // index into the drafts
     int depth = 0;
 };
 
@@ -31,9 +31,16 @@ struct Draft {
 class TextFiller {
 public:
     TextFiller(QRandomGenerator &rng, const Store &store, QString baseUrl)
-        : m_rng(rng), m_store(store), m_base(std::move(baseUrl)) {}
+        : m_rng(rng)
+        , m_store(store)
+        , m_base(std::move(baseUrl))
+    {
+    }
 
-    QString pick(const QStringList &list) { return list.at(int(m_rng.bounded(quint32(list.size())))); }
+    QString pick(const QStringList &list)
+    {
+        return list.at(int(m_rng.bounded(quint32(list.size()))));
+    }
     int between(int low, int high) { return low + int(m_rng.bounded(quint32(high - low + 1))); }
 
     // Someone to mention: a seeded user other than `author` and the demo user.
@@ -50,24 +57,40 @@ public:
     QString fill(QString text, Id author)
     {
         const std::pair<const char16_t *, std::function<QString()>> slots[] = {
-            {u"{tag2}", [&]() -> QString { return u"#"_s + pick(seedtexts::hashtags()); }},
-            {u"{tag}", [&]() -> QString { return u"#"_s + pick(seedtexts::hashtags()); }},
-            {u"{user}", [&]() -> QString { return otherUser(author); }},
-            {u"{link}", [&]() -> QString { return pick(seedtexts::schemeLinkForms()).replace(u"{slug}"_s, pick(seedtexts::slugs())); }},
-            {u"{bare}", [&]() -> QString { return pick(seedtexts::bareLinkForms()).replace(u"{slug}"_s, pick(seedtexts::slugs())); }},
-            {u"{img}", [&]() -> QString { return m_base + u"/img/sample-"_s + QString::number(between(1, kSampleImageCount)) + u".png"_s; }},
-            {u"{emoji}", [&]() -> QString { return pick(seedtexts::emoji()); }},
-            {u"{thing}", [&]() -> QString { return pick(seedtexts::things()); }},
-            {u"{place}", [&]() -> QString { return pick(seedtexts::places()); }},
-            {u"{food}", [&]() -> QString { return pick(seedtexts::foods()); }},
-            {u"{book}", [&]() -> QString { return pick(seedtexts::books()); }},
-            {u"{project}", [&]() -> QString { return pick(seedtexts::projects()); }},
-            {u"{n}", [&]() -> QString { return QString::number(between(2, 42)); }},
-            {u"{version}", [&]() -> QString { return u"%1.%2.%3"_s.arg(between(0, 2)).arg(between(0, 9)).arg(between(0, 9)); }},
+            { u"{tag2}", [&]() -> QString { return u"#"_s + pick(seedtexts::hashtags()); } },
+            { u"{tag}", [&]() -> QString { return u"#"_s + pick(seedtexts::hashtags()); } },
+            { u"{user}", [&]() -> QString { return otherUser(author); } },
+            { u"{link}",
+                [&]() -> QString {
+                    return pick(seedtexts::schemeLinkForms())
+                        .replace(u"{slug}"_s, pick(seedtexts::slugs()));
+                } },
+            { u"{bare}",
+                [&]() -> QString {
+                    return pick(seedtexts::bareLinkForms())
+                        .replace(u"{slug}"_s, pick(seedtexts::slugs()));
+                } },
+            { u"{img}",
+                [&]() -> QString {
+                    return m_base + u"/img/sample-"_s
+                        + QString::number(between(1, kSampleImageCount)) + u".png"_s;
+                } },
+            { u"{emoji}", [&]() -> QString { return pick(seedtexts::emoji()); } },
+            { u"{thing}", [&]() -> QString { return pick(seedtexts::things()); } },
+            { u"{place}", [&]() -> QString { return pick(seedtexts::places()); } },
+            { u"{food}", [&]() -> QString { return pick(seedtexts::foods()); } },
+            { u"{book}", [&]() -> QString { return pick(seedtexts::books()); } },
+            { u"{project}", [&]() -> QString { return pick(seedtexts::projects()); } },
+            { u"{n}", [&]() -> QString { return QString::number(between(2, 42)); } },
+            { u"{version}",
+                [&]() -> QString {
+                    return u"%1.%2.%3"_s.arg(between(0, 2)).arg(between(0, 9)).arg(between(0, 9));
+                } },
         };
         for (const auto &[key, make] : slots) {
             const QString placeholder = QString::fromUtf16(key);
-            for (qsizetype at = text.indexOf(placeholder); at >= 0; at = text.indexOf(placeholder, at)) {
+            for (qsizetype at = text.indexOf(placeholder); at >= 0;
+                 at = text.indexOf(placeholder, at)) {
                 const QString value = make();
                 text.replace(at, placeholder.size(), value);
                 at += value.size();
@@ -97,7 +120,7 @@ private:
 
 QRandomGenerator generatorFor(quint64 seed)
 {
-    const quint32 words[2] = {quint32(seed), quint32(seed >> 32)};
+    const quint32 words[2] = { quint32(seed), quint32(seed >> 32) };
     return QRandomGenerator(words, 2);
 }
 
@@ -110,7 +133,8 @@ void seedUsers(Store &store, const QDateTime &anchor)
         u.username = QString::fromUtf16(users[i].username);
         u.name = QString::fromUtf16(users[i].name);
         u.description = QString::fromUtf16(users[i].description);
-        u.password = u.id == kDemoUserId ? QString::fromLatin1(kDemoPassword) : QString::fromLatin1(kOtherUsersPassword);
+        u.password = u.id == kDemoUserId ? QString::fromLatin1(kDemoPassword)
+                                         : QString::fromLatin1(kOtherUsersPassword);
         u.avatar = u.username;
         u.createdAt = anchor.addDays(-400 + i * 3);
         store.addUser(u);
@@ -130,7 +154,7 @@ QList<Draft> draftPosts(TextFiller &fill, QRandomGenerator &rng, int userCount)
         return std::min<Id>(userCount, 3 + Id(double(userCount - 2) * u));
     };
     auto add = [&](Id who, const QString &tmpl, qint64 when) {
-        drafts.append(Draft{when, who, fill.fill(tmpl, who)});
+        drafts.append(Draft { when, who, fill.fill(tmpl, who) });
     };
 
     for (int i = 0; i < 430; ++i) {
@@ -183,13 +207,14 @@ void draftReplies(QList<Draft> &drafts, TextFiller &fill, QRandomGenerator &rng,
     for (int t = 0; t < 90; ++t) {
         const int root = int(rng.bounded(quint32(roots)));
         if (drafts[root].age < 3 * 3600)
-            continue;  // too fresh to have gathered answers
+            continue; // too fresh to have gathered answers
         const bool deep = t < 12;
         const int length = deep ? fill.between(5, 7) : fill.between(1, 4);
         int parent = root;
         Id previous = drafts[root].author;
         for (int level = 0; level < length && parent >= 0; ++level) {
-            Id who = (level % 2 == 1) ? drafts[root].author : otherThan(previous, drafts[root].author);
+            Id who
+                = (level % 2 == 1) ? drafts[root].author : otherThan(previous, drafts[root].author);
             if (who == previous)
                 who = otherThan(previous, 0);
             if (t % 4 == 0 && level == 1)
@@ -198,7 +223,7 @@ void draftReplies(QList<Draft> &drafts, TextFiller &fill, QRandomGenerator &rng,
             if (child < 0)
                 break;
             if (deep && level == 2)
-                replyTo(parent, otherThan(who, previous));  // a side branch
+                replyTo(parent, otherThan(who, previous)); // a side branch
             previous = who;
             parent = child;
         }
@@ -243,11 +268,11 @@ void seedRelations(Store &store, QRandomGenerator &rng, int userCount)
 QList<Source> seedSources(const QString &baseUrl)
 {
     return {
-        {u"Velto"_s, baseUrl + u"/"_s, QString::fromLatin1(kVeltoClientId)},
-        {u"Quill"_s, baseUrl + u"/apps/quill"_s, u"qU1llQu1llQu1llQu1llQu1llQu1llQ1"_s},
-        {u"Driftwood"_s, baseUrl + u"/apps/driftwood"_s, u"dR1ftw00dDr1ftw00dDr1ftw00dDr1fT"_s},
-        {u"Web"_s, baseUrl + u"/apps/web"_s, u"w3bW3bw3bW3bw3bW3bw3bW3bw3bW3bw3"_s},
-        {u"Pelican"_s, baseUrl + u"/apps/pelican"_s, u"p3l1canP3l1canP3l1canP3l1canP3l1"_s},
+        { u"Velto"_s, baseUrl + u"/"_s, QString::fromLatin1(kVeltoClientId) },
+        { u"Quill"_s, baseUrl + u"/apps/quill"_s, u"qU1llQu1llQu1llQu1llQu1llQu1llQ1"_s },
+        { u"Driftwood"_s, baseUrl + u"/apps/driftwood"_s, u"dR1ftw00dDr1ftw00dDr1ftw00dDr1fT"_s },
+        { u"Web"_s, baseUrl + u"/apps/web"_s, u"w3bW3bw3bW3bw3bW3bw3bW3bw3bW3bw3"_s },
+        { u"Pelican"_s, baseUrl + u"/apps/pelican"_s, u"p3l1canP3l1canP3l1canP3l1canP3l1"_s },
     };
 }
 
@@ -266,7 +291,8 @@ void seedStore(Store &store, quint64 seed, const QDateTime &anchor, const QStrin
     // Oldest first, so ids grow with time and every parent precedes its replies.
     QList<int> order(drafts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return drafts[a].age > drafts[b].age; });
+    std::stable_sort(
+        order.begin(), order.end(), [&](int a, int b) { return drafts[a].age > drafts[b].age; });
 
     const QList<Source> sources = seedSources(baseUrl);
     QHash<int, Id> ids;
@@ -277,19 +303,23 @@ void seedStore(Store &store, quint64 seed, const QDateTime &anchor, const QStrin
         if (d.parent >= 0) {
             replyTo = ids.value(d.parent);
             const Post *parent = store.post(replyTo);
-            text = TextFiller::fitted(u"@"_s + store.user(parent->userId)->username + u" "_s + text);
+            text
+                = TextFiller::fitted(u"@"_s + store.user(parent->userId)->username + u" "_s + text);
         }
-        const Source &source = d.author == kMakerUserId ? sources[0] : sources[int(rng.bounded(quint32(sources.size())))];
+        const Source &source = d.author == kMakerUserId
+            ? sources[0]
+            : sources[int(rng.bounded(quint32(sources.size())))];
         ids.insert(index, store.addPost(d.author, text, replyTo, now.addSecs(-d.age), source).id);
     }
     seedRelations(store, rng, userCount);
 }
 
-std::pair<Id, QString> demoMention(const Store &store, QRandomGenerator &rng, const QString &baseUrl)
+std::pair<Id, QString> demoMention(
+    const Store &store, QRandomGenerator &rng, const QString &baseUrl)
 {
     TextFiller fill(rng, store, baseUrl);
     const Id author = fill.between(3, int(store.users().size()));
-    return {author, fill.fill(fill.pick(seedtexts::demoMentions()), author)};
+    return { author, fill.fill(fill.pick(seedtexts::demoMentions()), author) };
 }
 
 } // namespace sandbox

@@ -7,13 +7,13 @@
 namespace sandbox {
 
 // Fixed facts of the seeded world that tests and the demo rely on.
-inline constexpr Id kDemoUserId = 1;           // "demo", the signed-in demo user
-inline constexpr Id kMakerUserId = 2;          // "velto", the maker's account
+inline constexpr Id kDemoUserId = 1; // "demo", the signed-in demo user
+inline constexpr Id kMakerUserId = 2; // "velto", the maker's account
 inline constexpr char kDemoUsername[] = "demo";
 inline constexpr char kDemoPassword[] = "demo";
 inline constexpr char kOtherUsersPassword[] = "password";
 inline constexpr char kVeltoClientId[] = "Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U";
-inline constexpr int kSampleImageCount = 8;    // /img/sample-1.png ... sample-8.png
+inline constexpr int kSampleImageCount = 8; // /img/sample-1.png ... sample-8.png
 
 // Fills an empty store with a believable world: about 45 users, 650 posts over
 // the last four months (the newest a few minutes before `anchor`), mentions of
@@ -28,6 +28,7 @@ QList<Source> seedSources(const QString &baseUrl);
 
 // A post for the demo's periodic mention: from a seeded user other than the
 // demo user, text mentioning "@demo". Draws from `rng`.
-std::pair<Id, QString> demoMention(const Store &store, QRandomGenerator &rng, const QString &baseUrl);
+std::pair<Id, QString> demoMention(
+    const Store &store, QRandomGenerator &rng, const QString &baseUrl);
 
 } // namespace sandbox

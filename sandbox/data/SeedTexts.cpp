@@ -8,119 +8,117 @@ QList<SeedUser> users()
 {
     // Ids follow this order: demo is 1, velto is 2.
     return {
-        {u"demo", u"Demo User", u"Trying out Velto against the sandbox."},
-        {u"velto", u"Velto", u"News about the Velto desktop client."},
-        {u"alice", u"Alice Moreau", u"Type designer. Coffee first. #typography"},
-        {u"bob_t", u"Bob Tanaka", u"Backend by day, synths by night 🎹"},
-        {u"carol", u"Carol Nguyen", u"Maps, trains and open data."},
-        {u"dmitri", u"Дмитрий Волков", u"Compilers, chess, long walks."},
-        {u"emma_w", u"Emma Whitfield", u"Runner. Reader. Occasional baker."},
-        {u"farid", u"فريد الحسن", u"مهندس برمجيات من عمّان"},
-        {u"gili", u"גילי כהן", u"מעצבת ממשקים, תל אביב"},
-        {u"hana", u"花 Hana Sato", u"Photos of rainy streets 📷"},
-        {u"ingrid", u"Ingrid Sørensen", u"Sailing and Rust, in that order ⛵"},
-        {u"jonas", u"Jonas Becker", u"Linux desktop tinkerer."},
-        {u"kofi", u"Kofi Mensah", u"Product person. Jollof expert."},
-        {u"lucia", u"Lucía Fernández", u"Illustration & comics ✏️"},
-        {u"mei", u"陈美 Mei Chen", u"Data viz at small scale."},
-        {u"noah", u"Noah Fischer", u"Cycling everywhere 🚲"},
-        {u"olga", u"Olga Petrova", u"Translator, polyglot, tea."},
-        {u"priya", u"Priya Raman", u"Accessibility advocate."},
-        {u"quinn", u"Quinn Adler", u"Game jams and pixel art 👾"},
-        {u"rafa", u"Rafael Souza 🌊", u"Surf, code, repeat."},
-        {u"sara", u"Sara Lindqvist", u"Librarian of the internet."},
-        {u"tomas", u"Tomás Ortega", u"Audio engineer 🎧"},
-        {u"uma", u"Uma Iyer", u"Gardening and graphs 🌱"},
-        {u"victor", u"Victor Hugo Lima", u"Not that one."},
-        {u"wen", u"Wen Li", u"Night owl, early bird, both."},
-        {u"xavier", u"Xavier Dubois", u"Boulangerie apprentice 🥖"},
-        {u"yara", u"يارا منصور", u"أحب القراءة والسفر"},
-        {u"zoe", u"Zoë Hart ✨", u"Stars, telescopes and bad puns."},
-        {u"ada", u"Ada Okafor", u"Embedded systems, tiny blinking lights."},
-        {u"ben", u"Ben Carter", u"Dad jokes as a service."},
-        {u"chloe", u"Chloé Martin", u"UX writer. Words matter."},
-        {u"diego", u"Diego Alvarez", u"Football and functional programming."},
-        {u"elif", u"Elif Yılmaz", u"Istanbul ↔ Berlin"},
-        {u"felix", u"Felix Wagner", u"Keyboard collector ⌨️"},
-        {u"greta", u"Greta Holm", u"Climate data, cold water swims."},
-        {u"hugo", u"Hugo Laurent", u"Espresso nerd ☕"},
-        {u"isla", u"Isla MacLeod", u"Highlands photographer."},
-        {u"jamal", u"Jamal Reed", u"Jazz and JavaScript."},
-        {u"kai", u"Kai Nakamura", u"Mechanical watches, slow mornings."},
-        {u"leo", u"Leo Rossi", u"Pizza is a vegetable 🍕"},
-        {u"maya", u"Maya Goldberg", u"Poetry and Postgres."},
-        {u"nils", u"Nils Andersson", u"Birdwatching 🐦"},
-        {u"dev_null", u"/dev/null", u"Writes only."},
-        {u"coffee4ever", u"Coffee Forever", u"☕☕☕"},
+        { u"demo", u"Demo User", u"Trying out Velto against the sandbox." },
+        { u"velto", u"Velto", u"News about the Velto desktop client." },
+        { u"alice", u"Alice Moreau", u"Type designer. Coffee first. #typography" },
+        { u"bob_t", u"Bob Tanaka", u"Backend by day, synths by night 🎹" },
+        { u"carol", u"Carol Nguyen", u"Maps, trains and open data." },
+        { u"dmitri", u"Дмитрий Волков", u"Compilers, chess, long walks." },
+        { u"emma_w", u"Emma Whitfield", u"Runner. Reader. Occasional baker." },
+        { u"farid", u"فريد الحسن", u"مهندس برمجيات من عمّان" },
+        { u"gili", u"גילי כהן", u"מעצבת ממשקים, תל אביב" },
+        { u"hana", u"花 Hana Sato", u"Photos of rainy streets 📷" },
+        { u"ingrid", u"Ingrid Sørensen", u"Sailing and Rust, in that order ⛵" },
+        { u"jonas", u"Jonas Becker", u"Linux desktop tinkerer." },
+        { u"kofi", u"Kofi Mensah", u"Product person. Jollof expert." },
+        { u"lucia", u"Lucía Fernández", u"Illustration & comics ✏️" },
+        { u"mei", u"陈美 Mei Chen", u"Data viz at small scale." },
+        { u"noah", u"Noah Fischer", u"Cycling everywhere 🚲" },
+        { u"olga", u"Olga Petrova", u"Translator, polyglot, tea." },
+        { u"priya", u"Priya Raman", u"Accessibility advocate." },
+        { u"quinn", u"Quinn Adler", u"Game jams and pixel art 👾" },
+        { u"rafa", u"Rafael Souza 🌊", u"Surf, code, repeat." },
+        { u"sara", u"Sara Lindqvist", u"Librarian of the internet." },
+        { u"tomas", u"Tomás Ortega", u"Audio engineer 🎧" },
+        { u"uma", u"Uma Iyer", u"Gardening and graphs 🌱" },
+        { u"victor", u"Victor Hugo Lima", u"Not that one." },
+        { u"wen", u"Wen Li", u"Night owl, early bird, both." },
+        { u"xavier", u"Xavier Dubois", u"Boulangerie apprentice 🥖" },
+        { u"yara", u"يارا منصور", u"أحب القراءة والسفر" },
+        { u"zoe", u"Zoë Hart ✨", u"Stars, telescopes and bad puns." },
+        { u"ada", u"Ada Okafor", u"Embedded systems, tiny blinking lights." },
+        { u"ben", u"Ben Carter", u"Dad jokes as a service." },
+        { u"chloe", u"Chloé Martin", u"UX writer. Words matter." },
+        { u"diego", u"Diego Alvarez", u"Football and functional programming." },
+        { u"elif", u"Elif Yılmaz", u"Istanbul ↔ Berlin" },
+        { u"felix", u"Felix Wagner", u"Keyboard collector ⌨️" },
+        { u"greta", u"Greta Holm", u"Climate data, cold water swims." },
+        { u"hugo", u"Hugo Laurent", u"Espresso nerd ☕" },
+        { u"isla", u"Isla MacLeod", u"Highlands photographer." },
+        { u"jamal", u"Jamal Reed", u"Jazz and JavaScript." },
+        { u"kai", u"Kai Nakamura", u"Mechanical watches, slow mornings." },
+        { u"leo", u"Leo Rossi", u"Pizza is a vegetable 🍕" },
+        { u"maya", u"Maya Goldberg", u"Poetry and Postgres." },
+        { u"nils", u"Nils Andersson", u"Birdwatching 🐦" },
+        { u"dev_null", u"/dev/null", u"Writes only." },
+        { u"coffee4ever", u"Coffee Forever", u"☕☕☕" },
     };
 }
 
 QStringList hashtags()
 {
-    return {u"coffee"_s, u"linux"_s, u"qt"_s, u"photography"_s, u"running"_s, u"music"_s,
-            u"books"_s, u"cats"_s, u"rain"_s, u"opensource"_s, u"cooking"_s, u"travel"_s,
-            u"design"_s, u"gamedev"_s, u"cycling"_s, u"gardening"_s, u"home-office"_s,
-            u"100DaysOfCode"_s, u"typography"_s, u"i18n"_s};
+    return { u"coffee"_s, u"linux"_s, u"qt"_s, u"photography"_s, u"running"_s, u"music"_s,
+        u"books"_s, u"cats"_s, u"rain"_s, u"opensource"_s, u"cooking"_s, u"travel"_s, u"design"_s,
+        u"gamedev"_s, u"cycling"_s, u"gardening"_s, u"home-office"_s, u"100DaysOfCode"_s,
+        u"typography"_s, u"i18n"_s };
 }
 
 QStringList emoji()
 {
-    return {u"🎉"_s, u"🚀"_s, u"😀"_s, u"☕"_s, u"🌧️"_s, u"🐈"_s, u"🍕"_s, u"📚"_s,
-            u"🎧"_s, u"🌱"_s, u"✨"_s, u"🙌"_s, u"😅"_s, u"🔥"_s, u"🌊"_s, u"🏃"_s,
-            u"👩‍💻"_s, u"🇯🇵"_s, u"👍🏽"_s};
+    return { u"🎉"_s, u"🚀"_s, u"😀"_s, u"☕"_s, u"🌧️"_s, u"🐈"_s, u"🍕"_s, u"📚"_s, u"🎧"_s, u"🌱"_s,
+        u"✨"_s, u"🙌"_s, u"😅"_s, u"🔥"_s, u"🌊"_s, u"🏃"_s, u"👩‍💻"_s, u"🇯🇵"_s, u"👍🏽"_s };
 }
 
 QStringList things()
 {
-    return {u"the new terminal font"_s, u"tabs vs spaces"_s, u"the aurora forecast"_s,
-            u"that keyboard layout"_s, u"the train strike"_s, u"dark mode everywhere"_s,
-            u"the solar eclipse"_s, u"variable fonts"_s, u"the Wayland session"_s,
-            u"sourdough starters"_s, u"the podcast everyone mentions"_s,
-            u"mechanical pencils"_s, u"the city's new bike lanes"_s, u"tiling window managers"_s};
+    return { u"the new terminal font"_s, u"tabs vs spaces"_s, u"the aurora forecast"_s,
+        u"that keyboard layout"_s, u"the train strike"_s, u"dark mode everywhere"_s,
+        u"the solar eclipse"_s, u"variable fonts"_s, u"the Wayland session"_s,
+        u"sourdough starters"_s, u"the podcast everyone mentions"_s, u"mechanical pencils"_s,
+        u"the city's new bike lanes"_s, u"tiling window managers"_s };
 }
 
 QStringList places()
 {
-    return {u"Lisbon"_s, u"Kyoto"_s, u"Reykjavík"_s, u"Montréal"_s, u"Berlin"_s,
-            u"Nairobi"_s, u"Oaxaca"_s, u"Tallinn"_s, u"Hobart"_s, u"Porto"_s,
-            u"Edinburgh"_s, u"Busan"_s};
+    return { u"Lisbon"_s, u"Kyoto"_s, u"Reykjavík"_s, u"Montréal"_s, u"Berlin"_s, u"Nairobi"_s,
+        u"Oaxaca"_s, u"Tallinn"_s, u"Hobart"_s, u"Porto"_s, u"Edinburgh"_s, u"Busan"_s };
 }
 
 QStringList foods()
 {
-    return {u"dal"_s, u"ramen"_s, u"shakshuka"_s, u"pierogi"_s, u"tacos al pastor"_s,
-            u"risotto"_s, u"jollof rice"_s, u"bibimbap"_s};
+    return { u"dal"_s, u"ramen"_s, u"shakshuka"_s, u"pierogi"_s, u"tacos al pastor"_s, u"risotto"_s,
+        u"jollof rice"_s, u"bibimbap"_s };
 }
 
 QStringList books()
 {
-    return {u"\"The Long Way Round\""_s, u"\"Notes on Light\""_s, u"\"A Field Guide to Clouds\""_s,
-            u"\"The Quiet Compiler\""_s, u"\"Salt and Stone\""_s, u"\"Maps of Nowhere\""_s};
+    return { u"\"The Long Way Round\""_s, u"\"Notes on Light\""_s, u"\"A Field Guide to Clouds\""_s,
+        u"\"The Quiet Compiler\""_s, u"\"Salt and Stone\""_s, u"\"Maps of Nowhere\""_s };
 }
 
 QStringList projects()
 {
-    return {u"tidepool"_s, u"pixelfork"_s, u"quietbar"_s, u"lanternd"_s, u"mossy"_s};
+    return { u"tidepool"_s, u"pixelfork"_s, u"quietbar"_s, u"lanternd"_s, u"mossy"_s };
 }
 
 QStringList slugs()
 {
-    return {u"why-small-tools-win"_s, u"notes-from-the-meetup"_s, u"a-year-of-cycling"_s,
-            u"2024/05/fonts-on-linux"_s, u"recipes/weeknight-dal"_s, u"posts/hello-world"_s,
-            u"talks/qt-at-scale"_s, u"wiki/Unicode_equivalence"_s, u"p/42?ref=stream"_s,
-            u"gallery#top"_s};
+    return { u"why-small-tools-win"_s, u"notes-from-the-meetup"_s, u"a-year-of-cycling"_s,
+        u"2024/05/fonts-on-linux"_s, u"recipes/weeknight-dal"_s, u"posts/hello-world"_s,
+        u"talks/qt-at-scale"_s, u"wiki/Unicode_equivalence"_s, u"p/42?ref=stream"_s,
+        u"gallery#top"_s };
 }
 
 QStringList schemeLinkForms()
 {
-    return {u"https://example.org/{slug}"_s, u"http://blog.example.com/{slug}"_s,
-            u"https://www.example.net/{slug}"_s, u"https://docs.example.io/{slug}"_s};
+    return { u"https://example.org/{slug}"_s, u"http://blog.example.com/{slug}"_s,
+        u"https://www.example.net/{slug}"_s, u"https://docs.example.io/{slug}"_s };
 }
 
 QStringList bareLinkForms()
 {
-    return {u"www.example.com/{slug}"_s, u"example.net/{slug}"_s, u"notes.example.org"_s,
-            u"www.example.dev"_s};
+    return { u"www.example.com/{slug}"_s, u"example.net/{slug}"_s, u"notes.example.org"_s,
+        u"www.example.dev"_s };
 }
 
 QStringList posts()

@@ -22,13 +22,13 @@ QStringList foods();
 QStringList books();
 QStringList projects();
 QStringList slugs();
-QStringList schemeLinkForms();   // with {slug}
-QStringList bareLinkForms();     // with {slug}
-QStringList posts();             // top-level posts
-QStringList unicodePosts();      // right-to-left, CJK, combining marks, emoji sequences
-QStringList demoMentions();      // each mentions @demo
-QStringList demoPosts();         // written by the demo user
-QStringList replies();           // start after "@parent "
-QStringList makerPosts();        // by the maker's account
+QStringList schemeLinkForms(); // with {slug}
+QStringList bareLinkForms(); // with {slug}
+QStringList posts(); // top-level posts
+QStringList unicodePosts(); // right-to-left, CJK, combining marks, emoji sequences
+QStringList demoMentions(); // each mentions @demo
+QStringList demoPosts(); // written by the demo user
+QStringList replies(); // start after "@parent "
+QStringList makerPosts(); // by the maker's account
 
 } // namespace sandbox::seedtexts

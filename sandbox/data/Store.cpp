@@ -42,8 +42,8 @@ QList<const User *> Store::users() const
     return out;
 }
 
-const Post &Store::addPost(Id author, const QString &text, Id replyTo, const QDateTime &createdAt,
-                           const Source &source)
+const Post &Store::addPost(
+    Id author, const QString &text, Id replyTo, const QDateTime &createdAt, const Source &source)
 {
     Post post;
     post.id = m_lastPostId + 1;
@@ -66,11 +66,12 @@ const Post &Store::addPost(Id author, const QString &text, Id replyTo, const QDa
 
 void Store::addPostRecord(Post post)
 {
-    post.entities = extractEntities(post.text, [this](const QString &name) -> std::optional<std::pair<Id, QString>> {
-        if (const User *u = userByName(name))
-            return std::make_pair(u->id, u->username);
-        return std::nullopt;
-    });
+    post.entities = extractEntities(
+        post.text, [this](const QString &name) -> std::optional<std::pair<Id, QString>> {
+            if (const User *u = userByName(name))
+                return std::make_pair(u->id, u->username);
+            return std::nullopt;
+        });
     m_lastPostId = std::max(m_lastPostId, post.id);
     if (!post.deleted) {
         if (post.replyTo)
@@ -99,17 +100,28 @@ bool Store::deletePost(Id id)
     return true;
 }
 
-Id Store::lastPostId() const { return m_lastPostId; }
+Id Store::lastPostId() const
+{
+    return m_lastPostId;
+}
 
 int Store::postCount() const
 {
-    return int(std::count_if(m_posts.begin(), m_posts.end(), [](const auto &p) { return !p.second.deleted; }));
+    return int(std::count_if(
+        m_posts.begin(), m_posts.end(), [](const auto &p) { return !p.second.deleted; }));
 }
 
-int Store::postCountOf(Id user) const { return m_postCounts.value(user); }
-int Store::replyCount(Id post) const { return m_replyCounts.value(post); }
+int Store::postCountOf(Id user) const
+{
+    return m_postCounts.value(user);
+}
+int Store::replyCount(Id post) const
+{
+    return m_replyCounts.value(post);
+}
 
-QList<const Post *> Store::page(const std::function<bool(const Post &)> &filter, const Paging &paging) const
+QList<const Post *> Store::page(
+    const std::function<bool(const Post &)> &filter, const Paging &paging) const
 {
     QList<const Post *> out;
     if (paging.count <= 0)
@@ -150,69 +162,86 @@ QList<Id> Store::ordered(const std::vector<Pair> &list, Id key, bool byFirst)
 
 bool Store::follow(Id who, Id whom)
 {
-    if (who == whom || m_followSet.contains({who, whom}))
+    if (who == whom || m_followSet.contains({ who, whom }))
         return false;
-    m_followSet.insert({who, whom});
-    m_follows.push_back({who, whom});
+    m_followSet.insert({ who, whom });
+    m_follows.push_back({ who, whom });
     return true;
 }
 
 bool Store::unfollow(Id who, Id whom)
 {
-    if (!m_followSet.remove({who, whom}))
+    if (!m_followSet.remove({ who, whom }))
         return false;
-    return removePair(m_follows, {who, whom});
+    return removePair(m_follows, { who, whom });
 }
 
-bool Store::follows(Id who, Id whom) const { return m_followSet.contains({who, whom}); }
-QList<Id> Store::followersOf(Id user) const { return ordered(m_follows, user, false); }
-QList<Id> Store::followingOf(Id user) const { return ordered(m_follows, user, true); }
+bool Store::follows(Id who, Id whom) const
+{
+    return m_followSet.contains({ who, whom });
+}
+QList<Id> Store::followersOf(Id user) const
+{
+    return ordered(m_follows, user, false);
+}
+QList<Id> Store::followingOf(Id user) const
+{
+    return ordered(m_follows, user, true);
+}
 
 bool Store::star(Id user, Id post)
 {
-    if (m_starSet.contains({user, post}))
+    if (m_starSet.contains({ user, post }))
         return false;
-    m_starSet.insert({user, post});
-    m_stars.push_back({user, post});
+    m_starSet.insert({ user, post });
+    m_stars.push_back({ user, post });
     ++m_starCounts[post];
     return true;
 }
 
 bool Store::unstar(Id user, Id post)
 {
-    if (!m_starSet.remove({user, post}))
+    if (!m_starSet.remove({ user, post }))
         return false;
-    removePair(m_stars, {user, post});
+    removePair(m_stars, { user, post });
     --m_starCounts[post];
     return true;
 }
 
-bool Store::hasStarred(Id user, Id post) const { return m_starSet.contains({user, post}); }
-int Store::starCount(Id post) const { return m_starCounts.value(post); }
+bool Store::hasStarred(Id user, Id post) const
+{
+    return m_starSet.contains({ user, post });
+}
+int Store::starCount(Id post) const
+{
+    return m_starCounts.value(post);
+}
 
 int Store::starCountBy(Id user) const
 {
-    return int(std::count_if(m_stars.begin(), m_stars.end(), [&](const Pair &p) {
-        return p.first == user && this->post(p.second);
-    }));
+    return int(std::count_if(m_stars.begin(), m_stars.end(),
+        [&](const Pair &p) { return p.first == user && this->post(p.second); }));
 }
 
 bool Store::mute(Id who, Id whom)
 {
-    if (who == whom || m_muteSet.contains({who, whom}))
+    if (who == whom || m_muteSet.contains({ who, whom }))
         return false;
-    m_muteSet.insert({who, whom});
-    m_mutes.push_back({who, whom});
+    m_muteSet.insert({ who, whom });
+    m_mutes.push_back({ who, whom });
     return true;
 }
 
 bool Store::unmute(Id who, Id whom)
 {
-    if (!m_muteSet.remove({who, whom}))
+    if (!m_muteSet.remove({ who, whom }))
         return false;
-    return removePair(m_mutes, {who, whom});
+    return removePair(m_mutes, { who, whom });
 }
 
-bool Store::hasMuted(Id who, Id whom) const { return m_muteSet.contains({who, whom}); }
+bool Store::hasMuted(Id who, Id whom) const
+{
+    return m_muteSet.contains({ who, whom });
+}
 
 } // namespace sandbox

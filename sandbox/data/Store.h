@@ -31,13 +31,13 @@ public:
     // Users. addUser assigns the next id when the user has none.
     const User &addUser(User user);
     const User *user(Id id) const;
-    const User *userByName(const QString &username) const;  // any letter case
+    const User *userByName(const QString &username) const; // any letter case
     QList<const User *> users() const;
 
     // Posts. The text must already be valid (the API checks it); the thread
     // and entities are worked out here. `replyTo` must name a live post or be 0.
     const Post &addPost(Id author, const QString &text, Id replyTo, const QDateTime &createdAt,
-                        const Source &source);
+        const Source &source);
     const Post *post(Id id) const;
     bool deletePost(Id id);
     Id lastPostId() const;
@@ -46,14 +46,15 @@ public:
     int replyCount(Id post) const;
 
     // The newest posts passing `filter`, paged.
-    QList<const Post *> page(const std::function<bool(const Post &)> &filter, const Paging &paging) const;
+    QList<const Post *> page(
+        const std::function<bool(const Post &)> &filter, const Paging &paging) const;
 
     // Relations; each answers whether anything changed.
     bool follow(Id who, Id whom);
     bool unfollow(Id who, Id whom);
     bool follows(Id who, Id whom) const;
-    QList<Id> followersOf(Id user) const;   // most recent first
-    QList<Id> followingOf(Id user) const;   // most recent first
+    QList<Id> followersOf(Id user) const; // most recent first
+    QList<Id> followingOf(Id user) const; // most recent first
 
     bool star(Id user, Id post);
     bool unstar(Id user, Id post);
@@ -77,13 +78,13 @@ private:
     void addPostRecord(Post post);
 
     std::map<Id, User> m_users;
-    QHash<QString, Id> m_userIdsByName;   // lower-case name
+    QHash<QString, Id> m_userIdsByName; // lower-case name
     std::map<Id, Post> m_posts;
     QHash<Id, int> m_replyCounts;
     QHash<Id, int> m_postCounts;
-    std::vector<Pair> m_follows;          // (follower, followed), oldest first
-    std::vector<Pair> m_stars;            // (user, post)
-    std::vector<Pair> m_mutes;            // (muter, muted)
+    std::vector<Pair> m_follows; // (follower, followed), oldest first
+    std::vector<Pair> m_stars; // (user, post)
+    std::vector<Pair> m_mutes; // (muter, muted)
     QSet<Pair> m_followSet;
     QSet<Pair> m_starSet;
     QSet<Pair> m_muteSet;

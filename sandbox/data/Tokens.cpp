@@ -16,7 +16,8 @@ QString TokenTable::issue(Id user)
     QString token;
     do {
         QByteArray bytes(20, Qt::Uninitialized);
-        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        QRandomGenerator::system()->fillRange(
+            reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
         token = QString::fromLatin1(bytes.toHex());
     } while (m_tokens.contains(token));
     m_tokens.insert(token, user);

@@ -15,7 +15,7 @@ class TokenTable {
 public:
     static constexpr char kDemoToken[] = "demo-token";
 
-    void clear();                        // forgets issued tokens
+    void clear(); // forgets issued tokens
     QString issue(Id user);
     std::optional<Id> userForToken(const QString &token) const;
     // Reads an "Authorization" header: "Bearer <token>", the scheme in any case.

@@ -16,7 +16,10 @@ constexpr int kDefaultChunkDelayMs = 100;
 // the wrong type or range and answers the fallback for an absent one.
 class FieldReader {
 public:
-    explicit FieldReader(const QJsonObject &o) : m_o(o) {}
+    explicit FieldReader(const QJsonObject &o)
+        : m_o(o)
+    {
+    }
 
     bool has(const QString &key) const
     {
@@ -57,8 +60,8 @@ QByteArray brokenJson(int status)
 
 const QStringList &hostileAnswerNames()
 {
-    static const QStringList names{u"longWord"_s, u"denseEntities"_s, u"deepNesting"_s, u"hugeAnswer"_s,
-                                   u"postsWithoutIds"_s, u"badDates"_s, u"longIds"_s};
+    static const QStringList names { u"longWord"_s, u"denseEntities"_s, u"deepNesting"_s,
+        u"hugeAnswer"_s, u"postsWithoutIds"_s, u"badDates"_s, u"longIds"_s };
     return names;
 }
 
@@ -74,8 +77,9 @@ bool Fault::matches(const HttpRequest &request) const
 
 QJsonObject Fault::toJson() const
 {
-    QJsonObject o{{u"id"_s, id}, {u"path"_s, path}, {u"status"_s, status}, {u"delayMs"_s, delayMs},
-                  {u"badJson"_s, badJson}, {u"drop"_s, drop}, {u"times"_s, times}};
+    QJsonObject o { { u"id"_s, id }, { u"path"_s, path }, { u"status"_s, status },
+        { u"delayMs"_s, delayMs }, { u"badJson"_s, badJson }, { u"drop"_s, drop },
+        { u"times"_s, times } };
     if (!method.isEmpty())
         o.insert(u"method"_s, QString::fromLatin1(method));
     if (body) {
@@ -108,10 +112,9 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &o, QString *error)
             *error = message;
         return std::nullopt;
     };
-    static const QStringList known{u"path"_s, u"method"_s, u"status"_s, u"delayMs"_s, u"badJson"_s,
-                                   u"drop"_s, u"times"_s, u"body"_s, u"contentType"_s, u"chunks"_s,
-                                   u"chunkDelayMs"_s, u"trickleMs"_s, u"trickleBytes"_s, u"hostile"_s,
-                                   u"sizeBytes"_s};
+    static const QStringList known { u"path"_s, u"method"_s, u"status"_s, u"delayMs"_s,
+        u"badJson"_s, u"drop"_s, u"times"_s, u"body"_s, u"contentType"_s, u"chunks"_s,
+        u"chunkDelayMs"_s, u"trickleMs"_s, u"trickleBytes"_s, u"hostile"_s, u"sizeBytes"_s };
     for (auto it = o.begin(); it != o.end(); ++it) {
         if (!known.contains(it.key()))
             return fail(u"unknown field \"%1\""_s.arg(it.key()));
@@ -166,14 +169,16 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &o, QString *error)
             f.chunks.append(piece.toString().toUtf8());
         }
         f.contentType = "text/plain; charset=utf-8";
-        f.pacing.chunkDelayMs = int(read.integer(u"chunkDelayMs"_s, kDefaultChunkDelayMs, 0, 120000, &ok));
+        f.pacing.chunkDelayMs
+            = int(read.integer(u"chunkDelayMs"_s, kDefaultChunkDelayMs, 0, 120000, &ok));
         if (!ok)
             return fail(u"\"chunkDelayMs\" must be a whole number from 0 to 120000"_s);
     } else if (read.has(u"chunkDelayMs"_s)) {
         return fail(u"\"chunkDelayMs\" needs \"chunks\""_s);
     }
     if (read.has(u"contentType"_s)) {
-        if (!o.value(u"contentType"_s).isString() || o.value(u"contentType"_s).toString().contains(u'\n'))
+        if (!o.value(u"contentType"_s).isString()
+            || o.value(u"contentType"_s).toString().contains(u'\n'))
             return fail(u"\"contentType\" must be a string on one line"_s);
         if (!f.body && f.chunks.isEmpty())
             return fail(u"\"contentType\" needs \"body\" or \"chunks\""_s);
@@ -185,9 +190,11 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &o, QString *error)
             return fail(u"\"hostile\" must be one of %1"_s.arg(hostileAnswerNames().join(u", ")));
     }
     if (f.hostile == u"hugeAnswer") {
-        f.sizeBytes = read.integer(u"sizeBytes"_s, kDefaultHugeAnswerBytes, 1, kMaxHugeAnswerBytes, &ok);
+        f.sizeBytes
+            = read.integer(u"sizeBytes"_s, kDefaultHugeAnswerBytes, 1, kMaxHugeAnswerBytes, &ok);
         if (!ok)
-            return fail(u"\"sizeBytes\" must be a whole number from 1 to %1"_s.arg(kMaxHugeAnswerBytes));
+            return fail(
+                u"\"sizeBytes\" must be a whole number from 1 to %1"_s.arg(kMaxHugeAnswerBytes));
     } else if (read.has(u"sizeBytes"_s)) {
         return fail(u"\"sizeBytes\" belongs to \"hostile\": \"hugeAnswer\""_s);
     }
@@ -201,16 +208,19 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &o, QString *error)
     if (read.has(u"trickleBytes"_s) && f.pacing.trickleMs == 0)
         return fail(u"\"trickleBytes\" needs \"trickleMs\""_s);
 
-    const int answers = int(f.badJson) + int(f.body.has_value()) + int(!f.chunks.isEmpty()) + int(!f.hostile.isEmpty());
+    const int answers = int(f.badJson) + int(f.body.has_value()) + int(!f.chunks.isEmpty())
+        + int(!f.hostile.isEmpty());
     if (answers > 1)
         return fail(u"give only one of badJson, body, chunks and hostile"_s);
     // A status beside drop has always been allowed (and ignored); the answers are not.
     if (f.drop && (answers > 0 || f.pacing.trickleMs > 0))
-        return fail(u"a dropped connection answers nothing: drop goes with delayMs and times only"_s);
+        return fail(
+            u"a dropped connection answers nothing: drop goes with delayMs and times only"_s);
     if (f.pacing.trickleMs > 0 && !f.chunks.isEmpty())
         return fail(u"give either chunks or trickleMs, not both"_s);
     if (f.status == 0 && f.delayMs == 0 && !f.drop && answers == 0 && f.pacing.trickleMs == 0)
-        return fail(u"the fault changes nothing: give status, delayMs, badJson, drop, body, chunks, hostile or trickleMs"_s);
+        return fail(
+            u"the fault changes nothing: give status, delayMs, badJson, drop, body, chunks, hostile or trickleMs"_s);
     return f;
 }
 
@@ -267,7 +277,7 @@ FaultPlan FaultTable::take(const HttpRequest &request)
             plan.answer = r;
         } else if (!f.hostile.isEmpty()) {
             r.contentType = "application/json; charset=utf-8";
-            plan.answer = r;  // the service writes the body
+            plan.answer = r; // the service writes the body
             plan.hostile = f.hostile;
             plan.sizeBytes = f.sizeBytes;
         } else if (f.status != 0) {

@@ -13,10 +13,10 @@ namespace sandbox {
 // How an answer's body goes out after its headers. Without pacing the body is
 // written as fast as the client takes it.
 struct Pacing {
-    int trickleMs = 0;              // > 0: `trickleBytes` of the body every `trickleMs`
+    int trickleMs = 0; // > 0: `trickleBytes` of the body every `trickleMs`
     int trickleBytes = 1;
-    QList<qsizetype> chunkSizes;    // not empty: the body in pieces of these sizes...
-    int chunkDelayMs = 0;           // ...with this pause between two of them
+    QList<qsizetype> chunkSizes; // not empty: the body in pieces of these sizes...
+    int chunkDelayMs = 0; // ...with this pause between two of them
 
     bool isPaced() const { return trickleMs > 0 || !chunkSizes.isEmpty(); }
 };
@@ -33,17 +33,17 @@ const QStringList &hostileAnswerNames();
 struct Fault {
     int id = 0;
     QString path;
-    QByteArray method;     // empty: any
-    int status = 0;        // answer this status instead of serving the request
-    int delayMs = 0;       // wait this long before serving or answering
-    bool badJson = false;  // answer a body that is not JSON (status 200 unless `status` says)
-    bool drop = false;     // close the connection without any answer
-    std::optional<QByteArray> body;  // answer this body (status 200 unless `status` says)...
-    QByteArray contentType;          // ...with this type
-    QList<QByteArray> chunks;        // answer these pieces as one body, in separate writes
-    QString hostile;                 // answer a generated page of this kind (hostileAnswerNames)
-    qint64 sizeBytes = 0;            // the size of a "hugeAnswer"
-    Pacing pacing;                   // trickle or chunk pauses for whatever is answered
+    QByteArray method; // empty: any
+    int status = 0; // answer this status instead of serving the request
+    int delayMs = 0; // wait this long before serving or answering
+    bool badJson = false; // answer a body that is not JSON (status 200 unless `status` says)
+    bool drop = false; // close the connection without any answer
+    std::optional<QByteArray> body; // answer this body (status 200 unless `status` says)...
+    QByteArray contentType; // ...with this type
+    QList<QByteArray> chunks; // answer these pieces as one body, in separate writes
+    QString hostile; // answer a generated page of this kind (hostileAnswerNames)
+    qint64 sizeBytes = 0; // the size of a "hugeAnswer"
+    Pacing pacing; // trickle or chunk pauses for whatever is answered
     int times = 1;
 
     bool matches(const HttpRequest &request) const;
@@ -64,10 +64,10 @@ struct FaultPlan {
     // The body of `answer` when it is still being made (a huge generated page);
     // the server sends the answer once it is there.
     std::optional<QFuture<QByteArray>> pendingBody;
-    QString hostile;       // set by the table; the service turns it into `answer`
+    QString hostile; // set by the table; the service turns it into `answer`
     qint64 sizeBytes = 0;
     Pacing pacing;
-    int faultId = 0;       // 0 when no fault applied
+    int faultId = 0; // 0 when no fault applied
 };
 
 class FaultTable {

@@ -70,8 +70,10 @@ std::optional<FormData> FormData::parse(const QByteArray &encoded, QString *erro
         if (part.isEmpty())
             continue;
         const qsizetype eq = part.indexOf('=');
-        const QByteArrayView rawName = eq < 0 ? QByteArrayView(part) : QByteArrayView(part).first(eq);
-        const QByteArrayView rawValue = eq < 0 ? QByteArrayView() : QByteArrayView(part).sliced(eq + 1);
+        const QByteArrayView rawName
+            = eq < 0 ? QByteArrayView(part) : QByteArrayView(part).first(eq);
+        const QByteArrayView rawValue
+            = eq < 0 ? QByteArrayView() : QByteArrayView(part).sliced(eq + 1);
         const auto name = decodeFormComponent(rawName);
         const auto value = decodeFormComponent(rawValue);
         if (!name || !value) {
@@ -85,7 +87,7 @@ std::optional<FormData> FormData::parse(const QByteArray &encoded, QString *erro
                 *error = QStringLiteral("a parameter without a name");
             return std::nullopt;
         }
-        form.m_pairs.append({*name, *value});
+        form.m_pairs.append({ *name, *value });
     }
     return form;
 }

@@ -44,7 +44,7 @@ QByteArray HttpRequest::target() const
 
 HttpResponse &HttpResponse::withHeader(const QByteArray &name, const QByteArray &value)
 {
-    headers.append({name, value});
+    headers.append({ name, value });
     return *this;
 }
 
@@ -71,9 +71,9 @@ HttpResponse jsonResponse(const QJsonValue &value, int status)
 
 HttpResponse errorResponse(int status, const QString &message)
 {
-    QJsonObject meta{{QStringLiteral("code"), status},
-                     {QStringLiteral("error_message"), message}};
-    return jsonResponse(QJsonObject{{QStringLiteral("meta"), meta}}, status);
+    QJsonObject meta { { QStringLiteral("code"), status },
+        { QStringLiteral("error_message"), message } };
+    return jsonResponse(QJsonObject { { QStringLiteral("meta"), meta } }, status);
 }
 
 HttpResponse textResponse(const QString &text, int status)
@@ -96,9 +96,10 @@ HttpResponse htmlResponse(const QString &html, int status)
 
 HttpResponse redirectResponse(const QString &location, int status)
 {
-    HttpResponse r = htmlResponse(QStringLiteral("<!DOCTYPE html><title>Moved</title><a href=\"%1\">%1</a>")
-                                      .arg(location.toHtmlEscaped()),
-                                  status);
+    HttpResponse r
+        = htmlResponse(QStringLiteral("<!DOCTYPE html><title>Moved</title><a href=\"%1\">%1</a>")
+                           .arg(location.toHtmlEscaped()),
+            status);
     r.withHeader("Location", location.toUtf8());
     return r;
 }
@@ -106,34 +107,56 @@ HttpResponse redirectResponse(const QString &location, int status)
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 201: return "Created";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 304: return "Not Modified";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 409: return "Conflict";
-    case 413: return "Payload Too Large";
-    case 415: return "Unsupported Media Type";
-    case 429: return "Too Many Requests";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    case 504: return "Gateway Timeout";
-    default: return status >= 500 ? "Server Error" : status >= 400 ? "Client Error" : "Status";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 304:
+        return "Not Modified";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 409:
+        return "Conflict";
+    case 413:
+        return "Payload Too Large";
+    case 415:
+        return "Unsupported Media Type";
+    case 429:
+        return "Too Many Requests";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    case 504:
+        return "Gateway Timeout";
+    default:
+        return status >= 500 ? "Server Error" : status >= 400 ? "Client Error" : "Status";
     }
 }
 
 QByteArray httpDate(const QDateTime &time)
 {
     return QLocale::c()
-        .toString(time.toTimeZone(QTimeZone::utc()), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
+        .toString(
+            time.toTimeZone(QTimeZone::utc()), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
         .toLatin1();
 }
 
@@ -145,7 +168,8 @@ bool isBodyless(int status)
 QByteArray serializeHead(const HttpResponse &response, const QDateTime &now, bool keepAlive)
 {
     QByteArray out;
-    out += "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    out += "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status)
+        + "\r\n";
     out += "Date: " + httpDate(now) + "\r\n";
     out += "Server: velto-sandbox\r\n";
     const bool bodyless = isBodyless(response.status);
@@ -160,8 +184,8 @@ QByteArray serializeHead(const HttpResponse &response, const QDateTime &now, boo
     return out;
 }
 
-QByteArray serializeResponse(const HttpResponse &response, const QDateTime &now, bool headOnly,
-                             bool keepAlive)
+QByteArray serializeResponse(
+    const HttpResponse &response, const QDateTime &now, bool headOnly, bool keepAlive)
 {
     QByteArray out = serializeHead(response, now, keepAlive);
     if (!headOnly && !isBodyless(response.status))

@@ -31,7 +31,7 @@ QByteArray headerParameter(const QByteArray &headerValue, const QByteArray &key)
                 value.append(headerValue[i]);
                 ++i;
             }
-            ++i;  // closing quote
+            ++i; // closing quote
         } else {
             const qsizetype end = headerValue.indexOf(';', i);
             value = headerValue.mid(i, end < 0 ? -1 : end - i).trimmed();
@@ -63,8 +63,8 @@ std::optional<QByteArray> multipartBoundary(const QByteArray &contentType)
     return boundary;
 }
 
-std::optional<QList<MultipartPart>> parseMultipart(const QByteArray &body, const QByteArray &boundary,
-                                                   QString *error)
+std::optional<QList<MultipartPart>> parseMultipart(
+    const QByteArray &body, const QByteArray &boundary, QString *error)
 {
     const QByteArray delimiter = "--" + boundary;
     const QByteArray nextDelimiter = "\r\n" + delimiter;
@@ -78,7 +78,7 @@ std::optional<QList<MultipartPart>> parseMultipart(const QByteArray &body, const
     pos += delimiter.size();
     while (true) {
         if (body.mid(pos, 2) == "--")
-            return parts;  // closing delimiter
+            return parts; // closing delimiter
         if (body.mid(pos, 2) != "\r\n") {
             fail(error, QStringLiteral("a boundary is not followed by a line break"));
             return std::nullopt;

@@ -9,9 +9,9 @@
 namespace sandbox {
 
 struct MultipartPart {
-    QByteArray name;         // the form field, from Content-Disposition
-    QByteArray fileName;     // as sent (Velto sends the full local path); empty when absent
-    QByteArray contentType;  // empty when the part has none
+    QByteArray name; // the form field, from Content-Disposition
+    QByteArray fileName; // as sent (Velto sends the full local path); empty when absent
+    QByteArray contentType; // empty when the part has none
     QByteArray data;
 };
 
@@ -21,7 +21,7 @@ std::optional<QByteArray> multipartBoundary(const QByteArray &contentType);
 
 // Splits a multipart/form-data body. Nothing, with a message, when the body
 // does not follow the boundary structure.
-std::optional<QList<MultipartPart>> parseMultipart(const QByteArray &body, const QByteArray &boundary,
-                                                   QString *error = nullptr);
+std::optional<QList<MultipartPart>> parseMultipart(
+    const QByteArray &body, const QByteArray &boundary, QString *error = nullptr);
 
 } // namespace sandbox

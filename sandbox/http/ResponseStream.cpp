@@ -13,7 +13,8 @@ constexpr qint64 kBufferedBytes = 1024 * 1024;
 
 } // namespace
 
-ResponseStream::ResponseStream(QTcpSocket *socket, QByteArray body, Pacing pacing, bool closeWhenDone)
+ResponseStream::ResponseStream(
+    QTcpSocket *socket, QByteArray body, Pacing pacing, bool closeWhenDone)
     : QObject(socket)
     , m_socket(socket)
     , m_body(std::move(body))
@@ -70,7 +71,8 @@ void ResponseStream::writeNextPiece()
         m_socket->flush();
         m_offset += n;
     }
-    if (m_offset >= m_body.size() || (m_pacing.trickleMs == 0 && m_nextChunk >= m_pacing.chunkSizes.size()))
+    if (m_offset >= m_body.size()
+        || (m_pacing.trickleMs == 0 && m_nextChunk >= m_pacing.chunkSizes.size()))
         end(true);
     else if (m_pacing.trickleMs == 0)
         m_timer.start();
@@ -83,7 +85,7 @@ void ResponseStream::end(bool complete)
     m_ended = true;
     m_timer.stop();
     if (complete && m_closeWhenDone && m_socket)
-        m_socket->disconnectFromHost();  // after what is still buffered
+        m_socket->disconnectFromHost(); // after what is still buffered
     Q_EMIT finished(complete);
     deleteLater();
 }

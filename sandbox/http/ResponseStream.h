@@ -37,7 +37,7 @@ private:
     void end(bool complete);
 
     QPointer<QTcpSocket> m_socket;
-    QByteArray m_body;      // shared with whoever made it, never copied whole
+    QByteArray m_body; // shared with whoever made it, never copied whole
     Pacing m_pacing;
     bool m_closeWhenDone;
     qsizetype m_offset = 0;

@@ -31,7 +31,8 @@ bool Router::matches(const Route &route, const QStringList &segments, QStringLis
     return true;
 }
 
-HttpResponse Router::dispatch(const HttpRequest &request, const QStringList &segments, qint64 viewer) const
+HttpResponse Router::dispatch(
+    const HttpRequest &request, const QStringList &segments, qint64 viewer) const
 {
     int best = -1;
     QList<std::pair<const Route *, QStringList>> candidates;
@@ -44,7 +45,7 @@ HttpResponse Router::dispatch(const HttpRequest &request, const QStringList &seg
             candidates.clear();
         }
         if (route.literals == best)
-            candidates.append({&route, args});
+            candidates.append({ &route, args });
     }
     if (candidates.isEmpty())
         return errorResponse(404, QStringLiteral("Not found: %1").arg(request.path()));
@@ -53,7 +54,7 @@ HttpResponse Router::dispatch(const HttpRequest &request, const QStringList &seg
     QByteArrayList allowed;
     for (const auto &[route, args] : candidates) {
         if (route->methods.contains(method))
-            return route->handler(RouteCall{request, args, viewer});
+            return route->handler(RouteCall { request, args, viewer });
         for (const QByteArray &m : route->methods) {
             if (!allowed.contains(m))
                 allowed.append(m);
@@ -61,9 +62,9 @@ HttpResponse Router::dispatch(const HttpRequest &request, const QStringList &seg
     }
     if (allowed.contains("GET"))
         allowed.append("HEAD");
-    return errorResponse(405, QStringLiteral("Method %1 is not allowed here; use %2")
-                                  .arg(QString::fromLatin1(request.method),
-                                       QString::fromLatin1(allowed.join(", "))))
+    return errorResponse(405,
+        QStringLiteral("Method %1 is not allowed here; use %2")
+            .arg(QString::fromLatin1(request.method), QString::fromLatin1(allowed.join(", "))))
         .withHeader("Allow", allowed.join(", "));
 }
 

@@ -11,8 +11,8 @@ namespace sandbox {
 
 struct RouteCall {
     const HttpRequest &request;
-    QStringList args;     // the values of the pattern's "{}" segments, decoded
-    qint64 viewer = 0;    // the signed-in user on API routes, 0 elsewhere
+    QStringList args; // the values of the pattern's "{}" segments, decoded
+    qint64 viewer = 0; // the signed-in user on API routes, 0 elsewhere
 };
 
 using RouteHandler = std::function<HttpResponse(const RouteCall &)>;
@@ -28,7 +28,8 @@ public:
 
     // 404 with the service's error object when no pattern matches, 405 with an
     // Allow header when patterns match but none takes the method.
-    HttpResponse dispatch(const HttpRequest &request, const QStringList &segments, qint64 viewer = 0) const;
+    HttpResponse dispatch(
+        const HttpRequest &request, const QStringList &segments, qint64 viewer = 0) const;
 
 private:
     struct Route {

@@ -30,7 +30,7 @@ HttpRequest toHttpRequest(const QHttpServerRequest &request)
         r.rawPath = "/";
     r.rawQuery = url.query(QUrl::FullyEncoded).toUtf8();
     for (const auto &[name, value] : request.headers())
-        r.headers.append({name.toLower(), value});
+        r.headers.append({ name.toLower(), value });
     r.body = request.body();
     return r;
 }
@@ -41,7 +41,7 @@ bool wantsKeepAlive(const HttpRequest &request)
 }
 
 // Calls `done` on this thread with the future's result once it is there.
-template<typename T, typename Done>
+template <typename T, typename Done>
 void whenFinished(const QFuture<T> &future, QObject *context, Done done)
 {
     auto *watcher = new QFutureWatcher<T>(context);
@@ -58,7 +58,8 @@ void whenFinished(const QFuture<T> &future, QObject *context, Done done)
 } // namespace
 
 SandboxHttpServer::SandboxHttpServer(SandboxService *service, QObject *parent)
-    : QAbstractHttpServer(parent), m_service(service)
+    : QAbstractHttpServer(parent)
+    , m_service(service)
 {
 }
 
@@ -77,7 +78,7 @@ bool SandboxHttpServer::handleRequest(const QHttpServerRequest &serverRequest, Q
 
     auto proceed = [this, target, request, plan, clock] {
         if (!target)
-            return;  // the client went away while we waited
+            return; // the client went away while we waited
         if (plan.drop) {
             target->abort();
             m_service->record(request, 0);
@@ -115,19 +116,22 @@ bool SandboxHttpServer::handleRequest(const QHttpServerRequest &serverRequest, Q
     return true;
 }
 
-void SandboxHttpServer::sendAnswer(QTcpSocket *socket, const HttpRequest &request, const HttpResponse &response,
-                                   const FaultPlan &plan, const QElapsedTimer &clock)
+void SandboxHttpServer::sendAnswer(QTcpSocket *socket, const HttpRequest &request,
+    const HttpResponse &response, const FaultPlan &plan, const QElapsedTimer &clock)
 {
     const bool keepAlive = wantsKeepAlive(request);
-    const bool withBody = request.method != "HEAD" && !isBodyless(response.status) && !response.body.isEmpty();
-    if (withBody && (plan.pacing.isPaced() || response.body.size() > ResponseStream::kDirectWriteLimit)) {
+    const bool withBody
+        = request.method != "HEAD" && !isBodyless(response.status) && !response.body.isEmpty();
+    if (withBody
+        && (plan.pacing.isPaced() || response.body.size() > ResponseStream::kDirectWriteLimit)) {
         socket->write(serializeHead(response, m_service->now(), keepAlive));
         socket->flush();
         auto *stream = new ResponseStream(socket, response.body, plan.pacing, !keepAlive);
         ++m_streams;
         connect(stream, &QObject::destroyed, this, [this] { --m_streams; });
     } else {
-        socket->write(serializeResponse(response, m_service->now(), request.method == "HEAD", keepAlive));
+        socket->write(
+            serializeResponse(response, m_service->now(), request.method == "HEAD", keepAlive));
         if (!keepAlive)
             socket->disconnectFromHost();
     }
@@ -135,15 +139,15 @@ void SandboxHttpServer::sendAnswer(QTcpSocket *socket, const HttpRequest &reques
     logLine(request, response.status, plan, clock);
 }
 
-void SandboxHttpServer::logLine(const HttpRequest &request, int status, const FaultPlan &plan,
-                                const QElapsedTimer &clock) const
+void SandboxHttpServer::logLine(
+    const HttpRequest &request, int status, const FaultPlan &plan, const QElapsedTimer &clock) const
 {
     if (!m_logging)
         return;
     std::fprintf(stderr, "%s %s -> %s%s (%lld ms)\n", request.method.constData(),
-                 request.target().left(200).constData(),
-                 status ? QByteArray::number(status).constData() : "dropped",
-                 plan.faultId ? " [fault]" : "", static_cast<long long>(clock.elapsed()));
+        request.target().left(200).constData(),
+        status ? QByteArray::number(status).constData() : "dropped", plan.faultId ? " [fault]" : "",
+        static_cast<long long>(clock.elapsed()));
 }
 
 void SandboxHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

@@ -33,8 +33,9 @@ protected:
 
 private:
     void sendAnswer(QTcpSocket *socket, const HttpRequest &request, const HttpResponse &response,
-                    const FaultPlan &plan, const QElapsedTimer &clock);
-    void logLine(const HttpRequest &request, int status, const FaultPlan &plan, const QElapsedTimer &clock) const;
+        const FaultPlan &plan, const QElapsedTimer &clock);
+    void logLine(const HttpRequest &request, int status, const FaultPlan &plan,
+        const QElapsedTimer &clock) const;
 
     SandboxService *m_service;
     bool m_logging = false;

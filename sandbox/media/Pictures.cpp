@@ -63,8 +63,9 @@ QImage drawAvatar(const QString &name)
         break;
     case 1:
         for (int i = 0; i < 5; ++i)
-            p.drawEllipse(QPointF(w * ((h >> (i * 3)) % 10) / 10.0, ht * ((h >> (i * 4 + 1)) % 10) / 10.0),
-                          unit / 14, unit / 14);
+            p.drawEllipse(
+                QPointF(w * ((h >> (i * 3)) % 10) / 10.0, ht * ((h >> (i * 4 + 1)) % 10) / 10.0),
+                unit / 14, unit / 14);
         break;
     default:
         p.drawRect(QRectF(0, ht * 0.62, w, ht * 0.12));
@@ -92,7 +93,8 @@ QImage drawLandscape(int n)
     sky.setColorAt(1, QColor::fromHsv((20 + n * 11) % 360, 90, 250));
     p.fillRect(image.rect(), sky);
     p.setBrush(QColor(255, 236, 170));
-    p.drawEllipse(QPointF(w * (0.2 + 0.08 * n), h * 0.25), std::min(w, h) * 0.08, std::min(w, h) * 0.08);
+    p.drawEllipse(
+        QPointF(w * (0.2 + 0.08 * n), h * 0.25), std::min(w, h) * 0.08, std::min(w, h) * 0.08);
 
     for (int layer = 0; layer < 3; ++layer) {
         QPainterPath ridge;
@@ -107,7 +109,8 @@ QImage drawLandscape(int n)
         }
         ridge.lineTo(w, h);
         ridge.closeSubpath();
-        p.setBrush(QColor::fromHsv((110 + n * 17 + layer * 25) % 360, 90 + layer * 30, 150 - layer * 35));
+        p.setBrush(
+            QColor::fromHsv((110 + n * 17 + layer * 25) % 360, 90 + layer * 30, 150 - layer * 35));
         p.drawPath(ridge);
     }
     return image;
@@ -125,8 +128,22 @@ QSize avatarSize(const QString &name)
 {
     // Big ones are rarer: they cost the most to draw and encode.
     static const QSize sizes[] = {
-        {48, 48}, {64, 64}, {80, 80}, {96, 96}, {120, 120}, {128, 128}, {144, 144}, {160, 160},
-        {200, 200}, {256, 256}, {96, 128}, {100, 150}, {160, 120}, {320, 240}, {512, 384}, {512, 512},
+        { 48, 48 },
+        { 64, 64 },
+        { 80, 80 },
+        { 96, 96 },
+        { 120, 120 },
+        { 128, 128 },
+        { 144, 144 },
+        { 160, 160 },
+        { 200, 200 },
+        { 256, 256 },
+        { 96, 128 },
+        { 100, 150 },
+        { 160, 120 },
+        { 320, 240 },
+        { 512, 384 },
+        { 512, 512 },
     };
     return sizes[nameHash(name) % (sizeof(sizes) / sizeof(sizes[0]))];
 }
@@ -141,7 +158,7 @@ QByteArray PictureCache::avatarPng(const QString &name)
     const QByteArray png = encodePng(drawAvatar(name));
     const QMutexLocker lock(&m_mutex);
     if (m_avatars.size() >= kMaxCachedAvatars)
-        m_avatars.clear();  // any name is served, so the cache must not grow without end
+        m_avatars.clear(); // any name is served, so the cache must not grow without end
     m_avatars.insert(name, png);
     return png;
 }
@@ -154,8 +171,8 @@ bool PictureCache::hasAvatar(const QString &name) const
 
 QSize PictureCache::sampleSize(int n)
 {
-    static const QSize sizes[] = {{1200, 400}, {400, 1200}, {800, 600}, {640, 640},
-                                  {1024, 576}, {300, 200}, {1600, 900}, {600, 800}};
+    static const QSize sizes[] = { { 1200, 400 }, { 400, 1200 }, { 800, 600 }, { 640, 640 },
+        { 1024, 576 }, { 300, 200 }, { 1600, 900 }, { 600, 800 } };
     if (n < 1 || n > int(sizeof(sizes) / sizeof(sizes[0])))
         return {};
     return sizes[n - 1];

@@ -27,7 +27,7 @@ void put32(QByteArray &out, quint32 v)
 quint32 crc32(const QByteArray &data)
 {
     static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
+        std::array<quint32, 256> t {};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 c = i;
             for (int k = 0; k < 8; ++k)
@@ -55,9 +55,9 @@ QByteArray makeZip(const QList<QPair<QString, QByteArray>> &files)
         const quint32 offset = quint32(out.size());
 
         put32(out, 0x04034b50);
-        put16(out, 10);             // version needed
-        put16(out, 0x0800);         // names are UTF-8
-        put16(out, 0);              // stored
+        put16(out, 10); // version needed
+        put16(out, 0x0800); // names are UTF-8
+        put16(out, 0); // stored
         put16(out, dosTime);
         put16(out, dosDate);
         put32(out, crc);
@@ -69,7 +69,7 @@ QByteArray makeZip(const QList<QPair<QString, QByteArray>> &files)
         out += data;
 
         put32(directory, 0x02014b50);
-        put16(directory, 20);       // made by
+        put16(directory, 20); // made by
         put16(directory, 10);
         put16(directory, 0x0800);
         put16(directory, 0);
@@ -79,11 +79,11 @@ QByteArray makeZip(const QList<QPair<QString, QByteArray>> &files)
         put32(directory, quint32(data.size()));
         put32(directory, quint32(data.size()));
         put16(directory, quint16(fileName.size()));
-        put16(directory, 0);        // extra
-        put16(directory, 0);        // comment
-        put16(directory, 0);        // disk
-        put16(directory, 0);        // internal attributes
-        put32(directory, 0);        // external attributes
+        put16(directory, 0); // extra
+        put16(directory, 0); // comment
+        put16(directory, 0); // disk
+        put16(directory, 0); // internal attributes
+        put32(directory, 0); // external attributes
         put32(directory, offset);
         directory += fileName;
     }

@@ -4,7 +4,8 @@ using namespace Qt::StringLiterals;
 
 namespace sandbox {
 
-std::optional<FormData> queryParameters(const RouteCall &call, const QStringList &allowed, HttpResponse &error)
+std::optional<FormData> queryParameters(
+    const RouteCall &call, const QStringList &allowed, HttpResponse &error)
 {
     QString message;
     const auto query = FormData::parse(call.request.rawQuery, &message);
@@ -14,9 +15,11 @@ std::optional<FormData> queryParameters(const RouteCall &call, const QStringList
     }
     for (const QString &name : query->names()) {
         if (!allowed.contains(name)) {
-            error = errorResponse(400, allowed.isEmpty()
-                                           ? u"Unknown parameter \"%1\": this endpoint takes none"_s.arg(name)
-                                           : u"Unknown parameter \"%1\": this endpoint takes %2"_s.arg(name, allowed.join(u", ")));
+            error = errorResponse(400,
+                allowed.isEmpty()
+                    ? u"Unknown parameter \"%1\": this endpoint takes none"_s.arg(name)
+                    : u"Unknown parameter \"%1\": this endpoint takes %2"_s.arg(
+                        name, allowed.join(u", ")));
             return std::nullopt;
         }
         if (query->count(name) > 1) {
@@ -34,13 +37,15 @@ std::optional<Id> parseId(const QString &text, const QString &what, HttpResponse
         digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
     const Id id = digitsOnly ? text.toLongLong() : 0;
     if (id <= 0) {
-        error = errorResponse(400, u"%1 must be a decimal number, not \"%2\""_s.arg(what, text.left(40)));
+        error = errorResponse(
+            400, u"%1 must be a decimal number, not \"%2\""_s.arg(what, text.left(40)));
         return std::nullopt;
     }
     return id;
 }
 
-std::optional<Paging> pagingFrom(const FormData &query, int defaultCount, int maxCount, HttpResponse &error)
+std::optional<Paging> pagingFrom(
+    const FormData &query, int defaultCount, int maxCount, HttpResponse &error)
 {
     Paging paging;
     paging.count = defaultCount;
@@ -48,7 +53,9 @@ std::optional<Paging> pagingFrom(const FormData &query, int defaultCount, int ma
         bool ok = false;
         const qlonglong n = count->toLongLong(&ok);
         if (!ok || n < 1) {
-            error = errorResponse(400, u"count must be a whole number from 1 to %1, not \"%2\""_s.arg(maxCount).arg(count->left(40)));
+            error = errorResponse(400,
+                u"count must be a whole number from 1 to %1, not \"%2\""_s.arg(maxCount).arg(
+                    count->left(40)));
             return std::nullopt;
         }
         paging.count = int(std::min<qlonglong>(n, maxCount));
@@ -77,8 +84,9 @@ const User *userFromPath(const Store &store, const QString &value, Id viewer, Ht
         HttpResponse idError;
         const auto id = parseId(value, u"The user id"_s, idError);
         if (!id) {
-            error = errorResponse(400, u"A user is named by a decimal id, \"me\" or \"@\" and a user name, not \"%1\""_s
-                                           .arg(value.left(40)));
+            error = errorResponse(400,
+                u"A user is named by a decimal id, \"me\" or \"@\" and a user name, not \"%1\""_s
+                    .arg(value.left(40)));
             return nullptr;
         }
         user = store.user(*id);

@@ -12,10 +12,12 @@ namespace sandbox {
 // sets `error` to the response to send (400 or 404 with the error object).
 
 // The query's parameters, when every name is in `allowed` and none repeats.
-std::optional<FormData> queryParameters(const RouteCall &call, const QStringList &allowed, HttpResponse &error);
+std::optional<FormData> queryParameters(
+    const RouteCall &call, const QStringList &allowed, HttpResponse &error);
 
 // count (1 or more; above `maxCount` means `maxCount`), before_id and since_id.
-std::optional<Paging> pagingFrom(const FormData &query, int defaultCount, int maxCount, HttpResponse &error);
+std::optional<Paging> pagingFrom(
+    const FormData &query, int defaultCount, int maxCount, HttpResponse &error);
 
 // A decimal id of 1 or more; `what` names it in the message.
 std::optional<Id> parseId(const QString &text, const QString &what, HttpResponse &error);

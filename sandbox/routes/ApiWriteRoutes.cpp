@@ -36,7 +36,8 @@ std::optional<NewPost> readNewPost(const HttpRequest &request, HttpResponse &err
         const QJsonObject o = doc.object();
         for (auto it = o.begin(); it != o.end(); ++it) {
             if (it.key() != u"text" && it.key() != u"reply_to") {
-                error = errorResponse(400, u"Unknown field \"%1\": a post takes text and reply_to"_s.arg(it.key()));
+                error = errorResponse(
+                    400, u"Unknown field \"%1\": a post takes text and reply_to"_s.arg(it.key()));
                 return std::nullopt;
             }
         }
@@ -57,8 +58,9 @@ std::optional<NewPost> readNewPost(const HttpRequest &request, HttpResponse &err
         return post;
     }
     if (!type.isEmpty() && type != "application/x-www-form-urlencoded") {
-        error = errorResponse(415, u"A post is sent as application/x-www-form-urlencoded or application/json, not %1"_s
-                                       .arg(QString::fromLatin1(type.left(60))));
+        error = errorResponse(415,
+            u"A post is sent as application/x-www-form-urlencoded or application/json, not %1"_s
+                .arg(QString::fromLatin1(type.left(60))));
         return std::nullopt;
     }
     QString message;
@@ -69,7 +71,8 @@ std::optional<NewPost> readNewPost(const HttpRequest &request, HttpResponse &err
     }
     for (const QString &name : form->names()) {
         if (name != u"text" && name != u"reply_to") {
-            error = errorResponse(400, u"Unknown field \"%1\": a post takes text and reply_to"_s.arg(name));
+            error = errorResponse(
+                400, u"Unknown field \"%1\": a post takes text and reply_to"_s.arg(name));
             return std::nullopt;
         }
         if (form->count(name) > 1) {
@@ -97,8 +100,9 @@ std::optional<QString> checkedText(const QString &text, HttpResponse &error)
         return std::nullopt;
     }
     if (text.size() > kMaxPostLength) {
-        error = errorResponse(400, u"text is %1 UTF-16 code units long; a post holds at most %2"_s
-                                       .arg(text.size()).arg(kMaxPostLength));
+        error = errorResponse(400,
+            u"text is %1 UTF-16 code units long; a post holds at most %2"_s.arg(text.size())
+                .arg(kMaxPostLength));
         return std::nullopt;
     }
     return text;
@@ -112,7 +116,7 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
     Store *store = &s.store();
     auto render = [=](Id viewer) { return JsonRenderer(*store, service->baseUrl(), viewer); };
 
-    api.add({"POST"}, u"posts"_s, [=](const RouteCall &call) {
+    api.add({ "POST" }, u"posts"_s, [=](const RouteCall &call) {
         HttpResponse error;
         if (!queryParameters(call, {}, error))
             return error;
@@ -131,13 +135,13 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
                 return errorResponse(404, u"No such post to reply to: %1"_s.arg(*id));
             replyTo = *id;
         }
-        const Post &post = store->addPost(call.viewer, *text, replyTo, service->now(),
-                                          seedSources(service->baseUrl()).first());
+        const Post &post = store->addPost(
+            call.viewer, *text, replyTo, service->now(), seedSources(service->baseUrl()).first());
         service->noteChanged();
         return jsonResponse(render(call.viewer).post(post));
     });
 
-    api.add({"POST", "DELETE"}, u"posts/{}/star"_s, [=](const RouteCall &call) {
+    api.add({ "POST", "DELETE" }, u"posts/{}/star"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const Post *post = postOfPlainCall(*store, call, error);
         if (!post)
@@ -149,7 +153,7 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
         return jsonResponse(render(call.viewer).post(*post));
     });
 
-    api.add({"DELETE"}, u"posts/{}"_s, [=](const RouteCall &call) {
+    api.add({ "DELETE" }, u"posts/{}"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const Post *post = postOfPlainCall(*store, call, error);
         if (!post)
@@ -172,17 +176,20 @@ void addApiWriteRoutes(Router &api, SandboxService &s)
             if (!user)
                 return error;
             if (user->id == call.viewer)
-                return errorResponse(400, follow ? u"You cannot follow yourself"_s : u"You cannot mute yourself"_s);
+                return errorResponse(
+                    400, follow ? u"You cannot follow yourself"_s : u"You cannot mute yourself"_s);
             const bool add = call.request.method == "POST";
-            const bool changed = follow ? (add ? store->follow(call.viewer, user->id) : store->unfollow(call.viewer, user->id))
-                                        : (add ? store->mute(call.viewer, user->id) : store->unmute(call.viewer, user->id));
+            const bool changed = follow
+                ? (add ? store->follow(call.viewer, user->id)
+                       : store->unfollow(call.viewer, user->id))
+                : (add ? store->mute(call.viewer, user->id) : store->unmute(call.viewer, user->id));
             if (changed)
                 service->noteChanged();
             return jsonResponse(render(call.viewer).user(*user));
         };
     };
-    api.add({"POST", "DELETE"}, u"users/{}/follow"_s, relation(true));
-    api.add({"POST", "DELETE"}, u"users/{}/mute"_s, relation(false));
+    api.add({ "POST", "DELETE" }, u"users/{}/follow"_s, relation(true));
+    api.add({ "POST", "DELETE" }, u"users/{}/mute"_s, relation(false));
 }
 
 } // namespace sandbox

@@ -15,7 +15,8 @@ namespace sandbox {
 
 namespace {
 
-std::optional<QJsonObject> jsonBody(const HttpRequest &request, HttpResponse &error, bool emptyIsObject)
+std::optional<QJsonObject> jsonBody(
+    const HttpRequest &request, HttpResponse &error, bool emptyIsObject)
 {
     if (request.body.trimmed().isEmpty() && emptyIsObject)
         return QJsonObject();
@@ -46,7 +47,8 @@ std::optional<int> bulkCount(const QJsonObject &body, HttpResponse &error, bool 
         return std::nullopt;
     const double d = v.toDouble(-1);
     if (!v.isDouble() || d != double(int(d)) || d < 1 || d > kMaxBulkCount) {
-        error = errorResponse(400, u"count must be a whole number from 1 to %1"_s.arg(kMaxBulkCount));
+        error
+            = errorResponse(400, u"count must be a whole number from 1 to %1"_s.arg(kMaxBulkCount));
         return std::nullopt;
     }
     return int(d);
@@ -59,7 +61,9 @@ std::optional<int> milliseconds(const QJsonObject &body, const QString &key, Htt
         return 0;
     const double d = v.toDouble(-1);
     if (!v.isDouble() || d != double(int(d)) || d < 0 || d > Latency::kMaxMs) {
-        error = errorResponse(400, u"%1 must be a whole number of milliseconds from 0 to %2"_s.arg(key).arg(Latency::kMaxMs));
+        error = errorResponse(400,
+            u"%1 must be a whole number of milliseconds from 0 to %2"_s.arg(key).arg(
+                Latency::kMaxMs));
         return std::nullopt;
     }
     return int(d);
@@ -67,7 +71,7 @@ std::optional<int> milliseconds(const QJsonObject &body, const QString &key, Htt
 
 QJsonObject latencyJson(const Latency &latency)
 {
-    return {{u"ms"_s, latency.ms}, {u"jitterMs"_s, latency.jitterMs}};
+    return { { u"ms"_s, latency.ms }, { u"jitterMs"_s, latency.jitterMs } };
 }
 
 QJsonArray idStrings(const QList<Id> &ids)
@@ -84,10 +88,9 @@ void addControlRoutes(Router &control, SandboxService &s)
 {
     SandboxService *service = &s;
 
-    control.add({"GET"}, u"faults"_s, [=](const RouteCall &) {
-        return jsonResponse(service->faults().toJson());
-    });
-    control.add({"POST"}, u"faults"_s, [=](const RouteCall &call) {
+    control.add({ "GET" }, u"faults"_s,
+        [=](const RouteCall &) { return jsonResponse(service->faults().toJson()); });
+    control.add({ "POST" }, u"faults"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const auto body = jsonBody(call.request, error, false);
         if (!body)
@@ -97,40 +100,41 @@ void addControlRoutes(Router &control, SandboxService &s)
         if (!fault)
             return errorResponse(400, message);
         const int id = service->faults().add(*fault);
-        return ok({{u"id"_s, id}});
+        return ok({ { u"id"_s, id } });
     });
-    control.add({"DELETE"}, u"faults"_s, [=](const RouteCall &) {
+    control.add({ "DELETE" }, u"faults"_s, [=](const RouteCall &) {
         service->faults().clear();
         return ok();
     });
 
-    control.add({"POST"}, u"reset"_s, [=](const RouteCall &) {
+    control.add({ "POST" }, u"reset"_s, [=](const RouteCall &) {
         service->reset();
         return ok();
     });
 
-    control.add({"GET"}, u"requests"_s, [=](const RouteCall &) {
-        return jsonResponse(service->requestLog());
-    });
-    control.add({"DELETE"}, u"requests"_s, [=](const RouteCall &) {
+    control.add({ "GET" }, u"requests"_s,
+        [=](const RouteCall &) { return jsonResponse(service->requestLog()); });
+    control.add({ "DELETE" }, u"requests"_s, [=](const RouteCall &) {
         service->clearRequestLog();
         return ok();
     });
 
-    control.add({"POST"}, u"tokens"_s, [=](const RouteCall &call) {
+    control.add({ "POST" }, u"tokens"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const auto body = jsonBody(call.request, error, false);
         if (!body)
             return error;
         const User *user = service->store().userByName(body->value(u"username"_s).toString());
         if (!user)
-            return errorResponse(404, u"No such user: %1"_s.arg(body->value(u"username"_s).toString()));
+            return errorResponse(
+                404, u"No such user: %1"_s.arg(body->value(u"username"_s).toString()));
         const QString token = service->tokens().issue(user->id);
         service->noteChanged();
-        return jsonResponse(QJsonObject{{u"access_token"_s, token}, {u"user_id"_s, QString::number(user->id)}});
+        return jsonResponse(QJsonObject {
+            { u"access_token"_s, token }, { u"user_id"_s, QString::number(user->id) } });
     });
 
-    control.add({"POST"}, u"mention"_s, [=](const RouteCall &call) {
+    control.add({ "POST" }, u"mention"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const auto body = jsonBody(call.request, error, true);
         if (!body)
@@ -139,7 +143,8 @@ void addControlRoutes(Router &control, SandboxService &s)
         if (body->contains(u"from"_s)) {
             const User *user = service->store().userByName(body->value(u"from"_s).toString());
             if (!user)
-                return errorResponse(404, u"No such user: %1"_s.arg(body->value(u"from"_s).toString()));
+                return errorResponse(
+                    404, u"No such user: %1"_s.arg(body->value(u"from"_s).toString()));
             author = user->id;
         }
         const QString text = body->value(u"text"_s).toString();
@@ -151,7 +156,7 @@ void addControlRoutes(Router &control, SandboxService &s)
             return error;
         if (many) {
             const QList<Id> ids = service->addDemoMentions(*count, author, text);
-            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}});
+            return ok({ { u"count"_s, int(ids.size()) }, { u"ids"_s, idStrings(ids) } });
         }
         const Post &post = service->addDemoMention(author, text);
         return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
@@ -179,23 +184,24 @@ void addControlRoutes(Router &control, SandboxService &s)
                 names.append(store.user(id)->username);
             }
             service->noteChanged();
-            return ok({{u"count"_s, int(ids.size())}, {u"ids"_s, idStrings(ids)}, {u"usernames"_s, names}});
+            return ok({ { u"count"_s, int(ids.size()) }, { u"ids"_s, idStrings(ids) },
+                { u"usernames"_s, names } });
         };
     };
-    control.add({"POST"}, u"following"_s, crowd(true));
-    control.add({"POST"}, u"followers"_s, crowd(false));
+    control.add({ "POST" }, u"following"_s, crowd(true));
+    control.add({ "POST" }, u"followers"_s, crowd(false));
 
-    control.add({"GET"}, u"latency"_s, [=](const RouteCall &) {
-        return jsonResponse(latencyJson(service->latency()));
-    });
-    control.add({"POST"}, u"latency"_s, [=](const RouteCall &call) {
+    control.add({ "GET" }, u"latency"_s,
+        [=](const RouteCall &) { return jsonResponse(latencyJson(service->latency())); });
+    control.add({ "POST" }, u"latency"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const auto body = jsonBody(call.request, error, false);
         if (!body)
             return error;
         for (auto it = body->begin(); it != body->end(); ++it) {
             if (it.key() != u"ms" && it.key() != u"jitterMs")
-                return errorResponse(400, u"unknown field \"%1\": the latency takes ms and jitterMs"_s.arg(it.key()));
+                return errorResponse(400,
+                    u"unknown field \"%1\": the latency takes ms and jitterMs"_s.arg(it.key()));
         }
         if (!body->contains(u"ms"_s))
             return errorResponse(400, u"ms is required"_s);
@@ -203,11 +209,11 @@ void addControlRoutes(Router &control, SandboxService &s)
         const auto jitter = ms ? milliseconds(*body, u"jitterMs"_s, error) : std::nullopt;
         if (!ms || !jitter)
             return error;
-        service->setLatency({*ms, *jitter});
+        service->setLatency({ *ms, *jitter });
         return ok(latencyJson(service->latency()));
     });
 
-    control.add({"POST"}, u"version"_s, [=](const RouteCall &call) {
+    control.add({ "POST" }, u"version"_s, [=](const RouteCall &call) {
         HttpResponse error;
         const auto body = jsonBody(call.request, error, false);
         if (!body)
@@ -221,12 +227,11 @@ void addControlRoutes(Router &control, SandboxService &s)
         }
         if (body->contains(u"notes"_s))
             hosts.releaseNotes = body->value(u"notes"_s).toString();
-        return ok({{u"version"_s, hosts.latestVersion}, {u"notes"_s, hosts.releaseNotes}});
+        return ok({ { u"version"_s, hosts.latestVersion }, { u"notes"_s, hosts.releaseNotes } });
     });
 
-    control.add({"GET"}, u"state"_s, [=](const RouteCall &) {
-        return jsonResponse(service->stateJson());
-    });
+    control.add({ "GET" }, u"state"_s,
+        [=](const RouteCall &) { return jsonResponse(service->stateJson()); });
 }
 
 } // namespace sandbox

@@ -23,8 +23,8 @@ constexpr int kPictureMaxAge = 86400;
 
 // A picture with the validators and freshness a disk cache can work with;
 // 304 when the client already holds this version.
-HttpResponse cachedPicture(const HttpRequest &request, const QByteArray &data, const QByteArray &type,
-                           const QDateTime &lastModified)
+HttpResponse cachedPicture(const HttpRequest &request, const QByteArray &data,
+    const QByteArray &type, const QDateTime &lastModified)
 {
     const QByteArray etag = PictureCache::etagFor(data);
     const QByteArray cacheControl = "public, max-age=" + QByteArray::number(kPictureMaxAge);
@@ -101,26 +101,30 @@ void addHostRoutes(Router &site, SandboxService &s)
 {
     SandboxService *service = &s;
 
-    site.add({"GET"}, u"avatars/{}"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"avatars/{}"_s, [=](const RouteCall &call) {
         const QString file = call.args[0];
         const QString name = file.endsWith(u".png") ? file.chopped(4) : QString();
         if (!isValidPictureName(name))
-            return errorResponse(404, u"No avatar here: avatars are /avatars/<letters, digits, - or _>.png"_s);
+            return errorResponse(
+                404, u"No avatar here: avatars are /avatars/<letters, digits, - or _>.png"_s);
         return cachedPicture(call.request, service->pictures().avatarPng(name), "image/png",
-                             QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
+            QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
     });
 
-    site.add({"GET"}, u"create.php"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"create.php"_s, [=](const RouteCall &call) {
         const QByteArray query = call.request.rawQuery;
-        const auto leading = FormData::parse(query.left(query.indexOf("url=") < 0 ? query.size() : query.indexOf("url=")));
-        const QString format = leading ? leading->value(u"format"_s).value_or(u"simple"_s) : u"simple"_s;
+        const auto leading = FormData::parse(
+            query.left(query.indexOf("url=") < 0 ? query.size() : query.indexOf("url=")));
+        const QString format
+            = leading ? leading->value(u"format"_s).value_or(u"simple"_s) : u"simple"_s;
         if (format != u"simple" && format != u"json")
             return textResponse(u"Error: format must be simple or json"_s, 400);
         const auto raw = rawShortenerUrl(query);
         if (!raw || raw->isEmpty())
             return textResponse(u"Error: Please specify a URL to shorten."_s, 400);
         const QUrl target = QUrl::fromEncoded(*raw, QUrl::TolerantMode);
-        if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https") || target.host().isEmpty())
+        if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https")
+            || target.host().isEmpty())
             return textResponse(u"Error: Please enter a valid URL to shorten."_s, 400);
 
         HostState &hosts = service->hosts();
@@ -134,18 +138,18 @@ void addHostRoutes(Router &site, SandboxService &s)
         }
         const QString shortUrl = service->baseUrl() + u"/s/"_s + code;
         if (format == u"json")
-            return jsonResponse(QJsonObject{{u"shorturl"_s, shortUrl}});
-        return textResponse(shortUrl);  // no line break: the text is inserted as it is
+            return jsonResponse(QJsonObject { { u"shorturl"_s, shortUrl } });
+        return textResponse(shortUrl); // no line break: the text is inserted as it is
     });
 
-    site.add({"GET"}, u"s/{}"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"s/{}"_s, [=](const RouteCall &call) {
         const QString target = service->hosts().shortLinks.value(call.args[0]);
         if (target.isEmpty())
             return textResponse(u"Error: unknown short link"_s, 404);
         return redirectResponse(target, 301);
     });
 
-    site.add({"POST"}, u"img.php"_s, [=](const RouteCall &call) {
+    site.add({ "POST" }, u"img.php"_s, [=](const RouteCall &call) {
         const auto boundary = multipartBoundary(call.request.header("content-type"));
         if (!boundary)
             return textResponse(u"NO: send the image as multipart/form-data"_s, 400);
@@ -168,7 +172,7 @@ void addHostRoutes(Router &site, SandboxService &s)
         return textResponse(u"NO: no field named \"uploaded\""_s, 400);
     });
 
-    site.add({"GET"}, u"img/{}"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"img/{}"_s, [=](const RouteCall &call) {
         const QString name = call.args[0];
         QByteArray data = service->hosts().uploads.value(name);
         static const QRegularExpression samplePattern(u"^sample-([1-9][0-9]?)\\.png$"_s);
@@ -177,10 +181,10 @@ void addHostRoutes(Router &site, SandboxService &s)
         if (data.isEmpty())
             return errorResponse(404, u"No such image: %1"_s.arg(name.left(100)));
         return cachedPicture(call.request, data, sniffImageType(data),
-                             QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
+            QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
     });
 
-    site.add({"GET"}, u"macpad/{}"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"macpad/{}"_s, [=](const RouteCall &call) {
         const QString file = call.args[0];
         const HostState &hosts = service->hosts();
         if (file == u"Velto.txt")
@@ -190,21 +194,24 @@ void addHostRoutes(Router &site, SandboxService &s)
         QString dict;
         if (!hosts.latestVersion.isEmpty())
             dict += u"<key>productVersion</key>"_s + plistString(hosts.latestVersion);
-        dict += u"<key>productPageURL</key>"_s + plistString(service->baseUrl() + u"/downloads/Velto.zip"_s);
-        HttpResponse r = textResponse(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"_s
-                                      + dict + u"</dict></plist>\n"_s);
+        dict += u"<key>productPageURL</key>"_s
+            + plistString(service->baseUrl() + u"/downloads/Velto.zip"_s);
+        HttpResponse r = textResponse(
+            u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"_s + dict
+            + u"</dict></plist>\n"_s);
         r.contentType = "text/xml; charset=utf-8";
         return r;
     });
 
-    site.add({"GET"}, u"downloads/{}"_s, [=](const RouteCall &call) {
+    site.add({ "GET" }, u"downloads/{}"_s, [=](const RouteCall &call) {
         if (call.args[0] != u"Velto.zip")
             return errorResponse(404, u"No such download: %1"_s.arg(call.args[0].left(100)));
         HttpResponse r;
         r.contentType = "application/zip";
-        r.body = makeZip({{u"Velto/README.txt"_s,
-                           u"Velto %1\n\nThis archive stands in for the real download.\n"_s
-                               .arg(service->hosts().latestVersion).toUtf8()}});
+        r.body = makeZip({ { u"Velto/README.txt"_s,
+            u"Velto %1\n\nThis archive stands in for the real download.\n"_s
+                .arg(service->hosts().latestVersion)
+                .toUtf8() } });
         return r.withHeader("Content-Disposition", "attachment; filename=\"Velto.zip\"");
     });
 }

@@ -41,8 +41,13 @@ QByteArray arrayBytes(const QJsonArray &posts)
 
 } // namespace
 
-HostilePages::HostilePages(const Store &store, const QString &baseUrl, Id viewer, const QDateTime &now)
-    : m_store(store), m_base(baseUrl), m_viewer(viewer), m_now(now), m_samples(samplePosts())
+HostilePages::HostilePages(
+    const Store &store, const QString &baseUrl, Id viewer, const QDateTime &now)
+    : m_store(store)
+    , m_base(baseUrl)
+    , m_viewer(viewer)
+    , m_now(now)
+    , m_samples(samplePosts())
 {
 }
 
@@ -83,7 +88,7 @@ QByteArray HostilePages::longWord() const
         word[i] = QChar(u'a' + i % 26);
     QJsonObject post = copyUnderId(m_samples.first(), QString::number(kFirstId), 0, m_now);
     setText(post, word);
-    return arrayBytes({post});
+    return arrayBytes({ post });
 }
 
 QByteArray HostilePages::denseEntities() const
@@ -99,13 +104,13 @@ QByteArray HostilePages::denseEntities() const
     for (int i = 0; i < kDenseRepeats; ++i) {
         const int at = int(text.size());
         text += unit;
-        entities.hashtags.append({u"tag"_s, at, 4});
-        entities.mentions.append({mentioned->username, mentioned->id, at + 5, nameLength});
-        entities.links.append({u"a.com"_s, u"http://a.com"_s, at + 6 + nameLength, 5});
+        entities.hashtags.append({ u"tag"_s, at, 4 });
+        entities.mentions.append({ mentioned->username, mentioned->id, at + 5, nameLength });
+        entities.links.append({ u"a.com"_s, u"http://a.com"_s, at + 6 + nameLength, 5 });
     }
     QJsonObject post = copyUnderId(m_samples.first(), QString::number(kFirstId), 0, m_now);
     setText(post, text, entities);
-    return arrayBytes({post});
+    return arrayBytes({ post });
 }
 
 QByteArray HostilePages::postsWithoutIds() const
@@ -113,10 +118,11 @@ QByteArray HostilePages::postsWithoutIds() const
     QJsonArray posts;
     auto next = [&]() {
         const int i = int(posts.size());
-        return copyUnderId(m_samples.at(i % m_samples.size()), QString::number(kFirstId - i), i, m_now);
+        return copyUnderId(
+            m_samples.at(i % m_samples.size()), QString::number(kFirstId - i), i, m_now);
     };
     posts.append(next());
-    for (const QString &key : {u"id"_s, u"user"_s, u"text"_s}) {
+    for (const QString &key : { u"id"_s, u"user"_s, u"text"_s }) {
         QJsonObject post = next();
         post.remove(key);
         if (key == u"text")
@@ -124,7 +130,7 @@ QByteArray HostilePages::postsWithoutIds() const
         posts.append(post);
     }
     QJsonObject nulls = next();
-    for (const QString &key : {u"id"_s, u"user"_s, u"text"_s})
+    for (const QString &key : { u"id"_s, u"user"_s, u"text"_s })
         nulls.insert(key, QJsonValue::Null);
     posts.append(nulls);
     QJsonObject empties = next();
@@ -138,12 +144,13 @@ QByteArray HostilePages::postsWithoutIds() const
 
 QByteArray HostilePages::badDates() const
 {
-    const QList<QJsonValue> dates{u"YESTERDAY"_s, u""_s, u"2024-13-45T25:61:61Z"_s, u"2024-02-30T12:00:00Z"_s,
-                                  u"1700000000"_s, 1700000000, QJsonValue::Null,
-                                  u"Tue, 05 Mar 2024 10:00:00 GMT"_s, QJsonValue::Undefined};
+    const QList<QJsonValue> dates { u"YESTERDAY"_s, u""_s, u"2024-13-45T25:61:61Z"_s,
+        u"2024-02-30T12:00:00Z"_s, u"1700000000"_s, 1700000000, QJsonValue::Null,
+        u"Tue, 05 Mar 2024 10:00:00 GMT"_s, QJsonValue::Undefined };
     QJsonArray posts;
     for (int i = 0; i < dates.size(); ++i) {
-        QJsonObject post = copyUnderId(m_samples.at(i % m_samples.size()), QString::number(kFirstId - i), i, m_now);
+        QJsonObject post = copyUnderId(
+            m_samples.at(i % m_samples.size()), QString::number(kFirstId - i), i, m_now);
         if (dates[i].isUndefined())
             post.remove(u"created_at"_s);
         else
@@ -155,7 +162,8 @@ QByteArray HostilePages::badDates() const
 
 QByteArray HostilePages::longIds() const
 {
-    auto longId = [](int n) -> QString { return u"1"_s + QString::number(n).rightJustified(39, u'0'); };
+    auto longId
+        = [](int n) -> QString { return u"1"_s + QString::number(n).rightJustified(39, u'0'); };
     QJsonArray posts;
     constexpr int kCount = 5;
     for (int i = 0; i < kCount; ++i) {
@@ -173,13 +181,15 @@ QByteArray HostilePages::longIds() const
     return arrayBytes(posts);
 }
 
-QByteArray HostilePages::hugePage(const QList<QJsonObject> &samples, qint64 sizeBytes, const QDateTime &now)
+QByteArray HostilePages::hugePage(
+    const QList<QJsonObject> &samples, qint64 sizeBytes, const QDateTime &now)
 {
     QByteArray out;
     out.reserve(sizeBytes + 2);
     out += '[';
     for (int i = 0; !samples.isEmpty(); ++i) {
-        const QJsonObject post = copyUnderId(samples.at(i % samples.size()), QString::number(kFirstId - i), i, now);
+        const QJsonObject post
+            = copyUnderId(samples.at(i % samples.size()), QString::number(kFirstId - i), i, now);
         const QByteArray bytes = QJsonDocument(post).toJson(QJsonDocument::Compact);
         const qint64 grown = out.size() + (i > 0 ? 1 : 0) + bytes.size() + 1;
         if (i > 0 && grown > sizeBytes)

@@ -45,7 +45,8 @@ public:
     // `sizeBytes` and at least one post. Made piece by piece into one buffer,
     // so it costs little more than its own size; uses no shared state, so it
     // may run on a worker thread.
-    static QByteArray hugePage(const QList<QJsonObject> &samples, qint64 sizeBytes, const QDateTime &now);
+    static QByteArray hugePage(
+        const QList<QJsonObject> &samples, qint64 sizeBytes, const QDateTime &now);
 
 private:
     QByteArray longWord() const;

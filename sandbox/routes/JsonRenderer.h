@@ -2,8 +2,8 @@
 
 #include "data/Store.h"
 
-#include <QJsonArray>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace sandbox {
@@ -32,7 +32,7 @@ private:
     const Store &m_store;
     QString m_base;
     Id m_viewer;
-    mutable QHash<Id, QJsonObject> m_users;  // a page names the same authors many times
+    mutable QHash<Id, QJsonObject> m_users; // a page names the same authors many times
 };
 
 } // namespace sandbox

@@ -19,16 +19,17 @@ AboutWindow::AboutWindow(QWidget *parent)
     icon->setPixmap(QIcon(QStringLiteral(":/images/velto.svg")).pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
-    auto *name = new QLabel(QStringLiteral("<b>Velto</b> %1").arg(QCoreApplication::applicationVersion()), this);
+    auto *name = new QLabel(
+        QStringLiteral("<b>Velto</b> %1").arg(QCoreApplication::applicationVersion()), this);
     name->setAlignment(Qt::AlignCenter);
     layout->addWidget(name);
 
     auto *buttons = new QHBoxLayout;
     const std::pair<QString, QString> pages[] = {
-        {QStringLiteral("Manual"), manualsPath()},
-        {QStringLiteral("Website"), homePath()},
-        {QStringLiteral("Support"), supportPath()},
-        {QStringLiteral("Acknowledgements"), acknowledgementsPath()},
+        { QStringLiteral("Manual"), manualsPath() },
+        { QStringLiteral("Website"), homePath() },
+        { QStringLiteral("Support"), supportPath() },
+        { QStringLiteral("Acknowledgements"), acknowledgementsPath() },
     };
     for (const auto &[title, path] : pages) {
         auto *button = new QPushButton(title, this);

@@ -77,7 +77,7 @@ void AppDelegate::connectParts()
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);
 
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
-            [this] { m_selection->selectionChanged(m_streams->currentStreamKind()); });
+        [this] { m_selection->selectionChanged(m_streams->currentStreamKind()); });
     connect(m_selection, &SelectedPost::changed, m_window, &MainWindow::scrollToSelection);
 
     connect(m_scheduler, &RefreshScheduler::refreshDue, m_streams, &StreamLoader::doTheRefreshVoid);
@@ -90,7 +90,7 @@ void AppDelegate::connectParts()
     });
 
     connect(m_mentions, &MentionCounter::countChanged, m_window,
-            [this](quint64 count) { m_window->setMentionCount(int(qMin<quint64>(count, 9999))); });
+        [this](quint64 count) { m_window->setMentionCount(int(qMin<quint64>(count, 9999))); });
 }
 
 void AppDelegate::mentionsShown()
@@ -206,33 +206,105 @@ void AppDelegate::selectPrevious()
 
 // --- Stream loading ---
 
-void AppDelegate::getStreamWithKind(StreamKind kind, const QVariantMap &params) { m_streams->getStreamWithKind(kind, params); }
-void AppDelegate::doTheRefreshVoid() { m_streams->doTheRefreshVoid(); }
-void AppDelegate::refreshByPull() { m_streams->doTheRefreshVoid(); }
-void AppDelegate::loadOlderPosts() { m_streams->loadOlderPosts(); }
-void AppDelegate::streamUp() { m_streams->streamUp(); }
-void AppDelegate::streamDown() { m_streams->streamDown(); }
-void AppDelegate::loadHashNotification() { m_streams->loadHashNotification(); }
-void AppDelegate::loadUserNotification() { m_users->loadUserNotification(); }
-void AppDelegate::conversationNotification() { m_streams->conversationNotification(); }
-void AppDelegate::showConversation() { m_streams->showConversation(); }
-void AppDelegate::goBack() { m_streams->goBack(); }
-void AppDelegate::doubleClickAction() { m_postCommands->doubleClickAction(); }
+void AppDelegate::getStreamWithKind(StreamKind kind, const QVariantMap &params)
+{
+    m_streams->getStreamWithKind(kind, params);
+}
+void AppDelegate::doTheRefreshVoid()
+{
+    m_streams->doTheRefreshVoid();
+}
+void AppDelegate::refreshByPull()
+{
+    m_streams->doTheRefreshVoid();
+}
+void AppDelegate::loadOlderPosts()
+{
+    m_streams->loadOlderPosts();
+}
+void AppDelegate::streamUp()
+{
+    m_streams->streamUp();
+}
+void AppDelegate::streamDown()
+{
+    m_streams->streamDown();
+}
+void AppDelegate::loadHashNotification()
+{
+    m_streams->loadHashNotification();
+}
+void AppDelegate::loadUserNotification()
+{
+    m_users->loadUserNotification();
+}
+void AppDelegate::conversationNotification()
+{
+    m_streams->conversationNotification();
+}
+void AppDelegate::showConversation()
+{
+    m_streams->showConversation();
+}
+void AppDelegate::goBack()
+{
+    m_streams->goBack();
+}
+void AppDelegate::doubleClickAction()
+{
+    m_postCommands->doubleClickAction();
+}
 
 // --- The window and the composer pane ---
 
-void AppDelegate::openWindow() { m_windowCommands->openWindow(); }
-void AppDelegate::closeWindow() { m_windowCommands->closeWindow(); }
-void AppDelegate::setFullScreen(bool fullScreen) { m_windowCommands->setFullScreen(fullScreen); }
-void AppDelegate::toggleDockIcon() { m_windowCommands->toggleDockIcon(); }
-void AppDelegate::addToLoginItems() { m_windowCommands->addToLoginItems(); }
-void AppDelegate::showAbout() { m_windowCommands->showAbout(); }
-void AppDelegate::quickHelp() { m_windowCommands->quickHelp(); }
-void AppDelegate::openSupport() { m_windowCommands->openSupport(); }
-void AppDelegate::provideFeedback() { m_windowCommands->provideFeedback(); }
-void AppDelegate::openAppWebsite() { m_windowCommands->openAppWebsite(); }
-void AppDelegate::openVELTO() { m_windowCommands->openVELTO(); }
-void AppDelegate::openAppDotNet() { m_windowCommands->openAppDotNet(); }
+void AppDelegate::openWindow()
+{
+    m_windowCommands->openWindow();
+}
+void AppDelegate::closeWindow()
+{
+    m_windowCommands->closeWindow();
+}
+void AppDelegate::setFullScreen(bool fullScreen)
+{
+    m_windowCommands->setFullScreen(fullScreen);
+}
+void AppDelegate::toggleDockIcon()
+{
+    m_windowCommands->toggleDockIcon();
+}
+void AppDelegate::addToLoginItems()
+{
+    m_windowCommands->addToLoginItems();
+}
+void AppDelegate::showAbout()
+{
+    m_windowCommands->showAbout();
+}
+void AppDelegate::quickHelp()
+{
+    m_windowCommands->quickHelp();
+}
+void AppDelegate::openSupport()
+{
+    m_windowCommands->openSupport();
+}
+void AppDelegate::provideFeedback()
+{
+    m_windowCommands->provideFeedback();
+}
+void AppDelegate::openAppWebsite()
+{
+    m_windowCommands->openAppWebsite();
+}
+void AppDelegate::openVELTO()
+{
+    m_windowCommands->openVELTO();
+}
+void AppDelegate::openAppDotNet()
+{
+    m_windowCommands->openAppDotNet();
+}
 
 void AppDelegate::newPost()
 {

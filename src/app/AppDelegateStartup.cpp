@@ -86,7 +86,8 @@ void AppDelegate::createFolderAndFiles()
     // A folder that cannot be made is not reported; the writes at quit then fail.
     if (!QDir().mkpath(folder))
         qWarning().noquote() << "Cannot create" << folder;
-    m_account->completionWords().load(folder + QLatin1Char('/') + DataFiles::autocompletionsFileName);
+    m_account->completionWords().load(
+        folder + QLatin1Char('/') + DataFiles::autocompletionsFileName);
     m_savedPosts.load(folder + QLatin1Char('/') + DataFiles::savedPostsFileName);
 }
 
@@ -125,16 +126,16 @@ void AppDelegate::subscribeToNotifications()
 {
     auto &bus = NotificationBus::defaultCenter();
     const std::pair<const QString *, void (AppDelegate::*)()> table[] = {
-        {&nf::refresh, &AppDelegate::refreshByPull},
-        {&nf::conversation, &AppDelegate::conversationNotification},
-        {&nf::loadHash, &AppDelegate::loadHashNotification},
-        {&nf::loadUser, &AppDelegate::loadUserNotification},
-        {&nf::newPost, &AppDelegate::newPost},
-        {&nf::gestureLeft, &AppDelegate::closeWindow},
-        {&nf::gestureRight, &AppDelegate::newPost},
-        {&nf::gestureUp, &AppDelegate::streamUp},
-        {&nf::gestureDown, &AppDelegate::streamDown},
-        {&nf::loadOlderPosts, &AppDelegate::loadOlderPosts},
+        { &nf::refresh, &AppDelegate::refreshByPull },
+        { &nf::conversation, &AppDelegate::conversationNotification },
+        { &nf::loadHash, &AppDelegate::loadHashNotification },
+        { &nf::loadUser, &AppDelegate::loadUserNotification },
+        { &nf::newPost, &AppDelegate::newPost },
+        { &nf::gestureLeft, &AppDelegate::closeWindow },
+        { &nf::gestureRight, &AppDelegate::newPost },
+        { &nf::gestureUp, &AppDelegate::streamUp },
+        { &nf::gestureDown, &AppDelegate::streamDown },
+        { &nf::loadOlderPosts, &AppDelegate::loadOlderPosts },
     };
     for (const auto &[name, handler] : table)
         bus.subscribe(*name, this, [this, handler = handler] { (this->*handler)(); });

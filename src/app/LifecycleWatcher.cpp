@@ -20,12 +20,13 @@ LifecycleWatcher::LifecycleWatcher(AppDelegate *delegate, QWidget *mainWindow, Q
     connect(&m_resizeSettle, &QTimer::timeout, m_delegate, &AppDelegate::windowDidEndLiveResize);
 
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
-            &LifecycleWatcher::applicationStateChanged);
-    connect(qApp, &QCoreApplication::aboutToQuit, m_delegate, &AppDelegate::applicationWillTerminate);
+        &LifecycleWatcher::applicationStateChanged);
+    connect(
+        qApp, &QCoreApplication::aboutToQuit, m_delegate, &AppDelegate::applicationWillTerminate);
     if (auto *dispatcher = QAbstractEventDispatcher::instance()) {
         // Once per pass of the event loop, before it waits for more events.
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_delegate,
-                &AppDelegate::applicationDidUpdate);
+            &AppDelegate::applicationDidUpdate);
     }
     if (m_mainWindow) {
         m_mainWindow->installEventFilter(this);

@@ -21,7 +21,7 @@ void build(MainWindow *window, AppDelegate *delegate)
     QAction *newPost = file->addAction(QStringLiteral("New Post"), delegate, &AppDelegate::newPost);
     newPost->setShortcut(QKeySequence::New);
     QAction *close = file->addAction(QStringLiteral("Close"), delegate, &AppDelegate::closeWindow);
-    close->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
+    close->setShortcuts({ QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape) });
     file->addSeparator();
     file->addAction(QStringLiteral("Open at Login"), delegate, &AppDelegate::addToLoginItems);
     file->addSeparator();
@@ -29,26 +29,32 @@ void build(MainWindow *window, AppDelegate *delegate)
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu *stream = bar->addMenu(QStringLiteral("&Stream"));
-    const char *titles[] = {"Stream", "Posts", "Mentions", "Global", "Starred"};
+    const char *titles[] = { "Stream", "Posts", "Mentions", "Global", "Starred" };
     for (int tag = 0; tag < 5; ++tag) {
         QAction *item = stream->addAction(QString::fromLatin1(titles[tag]), delegate,
-                                          [delegate, tag] { delegate->selectView(tag); });
+            [delegate, tag] { delegate->selectView(tag); });
         item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + tag)));
         item->setData(tag);
     }
     stream->addSeparator();
-    QAction *refresh = stream->addAction(QStringLiteral("Refresh"), delegate, &AppDelegate::doTheRefreshVoid);
-    refresh->setShortcuts({QKeySequence(QKeySequence::Refresh), QKeySequence(Qt::CTRL | Qt::Key_R)});
-    QAction *older = stream->addAction(QStringLiteral("Load Older Posts"), delegate, &AppDelegate::loadOlderPosts);
+    QAction *refresh
+        = stream->addAction(QStringLiteral("Refresh"), delegate, &AppDelegate::doTheRefreshVoid);
+    refresh->setShortcuts(
+        { QKeySequence(QKeySequence::Refresh), QKeySequence(Qt::CTRL | Qt::Key_R) });
+    QAction *older = stream->addAction(
+        QStringLiteral("Load Older Posts"), delegate, &AppDelegate::loadOlderPosts);
     older->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    stream->addAction(QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
+    stream->addAction(
+        QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
     QAction *back = stream->addAction(QStringLiteral("Back"), delegate, &AppDelegate::goBack);
     back->setShortcut(QKeySequence::Back);
     stream->addSeparator();
     // Arrow keys move the selection; while the composer has focus it keeps them.
-    QAction *next = stream->addAction(QStringLiteral("Next Post"), delegate, &AppDelegate::selectNextPost);
+    QAction *next
+        = stream->addAction(QStringLiteral("Next Post"), delegate, &AppDelegate::selectNextPost);
     next->setShortcut(QKeySequence(Qt::Key_Down));
-    QAction *previous = stream->addAction(QStringLiteral("Previous Post"), delegate, &AppDelegate::selectPrevious);
+    QAction *previous = stream->addAction(
+        QStringLiteral("Previous Post"), delegate, &AppDelegate::selectPrevious);
     previous->setShortcut(QKeySequence(Qt::Key_Up));
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
@@ -73,15 +79,18 @@ void build(MainWindow *window, AppDelegate *delegate)
 
     // The list's menus: what can be done with the selected post.
     auto *postMenu = new QMenu(window);
-    postMenu->addAction(QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
-    postMenu->addAction(QStringLiteral("Reply"), delegate, [] { NotificationBus::defaultCenter().post(nf::reply); });
-    postMenu->addAction(QStringLiteral("Quote"), delegate, [] { NotificationBus::defaultCenter().post(nf::quote); });
+    postMenu->addAction(
+        QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
+    postMenu->addAction(QStringLiteral("Reply"), delegate,
+        [] { NotificationBus::defaultCenter().post(nf::reply); });
+    postMenu->addAction(QStringLiteral("Quote"), delegate,
+        [] { NotificationBus::defaultCenter().post(nf::quote); });
     postMenu->addSeparator();
     postMenu->addAction(refresh);
     window->listView()->setContextMenu(postMenu);
     window->listView()->setItemMenu(postMenu);
     QObject::connect(window->listView(), &TimelineListView::rowDoubleClicked, delegate,
-                     [delegate](int) { delegate->doubleClickAction(); });
+        [delegate](int) { delegate->doubleClickAction(); });
 
     QObject::connect(window, &MainWindow::backClicked, delegate, &AppDelegate::goBack);
     QObject::connect(window, &MainWindow::refreshClicked, delegate, &AppDelegate::doTheRefreshVoid);

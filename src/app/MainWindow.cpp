@@ -37,7 +37,8 @@ QPropertyAnimation *animateOpacity(QWidget *widget, qreal to, int ms)
 {
     QGraphicsOpacityEffect *effect = opacityEffect(widget);
     // A running fade of the same widget gives way to the new one.
-    for (auto *running : widget->findChildren<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
+    for (auto *running : widget->findChildren<QPropertyAnimation *>(
+             QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
         running->stop();
     auto *animation = new QPropertyAnimation(effect, "opacity", widget);
     animation->setObjectName(QStringLiteral("fade"));
@@ -162,10 +163,10 @@ void MainWindow::setComposerOpen(bool open)
 {
     m_composerPane->setVisible(open);
     if (open) {
-        m_split->setSizes({composerHeight, qMax(0, m_split->height() - composerHeight)});
+        m_split->setSizes({ composerHeight, qMax(0, m_split->height() - composerHeight) });
         composer()->setFocus();
     } else {
-        m_split->setSizes({0, m_split->height()});
+        m_split->setSizes({ 0, m_split->height() });
     }
 }
 
@@ -214,7 +215,8 @@ void MainWindow::followStreamLoader(StreamLoader *loader)
     connect(loader, &StreamLoader::progressStarted, this, &MainWindow::startProgress);
     connect(loader, &StreamLoader::progressStopped, this, &MainWindow::stopProgress);
     connect(loader, &StreamLoader::loadingStopped, this, &MainWindow::stopLoading);
-    connect(loader, &StreamLoader::loadOlderIndicatorRequested, this, &MainWindow::showLoadOlderIndicator);
+    connect(loader, &StreamLoader::loadOlderIndicatorRequested, this,
+        &MainWindow::showLoadOlderIndicator);
     connect(loader, &StreamLoader::scrollToTopRequested, this, &MainWindow::scrollListToTop);
     connect(loader, &StreamLoader::backBarLabelChanged, this, &MainWindow::setBackBarLabel);
     connect(loader, &StreamLoader::sideBarRowRequested, this, &MainWindow::selectSideBarRow);
@@ -268,7 +270,8 @@ void MainWindow::scrollListToTop()
 
 void MainWindow::scrollToSelection()
 {
-    const QModelIndex current = m_list->selectionModel() ? m_list->selectionModel()->currentIndex() : QModelIndex();
+    const QModelIndex current
+        = m_list->selectionModel() ? m_list->selectionModel()->currentIndex() : QModelIndex();
     if (current.isValid())
         m_list->scrollTo(current);
 }
@@ -360,9 +363,7 @@ bool MainWindow::isSearchPanelVisible() const
     return false;
 }
 
-void MainWindow::closeUserPanel()
-{
-}
+void MainWindow::closeUserPanel() { }
 
 void MainWindow::fadeIn()
 {

@@ -6,8 +6,8 @@
 
 #include <QTimer>
 
-PostCommands::PostCommands(const SelectedPost *selection, StreamLoader *streams, ComposerController *composer,
-                           QObject *parent)
+PostCommands::PostCommands(const SelectedPost *selection, StreamLoader *streams,
+    ComposerController *composer, QObject *parent)
     : QObject(parent)
     , m_selection(selection)
     , m_streams(streams)

@@ -14,7 +14,7 @@ public:
     static constexpr int doubleClickGuardMs = 300;
 
     PostCommands(const SelectedPost *selection, StreamLoader *streams, ComposerController *composer,
-                 QObject *parent = nullptr);
+        QObject *parent = nullptr);
 
     // A double click on a row: in a conversation, or on a post that is in
     // none, a reply to it; otherwise its conversation.

@@ -7,12 +7,18 @@
 inline quint64 refreshIntervalSeconds(qint64 preference)
 {
     switch (preference) {
-    case 0: return 30;
-    case 1: return 60;
-    case 2: return 300;
-    case 3: return 600;
-    case 4: return 1800;
-    default: return 60;
+    case 0:
+        return 30;
+    case 1:
+        return 60;
+    case 2:
+        return 300;
+    case 3:
+        return 600;
+    case 4:
+        return 1800;
+    default:
+        return 60;
     }
 }
 

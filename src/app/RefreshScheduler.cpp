@@ -13,7 +13,8 @@ quint64 RefreshScheduler::refreshInterval() const
     return refreshIntervalSeconds(Preferences::standard().value(prefs::prefsRefreshInterval));
 }
 
-void RefreshScheduler::replaceTimer(QPointer<QTimer> &slot, int intervalMs, void (RefreshScheduler::*action)())
+void RefreshScheduler::replaceTimer(
+    QPointer<QTimer> &slot, int intervalMs, void (RefreshScheduler::*action)())
 {
     if (slot) {
         slot->stop();
@@ -32,7 +33,7 @@ void RefreshScheduler::replaceTimer(QPointer<QTimer> &slot, int intervalMs, void
 void RefreshScheduler::setRefreshTimer()
 {
     replaceTimer(m_currentRefreshTimer, static_cast<int>(refreshInterval() * 1000),
-                 &RefreshScheduler::refreshCurrentStream);
+        &RefreshScheduler::refreshCurrentStream);
 }
 
 void RefreshScheduler::refreshCurrentStream()

@@ -37,8 +37,8 @@ bool StartupReport::eventFilter(QObject *watched, QEvent *event)
         m_reported = true;
         // After this paint has finished.
         QTimer::singleShot(0, this, [this] {
-            std::fprintf(stderr, "velto: first page painted: %d posts, resident memory %lld KiB\n", m_posts,
-                         static_cast<long long>(residentMemoryKiB()));
+            std::fprintf(stderr, "velto: first page painted: %d posts, resident memory %lld KiB\n",
+                m_posts, static_cast<long long>(residentMemoryKiB()));
             std::fflush(stderr);
             QCoreApplication::quit();
         });

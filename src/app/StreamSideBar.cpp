@@ -14,11 +14,11 @@ struct SideBarRow {
 };
 
 constexpr SideBarRow sideBarRows[] = {
-    {u"Stream", u"streamOn", u"streamOff"},
-    {u"Posts", u"postsOn", u"postsOff"},
-    {u"Mentions", u"mentionsOn", u"mentionsOff"},
-    {u"Global", u"globalOn", u"globalOff"},
-    {u"Starred", u"starredOn", u"starredOff"},
+    { u"Stream", u"streamOn", u"streamOff" },
+    { u"Posts", u"postsOn", u"postsOff" },
+    { u"Mentions", u"mentionsOn", u"mentionsOff" },
+    { u"Global", u"globalOn", u"globalOff" },
+    { u"Starred", u"starredOn", u"starredOff" },
 };
 
 } // namespace
@@ -32,11 +32,12 @@ void setUp(MainWindow *window, QObject *delegate)
         bar->setLayoutMode(SideBar::LayoutMode::Top);
         bar->setAnimateSelection(true);
         bar->setSidebarDelegate(delegate);
-        bar->setSelectionImage(
-            sideBarSelectionImage(window->palette().color(QPalette::Base), window->devicePixelRatioF()));
+        bar->setSelectionImage(sideBarSelectionImage(
+            window->palette().color(QPalette::Base), window->devicePixelRatioF()));
         for (const SideBarRow &row : sideBarRows) {
-            bar->addButtonWithTitle(QString::fromUtf16(row.title), sideBarImage(QString::fromUtf16(row.on)),
-                                    sideBarImage(QString::fromUtf16(row.off)));
+            bar->addButtonWithTitle(QString::fromUtf16(row.title),
+                sideBarImage(QString::fromUtf16(row.on)),
+                sideBarImage(QString::fromUtf16(row.off)));
         }
     }
     bar->selectButtonAtRow(int(Preferences::standard().value(prefs::prefsOnStartLoadStream)));

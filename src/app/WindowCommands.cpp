@@ -28,8 +28,8 @@ constexpr int responderDelayMs = 260;
 
 } // namespace
 
-WindowCommands::WindowCommands(MainWindow *window, StreamLoader *streams, ComposerController *composer,
-                               QObject *parent)
+WindowCommands::WindowCommands(
+    MainWindow *window, StreamLoader *streams, ComposerController *composer, QObject *parent)
     : QObject(parent)
     , m_window(window)
     , m_streams(streams)
@@ -115,7 +115,7 @@ void WindowCommands::toggleDockIcon()
         return;
     }
     const int answer = alerts::show(QStringLiteral("Warning!"), agentWarning,
-                                    {QStringLiteral("OK"), QStringLiteral("Cancel")});
+        { QStringLiteral("OK"), QStringLiteral("Cancel") });
     if (answer != 0) {
         prefs.setValue(prefs::launchAsAgentApp, false);
         return;
@@ -154,15 +154,31 @@ void WindowCommands::openMakerPage(const QString &path)
     UrlOpener::current().open(QUrl(OutsideAddresses::current().makerSiteBase + path));
 }
 
-void WindowCommands::quickHelp() { openMakerPage(QStringLiteral("/velto/quickhelp.html")); }
-void WindowCommands::openSupport() { openMakerPage(QStringLiteral("/support/")); }
-void WindowCommands::provideFeedback() { openMakerPage(QStringLiteral("/contact/")); }
-void WindowCommands::openAppWebsite() { openMakerPage(QStringLiteral("/apps/")); }
-void WindowCommands::openVELTO() { openMakerPage(QStringLiteral("/")); }
+void WindowCommands::quickHelp()
+{
+    openMakerPage(QStringLiteral("/velto/quickhelp.html"));
+}
+void WindowCommands::openSupport()
+{
+    openMakerPage(QStringLiteral("/support/"));
+}
+void WindowCommands::provideFeedback()
+{
+    openMakerPage(QStringLiteral("/contact/"));
+}
+void WindowCommands::openAppWebsite()
+{
+    openMakerPage(QStringLiteral("/apps/"));
+}
+void WindowCommands::openVELTO()
+{
+    openMakerPage(QStringLiteral("/"));
+}
 
 void WindowCommands::openAppDotNet()
 {
-    UrlOpener::current().open(QUrl(OutsideAddresses::current().siteBase + QStringLiteral("/velto")));
+    UrlOpener::current().open(
+        QUrl(OutsideAddresses::current().siteBase + QStringLiteral("/velto")));
 }
 
 void WindowCommands::applicationDidBecomeActive()

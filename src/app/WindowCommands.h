@@ -18,7 +18,7 @@ class WindowCommands : public QObject {
     Q_OBJECT
 public:
     WindowCommands(MainWindow *window, StreamLoader *streams, ComposerController *composer,
-                   QObject *parent = nullptr);
+        QObject *parent = nullptr);
 
     void openWindow();
     void fadeWindowIn();
@@ -45,7 +45,7 @@ public:
     void openVELTO();
     void openAppDotNet();
     // Called once the window has come forward.
-    void makeResponder() {}
+    void makeResponder() { }
 
     void applicationDidBecomeActive();
     void applicationWillResignActive();

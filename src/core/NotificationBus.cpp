@@ -11,12 +11,12 @@ void NotificationBus::post(const QString &name)
     Q_EMIT posted(name);
 }
 
-QMetaObject::Connection NotificationBus::subscribe(const QString &name, QObject *context,
-                                                   std::function<void()> handler)
+QMetaObject::Connection NotificationBus::subscribe(
+    const QString &name, QObject *context, std::function<void()> handler)
 {
     return connect(this, &NotificationBus::posted, context,
-                   [name, handler = std::move(handler)](const QString &posted) {
-                       if (posted == name)
-                           handler();
-                   });
+        [name, handler = std::move(handler)](const QString &posted) {
+            if (posted == name)
+                handler();
+        });
 }

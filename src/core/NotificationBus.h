@@ -16,8 +16,8 @@ public:
     void post(const QString &name);
 
     // The subscription ends when `context` is destroyed.
-    QMetaObject::Connection subscribe(const QString &name, QObject *context,
-                                      std::function<void()> handler);
+    QMetaObject::Connection subscribe(
+        const QString &name, QObject *context, std::function<void()> handler);
 
 Q_SIGNALS:
     void posted(const QString &name);

@@ -23,7 +23,8 @@ void override(QString &field, const char *name)
     const QByteArray env = qgetenv(name);
     if (!env.isEmpty())
         field = QString::fromUtf8(env);
-    while (field.endsWith(QLatin1Char('/')) && field.size() > 1 && name != QByteArrayLiteral("VELTO_PROBE_URL"))
+    while (field.endsWith(QLatin1Char('/')) && field.size() > 1
+        && name != QByteArrayLiteral("VELTO_PROBE_URL"))
         field.chop(1);
 }
 

@@ -8,12 +8,12 @@
 // under the group "OutsideAddresses"), and is overridden by an environment
 // variable, which is how the demo and the tests point Velto at the sandbox.
 struct OutsideAddresses {
-    QString apiBase;        // VELTO_API_BASE, path "/stream/0"
-    QString siteBase;       // VELTO_SITE_BASE: sign-in page and post permalinks
-    QString probeUrl;       // VELTO_PROBE_URL: the reachability probe
-    QString shortenerBase;  // VELTO_SHORTENER_BASE: "/create.php"
-    QString imageHostBase;  // VELTO_IMAGE_HOST_BASE: "/img.php" and "/img/"
-    QString makerSiteBase;  // VELTO_MAKER_SITE_BASE: version file, notes, download, help
+    QString apiBase; // VELTO_API_BASE, path "/stream/0"
+    QString siteBase; // VELTO_SITE_BASE: sign-in page and post permalinks
+    QString probeUrl; // VELTO_PROBE_URL: the reachability probe
+    QString shortenerBase; // VELTO_SHORTENER_BASE: "/create.php"
+    QString imageHostBase; // VELTO_IMAGE_HOST_BASE: "/img.php" and "/img/"
+    QString makerSiteBase; // VELTO_MAKER_SITE_BASE: version file, notes, download, help
 
     static OutsideAddresses defaults();
 

@@ -1,10 +1,10 @@
 #include "core/Preferences.h"
 
 #include <QDebug>
-#include <QSet>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace {
@@ -22,8 +22,8 @@ void logWrongType(const QString &key, const QVariant &raw, const char *expected)
     if (logged.contains(key + raw.toString()))
         return;
     logged.insert(key + raw.toString());
-    qWarning().noquote() << "Preference" << key << "holds" << raw.toString()
-                         << "which is not" << expected << "- reading it as absent";
+    qWarning().noquote() << "Preference" << key << "holds" << raw.toString() << "which is not"
+                         << expected << "- reading it as absent";
 }
 
 } // namespace

@@ -37,8 +37,7 @@ public:
     void setValue(UIntKey key, quint64 value);
     void setValue(StringKey key, const QString &value);
     void remove(const char *name);
-    template <typename K>
-    void remove(K key) { remove(key.name); }
+    template <typename K> void remove(K key) { remove(key.name); }
 
     // Untyped string read for values outside the key table (configuration).
     std::optional<QString> rawString(const QString &key) const;

@@ -24,21 +24,23 @@ enum class StreamKind : quint64 {
 // nothing else: the streams the program can return to.
 constexpr bool isTopLevel(StreamKind kind)
 {
-    return kind == StreamKind::Personal || kind == StreamKind::OwnPosts || kind == StreamKind::Mentions
-           || kind == StreamKind::Global || kind == StreamKind::Starred;
+    return kind == StreamKind::Personal || kind == StreamKind::OwnPosts
+        || kind == StreamKind::Mentions || kind == StreamKind::Global
+        || kind == StreamKind::Starred;
 }
 
 // One of the four main streams (Personal to Global).
 constexpr bool isMainStream(StreamKind kind)
 {
-    return kind == StreamKind::Personal || kind == StreamKind::OwnPosts || kind == StreamKind::Mentions
-           || kind == StreamKind::Global;
+    return kind == StreamKind::Personal || kind == StreamKind::OwnPosts
+        || kind == StreamKind::Mentions || kind == StreamKind::Global;
 }
 
 // A stream reached from a post: one user's posts, a hashtag or a conversation.
 constexpr bool isSecondary(StreamKind kind)
 {
-    return kind == StreamKind::User || kind == StreamKind::Hashtag || kind == StreamKind::Conversation;
+    return kind == StreamKind::User || kind == StreamKind::Hashtag
+        || kind == StreamKind::Conversation;
 }
 
 // The side bar's rows: 0-3 are the main streams, row 4 is Starred. Any other
@@ -46,11 +48,16 @@ constexpr bool isSecondary(StreamKind kind)
 constexpr StreamKind streamKindForSideBarRow(qint64 row)
 {
     switch (row) {
-    case 1: return StreamKind::OwnPosts;
-    case 2: return StreamKind::Mentions;
-    case 3: return StreamKind::Global;
-    case 4: return StreamKind::Starred;
-    default: return StreamKind::Personal;
+    case 1:
+        return StreamKind::OwnPosts;
+    case 2:
+        return StreamKind::Mentions;
+    case 3:
+        return StreamKind::Global;
+    case 4:
+        return StreamKind::Starred;
+    default:
+        return StreamKind::Personal;
     }
 }
 
@@ -58,12 +65,18 @@ constexpr StreamKind streamKindForSideBarRow(qint64 row)
 constexpr std::optional<int> sideBarRowForStreamKind(StreamKind kind)
 {
     switch (kind) {
-    case StreamKind::Personal: return 0;
-    case StreamKind::OwnPosts: return 1;
-    case StreamKind::Mentions: return 2;
-    case StreamKind::Global: return 3;
-    case StreamKind::Starred: return 4;
-    default: return std::nullopt;
+    case StreamKind::Personal:
+        return 0;
+    case StreamKind::OwnPosts:
+        return 1;
+    case StreamKind::Mentions:
+        return 2;
+    case StreamKind::Global:
+        return 3;
+    case StreamKind::Starred:
+        return 4;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -71,20 +84,28 @@ constexpr std::optional<int> sideBarRowForStreamKind(StreamKind kind)
 constexpr StreamKind previousMainStream(StreamKind kind)
 {
     switch (kind) {
-    case StreamKind::OwnPosts: return StreamKind::Personal;
-    case StreamKind::Mentions: return StreamKind::OwnPosts;
-    case StreamKind::Global: return StreamKind::Mentions;
-    default: return StreamKind::Global;
+    case StreamKind::OwnPosts:
+        return StreamKind::Personal;
+    case StreamKind::Mentions:
+        return StreamKind::OwnPosts;
+    case StreamKind::Global:
+        return StreamKind::Mentions;
+    default:
+        return StreamKind::Global;
     }
 }
 
 constexpr StreamKind nextMainStream(StreamKind kind)
 {
     switch (kind) {
-    case StreamKind::Personal: return StreamKind::OwnPosts;
-    case StreamKind::OwnPosts: return StreamKind::Mentions;
-    case StreamKind::Mentions: return StreamKind::Global;
-    default: return StreamKind::Personal;
+    case StreamKind::Personal:
+        return StreamKind::OwnPosts;
+    case StreamKind::OwnPosts:
+        return StreamKind::Mentions;
+    case StreamKind::Mentions:
+        return StreamKind::Global;
+    default:
+        return StreamKind::Personal;
     }
 }
 

@@ -10,20 +10,26 @@
 namespace {
 Q_LOGGING_CATEGORY(lcIdle, "velto.idle")
 
-QString reason(const char *text) { return QString::fromLatin1(text); }
-QString errorName(const char *name) { return QString::fromLatin1(name); }
+QString reason(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+QString errorName(const char *name)
+{
+    return QString::fromLatin1(name);
+}
 } // namespace
 
 quint64 idleNanosecondsFromValue(const IdleValue &value)
 {
     if (std::holds_alternative<IdleValueMissing>(value))
-        throw IdleTimeError(errorName(idletimeerrors::idleTimeMissingError),
-                            reason("Cannot get system idle time"));
+        throw IdleTimeError(
+            errorName(idletimeerrors::idleTimeMissingError), reason("Cannot get system idle time"));
     if (const auto *bytes = std::get_if<QByteArray>(&value)) {
         // Fewer than eight bytes would mean reading past the value.
         if (bytes->size() < qsizetype(sizeof(quint64)))
             throw IdleTimeError(errorName(idletimeerrors::idleTimeMissingError),
-                                reason("Cannot get system idle time"));
+                reason("Cannot get system idle time"));
         quint64 result = 0;
         std::memcpy(&result, bytes->constData(), sizeof result);
         return result;
@@ -34,16 +40,16 @@ quint64 idleNanosecondsFromValue(const IdleValue &value)
         return *number < 0 ? 0 : quint64(*number);
     }
     const int typeId = std::get<IdleValueUnsupported>(value).typeId;
-    throw IdleTimeError(errorName(idletimeerrors::typeError),
-                        QStringLiteral("Unsupported type: %1\n").arg(typeId));
+    throw IdleTimeError(
+        errorName(idletimeerrors::typeError), QStringLiteral("Unsupported type: %1\n").arg(typeId));
 }
 
 IdleTime::IdleTime(std::unique_ptr<IdleTimeSource> source)
     : m_source(std::move(source))
 {
     if (!m_source)
-        throw IdleTimeError(errorName(idletimeerrors::facilityError),
-                            reason("No idle time source"));
+        throw IdleTimeError(
+            errorName(idletimeerrors::facilityError), reason("No idle time source"));
 }
 
 IdleTime::~IdleTime() = default;
@@ -58,7 +64,8 @@ std::unique_ptr<IdleTime> IdleTime::createForDesktop()
     try {
         return openX11();
     } catch (const IdleTimeError &error) {
-        qCWarning(lcIdle).noquote() << "Idle refresh disabled:" << error.name() << error.reason().trimmed();
+        qCWarning(lcIdle).noquote()
+            << "Idle refresh disabled:" << error.name() << error.reason().trimmed();
         return nullptr;
     }
 }
@@ -81,7 +88,8 @@ std::optional<quint64> IdleTime::secondsIdleIfKnown()
         return seconds;
     } catch (const IdleTimeError &error) {
         if (!m_failureLogged)
-            qCWarning(lcIdle).noquote() << "Cannot read the idle time:" << error.name() << error.reason().trimmed();
+            qCWarning(lcIdle).noquote()
+                << "Cannot read the idle time:" << error.name() << error.reason().trimmed();
         m_failureLogged = true;
         return std::nullopt;
     }

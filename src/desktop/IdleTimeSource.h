@@ -7,7 +7,7 @@
 
 // The idle time as a facility stores it: absent, raw bytes in host order,
 // a signed count of nanoseconds, or something else named by a type number.
-struct IdleValueMissing {};
+struct IdleValueMissing { };
 struct IdleValueUnsupported {
     int typeId = 0;
 };

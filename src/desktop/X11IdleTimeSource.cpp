@@ -35,7 +35,10 @@ void noteLostConnection(Display *, void *data)
 // connection.
 class TolerantIOErrors {
 public:
-    TolerantIOErrors() : m_previous(XSetIOErrorHandler(returnFromIOError)) {}
+    TolerantIOErrors()
+        : m_previous(XSetIOErrorHandler(returnFromIOError))
+    {
+    }
     ~TolerantIOErrors() { XSetIOErrorHandler(m_previous); }
     TolerantIOErrors(const TolerantIOErrors &) = delete;
     TolerantIOErrors &operator=(const TolerantIOErrors &) = delete;
@@ -72,7 +75,8 @@ X11IdleTimeSource::X11IdleTimeSource(const QByteArray &displayName)
     TolerantIOErrors tolerant;
     int eventBase = 0;
     int errorBase = 0;
-    if (m_connection->lost || !XScreenSaverQueryExtension(m_connection->display, &eventBase, &errorBase))
+    if (m_connection->lost
+        || !XScreenSaverQueryExtension(m_connection->display, &eventBase, &errorBase))
         fail(idletimeerrors::facilityError, "Error accessing the X screen-saver extension");
 
     m_connection->info = XScreenSaverAllocInfo();

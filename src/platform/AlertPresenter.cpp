@@ -47,7 +47,7 @@ void setPresenter(std::unique_ptr<AlertPresenter> presenter)
 
 int show(const QString &title, const QString &message, const QStringList &buttons)
 {
-    return presenter().present(Alert{title, message, buttons});
+    return presenter().present(Alert { title, message, buttons });
 }
 
 void error(const QString &message)

@@ -11,7 +11,7 @@
 struct Alert {
     QString title;
     QString message;
-    QStringList buttons{QStringLiteral("OK")};
+    QStringList buttons { QStringLiteral("OK") };
 };
 
 class AlertPresenter {
@@ -31,7 +31,7 @@ void setPresenter(std::unique_ptr<AlertPresenter> presenter);
 QString localized(const QString &english);
 
 int show(const QString &title, const QString &message,
-         const QStringList &buttons = {QStringLiteral("OK")});
+    const QStringList &buttons = { QStringLiteral("OK") });
 // The "Error!" alert with its single "OK" button.
 void error(const QString &message);
 // The "Success!" alert with its single "OK" button.

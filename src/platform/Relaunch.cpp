@@ -8,7 +8,7 @@ QStringList shellArguments(const QString &programPath)
 {
     QString quoted = programPath;
     quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return {QStringLiteral("-c"), QStringLiteral("sleep 1 ; exec '%1'").arg(quoted)};
+    return { QStringLiteral("-c"), QStringLiteral("sleep 1 ; exec '%1'").arg(quoted) };
 }
 
 bool relaunch(const QString &programPath)

@@ -11,9 +11,9 @@ SleepWatcher::SleepWatcher(QObject *parent)
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.isConnected()) {
         m_connected = bus.connect(QStringLiteral("org.freedesktop.login1"),
-                                  QStringLiteral("/org/freedesktop/login1"),
-                                  QStringLiteral("org.freedesktop.login1.Manager"),
-                                  QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+            QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+            this, SLOT(prepareForSleep(bool)));
     }
     if (!m_connected)
         qCInfo(lcSleep) << "No system bus with logind: timers are not paused around sleep";

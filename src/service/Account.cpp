@@ -32,18 +32,19 @@ void Account::getCurrentUsern()
 
 void Account::loadCurrentUserFollowing()
 {
-    m_api.send(ApiCall(Endpoint::CurrentUserFollowing, m_meID), this, [this](const ApiResult &result) {
-        if (!result.succeeded())
-            return;
-        QStringList names;
-        for (const QJsonValue &user : result.jsonArray()) {
-            const QJsonValue username = user.toObject().value(QStringLiteral("username"));
-            if (username.isString())
-                names.append(username.toString());
-        }
-        m_words.addNames(names);
-        Q_EMIT followingLoaded();
-    });
+    m_api.send(
+        ApiCall(Endpoint::CurrentUserFollowing, m_meID), this, [this](const ApiResult &result) {
+            if (!result.succeeded())
+                return;
+            QStringList names;
+            for (const QJsonValue &user : result.jsonArray()) {
+                const QJsonValue username = user.toObject().value(QStringLiteral("username"));
+                if (username.isString())
+                    names.append(username.toString());
+            }
+            m_words.addNames(names);
+            Q_EMIT followingLoaded();
+        });
 }
 
 void Account::followVELTO()
@@ -57,11 +58,11 @@ void Account::followVELTO()
 
 void Account::askToFollowVelto()
 {
-    const int answer = alerts::show(
-        QStringLiteral("Follow @VELTO"),
-        QStringLiteral("If you like, you can start following @VELTO for updates regarding this App and other "
-                       "trivia. Do you want to follow @VELTO?"),
-        {QStringLiteral("Follow"), QStringLiteral("Don't Follow")});
+    const int answer = alerts::show(QStringLiteral("Follow @VELTO"),
+        QStringLiteral(
+            "If you like, you can start following @VELTO for updates regarding this App and other "
+            "trivia. Do you want to follow @VELTO?"),
+        { QStringLiteral("Follow"), QStringLiteral("Don't Follow") });
     if (answer == 0)
         followVELTO();
 }

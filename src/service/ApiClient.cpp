@@ -59,30 +59,30 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
     Network::abortWhenDestroyed(context, reply);
 
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-                     [reply, owned, owner, &info, completion = std::move(completion)] {
-        reply->deleteLater();
-        if (owned && !owner)
-            return;
-        const ApiResult result = resultOf(reply);
-        const auto finish = [&] {
-            if (completion && (!owned || owner))
-                completion(result);
-        };
-        if (result.succeeded()) {
-            finish();
-            return;
-        }
-        reportFailure(info, result);
-        if (!info.showsAlert()) {
-            finish();
-        } else if (info.alertOrder == AlertOrder::AlertThenCompletion) {
-            alerts::error(info.alertMessage());
-            finish();
-        } else {
-            finish();
-            alerts::error(info.alertMessage());
-        }
-    });
+        [reply, owned, owner, &info, completion = std::move(completion)] {
+            reply->deleteLater();
+            if (owned && !owner)
+                return;
+            const ApiResult result = resultOf(reply);
+            const auto finish = [&] {
+                if (completion && (!owned || owner))
+                    completion(result);
+            };
+            if (result.succeeded()) {
+                finish();
+                return;
+            }
+            reportFailure(info, result);
+            if (!info.showsAlert()) {
+                finish();
+            } else if (info.alertOrder == AlertOrder::AlertThenCompletion) {
+                alerts::error(info.alertMessage());
+                finish();
+            } else {
+                finish();
+                alerts::error(info.alertMessage());
+            }
+        });
 }
 
 ApiResult ApiClient::resultOf(QNetworkReply *reply)

@@ -25,14 +25,18 @@ struct ApiCall {
     QueryParameters query;
     QByteArray body;
 
-    ApiCall(Endpoint endpoint, QString pathValue = {}, QueryParameters query = {}, QByteArray body = {})
-        : endpoint(endpoint), pathValue(std::move(pathValue)), query(std::move(query)), body(std::move(body))
+    ApiCall(
+        Endpoint endpoint, QString pathValue = {}, QueryParameters query = {}, QByteArray body = {})
+        : endpoint(endpoint)
+        , pathValue(std::move(pathValue))
+        , query(std::move(query))
+        , body(std::move(body))
     {
     }
 
     static ApiCall newPost(const QString &text, const QString &replyToId = {})
     {
-        return {Endpoint::NewPost, {}, {}, newPostBody(text, replyToId)};
+        return { Endpoint::NewPost, {}, {}, newPostBody(text, replyToId) };
     }
 };
 

@@ -58,7 +58,7 @@ QVariantMap userInfoForFittedAvatar(const QImage &fitted)
     bytes.reserve(pixels.width() * pixels.height() * 4);
     for (int y = 0; y < pixels.height(); ++y)
         bytes.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), pixels.width() * 4);
-    return {{fittedKey, bytes}, {fittedSizeKey, avatarSize.width()}};
+    return { { fittedKey, bytes }, { fittedSizeKey, avatarSize.width() } };
 }
 
 QImage fittedAvatarFromUserInfo(const std::optional<QVariantMap> &userInfo)

@@ -13,7 +13,7 @@
 // fitted to 48 x 48 by cropping to fill, centred.
 namespace AvatarImages {
 
-inline constexpr QSize avatarSize{48, 48};
+inline constexpr QSize avatarSize { 48, 48 };
 
 // Only web addresses are fetched: an empty, relative or local address gives
 // an invalid URL, so a post cannot make the program read local files.

@@ -16,37 +16,48 @@ constexpr const char *performRequest = "Unable to perform request.";
 constexpr const char *streamLog = "response: %1";
 
 // In the order of the Endpoint enumeration.
-constexpr std::array table{
-    EndpointInfo{"GET", "posts/stream", Payload::Query, fetchStream, streamLog, AlertFirst},
-    EndpointInfo{"GET", "users/me/posts", Payload::Query, fetchStream, streamLog, AlertFirst},
-    EndpointInfo{"GET", "users/me/mentions", Payload::Query, fetchStream, streamLog, AlertFirst},
+constexpr std::array table {
+    EndpointInfo { "GET", "posts/stream", Payload::Query, fetchStream, streamLog, AlertFirst },
+    EndpointInfo { "GET", "users/me/posts", Payload::Query, fetchStream, streamLog, AlertFirst },
+    EndpointInfo { "GET", "users/me/mentions", Payload::Query, fetchStream, streamLog, AlertFirst },
     // The mention check runs in the background: a failure is only logged.
-    EndpointInfo{"GET", "users/me/mentions", Payload::Query, nullptr,
-                 "responseErrorForNotifications: %1", AlertFirst},
-    EndpointInfo{"GET", "posts/stream/global", Payload::Query, fetchStream, streamLog, AlertFirst},
-    EndpointInfo{"GET", "/users/me/stars", Payload::Query, fetchStream, streamLog, AlertFirst},
-    EndpointInfo{"GET", "users/{user_id}/posts", Payload::Query, loadStream, nullptr, AlertFirst},
-    EndpointInfo{"GET", "posts/tag/{hashtag}", Payload::Query, loadStream, nullptr, AlertFirst},
-    EndpointInfo{"GET", "posts/{post_id}/replies", Payload::None, loadStream, nullptr, AlertFirst},
-    EndpointInfo{"GET", "users/me", Payload::None, loadStream, nullptr, AlertFirst},
-    EndpointInfo{"GET", "users/{user_id}", Payload::None, loadUser, nullptr, CompletionFirst},
-    EndpointInfo{"GET", "users/@{username}", Payload::None, loadUser, nullptr, CompletionFirst},
-    EndpointInfo{"GET", "users/{user_id}/followers", Payload::None, loadFollowers, nullptr, CompletionFirst},
-    EndpointInfo{"GET", "users/{user_id}/following", Payload::None, loadFollowers, nullptr, CompletionFirst},
-    EndpointInfo{"GET", "users/{user_id}/following", Payload::None, "Unable to load user following.",
-                 nullptr, AlertFirst},
-    EndpointInfo{"POST", "posts", Payload::FormBody, "Unable to post.", nullptr, CompletionFirst},
-    EndpointInfo{"POST", "posts/{post_id}/star", Payload::None, "Unable to star post.", nullptr, CompletionFirst},
-    EndpointInfo{"DELETE", "posts/{post_id}/star", Payload::None, "Unable to unstar post.", nullptr,
-                 CompletionFirst},
-    EndpointInfo{"DELETE", "posts/{post_id}", Payload::None, performRequest, nullptr, CompletionFirst},
-    EndpointInfo{"POST", "users/{user_id}/mute", Payload::None, performRequest, nullptr, CompletionFirst},
-    EndpointInfo{"POST", "users/{user_id}/follow", Payload::None, performRequest, nullptr, CompletionFirst},
-    EndpointInfo{"DELETE", "users/{user_id}/follow", Payload::None, performRequest, nullptr, CompletionFirst},
+    EndpointInfo { "GET", "users/me/mentions", Payload::Query, nullptr,
+        "responseErrorForNotifications: %1", AlertFirst },
+    EndpointInfo {
+        "GET", "posts/stream/global", Payload::Query, fetchStream, streamLog, AlertFirst },
+    EndpointInfo { "GET", "/users/me/stars", Payload::Query, fetchStream, streamLog, AlertFirst },
+    EndpointInfo {
+        "GET", "users/{user_id}/posts", Payload::Query, loadStream, nullptr, AlertFirst },
+    EndpointInfo { "GET", "posts/tag/{hashtag}", Payload::Query, loadStream, nullptr, AlertFirst },
+    EndpointInfo {
+        "GET", "posts/{post_id}/replies", Payload::None, loadStream, nullptr, AlertFirst },
+    EndpointInfo { "GET", "users/me", Payload::None, loadStream, nullptr, AlertFirst },
+    EndpointInfo { "GET", "users/{user_id}", Payload::None, loadUser, nullptr, CompletionFirst },
+    EndpointInfo { "GET", "users/@{username}", Payload::None, loadUser, nullptr, CompletionFirst },
+    EndpointInfo { "GET", "users/{user_id}/followers", Payload::None, loadFollowers, nullptr,
+        CompletionFirst },
+    EndpointInfo { "GET", "users/{user_id}/following", Payload::None, loadFollowers, nullptr,
+        CompletionFirst },
+    EndpointInfo { "GET", "users/{user_id}/following", Payload::None,
+        "Unable to load user following.", nullptr, AlertFirst },
+    EndpointInfo {
+        "POST", "posts", Payload::FormBody, "Unable to post.", nullptr, CompletionFirst },
+    EndpointInfo { "POST", "posts/{post_id}/star", Payload::None, "Unable to star post.", nullptr,
+        CompletionFirst },
+    EndpointInfo { "DELETE", "posts/{post_id}/star", Payload::None, "Unable to unstar post.",
+        nullptr, CompletionFirst },
+    EndpointInfo {
+        "DELETE", "posts/{post_id}", Payload::None, performRequest, nullptr, CompletionFirst },
+    EndpointInfo {
+        "POST", "users/{user_id}/mute", Payload::None, performRequest, nullptr, CompletionFirst },
+    EndpointInfo {
+        "POST", "users/{user_id}/follow", Payload::None, performRequest, nullptr, CompletionFirst },
+    EndpointInfo { "DELETE", "users/{user_id}/follow", Payload::None, performRequest, nullptr,
+        CompletionFirst },
 };
 
-static_assert(table.size() == std::size_t(Endpoint::UnfollowUser) + 1,
-              "one table row per endpoint");
+static_assert(
+    table.size() == std::size_t(Endpoint::UnfollowUser) + 1, "one table row per endpoint");
 
 } // namespace
 

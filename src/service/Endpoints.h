@@ -8,34 +8,34 @@
 // messages are two entries). Paths are relative to the API base; a path that
 // carries an id or a name marks the place with a "{...}" placeholder.
 enum class Endpoint {
-    PersonalStream,       // GET posts/stream                 stream kind 0
-    OwnPosts,             // GET users/me/posts               stream kind 1
-    Mentions,             // GET users/me/mentions            stream kind 2
-    MentionPoll,          // GET users/me/mentions            the mention check
-    GlobalStream,         // GET posts/stream/global          stream kind 3
-    StarredPosts,         // GET /users/me/stars              stream kind 8
-    UserPosts,            // GET users/{user_id}/posts        stream kind 4
-    HashtagPosts,         // GET posts/tag/{hashtag}          stream kind 5
-    Conversation,         // GET posts/{post_id}/replies      stream kind 6
-    CurrentUser,          // GET users/me
-    User,                 // GET users/{user_id}
-    UserSearch,           // GET users/@{username}
-    Followers,            // GET users/{user_id}/followers    user panel list
-    Following,            // GET users/{user_id}/following    user panel list
+    PersonalStream, // GET posts/stream                 stream kind 0
+    OwnPosts, // GET users/me/posts               stream kind 1
+    Mentions, // GET users/me/mentions            stream kind 2
+    MentionPoll, // GET users/me/mentions            the mention check
+    GlobalStream, // GET posts/stream/global          stream kind 3
+    StarredPosts, // GET /users/me/stars              stream kind 8
+    UserPosts, // GET users/{user_id}/posts        stream kind 4
+    HashtagPosts, // GET posts/tag/{hashtag}          stream kind 5
+    Conversation, // GET posts/{post_id}/replies      stream kind 6
+    CurrentUser, // GET users/me
+    User, // GET users/{user_id}
+    UserSearch, // GET users/@{username}
+    Followers, // GET users/{user_id}/followers    user panel list
+    Following, // GET users/{user_id}/following    user panel list
     CurrentUserFollowing, // GET users/{user_id}/following    completion words
-    NewPost,              // POST posts                       new post, reply, quote
-    StarPost,             // POST posts/{post_id}/star
-    UnstarPost,           // DELETE posts/{post_id}/star
-    DeletePost,           // DELETE posts/{post_id}
-    MuteUser,             // POST users/{user_id}/mute
-    FollowUser,           // POST users/{user_id}/follow      also the maker's account
-    UnfollowUser,         // DELETE users/{user_id}/follow
+    NewPost, // POST posts                       new post, reply, quote
+    StarPost, // POST posts/{post_id}/star
+    UnstarPost, // DELETE posts/{post_id}/star
+    DeletePost, // DELETE posts/{post_id}
+    MuteUser, // POST users/{user_id}/mute
+    FollowUser, // POST users/{user_id}/follow      also the maker's account
+    UnfollowUser, // DELETE users/{user_id}/follow
 };
 
 // What travels besides the path.
 enum class Payload {
-    None,     // nothing; parameters a caller passes are dropped
-    Query,    // parameters as the query string (count, before_id, since_id)
+    None, // nothing; parameters a caller passes are dropped
+    Query, // parameters as the query string (count, before_id, since_id)
     FormBody, // a form-encoded body (the new post)
 };
 
@@ -49,11 +49,11 @@ enum class AlertOrder {
 };
 
 struct EndpointInfo {
-    const char *method;         // "GET", "POST" or "DELETE"
-    const char *path;           // relative to the API base, may hold one "{...}"
+    const char *method; // "GET", "POST" or "DELETE"
+    const char *path; // relative to the API base, may hold one "{...}"
     Payload payload;
     const char *failureMessage; // the "Error!" alert's message; nullptr: no alert
-    const char *failureLog;     // a diagnostic line, "%1" the status; nullptr: none
+    const char *failureLog; // a diagnostic line, "%1" the status; nullptr: none
     AlertOrder alertOrder;
 
     QByteArray methodName() const { return QByteArray(method); }

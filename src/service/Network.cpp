@@ -14,8 +14,8 @@ QNetworkAccessManager &manager()
 {
     static QPointer<QNetworkAccessManager> instance;
     Q_ASSERT_X(QCoreApplication::instance()
-                   && QThread::currentThread() == QCoreApplication::instance()->thread(),
-               "Network::manager", "the network access manager belongs to the main thread");
+            && QThread::currentThread() == QCoreApplication::instance()->thread(),
+        "Network::manager", "the network access manager belongs to the main thread");
     if (!instance) {
         // A child of the application object, so it goes before the event
         // dispatcher and the cache it owns is flushed with it.

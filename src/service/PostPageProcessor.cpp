@@ -30,7 +30,8 @@ QNetworkRequest avatarRequest(const QUrl &url)
 
 } // namespace
 
-PostPageProcessor::PostPageProcessor(SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent)
+PostPageProcessor::PostPageProcessor(
+    SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent)
     : QObject(parent)
     , m_cache(cache)
     , m_manager(manager)
@@ -74,7 +75,8 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
             if (!value.isObject())
                 continue;
             PostRecord record = PostRecord::fromJson(value.toObject());
-            record.attributedString = PostTextStyling::styledText(record.text(), fontSizePreference);
+            record.attributedString
+                = PostTextStyling::styledText(record.text(), fontSizePreference);
             const QString avatar = record.avatarUrl();
             page.records.append(std::move(record));
             if (avatar.isEmpty() || seen.contains(avatar))
@@ -162,7 +164,8 @@ void PostPageProcessor::fetched(quint64 generation, const QString &url, QNetwork
     if (generation != m_generation)
         return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    const QByteArray body
+        = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     if (body.isEmpty()) {
         avatarReady(generation, url, {});
         return;

@@ -18,15 +18,42 @@ PostRecord PostRecord::fromJson(const QJsonObject &object)
     return record;
 }
 
-QString PostRecord::id() const { return read(post, u"id"); }
-QString PostRecord::createdAt() const { return read(post, u"created_at"); }
-QString PostRecord::text() const { return read(post, u"text"); }
-QString PostRecord::userId() const { return read(post, u"user.id"); }
-QString PostRecord::username() const { return read(post, u"user.username"); }
-QString PostRecord::name() const { return read(post, u"user.name"); }
-QString PostRecord::avatarUrl() const { return read(post, u"user.avatar_image.url"); }
-QString PostRecord::sourceName() const { return read(post, u"source.name"); }
-QString PostRecord::sourceLink() const { return read(post, u"source.link"); }
+QString PostRecord::id() const
+{
+    return read(post, u"id");
+}
+QString PostRecord::createdAt() const
+{
+    return read(post, u"created_at");
+}
+QString PostRecord::text() const
+{
+    return read(post, u"text");
+}
+QString PostRecord::userId() const
+{
+    return read(post, u"user.id");
+}
+QString PostRecord::username() const
+{
+    return read(post, u"user.username");
+}
+QString PostRecord::name() const
+{
+    return read(post, u"user.name");
+}
+QString PostRecord::avatarUrl() const
+{
+    return read(post, u"user.avatar_image.url");
+}
+QString PostRecord::sourceName() const
+{
+    return read(post, u"source.name");
+}
+QString PostRecord::sourceLink() const
+{
+    return read(post, u"source.link");
+}
 
 bool PostRecord::hasReplyTo() const
 {
@@ -44,7 +71,8 @@ bool PostRecord::youStarred() const
     case QMetaType::Double:
         return value.toDouble() != 0;
     case QMetaType::QString:
-        return value.toString() == u"1" || value.toString().compare(u"true", Qt::CaseInsensitive) == 0;
+        return value.toString() == u"1"
+            || value.toString().compare(u"true", Qt::CaseInsensitive) == 0;
     default:
         return false;
     }
@@ -84,7 +112,8 @@ SelectedPostFacts SelectedPostFacts::from(const PostRecord &record, const QStrin
     facts.hasReplies = record.hasReplyTo();
     facts.isPostStarred = record.youStarred();
     facts.isMe = !meID.isEmpty() && record.userId() == meID;
-    facts.starItemTitle = facts.isPostStarred ? QStringLiteral("Unstar Post") : QStringLiteral("Star Post");
+    facts.starItemTitle
+        = facts.isPostStarred ? QStringLiteral("Unstar Post") : QStringLiteral("Star Post");
     return facts;
 }
 

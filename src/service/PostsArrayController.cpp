@@ -26,7 +26,8 @@ QVariant PostsModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> PostsModel::roleNames() const
 {
-    return {{RecordRole, "record"}, {IdRole, "id"}, {CreatedAtRole, "created_at"}, {Qt::DisplayRole, "text"}};
+    return { { RecordRole, "record" }, { IdRole, "id" }, { CreatedAtRole, "created_at" },
+        { Qt::DisplayRole, "text" } };
 }
 
 const PostRecord *PostsModel::recordAt(int row) const
@@ -61,8 +62,9 @@ PostsArrayController::PostsArrayController(QObject *parent)
     m_sorted.setDynamicSortFilter(true);
     m_sorted.sort(0, Qt::DescendingOrder);
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this,
-            &PostsArrayController::selectionIndexesChanged);
-    connect(&m_sorted, &QAbstractItemModel::modelReset, this, &PostsArrayController::selectionIndexesChanged);
+        &PostsArrayController::selectionIndexesChanged);
+    connect(&m_sorted, &QAbstractItemModel::modelReset, this,
+        &PostsArrayController::selectionIndexesChanged);
 }
 
 int PostsArrayController::count() const
@@ -101,7 +103,8 @@ void PostsArrayController::setSelectionIndex(int row)
         return;
     }
     const QModelIndex index = m_sorted.index(row, 0);
-    m_selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_selection.setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void PostsArrayController::clearSelection()

@@ -24,14 +24,15 @@ bool answeredWithData(QNetworkReply *reply, const QByteArray &body)
 void hasInternet(QObject *context, std::function<void(bool)> answer)
 {
     probeReachability(QUrl(OutsideAddresses::current().probeUrl), reachabilityProbeTimeout, context,
-                      std::move(answer));
+        std::move(answer));
 }
 
 void probeReachability(const QUrl &url, std::chrono::milliseconds timeout, QObject *context,
-                       std::function<void(bool)> answer)
+    std::function<void(bool)> answer)
 {
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(
+        QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     QNetworkReply *reply = Network::manager().get(request);
 
@@ -41,7 +42,8 @@ void probeReachability(const QUrl &url, std::chrono::milliseconds timeout, QObje
     deadline->setSingleShot(true);
     deadline->setTimerType(Qt::PreciseTimer);
     QObject::connect(deadline, &QTimer::timeout, reply, [reply, url] {
-        qCInfo(lcService).noquote() << "reachability probe of" << url.toDisplayString() << "timed out";
+        qCInfo(lcService).noquote()
+            << "reachability probe of" << url.toDisplayString() << "timed out";
         reply->abort();
     });
     deadline->start(timeout);
@@ -51,15 +53,16 @@ void probeReachability(const QUrl &url, std::chrono::milliseconds timeout, QObje
     Network::abortWhenDestroyed(context, reply);
 
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-                     [reply, deadline, owned, owner, answer = std::move(answer)] {
-        deadline->stop();
-        reply->deleteLater();
-        if (owned && !owner)
-            return;
-        const bool reachable = answeredWithData(reply, reply->isOpen() ? reply->readAll() : QByteArray());
-        if (!reachable && reply->error() != QNetworkReply::OperationCanceledError)
-            qCInfo(lcService).noquote() << "reachability probe failed:" << reply->errorString();
-        if (answer)
-            answer(reachable);
-    });
+        [reply, deadline, owned, owner, answer = std::move(answer)] {
+            deadline->stop();
+            reply->deleteLater();
+            if (owned && !owner)
+                return;
+            const bool reachable
+                = answeredWithData(reply, reply->isOpen() ? reply->readAll() : QByteArray());
+            if (!reachable && reply->error() != QNetworkReply::OperationCanceledError)
+                qCInfo(lcService).noquote() << "reachability probe failed:" << reply->errorString();
+            if (answer)
+                answer(reachable);
+        });
 }

@@ -8,7 +8,7 @@
 class QObject;
 
 // How long the probe may take before it answers NO.
-inline constexpr std::chrono::milliseconds reachabilityProbeTimeout{5000};
+inline constexpr std::chrono::milliseconds reachabilityProbeTimeout { 5000 };
 
 // The reachability probe run before each refresh: a GET of the configured
 // probe address (OutsideAddresses::current().probeUrl), never answered from
@@ -26,4 +26,4 @@ void hasInternet(QObject *context, std::function<void(bool)> answer);
 
 // The same probe of any address with any time-out (the tests use short ones).
 void probeReachability(const QUrl &url, std::chrono::milliseconds timeout, QObject *context,
-                       std::function<void(bool)> answer);
+    std::function<void(bool)> answer);

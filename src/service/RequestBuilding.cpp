@@ -64,7 +64,7 @@ QString endpointPath(Endpoint endpoint, const QString &pathValue)
 }
 
 QString endpointUrlText(const QString &apiBase, Endpoint endpoint, const QString &pathValue,
-                        const QueryParameters &parameters)
+    const QueryParameters &parameters)
 {
     const QString path = withoutLeadingSlashes(endpointPath(endpoint, pathValue));
     QString text = withoutTrailingSlashes(apiBase) + QLatin1Char('/') + path;
@@ -76,7 +76,7 @@ QString endpointUrlText(const QString &apiBase, Endpoint endpoint, const QString
 }
 
 QUrl endpointUrl(const QString &apiBase, Endpoint endpoint, const QString &pathValue,
-                 const QueryParameters &parameters)
+    const QueryParameters &parameters)
 {
     return QUrl(endpointUrlText(apiBase, endpoint, pathValue, parameters));
 }
@@ -90,7 +90,8 @@ QUrl URLWithBaseURL(const QUrl &baseUrl, const QueryParameters &queryDictionary)
     pairs.reserve(queryDictionary.size());
     for (const auto &[name, value] : queryDictionary)
         pairs.append(percentEncoded(name, keeps) + QLatin1Char('=') + percentEncoded(value, keeps));
-    return QUrl(baseUrl.toString(QUrl::FullyEncoded) + QLatin1Char('?') + pairs.join(QLatin1Char('&')));
+    return QUrl(
+        baseUrl.toString(QUrl::FullyEncoded) + QLatin1Char('?') + pairs.join(QLatin1Char('&')));
 }
 
 QUrl URLWithString(const QString &string, const QueryParameters &queryDictionary)
@@ -98,8 +99,8 @@ QUrl URLWithString(const QString &string, const QueryParameters &queryDictionary
     return URLWithBaseURL(QUrl(string), queryDictionary);
 }
 
-QNetworkRequest apiRequest(const QUrl &url, const QString &accessToken,
-                           std::chrono::milliseconds transferTimeout)
+QNetworkRequest apiRequest(
+    const QUrl &url, const QString &accessToken, std::chrono::milliseconds transferTimeout)
 {
     // A token is one line of text; a line break in it would start a header
     // of its own.
@@ -108,10 +109,10 @@ QNetworkRequest apiRequest(const QUrl &url, const QString &accessToken,
 
     QNetworkRequest request(url);
     request.setRawHeader(QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token);
-    request.setRawHeader(QByteArrayLiteral("Content-Type"),
-                         QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::SameOriginRedirectPolicy);
+    request.setRawHeader(
+        QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     request.setTransferTimeout(int(transferTimeout.count()));
     return request;
 }

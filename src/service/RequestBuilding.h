@@ -39,9 +39,9 @@ QString endpointPath(Endpoint endpoint, const QString &pathValue = {});
 // takes a query and there are parameters, "?" and queryStringForParameters.
 // A trailing "/" on the base and a leading "/" on the path are not doubled.
 QString endpointUrlText(const QString &apiBase, Endpoint endpoint, const QString &pathValue = {},
-                        const QueryParameters &parameters = {});
+    const QueryParameters &parameters = {});
 QUrl endpointUrl(const QString &apiBase, Endpoint endpoint, const QString &pathValue = {},
-                 const QueryParameters &parameters = {});
+    const QueryParameters &parameters = {});
 
 // The base URL itself when there are no pairs; otherwise "<base>?name=value&..."
 // with names and values percent-encoded as UTF-8, "=", "&" and "+" escaped as
@@ -52,11 +52,11 @@ QUrl URLWithString(const QString &string, const QueryParameters &queryDictionary
 // How long an API request may go without any bytes moving before it fails
 // (status 0): Qt's own default for transfer time-outs, short enough that a
 // stalled stream load does not hold the loading flag for long.
-inline constexpr std::chrono::milliseconds defaultApiTransferTimeout{30000};
+inline constexpr std::chrono::milliseconds defaultApiTransferTimeout { 30000 };
 
 // A request to the API: "Authorization: Bearer <token>" first, then
 // "Content-Type: application/x-www-form-urlencoded" (on every method).
 // Redirects are followed only within the same scheme, host and port, so the
 // token never travels to another host. The platform's default cache policy.
 QNetworkRequest apiRequest(const QUrl &url, const QString &accessToken,
-                           std::chrono::milliseconds transferTimeout = defaultApiTransferTimeout);
+    std::chrono::milliseconds transferTimeout = defaultApiTransferTimeout);

@@ -16,28 +16,37 @@ QueryParameters queryFrom(const QVariantMap &params)
 {
     QueryParameters query;
     for (auto it = params.cbegin(); it != params.cend(); ++it)
-        query.append({it.key(), it.value().toString()});
+        query.append({ it.key(), it.value().toString() });
     return query;
 }
 
 std::optional<Endpoint> topLevelEndpoint(StreamKind kind)
 {
     switch (kind) {
-    case StreamKind::Personal: return Endpoint::PersonalStream;
-    case StreamKind::OwnPosts: return Endpoint::OwnPosts;
-    case StreamKind::Mentions: return Endpoint::Mentions;
-    case StreamKind::Global: return Endpoint::GlobalStream;
-    case StreamKind::Starred: return Endpoint::StarredPosts;
-    default: return std::nullopt;
+    case StreamKind::Personal:
+        return Endpoint::PersonalStream;
+    case StreamKind::OwnPosts:
+        return Endpoint::OwnPosts;
+    case StreamKind::Mentions:
+        return Endpoint::Mentions;
+    case StreamKind::Global:
+        return Endpoint::GlobalStream;
+    case StreamKind::Starred:
+        return Endpoint::StarredPosts;
+    default:
+        return std::nullopt;
     }
 }
 
 Endpoint secondaryEndpoint(StreamKind kind)
 {
     switch (kind) {
-    case StreamKind::User: return Endpoint::UserPosts;
-    case StreamKind::Hashtag: return Endpoint::HashtagPosts;
-    default: return Endpoint::Conversation;
+    case StreamKind::User:
+        return Endpoint::UserPosts;
+    case StreamKind::Hashtag:
+        return Endpoint::HashtagPosts;
+    default:
+        return Endpoint::Conversation;
     }
 }
 
@@ -48,7 +57,8 @@ QString currentHashtagWithoutMark()
 
 } // namespace
 
-StreamLoader::StreamLoader(PostsArrayController *posts, const SelectedPost *selection, QObject *parent)
+StreamLoader::StreamLoader(
+    PostsArrayController *posts, const SelectedPost *selection, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
     , m_selection(selection)
@@ -81,16 +91,20 @@ void StreamLoader::setCache(SDURLCache *cache)
 QString StreamLoader::streamCountString()
 {
     switch (Preferences::standard().value(prefs::prefsStreamCount)) {
-    case 1: return QStringLiteral("50");
-    case 2: return QStringLiteral("100");
-    case 3: return QStringLiteral("200");
-    default: return QStringLiteral("20");
+    case 1:
+        return QStringLiteral("50");
+    case 2:
+        return QStringLiteral("100");
+    case 3:
+        return QStringLiteral("200");
+    default:
+        return QStringLiteral("20");
     }
 }
 
 QVariantMap StreamLoader::pageParameters()
 {
-    return {{QStringLiteral("count"), streamCountString()}};
+    return { { QStringLiteral("count"), streamCountString() } };
 }
 
 void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
@@ -119,11 +133,11 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = true;
     m_api->send(ApiCall(*endpoint, {}, queryFrom(params)), this,
-                [this](const ApiResult &result) { streamAnswered(result, true); });
+        [this](const ApiResult &result) { streamAnswered(result, true); });
 }
 
-void StreamLoader::sendStreamRequest(StreamKind kind, const QString &pathValue, const QVariantMap &params,
-                                     bool withQuery)
+void StreamLoader::sendStreamRequest(
+    StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery)
 {
     if (m_isCurrentlyLoading)
         return;
@@ -138,21 +152,23 @@ void StreamLoader::sendStreamRequest(StreamKind kind, const QString &pathValue, 
         m_oldStreamType = m_currentStreamKind;
     m_currentStreamKind = kind;
     if (kind == StreamKind::User)
-        Q_EMIT backBarLabelChanged(
-            QStringLiteral("@%1").arg(m_requestedUser.value(QStringLiteral("username")).toString()));
+        Q_EMIT backBarLabelChanged(QStringLiteral("@%1").arg(
+            m_requestedUser.value(QStringLiteral("username")).toString()));
     else if (kind == StreamKind::Hashtag)
         Q_EMIT backBarLabelChanged(QStringLiteral("#%1").arg(pathValue));
     else
         Q_EMIT backBarLabelChanged(QStringLiteral("Conversation"));
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = false;
-    m_api->send(ApiCall(secondaryEndpoint(kind), pathValue, withQuery ? queryFrom(params) : QueryParameters()),
-                this, [this](const ApiResult &result) { streamAnswered(result, false); });
+    m_api->send(ApiCall(secondaryEndpoint(kind), pathValue,
+                    withQuery ? queryFrom(params) : QueryParameters()),
+        this, [this](const ApiResult &result) { streamAnswered(result, false); });
 }
 
 void StreamLoader::getStreamForCurrentUserWithParams(const QVariantMap &params)
 {
-    sendStreamRequest(StreamKind::User, m_requestedUser.value(QStringLiteral("id")).toString(), params, true);
+    sendStreamRequest(
+        StreamKind::User, m_requestedUser.value(QStringLiteral("id")).toString(), params, true);
 }
 
 void StreamLoader::getStreamForHashtag(const QString &hashtag, const QVariantMap &params)
@@ -301,13 +317,15 @@ void StreamLoader::stepTo(StreamKind kind)
 
 void StreamLoader::streamUp()
 {
-    const StreamKind from = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
+    const StreamKind from
+        = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
     stepTo(previousMainStream(from));
 }
 
 void StreamLoader::streamDown()
 {
-    const StreamKind from = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
+    const StreamKind from
+        = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
     stepTo(nextMainStream(from));
 }
 

@@ -30,7 +30,8 @@ class StreamLoader : public QObject {
 public:
     using RefreshHold = std::function<bool()>;
 
-    StreamLoader(PostsArrayController *posts, const SelectedPost *selection, QObject *parent = nullptr);
+    StreamLoader(
+        PostsArrayController *posts, const SelectedPost *selection, QObject *parent = nullptr);
     ~StreamLoader() override;
 
     // The client the requests go through (the account's); not owned.
@@ -101,8 +102,8 @@ Q_SIGNALS:
     void mentionsShown();
 
 private:
-    void sendStreamRequest(StreamKind kind, const QString &pathValue, const QVariantMap &params,
-                           bool withQuery);
+    void sendStreamRequest(
+        StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
     void streamAnswered(const ApiResult &result, bool topLevel);
     void installRecords(const QList<PostRecord> &records);
     void finishStreamLoad(bool succeeded);

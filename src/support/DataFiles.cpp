@@ -12,7 +12,7 @@ std::optional<QStringList> loadAutocompletions(const QString &path)
     const auto file = PropertyList::readFile(path);
     switch (file.status) {
     case PropertyList::FileResult::Status::Missing:
-        return QStringList{QStringLiteral("velto")};
+        return QStringList { QStringLiteral("velto") };
     case PropertyList::FileResult::Status::Unreadable:
         return std::nullopt;
     case PropertyList::FileResult::Status::Ok:
@@ -32,9 +32,9 @@ std::optional<QStringList> loadAutocompletions(const QString &path)
 
 bool saveAutocompletions(const QString &path, const QStringList &words)
 {
-    return PropertyList::writeFileAtomically(
-        path, PropertyList::encode(QVariant(QVariantList(words.cbegin(), words.cend())),
-                                   PropertyList::Format::Xml));
+    return PropertyList::writeFileAtomically(path,
+        PropertyList::encode(
+            QVariant(QVariantList(words.cbegin(), words.cend())), PropertyList::Format::Xml));
 }
 
 std::optional<QVariantList> loadSavedPosts(const QString &path)
@@ -42,7 +42,7 @@ std::optional<QVariantList> loadSavedPosts(const QString &path)
     const auto file = PropertyList::readFile(path);
     switch (file.status) {
     case PropertyList::FileResult::Status::Missing:
-        return QVariantList{};
+        return QVariantList {};
     case PropertyList::FileResult::Status::Unreadable:
         return std::nullopt;
     case PropertyList::FileResult::Status::Ok:
@@ -50,7 +50,8 @@ std::optional<QVariantList> loadSavedPosts(const QString &path)
     }
     const QVariantMap root = file.value.toMap();
     const QVariant posts = root.value(QStringLiteral("savedPosts"));
-    if (file.value.typeId() != QMetaType::QVariantMap || posts.typeId() != QMetaType::QVariantList) {
+    if (file.value.typeId() != QMetaType::QVariantMap
+        || posts.typeId() != QMetaType::QVariantList) {
         qWarning().noquote() << path << "does not hold saved posts; leaving it as it is";
         return std::nullopt;
     }

@@ -49,8 +49,8 @@ QRectF fittedImageRect(QSizeF sourceSize, const QRectF &target, FitMethod method
 
     // Scaling fits the long side; cropping covers with the short side.
     const bool matchWidth = isCrop(method) ? !widerThanTarget : widerThanTarget;
-    const QSizeF drawn = matchWidth ? QSizeF(W, roundPoints(W / aspect))
-                                    : QSizeF(roundPoints(H * aspect), H);
+    const QSizeF drawn
+        = matchWidth ? QSizeF(W, roundPoints(W / aspect)) : QSizeF(roundPoints(H * aspect), H);
 
     qreal x = (W - drawn.width()) / 2;
     qreal y = (H - drawn.height()) / 2;
@@ -74,7 +74,7 @@ QRectF fittedImageRect(QSizeF sourceSize, const QRectF &target, FitMethod method
 }
 
 void drawImageInRect(QPainter &painter, const QImage &source, const QRectF &target,
-                     QPainter::CompositionMode operation, qreal opacity, FitMethod method)
+    QPainter::CompositionMode operation, qreal opacity, FitMethod method)
 {
     const QRectF dest = fittedImageRect(source.size(), target, method);
     const QRectF visible = dest.intersected(target);
@@ -85,8 +85,9 @@ void drawImageInRect(QPainter &painter, const QImage &source, const QRectF &targ
     // long strip never resamples the whole oversized picture.
     const qreal toSourceX = source.width() / dest.width();
     const qreal toSourceY = source.height() / dest.height();
-    const QRectF sourcePart((visible.x() - dest.x()) * toSourceX, (visible.y() - dest.y()) * toSourceY,
-                            visible.width() * toSourceX, visible.height() * toSourceY);
+    const QRectF sourcePart((visible.x() - dest.x()) * toSourceX,
+        (visible.y() - dest.y()) * toSourceY, visible.width() * toSourceX,
+        visible.height() * toSourceY);
 
     painter.save();
     // With smoothing on, the raster engine averages over the source when it
@@ -99,12 +100,13 @@ void drawImageInRect(QPainter &painter, const QImage &source, const QRectF &targ
     painter.restore();
 }
 
-QImage imageToFitSize(const QImage &source, QSize targetSize, FitMethod method, qreal devicePixelRatio)
+QImage imageToFitSize(
+    const QImage &source, QSize targetSize, FitMethod method, qreal devicePixelRatio)
 {
     if (targetSize.isEmpty() || !(devicePixelRatio > 0))
         return {};
     const QSize pixels(qRound(targetSize.width() * devicePixelRatio),
-                       qRound(targetSize.height() * devicePixelRatio));
+        qRound(targetSize.height() * devicePixelRatio));
     QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull()) {
         qCWarning(lcFitting) << "Cannot allocate an image of" << pixels;
@@ -117,12 +119,13 @@ QImage imageToFitSize(const QImage &source, QSize targetSize, FitMethod method, 
 
     QPainter painter(&canvas);
     drawImageInRect(painter, source, QRectF(QPointF(0, 0), QSizeF(targetSize)),
-                    QPainter::CompositionMode_SourceOver, 1.0, method);
+        QPainter::CompositionMode_SourceOver, 1.0, method);
     painter.end();
     return canvas;
 }
 
-QImage imageToFitSize(const QImage &source, QSize targetSize, int methodCode, qreal devicePixelRatio)
+QImage imageToFitSize(
+    const QImage &source, QSize targetSize, int methodCode, qreal devicePixelRatio)
 {
     return imageToFitSize(source, targetSize, fitMethodFromCode(methodCode), devicePixelRatio);
 }

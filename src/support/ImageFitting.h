@@ -10,10 +10,10 @@
 // upload canvas. The result always has exactly the size asked for; the source
 // is either cropped to fill it or scaled to fit inside it.
 enum class FitMethod {
-    CropCentred = 0,   // fill, cut the overflow equally from both ends
+    CropCentred = 0, // fill, cut the overflow equally from both ends
     CropKeepStart = 1, // fill, keep the left (wide source) or top (tall source) edge
-    CropKeepEnd = 2,   // fill, keep the right or bottom edge
-    ScaleToFit = 3,    // whole picture, centred, the rest left transparent
+    CropKeepEnd = 2, // fill, keep the right or bottom edge
+    ScaleToFit = 3, // whole picture, centred, the rest left transparent
 };
 
 // The method for a stored or passed integer code. Unknown codes scale to fit,
@@ -30,10 +30,10 @@ QRectF fittedImageRect(QSizeF sourceSize, const QRectF &target, FitMethod method
 // pixels), premultiplied ARGB, transparent where the source is not drawn. A
 // null or empty source gives a transparent canvas; an empty target size, or
 // one too large to allocate, gives a null image.
-QImage imageToFitSize(const QImage &source, QSize targetSize, FitMethod method,
-                      qreal devicePixelRatio = 1.0);
-QImage imageToFitSize(const QImage &source, QSize targetSize, int methodCode,
-                      qreal devicePixelRatio = 1.0);
+QImage imageToFitSize(
+    const QImage &source, QSize targetSize, FitMethod method, qreal devicePixelRatio = 1.0);
+QImage imageToFitSize(
+    const QImage &source, QSize targetSize, int methodCode, qreal devicePixelRatio = 1.0);
 QImage imageCroppedToFitSize(const QImage &source, QSize targetSize, qreal devicePixelRatio = 1.0);
 QImage imageScaledToFitSize(const QImage &source, QSize targetSize, qreal devicePixelRatio = 1.0);
 
@@ -41,4 +41,4 @@ QImage imageScaledToFitSize(const QImage &source, QSize targetSize, qreal device
 // resampling, the given composition mode and opacity (0 to 1). Nothing is
 // drawn outside `target`.
 void drawImageInRect(QPainter &painter, const QImage &source, const QRectF &target,
-                     QPainter::CompositionMode operation, qreal opacity, FitMethod method);
+    QPainter::CompositionMode operation, qreal opacity, FitMethod method);

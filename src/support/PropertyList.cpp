@@ -1,11 +1,11 @@
 #include "support/PropertyList.h"
 
 #include <QDateTime>
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTimeZone>
-#include <QDebug>
 
 #include <plist/plist.h>
 
@@ -87,7 +87,8 @@ plist_t toNode(const QVariant &value)
             // sign, so such dates are kept to the whole second.
             return plist_new_date(static_cast<int32_t>(-((-ms + 500) / 1000)), 0);
         }
-        return plist_new_date(static_cast<int32_t>(ms / 1000), static_cast<int32_t>((ms % 1000) * 1000));
+        return plist_new_date(
+            static_cast<int32_t>(ms / 1000), static_cast<int32_t>((ms % 1000) * 1000));
     }
     case QMetaType::QString:
         return plist_new_string(value.toString().toUtf8().constData());

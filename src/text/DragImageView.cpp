@@ -20,7 +20,8 @@
 #include <cmath>
 #include <memory>
 
-DragImageView::DragImageView(QWidget *parent) : QWidget(parent)
+DragImageView::DragImageView(QWidget *parent)
+    : QWidget(parent)
 {
     setMinimumSize(1, 1);
 }
@@ -113,7 +114,8 @@ void DragImageView::paintEvent(QPaintEvent *)
     QSizeF size = m_image.deviceIndependentSize();
     if (size.width() > width() || size.height() > height())
         size = size.scaled(QSizeF(this->size()), Qt::KeepAspectRatio);
-    const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    const QRectF target(
+        QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, m_image);
 }
@@ -162,7 +164,8 @@ void DragImageView::mousePressEvent(QMouseEvent *event)
 
 void DragImageView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_pressedAt && (event->buttons() & Qt::LeftButton) && isDragDistance(*m_pressedAt, event->position())) {
+    if (m_pressedAt && (event->buttons() & Qt::LeftButton)
+        && isDragDistance(*m_pressedAt, event->position())) {
         m_pressedAt.reset();
         startDrag();
         return;
@@ -184,11 +187,12 @@ void DragImageView::startDrag()
     mime->setImageData(m_image);
     const QString path = dragFilePath();
     if (writeDragFile(m_image, path))
-        mime->setUrls({QUrl::fromLocalFile(path)});
+        mime->setUrls({ QUrl::fromLocalFile(path) });
     else
         qWarning().noquote() << "Could not write the dragged image to" << path;
     auto *drag = new QDrag(this);
     drag->setMimeData(mime);
-    drag->setPixmap(QPixmap::fromImage(m_image.scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    drag->setPixmap(QPixmap::fromImage(
+        m_image.scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     drag->exec(Qt::CopyAction, Qt::CopyAction);
 }

@@ -6,7 +6,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-EntityHighlighter::EntityHighlighter(QTextDocument *document) : QObject(document), m_document(document)
+EntityHighlighter::EntityHighlighter(QTextDocument *document)
+    : QObject(document)
+    , m_document(document)
 {
     if (!document)
         return;
@@ -47,7 +49,8 @@ void EntityHighlighter::markBlock(const QTextBlock &block)
     if (!marked.spans().isEmpty()) {
         for (const StyledText::Run &run : marked.runs()) {
             if (run.attributes.isEntity())
-                ranges.append({run.start, run.length, TextDocumentStyling::formatFor(run.attributes)});
+                ranges.append(
+                    { run.start, run.length, TextDocumentStyling::formatFor(run.attributes) });
         }
     }
     if (ranges == layout->formats())

@@ -16,9 +16,9 @@ namespace {
 const icu::RegexPattern *compiledPattern(const char16_t *source)
 {
     UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError{};
-    icu::RegexPattern *pattern =
-        icu::RegexPattern::compile(icu::UnicodeString(source), UREGEX_CASE_INSENSITIVE, parseError, status);
+    UParseError parseError {};
+    icu::RegexPattern *pattern = icu::RegexPattern::compile(
+        icu::UnicodeString(source), UREGEX_CASE_INSENSITIVE, parseError, status);
     if (U_FAILURE(status)) {
         qWarning() << "Entity pattern does not compile:" << u_errorName(status);
         delete pattern;
@@ -28,7 +28,7 @@ const icu::RegexPattern *compiledPattern(const char16_t *source)
 }
 
 QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
-                                    std::unique_ptr<icu::RegexMatcher> &matcher, const QString &text)
+    std::unique_ptr<icu::RegexMatcher> &matcher, const QString &text)
 {
     QList<EntityMarking::Range> ranges;
     if (!pattern || text.isEmpty())
@@ -42,7 +42,8 @@ QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
         }
     }
     // Wraps the QString's UTF-16 buffer without copying it.
-    const icu::UnicodeString input(false, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
+    const icu::UnicodeString input(
+        false, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
     matcher->reset(input);
     while (matcher->find(status) && U_SUCCESS(status)) {
         const int32_t start = matcher->start(status);
@@ -50,21 +51,22 @@ QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
         if (U_FAILURE(status))
             break;
         if (end > start)
-            ranges.append({int(start), int(end - start)});
+            ranges.append({ int(start), int(end - start) });
     }
     static const icu::UnicodeString nothing;
     matcher->reset(nothing);
     return ranges;
 }
 
-void appendSpans(QList<StyledText::Span> &spans, const QString &text, const QList<EntityMarking::Range> &ranges,
-                 EntityKind kind)
+void appendSpans(QList<StyledText::Span> &spans, const QString &text,
+    const QList<EntityMarking::Range> &ranges, EntityKind kind)
 {
     for (const auto &range : ranges) {
         const QString value = text.mid(range.start, range.length);
         if (value.isEmpty())
             continue;
-        spans.append({range.start, range.length, kind, value, EntityMarking::colorFor(kind), true});
+        spans.append(
+            { range.start, range.length, kind, value, EntityMarking::colorFor(kind), true });
     }
 }
 
@@ -72,9 +74,18 @@ void appendSpans(QList<StyledText::Span> &spans, const QString &text, const QLis
 
 namespace EntityMarking {
 
-QColor linkColor() { return QColor::fromRgbF(0.169f, 0.335f, 0.496f); }
-QColor hashtagColor() { return QColor::fromRgbF(0.367f, 0.502f, 0.407f); }
-QColor mentionColor() { return QColor::fromRgbF(0.398f, 0.147f, 0.274f); }
+QColor linkColor()
+{
+    return QColor::fromRgbF(0.169f, 0.335f, 0.496f);
+}
+QColor hashtagColor()
+{
+    return QColor::fromRgbF(0.367f, 0.502f, 0.407f);
+}
+QColor mentionColor()
+{
+    return QColor::fromRgbF(0.398f, 0.147f, 0.274f);
+}
 
 QColor colorFor(EntityKind kind)
 {
@@ -109,7 +120,7 @@ QList<StyledText::Span> entitySpans(const QString &text)
     if (text.isEmpty())
         return spans;
     for (const LinkMatch &link : LinkDetector::detect(text))
-        spans.append({link.start, link.length, EntityKind::Link, link.url, linkColor(), true});
+        spans.append({ link.start, link.length, EntityKind::Link, link.url, linkColor(), true });
     appendSpans(spans, text, hashtagRanges(text), EntityKind::Hash);
     appendSpans(spans, text, mentionRanges(text), EntityKind::User);
     return spans;

@@ -9,8 +9,10 @@
 
 #include <cmath>
 
-ImagePreviewPanel::ImagePreviewPanel(const QUrl &url, QNetworkAccessManager *manager, QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Tool), m_url(url)
+ImagePreviewPanel::ImagePreviewPanel(
+    const QUrl &url, QNetworkAccessManager *manager, QWidget *mainWindow)
+    : QWidget(mainWindow, Qt::Tool)
+    , m_url(url)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(url.fileName().isEmpty() ? url.toDisplayString() : url.fileName());
@@ -55,7 +57,8 @@ void ImagePreviewPanel::load(QNetworkAccessManager *manager)
         return;
     }
     QNetworkRequest request(m_url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(loadTimeoutMs);
     QNetworkReply *reply = manager->get(request);
     m_reply = reply;
@@ -79,7 +82,8 @@ void ImagePreviewPanel::finishLoad()
     if (reply->error() == QNetworkReply::NoError)
         ok = m_imageView->setImageData(reply->readAll());
     else
-        qInfo().noquote() << "Preview of" << m_url.toDisplayString() << "failed:" << reply->errorString();
+        qInfo().noquote() << "Preview of" << m_url.toDisplayString()
+                          << "failed:" << reply->errorString();
     if (!ok)
         m_imageView->setPlaceholderText(tr("Could not load the image."));
     Q_EMIT loadFinished(ok);

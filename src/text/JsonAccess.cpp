@@ -181,4 +181,3 @@ std::optional<QVariantList> arrayForKeyPath(const QVariantMap &map, QStringView 
 }
 
 } // namespace JsonAccess
-

@@ -15,27 +15,27 @@ constexpr int maxLocalPartLength = 64;
 const QSet<QString> &topLevelDomains()
 {
     static const QSet<QString> domains = [] {
-        const char *generic[] = {
-            "com", "net", "org", "edu", "gov", "mil", "int", "info", "biz", "name", "pro",
-            "mobi", "aero", "asia", "cat", "coop", "jobs", "museum", "tel", "travel", "xxx",
-            "post", "app", "dev", "blog", "cloud", "page", "online", "site", "shop", "store",
-            "tech", "xyz", "social", "news", "club", "live", "media", "link", "email", "space"};
+        const char *generic[] = { "com", "net", "org", "edu", "gov", "mil", "int", "info", "biz",
+            "name", "pro", "mobi", "aero", "asia", "cat", "coop", "jobs", "museum", "tel", "travel",
+            "xxx", "post", "app", "dev", "blog", "cloud", "page", "online", "site", "shop", "store",
+            "tech", "xyz", "social", "news", "club", "live", "media", "link", "email", "space" };
         // Two-letter country codes; "py", "sh", "rs", "md" and "so" are left
         // out on purpose (file names).
-        const char *countries =
-            "ac ad ae af ag ai al am ao aq ar as at au aw ax az ba bb bd be bf bg bh bi bj bm "
-            "bn bo br bs bt bw by bz ca cc cd cf cg ch ci ck cl cm cn co cr cu cv cw cx cy cz "
-            "de dj dk dm do dz ec ee eg er es et eu fi fj fk fm fo fr ga gd ge gf gg gh gi gl "
-            "gm gn gp gq gr gs gt gu gw gy hk hm hn hr ht hu id ie il im in io iq ir is it je "
-            "jm jo jp ke kg kh ki km kn kp kr kw ky kz la lb lc li lk lr ls lt lu lv ly ma mc "
-            "me mg mh mk ml mm mn mo mp mq mr ms mt mu mv mw mx my mz na nc ne nf ng ni nl no "
-            "np nr nu nz om pa pe pf pg ph pk pl pm pn pr ps pt pw qa re ro ru rw sa sb sc sd "
-            "se sg si sk sl sm sn sr ss st su sv sx sy sz tc td tf tg th tj tk tl tm tn to tr "
-            "tt tv tw tz ua ug uk us uy uz va vc ve vg vi vn vu wf ws ye yt za zm zw";
+        const char *countries
+            = "ac ad ae af ag ai al am ao aq ar as at au aw ax az ba bb bd be bf bg bh bi bj bm "
+              "bn bo br bs bt bw by bz ca cc cd cf cg ch ci ck cl cm cn co cr cu cv cw cx cy cz "
+              "de dj dk dm do dz ec ee eg er es et eu fi fj fk fm fo fr ga gd ge gf gg gh gi gl "
+              "gm gn gp gq gr gs gt gu gw gy hk hm hn hr ht hu id ie il im in io iq ir is it je "
+              "jm jo jp ke kg kh ki km kn kp kr kw ky kz la lb lc li lk lr ls lt lu lv ly ma mc "
+              "me mg mh mk ml mm mn mo mp mq mr ms mt mu mv mw mx my mz na nc ne nf ng ni nl no "
+              "np nr nu nz om pa pe pf pg ph pk pl pm pn pr ps pt pw qa re ro ru rw sa sb sc sd "
+              "se sg si sk sl sm sn sr ss st su sv sx sy sz tc td tf tg th tj tk tl tm tn to tr "
+              "tt tv tw tz ua ug uk us uy uz va vc ve vg vi vn vu wf ws ye yt za zm zw";
         QSet<QString> set;
         for (const char *g : generic)
             set.insert(QString::fromLatin1(g));
-        const QStringList codes = QString::fromLatin1(countries).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList codes
+            = QString::fromLatin1(countries).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString &code : codes)
             set.insert(code);
         return set;
@@ -73,8 +73,15 @@ bool isLinkBodyCharacter(QChar c)
         if (u <= 0x20 || u == 0x7f)
             return false;
         switch (u) {
-        case u'<': case u'>': case u'"': case u'{': case u'}': case u'|': case u'\\':
-        case u'^': case u'`':
+        case u'<':
+        case u'>':
+        case u'"':
+        case u'{':
+        case u'}':
+        case u'|':
+        case u'\\':
+        case u'^':
+        case u'`':
             return false;
         default:
             return true;
@@ -88,8 +95,20 @@ bool isLinkBodyCharacter(QChar c)
 bool isTrailingPunctuation(QChar c)
 {
     switch (c.unicode()) {
-    case u'.': case u',': case u':': case u';': case u'!': case u'?': case u'\'': case u'"':
-    case u'*': case 0x2018: case 0x2019: case 0x201C: case 0x201D: case 0x2026:
+    case u'.':
+    case u',':
+    case u':':
+    case u';':
+    case u'!':
+    case u'?':
+    case u'\'':
+    case u'"':
+    case u'*':
+    case 0x2018:
+    case 0x2019:
+    case 0x201C:
+    case 0x201D:
+    case 0x2026:
         return true;
     default:
         return false;
@@ -106,7 +125,10 @@ int trimTrailing(QStringView text, int start, int end, int minEnd)
             --end;
             continue;
         }
-        const QChar open = last == u')' ? u'(' : last == u']' ? u'[' : last == u'}' ? u'{' : QChar();
+        const QChar open = last == u')' ? u'('
+            : last == u']'              ? u'['
+            : last == u'}'              ? u'{'
+                                        : QChar();
         if (!open.isNull()) {
             const QStringView body = text.mid(start, end - start);
             if (body.count(last) > body.count(open)) {
@@ -140,9 +162,11 @@ QList<int> scanLabelEnds(QStringView text, int from)
     int i = from;
     while (i < text.size() && i - from <= maxHostLength) {
         const int labelStart = i;
-        while (i < text.size() && (isAsciiAlnum(text[i]) || text[i] == u'-') && i - labelStart < maxLabelLength + 1)
+        while (i < text.size() && (isAsciiAlnum(text[i]) || text[i] == u'-')
+            && i - labelStart < maxLabelLength + 1)
             ++i;
-        if (i == labelStart || i - labelStart > maxLabelLength || text[labelStart] == u'-' || text[i - 1] == u'-')
+        if (i == labelStart || i - labelStart > maxLabelLength || text[labelStart] == u'-'
+            || text[i - 1] == u'-')
             break;
         ends.append(i);
         if (i + 1 < text.size() && text[i] == u'.' && isAsciiAlnum(text[i + 1]))
@@ -172,7 +196,7 @@ std::optional<Host> scanHost(QStringView text, int from, int minLabels, Accept a
         const int lastStart = n >= 2 ? ends[n - 2] + 1 : from;
         const QStringView last = text.mid(lastStart, end - lastStart);
         if (acceptLast(last) && endsHostCleanly(text, end))
-            return Host{end, last};
+            return Host { end, last };
     }
     return std::nullopt;
 }
@@ -210,34 +234,36 @@ std::optional<LinkMatch> matchEmail(QStringView text, int start);
 
 std::optional<LinkMatch> matchScheme(QStringView text, int start)
 {
-    static const QLatin1String schemes[] = {QLatin1String("https://"), QLatin1String("http://"),
-                                            QLatin1String("ftp://")};
+    static const QLatin1String schemes[]
+        = { QLatin1String("https://"), QLatin1String("http://"), QLatin1String("ftp://") };
     for (QLatin1String scheme : schemes) {
         if (!startsWithCaseless(text, start, scheme))
             continue;
         const int hostStart = start + int(scheme.size());
         const int bodyEnd = scanBody(text, hostStart);
         int hostEnd = hostStart;
-        while (hostEnd < bodyEnd && text[hostEnd] != u'/' && text[hostEnd] != u'?' && text[hostEnd] != u'#')
+        while (hostEnd < bodyEnd && text[hostEnd] != u'/' && text[hostEnd] != u'?'
+            && text[hostEnd] != u'#')
             ++hostEnd;
         const int end = trimTrailing(text, start, bodyEnd, hostStart + 1);
         QStringView host = text.mid(hostStart, std::min(hostEnd, end) - hostStart);
         if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
             host = host.mid(at + 1);
-        if (host.isEmpty() || !(host.front().isLetterOrNumber() || host.front() == u'[') || host.contains(u".."))
+        if (host.isEmpty() || !(host.front().isLetterOrNumber() || host.front() == u'[')
+            || host.contains(u".."))
             return std::nullopt;
         const QString value = text.mid(start, end - start).toString();
         const QUrl url(value, QUrl::TolerantMode);
         if (!url.isValid() || url.host().isEmpty())
             return std::nullopt;
-        return LinkMatch{start, end - start, value};
+        return LinkMatch { start, end - start, value };
     }
     if (startsWithCaseless(text, start, QLatin1String("mailto:"))) {
         const int addressStart = start + 7;
         if (addressStart < text.size() && isLocalPartCharacter(text[addressStart])) {
             if (auto address = matchEmail(text, addressStart)) {
                 const int end = address->start + address->length;
-                return LinkMatch{start, end - start, text.mid(start, end - start).toString()};
+                return LinkMatch { start, end - start, text.mid(start, end - start).toString() };
             }
         }
     }
@@ -255,7 +281,7 @@ std::optional<LinkMatch> matchEmail(QStringView text, int start)
     if (!host)
         return std::nullopt;
     const QStringView address = text.mid(start, host->end - start);
-    return LinkMatch{start, int(address.size()), QStringLiteral("mailto:") + address};
+    return LinkMatch { start, int(address.size()), QStringLiteral("mailto:") + address };
 }
 
 std::optional<LinkMatch> matchWww(QStringView text, int start)
@@ -267,24 +293,24 @@ std::optional<LinkMatch> matchWww(QStringView text, int start)
         return std::nullopt;
     const int end = extendAfterHost(text, start, host->end);
     const QStringView written = text.mid(start, end - start);
-    return LinkMatch{start, int(written.size()), QStringLiteral("http://") + written};
+    return LinkMatch { start, int(written.size()), QStringLiteral("http://") + written };
 }
 
 std::optional<LinkMatch> matchBareHost(QStringView text, int start)
 {
     if (start > 0) {
         const QChar previous = text[start - 1];
-        if (previous == u'@' || previous == u'.' || previous == u'-' || previous == u'/' || previous == u'#')
+        if (previous == u'@' || previous == u'.' || previous == u'-' || previous == u'/'
+            || previous == u'#')
             return std::nullopt;
     }
-    const auto host = scanHost(text, start, 2, [](QStringView last) {
-        return LinkDetector::isKnownTopLevelDomain(last);
-    });
+    const auto host = scanHost(
+        text, start, 2, [](QStringView last) { return LinkDetector::isKnownTopLevelDomain(last); });
     if (!host)
         return std::nullopt;
     const int end = extendAfterHost(text, start, host->end);
     const QStringView written = text.mid(start, end - start);
-    return LinkMatch{start, int(written.size()), QStringLiteral("http://") + written};
+    return LinkMatch { start, int(written.size()), QStringLiteral("http://") + written };
 }
 
 } // namespace
@@ -313,7 +339,10 @@ QList<LinkMatch> detect(QStringView text)
         std::optional<LinkMatch> match;
         if (isAsciiLetter(c))
             match = matchScheme(text, i);
-        if (!match && (i == 0 || (text[i - 1] != u'@' && text[i - 1] != u'/' && !isLocalPartCharacter(text[i - 1]))))
+        if (!match
+            && (i == 0
+                || (text[i - 1] != u'@' && text[i - 1] != u'/'
+                    && !isLocalPartCharacter(text[i - 1]))))
             match = matchEmail(text, i);
         if (!match && isAsciiAlnum(c)) {
             match = matchWww(text, i);

@@ -3,14 +3,18 @@
 #include "platform/AlertPresenter.h"
 #include "text/TextClick.h"
 
-#include <QDebug>
 #include <QCursor>
+#include <QDebug>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
 
-LinkProbe::LinkProbe(QNetworkAccessManager *manager, QObject *parent) : QObject(parent), m_manager(manager) {}
+LinkProbe::LinkProbe(QNetworkAccessManager *manager, QObject *parent)
+    : QObject(parent)
+    , m_manager(manager)
+{
+}
 
 LinkProbe::~LinkProbe()
 {
@@ -21,8 +25,10 @@ LinkProbe::~LinkProbe()
 QNetworkRequest LinkProbe::createRequestWithURL(const QUrl &url, int timeout)
 {
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferNetwork);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(
+        QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferNetwork);
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(timeout);
     return request;
 }
@@ -49,7 +55,8 @@ void LinkProbe::probe(const QUrl &url)
     }
     QNetworkReply *reply = m_manager->get(createRequestWithURL(url, m_timeout));
     m_reply = reply;
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaDataChanged(reply); });
+    connect(
+        reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaDataChanged(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
 }
 

@@ -17,10 +17,11 @@ void forward(QWidget *from, QPointF position, const QMouseEvent *event, QEvent::
     if (!parent)
         return;
     const QPointF local = from->mapTo(parent, position);
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::MouseButtons(Qt::LeftButton)
-                                                                      : Qt::MouseButtons(Qt::NoButton);
-    QMouseEvent copy(type, local, event->scenePosition(), event->globalPosition(), Qt::LeftButton, buttons,
-                     event->modifiers());
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress
+        ? Qt::MouseButtons(Qt::LeftButton)
+        : Qt::MouseButtons(Qt::NoButton);
+    QMouseEvent copy(type, local, event->scenePosition(), event->globalPosition(), Qt::LeftButton,
+        buttons, event->modifiers());
     QCoreApplication::sendEvent(parent, &copy);
 }
 
@@ -44,8 +45,9 @@ void forwardWheel(QWidget *from, QPointF position, const QWheelEvent *event)
     for (QWidget *child = from, *parent = from->parentWidget(); parent && !child->isWindow();
          child = parent, parent = parent->parentWidget()) {
         local = child->mapTo(parent, local);
-        QWheelEvent copy(local, event->globalPosition(), event->pixelDelta(), event->angleDelta(), event->buttons(),
-                         event->modifiers(), event->phase(), event->inverted(), event->source());
+        QWheelEvent copy(local, event->globalPosition(), event->pixelDelta(), event->angleDelta(),
+            event->buttons(), event->modifiers(), event->phase(), event->inverted(),
+            event->source());
         QCoreApplication::sendEvent(parent, &copy);
         if (copy.isAccepted())
             return;

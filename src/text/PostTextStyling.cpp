@@ -20,7 +20,7 @@ qreal fontSizeForPreference(qint64 prefsFontSize)
 BaseTextStyle baseStyle(qint64 prefsFontSize)
 {
     BaseTextStyle style;
-    style.fontFamilies = {QString::fromUtf16(fontFamily)};
+    style.fontFamilies = { QString::fromUtf16(fontFamily) };
     style.fontSize = fontSizeForPreference(prefsFontSize);
     style.color = QColor::fromRgbF(0.098f, 0.098f, 0.098f);
     style.shadowColor = QColor::fromRgbF(1, 1, 1, 0.4f);

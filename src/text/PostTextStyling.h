@@ -29,7 +29,10 @@ StyledText attributedStringFromString(const QString &text);
 
 // The one-way value transformers the list rows use.
 struct StringToAttributedStringTransformer {
-    static StyledText transformedValue(const QString &text) { return attributedStringFromString(text); }
+    static StyledText transformedValue(const QString &text)
+    {
+        return attributedStringFromString(text);
+    }
 };
 
 struct StringToURLTransformer {

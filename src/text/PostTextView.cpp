@@ -11,7 +11,8 @@
 
 #include <cmath>
 
-PostTextView::PostTextView(QWidget *parent) : QWidget(parent)
+PostTextView::PostTextView(QWidget *parent)
+    : QWidget(parent)
 {
     setMouseTracking(true);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);

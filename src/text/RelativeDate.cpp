@@ -34,7 +34,7 @@ CalendarParts calendarDifference(const QDateTime &from, const QDateTime &to, con
     const QDateTime end = to.toTimeZone(zone);
 
     qint64 totalMonths = qint64(end.date().year() - start.date().year()) * 12
-                         + (end.date().month() - start.date().month());
+        + (end.date().month() - start.date().month());
     while (totalMonths > 0 && start.addMonths(int(totalMonths)) > end)
         --totalMonths;
     const QDateTime afterMonths = start.addMonths(int(totalMonths));
@@ -53,7 +53,8 @@ CalendarParts calendarDifference(const QDateTime &from, const QDateTime &to, con
     return parts;
 }
 
-QString phrase(const QDateTime &date, const QDateTime &now, qint64 currentOffset, const QTimeZone &zone)
+QString phrase(
+    const QDateTime &date, const QDateTime &now, qint64 currentOffset, const QTimeZone &zone)
 {
     const double age = double(date.msecsTo(now)) / 1000.0 - 2.0 * double(currentOffset);
     if (age < 0)
@@ -107,8 +108,10 @@ std::optional<QDateTime> dateFromISO8601String(const QString &text)
 
 } // namespace RelativeDate
 
-StringDateToRelativeDateStringTransformer::StringDateToRelativeDateStringTransformer(Clock clock, QTimeZone zone)
-    : m_clock(clock ? std::move(clock) : systemClock()), m_zone(std::move(zone))
+StringDateToRelativeDateStringTransformer::StringDateToRelativeDateStringTransformer(
+    Clock clock, QTimeZone zone)
+    : m_clock(clock ? std::move(clock) : systemClock())
+    , m_zone(std::move(zone))
 {
 }
 
@@ -129,7 +132,9 @@ QString StringDateToRelativeDateStringTransformer::transformedValue(const QVaria
     return transformedValue(createdAt.toString());
 }
 
-QString StringDateToRelativeDateStringTransformer::relativeDateStringFromDate(const QDateTime &date) const
+QString StringDateToRelativeDateStringTransformer::relativeDateStringFromDate(
+    const QDateTime &date) const
 {
-    return RelativeDate::phrase(date, m_clock(), Preferences::standard().value(prefs::currentOffset), m_zone);
+    return RelativeDate::phrase(
+        date, m_clock(), Preferences::standard().value(prefs::currentOffset), m_zone);
 }

@@ -33,7 +33,7 @@ CalendarParts calendarDifference(const QDateTime &from, const QDateTime &to, con
 // chosen by the age in seconds minus twice `currentOffset`; the number in it
 // comes from the calendar difference, which ignores the offset.
 QString phrase(const QDateTime &date, const QDateTime &now, qint64 currentOffset,
-               const QTimeZone &zone = QTimeZone::systemTimeZone());
+    const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 // "yyyy-MM-dd'T'HH:mm:ss'Z'" in UTC, exactly; anything else gives none.
 std::optional<QDateTime> dateFromISO8601String(const QString &text);
@@ -43,8 +43,8 @@ std::optional<QDateTime> dateFromISO8601String(const QString &text);
 // The date text of a list row: "created_at" in, "5 minutes ago" out.
 class StringDateToRelativeDateStringTransformer {
 public:
-    explicit StringDateToRelativeDateStringTransformer(Clock clock = systemClock(),
-                                                       QTimeZone zone = QTimeZone::systemTimeZone());
+    explicit StringDateToRelativeDateStringTransformer(
+        Clock clock = systemClock(), QTimeZone zone = QTimeZone::systemTimeZone());
 
     // No text, or a text that is not a timestamp, gives "".
     QString transformedValue(const QString &createdAt) const;

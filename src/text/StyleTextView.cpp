@@ -15,7 +15,9 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-StyleTextView::StyleTextView(QWidget *parent) : QTextEdit(parent), m_probe(new LinkProbe(nullptr, this))
+StyleTextView::StyleTextView(QWidget *parent)
+    : QTextEdit(parent)
+    , m_probe(new LinkProbe(nullptr, this))
 {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -39,7 +41,8 @@ void StyleTextView::setNetworkAccessManager(QNetworkAccessManager *manager)
 
 QPointF StyleTextView::viewportToDocument(QPoint viewportPoint) const
 {
-    return QPointF(viewportPoint) + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return QPointF(viewportPoint)
+        + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
 int StyleTextView::characterIndexAt(QPoint viewportPoint) const

@@ -19,7 +19,7 @@ QString entityKindName(EntityKind kind)
 
 std::optional<EntityKind> entityKindFromName(const QString &name)
 {
-    for (EntityKind kind : {EntityKind::Link, EntityKind::Hash, EntityKind::User}) {
+    for (EntityKind kind : { EntityKind::Link, EntityKind::Hash, EntityKind::User }) {
         if (entityKindName(kind) == name)
             return kind;
     }
@@ -27,7 +27,8 @@ std::optional<EntityKind> entityKindFromName(const QString &name)
 }
 
 StyledText::StyledText(QString text, std::optional<BaseTextStyle> base)
-    : m_text(std::move(text)), m_base(std::move(base))
+    : m_text(std::move(text))
+    , m_base(std::move(base))
 {
 }
 
@@ -81,7 +82,7 @@ QList<StyledText::Run> StyledText::runs() const
     QList<Run> result;
     if (m_text.isEmpty())
         return result;
-    QList<int> cuts{0, length()};
+    QList<int> cuts { 0, length() };
     cuts.reserve(2 + 2 * m_spans.size());
     for (const Span &span : m_spans) {
         cuts.append(span.start);
@@ -90,7 +91,7 @@ QList<StyledText::Run> StyledText::runs() const
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
     for (qsizetype i = 0; i + 1 < cuts.size(); ++i) {
-        Run run{cuts[i], cuts[i + 1] - cuts[i], attributesAt(cuts[i])};
+        Run run { cuts[i], cuts[i + 1] - cuts[i], attributesAt(cuts[i]) };
         // Neighbours with equal attributes (two spans meeting with the same
         // values) read as one run.
         if (!result.isEmpty() && result.last().attributes == run.attributes)
@@ -107,10 +108,8 @@ QVariantMap colorToVariant(const QColor &color)
 {
     if (!color.isValid())
         return {};
-    return {{QStringLiteral("red"), color.redF()},
-            {QStringLiteral("green"), color.greenF()},
-            {QStringLiteral("blue"), color.blueF()},
-            {QStringLiteral("alpha"), color.alphaF()}};
+    return { { QStringLiteral("red"), color.redF() }, { QStringLiteral("green"), color.greenF() },
+        { QStringLiteral("blue"), color.blueF() }, { QStringLiteral("alpha"), color.alphaF() } };
 }
 
 QColor colorFromVariant(const QVariant &value)
@@ -125,7 +124,7 @@ QColor colorFromVariant(const QVariant &value)
         return ok ? std::clamp(d, 0.0, 1.0) : fallback;
     };
     return QColor::fromRgbF(float(part("red", 0)), float(part("green", 0)), float(part("blue", 0)),
-                            float(part("alpha", 1)));
+        float(part("alpha", 1)));
 }
 
 } // namespace
@@ -135,23 +134,23 @@ QVariantMap StyledText::toVariantMap() const
     QVariantList spans;
     spans.reserve(m_spans.size());
     for (const Span &span : m_spans) {
-        spans.append(QVariantMap{{QStringLiteral("start"), span.start},
-                                 {QStringLiteral("length"), span.length},
-                                 {QStringLiteral("kind"), entityKindName(span.kind)},
-                                 {QStringLiteral("value"), span.value},
-                                 {QStringLiteral("color"), colorToVariant(span.color)},
-                                 {QStringLiteral("pointingHand"), span.pointingHand}});
+        spans.append(QVariantMap { { QStringLiteral("start"), span.start },
+            { QStringLiteral("length"), span.length },
+            { QStringLiteral("kind"), entityKindName(span.kind) },
+            { QStringLiteral("value"), span.value },
+            { QStringLiteral("color"), colorToVariant(span.color) },
+            { QStringLiteral("pointingHand"), span.pointingHand } });
     }
-    QVariantMap map{{QStringLiteral("text"), m_text}, {QStringLiteral("spans"), spans}};
+    QVariantMap map { { QStringLiteral("text"), m_text }, { QStringLiteral("spans"), spans } };
     if (m_base) {
         map.insert(QStringLiteral("base"),
-                   QVariantMap{{QStringLiteral("fontFamilies"), m_base->fontFamilies},
-                               {QStringLiteral("fontSize"), m_base->fontSize},
-                               {QStringLiteral("color"), colorToVariant(m_base->color)},
-                               {QStringLiteral("shadowColor"), colorToVariant(m_base->shadowColor)},
-                               {QStringLiteral("shadowOffsetX"), m_base->shadowOffset.x()},
-                               {QStringLiteral("shadowOffsetY"), m_base->shadowOffset.y()},
-                               {QStringLiteral("shadowBlur"), m_base->shadowBlur}});
+            QVariantMap { { QStringLiteral("fontFamilies"), m_base->fontFamilies },
+                { QStringLiteral("fontSize"), m_base->fontSize },
+                { QStringLiteral("color"), colorToVariant(m_base->color) },
+                { QStringLiteral("shadowColor"), colorToVariant(m_base->shadowColor) },
+                { QStringLiteral("shadowOffsetX"), m_base->shadowOffset.x() },
+                { QStringLiteral("shadowOffsetY"), m_base->shadowOffset.y() },
+                { QStringLiteral("shadowBlur"), m_base->shadowBlur } });
     }
     return map;
 }
@@ -170,7 +169,7 @@ StyledText StyledText::fromVariantMap(const QVariantMap &map)
         style.color = colorFromVariant(b.value(QStringLiteral("color")));
         style.shadowColor = colorFromVariant(b.value(QStringLiteral("shadowColor")));
         style.shadowOffset = QPointF(b.value(QStringLiteral("shadowOffsetX")).toDouble(),
-                                     b.value(QStringLiteral("shadowOffsetY")).toDouble());
+            b.value(QStringLiteral("shadowOffsetY")).toDouble());
         style.shadowBlur = b.value(QStringLiteral("shadowBlur")).toDouble();
         base = style;
     }

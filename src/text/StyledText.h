@@ -36,7 +36,7 @@ struct TextAttributes {
     std::optional<QString> link;
     std::optional<QString> hash;
     std::optional<QString> user;
-    QColor color;              // invalid: the base colour
+    QColor color; // invalid: the base colour
     bool pointingHand = false; // the pointing-hand cursor over this character
 
     bool isEntity() const { return link || hash || user; }

@@ -24,7 +24,8 @@ QString layoutTextFor(const QString &text)
         if (c == u'\n' || c == 0x2029)
             result[i] = QChar(lineSeparator);
         else if (c == u'\r')
-            result[i] = QChar(i + 1 < result.size() && result.at(i + 1) == u'\n' ? zeroWidthSpace : lineSeparator);
+            result[i] = QChar(i + 1 < result.size() && result.at(i + 1) == u'\n' ? zeroWidthSpace
+                                                                                 : lineSeparator);
     }
     return result;
 }
@@ -73,7 +74,8 @@ QFont StyledTextLayout::fontFor(const std::optional<BaseTextStyle> &style)
 }
 
 StyledTextLayout::StyledTextLayout(const StyledText &text, qreal width, qreal height)
-    : m_text(text), m_width(sanitized(width))
+    : m_text(text)
+    , m_width(sanitized(width))
 {
     if (text.isEmpty())
         return;
@@ -135,8 +137,8 @@ TextAttributes StyledTextLayout::attributesAt(QPointF point) const
     return m_text.attributesAt(characterIndexAt(point));
 }
 
-void StyledTextLayout::draw(QPainter *painter, QPointF topLeft,
-                            const QList<QTextLayout::FormatRange> &selections) const
+void StyledTextLayout::draw(
+    QPainter *painter, QPointF topLeft, const QList<QTextLayout::FormatRange> &selections) const
 {
     if (!m_layout || m_lineCount == 0 || !painter)
         return;
@@ -157,8 +159,9 @@ void StyledTextLayout::draw(QPainter *painter, QPointF topLeft,
     }
     // Lines that did not fit the height stay invisible.
     painter->save();
-    painter->setClipRect(QRectF(topLeft, QSizeF(std::max(m_width, m_usedSize.width()), m_usedSize.height())),
-                         Qt::IntersectClip);
+    painter->setClipRect(
+        QRectF(topLeft, QSizeF(std::max(m_width, m_usedSize.width()), m_usedSize.height())),
+        Qt::IntersectClip);
     m_layout->draw(painter, topLeft, selections);
     painter->restore();
 }

@@ -48,14 +48,14 @@ public:
     // Paints the shadow, then the text, with the box's top left at `topLeft`.
     // `selections` are drawn as QTextLayout draws them.
     void draw(QPainter *painter, QPointF topLeft,
-              const QList<QTextLayout::FormatRange> &selections = {}) const;
+        const QList<QTextLayout::FormatRange> &selections = {}) const;
 
     static QFont fontFor(const std::optional<BaseTextStyle> &style);
 
 private:
     StyledText m_text;
     qreal m_width = 0;
-    QSizeF m_usedSize{0, 0};
+    QSizeF m_usedSize { 0, 0 };
     int m_lineCount = 0;
     std::unique_ptr<QTextLayout> m_layout;
 };

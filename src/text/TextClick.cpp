@@ -12,7 +12,8 @@ namespace TextClick {
 
 QString linkStringForValue(const QString &value)
 {
-    static const QRegularExpression schemeWithAuthority(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    static const QRegularExpression schemeWithAuthority(
+        QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     if (value.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
         || value.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)
         || value.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive)

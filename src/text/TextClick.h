@@ -10,9 +10,9 @@
 // What a click on a character of post text asks for, and carrying it out.
 // The widgets and the timeline delegate only find the character; these decide.
 struct ClickActions {
-    std::optional<QUrl> link;       // to open (the value made into a URL)
+    std::optional<QUrl> link; // to open (the value made into a URL)
     std::optional<QString> hashtag; // "#tag": its stream is loaded
-    std::optional<QString> user;    // "@name": the user's stream is loaded
+    std::optional<QString> user; // "@name": the user's stream is loaded
 
     bool isEmpty() const { return !link && !hashtag && !user; }
 };

@@ -118,7 +118,7 @@ TextAttributes attributesAt(const QTextDocument *document, int position)
     if (cursor.block() != block)
         return attributes; // the block separator itself
     const QTextCharFormat format = cursor.charFormat();
-    QList<QTextCharFormat> formats{format};
+    QList<QTextCharFormat> formats { format };
     // Marks kept in the layout (EntityHighlighter) lie over the character format.
     if (const QTextLayout *layout = block.layout()) {
         const int inBlock = position - block.position();
@@ -137,8 +137,9 @@ TextAttributes attributesAt(const QTextDocument *document, int position)
         read(UserProperty, attributes.user);
         if (f.hasProperty(PointingHandProperty))
             attributes.pointingHand = f.boolProperty(PointingHandProperty);
-        if (f.hasProperty(QTextFormat::ForegroundBrush) && (f.hasProperty(LinkProperty) || f.hasProperty(HashProperty)
-                                                            || f.hasProperty(UserProperty)))
+        if (f.hasProperty(QTextFormat::ForegroundBrush)
+            && (f.hasProperty(LinkProperty) || f.hasProperty(HashProperty)
+                || f.hasProperty(UserProperty)))
             attributes.color = f.foreground().color();
     }
     return attributes;
@@ -166,7 +167,7 @@ int characterIndexAt(const QTextDocument *document, QPointF point)
             if (line.textLength() == 0 || local.x() < text.left() || local.x() >= text.right())
                 return -1;
             const int index = std::clamp(line.xToCursor(local.x(), QTextLine::CursorOnCharacter),
-                                         line.textStart(), line.textStart() + line.textLength() - 1);
+                line.textStart(), line.textStart() + line.textLength() - 1);
             return block.position() + index;
         }
         return -1;

@@ -15,9 +15,9 @@ namespace TextDocumentStyling {
 
 enum Property {
     LinkProperty = QTextFormat::UserProperty + 0x4c00, // QString: the "Link" value
-    HashProperty,                                      // QString: the "Hash" value
-    UserProperty,                                      // QString: the "User" value
-    PointingHandProperty,                              // bool
+    HashProperty, // QString: the "Hash" value
+    UserProperty, // QString: the "User" value
+    PointingHandProperty, // bool
 };
 
 QTextCharFormat baseFormat(const std::optional<BaseTextStyle> &style);

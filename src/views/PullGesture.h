@@ -71,7 +71,7 @@ public:
 
     enum class Kind {
         Travel, // finger travel on a touchpad: resisted past the ends
-        Step    // a wheel notch turned into pixels: moves the band as given
+        Step // a wheel notch turned into pixels: moves the band as given
     };
 
     // Returns the part of `delta` the list should scroll itself (0 when the

@@ -52,7 +52,7 @@ PullArrow::PullArrow(QWidget *parent)
 QSize PullArrow::sizeHint() const
 {
     // Square, so the turning arrow never leaves its widget.
-    return {arrowHeight + 2, arrowHeight + 2};
+    return { arrowHeight + 2, arrowHeight + 2 };
 }
 
 void PullArrow::setTurned(bool turned, bool animated)
@@ -109,7 +109,7 @@ PullSpinner::PullSpinner(QWidget *parent)
 
 QSize PullSpinner::sizeHint() const
 {
-    return {spinnerSide, spinnerSide};
+    return { spinnerSide, spinnerSide };
 }
 
 void PullSpinner::start()
@@ -171,8 +171,8 @@ void PullHeader::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRect band = rect();
     painter.fillRect(band, palette().color(QPalette::Window).darker(104));
-    painter.fillRect(QRect(band.left(), band.bottom(), band.width(), 1),
-                     palette().color(QPalette::Mid));
+    painter.fillRect(
+        QRect(band.left(), band.bottom(), band.width(), 1), palette().color(QPalette::Mid));
 }
 
 void PullHeader::setShownHeight(int shown)

@@ -132,7 +132,8 @@ void RefreshScrollView::stopLoading()
 
 int RefreshScrollView::refreshThreshold() const
 {
-    return pull::thresholdForPreference(Preferences::standard().value(prefs::prefsRefreshThreshold));
+    return pull::thresholdForPreference(
+        Preferences::standard().value(prefs::prefsRefreshThreshold));
 }
 
 double RefreshScrollView::minimumScroll() const
@@ -232,8 +233,8 @@ bool RefreshScrollView::handleWheel(QWheelEvent *event)
 bool RefreshScrollView::applyToBand(double delta, bool pixels, bool mayPullTop)
 {
     const auto kind = pixels ? pull::PullGesture::Kind::Travel : pull::PullGesture::Kind::Step;
-    const std::optional<double> rest =
-        m_gesture.scroll(delta, mayPullTop && listAtTop(), listAtBottom(), kind);
+    const std::optional<double> rest
+        = m_gesture.scroll(delta, mayPullTop && listAtTop(), listAtBottom(), kind);
     if (!rest)
         return false;
     const long listDelta = std::lround(*rest);

@@ -20,7 +20,8 @@ constexpr int kMoveDelayMs = 110;
 class SelectionMarker : public QWidget {
 public:
     SelectionMarker(const QPixmap &image, QWidget *parent)
-        : QWidget(parent), m_image(image)
+        : QWidget(parent)
+        , m_image(image)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         // A style sheet on the window must not paint a box behind the picture.
@@ -41,7 +42,8 @@ private:
 
 } // namespace
 
-QRectF sideBarColumnRect(QSizeF sideBarSize, int rows, qreal buttonsHeight, SideBar::LayoutMode mode)
+QRectF sideBarColumnRect(
+    QSizeF sideBarSize, int rows, qreal buttonsHeight, SideBar::LayoutMode mode)
 {
     const qreal columnHeight = qMax(0, rows) * buttonsHeight;
     const qreal spare = sideBarSize.height() - columnHeight;
@@ -91,7 +93,8 @@ SideBarButton *SideBar::addButtonWithTitle(const QString &title, const QIcon &im
     return button;
 }
 
-SideBarButton *SideBar::addButtonWithTitle(const QString &title, const QIcon &image, const QIcon &alternateImage)
+SideBarButton *SideBar::addButtonWithTitle(
+    const QString &title, const QIcon &image, const QIcon &alternateImage)
 {
     SideBarButton *button = addButtonWithTitle(title, image);
     button->setAlternateImage(alternateImage);
@@ -256,11 +259,13 @@ void SideBar::delayedMove()
         return;
 
     const QRect row(m_matrix->mapTo(this, selected->pos()), selected->size());
-    const QPoint target(row.right() + 1 - marker->width(), row.top() + (row.height() - marker->height()) / 2);
+    const QPoint target(
+        row.right() + 1 - marker->width(), row.top() + (row.height() - marker->height()) / 2);
 
     if (m_markerAnimation)
         m_markerAnimation->stop();
-    if (m_animateSelection && marker->isVisible() && marker->pos() != target && m_animationDuration > 0) {
+    if (m_animateSelection && marker->isVisible() && marker->pos() != target
+        && m_animationDuration > 0) {
         auto *animation = new QPropertyAnimation(marker, "pos", this);
         animation->setDuration(int(m_animationDuration * 1000));
         animation->setEndValue(target);

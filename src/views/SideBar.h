@@ -29,7 +29,8 @@ public:
     // Append a row and answer its button.
     SideBarButton *addButtonWithTitle(const QString &title);
     SideBarButton *addButtonWithTitle(const QString &title, const QIcon &image);
-    SideBarButton *addButtonWithTitle(const QString &title, const QIcon &image, const QIcon &alternateImage);
+    SideBarButton *addButtonWithTitle(
+        const QString &title, const QIcon &image, const QIcon &alternateImage);
 
     // Selects the button in `row` without telling the delegate. A row past the
     // last (or below the first) selects row 0; with no rows nothing happens.
@@ -100,4 +101,5 @@ private:
 
 // Where the button column goes: as wide as the side bar, rows x height tall,
 // at the top, in the middle or at the bottom. In top-down widget coordinates.
-QRectF sideBarColumnRect(QSizeF sideBarSize, int rows, qreal buttonsHeight, SideBar::LayoutMode mode);
+QRectF sideBarColumnRect(
+    QSizeF sideBarSize, int rows, qreal buttonsHeight, SideBar::LayoutMode mode);

@@ -32,7 +32,7 @@ void SideBarButton::setAlternateImage(const QIcon &image)
 QFont SideBarButton::titleFont()
 {
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("Lucida Grande"), font.family()});
+    font.setFamilies({ QStringLiteral("Lucida Grande"), font.family() });
     font.setPixelSize(11);
     return font;
 }
@@ -68,7 +68,8 @@ QRect SideBarButton::imageRect() const
     const QRect frame = rect().adjusted(0, 5, 0, -8);
     const int room = qMax(0, qMin(frame.bottom() + 1, titleRect().top()) - frame.top());
     const int side = qMin(kImageSide, qMin(room, frame.width()));
-    return QRect(frame.left() + (frame.width() - side) / 2, frame.top() + (room - side) / 2, side, side);
+    return QRect(
+        frame.left() + (frame.width() - side) / 2, frame.top() + (room - side) / 2, side, side);
 }
 
 QSize SideBarButton::sizeHint() const
@@ -83,7 +84,8 @@ void SideBarButton::paintEvent(QPaintEvent *)
 
     const QIcon icon = shownImage();
     if (!icon.isNull())
-        icon.paint(&painter, imageRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        icon.paint(
+            &painter, imageRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
 
     if (!text().isEmpty()) {
         painter.setFont(font());

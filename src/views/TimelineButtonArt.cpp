@@ -28,7 +28,7 @@ void drawReply(QPainter &painter, const QPen &pen)
 void drawQuote(QPainter &painter, const QColor &ink)
 {
     // Two opening quotation marks: a dot with a tail curling up and right.
-    for (qreal x : {7.0, 14.0}) {
+    for (qreal x : { 7.0, 14.0 }) {
         QPainterPath mark;
         mark.addEllipse(QPointF(x, 12.5), 2.6, 2.6);
         QPainterPath tail;
@@ -64,7 +64,7 @@ void drawConversation(QPainter &painter, const QPen &pen, const QColor &backgrou
 
 void drawAction(QPainter &painter, const QColor &ink)
 {
-    for (qreal x : {6.0, 11.0, 16.0}) {
+    for (qreal x : { 6.0, 11.0, 16.0 }) {
         QPainterPath dot;
         dot.addEllipse(QPointF(x, 11), 1.7, 1.7);
         painter.fillPath(dot, ink);

@@ -40,7 +40,8 @@ const QColor separatorColor(0xe4, 0xe6, 0xe9);
 
 } // namespace
 
-TimelineDelegate::TimelineDelegate(QObject *parent) : QAbstractItemDelegate(parent)
+TimelineDelegate::TimelineDelegate(QObject *parent)
+    : QAbstractItemDelegate(parent)
 {
     m_nameFont.setPixelSize(13);
     m_nameFont.setBold(true);
@@ -70,7 +71,8 @@ void TimelineDelegate::setPressedButton(const QModelIndex &index, Part part)
     m_pressedPart = index.isValid() ? part : Part::None;
 }
 
-void TimelineDelegate::setDateTransformer(const StringDateToRelativeDateStringTransformer &transformer)
+void TimelineDelegate::setDateTransformer(
+    const StringDateToRelativeDateStringTransformer &transformer)
 {
     m_dates = transformer;
 }
@@ -92,7 +94,8 @@ bool TimelineDelegate::showsControls(const QStyleOptionViewItem &option) const
     return !m_controlsHidden && option.state.testFlag(QStyle::State_Selected);
 }
 
-TimelineRowLayout TimelineDelegate::rowLayout(const QStyleOptionViewItem &option, const PostRecord &record) const
+TimelineRowLayout TimelineDelegate::rowLayout(
+    const QStyleOptionViewItem &option, const PostRecord &record) const
 {
     const bool controls = showsControls(option);
     // Reply and quote are for other people's posts (what "isME" says of the
@@ -101,13 +104,14 @@ TimelineRowLayout TimelineDelegate::rowLayout(const QStyleOptionViewItem &option
     return TimelineRowLayout::compute(option.rect, listWidthFor(option), controls, enabled);
 }
 
-TimelineRowLayout TimelineDelegate::rowLayout(const QStyleOptionViewItem &option, const QModelIndex &index) const
+TimelineRowLayout TimelineDelegate::rowLayout(
+    const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     return rowLayout(option, recordFor(index));
 }
 
-TimelineDelegate::Hit TimelineDelegate::hitTest(const QStyleOptionViewItem &option, const QModelIndex &index,
-                                                 QPointF point) const
+TimelineDelegate::Hit TimelineDelegate::hitTest(
+    const QStyleOptionViewItem &option, const QModelIndex &index, QPointF point) const
 {
     Hit hit;
     if (!index.isValid())
@@ -117,7 +121,8 @@ TimelineDelegate::Hit TimelineDelegate::hitTest(const QStyleOptionViewItem &opti
     hit.part = layout.partAt(point);
     hit.enabled = layout.isEnabled(hit.part);
     if (hit.part == Part::Text) {
-        const auto text = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
+        const auto text
+            = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
         hit.characterIndex = text->characterIndexAt(layout.toTextPoint(point));
     }
     return hit;
@@ -127,12 +132,14 @@ QSize TimelineDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 {
     const PostRecord record = recordFor(index);
     const qreal width = listWidthFor(option);
-    return QSize(std::max(0, int(width)), m_cache.rowHeight(cacheKeyFor(record), record.attributedString, width));
+    return QSize(std::max(0, int(width)),
+        m_cache.rowHeight(cacheKeyFor(record), record.attributedString, width));
 }
 
 QString TimelineDelegate::nameLineText(const PostRecord &record, bool showsControls)
 {
-    const QString atName = record.username().isEmpty() ? QString() : QStringLiteral("@") + record.username();
+    const QString atName
+        = record.username().isEmpty() ? QString() : QStringLiteral("@") + record.username();
     if (showsControls && !record.name().trimmed().isEmpty())
         return record.name();
     return atName;
@@ -156,7 +163,8 @@ QString TimelineDelegate::toolTipFor(Part part)
     }
 }
 
-void TimelineDelegate::paintBackground(QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const
+void TimelineDelegate::paintBackground(
+    QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const
 {
     if (selected) {
         QLinearGradient fill(row.topLeft(), row.bottomLeft());
@@ -168,10 +176,11 @@ void TimelineDelegate::paintBackground(QPainter *painter, const QRectF &row, boo
         painter->fillRect(row, mentionsMe ? mentionColor() : QColor(Qt::white));
     }
     painter->fillRect(QRectF(row.left(), row.bottom() - 1, row.width(), 1),
-                      selected ? QColor(0xb8, 0xc8, 0xda) : separatorColor);
+        selected ? QColor(0xb8, 0xc8, 0xda) : separatorColor);
 }
 
-void TimelineDelegate::paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const
+void TimelineDelegate::paintAvatar(
+    QPainter *painter, const QRectF &frame, const QImage &image) const
 {
     // The rounded avatar is made once per picture and screen scale.
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
@@ -192,8 +201,8 @@ void TimelineDelegate::paintAvatar(QPainter *painter, const QRectF &frame, const
     painter->drawPixmap(frame.topLeft(), pixmap);
 }
 
-void TimelineDelegate::paintNameLine(QPainter *painter, const TimelineRowLayout &layout,
-                                     const PostRecord &record) const
+void TimelineDelegate::paintNameLine(
+    QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const
 {
     QRectF nameRect = layout.nameLine;
     if (!layout.showsControls) {
@@ -212,14 +221,15 @@ void TimelineDelegate::paintNameLine(QPainter *painter, const TimelineRowLayout 
         return;
     painter->setFont(m_nameFont);
     painter->setPen(layout.showsControls ? nameColor : atNameColor);
-    const QString shown = QFontMetricsF(m_nameFont).elidedText(name, Qt::ElideRight, nameRect.width());
+    const QString shown
+        = QFontMetricsF(m_nameFont).elidedText(name, Qt::ElideRight, nameRect.width());
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
-void TimelineDelegate::paintButtons(QPainter *painter, const TimelineRowLayout &layout,
-                                    const QModelIndex &index) const
+void TimelineDelegate::paintButtons(
+    QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const
 {
-    for (Part part : {Part::Reply, Part::Quote, Part::Conversation, Part::Action}) {
+    for (Part part : { Part::Reply, Part::Quote, Part::Conversation, Part::Action }) {
         TimelineButtonArt::State state = TimelineButtonArt::State::Normal;
         if (!layout.isEnabled(part))
             state = TimelineButtonArt::State::Disabled;
@@ -229,7 +239,8 @@ void TimelineDelegate::paintButtons(QPainter *painter, const TimelineRowLayout &
     }
 }
 
-void TimelineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TimelineDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     if (!painter || !index.isValid())
         return;
@@ -243,11 +254,13 @@ void TimelineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->setClipRect(option.rect, Qt::IntersectClip);
 
     const QString meID = signedInUserId();
-    paintBackground(painter, layout.row, selected, PostTransformers::isNOTMentiontoBOOL(&record, meID));
+    paintBackground(
+        painter, layout.row, selected, PostTransformers::isNOTMentiontoBOOL(&record, meID));
     paintAvatar(painter, layout.avatar, record.theAvatarImage);
     paintNameLine(painter, layout, record);
 
-    const auto text = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
+    const auto text
+        = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
     text->draw(painter, layout.text.topLeft());
 
     if (layout.showsControls)
@@ -255,15 +268,16 @@ void TimelineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->restore();
 }
 
-bool TimelineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                                 const QModelIndex &index)
+bool TimelineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+    const QStyleOptionViewItem &option, const QModelIndex &index)
 {
     if (!event || !view || event->type() != QEvent::ToolTip)
         return QAbstractItemDelegate::helpEvent(event, view, option, index);
     const Hit hit = hitTest(option, index, event->pos());
     QString tip = toolTipFor(hit.part);
     if (hit.part == Part::Text && hit.characterIndex >= 0) {
-        const TextAttributes attributes = recordFor(index).attributedString.attributesAt(hit.characterIndex);
+        const TextAttributes attributes
+            = recordFor(index).attributedString.attributesAt(hit.characterIndex);
         if (attributes.link)
             tip = *attributes.link;
     }

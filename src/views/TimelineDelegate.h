@@ -49,10 +49,11 @@ public:
     TimelineRowLayout rowLayout(const QStyleOptionViewItem &option, const PostRecord &record) const;
     Hit hitTest(const QStyleOptionViewItem &option, const QModelIndex &index, QPointF point) const;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                   const QModelIndex &index) override;
+        const QModelIndex &index) override;
 
     TimelineTextCache &textCache() const { return m_cache; }
 
@@ -65,10 +66,13 @@ public:
     static QColor mentionColor();
 
 private:
-    void paintBackground(QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const;
+    void paintBackground(
+        QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const;
     void paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const;
-    void paintNameLine(QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const;
-    void paintButtons(QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const;
+    void paintNameLine(
+        QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const;
+    void paintButtons(
+        QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const;
     bool showsControls(const QStyleOptionViewItem &option) const;
 
     mutable TimelineTextCache m_cache;

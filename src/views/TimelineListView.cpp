@@ -15,12 +15,14 @@ namespace {
 bool isRowButton(TimelineRowLayout::Part part)
 {
     using Part = TimelineRowLayout::Part;
-    return part == Part::Reply || part == Part::Quote || part == Part::Conversation || part == Part::Action;
+    return part == Part::Reply || part == Part::Quote || part == Part::Conversation
+        || part == Part::Action;
 }
 
 } // namespace
 
-TimelineListView::TimelineListView(QWidget *parent) : QListView(parent)
+TimelineListView::TimelineListView(QWidget *parent)
+    : QListView(parent)
 {
     m_delegate = new TimelineDelegate(this);
     setItemDelegate(m_delegate);
@@ -66,7 +68,7 @@ void TimelineListView::setPostsController(PostsArrayController *posts)
         setSelectionModel(posts->selectionModel());
     // The list makes a selection model of its own with every model; the
     // controller's replaces it, so it is of no further use.
-    for (QItemSelectionModel *spare : {before, made}) {
+    for (QItemSelectionModel *spare : { before, made }) {
         if (spare && spare != selectionModel() && spare->parent() == this)
             spare->deleteLater();
     }
@@ -121,7 +123,8 @@ void TimelineListView::selectAlone(const QModelIndex &index)
 {
     if (!index.isValid() || !selectionModel())
         return;
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TimelineListView::setPressed(const QModelIndex &index, Part part)
@@ -159,7 +162,8 @@ void TimelineListView::reloadTableView()
     viewport()->update();
 }
 
-void TimelineListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+void TimelineListView::selectionChanged(
+    const QItemSelection &selected, const QItemSelection &deselected)
 {
     m_delegate->setControlsHidden(false);
     if (m_pressedIndex.isValid() && isRowButton(m_pressedPart) && selectionModel()
@@ -252,7 +256,8 @@ void TimelineListView::mousePressEvent(QMouseEvent *event)
         setPressed(pressed, Part::Avatar);
     } else if (hit.part == Part::Text && hit.characterIndex >= 0) {
         const PostRecord record = TimelineDelegate::recordFor(pressed);
-        TextClick::performPostTextClick(TextClick::actionsAt(record.attributedString, hit.characterIndex));
+        TextClick::performPostTextClick(
+            TextClick::actionsAt(record.attributedString, hit.characterIndex));
     }
 }
 
@@ -261,7 +266,7 @@ void TimelineListView::mouseMoveEvent(QMouseEvent *event)
     const QPoint point = event->position().toPoint();
     if (m_pressedPart != Part::None) {
         const bool inside = m_pressedIndex.isValid() && indexAt(point) == m_pressedIndex
-                            && hitAt(m_pressedIndex, point).part == m_pressedPart;
+            && hitAt(m_pressedIndex, point).part == m_pressedPart;
         if (inside != m_pressedInside) {
             m_pressedInside = inside;
             m_delegate->setPressedButton(m_pressedIndex, inside ? m_pressedPart : Part::None);
@@ -285,7 +290,8 @@ void TimelineListView::mouseReleaseEvent(QMouseEvent *event)
     const QPoint point = event->position().toPoint();
     const Part part = m_pressedPart;
     const QPersistentModelIndex index = m_pressedIndex;
-    const bool over = index.isValid() && indexAt(point) == index && hitAt(index, point).part == part;
+    const bool over
+        = index.isValid() && indexAt(point) == index && hitAt(index, point).part == part;
     setPressed({}, Part::None);
 
     QPointer<TimelineListView> self(this);
@@ -354,7 +360,9 @@ void TimelineListView::updateCursor(QPoint point)
     if (index.isValid()) {
         const TimelineDelegate::Hit hit = hitAt(index, point);
         if (hit.part == Part::Text && hit.characterIndex >= 0)
-            hand = TimelineDelegate::recordFor(index).attributedString.attributesAt(hit.characterIndex).pointingHand;
+            hand = TimelineDelegate::recordFor(index)
+                       .attributedString.attributesAt(hit.characterIndex)
+                       .pointingHand;
         else
             hand = hit.part == Part::Avatar || (isRowButton(hit.part) && hit.enabled);
     }

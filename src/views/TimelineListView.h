@@ -71,7 +71,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void leaveEvent(QEvent *event) override;
-    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+    void selectionChanged(
+        const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
     QStyleOptionViewItem optionFor(const QModelIndex &index) const;

@@ -33,8 +33,8 @@ int rowHeight(const StyledText &text, qreal listWidth)
 
 using namespace TimelineRowMetrics;
 
-TimelineRowLayout TimelineRowLayout::compute(const QRectF &row, qreal listWidth, bool showsControls,
-                                             bool replyAndQuoteEnabled)
+TimelineRowLayout TimelineRowLayout::compute(
+    const QRectF &row, qreal listWidth, bool showsControls, bool replyAndQuoteEnabled)
 {
     TimelineRowLayout layout;
     layout.row = row;
@@ -50,17 +50,18 @@ TimelineRowLayout TimelineRowLayout::compute(const QRectF &row, qreal listWidth,
 
     // Names and date line up with the glyphs, not with the text box.
     const qreal inner = StyledTextLayout::lineFragmentPadding;
-    layout.nameLine = QRectF(left + textLeft + inner, top + nameTop, std::max<qreal>(0, textWidth - 2 * inner),
-                             nameHeight);
+    layout.nameLine = QRectF(left + textLeft + inner, top + nameTop,
+        std::max<qreal>(0, textWidth - 2 * inner), nameHeight);
     const qreal dateWidthHere = std::min(dateWidth, layout.nameLine.width() / 2);
-    layout.date = QRectF(layout.nameLine.right() - dateWidthHere, layout.nameLine.top(), dateWidthHere, nameHeight);
+    layout.date = QRectF(
+        layout.nameLine.right() - dateWidthHere, layout.nameLine.top(), dateWidthHere, nameHeight);
 
-    layout.text = QRectF(left + textLeft, top + textTop, textWidth,
-                         std::max<qreal>(0, row.height() - chromeHeight));
+    layout.text = QRectF(
+        left + textLeft, top + textTop, textWidth, std::max<qreal>(0, row.height() - chromeHeight));
 
     const qreal buttonTop = row.bottom() - buttonBottomMargin - buttonSize;
     qreal x = left + textLeft + inner - 3; // the icon's ink lines up with the text
-    for (QRectF *button : {&layout.reply, &layout.quote, &layout.conversation}) {
+    for (QRectF *button : { &layout.reply, &layout.quote, &layout.conversation }) {
         *button = QRectF(x, buttonTop, buttonSize, buttonSize);
         x += buttonSize + buttonGap;
     }
@@ -74,7 +75,8 @@ TimelineRowLayout TimelineRowLayout::compute(const QRectF &row, qreal listWidth,
 
 bool TimelineRowLayout::isButton(Part part) const
 {
-    return part == Part::Reply || part == Part::Quote || part == Part::Conversation || part == Part::Action;
+    return part == Part::Reply || part == Part::Quote || part == Part::Conversation
+        || part == Part::Action;
 }
 
 bool TimelineRowLayout::isEnabled(Part part) const
@@ -114,7 +116,7 @@ TimelineRowLayout::Part TimelineRowLayout::partAt(QPointF point) const
     if (!row.contains(point))
         return Part::None;
     if (showsControls) {
-        for (Part part : {Part::Reply, Part::Quote, Part::Conversation, Part::Action}) {
+        for (Part part : { Part::Reply, Part::Quote, Part::Conversation, Part::Action }) {
             if (rectOf(part).contains(point))
                 return part;
         }

@@ -79,8 +79,8 @@ struct TimelineRowLayout {
 
     // `row` is the row's rectangle in the list; `listWidth` the width the
     // heights were measured for (the text width follows from it).
-    static TimelineRowLayout compute(const QRectF &row, qreal listWidth, bool showsControls,
-                                     bool replyAndQuoteEnabled);
+    static TimelineRowLayout compute(
+        const QRectF &row, qreal listWidth, bool showsControls, bool replyAndQuoteEnabled);
 
     // What lies under `point` (list coordinates). Hidden buttons are not
     // there; disabled ones are (isEnabled tells).

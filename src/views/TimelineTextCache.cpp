@@ -26,7 +26,7 @@ QHash<QString, TimelineTextCache::Height> &TimelineTextCache::heightsAt(int widt
     }
     if (m_heights.size() >= widthsKept)
         m_heights.removeLast();
-    m_heights.prepend({width, {}});
+    m_heights.prepend({ width, {} });
     return m_heights.first().second;
 }
 
@@ -54,12 +54,12 @@ int TimelineTextCache::rowHeight(const QString &key, const StyledText &text, qre
     // Posts of earlier pages pile up over a long run; start afresh now and then.
     if (heights.size() >= heightsKeptPerWidth)
         heights.clear();
-    heights.insert(key, Height{text, height});
+    heights.insert(key, Height { text, height });
     return height;
 }
 
-std::shared_ptr<const StyledTextLayout> TimelineTextCache::layout(const QString &key, const StyledText &text,
-                                                                  qreal listWidth)
+std::shared_ptr<const StyledTextLayout> TimelineTextCache::layout(
+    const QString &key, const StyledText &text, qreal listWidth)
 {
     const int width = widthKey(listWidth);
     for (qsizetype i = 0; i < m_layouts.size(); ++i) {
@@ -79,11 +79,11 @@ std::shared_ptr<const StyledTextLayout> TimelineTextCache::layout(const QString 
 
     ++m_layoutsBuilt;
     auto made = std::make_shared<const StyledTextLayout>(text, width);
-    m_layouts.prepend(Layout{key, width, made});
+    m_layouts.prepend(Layout { key, width, made });
     m_layoutCharacters += text.length();
     // Always keep the one just made, whatever its size.
     while (m_layouts.size() > 1
-           && (m_layouts.size() > layoutsKept || m_layoutCharacters > layoutCharactersKept)) {
+        && (m_layouts.size() > layoutsKept || m_layoutCharacters > layoutCharactersKept)) {
         m_layoutCharacters -= m_layouts.last().layout->styledText().length();
         m_layouts.removeLast();
     }

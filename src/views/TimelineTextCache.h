@@ -30,7 +30,8 @@ public:
     int rowHeight(const QString &key, const StyledText &text, qreal listWidth);
 
     // `text` laid out for a list `listWidth` wide (at its text width).
-    std::shared_ptr<const StyledTextLayout> layout(const QString &key, const StyledText &text, qreal listWidth);
+    std::shared_ptr<const StyledTextLayout> layout(
+        const QString &key, const StyledText &text, qreal listWidth);
 
     void clear();
 

@@ -1,15 +1,18 @@
 #include "views/URLImageView.h"
 
 #include "service/Network.h"
-#include "support/cache/SDURLCache.h"
 #include "support/ImageFitting.h"
+#include "support/cache/SDURLCache.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPainter>
 #include <QPainterPath>
 
-URLImageLoader::URLImageLoader(QObject *parent) : QObject(parent) {}
+URLImageLoader::URLImageLoader(QObject *parent)
+    : QObject(parent)
+{
+}
 
 URLImageLoader::~URLImageLoader()
 {
@@ -65,7 +68,8 @@ void URLImageLoader::finished(QNetworkReply *reply)
     const QByteArray data = reply->readAll();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     // Error pages are not pictures worth keeping, even when they decode.
-    const bool ok = reply->error() == QNetworkReply::NoError && (!status.isValid() || status.toInt() == 200);
+    const bool ok
+        = reply->error() == QNetworkReply::NoError && (!status.isValid() || status.toInt() == 200);
     const QImage image = ok ? QImage::fromData(data) : QImage();
     if (image.isNull()) {
         Q_EMIT loadFailed();
@@ -78,7 +82,8 @@ void URLImageLoader::finished(QNetworkReply *reply)
     Q_EMIT imageLoaded(image);
 }
 
-URLImageView::URLImageView(QWidget *parent) : QWidget(parent)
+URLImageView::URLImageView(QWidget *parent)
+    : QWidget(parent)
 {
     connect(&m_loader, &URLImageLoader::imageLoaded, this, &URLImageView::showLoadedImage);
     connect(&m_loader, &URLImageLoader::loadFailed, this, [this] { showLoadedImage(QImage()); });
@@ -112,7 +117,8 @@ void URLImageView::paintEvent(QPaintEvent *)
     if (m_image.isNull())
         return;
     QPainter painter(this);
-    drawImageInRect(painter, m_image, rect(), QPainter::CompositionMode_SourceOver, 1.0, FitMethod::ScaleToFit);
+    drawImageInRect(
+        painter, m_image, rect(), QPainter::CompositionMode_SourceOver, 1.0, FitMethod::ScaleToFit);
 }
 
 QColor AvatarImageView::borderColor()

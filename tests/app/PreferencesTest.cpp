@@ -43,8 +43,8 @@ TEST_F(PreferencesTest, ValuesSurviveReopeningAndTheFileIsPrivate)
     const auto perms = QFile::permissions(path());
     EXPECT_TRUE(perms.testFlag(QFileDevice::ReadOwner));
     EXPECT_TRUE(perms.testFlag(QFileDevice::WriteOwner));
-    for (auto flag : {QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ReadOther,
-                      QFileDevice::WriteOther})
+    for (auto flag : { QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ReadOther,
+             QFileDevice::WriteOther })
         EXPECT_FALSE(perms.testFlag(flag));
 }
 

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/RefreshRules.h"
 #include "app/RefreshScheduler.h"
 #include "core/Preferences.h"
-#include "app/RefreshRules.h"
 
 #include <QTemporaryDir>
 

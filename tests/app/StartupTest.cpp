@@ -1,15 +1,15 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "service/Account.h"
-#include "app/RefreshScheduler.h"
+#include "app/AuthWindow.h"
 #include "app/ComposerController.h"
+#include "app/MainWindow.h"
+#include "app/RefreshScheduler.h"
 #include "app/WindowCommands.h"
 #include "core/AppPaths.h"
-#include "app/AuthWindow.h"
-#include "support/DataFiles.h"
-#include "app/MainWindow.h"
 #include "core/Preferences.h"
+#include "service/Account.h"
+#include "support/DataFiles.h"
 #include "support/PropertyList.h"
 
 #include <QDir>
@@ -48,7 +48,7 @@ TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
     QSignalSpy signIn(&delegate, &AppDelegate::signInStarted);
     delegate.awakeFromNib();
 
-    EXPECT_EQ(alertTitles(), QStringList{QStringLiteral("Velto Alpha")});
+    EXPECT_EQ(alertTitles(), QStringList { QStringLiteral("Velto Alpha") });
     EXPECT_TRUE(prefs().value(prefs::firstStartEver));
     EXPECT_TRUE(prefs().value(prefs::update042));
     EXPECT_TRUE(prefs().value(prefs::update060));
@@ -83,8 +83,9 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
         delegate.awakeFromNib();
         EXPECT_EQ(alertTitles(),
-                  (QStringList{QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means")}));
-        EXPECT_TRUE(prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
+            (QStringList { QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means") }));
+        EXPECT_TRUE(
+            prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
         EXPECT_EQ(delegate.account().accessToken(), QStringLiteral("secret"));
         ASSERT_EQ(streams.count(), 1);
         EXPECT_EQ(streams.at(0).at(0).toULongLong(), 0u);
@@ -92,7 +93,10 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         EXPECT_EQ(delegate.authWindow(), nullptr);
     }
     // The next start shows no notice and honours the start stream; row 4 is Starred.
-    const struct { qint64 row; quint64 kind; } cases[] = {{4, 8}, {2, 2}, {3, 3}, {9, 0}, {-1, 0}};
+    const struct {
+        qint64 row;
+        quint64 kind;
+    } cases[] = { { 4, 8 }, { 2, 2 }, { 3, 3 }, { 9, 0 }, { -1, 0 } };
     for (const auto &c : cases) {
         prefs().setValue(prefs::prefsOnStartLoadStream, c.row);
         prefs().setValue(prefs::prefsStreamCount, 3);
@@ -101,7 +105,8 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         delegate.awakeFromNib();
         ASSERT_EQ(streams.count(), 1) << c.row;
         EXPECT_EQ(streams.at(0).at(0).toULongLong(), c.kind) << c.row;
-        EXPECT_EQ(streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("200"));
+        EXPECT_EQ(
+            streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("200"));
     }
     EXPECT_EQ(alerts.shown().size(), 2);
 }
@@ -127,16 +132,18 @@ TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
     AppDelegate delegate;
     delegate.awakeFromNib();
     ASSERT_TRUE(delegate.account().completionWords().isAvailable());
-    EXPECT_EQ(delegate.account().completionWords().words(), QStringList{QStringLiteral("velto")});
+    EXPECT_EQ(
+        delegate.account().completionWords().words(), QStringList { QStringLiteral("velto") });
     ASSERT_TRUE(delegate.savedPosts().isAvailable());
     EXPECT_EQ(delegate.savedPosts().count(), 0);
 
     delegate.account().completionWords().setWords({});
-    delegate.savedPosts().append(QVariantMap{{QStringLiteral("id"), QStringLiteral("7")}});
+    delegate.savedPosts().append(QVariantMap { { QStringLiteral("id"), QStringLiteral("7") } });
     delegate.applicationWillTerminate();
 
     // An empty word list is still written, as an empty array.
-    EXPECT_EQ(DataFiles::loadAutocompletions(delegate.account().completionWords().path()), QStringList());
+    EXPECT_EQ(
+        DataFiles::loadAutocompletions(delegate.account().completionWords().path()), QStringList());
     QFile words(delegate.account().completionWords().path());
     ASSERT_TRUE(words.open(QIODevice::ReadOnly));
     EXPECT_TRUE(words.readAll().contains("<array"));
@@ -151,12 +158,13 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
     QDir().mkpath(AppPaths::supportFolder());
     const QString wordsPath = AppPaths::supportFolder() + QStringLiteral("/Autocompletions.plist");
     const QString postsPath = AppPaths::supportFolder() + QStringLiteral("/Saved.mdb");
-    const QByteArray truncated =
-        PropertyList::encode(QVariantMap{{QStringLiteral("savedPosts"), QVariantList{1, 2, 3}}},
-                             PropertyList::Format::Binary)
-            .left(20);
+    const QByteArray truncated = PropertyList::encode(
+        QVariantMap { { QStringLiteral("savedPosts"), QVariantList { 1, 2, 3 } } },
+        PropertyList::Format::Binary)
+                                     .left(20);
     const QByteArray garbage("<?xml version=\"1.0\"?><plist><array><string>half");
-    for (const auto &[path, bytes] : {std::pair{wordsPath, garbage}, std::pair{postsPath, truncated}}) {
+    for (const auto &[path, bytes] :
+        { std::pair { wordsPath, garbage }, std::pair { postsPath, truncated } }) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -168,7 +176,8 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
     EXPECT_FALSE(delegate.savedPosts().isAvailable());
     delegate.applicationWillTerminate();
 
-    for (const auto &[path, bytes] : {std::pair{wordsPath, garbage}, std::pair{postsPath, truncated}}) {
+    for (const auto &[path, bytes] :
+        { std::pair { wordsPath, garbage }, std::pair { postsPath, truncated } }) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), bytes) << path.toStdString();

@@ -5,19 +5,19 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "service/StreamLoader.h"
-#include "service/Account.h"
-#include "service/SelectedPost.h"
-#include "app/PostCommands.h"
-#include "service/MentionCounter.h"
 #include "app/MainWindow.h"
+#include "app/PostCommands.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "service/Account.h"
+#include "service/MentionCounter.h"
 #include "service/PostsArrayController.h"
+#include "service/SelectedPost.h"
+#include "service/StreamLoader.h"
 
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -102,9 +102,11 @@ TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
     start();
     QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
     QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
-    delegate->getStreamWithKind(StreamKind::Global, {{QStringLiteral("count"), QStringLiteral("20")}});
+    delegate->getStreamWithKind(
+        StreamKind::Global, { { QStringLiteral("count"), QStringLiteral("20") } });
     EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
-    delegate->getStreamWithKind(StreamKind::OwnPosts, {{QStringLiteral("count"), QStringLiteral("20")}});
+    delegate->getStreamWithKind(
+        StreamKind::OwnPosts, { { QStringLiteral("count"), QStringLiteral("20") } });
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     ASSERT_TRUE(finished.wait(15000));
     QTest::qWait(200);
@@ -121,7 +123,8 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsClearsTheFlagsAndKeepsTheListVisible)
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Error!"));
     EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global); // the kind that was asked for
+    EXPECT_EQ(
+        delegate->streams().currentStreamKind(), StreamKind::Global); // the kind that was asked for
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_FALSE(delegate->streams().isRefreshAction());
     EXPECT_TRUE(testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
@@ -165,7 +168,8 @@ TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
     OutsideAddresses::setCurrent(OutsideAddresses::load());
     QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
     delegate->doTheRefreshVoid();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !delegate->streams().isRefreshAction(); }, std::chrono::seconds(7)));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return !delegate->streams().isRefreshAction(); }, std::chrono::seconds(7)));
     QTest::qWait(100);
     EXPECT_EQ(requested.count(), 0);
     EXPECT_TRUE(alerts.shown().isEmpty());
@@ -219,7 +223,8 @@ TEST_F(StreamLoadingTest, MentionsRememberTheNewestAndClearTheCounter)
     EXPECT_FALSE(delegate->mentions().areNewNotificationsAvailable());
     EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QString());
     for (int i = 0; i < posts().count(); ++i) {
-        EXPECT_TRUE(posts().arrangedObject(i)->text().contains(QStringLiteral("@demo"), Qt::CaseInsensitive))
+        EXPECT_TRUE(posts().arrangedObject(i)->text().contains(
+            QStringLiteral("@demo"), Qt::CaseInsensitive))
             << posts().arrangedObject(i)->text().toStdString();
     }
 }
@@ -257,8 +262,12 @@ TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsT
     if (row < 0)
         GTEST_SKIP() << "no mention on the first page";
     posts().setSelectionIndex(row);
-    const QVariantList mentions = posts().selectedObject()->post.value(QStringLiteral("entities")).toMap()
-                                      .value(QStringLiteral("mentions")).toList();
+    const QVariantList mentions = posts()
+                                      .selectedObject()
+                                      ->post.value(QStringLiteral("entities"))
+                                      .toMap()
+                                      .value(QStringLiteral("mentions"))
+                                      .toList();
     const QString name = mentions.first().toMap().value(QStringLiteral("name")).toString();
 
     QSignalSpy panel(delegate.get(), &AppDelegate::userPanelRequested);
@@ -270,7 +279,8 @@ TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsT
     Preferences::standard().setValue(prefs::currentUser, QStringLiteral(" @") + name);
     delegate->loadUserNotification();
     ASSERT_TRUE(panel.wait(5000));
-    EXPECT_EQ(delegate->streams().requestedUser().value(QStringLiteral("username")).toString(), name);
+    EXPECT_EQ(
+        delegate->streams().requestedUser().value(QStringLiteral("username")).toString(), name);
 
     // Within 0.3 s of a double click a mention click is ignored.
     delegate->doubleClickAction();

@@ -6,18 +6,18 @@
 
 #include "app/AboutWindow.h"
 #include "app/AppDelegate.h"
-#include "service/StreamLoader.h"
-#include "service/SelectedPost.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
+#include "app/Swipes.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
-#include "app/Swipes.h"
 #include "platform/Autostart.h"
 #include "platform/Relaunch.h"
 #include "service/PostsArrayController.h"
+#include "service/SelectedPost.h"
+#include "service/StreamLoader.h"
 #include "views/SideBar.h"
 
 #include <QFile>
@@ -175,13 +175,15 @@ TEST(Swipes, DeltasAreTestedInOrderAndOnlyWhenGesturesAreOn)
 
     QObject context;
     QStringList posted;
-    for (const QString &name : {nf::gestureLeft, nf::gestureRight, nf::gestureUp, nf::gestureDown})
-        NotificationBus::defaultCenter().subscribe(name, &context, [&posted, name] { posted << name; });
+    for (const QString &name :
+        { nf::gestureLeft, nf::gestureRight, nf::gestureUp, nf::gestureDown })
+        NotificationBus::defaultCenter().subscribe(
+            name, &context, [&posted, name] { posted << name; });
     EXPECT_FALSE(SwipeWatcher::swipeWithDeltas(1.0, 0.0));
     EXPECT_TRUE(posted.isEmpty());
     Preferences::standard().setValue(prefs::prefsEnableGestures, true);
     EXPECT_TRUE(SwipeWatcher::swipeWithDeltas(1.0, 1.0));
-    EXPECT_EQ(posted, QStringList{nf::gestureLeft});
+    EXPECT_EQ(posted, QStringList { nf::gestureLeft });
     Preferences::resetStandard();
 }
 
@@ -192,7 +194,8 @@ TEST_F(WindowCommandsTest, CancellingTheAgentWarningKeepsTheDockIcon)
     delegate->toggleDockIcon();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Warning!"));
-    EXPECT_EQ(alerts.shown().first().buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(alerts.shown().first().buttons,
+        (QStringList { QStringLiteral("OK"), QStringLiteral("Cancel") }));
     EXPECT_FALSE(Preferences::standard().value(prefs::launchAsAgentApp));
     EXPECT_FALSE(Preferences::standard().value(prefs::prefsShowStatusItem));
 }
@@ -202,20 +205,23 @@ TEST_F(WindowCommandsTest, LoginItemIsAnAutostartEntryForThisProgram)
     delegate->addToLoginItems();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Success!"));
-    EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Velto will now automatically open when you log in."));
+    EXPECT_EQ(alerts.shown().first().message,
+        QStringLiteral("Velto will now automatically open when you log in."));
     QFile entry(Autostart::entryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(entry.readAll());
-    EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
     EXPECT_TRUE(Autostart::entryPath().startsWith(profile.path()));
 }
 
 TEST(Relaunch, TheShellWaitsThenRunsTheProgramWithItsPathQuoted)
 {
     EXPECT_EQ(Relaunch::shellArguments(QStringLiteral("/opt/velto/bin/velto")),
-              (QStringList{QStringLiteral("-c"), QStringLiteral("sleep 1 ; exec '/opt/velto/bin/velto'")}));
+        (QStringList {
+            QStringLiteral("-c"), QStringLiteral("sleep 1 ; exec '/opt/velto/bin/velto'") }));
     EXPECT_EQ(Relaunch::shellArguments(QStringLiteral("/home/o'neil/velto")).at(1),
-              QStringLiteral("sleep 1 ; exec '/home/o'\\''neil/velto'"));
+        QStringLiteral("sleep 1 ; exec '/home/o'\\''neil/velto'"));
 }
 
 TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
@@ -232,7 +238,8 @@ TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
     ASSERT_EQ(opener.opened().size(), 3);
     EXPECT_EQ(opener.opened().last().path(), AboutWindow::supportPath());
     for (const QUrl &url : opener.opened())
-        EXPECT_TRUE(url.toString().startsWith(sandbox.baseUrl().toString())) << url.toString().toStdString();
+        EXPECT_TRUE(url.toString().startsWith(sandbox.baseUrl().toString()))
+            << url.toString().toStdString();
 }
 
 } // namespace

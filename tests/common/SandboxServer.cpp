@@ -51,19 +51,23 @@ bool SandboxServer::start(QStringList extraArgs)
     stop();
     m_error.clear();
     m_port = 0;
-    m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")}
-                           + extraArgs);
+    m_process.setArguments(
+        QStringList { QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet") }
+        + extraArgs);
     m_process.start(QIODevice::ReadOnly);
     if (!m_process.waitForStarted(10000)) {
-        m_error = QStringLiteral("cannot start %1: %2").arg(m_process.program(), m_process.errorString());
+        m_error = QStringLiteral("cannot start %1: %2")
+                      .arg(m_process.program(), m_process.errorString());
         return false;
     }
-    static const QRegularExpression line(QStringLiteral("^velto-sandbox listening on http://127\\.0\\.0\\.1:(\\d+)$"));
+    static const QRegularExpression line(
+        QStringLiteral("^velto-sandbox listening on http://127\\.0\\.0\\.1:(\\d+)$"));
     QDeadlineTimer deadline(15000);
     QByteArray out;
     while (!out.contains('\n')) {
         if (deadline.hasExpired() || m_process.state() != QProcess::Running) {
-            m_error = QStringLiteral("velto-sandbox did not report its port; output: %1").arg(QString::fromUtf8(out));
+            m_error = QStringLiteral("velto-sandbox did not report its port; output: %1")
+                          .arg(QString::fromUtf8(out));
             stop();
             return false;
         }
@@ -123,17 +127,16 @@ void SandboxServer::setEnvironment() const
 }
 
 SandboxServer::Reply SandboxServer::request(const QByteArray &method, const QByteArray &target,
-                                            const QByteArray &body,
-                                            const QList<QPair<QByteArray, QByteArray>> &headers,
-                                            int timeoutMs) const
+    const QByteArray &body, const QList<QPair<QByteArray, QByteArray>> &headers,
+    int timeoutMs) const
 {
     Reply reply;
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), m_port);
     if (!socket.waitForConnected(timeoutMs))
         return reply;
-    QByteArray out = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(m_port)
-        + "\r\nConnection: close\r\n";
+    QByteArray out = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1:"
+        + QByteArray::number(m_port) + "\r\nConnection: close\r\n";
     for (const auto &[name, value] : headers)
         out += name + ": " + value + "\r\n";
     if (!body.isEmpty() || method == "POST" || method == "PUT")
@@ -157,25 +160,30 @@ SandboxServer::Reply SandboxServer::request(const QByteArray &method, const QByt
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         if (colon > 0)
-            reply.headers.append({lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed()});
+            reply.headers.append(
+                { lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed() });
     }
     reply.body = in.mid(headerEnd + 4);
     return reply;
 }
 
-SandboxServer::Reply SandboxServer::api(const QByteArray &method, const QByteArray &apiPath, const QByteArray &body) const
+SandboxServer::Reply SandboxServer::api(
+    const QByteArray &method, const QByteArray &apiPath, const QByteArray &body) const
 {
-    QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", QByteArray("Bearer ") + kDemoToken}};
+    QList<QPair<QByteArray, QByteArray>> headers { { "Authorization",
+        QByteArray("Bearer ") + kDemoToken } };
     if (!body.isEmpty())
-        headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("application/x-www-form-urlencoded")));
+        headers.append(
+            qMakePair(QByteArray("Content-Type"), QByteArray("application/x-www-form-urlencoded")));
     return request(method, "/stream/0/" + apiPath, body, headers);
 }
 
-SandboxServer::Reply SandboxServer::control(const QByteArray &method, const QByteArray &path, const QJsonObject &body,
-                                            int timeoutMs)
+SandboxServer::Reply SandboxServer::control(
+    const QByteArray &method, const QByteArray &path, const QJsonObject &body, int timeoutMs)
 {
     const QByteArray bytes = method == "POST" ? jsonBytes(body) : QByteArray();
-    return request(method, "/_sandbox/" + path, bytes, {{"Content-Type", "application/json"}}, timeoutMs);
+    return request(
+        method, "/_sandbox/" + path, bytes, { { "Content-Type", "application/json" } }, timeoutMs);
 }
 
 int SandboxServer::addFault(const QJsonObject &fault)
@@ -184,33 +192,41 @@ int SandboxServer::addFault(const QJsonObject &fault)
     return reply.status == 200 ? reply.json().value(QStringLiteral("id")).toInt() : 0;
 }
 
-bool SandboxServer::injectAnswer(const QString &path, const QByteArray &body, const QByteArray &contentType,
-                                 int status, int times)
+bool SandboxServer::injectAnswer(const QString &path, const QByteArray &body,
+    const QByteArray &contentType, int status, int times)
 {
-    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("body"), QString::fromUtf8(body)},
-                     {QStringLiteral("contentType"), QString::fromLatin1(contentType)},
-                     {QStringLiteral("status"), status}, {QStringLiteral("times"), times}}) != 0;
+    return addFault({ { QStringLiteral("path"), path },
+               { QStringLiteral("body"), QString::fromUtf8(body) },
+               { QStringLiteral("contentType"), QString::fromLatin1(contentType) },
+               { QStringLiteral("status"), status }, { QStringLiteral("times"), times } })
+        != 0;
 }
 
-bool SandboxServer::injectChunks(const QString &path, const QList<QByteArray> &chunks, int chunkDelayMs, int times)
+bool SandboxServer::injectChunks(
+    const QString &path, const QList<QByteArray> &chunks, int chunkDelayMs, int times)
 {
     QJsonArray pieces;
     for (const QByteArray &chunk : chunks)
         pieces.append(QString::fromUtf8(chunk));
-    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("chunks"), pieces},
-                     {QStringLiteral("chunkDelayMs"), chunkDelayMs}, {QStringLiteral("times"), times}}) != 0;
+    return addFault({ { QStringLiteral("path"), path }, { QStringLiteral("chunks"), pieces },
+               { QStringLiteral("chunkDelayMs"), chunkDelayMs },
+               { QStringLiteral("times"), times } })
+        != 0;
 }
 
 bool SandboxServer::injectTrickle(const QString &path, int trickleMs, int trickleBytes, int times)
 {
-    return addFault({{QStringLiteral("path"), path}, {QStringLiteral("trickleMs"), trickleMs},
-                     {QStringLiteral("trickleBytes"), trickleBytes}, {QStringLiteral("times"), times}}) != 0;
+    return addFault({ { QStringLiteral("path"), path }, { QStringLiteral("trickleMs"), trickleMs },
+               { QStringLiteral("trickleBytes"), trickleBytes },
+               { QStringLiteral("times"), times } })
+        != 0;
 }
 
-bool SandboxServer::injectHostile(const QString &path, const QString &kind, qint64 sizeBytes, int times)
+bool SandboxServer::injectHostile(
+    const QString &path, const QString &kind, qint64 sizeBytes, int times)
 {
-    QJsonObject fault{{QStringLiteral("path"), path}, {QStringLiteral("hostile"), kind},
-                      {QStringLiteral("times"), times}};
+    QJsonObject fault { { QStringLiteral("path"), path }, { QStringLiteral("hostile"), kind },
+        { QStringLiteral("times"), times } };
     if (sizeBytes > 0)
         fault.insert(QStringLiteral("sizeBytes"), sizeBytes);
     return addFault(fault) != 0;
@@ -218,7 +234,10 @@ bool SandboxServer::injectHostile(const QString &path, const QString &kind, qint
 
 bool SandboxServer::setLatency(int ms, int jitterMs)
 {
-    return control("POST", "latency", {{QStringLiteral("ms"), ms}, {QStringLiteral("jitterMs"), jitterMs}}).status == 200;
+    return control("POST", "latency",
+               { { QStringLiteral("ms"), ms }, { QStringLiteral("jitterMs"), jitterMs } })
+               .status
+        == 200;
 }
 
 int SandboxServer::latencyMs()
@@ -231,14 +250,15 @@ QStringList SandboxServer::ids(const QByteArray &path, const QJsonObject &body)
 {
     QStringList out;
     // Thousands of new posts or users take a moment.
-    for (const QJsonValue &id : control("POST", path, body, 60000).json().value(QStringLiteral("ids")).toArray())
+    for (const QJsonValue &id :
+        control("POST", path, body, 60000).json().value(QStringLiteral("ids")).toArray())
         out.append(id.toString());
     return out;
 }
 
 QStringList SandboxServer::postMentions(int count, const QString &from)
 {
-    QJsonObject body{{QStringLiteral("count"), count}};
+    QJsonObject body { { QStringLiteral("count"), count } };
     if (!from.isEmpty())
         body.insert(QStringLiteral("from"), from);
     return ids("mention", body);
@@ -246,19 +266,20 @@ QStringList SandboxServer::postMentions(int count, const QString &from)
 
 QStringList SandboxServer::addFollowing(int count)
 {
-    return ids("following", {{QStringLiteral("count"), count}});
+    return ids("following", { { QStringLiteral("count"), count } });
 }
 
 QStringList SandboxServer::addFollowers(int count)
 {
-    return ids("followers", {{QStringLiteral("count"), count}});
+    return ids("followers", { { QStringLiteral("count"), count } });
 }
 
-bool SandboxServer::injectFault(const QString &path, int status, int delayMs, bool badJson, bool drop, int times)
+bool SandboxServer::injectFault(
+    const QString &path, int status, int delayMs, bool badJson, bool drop, int times)
 {
-    QJsonObject fault{{QStringLiteral("path"), path}, {QStringLiteral("delayMs"), delayMs},
-                      {QStringLiteral("badJson"), badJson}, {QStringLiteral("drop"), drop},
-                      {QStringLiteral("times"), times}};
+    QJsonObject fault { { QStringLiteral("path"), path }, { QStringLiteral("delayMs"), delayMs },
+        { QStringLiteral("badJson"), badJson }, { QStringLiteral("drop"), drop },
+        { QStringLiteral("times"), times } };
     if (status != 0)
         fault.insert(QStringLiteral("status"), status);
     return control("POST", "faults", fault).status == 200;
@@ -276,8 +297,10 @@ bool SandboxServer::reset()
 
 QString SandboxServer::issueToken(const QString &username)
 {
-    return control("POST", "tokens", {{QStringLiteral("username"), username}})
-        .json().value(QStringLiteral("access_token")).toString();
+    return control("POST", "tokens", { { QStringLiteral("username"), username } })
+        .json()
+        .value(QStringLiteral("access_token"))
+        .toString();
 }
 
 QJsonObject SandboxServer::postMention(const QString &from, const QString &text)
@@ -303,5 +326,5 @@ bool SandboxServer::clearRequests()
 bool SandboxServer::setLatestVersion(const QString &version)
 {
     const QJsonValue value = version.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(version);
-    return control("POST", "version", {{QStringLiteral("version"), value}}).status == 200;
+    return control("POST", "version", { { QStringLiteral("version"), value } }).status == 200;
 }

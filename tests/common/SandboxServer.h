@@ -105,8 +105,8 @@
 class SandboxServer {
 public:
     struct Reply {
-        int status = 0;   // 0: no answer
-        QList<QPair<QByteArray, QByteArray>> headers;  // names in lower case
+        int status = 0; // 0: no answer
+        QList<QPair<QByteArray, QByteArray>> headers; // names in lower case
         QByteArray body;
         QByteArray header(const QByteArray &lowerCaseName) const;
         QJsonObject json() const;
@@ -128,33 +128,34 @@ public:
     quint16 port() const { return m_port; }
     qint64 processId() const { return m_process.processId(); }
     QUrl baseUrl() const;
-    QString apiBase() const;           // base + "/stream/0"
-    QString token() const;             // "demo-token"
+    QString apiBase() const; // base + "/stream/0"
+    QString token() const; // "demo-token"
 
     // Points the six VELTO_* variables at this sandbox.
     void setEnvironment() const;
 
     bool injectFault(const QString &path, int status, int delayMs = 0, bool badJson = false,
-                     bool drop = false, int times = 1);
+        bool drop = false, int times = 1);
     // Any fault as POST /_sandbox/faults takes it; its id, or 0 when refused.
     int addFault(const QJsonObject &fault);
     // An answer of our own: `body` (UTF-8 text) with that type and status.
     bool injectAnswer(const QString &path, const QByteArray &body,
-                      const QByteArray &contentType = "text/plain; charset=utf-8", int status = 200,
-                      int times = 1);
+        const QByteArray &contentType = "text/plain; charset=utf-8", int status = 200,
+        int times = 1);
     // One text body sent in these pieces, `chunkDelayMs` apart.
     bool injectChunks(const QString &path, const QList<QByteArray> &chunks, int chunkDelayMs = 100,
-                      int times = 1);
+        int times = 1);
     // The normal answer, its body `trickleBytes` every `trickleMs`.
     bool injectTrickle(const QString &path, int trickleMs, int trickleBytes = 1, int times = 1);
     // A generated page: "longWord", "denseEntities", "deepNesting", "hugeAnswer"
     // (`sizeBytes`, 0: the default 50000000), "postsWithoutIds", "badDates", "longIds".
-    bool injectHostile(const QString &path, const QString &kind, qint64 sizeBytes = 0, int times = 1);
+    bool injectHostile(
+        const QString &path, const QString &kind, qint64 sizeBytes = 0, int times = 1);
     bool clearFaults();
     bool reset();
 
     bool setLatency(int ms, int jitterMs = 0);
-    int latencyMs();                   // -1 when the sandbox does not answer
+    int latencyMs(); // -1 when the sandbox does not answer
 
     QString issueToken(const QString &username);
     QJsonObject postMention(const QString &from = {}, const QString &text = {});
@@ -165,18 +166,19 @@ public:
     QStringList addFollowers(int count);
     QJsonArray requests();
     bool clearRequests();
-    bool setLatestVersion(const QString &version);  // empty: the description names none
+    bool setLatestVersion(const QString &version); // empty: the description names none
 
     // A blocking request to the sandbox (HTTP/1.1, one connection, closed after
     // the answer). `target` is the path with any query, e.g. "/stream/0/users/me".
     Reply request(const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
-                  const QList<QPair<QByteArray, QByteArray>> &headers = {}, int timeoutMs = 10000) const;
+        const QList<QPair<QByteArray, QByteArray>> &headers = {}, int timeoutMs = 10000) const;
     // The same with "Authorization: Bearer <token()>".
-    Reply api(const QByteArray &method, const QByteArray &apiPath, const QByteArray &body = {}) const;
+    Reply api(
+        const QByteArray &method, const QByteArray &apiPath, const QByteArray &body = {}) const;
 
 private:
     Reply control(const QByteArray &method, const QByteArray &path, const QJsonObject &body = {},
-                  int timeoutMs = 10000);
+        int timeoutMs = 10000);
     QStringList ids(const QByteArray &path, const QJsonObject &body);
 
     QProcess m_process;

@@ -12,8 +12,8 @@ void prepareSignedInProfile(const SandboxServer &sandbox)
     sandbox.setEnvironment();
     OutsideAddresses::setCurrent(OutsideAddresses::load());
     Preferences &p = Preferences::standard();
-    for (auto key : {prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
-                     prefs::followVeltoAsked, prefs::isUserAuthDone})
+    for (auto key : { prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
+             prefs::followVeltoAsked, prefs::isUserAuthDone })
         p.setValue(key, true);
     p.setValue(prefs::accessToken, sandbox.token());
 }

@@ -15,17 +15,21 @@ namespace testsupport {
 
 void pointXdgFoldersAt(const QString &root)
 {
-    const struct { const char *var; const char *sub; } folders[] = {
-        {"HOME", "home"},
-        {"XDG_CONFIG_HOME", "config"},
-        {"XDG_DATA_HOME", "data"},
-        {"XDG_CACHE_HOME", "cache"},
-        {"XDG_RUNTIME_DIR", "runtime"},
+    const struct {
+        const char *var;
+        const char *sub;
+    } folders[] = {
+        { "HOME", "home" },
+        { "XDG_CONFIG_HOME", "config" },
+        { "XDG_DATA_HOME", "data" },
+        { "XDG_CACHE_HOME", "cache" },
+        { "XDG_RUNTIME_DIR", "runtime" },
     };
     for (const auto &f : folders) {
         const QString path = root + QLatin1Char('/') + QLatin1String(f.sub);
         QDir().mkpath(path);
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(f.var, path.toUtf8());
     }
     Preferences::resetStandard();
@@ -51,13 +55,17 @@ struct ScriptedAlerts::State {
 namespace {
 class ScriptedPresenter : public AlertPresenter {
 public:
-    explicit ScriptedPresenter(ScriptedAlerts::State *state) : m_state(state) {}
+    explicit ScriptedPresenter(ScriptedAlerts::State *state)
+        : m_state(state)
+    {
+    }
     int present(const Alert &alert) override;
     ScriptedAlerts::State *m_state;
 };
 } // namespace
 
-ScriptedAlerts::ScriptedAlerts() : m_state(new State)
+ScriptedAlerts::ScriptedAlerts()
+    : m_state(new State)
 {
     alerts::setPresenter(std::make_unique<ScriptedPresenter>(m_state));
 }
@@ -68,8 +76,14 @@ ScriptedAlerts::~ScriptedAlerts()
     delete m_state;
 }
 
-QList<Alert> ScriptedAlerts::shown() const { return m_state->shown; }
-void ScriptedAlerts::answerNext(int buttonIndex) { m_state->answers.append(buttonIndex); }
+QList<Alert> ScriptedAlerts::shown() const
+{
+    return m_state->shown;
+}
+void ScriptedAlerts::answerNext(int buttonIndex)
+{
+    m_state->answers.append(buttonIndex);
+}
 
 int ScriptedPresenter::present(const Alert &alert)
 {
@@ -80,7 +94,10 @@ int ScriptedPresenter::present(const Alert &alert)
 namespace {
 class Recorder : public UrlOpener {
 public:
-    explicit Recorder(QList<QUrl> *list) : m_list(list) {}
+    explicit Recorder(QList<QUrl> *list)
+        : m_list(list)
+    {
+    }
     bool open(const QUrl &url) override
     {
         m_list->append(url);
@@ -90,7 +107,8 @@ public:
 };
 } // namespace
 
-RecordingOpener::RecordingOpener() : m_opened(new QList<QUrl>)
+RecordingOpener::RecordingOpener()
+    : m_opened(new QList<QUrl>)
 {
     UrlOpener::setCurrent(std::make_unique<Recorder>(m_opened));
 }
@@ -101,6 +119,9 @@ RecordingOpener::~RecordingOpener()
     delete m_opened;
 }
 
-QList<QUrl> RecordingOpener::opened() const { return *m_opened; }
+QList<QUrl> RecordingOpener::opened() const
+{
+    return *m_opened;
+}
 
 } // namespace testsupport

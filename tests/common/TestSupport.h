@@ -17,8 +17,8 @@ namespace testsupport {
 void pointXdgFoldersAt(const QString &root);
 
 // Runs the event loop until `done` answers true or the time runs out.
-bool waitUntil(const std::function<bool()> &done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool waitUntil(
+    const std::function<bool()> &done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // Records every alert and answers with the queued button indexes (0 when the
 // queue is empty). Installed for the lifetime of the object.

@@ -14,7 +14,10 @@ namespace {
 class ScriptedSource : public IdleTimeSource {
 public:
     explicit ScriptedSource(std::deque<IdleValue> values, int *readCount = nullptr)
-        : m_values(std::move(values)), m_readCount(readCount) {}
+        : m_values(std::move(values))
+        , m_readCount(readCount)
+    {
+    }
 
     IdleValue read() override
     {
@@ -22,7 +25,7 @@ public:
             ++*m_readCount;
         if (m_values.empty())
             throw IdleTimeError(QStringLiteral("IdleTimeSystemPropError"),
-                                QStringLiteral("Cannot get system properties"));
+                QStringLiteral("Cannot get system properties"));
         IdleValue v = m_values.front();
         m_values.pop_front();
         return v;
@@ -45,8 +48,7 @@ QByteArray hostBytes(quint64 n)
     return bytes;
 }
 
-template <typename F>
-IdleTimeError errorFrom(F &&f)
+template <typename F> IdleTimeError errorFrom(F &&f)
 {
     try {
         f();
@@ -59,12 +61,12 @@ IdleTimeError errorFrom(F &&f)
 
 TEST(IdleTime, SecondsAreNanosecondsShiftedByThirtyBitsNotDividedByABillion)
 {
-    auto idle = idleOf({qint64(30'000'000'000), qint64(30'000'000'000)});
+    auto idle = idleOf({ qint64(30'000'000'000), qint64(30'000'000'000) });
     EXPECT_EQ(idle.timeIdle(), 30'000'000'000u);
     EXPECT_EQ(idle.secondsIdle(), 27u);
 
     // The refresh rule wants more than 29: first met at 30 x 2^30 ns, about 32.2 s.
-    auto edge = idleOf({qint64(30) * (1 << 30) - 1, qint64(30) * (1 << 30)});
+    auto edge = idleOf({ qint64(30) * (1 << 30) - 1, qint64(30) * (1 << 30) });
     EXPECT_EQ(edge.secondsIdle(), 29u);
     EXPECT_EQ(edge.secondsIdle(), 30u);
 }
@@ -72,27 +74,27 @@ TEST(IdleTime, SecondsAreNanosecondsShiftedByThirtyBitsNotDividedByABillion)
 TEST(IdleTime, DataAndNumberGiveTheSameResult)
 {
     const quint64 ns = 123'456'789'012ull;
-    auto idle = idleOf({hostBytes(ns), qint64(ns)});
+    auto idle = idleOf({ hostBytes(ns), qint64(ns) });
     EXPECT_EQ(idle.timeIdle(), ns);
     EXPECT_EQ(idle.timeIdle(), ns);
 
     // Only the first eight bytes count.
     QByteArray longer = hostBytes(ns) + QByteArray("\xff\xff\xff\xff", 4);
-    EXPECT_EQ(idleOf({longer}).timeIdle(), ns);
+    EXPECT_EQ(idleOf({ longer }).timeIdle(), ns);
 }
 
 TEST(IdleTime, UnreadableValuesRaiseTheirNamedErrors)
 {
-    auto missing = errorFrom([] { idleOf({IdleValueMissing{}}).timeIdle(); });
+    auto missing = errorFrom([] { idleOf({ IdleValueMissing {} }).timeIdle(); });
     EXPECT_EQ(missing.name(), QStringLiteral("IdleTimeSystemTimeError"));
     EXPECT_EQ(missing.reason(), QStringLiteral("Cannot get system idle time"));
 
-    auto wrongType = errorFrom([] { idleOf({IdleValueUnsupported{7}}).timeIdle(); });
+    auto wrongType = errorFrom([] { idleOf({ IdleValueUnsupported { 7 } }).timeIdle(); });
     EXPECT_EQ(wrongType.name(), QStringLiteral("IdleTimeTypeError"));
     EXPECT_EQ(wrongType.reason(), QStringLiteral("Unsupported type: 7\n"));
 
     // Short data is refused rather than read past its end.
-    auto shortData = errorFrom([] { idleOf({QByteArray("\x01\x02\x03", 3)}).timeIdle(); });
+    auto shortData = errorFrom([] { idleOf({ QByteArray("\x01\x02\x03", 3) }).timeIdle(); });
     EXPECT_EQ(shortData.name(), QStringLiteral("IdleTimeSystemTimeError"));
 
     auto failedQuery = errorFrom([] { idleOf({}).secondsIdle(); });
@@ -105,15 +107,15 @@ TEST(IdleTime, UnreadableValuesRaiseTheirNamedErrors)
 
 TEST(IdleTime, NegativeCountReadsAsJustActive)
 {
-    auto idle = idleOf({qint64(-5'000'000'000)});
+    auto idle = idleOf({ qint64(-5'000'000'000) });
     EXPECT_EQ(idle.secondsIdle(), 0u);
 }
 
 TEST(IdleTime, TimerFormAnswersNothingOnFailureAndRecovers)
 {
     int reads = 0;
-    std::deque<IdleValue> values{qint64(40) << 30, IdleValueMissing{}, IdleValueUnsupported{3},
-                                 qint64(2) << 30};
+    std::deque<IdleValue> values { qint64(40) << 30, IdleValueMissing {},
+        IdleValueUnsupported { 3 }, qint64(2) << 30 };
     IdleTime idle(std::make_unique<ScriptedSource>(values, &reads));
     EXPECT_EQ(idle.secondsIdleIfKnown(), std::optional<quint64>(40));
     EXPECT_EQ(idle.secondsIdleIfKnown(), std::nullopt);

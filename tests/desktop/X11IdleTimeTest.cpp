@@ -24,10 +24,10 @@ public:
             return;
         // -displayfd 1 writes the number chosen to standard output once the
         // server accepts connections.
-        m_process.start(xvfb, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                          QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                                          QStringLiteral("tcp")}
-                                  + extraArguments);
+        m_process.start(xvfb,
+            QStringList { QStringLiteral("-displayfd"), QStringLiteral("1"),
+                QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp") }
+                + extraArguments);
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
@@ -64,7 +64,9 @@ private:
 class ScopedEnv {
 public:
     ScopedEnv(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+        : m_name(name)
+        , m_had(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
     {
         qputenv(name, value);
     }
@@ -103,7 +105,8 @@ TEST(X11IdleTime, SyntheticInputResetsTheCount)
     // retried a few times before the count is blamed.
     bool grew = false;
     for (int attempt = 0; attempt < 3 && !grew; ++attempt) {
-        ASSERT_TRUE(runXdotool({QStringLiteral("mousemove"), QString::number(17 + attempt), QStringLiteral("23")}));
+        ASSERT_TRUE(runXdotool(
+            { QStringLiteral("mousemove"), QString::number(17 + attempt), QStringLiteral("23") }));
         EXPECT_LT(idle->timeIdle(), 500 * kMillisecond);
         QTest::qWait(1300);
         const quint64 afterWait = idle->timeIdle();
@@ -112,17 +115,18 @@ TEST(X11IdleTime, SyntheticInputResetsTheCount)
     }
     EXPECT_TRUE(grew) << "the idle time never grew past 1.2 s";
 
-    ASSERT_TRUE(runXdotool({QStringLiteral("key"), QStringLiteral("shift")}));
+    ASSERT_TRUE(runXdotool({ QStringLiteral("key"), QStringLiteral("shift") }));
     EXPECT_LT(idle->timeIdle(), 500 * kMillisecond);
 
     QTest::qWait(300);
-    ASSERT_TRUE(runXdotool({QStringLiteral("mousemove"), QStringLiteral("31"), QStringLiteral("5")}));
+    ASSERT_TRUE(
+        runXdotool({ QStringLiteral("mousemove"), QStringLiteral("31"), QStringLiteral("5") }));
     EXPECT_LT(idle->timeIdle(), 250 * kMillisecond);
 }
 
 TEST(X11IdleTime, ServerWithoutTheExtensionIsReportedAndSkippedAtStartUp)
 {
-    PrivateXServer server({QStringLiteral("-extension"), QStringLiteral("MIT-SCREEN-SAVER")});
+    PrivateXServer server({ QStringLiteral("-extension"), QStringLiteral("MIT-SCREEN-SAVER") });
     if (server.display().isEmpty())
         GTEST_SKIP() << "could not start a private Xvfb";
 

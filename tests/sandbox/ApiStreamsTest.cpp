@@ -33,17 +33,23 @@ protected:
 
 TEST_F(ApiStreams, EveryApiAnswerNeedsAValidBearerToken)
 {
-    for (const QByteArray &path : {QByteArray("posts/stream"), QByteArray("users/me"), QByteArray("no/such/path"),
-                                   QByteArray("posts/1/star")}) {
+    for (const QByteArray &path : { QByteArray("posts/stream"), QByteArray("users/me"),
+             QByteArray("no/such/path"), QByteArray("posts/1/star") }) {
         EXPECT_EQ(h.send("GET", "/stream/0/" + path).status, 401) << path.constData();
         EXPECT_EQ(h.api("GET", path, {}, "wrong-token").status, 401) << path.constData();
-        EXPECT_EQ(h.send("GET", "/stream/0/" + path, {}, {{"authorization", "Basic ZGVtbzpkZW1v"}}).status, 401);
+        EXPECT_EQ(
+            h.send("GET", "/stream/0/" + path, {}, { { "authorization", "Basic ZGVtbzpkZW1v" } })
+                .status,
+            401);
     }
     const HttpResponse refused = h.send("POST", "/stream/0/posts", "text=hi");
     EXPECT_EQ(refused.status, 401);
     EXPECT_FALSE(ServiceHarness::errorMessage(refused).isEmpty());
     EXPECT_FALSE(refused.header("WWW-Authenticate").isEmpty());
-    EXPECT_EQ(h.send("GET", "/stream/0/users/me", {}, {{"authorization", "bearer   demo-token "}}).status, 200);
+    EXPECT_EQ(
+        h.send("GET", "/stream/0/users/me", {}, { { "authorization", "bearer   demo-token " } })
+            .status,
+        200);
 }
 
 TEST_F(ApiStreams, PersonalStreamHoldsOwnAndFollowedPostsNewestFirst)
@@ -59,8 +65,8 @@ TEST_F(ApiStreams, PersonalStreamHoldsOwnAndFollowedPostsNewestFirst)
         EXPECT_LT(id, previous);
         previous = id;
     }
-    EXPECT_EQ(stream("posts/stream").size(), 20);  // the default page
-    EXPECT_EQ(stream("posts/stream?count=5000").size(), 200);  // at most 200
+    EXPECT_EQ(stream("posts/stream").size(), 20); // the default page
+    EXPECT_EQ(stream("posts/stream?count=5000").size(), 200); // at most 200
 }
 
 TEST_F(ApiStreams, PagingWithBeforeAndSinceIdJoinsSeamlessly)
@@ -68,13 +74,18 @@ TEST_F(ApiStreams, PagingWithBeforeAndSinceIdJoinsSeamlessly)
     const QStringList all = ServiceHarness::ids(stream("posts/stream/global?count=60"));
     ASSERT_EQ(all.size(), 60);
     const QStringList first = ServiceHarness::ids(stream("posts/stream/global?count=20"));
-    const QStringList second = ServiceHarness::ids(stream("posts/stream/global?count=20&before_id=" + first.last().toUtf8()));
-    const QStringList third = ServiceHarness::ids(stream("posts/stream/global?count=20&before_id=" + second.last().toUtf8()));
+    const QStringList second = ServiceHarness::ids(
+        stream("posts/stream/global?count=20&before_id=" + first.last().toUtf8()));
+    const QStringList third = ServiceHarness::ids(
+        stream("posts/stream/global?count=20&before_id=" + second.last().toUtf8()));
     EXPECT_EQ(first + second + third, all);
     // since_id answers what came after; with both, the window between.
-    EXPECT_EQ(ServiceHarness::ids(stream("posts/stream/global?count=200&since_id=" + all[10].toUtf8())), all.mid(0, 10));
-    EXPECT_EQ(ServiceHarness::ids(stream("posts/stream/global?since_id=" + all[30].toUtf8() + "&before_id=" + all[20].toUtf8())),
-              all.mid(21, 9));
+    EXPECT_EQ(
+        ServiceHarness::ids(stream("posts/stream/global?count=200&since_id=" + all[10].toUtf8())),
+        all.mid(0, 10));
+    EXPECT_EQ(ServiceHarness::ids(stream("posts/stream/global?since_id=" + all[30].toUtf8()
+                  + "&before_id=" + all[20].toUtf8())),
+        all.mid(21, 9));
     EXPECT_TRUE(stream("posts/stream/global?since_id=" + all[0].toUtf8()).isEmpty());
 }
 
@@ -90,7 +101,8 @@ TEST_F(ApiStreams, EachStreamFollowsItsRule)
     ASSERT_GE(mentions.size(), 30);
     for (const QJsonValue &p : mentions) {
         bool named = false;
-        for (const QJsonValue &m : p[QStringLiteral("entities")][QStringLiteral("mentions")].toArray())
+        for (const QJsonValue &m :
+            p[QStringLiteral("entities")][QStringLiteral("mentions")].toArray())
             named = named || m[QStringLiteral("id")].toString() == u"1";
         EXPECT_TRUE(named) << p[QStringLiteral("text")].toString().toStdString();
     }
@@ -103,7 +115,8 @@ TEST_F(ApiStreams, EachStreamFollowsItsRule)
     const QJsonArray tagged = stream("posts/tag/COFFEE?count=200");
     ASSERT_GE(tagged.size(), 3);
     for (const QJsonValue &p : tagged)
-        EXPECT_TRUE(p[QStringLiteral("text")].toString().contains(QStringLiteral("#coffee"), Qt::CaseInsensitive));
+        EXPECT_TRUE(p[QStringLiteral("text")].toString().contains(
+            QStringLiteral("#coffee"), Qt::CaseInsensitive));
     EXPECT_TRUE(stream("posts/tag/nosuchtag").isEmpty());
 }
 
@@ -112,7 +125,7 @@ TEST_F(ApiStreams, ConversationHoldsTheWholeThreadFromAnyOfItsPosts)
     const Store &store = h.service.store();
     const Post *deepest = nullptr;
     int best = 0;
-    for (const Post *p : store.page([](const Post &) { return true; }, Paging{10000, {}, {}})) {
+    for (const Post *p : store.page([](const Post &) { return true; }, Paging { 10000, {}, {} })) {
         int depth = 0;
         for (const Post *q = p; q->replyTo; q = store.post(q->replyTo))
             ++depth;
@@ -123,7 +136,8 @@ TEST_F(ApiStreams, ConversationHoldsTheWholeThreadFromAnyOfItsPosts)
     }
     ASSERT_GE(best, 5);
     const QJsonArray fromLeaf = stream("posts/" + QByteArray::number(deepest->id) + "/replies");
-    const QJsonArray fromRoot = stream("posts/" + QByteArray::number(deepest->threadId) + "/replies");
+    const QJsonArray fromRoot
+        = stream("posts/" + QByteArray::number(deepest->threadId) + "/replies");
     EXPECT_EQ(fromLeaf, fromRoot);
     EXPECT_GE(fromLeaf.size(), best + 1);
     for (const QJsonValue &p : fromLeaf)
@@ -138,7 +152,8 @@ TEST_F(ApiStreams, ConversationHoldsTheWholeThreadFromAnyOfItsPosts)
 
 TEST_F(ApiStreams, PostObjectCarriesEveryFieldVeltoReads)
 {
-    const QRegularExpression timeFormat(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"));
+    const QRegularExpression timeFormat(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"));
     int absentReplyTo = 0;
     for (const QJsonValue &value : stream("posts/stream/global?count=200")) {
         const QJsonObject p = value.toObject();
@@ -147,16 +162,18 @@ TEST_F(ApiStreams, PostObjectCarriesEveryFieldVeltoReads)
         EXPECT_TRUE(p[QStringLiteral("text")].isString());
         EXPECT_TRUE(p[QStringLiteral("you_starred")].isBool());
         EXPECT_FALSE(p[QStringLiteral("source")][QStringLiteral("name")].toString().isEmpty());
-        EXPECT_TRUE(p[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(kBase));
+        EXPECT_TRUE(
+            p[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(kBase));
         const QJsonObject user = p[QStringLiteral("user")].toObject();
-        for (const char *key : {"id", "username", "name"})
+        for (const char *key : { "id", "username", "name" })
             EXPECT_TRUE(user[QLatin1String(key)].isString()) << key;
-        EXPECT_TRUE(user[QStringLiteral("avatar_image")][QStringLiteral("url")].toString()
-                        .startsWith(kBase + QStringLiteral("/avatars/")));
+        EXPECT_TRUE(
+            user[QStringLiteral("avatar_image")][QStringLiteral("url")].toString().startsWith(
+                kBase + QStringLiteral("/avatars/")));
         EXPECT_TRUE(user[QStringLiteral("follows_you")].isDouble());
         EXPECT_TRUE(user[QStringLiteral("you_follow")].isDouble());
         const QJsonObject entities = p[QStringLiteral("entities")].toObject();
-        for (const char *key : {"mentions", "hashtags", "links"})
+        for (const char *key : { "mentions", "hashtags", "links" })
             EXPECT_TRUE(entities[QLatin1String(key)].isArray()) << key;
         if (!p.contains(QStringLiteral("reply_to"))) {
             ++absentReplyTo;
@@ -171,7 +188,8 @@ TEST_F(ApiStreams, UsersAndTheirLists)
     const QJsonObject me = ServiceHarness::object(h.api("GET", "users/me"));
     EXPECT_EQ(me[QStringLiteral("username")].toString(), QStringLiteral("demo"));
     EXPECT_EQ(me[QStringLiteral("id")].toString(), QStringLiteral("1"));
-    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/@ALICE"))[QStringLiteral("id")].toString(), QStringLiteral("3"));
+    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/@ALICE"))[QStringLiteral("id")].toString(),
+        QStringLiteral("3"));
     // Velto asks "users/@%@" with the typed text; a typed "@" doubles it.
     EXPECT_EQ(h.api("GET", "users/@@alice").status, 404);
 
@@ -191,36 +209,37 @@ TEST_F(ApiStreams, BadRequestsGetAClearStatusAndMessage)
         QByteArray path;
         int status;
     } cases[] = {
-        {"GET", "posts/stream?count=abc", 400},
-        {"GET", "posts/stream?count=0", 400},
-        {"GET", "posts/stream?count=-5", 400},
-        {"GET", "posts/stream?before_id=12abc", 400},
-        {"GET", "posts/stream?since_id=", 400},
-        {"GET", "posts/stream?count=20&count=50", 400},
-        {"GET", "posts/stream?include_html=1", 400},
-        {"GET", "posts/stream?count=%zz", 400},
-        {"GET", "users/me?count=20", 400},
-        {"GET", "users/abc", 400},
-        {"GET", "users/-3/posts", 400},
-        {"GET", "users/99999", 404},
-        {"GET", "users/@nobody/posts", 404},
-        {"GET", "posts/abc/replies", 400},
-        {"GET", "posts/99999/replies", 404},
-        {"GET", "posts/1.5", 400},
-        {"GET", "posts/99999999999999999999", 400},
-        {"GET", "posts/stream/", 404},
-        {"GET", "/users/me/stars", 404},  // a doubled slash after the base
-        {"GET", "nothing/here", 404},
-        {"PUT", "posts/stream", 405},
-        {"DELETE", "posts/stream/global", 405},
-        {"GET", "posts/1/star", 405},
-        {"PATCH", "users/3/follow", 405},
+        { "GET", "posts/stream?count=abc", 400 },
+        { "GET", "posts/stream?count=0", 400 },
+        { "GET", "posts/stream?count=-5", 400 },
+        { "GET", "posts/stream?before_id=12abc", 400 },
+        { "GET", "posts/stream?since_id=", 400 },
+        { "GET", "posts/stream?count=20&count=50", 400 },
+        { "GET", "posts/stream?include_html=1", 400 },
+        { "GET", "posts/stream?count=%zz", 400 },
+        { "GET", "users/me?count=20", 400 },
+        { "GET", "users/abc", 400 },
+        { "GET", "users/-3/posts", 400 },
+        { "GET", "users/99999", 404 },
+        { "GET", "users/@nobody/posts", 404 },
+        { "GET", "posts/abc/replies", 400 },
+        { "GET", "posts/99999/replies", 404 },
+        { "GET", "posts/1.5", 400 },
+        { "GET", "posts/99999999999999999999", 400 },
+        { "GET", "posts/stream/", 404 },
+        { "GET", "/users/me/stars", 404 }, // a doubled slash after the base
+        { "GET", "nothing/here", 404 },
+        { "PUT", "posts/stream", 405 },
+        { "DELETE", "posts/stream/global", 405 },
+        { "GET", "posts/1/star", 405 },
+        { "PATCH", "users/3/follow", 405 },
     };
     for (const auto &c : cases) {
         const HttpResponse r = h.api(c.method, c.path);
         EXPECT_EQ(r.status, c.status) << c.method.constData() << ' ' << c.path.constData();
         EXPECT_FALSE(ServiceHarness::errorMessage(r).isEmpty()) << c.path.constData();
-        EXPECT_EQ(ServiceHarness::object(r)[QStringLiteral("meta")][QStringLiteral("code")].toInt(), c.status);
+        EXPECT_EQ(ServiceHarness::object(r)[QStringLiteral("meta")][QStringLiteral("code")].toInt(),
+            c.status);
     }
     EXPECT_EQ(h.api("PUT", "posts/stream").header("Allow"), "GET, HEAD");
     EXPECT_EQ(h.api("GET", "posts/1/star").header("Allow"), "POST, DELETE");

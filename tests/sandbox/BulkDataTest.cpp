@@ -21,7 +21,9 @@ QStringList idsOf(const HttpResponse &r)
 
 int countOf(ServiceHarness &h, const char *which)
 {
-    return ServiceHarness::object(h.api("GET", "users/me"))[QStringLiteral("counts")][QLatin1String(which)].toInt();
+    return ServiceHarness::object(
+        h.api("GET", "users/me"))[QStringLiteral("counts")][QLatin1String(which)]
+        .toInt();
 }
 
 } // namespace
@@ -29,25 +31,30 @@ int countOf(ServiceHarness &h, const char *which)
 TEST(BulkData, ManyMentionsAtOnceReachThePollAndThePages)
 {
     ServiceHarness h;
-    const QString newest = ServiceHarness::ids(ServiceHarness::array(h.api("GET", "users/me/mentions?count=1"))).value(0);
+    const QString newest
+        = ServiceHarness::ids(ServiceHarness::array(h.api("GET", "users/me/mentions?count=1")))
+              .value(0);
     const HttpResponse made = h.send("POST", "/_sandbox/mention", R"({"count": 1500})");
     ASSERT_EQ(made.status, 200);
     const QStringList ids = idsOf(made);
     ASSERT_EQ(ids.size(), 1500);
     EXPECT_EQ(ServiceHarness::object(made)[QStringLiteral("count")].toInt(), 1500);
     EXPECT_GT(ids.first().toLongLong(), newest.toLongLong());
-    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end(), [](const QString &a, const QString &b) { return a.toLongLong() < b.toLongLong(); }));
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end(),
+        [](const QString &a, const QString &b) { return a.toLongLong() < b.toLongLong(); }));
 
     // The poll sees the newest 200; paging back from there finds every one.
-    const QJsonArray poll = ServiceHarness::array(h.api("GET", "users/me/mentions?count=200&since_id=" + newest.toUtf8()));
+    const QJsonArray poll = ServiceHarness::array(
+        h.api("GET", "users/me/mentions?count=200&since_id=" + newest.toUtf8()));
     ASSERT_EQ(poll.size(), 200);
     EXPECT_EQ(poll[0][QStringLiteral("id")].toString(), ids.last());
     QStringList paged;
     QString before = ids.last();
     paged.append(before);
     while (true) {
-        const QStringList page = ServiceHarness::ids(ServiceHarness::array(h.api(
-            "GET", "users/me/mentions?count=200&since_id=" + newest.toUtf8() + "&before_id=" + before.toUtf8())));
+        const QStringList page = ServiceHarness::ids(ServiceHarness::array(h.api("GET",
+            "users/me/mentions?count=200&since_id=" + newest.toUtf8()
+                + "&before_id=" + before.toUtf8())));
         if (page.isEmpty())
             break;
         paged += page;
@@ -57,19 +64,25 @@ TEST(BulkData, ManyMentionsAtOnceReachThePollAndThePages)
     EXPECT_EQ(paged, ids);
     for (const QJsonValue &post : poll) {
         EXPECT_TRUE(post[QStringLiteral("text")].toString().contains(QStringLiteral("@demo")));
-        EXPECT_EQ(post[QStringLiteral("entities")][QStringLiteral("mentions")][0][QStringLiteral("id")].toString(), QStringLiteral("1"));
+        EXPECT_EQ(
+            post[QStringLiteral("entities")][QStringLiteral("mentions")][0][QStringLiteral("id")]
+                .toString(),
+            QStringLiteral("1"));
     }
 
     // With an author and a text, every one is that.
-    const QStringList fromAlice = idsOf(h.send("POST", "/_sandbox/mention", R"({"count": 3, "from": "alice", "text": "@demo hi"})"));
+    const QStringList fromAlice = idsOf(h.send(
+        "POST", "/_sandbox/mention", R"({"count": 3, "from": "alice", "text": "@demo hi"})"));
     ASSERT_EQ(fromAlice.size(), 3);
-    const QJsonObject last = ServiceHarness::object(h.api("GET", "posts/" + fromAlice.last().toUtf8()));
-    EXPECT_EQ(last[QStringLiteral("user")][QStringLiteral("username")].toString(), QStringLiteral("alice"));
+    const QJsonObject last
+        = ServiceHarness::object(h.api("GET", "posts/" + fromAlice.last().toUtf8()));
+    EXPECT_EQ(last[QStringLiteral("user")][QStringLiteral("username")].toString(),
+        QStringLiteral("alice"));
     EXPECT_EQ(last[QStringLiteral("text")].toString(), QStringLiteral("@demo hi"));
 
     const int posts = h.service.store().postCount();
-    for (const char *bad : {R"({"count": 0})", R"({"count": 20001})", R"({"count": "5"})", R"({"count": 2.5})",
-                            R"({"count": 5, "from": "nobody"})"})
+    for (const char *bad : { R"({"count": 0})", R"({"count": 20001})", R"({"count": "5"})",
+             R"({"count": 2.5})", R"({"count": 5, "from": "nobody"})" })
         EXPECT_NE(h.send("POST", "/_sandbox/mention", bad).status, 200) << bad;
     EXPECT_EQ(h.service.store().postCount(), posts);
 }
@@ -107,15 +120,22 @@ TEST(BulkData, TheDemoUserFollowsACrowdOfValidUsers)
     const HttpResponse picture = h.send("GET", avatar.mid(kBase.size()).toUtf8());
     EXPECT_EQ(picture.status, 200);
     EXPECT_TRUE(picture.body.startsWith("\x89PNG"));
-    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/@" + names.last().toString().toUtf8()))[QStringLiteral("id")].toString(), ids.last());
-    EXPECT_EQ(h.api("POST", "users/" + ids.first().toUtf8() + "/follow").status, 200);  // already followed: no change
+    EXPECT_EQ(ServiceHarness::object(
+                  h.api("GET", "users/@" + names.last().toString().toUtf8()))[QStringLiteral("id")]
+                  .toString(),
+        ids.last());
+    EXPECT_EQ(h.api("POST", "users/" + ids.first().toUtf8() + "/follow").status,
+        200); // already followed: no change
     EXPECT_EQ(countOf(h, "following"), following + 5000);
 
     // Another crowd is other people, and the whole state still loads.
     const QStringList more = idsOf(h.send("POST", "/_sandbox/followers", R"({"count": 300})"));
     ASSERT_EQ(more.size(), 300);
     EXPECT_FALSE(ids.contains(more.first()));
-    EXPECT_EQ(ServiceHarness::array(h.api("GET", "users/me/followers"))[0][QStringLiteral("follows_you")].toInt(), 1);
+    EXPECT_EQ(
+        ServiceHarness::array(h.api("GET", "users/me/followers"))[0][QStringLiteral("follows_you")]
+            .toInt(),
+        1);
     Store reloaded;
     QString error;
     EXPECT_TRUE(reloaded.fromJson(h.service.stateJson(), &error)) << error.toStdString();

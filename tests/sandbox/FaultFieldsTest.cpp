@@ -42,7 +42,8 @@ TEST(FaultFields, OwnBodiesWithTheirTypeAndStatus)
     EXPECT_EQ(plan.answer->contentType, "text/plain; charset=utf-8");
     EXPECT_FALSE(plan.pacing.isPaced());
 
-    plan = planOf(R"({"path": "/x", "body": "<html><h1>Bad Gateway</h1></html>", "contentType": "text/html", "status": 502})");
+    plan = planOf(
+        R"({"path": "/x", "body": "<html><h1>Bad Gateway</h1></html>", "contentType": "text/html", "status": 502})");
     EXPECT_EQ(plan.answer->status, 502);
     EXPECT_EQ(plan.answer->contentType, "text/html");
     EXPECT_TRUE(plan.answer->body.startsWith("<html>"));
@@ -51,16 +52,21 @@ TEST(FaultFields, OwnBodiesWithTheirTypeAndStatus)
     EXPECT_TRUE(planOf(R"({"path": "/x", "body": ""})").answer->body.isEmpty());
     plan = planOf(R"({"path": "/x", "body": {"data": [], "ünïcode": "✓"}})");
     EXPECT_EQ(plan.answer->contentType, "application/json; charset=utf-8");
-    EXPECT_EQ(QJsonDocument::fromJson(plan.answer->body).object().value(QStringLiteral("ünïcode")).toString(), QStringLiteral("✓"));
+    EXPECT_EQ(QJsonDocument::fromJson(plan.answer->body)
+                  .object()
+                  .value(QStringLiteral("ünïcode"))
+                  .toString(),
+        QStringLiteral("✓"));
     EXPECT_EQ(planOf(R"({"path": "/x", "body": [1, 2]})").answer->body, "[1,2]");
 }
 
 TEST(FaultFields, ChunksAreOneBodyInPiecesAndTrickleCanPaceAnyAnswer)
 {
-    FaultPlan plan = planOf(R"({"path": "/x", "chunks": ["Y", "ES ", "http://x/img/a.jpg"], "chunkDelayMs": 300})");
+    FaultPlan plan = planOf(
+        R"({"path": "/x", "chunks": ["Y", "ES ", "http://x/img/a.jpg"], "chunkDelayMs": 300})");
     ASSERT_TRUE(plan.answer);
     EXPECT_EQ(plan.answer->body, "YES http://x/img/a.jpg");
-    EXPECT_EQ(plan.pacing.chunkSizes, (QList<qsizetype>{1, 3, 18}));
+    EXPECT_EQ(plan.pacing.chunkSizes, (QList<qsizetype> { 1, 3, 18 }));
     EXPECT_EQ(plan.pacing.chunkDelayMs, 300);
     EXPECT_EQ(planOf(R"({"path": "/x", "chunks": ["a", "b"]})").pacing.chunkDelayMs, 100);
 
@@ -69,11 +75,13 @@ TEST(FaultFields, ChunksAreOneBodyInPiecesAndTrickleCanPaceAnyAnswer)
     EXPECT_FALSE(plan.answer);
     EXPECT_EQ(plan.pacing.trickleMs, 5000);
     EXPECT_EQ(plan.pacing.trickleBytes, 1);
-    plan = planOf(R"({"path": "/x", "trickleMs": 20, "trickleBytes": 512, "body": "NO", "status": 500})");
+    plan = planOf(
+        R"({"path": "/x", "trickleMs": 20, "trickleBytes": 512, "body": "NO", "status": 500})");
     EXPECT_EQ(plan.answer->body, "NO");
     EXPECT_EQ(plan.pacing.trickleBytes, 512);
 
-    const QJsonObject listed = parse(R"({"path": "/x", "chunks": ["a"], "contentType": "text/x"})")->toJson();
+    const QJsonObject listed
+        = parse(R"({"path": "/x", "chunks": ["a"], "contentType": "text/x"})")->toJson();
     EXPECT_EQ(listed.value(QStringLiteral("chunks")).toArray().size(), 1);
     EXPECT_EQ(listed.value(QStringLiteral("contentType")).toString(), QStringLiteral("text/x"));
 }
@@ -116,8 +124,10 @@ TEST(FaultFields, EveryHostileNameIsAcceptedAndLeftToTheService)
 {
     for (const QString &name : hostileAnswerNames()) {
         FaultTable table;
-        Fault f = *Fault::fromJson({{QStringLiteral("path"), QStringLiteral("/x")}, {QStringLiteral("hostile"), name},
-                                    {QStringLiteral("status"), 203}}, nullptr);
+        Fault f = *Fault::fromJson(
+            { { QStringLiteral("path"), QStringLiteral("/x") }, { QStringLiteral("hostile"), name },
+                { QStringLiteral("status"), 203 } },
+            nullptr);
         table.add(f);
         const FaultPlan plan = table.take(request("/x"));
         EXPECT_EQ(plan.hostile, name);
@@ -139,7 +149,8 @@ TEST(Latency, AddsToEveryPlanButTheControlRoutesAndToDelayFaults)
     h.service.faults().add(*parse(R"({"path": "/macpad/Velto.txt", "delayMs": 400})"));
     EXPECT_EQ(h.service.planFor(request("/macpad/Velto.txt")).delayMs, 550);
 
-    EXPECT_EQ(ServiceHarness::object(h.send("GET", "/_sandbox/latency")), (QJsonObject{{QStringLiteral("ms"), 150}, {QStringLiteral("jitterMs"), 0}}));
+    EXPECT_EQ(ServiceHarness::object(h.send("GET", "/_sandbox/latency")),
+        (QJsonObject { { QStringLiteral("ms"), 150 }, { QStringLiteral("jitterMs"), 0 } }));
     ASSERT_EQ(h.send("POST", "/_sandbox/latency", R"({"ms": 40, "jitterMs": 60})").status, 200);
     QSet<int> seen;
     for (int i = 0; i < 60; ++i) {
@@ -148,13 +159,14 @@ TEST(Latency, AddsToEveryPlanButTheControlRoutesAndToDelayFaults)
         EXPECT_LE(delay, 100);
         seen.insert(delay);
     }
-    EXPECT_GT(seen.size(), 5);  // drawn anew each time
+    EXPECT_GT(seen.size(), 5); // drawn anew each time
 
-    for (const char *bad : {R"({"jitterMs": 5})", R"({"ms": -1})", R"({"ms": 60001})", R"({"ms": "100"})",
-                            R"({"ms": 10, "jitterMs": 1.5})", R"({"ms": 10, "slow": true})", "[]"}) {
+    for (const char *bad :
+        { R"({"jitterMs": 5})", R"({"ms": -1})", R"({"ms": 60001})", R"({"ms": "100"})",
+            R"({"ms": 10, "jitterMs": 1.5})", R"({"ms": 10, "slow": true})", "[]" }) {
         EXPECT_EQ(h.send("POST", "/_sandbox/latency", bad).status, 400) << bad;
     }
-    EXPECT_EQ(h.service.latency().ms, 40);  // refusals change nothing
+    EXPECT_EQ(h.service.latency().ms, 40); // refusals change nothing
 
     // Reset goes back to the latency the sandbox was started with.
     ASSERT_EQ(h.send("POST", "/_sandbox/latency", R"({"ms": 0})").status, 200);

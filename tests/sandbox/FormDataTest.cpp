@@ -22,7 +22,7 @@ TEST(FormData, DecodesUtf8AndSkipsEmptyPairs)
     ASSERT_TRUE(form);
     EXPECT_EQ(form->pairs().size(), 2);
     EXPECT_EQ(form->value(QStringLiteral("text")), QStringLiteral("😀ש"));
-    EXPECT_EQ(form->value(QStringLiteral("text"))->size(), 3);  // a surrogate pair and one unit
+    EXPECT_EQ(form->value(QStringLiteral("text"))->size(), 3); // a surrogate pair and one unit
 }
 
 TEST(FormData, RefusesMalformedInput)
@@ -30,10 +30,10 @@ TEST(FormData, RefusesMalformedInput)
     QString error;
     EXPECT_FALSE(FormData::parse("text=%zz", &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(FormData::parse("text=abc%4"));          // escape cut short
-    EXPECT_FALSE(FormData::parse("text=%C3%28"));         // invalid UTF-8
-    EXPECT_FALSE(FormData::parse("text=%ED%A0%80"));      // an encoded lone surrogate
-    EXPECT_FALSE(FormData::parse("=value"));              // no name
+    EXPECT_FALSE(FormData::parse("text=abc%4")); // escape cut short
+    EXPECT_FALSE(FormData::parse("text=%C3%28")); // invalid UTF-8
+    EXPECT_FALSE(FormData::parse("text=%ED%A0%80")); // an encoded lone surrogate
+    EXPECT_FALSE(FormData::parse("=value")); // no name
 }
 
 TEST(FormData, CountsRepeatedNamesAndKeepsOrder)
@@ -43,7 +43,8 @@ TEST(FormData, CountsRepeatedNamesAndKeepsOrder)
     EXPECT_EQ(form->count(QStringLiteral("a")), 2);
     EXPECT_EQ(form->value(QStringLiteral("a")), QStringLiteral("1"));
     EXPECT_EQ(form->value(QStringLiteral("flag")), QString());
-    EXPECT_EQ(form->names(), (QList<QString>{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("flag")}));
+    EXPECT_EQ(form->names(),
+        (QList<QString> { QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("flag") }));
 }
 
 TEST(FormData, WellFormedUtf16)
@@ -57,8 +58,10 @@ TEST(Multipart, ReadsTheUploadVeltoSends)
 {
     const QByteArray boundary = "0xKhTmLbOuNdArY";
     const QByteArray data("\x00\xFF\r\n--not-a-boundary\r\n", 24);
-    const QByteArray body = "--" + boundary + "\r\n"
-        "Content-Disposition: form-data; name=\"uploaded\"; filename=\"/home/me/.cache/Velto/123abc4.jpg\"\r\n\r\n"
+    const QByteArray body = "--" + boundary
+        + "\r\n"
+          "Content-Disposition: form-data; name=\"uploaded\"; "
+          "filename=\"/home/me/.cache/Velto/123abc4.jpg\"\r\n\r\n"
         + data + "\r\n--" + boundary + "--\r\n";
     ASSERT_EQ(multipartBoundary("multipart/form-data; boundary=" + boundary), boundary);
     const auto parts = parseMultipart(body, boundary);
@@ -89,6 +92,7 @@ TEST(Multipart, RefusesBrokenBodies)
     EXPECT_FALSE(multipartBoundary("application/x-www-form-urlencoded"));
     EXPECT_FALSE(multipartBoundary("multipart/form-data"));
     EXPECT_FALSE(parseMultipart("no boundary at all", "XY"));
-    EXPECT_FALSE(parseMultipart("--XY\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nunterminated", "XY"));
+    EXPECT_FALSE(parseMultipart(
+        "--XY\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nunterminated", "XY"));
     EXPECT_FALSE(parseMultipart("--XY\r\nheaders never end", "XY"));
 }

@@ -18,7 +18,8 @@ using namespace sandboxtest;
 
 namespace {
 
-const QByteArray kSignIn = "client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U&redirect_uri=velto%3A%2F%2Fdone&response_type=token"
+const QByteArray kSignIn = "client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U&redirect_uri=velto%3A%2F%"
+                           "2Fdone&response_type=token"
                            "&scope=stream%20email%20write_post%20follow%20messages%20export";
 
 QByteArray fragmentOf(const HttpResponse &r)
@@ -37,48 +38,64 @@ TEST(SignIn, ShowsAFormAndIssuesAWorkingToken)
     EXPECT_TRUE(form.body.contains("<form method=\"post\" action=\"/oauth/authenticate\">"));
     EXPECT_TRUE(form.body.contains("value=\"velto://done\""));
     // Velto leaves ":" and "/" of the redirect unescaped.
-    const HttpResponse literal = h.send("GET", "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
-                                               "&redirect_uri=velto://done&response_type=token&scope=stream%20email");
+    const HttpResponse literal = h.send("GET",
+        "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
+        "&redirect_uri=velto://done&response_type=token&scope=stream%20email");
     EXPECT_EQ(literal.status, 200);
     EXPECT_TRUE(literal.body.contains("value=\"velto://done\""));
 
-    const HttpResponse allowed = h.send("POST", "/oauth/authenticate", kSignIn + "&username=demo&password=demo&action=allow");
+    const HttpResponse allowed = h.send(
+        "POST", "/oauth/authenticate", kSignIn + "&username=demo&password=demo&action=allow");
     ASSERT_EQ(allowed.status, 302);
     EXPECT_TRUE(allowed.header("Location").startsWith("velto://done#access_token="));
     // Velto's pattern takes everything after the first "=" as the token.
     const QByteArray token = fragmentOf(allowed).mid(QByteArray("access_token=").size());
     EXPECT_FALSE(token.contains('&'));
-    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/me", {}, token))[QStringLiteral("username")].toString(),
-              QStringLiteral("demo"));
+    EXPECT_EQ(
+        ServiceHarness::object(h.api("GET", "users/me", {}, token))[QStringLiteral("username")]
+            .toString(),
+        QStringLiteral("demo"));
 
-    const HttpResponse other = h.send("POST", "/oauth/authenticate", kSignIn + "&username=Alice&password=password&action=allow");
+    const HttpResponse other = h.send(
+        "POST", "/oauth/authenticate", kSignIn + "&username=Alice&password=password&action=allow");
     const QByteArray aliceToken = fragmentOf(other).mid(13);
-    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/me", {}, aliceToken))[QStringLiteral("username")].toString(),
-              QStringLiteral("alice"));
+    EXPECT_EQ(
+        ServiceHarness::object(h.api("GET", "users/me", {}, aliceToken))[QStringLiteral("username")]
+            .toString(),
+        QStringLiteral("alice"));
 }
 
 TEST(SignIn, RefusalsCarryNoToken)
 {
     ServiceHarness h;
-    const HttpResponse denied = h.send("POST", "/oauth/authenticate", kSignIn + "&username=demo&password=demo&action=deny");
+    const HttpResponse denied = h.send(
+        "POST", "/oauth/authenticate", kSignIn + "&username=demo&password=demo&action=deny");
     EXPECT_EQ(denied.status, 302);
     EXPECT_TRUE(fragmentOf(denied).startsWith("error=access_denied"));
     EXPECT_FALSE(denied.header("Location").contains("access_token"));
 
-    const HttpResponse wrong = h.send("POST", "/oauth/authenticate", kSignIn + "&username=demo&password=nope&action=allow");
+    const HttpResponse wrong = h.send(
+        "POST", "/oauth/authenticate", kSignIn + "&username=demo&password=nope&action=allow");
     EXPECT_EQ(wrong.status, 401);
     EXPECT_TRUE(wrong.header("Location").isEmpty());
     EXPECT_TRUE(wrong.body.contains("Wrong user name or password"));
 
     // An unknown client or a foreign redirect is never redirected to.
-    EXPECT_EQ(h.send("GET", "/oauth/authenticate?client_id=evil&redirect_uri=velto%3A%2F%2Fdone&response_type=token").status, 400);
-    const HttpResponse foreign = h.send("GET", "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
-                                               "&redirect_uri=http%3A%2F%2Fevil.example%2F%22%3E%3Cscript%3E&response_type=token");
+    EXPECT_EQ(
+        h.send("GET",
+             "/oauth/"
+             "authenticate?client_id=evil&redirect_uri=velto%3A%2F%2Fdone&response_type=token")
+            .status,
+        400);
+    const HttpResponse foreign = h.send("GET",
+        "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
+        "&redirect_uri=http%3A%2F%2Fevil.example%2F%22%3E%3Cscript%3E&response_type=token");
     EXPECT_EQ(foreign.status, 400);
     EXPECT_TRUE(foreign.header("Location").isEmpty());
     EXPECT_FALSE(foreign.body.contains("<script>"));
-    const HttpResponse code = h.send("GET", "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
-                                            "&redirect_uri=velto%3A%2F%2Fdone&response_type=code");
+    const HttpResponse code = h.send("GET",
+        "/oauth/authenticate?client_id=Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"
+        "&redirect_uri=velto%3A%2F%2Fdone&response_type=code");
     EXPECT_EQ(code.status, 302);
     EXPECT_EQ(fragmentOf(code), "error=unsupported_response_type");
 }
@@ -90,13 +107,17 @@ TEST(Site, RootPermalinksAndAppPages)
     EXPECT_EQ(root.status, 200);
     EXPECT_FALSE(root.body.isEmpty());
 
-    const QJsonObject post = ServiceHarness::array(h.api("GET", "posts/stream/global?count=1"))[0].toObject();
+    const QJsonObject post
+        = ServiceHarness::array(h.api("GET", "posts/stream/global?count=1"))[0].toObject();
     const QString permalink = post[QStringLiteral("canonical_url")].toString();
     ASSERT_TRUE(permalink.startsWith(kBase));
     const HttpResponse page = h.send("GET", permalink.mid(kBase.size()).toUtf8());
     EXPECT_EQ(page.status, 200);
-    EXPECT_TRUE(page.body.contains(post[QStringLiteral("text")].toString().toHtmlEscaped().toUtf8()));
-    EXPECT_EQ(h.send("GET", "/somebody/post/" + post[QStringLiteral("id")].toString().toUtf8()).status, 404);
+    EXPECT_TRUE(
+        page.body.contains(post[QStringLiteral("text")].toString().toHtmlEscaped().toUtf8()));
+    EXPECT_EQ(
+        h.send("GET", "/somebody/post/" + post[QStringLiteral("id")].toString().toUtf8()).status,
+        404);
     EXPECT_EQ(h.send("GET", "/demo/post/abc").status, 404);
 
     const QString sourceLink = post[QStringLiteral("source")][QStringLiteral("link")].toString();
@@ -107,13 +128,17 @@ TEST(Shortener, AnswersAStableShortLinkThatRedirects)
 {
     ServiceHarness h;
     // Velto appends the pasted link unescaped, "&" and all.
-    const HttpResponse first = h.send("GET", "/create.php?format=simple&url=https://example.com/a?b=1&c=2#frag");
+    const HttpResponse first
+        = h.send("GET", "/create.php?format=simple&url=https://example.com/a?b=1&c=2#frag");
     ASSERT_EQ(first.status, 200);
     EXPECT_TRUE(first.contentType.startsWith("text/plain"));
     EXPECT_FALSE(first.body.endsWith('\n'));
     EXPECT_TRUE(first.body.startsWith(QByteArray(kBase.toUtf8() + "/s/")));
-    EXPECT_EQ(h.send("GET", "/create.php?format=simple&url=https://example.com/a?b=1&c=2#frag").body, first.body);
-    EXPECT_NE(h.send("GET", "/create.php?format=simple&url=https://example.com/other").body, first.body);
+    EXPECT_EQ(
+        h.send("GET", "/create.php?format=simple&url=https://example.com/a?b=1&c=2#frag").body,
+        first.body);
+    EXPECT_NE(
+        h.send("GET", "/create.php?format=simple&url=https://example.com/other").body, first.body);
 
     const HttpResponse jump = h.send("GET", QUrl(QString::fromUtf8(first.body)).path().toUtf8());
     EXPECT_EQ(jump.status, 301);
@@ -138,9 +163,12 @@ TEST(ImageHost, StoresWhatVeltoUploadsAndServesItBack)
         image.save(&buffer, "JPG");
     }
     const QByteArray boundary = "0xKhTmLbOuNdArY";
-    const QByteArray body = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"uploaded\"; "
-                            "filename=\"/tmp/cache dir/Velto/9876abc5.jpg\"\r\n\r\n" + jpeg + "\r\n--" + boundary + "--\r\n";
-    const HttpResponse upload = h.send("POST", "/img.php", body, {{"content-type", "multipart/form-data; boundary=" + boundary}});
+    const QByteArray body = "--" + boundary
+        + "\r\nContent-Disposition: form-data; name=\"uploaded\"; "
+          "filename=\"/tmp/cache dir/Velto/9876abc5.jpg\"\r\n\r\n"
+        + jpeg + "\r\n--" + boundary + "--\r\n";
+    const HttpResponse upload = h.send("POST", "/img.php", body,
+        { { "content-type", "multipart/form-data; boundary=" + boundary } });
     EXPECT_EQ(upload.status, 200);
     EXPECT_TRUE(upload.body.startsWith("YES"));
     EXPECT_TRUE(upload.body.endsWith("/img/9876abc5.jpg"));
@@ -150,9 +178,11 @@ TEST(ImageHost, StoresWhatVeltoUploadsAndServesItBack)
     EXPECT_EQ(served.contentType, "image/jpeg");
     EXPECT_EQ(served.body, jpeg);
 
-    EXPECT_TRUE(h.send("POST", "/img.php", "plain", {{"content-type", "text/plain"}}).body.startsWith("NO"));
-    const HttpResponse wrongField = h.send("POST", "/img.php", QByteArray(body).replace("uploaded", "file"),
-                                           {{"content-type", "multipart/form-data; boundary=" + boundary}});
+    EXPECT_TRUE(h.send("POST", "/img.php", "plain", { { "content-type", "text/plain" } })
+                    .body.startsWith("NO"));
+    const HttpResponse wrongField
+        = h.send("POST", "/img.php", QByteArray(body).replace("uploaded", "file"),
+            { { "content-type", "multipart/form-data; boundary=" + boundary } });
     EXPECT_EQ(wrongField.status, 400);
     EXPECT_TRUE(wrongField.body.startsWith("NO"));
     EXPECT_EQ(h.send("GET", "/img/unknown.jpg").status, 404);
@@ -173,7 +203,9 @@ TEST(MakerSite, VersionNotesAndDownload)
     const HttpResponse notes = h.send("GET", "/macpad/Velto.txt");
     EXPECT_TRUE(notes.body.startsWith("Velto 0.2.0"));
 
-    EXPECT_EQ(h.send("POST", "/_sandbox/version", R"({"version": null, "notes": "Nothing new."})").status, 200);
+    EXPECT_EQ(
+        h.send("POST", "/_sandbox/version", R"({"version": null, "notes": "Nothing new."})").status,
+        200);
     EXPECT_FALSE(h.send("GET", "/macpad/Velto.plist").body.contains("productVersion"));
     EXPECT_EQ(h.send("GET", "/macpad/Velto.txt").body, "Nothing new.");
 
@@ -187,7 +219,7 @@ TEST(MakerSite, VersionNotesAndDownload)
 
 TEST(Zip, ChecksumMatchesTheKnownValue)
 {
-    EXPECT_EQ(crc32("123456789"), 0xCBF43926u);  // the CRC-32 check value
+    EXPECT_EQ(crc32("123456789"), 0xCBF43926u); // the CRC-32 check value
     EXPECT_EQ(crc32(QByteArray()), 0u);
 }
 
@@ -205,15 +237,17 @@ TEST(Avatars, RealPngsOfManySizesForAnyName)
         ASSERT_FALSE(image.isNull()) << i;
         EXPECT_EQ(image.size(), avatarSize(QString::fromLatin1(name)));
         EXPECT_LE(std::max(image.width(), image.height()), 512);
-        sizes.insert({image.width(), image.height()});
+        sizes.insert({ image.width(), image.height() });
         nonSquare = nonSquare || image.width() != image.height();
-        EXPECT_EQ(h.send("GET", "/avatars/" + name + ".png").body, r.body);  // the same bytes every time
+        EXPECT_EQ(
+            h.send("GET", "/avatars/" + name + ".png").body, r.body); // the same bytes every time
     }
     EXPECT_GE(sizes.size(), 6);
     EXPECT_TRUE(nonSquare);
     EXPECT_EQ(h.send("GET", "/avatars/under_score-dash.png").status, 200);
-    for (const QByteArray &bad : {QByteArray("/avatars/a.b.png"), QByteArray("/avatars/x.jpg"), QByteArray("/avatars/.png"),
-                                  QByteArray("/avatars/%2E%2E%2Fetc.png"), QByteArray(QByteArray("/avatars/") + QByteArray(65, 'a') + ".png")})
+    for (const QByteArray &bad : { QByteArray("/avatars/a.b.png"), QByteArray("/avatars/x.jpg"),
+             QByteArray("/avatars/.png"), QByteArray("/avatars/%2E%2E%2Fetc.png"),
+             QByteArray(QByteArray("/avatars/") + QByteArray(65, 'a') + ".png") })
         EXPECT_EQ(h.send("GET", bad).status, 404) << bad.constData();
 }
 
@@ -225,11 +259,13 @@ TEST(Avatars, CachingHeadersAndRevalidation)
     EXPECT_TRUE(etag.startsWith('"') && etag.endsWith('"'));
     EXPECT_TRUE(r.header("Cache-Control").contains("max-age="));
     EXPECT_FALSE(r.header("Last-Modified").isEmpty());
-    const HttpResponse again = h.send("GET", "/avatars/alice.png", {}, {{"if-none-match", etag}});
+    const HttpResponse again
+        = h.send("GET", "/avatars/alice.png", {}, { { "if-none-match", etag } });
     EXPECT_EQ(again.status, 304);
     EXPECT_TRUE(again.body.isEmpty());
     EXPECT_EQ(again.header("ETag"), etag);
-    EXPECT_EQ(h.send("GET", "/avatars/alice.png", {}, {{"if-none-match", "\"other\""}}).status, 200);
+    EXPECT_EQ(
+        h.send("GET", "/avatars/alice.png", {}, { { "if-none-match", "\"other\"" } }).status, 200);
 }
 
 TEST(ImageHost, DropsTheOldestImagesWhenFull)
@@ -238,10 +274,11 @@ TEST(ImageHost, DropsTheOldestImagesWhenFull)
     const qsizetype big = HostState::kMaxUploadBytes / 2;
     hosts.addUpload(QStringLiteral("a.jpg"), QByteArray(big, 'a'));
     hosts.addUpload(QStringLiteral("b.jpg"), QByteArray(big, 'b'));
-    hosts.addUpload(QStringLiteral("a.jpg"), QByteArray(10, 'A'));  // a again: now the newest
+    hosts.addUpload(QStringLiteral("a.jpg"), QByteArray(10, 'A')); // a again: now the newest
     hosts.addUpload(QStringLiteral("c.jpg"), QByteArray(big, 'c'));
     EXPECT_FALSE(hosts.uploads.contains(QStringLiteral("b.jpg")));
     EXPECT_EQ(hosts.uploads.value(QStringLiteral("a.jpg")), QByteArray(10, 'A'));
     EXPECT_TRUE(hosts.uploads.contains(QStringLiteral("c.jpg")));
-    EXPECT_EQ(hosts.uploadOrder, (QStringList{QStringLiteral("a.jpg"), QStringLiteral("c.jpg")}));
+    EXPECT_EQ(
+        hosts.uploadOrder, (QStringList { QStringLiteral("a.jpg"), QStringLiteral("c.jpg") }));
 }

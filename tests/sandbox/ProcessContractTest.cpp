@@ -53,10 +53,13 @@ TEST_F(SandboxProcess, AnswersOnTheAnnouncedLoopbackPort)
     const SandboxServer::Reply root = sandbox.request("GET", "/");
     EXPECT_EQ(root.status, 200);
     const QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(root.header("date")),
-                                                   QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+        QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
     ASSERT_TRUE(date.isValid()) << root.header("date").constData();
-    EXPECT_LT(std::abs(QDateTime(date.date(), date.time(), QTimeZone::utc()).secsTo(QDateTime::currentDateTimeUtc())), 60);
-    EXPECT_EQ(sandbox.api("GET", "users/me").json().value(QStringLiteral("username")).toString(), QStringLiteral("demo"));
+    EXPECT_LT(std::abs(QDateTime(date.date(), date.time(), QTimeZone::utc())
+                           .secsTo(QDateTime::currentDateTimeUtc())),
+        60);
+    EXPECT_EQ(sandbox.api("GET", "users/me").json().value(QStringLiteral("username")).toString(),
+        QStringLiteral("demo"));
     EXPECT_EQ(sandbox.request("GET", "/stream/0/users/me").status, 401);
 
     sandbox.setEnvironment();
@@ -69,10 +72,11 @@ TEST(SandboxPorts, TakesAGivenPortAndReportsABusyOne)
 {
     const quint16 port = freePort();
     SandboxServer first;
-    ASSERT_TRUE(first.start({QStringLiteral("--port"), QString::number(port)})) << first.errorString().toStdString();
+    ASSERT_TRUE(first.start({ QStringLiteral("--port"), QString::number(port) }))
+        << first.errorString().toStdString();
     EXPECT_EQ(first.port(), port);
     SandboxServer second;
-    EXPECT_FALSE(second.start({QStringLiteral("--port"), QString::number(port)}));
+    EXPECT_FALSE(second.start({ QStringLiteral("--port"), QString::number(port) }));
     EXPECT_FALSE(second.errorString().isEmpty());
     EXPECT_EQ(first.request("GET", "/").status, 200);
 }
@@ -93,7 +97,8 @@ TEST_F(SandboxProcess, IsNotReachableFromOtherAddresses)
 
 TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
 {
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500, 0, false, false, 2));
+    ASSERT_TRUE(
+        sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500, 0, false, false, 2));
     EXPECT_EQ(sandbox.api("GET", "posts/stream").status, 500);
     EXPECT_EQ(sandbox.api("GET", "posts/stream?count=1").status, 500);
     EXPECT_EQ(sandbox.api("GET", "posts/stream?count=1").status, 200);
@@ -106,9 +111,14 @@ TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
     EXPECT_NE(error.error, QJsonParseError::NoError);
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts"), 0, 0, false, true));
-    const int before = sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("posts")].toInt();
-    EXPECT_EQ(sandbox.api("POST", "posts", "text=lost").status, 0);  // no answer at all
-    EXPECT_EQ(sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("posts")].toInt(), before);
+    const int before = sandbox.api("GET", "users/me")
+                           .json()[QStringLiteral("counts")][QStringLiteral("posts")]
+                           .toInt();
+    EXPECT_EQ(sandbox.api("POST", "posts", "text=lost").status, 0); // no answer at all
+    EXPECT_EQ(sandbox.api("GET", "users/me")
+                  .json()[QStringLiteral("counts")][QStringLiteral("posts")]
+                  .toInt(),
+        before);
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/*"), 503, 0, false, false, 0));
     EXPECT_EQ(sandbox.request("GET", "/avatars/a.png").status, 503);
@@ -121,8 +131,10 @@ TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
     const QJsonArray log = sandbox.requests();
     bool sawDrop = false;
     for (const QJsonValue &entry : log)
-        sawDrop = sawDrop || (entry[QStringLiteral("path")].toString() == u"/stream/0/posts" && entry[QStringLiteral("status")].toInt() == 0
-                              && entry[QStringLiteral("body")].toString() == u"text=lost");
+        sawDrop = sawDrop
+            || (entry[QStringLiteral("path")].toString() == u"/stream/0/posts"
+                && entry[QStringLiteral("status")].toInt() == 0
+                && entry[QStringLiteral("body")].toString() == u"text=lost");
     EXPECT_TRUE(sawDrop);
 }
 
@@ -139,14 +151,17 @@ TEST_F(SandboxProcess, ADelayedAnswerHoldsNoOtherClient)
     fast.start();
     EXPECT_EQ(sandbox.api("GET", "posts/stream/global?count=1").status, 200);
     EXPECT_LT(fast.elapsed(), 1000);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return slow->isFinished(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return slow->isFinished(); }, std::chrono::seconds(10)));
     EXPECT_GE(clock.elapsed(), 1400);
     EXPECT_EQ(slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
 }
 
 TEST_F(SandboxProcess, ManyClientsAtOnceEachGetTheirAnswer)
 {
-    const int before = sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("posts")].toInt();
+    const int before = sandbox.api("GET", "users/me")
+                           .json()[QStringLiteral("counts")][QStringLiteral("posts")]
+                           .toInt();
     std::vector<std::unique_ptr<QNetworkAccessManager>> clients;
     std::vector<std::unique_ptr<QNetworkReply>> replies;
     for (int c = 0; c < 4; ++c) {
@@ -154,20 +169,27 @@ TEST_F(SandboxProcess, ManyClientsAtOnceEachGetTheirAnswer)
         for (int i = 0; i < 10; ++i) {
             QNetworkRequest request(QUrl(sandbox.apiBase() + QStringLiteral("/posts")));
             request.setRawHeader("Authorization", "Bearer demo-token");
-            request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/x-www-form-urlencoded"));
-            replies.emplace_back(clients.back()->post(request, "text=client%20" + QByteArray::number(c) + "%20post%20" + QByteArray::number(i)));
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                QByteArray("application/x-www-form-urlencoded"));
+            replies.emplace_back(clients.back()->post(request,
+                "text=client%20" + QByteArray::number(c) + "%20post%20" + QByteArray::number(i)));
             replies.emplace_back(get(*clients.back(), QStringLiteral("/posts/stream?count=50")));
         }
         // Everyone asks for the same picture that is not drawn yet.
-        replies.emplace_back(clients.back()->get(QNetworkRequest(sandbox.baseUrl().resolved(QUrl(QStringLiteral("/avatars/fresh-face.png"))))));
+        replies.emplace_back(clients.back()->get(QNetworkRequest(
+            sandbox.baseUrl().resolved(QUrl(QStringLiteral("/avatars/fresh-face.png"))))));
     }
-    ASSERT_TRUE(testsupport::waitUntil([&] {
-        return std::all_of(replies.begin(), replies.end(), [](const auto &r) { return r->isFinished(); });
-    }, std::chrono::seconds(30)));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return std::all_of(
+                replies.begin(), replies.end(), [](const auto &r) { return r->isFinished(); });
+        },
+        std::chrono::seconds(30)));
     QSet<QString> ids;
     QSet<QByteArray> pictures;
     for (const auto &reply : replies) {
-        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200) << reply->errorString().toStdString();
+        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200)
+            << reply->errorString().toStdString();
         const QByteArray body = reply->readAll();
         const QJsonDocument doc = QJsonDocument::fromJson(body);
         if (reply->url().path().startsWith(u"/avatars/"))
@@ -180,12 +202,16 @@ TEST_F(SandboxProcess, ManyClientsAtOnceEachGetTheirAnswer)
     EXPECT_EQ(ids.size(), 40);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_TRUE(pictures.begin()->startsWith("\x89PNG"));
-    EXPECT_EQ(sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("posts")].toInt(), before + 40);
+    EXPECT_EQ(sandbox.api("GET", "users/me")
+                  .json()[QStringLiteral("counts")][QStringLiteral("posts")]
+                  .toInt(),
+        before + 40);
 }
 
 TEST_F(SandboxProcess, OversizedBodiesHeadAndKeepAlive)
 {
-    const SandboxServer::Reply big = sandbox.api("POST", "posts", "text=" + QByteArray(6 * 1024 * 1024, 'a'));
+    const SandboxServer::Reply big
+        = sandbox.api("POST", "posts", "text=" + QByteArray(6 * 1024 * 1024, 'a'));
     EXPECT_EQ(big.status, 413);
     EXPECT_EQ(big.json()[QStringLiteral("meta")][QStringLiteral("code")].toInt(), 413);
 
@@ -214,8 +240,10 @@ TEST(SandboxState, SurvivesARestartAndAnUnreadableFileIsSetAside)
     QString token;
     {
         SandboxServer sandbox;
-        ASSERT_TRUE(sandbox.start({QStringLiteral("--state"), file}));
-        postId = sandbox.api("POST", "posts", "text=kept%20across%20restarts").json()[QStringLiteral("id")].toString();
+        ASSERT_TRUE(sandbox.start({ QStringLiteral("--state"), file }));
+        postId = sandbox.api("POST", "posts", "text=kept%20across%20restarts")
+                     .json()[QStringLiteral("id")]
+                     .toString();
         ASSERT_FALSE(postId.isEmpty());
         token = sandbox.issueToken(QStringLiteral("alice"));
         ASSERT_FALSE(token.isEmpty());
@@ -224,16 +252,24 @@ TEST(SandboxState, SurvivesARestartAndAnUnreadableFileIsSetAside)
     ASSERT_TRUE(QFile::exists(file));
     {
         SandboxServer sandbox;
-        ASSERT_TRUE(sandbox.start({QStringLiteral("--state"), file}));
+        ASSERT_TRUE(sandbox.start({ QStringLiteral("--state"), file }));
         const SandboxServer::Reply post = sandbox.api("GET", "posts/" + postId.toUtf8());
         EXPECT_EQ(post.status, 200);
-        EXPECT_EQ(post.json()[QStringLiteral("text")].toString(), QStringLiteral("kept across restarts"));
+        EXPECT_EQ(
+            post.json()[QStringLiteral("text")].toString(), QStringLiteral("kept across restarts"));
         // Its own links follow the sandbox to its new port.
-        EXPECT_TRUE(post.json()[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(sandbox.baseUrl().toString()));
-        EXPECT_EQ(sandbox.request("GET", "/_sandbox/state").json()[QStringLiteral("base_url")].toString(), sandbox.baseUrl().toString());
-        EXPECT_EQ(sandbox.request("GET", "/stream/0/users/me", {}, {{"Authorization", "Bearer " + token.toUtf8()}})
-                      .json()[QStringLiteral("username")].toString(),
-                  QStringLiteral("alice"));
+        EXPECT_TRUE(
+            post.json()[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(
+                sandbox.baseUrl().toString()));
+        EXPECT_EQ(
+            sandbox.request("GET", "/_sandbox/state").json()[QStringLiteral("base_url")].toString(),
+            sandbox.baseUrl().toString());
+        EXPECT_EQ(sandbox
+                      .request("GET", "/stream/0/users/me", {},
+                          { { "Authorization", "Bearer " + token.toUtf8() } })
+                      .json()[QStringLiteral("username")]
+                      .toString(),
+            QStringLiteral("alice"));
     }
 
     QFile broken(file);
@@ -241,7 +277,7 @@ TEST(SandboxState, SurvivesARestartAndAnUnreadableFileIsSetAside)
     broken.write("{\"format\": \"velto-sandbox-state\", \"users\": [");
     broken.close();
     SandboxServer sandbox;
-    ASSERT_TRUE(sandbox.start({QStringLiteral("--state"), file}));
+    ASSERT_TRUE(sandbox.start({ QStringLiteral("--state"), file }));
     // The seeded world, without the post; the broken file is kept beside.
     EXPECT_EQ(sandbox.api("GET", "posts/" + postId.toUtf8()).status, 404);
     EXPECT_EQ(sandbox.api("GET", "users/me").status, 200);
@@ -252,15 +288,16 @@ TEST(SandboxState, SurvivesARestartAndAnUnreadableFileIsSetAside)
 
 TEST(SandboxCommandLine, WrongArgumentsAndStopSignals)
 {
-    for (const QStringList &args : {QStringList{QStringLiteral("--port"), QStringLiteral("abc")},
-                                    QStringList{QStringLiteral("--port"), QStringLiteral("70000")},
-                                    QStringList{QStringLiteral("--seed"), QStringLiteral("-1")},
-                                    QStringList{QStringLiteral("--bogus")},
-                                    QStringList{QStringLiteral("--latency"), QStringLiteral("slow")},
-                                    QStringList{QStringLiteral("--latency"), QStringLiteral("-5")},
-                                    QStringList{QStringLiteral("--latency"), QStringLiteral("60001")},
-                                    QStringList{QStringLiteral("--latency-jitter"), QStringLiteral("1.5")},
-                                    QStringList{QStringLiteral("extra")}}) {
+    for (const QStringList &args :
+        { QStringList { QStringLiteral("--port"), QStringLiteral("abc") },
+            QStringList { QStringLiteral("--port"), QStringLiteral("70000") },
+            QStringList { QStringLiteral("--seed"), QStringLiteral("-1") },
+            QStringList { QStringLiteral("--bogus") },
+            QStringList { QStringLiteral("--latency"), QStringLiteral("slow") },
+            QStringList { QStringLiteral("--latency"), QStringLiteral("-5") },
+            QStringList { QStringLiteral("--latency"), QStringLiteral("60001") },
+            QStringList { QStringLiteral("--latency-jitter"), QStringLiteral("1.5") },
+            QStringList { QStringLiteral("extra") } }) {
         QProcess process;
         process.start(QStringLiteral(VELTO_SANDBOX_BINARY), args);
         ASSERT_TRUE(process.waitForFinished(10000));
@@ -270,7 +307,7 @@ TEST(SandboxCommandLine, WrongArgumentsAndStopSignals)
     }
 
     QProcess process;
-    process.start(QStringLiteral(VELTO_SANDBOX_BINARY), {QStringLiteral("--quiet")});
+    process.start(QStringLiteral(VELTO_SANDBOX_BINARY), { QStringLiteral("--quiet") });
     ASSERT_TRUE(process.waitForReadyRead(10000));
     EXPECT_TRUE(process.readLine().startsWith("velto-sandbox listening on http://127.0.0.1:"));
     process.terminate();
@@ -282,9 +319,16 @@ TEST(SandboxCommandLine, WrongArgumentsAndStopSignals)
 TEST(SandboxDemo, MentionsTheDemoUserNowAndThen)
 {
     SandboxServer sandbox;
-    ASSERT_TRUE(sandbox.start({QStringLiteral("--demo"), QStringLiteral("--mention-interval"), QStringLiteral("1")}));
-    const QString newest = sandbox.api("GET", "users/me/mentions?count=1").jsonArray()[0][QStringLiteral("id")].toString();
-    ASSERT_TRUE(testsupport::waitUntil([&] {
-        return !sandbox.api("GET", "users/me/mentions?since_id=" + newest.toUtf8()).jsonArray().isEmpty();
-    }, std::chrono::seconds(8)));
+    ASSERT_TRUE(sandbox.start(
+        { QStringLiteral("--demo"), QStringLiteral("--mention-interval"), QStringLiteral("1") }));
+    const QString newest = sandbox.api("GET", "users/me/mentions?count=1")
+                               .jsonArray()[0][QStringLiteral("id")]
+                               .toString();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return !sandbox.api("GET", "users/me/mentions?since_id=" + newest.toUtf8())
+                        .jsonArray()
+                        .isEmpty();
+        },
+        std::chrono::seconds(8)));
 }

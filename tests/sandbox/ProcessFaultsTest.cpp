@@ -42,11 +42,13 @@ qint64 elapsedFor(const std::function<void()> &work)
 TEST(SandboxLatency, TheCommandLineSetsItTheControlRouteChangesItResetRestoresIt)
 {
     SandboxServer sandbox;
-    ASSERT_TRUE(sandbox.start({QStringLiteral("--latency"), QStringLiteral("300")})) << sandbox.errorString().toStdString();
+    ASSERT_TRUE(sandbox.start({ QStringLiteral("--latency"), QStringLiteral("300") }))
+        << sandbox.errorString().toStdString();
     qint64 control = 0;
     control = elapsedFor([&] { EXPECT_EQ(sandbox.latencyMs(), 300); });
     const qint64 api = elapsedFor([&] { EXPECT_EQ(sandbox.api("GET", "users/me").status, 200); });
-    const qint64 site = elapsedFor([&] { EXPECT_EQ(sandbox.request("GET", "/macpad/Velto.txt").status, 200); });
+    const qint64 site
+        = elapsedFor([&] { EXPECT_EQ(sandbox.request("GET", "/macpad/Velto.txt").status, 200); });
     EXPECT_GE(api, 290);
     EXPECT_GE(site, 290);
     EXPECT_LT(control, api - 150);
@@ -68,26 +70,31 @@ TEST(SandboxAnswers, OwnBodiesSplitAnswersAndGeneratedPagesOverTheWire)
     EXPECT_EQ(reply.body, "YESTERDAY");
     EXPECT_EQ(reply.header("content-type"), "text/plain; charset=utf-8");
 
-    ASSERT_TRUE(sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"), "<html><body>Bad gateway</body></html>",
-                                     "text/html", 502));
+    ASSERT_TRUE(sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"),
+        "<html><body>Bad gateway</body></html>", "text/html", 502));
     reply = sandbox.api("GET", "posts/stream");
     EXPECT_EQ(reply.status, 502);
     EXPECT_EQ(reply.header("content-type"), "text/html");
-    ASSERT_TRUE(sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"), "", "application/json"));
+    ASSERT_TRUE(
+        sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"), "", "application/json"));
     reply = sandbox.api("GET", "posts/stream");
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.header("content-length"), "0");
 
-    ASSERT_TRUE(sandbox.injectChunks(QStringLiteral("/img.php"), {"Y", "ES"}, 300));
-    const qint64 split = elapsedFor([&] { EXPECT_EQ(sandbox.request("POST", "/img.php", "x").body, "YES"); });
+    ASSERT_TRUE(sandbox.injectChunks(QStringLiteral("/img.php"), { "Y", "ES" }, 300));
+    const qint64 split
+        = elapsedFor([&] { EXPECT_EQ(sandbox.request("POST", "/img.php", "x").body, "YES"); });
     EXPECT_GE(split, 280);
 
-    ASSERT_TRUE(sandbox.injectHostile(QStringLiteral("/stream/0/users/me/mentions"), QStringLiteral("longIds")));
+    ASSERT_TRUE(sandbox.injectHostile(
+        QStringLiteral("/stream/0/users/me/mentions"), QStringLiteral("longIds")));
     const QJsonArray page = sandbox.api("GET", "users/me/mentions?count=200&").jsonArray();
     ASSERT_EQ(page.size(), 5);
     EXPECT_EQ(page[0][QStringLiteral("id")].toString().size(), 40);
     EXPECT_FALSE(sandbox.injectHostile(QStringLiteral("/x"), QStringLiteral("rude")));
-    EXPECT_EQ(sandbox.addFault({{QStringLiteral("path"), QStringLiteral("/x")}, {QStringLiteral("body"), 5}}), 0);
+    EXPECT_EQ(sandbox.addFault({ { QStringLiteral("path"), QStringLiteral("/x") },
+                  { QStringLiteral("body"), 5 } }),
+        0);
 }
 
 TEST(SandboxAnswers, ATrickleOutlastsAClientsDeadlineWithoutHoldingOthers)
@@ -102,11 +109,14 @@ TEST(SandboxAnswers, ATrickleOutlastsAClientsDeadlineWithoutHoldingOthers)
     QElapsedTimer clock;
     clock.start();
     std::unique_ptr<QNetworkReply> slow(nam.get(request));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid(); },
-                                       std::chrono::seconds(3)));
-    EXPECT_EQ(slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);  // headers came at once
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid(); },
+        std::chrono::seconds(3)));
+    EXPECT_EQ(slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+        200); // headers came at once
     EXPECT_EQ(sandbox.api("GET", "users/me").status, 200);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return slow->isFinished(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return slow->isFinished(); }, std::chrono::seconds(10)));
     EXPECT_EQ(slow->error(), QNetworkReply::OperationCanceledError);
     EXPECT_LT(clock.elapsed(), 4000);
     EXPECT_EQ(sandbox.api("GET", "posts/stream?count=1").status, 200);
@@ -119,10 +129,11 @@ TEST(SandboxAnswers, AHugeAnswerIsServedWithoutCopiesOfItInTheSandbox)
     constexpr qint64 kSize = 50'000'000;
     const qint64 before = statusKb(sandbox.processId(), "VmHWM");
     ASSERT_GT(before, 0);
-    ASSERT_TRUE(sandbox.injectHostile(QStringLiteral("/stream/0/posts/stream/global"), QStringLiteral("hugeAnswer"), kSize, 2));
+    ASSERT_TRUE(sandbox.injectHostile(
+        QStringLiteral("/stream/0/posts/stream/global"), QStringLiteral("hugeAnswer"), kSize, 2));
     for (int i = 0; i < 2; ++i) {
-        const SandboxServer::Reply reply = sandbox.request("GET", "/stream/0/posts/stream/global", {},
-                                                           {{"Authorization", "Bearer demo-token"}}, 120000);
+        const SandboxServer::Reply reply = sandbox.request("GET", "/stream/0/posts/stream/global",
+            {}, { { "Authorization", "Bearer demo-token" } }, 120000);
         ASSERT_EQ(reply.status, 200);
         EXPECT_LE(reply.body.size(), kSize);
         EXPECT_GT(reply.body.size(), kSize - 10000);
@@ -143,7 +154,9 @@ TEST(SandboxBulk, MentionsAndCrowdsThroughTheHelpers)
 {
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start()) << sandbox.errorString().toStdString();
-    const int following = sandbox.api("GET", "users/me").json()[QStringLiteral("counts")][QStringLiteral("following")].toInt();
+    const int following = sandbox.api("GET", "users/me")
+                              .json()[QStringLiteral("counts")][QStringLiteral("following")]
+                              .toInt();
     const QStringList mentions = sandbox.postMentions(1500);
     ASSERT_EQ(mentions.size(), 1500);
     const QJsonArray poll = sandbox.api("GET", "users/me/mentions?count=200&").jsonArray();
@@ -156,5 +169,8 @@ TEST(SandboxBulk, MentionsAndCrowdsThroughTheHelpers)
     EXPECT_EQ(me[QStringLiteral("counts")][QStringLiteral("following")].toInt(), following + 5000);
     EXPECT_EQ(sandbox.api("GET", "users/me/following").jsonArray().size(), 50);
     // The single form of the mention route still answers a post.
-    EXPECT_TRUE(sandbox.postMention(QStringLiteral("alice")).value(QStringLiteral("text")).toString().contains(QStringLiteral("@demo")));
+    EXPECT_TRUE(sandbox.postMention(QStringLiteral("alice"))
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("@demo")));
 }

@@ -20,7 +20,7 @@ Store seeded(quint64 seed)
 
 QList<const Post *> allPosts(const Store &store)
 {
-    return store.page([](const Post &) { return true; }, Paging{100000, {}, {}});
+    return store.page([](const Post &) { return true; }, Paging { 100000, {}, {} });
 }
 
 int depthOf(const Store &store, const Post &post)
@@ -51,7 +51,7 @@ TEST(Seed, IsLargeAndValid)
     const QList<const Post *> posts = allPosts(store);
     ASSERT_GE(posts.size(), 500);
     QDateTime previous = kAnchor;
-    for (const Post *p : posts) {  // newest first
+    for (const Post *p : posts) { // newest first
         EXPECT_LE(p->text.size(), kMaxPostLength) << p->id;
         EXPECT_FALSE(p->text.trimmed().isEmpty()) << p->id;
         EXPECT_TRUE(isWellFormedUtf16(p->text)) << p->id;
@@ -62,7 +62,8 @@ TEST(Seed, IsLargeAndValid)
             const Post *parent = store.post(p->replyTo);
             ASSERT_NE(parent, nullptr);
             EXPECT_LT(parent->id, p->id);
-            EXPECT_TRUE(p->text.startsWith(QLatin1Char('@') + store.user(parent->userId)->username + QLatin1Char(' ')));
+            EXPECT_TRUE(p->text.startsWith(
+                QLatin1Char('@') + store.user(parent->userId)->username + QLatin1Char(' ')));
         }
     }
     EXPECT_LT(posts.first()->createdAt.secsTo(kAnchor), 3600) << "the newest post should be recent";
@@ -71,7 +72,8 @@ TEST(Seed, IsLargeAndValid)
 TEST(Seed, HasTheVarietyTheProgramNeeds)
 {
     const Store store = seeded(1);
-    int demoMentions = 0, hashtags = 0, schemeLinks = 0, bareLinks = 0, astral = 0, rtl = 0, deep = 0, roots = 0;
+    int demoMentions = 0, hashtags = 0, schemeLinks = 0, bareLinks = 0, astral = 0, rtl = 0,
+        deep = 0, roots = 0;
     for (const Post *p : allPosts(store)) {
         for (const MentionEntity &m : p->entities.mentions)
             demoMentions += m.userId == kDemoUserId ? 1 : 0;

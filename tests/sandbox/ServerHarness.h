@@ -17,7 +17,9 @@ namespace sandboxtest {
 
 class ServerHarness {
 public:
-    explicit ServerHarness(sandbox::ServiceOptions options = {}) : service(options), server(&service)
+    explicit ServerHarness(sandbox::ServiceOptions options = {})
+        : service(options)
+        , server(&service)
     {
         port = server.listenOnLoopback(0);
         service.start(QStringLiteral("http://127.0.0.1:%1").arg(port));
@@ -31,16 +33,16 @@ public:
 class RawClient {
 public:
     struct Arrival {
-        qint64 atMs;      // since the request was written
+        qint64 atMs; // since the request was written
         QByteArray bytes;
     };
 
-    RawClient(quint16 port, const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
-              bool keepAlive = false)
+    RawClient(quint16 port, const QByteArray &method, const QByteArray &target,
+        const QByteArray &body = {}, bool keepAlive = false)
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = socket.readAll();
-            arrivals.append({clock.elapsed(), bytes});
+            arrivals.append({ clock.elapsed(), bytes });
             received += bytes;
         });
         socket.connectToHost(QStringLiteral("127.0.0.1"), port);
@@ -48,7 +50,8 @@ public:
         send(method, target, body, keepAlive);
     }
 
-    void send(const QByteArray &method, const QByteArray &target, const QByteArray &body = {}, bool keepAlive = false)
+    void send(const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
+        bool keepAlive = false)
     {
         QByteArray out = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
             + "Authorization: Bearer demo-token\r\n" + (keepAlive ? "" : "Connection: close\r\n");
@@ -72,7 +75,10 @@ public:
         return {};
     }
     QByteArray body() const { return hasHeaders() ? received.mid(headerEnd() + 4) : QByteArray(); }
-    bool hasWholeBody() const { return hasHeaders() && body().size() >= header("content-length").toLongLong(); }
+    bool hasWholeBody() const
+    {
+        return hasHeaders() && body().size() >= header("content-length").toLongLong();
+    }
     // When the first byte of the body came, and how much of it came with it.
     std::optional<Arrival> firstBodyArrival() const
     {
@@ -81,7 +87,7 @@ public:
         for (const Arrival &a : arrivals) {
             seen += a.bytes.size();
             if (hasHeaders() && seen > bodyStart)
-                return Arrival{a.atMs, received.mid(bodyStart, seen - bodyStart)};
+                return Arrival { a.atMs, received.mid(bodyStart, seen - bodyStart) };
         }
         return std::nullopt;
     }

@@ -18,14 +18,15 @@ inline const QDateTime kNow(QDate(2024, 3, 1), QTime(12, 0), QTimeZone::utc());
 
 class ServiceHarness {
 public:
-    explicit ServiceHarness(sandbox::ServiceOptions options = {}) : service(options)
+    explicit ServiceHarness(sandbox::ServiceOptions options = {})
+        : service(options)
     {
         service.setClock([this] { return now; });
         service.start(kBase);
     }
 
-    sandbox::HttpResponse send(const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
-                               QList<QPair<QByteArray, QByteArray>> headers = {})
+    sandbox::HttpResponse send(const QByteArray &method, const QByteArray &target,
+        const QByteArray &body = {}, QList<QPair<QByteArray, QByteArray>> headers = {})
     {
         sandbox::HttpRequest r;
         r.method = method;
@@ -38,18 +39,29 @@ public:
     }
 
     // An API call as Velto makes it: bearer token, form content type.
-    sandbox::HttpResponse api(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
-                              const QByteArray &token = "demo-token")
+    sandbox::HttpResponse api(const QByteArray &method, const QByteArray &path,
+        const QByteArray &body = {}, const QByteArray &token = "demo-token")
     {
         return send(method, "/stream/0/" + path, body,
-                    {{"authorization", "Bearer " + token}, {"content-type", "application/x-www-form-urlencoded"}});
+            { { "authorization", "Bearer " + token },
+                { "content-type", "application/x-www-form-urlencoded" } });
     }
 
-    static QJsonArray array(const sandbox::HttpResponse &r) { return QJsonDocument::fromJson(r.body).array(); }
-    static QJsonObject object(const sandbox::HttpResponse &r) { return QJsonDocument::fromJson(r.body).object(); }
+    static QJsonArray array(const sandbox::HttpResponse &r)
+    {
+        return QJsonDocument::fromJson(r.body).array();
+    }
+    static QJsonObject object(const sandbox::HttpResponse &r)
+    {
+        return QJsonDocument::fromJson(r.body).object();
+    }
     static QString errorMessage(const sandbox::HttpResponse &r)
     {
-        return object(r).value(QStringLiteral("meta")).toObject().value(QStringLiteral("error_message")).toString();
+        return object(r)
+            .value(QStringLiteral("meta"))
+            .toObject()
+            .value(QStringLiteral("error_message"))
+            .toString();
     }
     static QStringList ids(const QJsonArray &posts)
     {

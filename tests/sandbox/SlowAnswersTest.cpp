@@ -44,7 +44,9 @@ TEST(SlowAnswers, ATrickleSendsTheHeadersThenTheBodyInPiecesWhileOthersAreServed
     const qsizetype size = slow.header("content-length").toLongLong();
     EXPECT_GE(slow.clock.elapsed(), (size / 100) * 40 - 40);
     EXPECT_GE(slow.arrivals.size(), size / 100);
-    EXPECT_EQ(QJsonDocument::fromJson(slow.body()).object().value(QStringLiteral("username")).toString(), QStringLiteral("demo"));
+    EXPECT_EQ(
+        QJsonDocument::fromJson(slow.body()).object().value(QStringLiteral("username")).toString(),
+        QStringLiteral("demo"));
     ASSERT_TRUE(slow.waitFor([&] { return h.server.streamsInProgress() == 0; }));
 
     // The kept-alive connection serves the next request at full speed.
@@ -64,7 +66,8 @@ TEST(SlowAnswers, ATrickleEndsWhenTheClientGoesAway)
         EXPECT_EQ(h.server.streamsInProgress(), 1);
         client.socket.abort();
     }
-    ASSERT_TRUE(testsupport::waitUntil([&] { return h.server.streamsInProgress() == 0; }, std::chrono::seconds(3)));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return h.server.streamsInProgress() == 0; }, std::chrono::seconds(3)));
     RawClient next(h.port, "GET", "/stream/0/users/me");
     ASSERT_TRUE(next.waitFor([&] { return next.hasWholeBody(); }));
     EXPECT_EQ(next.status(), 200);
@@ -84,7 +87,8 @@ TEST(SlowAnswers, SplitAnswersArriveInTheirPiecesAndChangeNothing)
 {
     ServerHarness h;
     addFault(h, R"({"path": "/img.php", "chunks": ["Y", "ES"], "chunkDelayMs": 300})");
-    const QByteArray upload = "--B\r\nContent-Disposition: form-data; name=\"uploaded\"; filename=\"/tmp/a.jpg\"\r\n\r\n"
+    const QByteArray upload = "--B\r\nContent-Disposition: form-data; name=\"uploaded\"; "
+                              "filename=\"/tmp/a.jpg\"\r\n\r\n"
                               "\xFF\xD8jpeg\r\n--B--\r\n";
     RawClient client(h.port, "POST", "/img.php", upload);
     ASSERT_TRUE(client.waitFor([&] { return client.hasWholeBody(); }));
@@ -92,7 +96,7 @@ TEST(SlowAnswers, SplitAnswersArriveInTheirPiecesAndChangeNothing)
     EXPECT_EQ(client.header("content-length"), "3");
     const auto first = client.firstBodyArrival();
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->bytes, "Y");  // a reader that looks at each piece never sees "YES" in one
+    EXPECT_EQ(first->bytes, "Y"); // a reader that looks at each piece never sees "YES" in one
     EXPECT_GE(client.arrivals.last().atMs - first->atMs, 250);
     EXPECT_TRUE(h.service.hosts().uploads.isEmpty());
 }
@@ -105,23 +109,28 @@ TEST(SlowAnswers, LatencyDelaysEveryHostButNotTheControlRoutes)
     RawClient control(h.port, "GET", "/_sandbox/latency");
     ASSERT_TRUE(control.waitFor([&] { return control.hasWholeBody(); }));
     EXPECT_LT(control.clock.elapsed(), 350);
-    EXPECT_EQ(QJsonDocument::fromJson(control.body()).object().value(QStringLiteral("ms")).toInt(), 400);
+    EXPECT_EQ(
+        QJsonDocument::fromJson(control.body()).object().value(QStringLiteral("ms")).toInt(), 400);
 
     // Six hosts at once: each waits its 400 ms, none waits for another.
     QElapsedTimer all;
     all.start();
     std::vector<std::unique_ptr<RawClient>> clients;
-    for (const char *target : {"/stream/0/users/me", "/avatars/far.png", "/", "/create.php?format=simple&url=http://a.com/",
-                               "/img/sample-1.png", "/macpad/Velto.plist"})
+    for (const char *target : { "/stream/0/users/me", "/avatars/far.png", "/",
+             "/create.php?format=simple&url=http://a.com/", "/img/sample-1.png",
+             "/macpad/Velto.plist" })
         clients.push_back(std::make_unique<RawClient>(h.port, "GET", target));
-    ASSERT_TRUE(testsupport::waitUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [](const auto &c) { return c->hasWholeBody(); });
-    }, std::chrono::seconds(10)));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return std::all_of(
+                clients.begin(), clients.end(), [](const auto &c) { return c->hasWholeBody(); });
+        },
+        std::chrono::seconds(10)));
     for (const auto &c : clients) {
         EXPECT_EQ(c->status(), 200);
         EXPECT_GE(c->arrivals.first().atMs, 390);
     }
-    EXPECT_LT(all.elapsed(), 1800);  // six waits one after the other would take 2400
+    EXPECT_LT(all.elapsed(), 1800); // six waits one after the other would take 2400
 
     // A delay fault comes on top.
     addFault(h, R"({"path": "/stream/0/users/me", "delayMs": 300})");
@@ -133,7 +142,8 @@ TEST(SlowAnswers, LatencyDelaysEveryHostButNotTheControlRoutes)
 TEST(SlowAnswers, AHugeAnswerGoesOutInPiecesAsTheClientReads)
 {
     ServerHarness h;
-    addFault(h, R"({"path": "/stream/0/posts/stream/global", "hostile": "hugeAnswer", "sizeBytes": 8000000})");
+    addFault(h,
+        R"({"path": "/stream/0/posts/stream/global", "hostile": "hugeAnswer", "sizeBytes": 8000000})");
     RawClient client(h.port, "GET", "/stream/0/posts/stream/global");
     ASSERT_TRUE(client.waitFor([&] { return client.hasHeaders(); }, 20000));
     const qint64 size = client.header("content-length").toLongLong();
@@ -145,5 +155,6 @@ TEST(SlowAnswers, AHugeAnswerGoesOutInPiecesAsTheClientReads)
     EXPECT_EQ(error.error, QJsonParseError::NoError);
     EXPECT_GT(client.arrivals.size(), 4);
     // The connection was closed after the body, as asked.
-    EXPECT_TRUE(client.waitFor([&] { return client.socket.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(
+        client.waitFor([&] { return client.socket.state() == QAbstractSocket::UnconnectedState; }));
 }

@@ -23,7 +23,7 @@ protected:
 
     ScriptedHttpServer server;
     testsupport::ScriptedAlerts alerts;
-    ApiClient api{QStringLiteral("tok-1"), server.origin() + QStringLiteral("/stream/0")};
+    ApiClient api { QStringLiteral("tok-1"), server.origin() + QStringLiteral("/stream/0") };
 
     // Sends and waits for the completion.
     ApiResult run(const ApiCall &call, QObject *context = nullptr)
@@ -31,7 +31,7 @@ protected:
         std::optional<ApiResult> result;
         api.send(call, context, [&](const ApiResult &r) { result = r; });
         EXPECT_TRUE(testsupport::waitUntil([&] { return result.has_value(); }));
-        return result.value_or(ApiResult{});
+        return result.value_or(ApiResult {});
     }
 
     QStringList alertMessages() const
@@ -39,7 +39,7 @@ protected:
         QStringList messages;
         for (const Alert &alert : alerts.shown()) {
             EXPECT_EQ(alert.title, QStringLiteral("Error!"));
-            EXPECT_EQ(alert.buttons, QStringList{QStringLiteral("OK")});
+            EXPECT_EQ(alert.buttons, QStringList { QStringLiteral("OK") });
             messages.append(alert.message);
         }
         return messages;
@@ -49,60 +49,69 @@ protected:
 TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed)
 {
     server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"5"},{"id":"4"}])")));
-    const ApiResult result =
-        run({Endpoint::PersonalStream, {}, {{QStringLiteral("count"), QStringLiteral("20")}}});
+    const ApiResult result = run(
+        { Endpoint::PersonalStream, {}, { { QStringLiteral("count"), QStringLiteral("20") } } });
 
     ASSERT_EQ(server.requests().size(), 1);
     const Request request = server.requests().first();
     EXPECT_EQ(request.method, QByteArrayLiteral("GET"));
     EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts/stream?count=20&"));
     EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
-    EXPECT_EQ(request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    EXPECT_EQ(
+        request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
     EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
     EXPECT_TRUE(request.body.isEmpty());
 
     EXPECT_TRUE(result.succeeded());
     ASSERT_EQ(result.jsonArray().size(), 2);
-    EXPECT_EQ(result.jsonArray().at(0).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("5"));
+    EXPECT_EQ(result.jsonArray().at(0).toObject().value(QStringLiteral("id")).toString(),
+        QStringLiteral("5"));
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
 
 TEST_F(ApiClientTest, TheStarredStreamAndAQueryReachTheServerUnchanged)
 {
-    run({Endpoint::StarredPosts, {}, {{QStringLiteral("count"), QStringLiteral("200")},
-                                      {QStringLiteral("before_id"), QStringLiteral("987")}}});
-    run({Endpoint::UserSearch, QStringLiteral("@al ice")});
+    run({ Endpoint::StarredPosts, {},
+        { { QStringLiteral("count"), QStringLiteral("200") },
+            { QStringLiteral("before_id"), QStringLiteral("987") } } });
+    run({ Endpoint::UserSearch, QStringLiteral("@al ice") });
     ASSERT_EQ(server.requests().size(), 2);
     EXPECT_EQ(server.requests().at(0).target,
-              QByteArrayLiteral("/stream/0/users/me/stars?count=200&before_id=987&"));
+        QByteArrayLiteral("/stream/0/users/me/stars?count=200&before_id=987&"));
     EXPECT_EQ(server.requests().at(1).target, QByteArrayLiteral("/stream/0/users/@@al%20ice"));
 }
 
 TEST_F(ApiClientTest, ANewPostCarriesItsFormBody)
 {
-    const ApiResult result = run(ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")));
+    const ApiResult result
+        = run(ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")));
     ASSERT_EQ(server.requests().size(), 1);
     const Request request = server.requests().first();
     EXPECT_EQ(request.method, QByteArrayLiteral("POST"));
     EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts"));
     EXPECT_EQ(request.body, QByteArrayLiteral("text=a%26b%20c%20%C3%A9&reply_to=42"));
-    EXPECT_EQ(request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    EXPECT_EQ(
+        request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
     EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
     EXPECT_TRUE(result.succeeded());
 }
 
 TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
 {
-    run({Endpoint::StarPost, QStringLiteral("7")});
-    run({Endpoint::UnstarPost, QStringLiteral("7")});
-    run({Endpoint::DeletePost, QStringLiteral("7")});
-    run({Endpoint::UnfollowUser, QStringLiteral("3")});
+    run({ Endpoint::StarPost, QStringLiteral("7") });
+    run({ Endpoint::UnstarPost, QStringLiteral("7") });
+    run({ Endpoint::DeletePost, QStringLiteral("7") });
+    run({ Endpoint::UnfollowUser, QStringLiteral("3") });
     const QList<Request> requests = server.requests();
     ASSERT_EQ(requests.size(), 4);
-    EXPECT_EQ(requests[0].method + ' ' + requests[0].target, QByteArrayLiteral("POST /stream/0/posts/7/star"));
-    EXPECT_EQ(requests[1].method + ' ' + requests[1].target, QByteArrayLiteral("DELETE /stream/0/posts/7/star"));
-    EXPECT_EQ(requests[2].method + ' ' + requests[2].target, QByteArrayLiteral("DELETE /stream/0/posts/7"));
-    EXPECT_EQ(requests[3].method + ' ' + requests[3].target, QByteArrayLiteral("DELETE /stream/0/users/3/follow"));
+    EXPECT_EQ(requests[0].method + ' ' + requests[0].target,
+        QByteArrayLiteral("POST /stream/0/posts/7/star"));
+    EXPECT_EQ(requests[1].method + ' ' + requests[1].target,
+        QByteArrayLiteral("DELETE /stream/0/posts/7/star"));
+    EXPECT_EQ(requests[2].method + ' ' + requests[2].target,
+        QByteArrayLiteral("DELETE /stream/0/posts/7"));
+    EXPECT_EQ(requests[3].method + ' ' + requests[3].target,
+        QByteArrayLiteral("DELETE /stream/0/users/3/follow"));
     for (const Request &request : requests) {
         EXPECT_TRUE(request.body.isEmpty());
         EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
@@ -112,9 +121,10 @@ TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
 
 TEST_F(ApiClientTest, OnlyStatus200Succeeds)
 {
-    for (int status : {201, 204, 302, 401, 404, 500, 503}) {
-        server.answerAll(Reply::json(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
-        const ApiResult result = run({Endpoint::StarPost, QStringLiteral("1")});
+    for (int status : { 201, 204, 302, 401, 404, 500, 503 }) {
+        server.answerAll(
+            Reply::json(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
+        const ApiResult result = run({ Endpoint::StarPost, QStringLiteral("1") });
         EXPECT_FALSE(result.succeeded()) << status;
         EXPECT_EQ(result.status, status);
         EXPECT_FALSE(result.hasJson()) << status;
@@ -124,28 +134,31 @@ TEST_F(ApiClientTest, OnlyStatus200Succeeds)
 
 TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
 {
-    server.answerAll(Reply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
-    run({Endpoint::GlobalStream});
-    run({Endpoint::Conversation, QStringLiteral("1")});
-    run({Endpoint::CurrentUser});
-    run({Endpoint::CurrentUserFollowing, QStringLiteral("1")});
-    run({Endpoint::Following, QStringLiteral("1")});
-    run({Endpoint::User, QStringLiteral("1")});
+    server.answerAll(
+        Reply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
+    run({ Endpoint::GlobalStream });
+    run({ Endpoint::Conversation, QStringLiteral("1") });
+    run({ Endpoint::CurrentUser });
+    run({ Endpoint::CurrentUserFollowing, QStringLiteral("1") });
+    run({ Endpoint::Following, QStringLiteral("1") });
+    run({ Endpoint::User, QStringLiteral("1") });
     run(ApiCall::newPost(QStringLiteral("x")));
-    run({Endpoint::UnstarPost, QStringLiteral("1")});
-    run({Endpoint::MuteUser, QStringLiteral("1")});
-    EXPECT_EQ(alertMessages(), (QStringList{
-        QStringLiteral("Unable to fetch stream."), QStringLiteral("Unable to load stream."),
-        QStringLiteral("Unable to load stream."), QStringLiteral("Unable to load user following."),
-        QStringLiteral("Unable to load followers."), QStringLiteral("Unable to load user."),
-        QStringLiteral("Unable to post."), QStringLiteral("Unable to unstar post."),
-        QStringLiteral("Unable to perform request.")}));
+    run({ Endpoint::UnstarPost, QStringLiteral("1") });
+    run({ Endpoint::MuteUser, QStringLiteral("1") });
+    EXPECT_EQ(alertMessages(),
+        (QStringList { QStringLiteral("Unable to fetch stream."),
+            QStringLiteral("Unable to load stream."), QStringLiteral("Unable to load stream."),
+            QStringLiteral("Unable to load user following."),
+            QStringLiteral("Unable to load followers."), QStringLiteral("Unable to load user."),
+            QStringLiteral("Unable to post."), QStringLiteral("Unable to unstar post."),
+            QStringLiteral("Unable to perform request.") }));
 }
 
 TEST_F(ApiClientTest, AFailedMentionCheckIsOnlyLogged)
 {
     server.answerAll(Reply::json(500, {}));
-    const ApiResult result = run({Endpoint::MentionPoll, {}, {{QStringLiteral("count"), QStringLiteral("200")}}});
+    const ApiResult result = run(
+        { Endpoint::MentionPoll, {}, { { QStringLiteral("count"), QStringLiteral("200") } } });
     EXPECT_EQ(result.status, 500);
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
@@ -157,12 +170,12 @@ TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
     qsizetype alertsSeenByStar = -1;
     bool streamDone = false;
     bool starDone = false;
-    api.send({Endpoint::PersonalStream}, nullptr, [&](const ApiResult &) {
+    api.send({ Endpoint::PersonalStream }, nullptr, [&](const ApiResult &) {
         alertsSeenByStream = alerts.shown().size();
         streamDone = true;
     });
     ASSERT_TRUE(testsupport::waitUntil([&] { return streamDone; }));
-    api.send({Endpoint::StarPost, QStringLiteral("1")}, nullptr, [&](const ApiResult &) {
+    api.send({ Endpoint::StarPost, QStringLiteral("1") }, nullptr, [&](const ApiResult &) {
         alertsSeenByStar = alerts.shown().size();
         starDone = true;
     });
@@ -174,9 +187,9 @@ TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
 
 TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
 {
-    server.answerAll(Reply::answer(200, QByteArrayLiteral("<html>maintenance</html>"),
-                                           QByteArrayLiteral("text/html")));
-    const ApiResult result = run({Endpoint::PersonalStream});
+    server.answerAll(Reply::answer(
+        200, QByteArrayLiteral("<html>maintenance</html>"), QByteArrayLiteral("text/html")));
+    const ApiResult result = run({ Endpoint::PersonalStream });
     EXPECT_TRUE(result.succeeded());
     EXPECT_FALSE(result.hasJson());
     EXPECT_TRUE(result.jsonArray().isEmpty());
@@ -184,49 +197,51 @@ TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
     EXPECT_EQ(result.body, QByteArrayLiteral("<html>maintenance</html>"));
     EXPECT_TRUE(alerts.shown().isEmpty());
 
-    for (const QByteArray &bad : {QByteArrayLiteral("[{\"id\":\"1\"},"), QByteArrayLiteral("\"just text\""),
-                                  QByteArrayLiteral("42"), QByteArray("[\xff\xfe]", 4), QByteArray()}) {
+    for (const QByteArray &bad :
+        { QByteArrayLiteral("[{\"id\":\"1\"},"), QByteArrayLiteral("\"just text\""),
+            QByteArrayLiteral("42"), QByteArray("[\xff\xfe]", 4), QByteArray() }) {
         server.answerAll(Reply::json(200, bad));
-        EXPECT_FALSE(run({Endpoint::User, QStringLiteral("1")}).hasJson()) << bad.constData();
+        EXPECT_FALSE(run({ Endpoint::User, QStringLiteral("1") }).hasJson()) << bad.constData();
     }
 }
 
 TEST_F(ApiClientTest, JsonOfTheWrongShapeGivesAnEmptyResultOfTheShapeAskedFor)
 {
     server.answerAll(Reply::json(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
-    const ApiResult stream = run({Endpoint::PersonalStream});
+    const ApiResult stream = run({ Endpoint::PersonalStream });
     EXPECT_TRUE(stream.hasJson());
     EXPECT_TRUE(stream.jsonArray().isEmpty());
 
     server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"1"}])")));
-    const ApiResult user = run({Endpoint::User, QStringLiteral("1")});
+    const ApiResult user = run({ Endpoint::User, QStringLiteral("1") });
     EXPECT_TRUE(user.jsonObject().isEmpty());
 }
 
 TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)
 {
     server.answerAll(Reply::close());
-    const ApiResult result = run({Endpoint::PersonalStream});
+    const ApiResult result = run({ Endpoint::PersonalStream });
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.errorString.isEmpty());
-    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 }
 
 TEST_F(ApiClientTest, AnAnswerCutOffMidBodyIsAFailureNotATruncatedSuccess)
 {
     server.answerAll(Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody());
-    const ApiResult result = run({Endpoint::PersonalStream});
+    const ApiResult result = run({ Endpoint::PersonalStream });
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.hasJson());
-    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 }
 
 TEST_F(ApiClientTest, NoServerAtAllIsStatusZero)
 {
-    api.setApiBase(QStringLiteral("http://127.0.0.1:%1/stream/0").arg(ScriptedHttpServer::unusedPort()));
-    const ApiResult result = run({Endpoint::User, QStringLiteral("1")});
+    api.setApiBase(
+        QStringLiteral("http://127.0.0.1:%1/stream/0").arg(ScriptedHttpServer::unusedPort()));
+    const ApiResult result = run({ Endpoint::User, QStringLiteral("1") });
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to load user.")});
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to load user.") });
 }
 
 TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
@@ -234,20 +249,20 @@ TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
     server.answerAll(Reply::hang());
     api.setTransferTimeout(300ms);
     const auto started = std::chrono::steady_clock::now();
-    const ApiResult result = run({Endpoint::PersonalStream});
+    const ApiResult result = run({ Endpoint::PersonalStream });
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to fetch stream.")});
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 }
 
 TEST_F(ApiClientTest, ARedirectToAnotherHostNeverCarriesTheToken)
 {
     ScriptedHttpServer elsewhere;
     server.answerAll(Reply::redirect((elsewhere.origin() + QStringLiteral("/steal")).toUtf8()));
-    const ApiResult result = run({Endpoint::CurrentUser});
+    const ApiResult result = run({ Endpoint::CurrentUser });
     EXPECT_FALSE(result.succeeded());
     EXPECT_TRUE(elsewhere.requests().isEmpty());
-    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Unable to load stream.")});
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to load stream.") });
 }
 
 TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
@@ -257,7 +272,7 @@ TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
             return Reply::redirect(QByteArrayLiteral("/stream/0/users/5"));
         return Reply::json(200, QByteArrayLiteral(R"({"id":"5"})"));
     });
-    const ApiResult result = run({Endpoint::CurrentUser});
+    const ApiResult result = run({ Endpoint::CurrentUser });
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.jsonObject().value(QStringLiteral("id")).toString(), QStringLiteral("5"));
 }
@@ -267,7 +282,7 @@ TEST_F(ApiClientTest, AGoneOwnerGetsNoCompletionNoAlertAndTheRequestIsAborted)
     server.answerAll(Reply::hang());
     auto owner = std::make_unique<QObject>();
     bool called = false;
-    api.send({Endpoint::PersonalStream}, owner.get(), [&](const ApiResult &) { called = true; });
+    api.send({ Endpoint::PersonalStream }, owner.get(), [&](const ApiResult &) { called = true; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.requests().size() == 1; }));
     owner.reset();
     EXPECT_TRUE(testsupport::waitUntil([&] { return server.connectionsClosedByClient() == 1; }));
@@ -293,7 +308,7 @@ TEST_F(ApiClientTest, AnOwnerGoneDuringTheAlertMissesTheCompletion)
     auto presenter = std::make_unique<ClosingPresenter>();
     presenter->owner = owner;
     alerts::setPresenter(std::move(presenter));
-    api.send({Endpoint::PersonalStream}, owner, [&](const ApiResult &) { called = true; });
+    api.send({ Endpoint::PersonalStream }, owner, [&](const ApiResult &) { called = true; });
     EXPECT_TRUE(testsupport::waitUntil([&] { return !server.requests().isEmpty(); }));
     testsupport::waitUntil([] { return false; }, 200ms);
     EXPECT_FALSE(called);

@@ -9,14 +9,15 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QJsonObject postWithAvatar(const QString &id, const QString &avatar, const QString &text = QStringLiteral("hello #tag @bob"))
+QJsonObject postWithAvatar(const QString &id, const QString &avatar,
+    const QString &text = QStringLiteral("hello #tag @bob"))
 {
     QJsonObject avatarImage;
     avatarImage.insert(QStringLiteral("url"), avatar);
@@ -27,7 +28,7 @@ QJsonObject postWithAvatar(const QString &id, const QString &avatar, const QStri
     QJsonObject post;
     post.insert(QStringLiteral("id"), id);
     post.insert(QStringLiteral("created_at"),
-                QStringLiteral("2012-08-20T17:03:%1Z").arg(id.toInt() % 60, 2, 10, QLatin1Char('0')));
+        QStringLiteral("2012-08-20T17:03:%1Z").arg(id.toInt() % 60, 2, 10, QLatin1Char('0')));
     post.insert(QStringLiteral("text"), text);
     post.insert(QStringLiteral("user"), user);
     return post;
@@ -48,9 +49,11 @@ TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     EXPECT_TRUE(runPage(processor, QJsonValue()).isEmpty());
-    EXPECT_TRUE(runPage(processor, QJsonObject{{QStringLiteral("data"), QJsonArray{}}}).isEmpty());
-    EXPECT_TRUE(runPage(processor, QJsonArray{}).isEmpty());
-    const auto records = runPage(processor, QJsonArray{1, QStringLiteral("x"), QJsonValue::Null, QJsonObject{}});
+    EXPECT_TRUE(
+        runPage(processor, QJsonObject { { QStringLiteral("data"), QJsonArray {} } }).isEmpty());
+    EXPECT_TRUE(runPage(processor, QJsonArray {}).isEmpty());
+    const auto records = runPage(
+        processor, QJsonArray { 1, QStringLiteral("x"), QJsonValue::Null, QJsonObject {} });
     ASSERT_EQ(records.size(), 1); // only the object becomes a record
     EXPECT_TRUE(records.first().theAvatarImage.isNull());
     EXPECT_TRUE(records.first().attributedString.isEmpty());
@@ -61,13 +64,14 @@ TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     const QString longWord(10000, QLatin1Char('w'));
-    const QJsonArray page{
+    const QJsonArray page {
         postWithAvatar(QStringLiteral("1"), QString()),
         postWithAvatar(QStringLiteral("2"), QStringLiteral("/relative/a.png")),
         postWithAvatar(QStringLiteral("3"), QStringLiteral("file:///etc/passwd")),
         postWithAvatar(QStringLiteral("4"), QStringLiteral("http://127.0.0.1:1/closed.png")),
-        postWithAvatar(QStringLiteral("5"), QStringLiteral("not a url at all"), QStringLiteral("😀 עברית e\u0301 ") + longWord),
-        QJsonObject{{QStringLiteral("id"), 6}, {QStringLiteral("user"), QJsonValue::Null}},
+        postWithAvatar(QStringLiteral("5"), QStringLiteral("not a url at all"),
+            QStringLiteral("😀 עברית e\u0301 ") + longWord),
+        QJsonObject { { QStringLiteral("id"), 6 }, { QStringLiteral("user"), QJsonValue::Null } },
     };
     const auto records = runPage(processor, page);
     ASSERT_EQ(records.size(), 6);
@@ -89,7 +93,8 @@ TEST(PostPageProcessor, AvatarsAreFittedStoredAndServedFromTheCacheAfterwards)
     QJsonArray page;
     for (int i = 1; i <= 12; ++i) {
         // Two posts share each avatar.
-        const QString avatar = sandbox.baseUrl().toString() + QStringLiteral("/avatars/p%1.png").arg(i / 2);
+        const QString avatar
+            = sandbox.baseUrl().toString() + QStringLiteral("/avatars/p%1.png").arg(i / 2);
         page.append(postWithAvatar(QString::number(i), avatar));
     }
     const auto first = runPage(processor, page);
@@ -117,8 +122,10 @@ TEST(PostPageProcessor, ANewPageDropsTheOneStillRunning)
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     QSignalSpy finished(&processor, &PostPageProcessor::finished);
-    processor.process(QJsonArray{postWithAvatar(QStringLiteral("1"), sandbox.baseUrl().toString() + QStringLiteral("/avatars/slow.png"))}, 0);
-    processor.process(QJsonArray{postWithAvatar(QStringLiteral("2"), QString())}, 0);
+    processor.process(QJsonArray { postWithAvatar(QStringLiteral("1"),
+                          sandbox.baseUrl().toString() + QStringLiteral("/avatars/slow.png")) },
+        0);
+    processor.process(QJsonArray { postWithAvatar(QStringLiteral("2"), QString()) }, 0);
     ASSERT_TRUE(finished.wait(5000));
     QTest::qWait(1800);
     ASSERT_EQ(finished.count(), 1);

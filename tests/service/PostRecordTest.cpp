@@ -15,7 +15,8 @@ PostRecord recordFromJson(const char *json)
 
 TEST(PostRecord, ReadsTheFieldsTheProgramUsesWhateverTheirShape)
 {
-    const PostRecord full = recordFromJson(R"({"id":"12","created_at":"2012-08-20T17:03:00Z","text":"hi",
+    const PostRecord full
+        = recordFromJson(R"({"id":"12","created_at":"2012-08-20T17:03:00Z","text":"hi",
         "reply_to":null,"you_starred":true,"source":{"name":"Web","link":"http://x.example"},
         "user":{"id":"7","username":"alice","name":"Alice","avatar_image":{"url":"http://a.example/a.png"}},
         "entities":{"mentions":[{"name":"bob","id":"8"},{"name":"carol","id":"9"}]},
@@ -25,13 +26,14 @@ TEST(PostRecord, ReadsTheFieldsTheProgramUsesWhateverTheirShape)
     EXPECT_EQ(full.avatarUrl(), QStringLiteral("http://a.example/a.png"));
     EXPECT_TRUE(full.hasReplyTo()); // present, though null
     EXPECT_TRUE(full.youStarred());
-    EXPECT_EQ(full.mentionIds(), (QStringList{QStringLiteral("8"), QStringLiteral("9")}));
+    EXPECT_EQ(full.mentionIds(), (QStringList { QStringLiteral("8"), QStringLiteral("9") }));
     EXPECT_EQ(full.mentionIdForName(QStringLiteral("carol")), QStringLiteral("9"));
     EXPECT_FALSE(full.mentionIdForName(QStringLiteral("dave")).has_value());
     EXPECT_TRUE(full.post.contains(QStringLiteral("annotations"))); // unknown fields are kept
 
     // Numbers where strings are expected, null user, missing text.
-    const PostRecord odd = recordFromJson(R"({"id":12,"user":null,"you_starred":0,"entities":{"mentions":"x"}})");
+    const PostRecord odd
+        = recordFromJson(R"({"id":12,"user":null,"you_starred":0,"entities":{"mentions":"x"}})");
     EXPECT_EQ(odd.id(), QStringLiteral("12"));
     EXPECT_EQ(odd.text(), QString());
     EXPECT_EQ(odd.username(), QString());
@@ -66,7 +68,8 @@ TEST(PostRecord, FactsAndTransformersOfTheSelectedPost)
     const PostRecord anonymous = recordFromJson(R"({"id":"2"})");
     EXPECT_FALSE(SelectedPostFacts::from(anonymous, QString()).isMe);
     const PostRecord starred = recordFromJson(R"({"id":"3","you_starred":true})");
-    EXPECT_EQ(SelectedPostFacts::from(starred, QString()).starItemTitle, QStringLiteral("Unstar Post"));
+    EXPECT_EQ(
+        SelectedPostFacts::from(starred, QString()).starItemTitle, QStringLiteral("Unstar Post"));
 }
 
 PostRecord post(const QString &id, const QString &createdAt)
@@ -80,10 +83,11 @@ PostRecord post(const QString &id, const QString &createdAt)
 TEST(PostsArrayController, ArrangesNewestFirstAndMovesTheSelection)
 {
     PostsArrayController posts;
-    QAbstractItemModelTester modelTester(posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    posts.setContent({post(QStringLiteral("1"), QStringLiteral("2012-08-20T17:03:00Z")),
-                      post(QStringLiteral("3"), QStringLiteral("2013-01-01T00:00:00Z")),
-                      post(QStringLiteral("2"), QStringLiteral("2012-12-31T23:59:59Z"))});
+    QAbstractItemModelTester modelTester(
+        posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    posts.setContent({ post(QStringLiteral("1"), QStringLiteral("2012-08-20T17:03:00Z")),
+        post(QStringLiteral("3"), QStringLiteral("2013-01-01T00:00:00Z")),
+        post(QStringLiteral("2"), QStringLiteral("2012-12-31T23:59:59Z")) });
     ASSERT_EQ(posts.count(), 3);
     EXPECT_EQ(posts.arrangedObject(0)->id(), QStringLiteral("3"));
     EXPECT_EQ(posts.arrangedObject(1)->id(), QStringLiteral("2"));

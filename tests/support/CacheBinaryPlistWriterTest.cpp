@@ -15,16 +15,19 @@ namespace {
 TEST(CacheBinaryPlistWriter, LibplistReadsBackEveryKindOfObject)
 {
     BinaryPlistWriter writer;
-    const qint64 millis = QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58, 250), Qt::UTC).toMSecsSinceEpoch();
-    const qint64 beforeEpoch = QDateTime(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+    const qint64 millis
+        = QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58, 250), Qt::UTC).toMSecsSinceEpoch();
+    const qint64 beforeEpoch
+        = QDateTime(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
     const auto top = writer.addDictionary({
-        {writer.addString(QStringLiteral("small")), writer.addUnsigned(7)},
-        {writer.addString(QStringLiteral("wide")), writer.addUnsigned(70000)},
-        {writer.addString(QStringLiteral("huge")), writer.addUnsigned(5'000'000'000'000ULL)},
-        {writer.addString(QStringLiteral("when")), writer.addDate(millis)},
-        {writer.addString(QStringLiteral("long ago")), writer.addDate(beforeEpoch)},
-        {writer.addString(QStringLiteral("caf\u00e9 \u2603 \U0001F600")), writer.addString(QString(40, u'x'))},
-        {writer.addString(QString()), writer.addDictionary({})},
+        { writer.addString(QStringLiteral("small")), writer.addUnsigned(7) },
+        { writer.addString(QStringLiteral("wide")), writer.addUnsigned(70000) },
+        { writer.addString(QStringLiteral("huge")), writer.addUnsigned(5'000'000'000'000ULL) },
+        { writer.addString(QStringLiteral("when")), writer.addDate(millis) },
+        { writer.addString(QStringLiteral("long ago")), writer.addDate(beforeEpoch) },
+        { writer.addString(QStringLiteral("caf\u00e9 \u2603 \U0001F600")),
+            writer.addString(QString(40, u'x')) },
+        { writer.addString(QString()), writer.addDictionary({}) },
     });
     const auto decoded = PropertyList::decode(writer.finish(top));
     ASSERT_TRUE(decoded);
@@ -34,7 +37,8 @@ TEST(CacheBinaryPlistWriter, LibplistReadsBackEveryKindOfObject)
     EXPECT_EQ(map.value(QStringLiteral("huge")).toULongLong(), 5'000'000'000'000ULL);
     EXPECT_EQ(map.value(QStringLiteral("when")).toDateTime().toMSecsSinceEpoch(), millis);
     EXPECT_EQ(map.value(QStringLiteral("long ago")).toDateTime().toMSecsSinceEpoch(), beforeEpoch);
-    EXPECT_EQ(map.value(QStringLiteral("caf\u00e9 \u2603 \U0001F600")).toString(), QString(40, u'x'));
+    EXPECT_EQ(
+        map.value(QStringLiteral("caf\u00e9 \u2603 \U0001F600")).toString(), QString(40, u'x'));
     EXPECT_EQ(map.value(QString()).typeId(), QMetaType::QVariantMap);
     EXPECT_EQ(map.size(), 7);
 }
@@ -42,12 +46,14 @@ TEST(CacheBinaryPlistWriter, LibplistReadsBackEveryKindOfObject)
 // Past 255 and 65,535 objects, references take two and then four bytes.
 TEST(CacheBinaryPlistWriter, ManyObjectsWidenTheReferences)
 {
-    for (int count : {100, 300, 40000}) {
+    for (int count : { 100, 300, 40000 }) {
         BinaryPlistWriter writer;
         QList<QPair<BinaryPlistWriter::Id, BinaryPlistWriter::Id>> entries;
         for (int n = 0; n < count; ++n)
-            entries.append({writer.addString(QStringLiteral("k%1").arg(n)), writer.addUnsigned(quint64(n))});
-        const QVariantMap map = PropertyList::decode(writer.finish(writer.addDictionary(entries)))->toMap();
+            entries.append(
+                { writer.addString(QStringLiteral("k%1").arg(n)), writer.addUnsigned(quint64(n)) });
+        const QVariantMap map
+            = PropertyList::decode(writer.finish(writer.addDictionary(entries)))->toMap();
         ASSERT_EQ(map.size(), count);
         EXPECT_EQ(map.value(QStringLiteral("k%1").arg(count - 1)).toInt(), count - 1);
     }
@@ -72,11 +78,14 @@ TEST(CacheFiles, ReplacesWholeFilesAndLeavesNothingBehind)
 
 TEST(CacheFiles, RecognisesOnlyItsOwnLeftOvers)
 {
-    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("V2_0123456789abcdef0123456789abcdef.aB3xY9")));
+    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(
+        QStringLiteral("V2_0123456789abcdef0123456789abcdef.aB3xY9")));
     EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("cacheInfo.plist.000000")));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("V2_0123456789abcdef0123456789abcdef")));
+    EXPECT_FALSE(
+        CacheFiles::isLeftOverTemporaryFile(QStringLiteral("V2_0123456789abcdef0123456789abcdef")));
     EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("notes.txt.aB3xY9")));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("cacheInfo.plist.aB3xY9.more")));
+    EXPECT_FALSE(
+        CacheFiles::isLeftOverTemporaryFile(QStringLiteral("cacheInfo.plist.aB3xY9.more")));
 }
 
 } // namespace

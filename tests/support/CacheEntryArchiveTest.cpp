@@ -11,14 +11,14 @@ namespace {
 
 CachedURLResponse fullResponse()
 {
-    CachedURLResponse response = cachetest::response(
-        QStringLiteral("https://example.com/av\u00e4tar.png?size=48"), 203,
-        {{QStringLiteral("ETag"), QStringLiteral("\"abc\"")},
-         {QStringLiteral("Content-Type"), QStringLiteral("image/png")},
-         {QStringLiteral("X-Odd"), QStringLiteral("caf\u00e9 \u2603")}},
-        QByteArray("\x89PNG\r\n\x1a\n\0\0binary", 16));
-    response.userInfo = QVariantMap{{QStringLiteral("who"), QStringLiteral("me")},
-                                    {QStringLiteral("n"), 7}};
+    CachedURLResponse response
+        = cachetest::response(QStringLiteral("https://example.com/av\u00e4tar.png?size=48"), 203,
+            { { QStringLiteral("ETag"), QStringLiteral("\"abc\"") },
+                { QStringLiteral("Content-Type"), QStringLiteral("image/png") },
+                { QStringLiteral("X-Odd"), QStringLiteral("caf\u00e9 \u2603") } },
+            QByteArray("\x89PNG\r\n\x1a\n\0\0binary", 16));
+    response.userInfo = QVariantMap { { QStringLiteral("who"), QStringLiteral("me") },
+        { QStringLiteral("n"), 7 } };
     response.storagePolicy = CacheStoragePolicy::AllowedInMemoryOnly;
     return response;
 }
@@ -46,14 +46,16 @@ TEST(CacheEntryArchive, UsesTheFourArchiveKeys)
     const auto plist = PropertyList::decode(CacheEntryArchive::encode(fullResponse()));
     ASSERT_TRUE(plist);
     const QVariantMap root = plist->toMap();
-    EXPECT_EQ(root.keys(), (QStringList{QStringLiteral("response"), QStringLiteral("responseData"),
-                                        QStringLiteral("storagePolicy"), QStringLiteral("userInfo")}));
+    EXPECT_EQ(root.keys(),
+        (QStringList { QStringLiteral("response"), QStringLiteral("responseData"),
+            QStringLiteral("storagePolicy"), QStringLiteral("userInfo") }));
     EXPECT_EQ(root.value(QStringLiteral("storagePolicy")).toInt(), 1);
 }
 
 TEST(CacheEntryArchive, EmptyBodyAndNoUserInfoSurvive)
 {
-    CachedURLResponse empty = cachetest::keepable(QStringLiteral("http://example.com/e"), QByteArray());
+    CachedURLResponse empty
+        = cachetest::keepable(QStringLiteral("http://example.com/e"), QByteArray());
     const auto decoded = CacheEntryArchive::decode(CacheEntryArchive::encode(empty));
     ASSERT_TRUE(decoded);
     EXPECT_TRUE(decoded->body.isEmpty());
@@ -84,13 +86,15 @@ TEST(CacheEntryArchive, OtherPropertyListsAreNotEntries)
     const auto encode = [](const QVariant &value) {
         return PropertyList::encode(value, PropertyList::Format::Binary);
     };
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(QVariantList{1, 2})));
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(QVariantMap{{QStringLiteral("responseData"), 5}})));
-    QVariantMap wrongPolicy = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
+    EXPECT_FALSE(CacheEntryArchive::decode(encode(QVariantList { 1, 2 })));
+    EXPECT_FALSE(
+        CacheEntryArchive::decode(encode(QVariantMap { { QStringLiteral("responseData"), 5 } })));
+    QVariantMap wrongPolicy
+        = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
     wrongPolicy[QStringLiteral("storagePolicy")] = 9;
     EXPECT_FALSE(CacheEntryArchive::decode(encode(wrongPolicy)));
     QVariantMap noUrl = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
-    noUrl[QStringLiteral("response")] = QVariantMap{{QStringLiteral("statusCode"), 200}};
+    noUrl[QStringLiteral("response")] = QVariantMap { { QStringLiteral("statusCode"), 200 } };
     EXPECT_FALSE(CacheEntryArchive::decode(encode(noUrl)));
     EXPECT_FALSE(CacheEntryArchive::decode(QByteArray("<?xml version=\"1.0\"?><plist><dict>")));
 }

@@ -55,7 +55,8 @@ TEST(CacheHttpDate, RejectsTextThatIsNotAWholeDate)
 TEST(CacheHttpDate, FormatsWhatItReads)
 {
     EXPECT_EQ(HttpDate::format(kSunday), QStringLiteral("Sun, 06 Nov 1994 08:49:37 GMT"));
-    const QDateTime now = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    const QDateTime now
+        = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
     EXPECT_EQ(HttpDate::parse(HttpDate::format(now)), now);
 }
 

@@ -35,21 +35,24 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
 TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
 {
     const QDateTime date = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
-    const QVariantMap plist{
-        {QStringLiteral("diskUsage"), 999999},
-        {QStringLiteral("accesses"),
-         QVariantMap{{key(1), date}, {key(2), date}, {key(3), QStringLiteral("not a date")},
-                     {QStringLiteral("../../escape"), date}}},
-        {QStringLiteral("sizes"),
-         QVariantMap{{key(1), 10}, {key(3), 20}, {QStringLiteral("../../escape"), 5}, {key(4), 7}}},
+    const QVariantMap plist {
+        { QStringLiteral("diskUsage"), 999999 },
+        { QStringLiteral("accesses"),
+            QVariantMap { { key(1), date }, { key(2), date },
+                { key(3), QStringLiteral("not a date") },
+                { QStringLiteral("../../escape"), date } } },
+        { QStringLiteral("sizes"),
+            QVariantMap { { key(1), 10 }, { key(3), 20 }, { QStringLiteral("../../escape"), 5 },
+                { key(4), 7 } } },
     };
     const auto index = DiskCacheIndex::fromPropertyList(plist);
     ASSERT_TRUE(index);
-    EXPECT_EQ(index->keys(), QStringList{key(1)});
+    EXPECT_EQ(index->keys(), QStringList { key(1) });
     EXPECT_EQ(index->diskUsage(), 10u);
 
-    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantList{}));
-    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantMap{{QStringLiteral("accesses"), 1}}));
+    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantList {}));
+    EXPECT_FALSE(
+        DiskCacheIndex::fromPropertyList(QVariantMap { { QStringLiteral("accesses"), 1 } }));
 }
 
 } // namespace

@@ -13,8 +13,8 @@
 
 namespace cachetest {
 
-inline CachedURLResponse response(const QString &url, int status, HeaderFields headers,
-                                  QByteArray body = QByteArray("body"))
+inline CachedURLResponse response(
+    const QString &url, int status, HeaderFields headers, QByteArray body = QByteArray("body"))
 {
     CachedURLResponse r;
     r.url = QUrl(url);
@@ -28,8 +28,8 @@ inline CachedURLResponse response(const QString &url, int status, HeaderFields h
 // A response any disk tier keeps: fresh for a day.
 inline CachedURLResponse keepable(const QString &url, QByteArray body = QByteArray("body"))
 {
-    return response(url, 200, {{QStringLiteral("Cache-Control"), QStringLiteral("max-age=86400")}},
-                    std::move(body));
+    return response(url, 200,
+        { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=86400") } }, std::move(body));
 }
 
 inline QNetworkRequest request(const QString &url)
@@ -68,7 +68,7 @@ inline qint64 fileSize(const QString &path)
 
 inline QStringList entryFiles(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral("V2_*")}, QDir::Files, QDir::Name);
+    return QDir(folder).entryList({ QStringLiteral("V2_*") }, QDir::Files, QDir::Name);
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)

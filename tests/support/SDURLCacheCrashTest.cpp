@@ -27,8 +27,8 @@ TEST(SDURLCacheCrashChild, StoresUntilKilled)
     const qint64 pid = QCoreApplication::applicationPid();
     for (int n = 0;; ++n) {
         const QString url = QStringLiteral("http://example.com/crash/%1/%2").arg(pid).arg(n);
-        cache.storeCachedResponse(keepable(url, QByteArray(20000 + n % 97, char('a' + n % 26))),
-                                  request(url));
+        cache.storeCachedResponse(
+            keepable(url, QByteArray(20000 + n % 97, char('a' + n % 26))), request(url));
         if (n % 7 == 3)
             cache.removeCachedResponseForRequest(
                 request(QStringLiteral("http://example.com/crash/%1/%2").arg(pid).arg(n - 2)));
@@ -48,16 +48,18 @@ TEST_F(SDURLCacheTest, AProcessKilledWhileWritingLeavesAUsableCache)
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=SDURLCacheCrashChild.StoresUntilKilled")});
+            { QStringLiteral("--gtest_filter=SDURLCacheCrashChild.StoresUntilKilled") });
         ASSERT_TRUE(child.waitForStarted());
         const qsizetype wanted = before + 8 + 15 * round;
-        EXPECT_TRUE(testsupport::waitUntil(
-            [&] { return cachetest::entryFiles(folder).size() >= wanted; }, std::chrono::seconds(20)));
+        EXPECT_TRUE(
+            testsupport::waitUntil([&] { return cachetest::entryFiles(folder).size() >= wanted; },
+                std::chrono::seconds(20)));
         child.kill();
         ASSERT_TRUE(child.waitForFinished());
 
         // Whatever moment the kill hit, the index file is whole or absent.
-        EXPECT_NE(PropertyList::readFile(indexPath()).status, PropertyList::FileResult::Status::Unreadable);
+        EXPECT_NE(PropertyList::readFile(indexPath()).status,
+            PropertyList::FileResult::Status::Unreadable);
 
         cache = makeCache();
         cache->currentDiskUsage();

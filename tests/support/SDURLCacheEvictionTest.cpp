@@ -18,7 +18,8 @@ protected:
     void storeFive()
     {
         for (int n = 1; n <= 5; ++n) {
-            cache->storeCachedResponse(keepable(url(n), QByteArray(1000 + n, 'e')), request(url(n)));
+            cache->storeCachedResponse(
+                keepable(url(n), QByteArray(1000 + n, 'e')), request(url(n)));
             settle();
             clock.advance(10);
         }
@@ -48,7 +49,7 @@ TEST_F(SDURLCacheEvictionTest, OneByteOverEvictsExactlyTheOldestEntry)
     storeFive();
     cache->setDiskCapacity(cache->currentDiskUsage() - 1);
     tick();
-    EXPECT_EQ(remaining(), (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(remaining(), (QList<int> { 2, 3, 4, 5 }));
     EXPECT_EQ(cache->currentDiskUsage(), sizeOf(2) + sizeOf(3) + sizeOf(4) + sizeOf(5));
     expectIndexMatchesFolder();
 }
@@ -60,13 +61,13 @@ TEST_F(SDURLCacheEvictionTest, EvictsOldestFirstUntilTheExcessIsCovered)
     // One byte more than the oldest entry holds: the second oldest goes too.
     cache->setDiskCapacity(usage - sizeOf(1) - 1);
     tick();
-    EXPECT_EQ(remaining(), (QList<int>{3, 4, 5}));
+    EXPECT_EQ(remaining(), (QList<int> { 3, 4, 5 }));
     expectIndexMatchesFolder();
 
     // At exactly the capacity nothing more goes.
     cache->setDiskCapacity(cache->currentDiskUsage());
     tick();
-    EXPECT_EQ(remaining(), (QList<int>{3, 4, 5}));
+    EXPECT_EQ(remaining(), (QList<int> { 3, 4, 5 }));
 }
 
 TEST_F(SDURLCacheEvictionTest, ADiskHitMovesTheEntryToTheNewestPosition)
@@ -76,7 +77,7 @@ TEST_F(SDURLCacheEvictionTest, ADiskHitMovesTheEntryToTheNewestPosition)
     ASSERT_TRUE(cache->cachedResponseForRequest(request(url(1))));
     cache->setDiskCapacity(cache->currentDiskUsage() - 1);
     tick();
-    EXPECT_EQ(remaining(), (QList<int>{1, 3, 4, 5}));
+    EXPECT_EQ(remaining(), (QList<int> { 1, 3, 4, 5 }));
     expectIndexMatchesFolder();
 }
 
@@ -93,7 +94,7 @@ TEST_F(SDURLCacheEvictionTest, AccessDatesOfDiskHitsAreWrittenByTheTick)
     tick();
     // Property-list dates keep milliseconds to within one.
     EXPECT_NEAR(double(indexOnDisk()->lastAccessMSecs(key).value()),
-                double(clock.now().toMSecsSinceEpoch()), 1.0);
+        double(clock.now().toMSecsSinceEpoch()), 1.0);
 }
 
 TEST_F(SDURLCacheEvictionTest, StoresOverTheBudgetWaitForTheTick)
@@ -104,7 +105,7 @@ TEST_F(SDURLCacheEvictionTest, StoresOverTheBudgetWaitForTheTick)
     settle();
     EXPECT_EQ(remaining().size(), 5);
     tick();
-    EXPECT_EQ(remaining(), QList<int>{5});
+    EXPECT_EQ(remaining(), QList<int> { 5 });
     EXPECT_TRUE(QFileInfo::exists(entryPath(url(6))));
     EXPECT_LE(cache->currentDiskUsage(), cache->diskCapacity());
     expectIndexMatchesFolder();
@@ -114,9 +115,9 @@ TEST_F(SDURLCacheEvictionTest, TheTimerRunsMaintenanceEveryFiveSeconds)
 {
     storeFive();
     cache->setDiskCapacity(cache->currentDiskUsage() - 1);
-    EXPECT_TRUE(testsupport::waitUntil([this] { return !QFileInfo::exists(entryPath(url(1))); },
-                                       std::chrono::seconds(8)));
-    EXPECT_EQ(remaining(), (QList<int>{2, 3, 4, 5}));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [this] { return !QFileInfo::exists(entryPath(url(1))); }, std::chrono::seconds(8)));
+    EXPECT_EQ(remaining(), (QList<int> { 2, 3, 4, 5 }));
 }
 
 } // namespace

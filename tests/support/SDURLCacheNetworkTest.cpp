@@ -35,7 +35,7 @@ protected:
 
     Fetched fetch(const QString &url, QNetworkRequest::CacheLoadControl control)
     {
-        QNetworkRequest req{QUrl(url)};
+        QNetworkRequest req { QUrl(url) };
         req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, control);
         QNetworkReply *reply = manager.get(req);
         EXPECT_TRUE(testsupport::waitUntil([reply] { return reply->isFinished(); }));
@@ -113,7 +113,7 @@ TEST_F(SDURLCacheNetworkTest, CacheFirstRequestsAreAnsweredWithoutTheNetwork)
     restart();
     QNetworkAccessManager nextRun;
     cache->installOn(nextRun);
-    QNetworkRequest req{QUrl(url)};
+    QNetworkRequest req { QUrl(url) };
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
     QNetworkReply *reply = nextRun.get(req);
     ASSERT_TRUE(testsupport::waitUntil([reply] { return reply->isFinished(); }));

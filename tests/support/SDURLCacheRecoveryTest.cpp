@@ -17,7 +17,8 @@ protected:
     void storeSome(int count)
     {
         for (int n = 1; n <= count; ++n) {
-            cache->storeCachedResponse(keepable(url(n), QByteArray(2000, char('a' + n))), request(url(n)));
+            cache->storeCachedResponse(
+                keepable(url(n), QByteArray(2000, char('a' + n))), request(url(n)));
             clock.advance(1);
         }
         settle();
@@ -66,8 +67,8 @@ TEST_F(SDURLCacheRecoveryTest, AnUnreadableIndexStartsEmptyAndRecounts)
     storeSome(3);
     const quint64 usage = cache->currentDiskUsage();
     cache.reset();
-    for (const QByteArray &garbage : {QByteArray("bplist00 and then nothing useful"), QByteArray(),
-                                      QByteArray(4096, '\xff')}) {
+    for (const QByteArray &garbage : { QByteArray("bplist00 and then nothing useful"), QByteArray(),
+             QByteArray(4096, '\xff') }) {
         ASSERT_TRUE(cachetest::writeBytes(indexPath(), garbage));
         restartAndLoad();
         EXPECT_EQ(cache->currentDiskUsage(), usage);
@@ -119,12 +120,14 @@ TEST_F(SDURLCacheRecoveryTest, ADamagedIndexCannotReachFilesOutsideTheFolder)
     const QString outside = m_root.path() + QStringLiteral("/Velto/keep-me");
     ASSERT_TRUE(cachetest::writeBytes(outside, "precious"));
     const QDateTime old = QDateTime::fromSecsSinceEpoch(1000, Qt::UTC);
-    const QVariantMap hostile{
-        {QStringLiteral("diskUsage"), 1'000'000'000},
-        {QStringLiteral("accesses"), QVariantMap{{QStringLiteral("../keep-me"), old},
-                                                 {QStringLiteral("/etc/hostname"), old}}},
-        {QStringLiteral("sizes"), QVariantMap{{QStringLiteral("../keep-me"), 999999999},
-                                              {QStringLiteral("/etc/hostname"), 999999999}}},
+    const QVariantMap hostile {
+        { QStringLiteral("diskUsage"), 1'000'000'000 },
+        { QStringLiteral("accesses"),
+            QVariantMap {
+                { QStringLiteral("../keep-me"), old }, { QStringLiteral("/etc/hostname"), old } } },
+        { QStringLiteral("sizes"),
+            QVariantMap { { QStringLiteral("../keep-me"), 999999999 },
+                { QStringLiteral("/etc/hostname"), 999999999 } } },
     };
     ASSERT_TRUE(PropertyList::writeFileAtomically(
         indexPath(), PropertyList::encode(hostile, PropertyList::Format::Binary)));

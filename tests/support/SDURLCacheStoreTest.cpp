@@ -24,7 +24,7 @@ TEST_F(SDURLCacheTest, CreatesNothingUntilUsed)
 TEST_F(SDURLCacheTest, AStoredResponseComesBackAfterARestart)
 {
     CachedURLResponse stored = keepable(kAvatar, QByteArray(20000, 'x'));
-    stored.userInfo = QVariantMap{{QStringLiteral("k"), QStringLiteral("v")}};
+    stored.userInfo = QVariantMap { { QStringLiteral("k"), QStringLiteral("v") } };
     cache->storeCachedResponse(stored, request(kAvatar));
     settle();
     EXPECT_TRUE(QFileInfo::exists(entryPath(kAvatar)));
@@ -40,12 +40,13 @@ TEST_F(SDURLCacheTest, AStoredResponseComesBackAfterARestart)
 TEST_F(SDURLCacheTest, FragmentsShareOneEntry)
 {
     const QString page = QStringLiteral("http://example.com/page");
-    cache->storeCachedResponse(keepable(page + QStringLiteral("#one"), "first"),
-                               request(page + QStringLiteral("#one")));
-    cache->storeCachedResponse(keepable(page + QStringLiteral("#two"), "second"),
-                               request(page + QStringLiteral("#two")));
+    cache->storeCachedResponse(
+        keepable(page + QStringLiteral("#one"), "first"), request(page + QStringLiteral("#one")));
+    cache->storeCachedResponse(
+        keepable(page + QStringLiteral("#two"), "second"), request(page + QStringLiteral("#two")));
     settle();
-    EXPECT_EQ(cachetest::entryFiles(folder), QStringList{SDURLCache::cacheKeyForURL(QUrl(page))});
+    EXPECT_EQ(
+        cachetest::entryFiles(folder), QStringList { SDURLCache::cacheKeyForURL(QUrl(page)) });
     restart();
     const auto found = cache->cachedResponseForRequest(request(page + QStringLiteral("#three")));
     ASSERT_TRUE(found);
@@ -79,30 +80,42 @@ TEST_F(SDURLCacheTest, FreshnessAndStatusDecideWhatIsWrittenToDisk)
     const QDateTime now = clock.now();
     const QString date = cachetest::httpDate(now);
     const std::vector<DiskCase> cases = {
-        {"max-age=0", 200, {{QStringLiteral("Cache-Control"), QStringLiteral("max-age=0")}}, false},
-        {"MAX-AGE=600", 200, {{QStringLiteral("Cache-Control"), QStringLiteral("MAX-AGE=600")}}, true},
-        {"max-age=300 is not more than the minimum", 200,
-         {{QStringLiteral("Date"), date}, {QStringLiteral("Cache-Control"), QStringLiteral("max-age=300")}}, false},
-        {"max-age=301", 200,
-         {{QStringLiteral("Date"), date}, {QStringLiteral("Cache-Control"), QStringLiteral("max-age=301")}}, true},
-        {"Pragma no-cache", 200, {{QStringLiteral("Pragma"), QStringLiteral("no-cache")}}, false},
-        {"Pragma No-Cache", 200, {{QStringLiteral("Pragma"), QStringLiteral("No-Cache")}}, true},
-        {"404", 404, {{QStringLiteral("Cache-Control"), QStringLiteral("max-age=600")}}, false},
-        {"404 with Etag", 404, {{QStringLiteral("Etag"), QStringLiteral("\"a\"")}}, true},
-        {"302 bare", 302, {{QStringLiteral("Location"), QStringLiteral("/x")}}, false},
-        {"302 with ETag", 302, {{QStringLiteral("ETag"), QStringLiteral("\"a\"")}}, true},
-        {"no-store with Etag", 200,
-         {{QStringLiteral("Cache-Control"), QStringLiteral("no-store")}, {QStringLiteral("Etag"), QStringLiteral("1")}},
-         true},
-        {"Last-Modified ten days before Date", 200,
-         {{QStringLiteral("Date"), date}, {QStringLiteral("Last-Modified"), cachetest::httpDate(now.addDays(-10))}},
-         true},
-        {"Last-Modified 40 minutes before Date: fresh for 240 s", 200,
-         {{QStringLiteral("Date"), date}, {QStringLiteral("Last-Modified"), cachetest::httpDate(now.addSecs(-2400))}},
-         false},
-        {"no freshness headers", 200, {}, true},
-        {"stale Date, no freshness headers", 200,
-         {{QStringLiteral("Date"), cachetest::httpDate(now.addSecs(-3400))}}, false},
+        { "max-age=0", 200, { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=0") } },
+            false },
+        { "MAX-AGE=600", 200,
+            { { QStringLiteral("Cache-Control"), QStringLiteral("MAX-AGE=600") } }, true },
+        { "max-age=300 is not more than the minimum", 200,
+            { { QStringLiteral("Date"), date },
+                { QStringLiteral("Cache-Control"), QStringLiteral("max-age=300") } },
+            false },
+        { "max-age=301", 200,
+            { { QStringLiteral("Date"), date },
+                { QStringLiteral("Cache-Control"), QStringLiteral("max-age=301") } },
+            true },
+        { "Pragma no-cache", 200, { { QStringLiteral("Pragma"), QStringLiteral("no-cache") } },
+            false },
+        { "Pragma No-Cache", 200, { { QStringLiteral("Pragma"), QStringLiteral("No-Cache") } },
+            true },
+        { "404", 404, { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=600") } },
+            false },
+        { "404 with Etag", 404, { { QStringLiteral("Etag"), QStringLiteral("\"a\"") } }, true },
+        { "302 bare", 302, { { QStringLiteral("Location"), QStringLiteral("/x") } }, false },
+        { "302 with ETag", 302, { { QStringLiteral("ETag"), QStringLiteral("\"a\"") } }, true },
+        { "no-store with Etag", 200,
+            { { QStringLiteral("Cache-Control"), QStringLiteral("no-store") },
+                { QStringLiteral("Etag"), QStringLiteral("1") } },
+            true },
+        { "Last-Modified ten days before Date", 200,
+            { { QStringLiteral("Date"), date },
+                { QStringLiteral("Last-Modified"), cachetest::httpDate(now.addDays(-10)) } },
+            true },
+        { "Last-Modified 40 minutes before Date: fresh for 240 s", 200,
+            { { QStringLiteral("Date"), date },
+                { QStringLiteral("Last-Modified"), cachetest::httpDate(now.addSecs(-2400)) } },
+            false },
+        { "no freshness headers", 200, {}, true },
+        { "stale Date, no freshness headers", 200,
+            { { QStringLiteral("Date"), cachetest::httpDate(now.addSecs(-3400)) } }, false },
     };
     int n = 0;
     for (const DiskCase &c : cases) {
@@ -139,7 +152,8 @@ TEST_F(SDURLCacheTest, StoragePolicyAndSchemeDecideWhereAResponseGoes)
     cache->setIgnoreMemoryOnlyStoragePolicy(false);
     cache->storeCachedResponse(memoryOnly, request(QStringLiteral("http://example.com/mem2")));
     settle();
-    EXPECT_TRUE(cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/mem2"))));
+    EXPECT_TRUE(
+        cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/mem2"))));
     EXPECT_FALSE(QFileInfo::exists(entryPath(QStringLiteral("http://example.com/mem2"))));
 }
 
@@ -228,7 +242,8 @@ TEST_F(SDURLCacheTest, RemoveAllEmptiesAtOnceAndTheNextStoreStartsAfresh)
     cache->storeCachedResponse(keepable(kAvatar), request(kAvatar));
     settle();
     EXPECT_TRUE(QFileInfo::exists(indexPath()));
-    EXPECT_EQ(cachetest::entryFiles(folder), QStringList{SDURLCache::cacheKeyForURL(QUrl(kAvatar))});
+    EXPECT_EQ(
+        cachetest::entryFiles(folder), QStringList { SDURLCache::cacheKeyForURL(QUrl(kAvatar)) });
     expectIndexMatchesFolder();
 }
 
@@ -261,8 +276,8 @@ TEST_F(SDURLCacheTest, TheMemoryTierStaysWithinItsCapacity)
 TEST_F(SDURLCacheTest, DefaultPathIsTheFolderOfTheUsersCache)
 {
     EXPECT_EQ(SDURLCache::defaultCachePath(),
-              QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-                  + QStringLiteral("/Velto/SDURLCache"));
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+            + QStringLiteral("/Velto/SDURLCache"));
 }
 
 TEST(SDURLCacheShared, IsForgottenWhenDestroyed)

@@ -1,5 +1,5 @@
-#include "core/AppPaths.h"
 #include "text/DragImageView.h"
+#include "core/AppPaths.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -19,7 +19,8 @@ TEST(DragImageView, DragStartsThreePointsAway)
 
 TEST(DragImageView, TheDraggedFileIsAJpegNamedPhotoPng)
 {
-    EXPECT_EQ(DragImageView::dragFilePath(), AppPaths::supportFolder() + QStringLiteral("/Photo.png"));
+    EXPECT_EQ(
+        DragImageView::dragFilePath(), AppPaths::supportFolder() + QStringLiteral("/Photo.png"));
     QImage image(30, 20, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     image.setPixelColor(0, 0, Qt::red);
@@ -38,7 +39,8 @@ TEST(DragImageView, TheDraggedFileIsAJpegNamedPhotoPng)
     EXPECT_GT(back.pixelColor(20, 15).lightness(), 240);
 
     EXPECT_FALSE(DragImageView::writeDragFile(QImage(), path));
-    EXPECT_FALSE(DragImageView::writeDragFile(image, QStringLiteral("/proc/velto-cannot/Photo.png")));
+    EXPECT_FALSE(
+        DragImageView::writeDragFile(image, QStringLiteral("/proc/velto-cannot/Photo.png")));
 }
 
 TEST(DragImageView, ShowsWhatDecodesAndSaysWhenNothingDoes)

@@ -1,5 +1,5 @@
-#include "core/Preferences.h"
 #include "text/EntityMarking.h"
+#include "core/Preferences.h"
 #include "text/PostTextStyling.h"
 
 #include <gtest/gtest.h>
@@ -23,12 +23,18 @@ std::vector<Marked> marks(const QString &text)
     std::vector<Marked> result;
     const StyledText styled = PostTextStyling::styledText(text, 0);
     for (const auto &span : styled.spans())
-        result.push_back({text.mid(span.start, span.length), span.kind, span.value});
+        result.push_back({ text.mid(span.start, span.length), span.kind, span.value });
     return result;
 }
 
-Marked hash(const char *t) { return {QString::fromUtf8(t), EntityKind::Hash, QString::fromUtf8(t)}; }
-Marked user(const char *t) { return {QString::fromUtf8(t), EntityKind::User, QString::fromUtf8(t)}; }
+Marked hash(const char *t)
+{
+    return { QString::fromUtf8(t), EntityKind::Hash, QString::fromUtf8(t) };
+}
+Marked user(const char *t)
+{
+    return { QString::fromUtf8(t), EntityKind::User, QString::fromUtf8(t) };
+}
 
 class Styling : public ::testing::Test {
 protected:
@@ -37,7 +43,8 @@ protected:
 
 TEST_F(Styling, FontSizeFollowsThePreferenceAtEachCall)
 {
-    const std::pair<qint64, qreal> cases[] = {{0, 13}, {1, 15}, {2, 11}, {7, 13}, {-1, 13}};
+    const std::pair<qint64, qreal> cases[]
+        = { { 0, 13 }, { 1, 15 }, { 2, 11 }, { 7, 13 }, { -1, 13 } };
     for (const auto &[preference, size] : cases) {
         Preferences::standard().setValue(prefs::prefsFontSize, preference);
         const StyledText styled = attributedStringFromString(QStringLiteral("x"));
@@ -49,7 +56,7 @@ TEST_F(Styling, FontSizeFollowsThePreferenceAtEachCall)
 TEST_F(Styling, BaseStyleIsFontColourAndShadow)
 {
     const BaseTextStyle style = PostTextStyling::baseStyle(0);
-    EXPECT_EQ(style.fontFamilies, QStringList{QStringLiteral("Lucida Grande")});
+    EXPECT_EQ(style.fontFamilies, QStringList { QStringLiteral("Lucida Grande") });
     EXPECT_NEAR(style.color.redF(), 0.098, 0.002);
     EXPECT_NEAR(style.color.blueF(), 0.098, 0.002);
     EXPECT_EQ(style.shadowColor.rgb(), QColor(Qt::white).rgb());
@@ -60,7 +67,7 @@ TEST_F(Styling, BaseStyleIsFontColourAndShadow)
 
 TEST_F(Styling, NullAndEmptyTextsAreEmptyWithTheBaseStyle)
 {
-    for (const QString &text : {QString(), QStringLiteral("")}) {
+    for (const QString &text : { QString(), QStringLiteral("") }) {
         const StyledText styled = attributedStringFromString(text);
         EXPECT_TRUE(styled.isEmpty());
         EXPECT_TRUE(styled.spans().isEmpty());
@@ -73,7 +80,7 @@ TEST_F(Styling, MarksHashtagsAndMentionsAndNothingElse)
     const QString text = QStringLiteral("see #tag and @bob");
     const StyledText styled = attributedStringFromString(text);
     EXPECT_EQ(styled.text(), text);
-    EXPECT_EQ(marks(text), (std::vector<Marked>{hash("#tag"), user("@bob")}));
+    EXPECT_EQ(marks(text), (std::vector<Marked> { hash("#tag"), user("@bob") }));
     for (int i = 0; i < text.size(); ++i) {
         const TextAttributes a = styled.attributesAt(i);
         const bool inTag = i >= 4 && i < 8;
@@ -90,13 +97,15 @@ TEST_F(Styling, MarksHashtagsAndMentionsAndNothingElse)
 
 TEST_F(Styling, EntitiesEndAtTheFirstCharacterOutsideTheirPattern)
 {
-    EXPECT_EQ(marks(QStringLiteral("#my-tag")), std::vector<Marked>{hash("#my-tag")});
-    EXPECT_EQ(marks(QStringLiteral("@my-name")), std::vector<Marked>{user("@my")});
-    EXPECT_EQ(marks(QString::fromUtf8("#café")), std::vector<Marked>{hash("#caf")});
-    EXPECT_EQ(marks(QString::fromUtf8("#cafe\u0301 done")), std::vector<Marked>{hash("#cafe")});
-    EXPECT_EQ(marks(QStringLiteral("abc#def")), std::vector<Marked>{hash("#def")});
-    EXPECT_EQ(marks(QStringLiteral("#a#b @c@d")), (std::vector<Marked>{hash("#a"), hash("#b"), user("@c"), user("@d")}));
-    EXPECT_EQ(marks(QStringLiteral("#TAG @Bob_2")), (std::vector<Marked>{hash("#TAG"), user("@Bob_2")}));
+    EXPECT_EQ(marks(QStringLiteral("#my-tag")), std::vector<Marked> { hash("#my-tag") });
+    EXPECT_EQ(marks(QStringLiteral("@my-name")), std::vector<Marked> { user("@my") });
+    EXPECT_EQ(marks(QString::fromUtf8("#café")), std::vector<Marked> { hash("#caf") });
+    EXPECT_EQ(marks(QString::fromUtf8("#cafe\u0301 done")), std::vector<Marked> { hash("#cafe") });
+    EXPECT_EQ(marks(QStringLiteral("abc#def")), std::vector<Marked> { hash("#def") });
+    EXPECT_EQ(marks(QStringLiteral("#a#b @c@d")),
+        (std::vector<Marked> { hash("#a"), hash("#b"), user("@c"), user("@d") }));
+    EXPECT_EQ(marks(QStringLiteral("#TAG @Bob_2")),
+        (std::vector<Marked> { hash("#TAG"), user("@Bob_2") }));
     EXPECT_TRUE(marks(QStringLiteral("# @ #- @-")).size() == 1); // only "#-"
 }
 
@@ -132,7 +141,7 @@ TEST_F(Styling, RangesAreUtf16UnitsWhateverTheScript)
     EXPECT_EQ(ranges[0].length, 4);
 
     const QString rtl = QString::fromUtf8("שלום #tag ו-@bob مرحبا");
-    EXPECT_EQ(marks(rtl), (std::vector<Marked>{hash("#tag"), user("@bob")}));
+    EXPECT_EQ(marks(rtl), (std::vector<Marked> { hash("#tag"), user("@bob") }));
     const auto mention = EntityMarking::mentionRanges(rtl);
     ASSERT_EQ(mention.size(), 1);
     EXPECT_EQ(rtl.mid(mention[0].start, mention[0].length), u"@bob");
@@ -149,7 +158,8 @@ TEST_F(Styling, TheTextIsNeverChanged)
 TEST_F(Styling, HugeWordsAreOneEntity)
 {
     const QString word = QStringLiteral("#") + QString(10000, QLatin1Char('a'));
-    const StyledText styled = attributedStringFromString(word + QStringLiteral(" @") + QString(10000, QLatin1Char('b')));
+    const StyledText styled = attributedStringFromString(
+        word + QStringLiteral(" @") + QString(10000, QLatin1Char('b')));
     ASSERT_EQ(styled.spans().size(), 2);
     EXPECT_EQ(styled.spans()[0].length, 10001);
     EXPECT_EQ(styled.spans()[1].length, 10001);
@@ -171,9 +181,10 @@ TEST_F(Styling, LinksComeFirstThenHashtagsThenMentions)
 TEST(StringToURLTransformer, AnswersAValidUrlOrNone)
 {
     EXPECT_EQ(StringToURLTransformer::transformedValue(QStringLiteral("http://example.com/a")),
-              QUrl(QStringLiteral("http://example.com/a")));
+        QUrl(QStringLiteral("http://example.com/a")));
     EXPECT_FALSE(StringToURLTransformer::transformedValue(QString()).isValid());
-    EXPECT_FALSE(StringToURLTransformer::transformedValue(QStringLiteral("http://exa mple.com")).isValid());
+    EXPECT_FALSE(
+        StringToURLTransformer::transformedValue(QStringLiteral("http://exa mple.com")).isValid());
 }
 
 } // namespace

@@ -66,10 +66,11 @@ TEST(JsonAccess, MutableCopiesAnswerLikeTheObjects)
 {
     QVariantMap record = post().toVariantMap();
     record.insert(QStringLiteral("score"), QVariant::fromValue(3.25));
-    record.insert(QStringLiteral("hash"), QVariantHash{{QStringLiteral("k"), QStringLiteral("v")}});
-    record.insert(QStringLiteral("json"), QJsonObject{{QStringLiteral("k"), 5}});
-    record.insert(QStringLiteral("jsonList"), QJsonArray{1, 2, 3});
-    record.insert(QStringLiteral("names"), QStringList{QStringLiteral("a")});
+    record.insert(
+        QStringLiteral("hash"), QVariantHash { { QStringLiteral("k"), QStringLiteral("v") } });
+    record.insert(QStringLiteral("json"), QJsonObject { { QStringLiteral("k"), 5 } });
+    record.insert(QStringLiteral("jsonList"), QJsonArray { 1, 2, 3 });
+    record.insert(QStringLiteral("names"), QStringList { QStringLiteral("a") });
 
     EXPECT_EQ(JsonAccess::stringForKey(record, QStringLiteral("id")), u"123");
     EXPECT_EQ(JsonAccess::stringForKey(record, QStringLiteral("num")), u"42");
@@ -93,7 +94,8 @@ TEST(JsonAccess, NumberTextDoesNotLoseDigitsOrInventThem)
     EXPECT_EQ(JsonAccess::stringFromValue(QJsonValue(0.1)), u"0.1");
     EXPECT_EQ(JsonAccess::stringFromValue(QJsonValue(-3.0)), u"-3");
     EXPECT_EQ(JsonAccess::stringFromValue(QJsonValue(1e300)), u"1e+300");
-    EXPECT_EQ(JsonAccess::stringFromVariant(QVariant(quint64(18446744073709551615ull))), u"18446744073709551615");
+    EXPECT_EQ(JsonAccess::stringFromVariant(QVariant(quint64(18446744073709551615ull))),
+        u"18446744073709551615");
     EXPECT_FALSE(JsonAccess::stringFromVariant(QVariant()));
     EXPECT_FALSE(JsonAccess::stringFromVariant(QVariant::fromValue(nullptr)));
     EXPECT_FALSE(JsonAccess::stringFromVariant(QVariant(QByteArray("x"))));

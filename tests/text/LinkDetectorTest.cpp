@@ -19,25 +19,26 @@ Found detect(const QString &text)
 
 Found one(const char *visible, const char *url)
 {
-    return {{QString::fromUtf8(visible), QString::fromUtf8(url)}};
+    return { { QString::fromUtf8(visible), QString::fromUtf8(url) } };
 }
 
 TEST(LinkDetector, SchemeLinksKeepTheirTextAndLoseTrailingPunctuation)
 {
     EXPECT_EQ(detect(QStringLiteral("see http://example.com/a?b=c#top.")),
-              one("http://example.com/a?b=c#top", "http://example.com/a?b=c#top"));
-    EXPECT_EQ(detect(QStringLiteral("HTTPS://Example.com, ok")), one("HTTPS://Example.com", "HTTPS://Example.com"));
+        one("http://example.com/a?b=c#top", "http://example.com/a?b=c#top"));
+    EXPECT_EQ(detect(QStringLiteral("HTTPS://Example.com, ok")),
+        one("HTTPS://Example.com", "HTTPS://Example.com"));
     EXPECT_EQ(detect(QStringLiteral("ftp://files.example.com/x.zip")),
-              one("ftp://files.example.com/x.zip", "ftp://files.example.com/x.zip"));
+        one("ftp://files.example.com/x.zip", "ftp://files.example.com/x.zip"));
     EXPECT_EQ(detect(QStringLiteral("at http://127.0.0.1:8080/x!")),
-              one("http://127.0.0.1:8080/x", "http://127.0.0.1:8080/x"));
+        one("http://127.0.0.1:8080/x", "http://127.0.0.1:8080/x"));
     EXPECT_EQ(detect(QString::fromUtf8("\u201chttp://example.com/x\u201d")),
-              one("http://example.com/x", "http://example.com/x"));
+        one("http://example.com/x", "http://example.com/x"));
     EXPECT_EQ(detect(QString::fromUtf8("https://de.wikipedia.org/wiki/Café ok")),
-              one("https://de.wikipedia.org/wiki/Café", "https://de.wikipedia.org/wiki/Café"));
+        one("https://de.wikipedia.org/wiki/Café", "https://de.wikipedia.org/wiki/Café"));
     // Emoji end a link.
     EXPECT_EQ(detect(QString::fromUtf8("http://example.com/\U0001F600")),
-              one("http://example.com/", "http://example.com/"));
+        one("http://example.com/", "http://example.com/"));
     EXPECT_TRUE(detect(QStringLiteral("http:// example")).empty());
     EXPECT_TRUE(detect(QStringLiteral("http://...")).empty());
     EXPECT_TRUE(detect(QStringLiteral("xhttp://example.org")).empty());
@@ -46,40 +47,47 @@ TEST(LinkDetector, SchemeLinksKeepTheirTextAndLoseTrailingPunctuation)
 
 TEST(LinkDetector, BracketsCloseOnlyWhatTheLinkOpened)
 {
-    EXPECT_EQ(detect(QStringLiteral("(see example.com/a)")), one("example.com/a", "http://example.com/a"));
+    EXPECT_EQ(detect(QStringLiteral("(see example.com/a)")),
+        one("example.com/a", "http://example.com/a"));
     EXPECT_EQ(detect(QStringLiteral("en.wikipedia.org/wiki/A_(b) is")),
-              one("en.wikipedia.org/wiki/A_(b)", "http://en.wikipedia.org/wiki/A_(b)"));
+        one("en.wikipedia.org/wiki/A_(b)", "http://en.wikipedia.org/wiki/A_(b)"));
     EXPECT_EQ(detect(QStringLiteral("[http://x.org/a]")), one("http://x.org/a", "http://x.org/a"));
 }
 
 TEST(LinkDetector, AddressesWithoutSchemeGetOne)
 {
-    EXPECT_EQ(detect(QStringLiteral("www.example.net")), one("www.example.net", "http://www.example.net"));
+    EXPECT_EQ(detect(QStringLiteral("www.example.net")),
+        one("www.example.net", "http://www.example.net"));
     EXPECT_EQ(detect(QStringLiteral("WWW.Example.io/path?q=1")),
-              one("WWW.Example.io/path?q=1", "http://WWW.Example.io/path?q=1"));
-    EXPECT_EQ(detect(QStringLiteral("Visit example.com.")), one("example.com", "http://example.com"));
-    EXPECT_EQ(detect(QStringLiteral("bbc.co.uk/news")), one("bbc.co.uk/news", "http://bbc.co.uk/news"));
-    EXPECT_EQ(detect(QStringLiteral("example.com:8080/p")), one("example.com:8080/p", "http://example.com:8080/p"));
+        one("WWW.Example.io/path?q=1", "http://WWW.Example.io/path?q=1"));
+    EXPECT_EQ(
+        detect(QStringLiteral("Visit example.com.")), one("example.com", "http://example.com"));
+    EXPECT_EQ(
+        detect(QStringLiteral("bbc.co.uk/news")), one("bbc.co.uk/news", "http://bbc.co.uk/news"));
+    EXPECT_EQ(detect(QStringLiteral("example.com:8080/p")),
+        one("example.com:8080/p", "http://example.com:8080/p"));
     EXPECT_EQ(detect(QStringLiteral("example.com:abc")), one("example.com", "http://example.com"));
-    EXPECT_EQ(detect(QStringLiteral("Is it example.com?")), one("example.com", "http://example.com"));
+    EXPECT_EQ(
+        detect(QStringLiteral("Is it example.com?")), one("example.com", "http://example.com"));
     EXPECT_EQ(detect(QStringLiteral("a.com b.org")),
-              (Found{{QStringLiteral("a.com"), QStringLiteral("http://a.com")},
-                     {QStringLiteral("b.org"), QStringLiteral("http://b.org")}}));
+        (Found { { QStringLiteral("a.com"), QStringLiteral("http://a.com") },
+            { QStringLiteral("b.org"), QStringLiteral("http://b.org") } }));
 }
 
 TEST(LinkDetector, EmailAddressesBecomeMailto)
 {
     EXPECT_EQ(detect(QStringLiteral("mail bob.smith@example.co.uk!")),
-              one("bob.smith@example.co.uk", "mailto:bob.smith@example.co.uk"));
-    EXPECT_EQ(detect(QStringLiteral("mailto:amy@example.org")), one("mailto:amy@example.org", "mailto:amy@example.org"));
+        one("bob.smith@example.co.uk", "mailto:bob.smith@example.co.uk"));
+    EXPECT_EQ(detect(QStringLiteral("mailto:amy@example.org")),
+        one("mailto:amy@example.org", "mailto:amy@example.org"));
     EXPECT_TRUE(detect(QStringLiteral("foo@bar")).empty());
     EXPECT_TRUE(detect(QStringLiteral("example.com@x")).empty());
 }
 
 TEST(LinkDetector, LeavesOrdinaryWordsAlone)
 {
-    for (const char *text : {"e.g. i.e. 3.14 v1.2.3", "setup.py and run.sh, main.rs", "@bob.com", "#tag.de",
-                             "node.js", "end.Then", "a-.com", "", "...", "www.", "www.localhost"}) {
+    for (const char *text : { "e.g. i.e. 3.14 v1.2.3", "setup.py and run.sh, main.rs", "@bob.com",
+             "#tag.de", "node.js", "end.Then", "a-.com", "", "...", "www.", "www.localhost" }) {
         EXPECT_TRUE(detect(QString::fromUtf8(text)).empty()) << text;
     }
 }

@@ -1,6 +1,6 @@
+#include "text/LinkProbe.h"
 #include "ScriptedHttpServer.h"
 #include "TestSupport.h"
-#include "text/LinkProbe.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -36,7 +36,8 @@ protected:
         server.route("/anim.gif", Reply::answer(200, "GIF89a", "IMAGE/GIF"));
         server.route("/page", Reply::answer(200, "<p>hi</p>", "text/html; charset=utf-8"));
         server.route("/plain", Reply::answer(200, "just bytes"));
-        server.route("/moved", Reply::redirect(server.url(QStringLiteral("/image.png")).toEncoded()));
+        server.route(
+            "/moved", Reply::redirect(server.url(QStringLiteral("/image.png")).toEncoded()));
         server.route("/hang", Reply::hang());
         server.route("/drop", Reply::close());
     }
@@ -45,7 +46,7 @@ protected:
 
     ScriptedHttpServer server;
     QNetworkAccessManager manager;
-    LinkProbe probe{&manager};
+    LinkProbe probe { &manager };
     testsupport::ScriptedAlerts alerts;
     testsupport::RecordingOpener opener;
 };
@@ -53,7 +54,7 @@ protected:
 TEST_F(LinkProbeTest, ImagesAreAnnouncedForThePreview)
 {
     QSignalSpy found(&probe, &LinkProbe::imageLinkFound);
-    for (const char *path : {"/image.png", "/anim.gif"}) {
+    for (const char *path : { "/image.png", "/anim.gif" }) {
         const QUrl url = server.url(QString::fromLatin1(path));
         probe.probe(url);
         EXPECT_TRUE(probe.isProbing());
@@ -72,8 +73,8 @@ TEST_F(LinkProbeTest, ImagesAreAnnouncedForThePreview)
 TEST_F(LinkProbeTest, EverythingElseGoesToTheBrowser)
 {
     QSignalSpy found(&probe, &LinkProbe::imageLinkFound);
-    const QList<QUrl> urls{server.url(QStringLiteral("/page")), server.url(QStringLiteral("/plain")),
-                           server.url(QStringLiteral("/missing"))};
+    const QList<QUrl> urls { server.url(QStringLiteral("/page")),
+        server.url(QStringLiteral("/plain")), server.url(QStringLiteral("/missing")) };
     for (const QUrl &url : urls) {
         probe.probe(url);
         ASSERT_TRUE(waitUntil([&] { return settled(); }));
@@ -104,7 +105,7 @@ TEST_F(LinkProbeTest, AFailedLoadAlertsOnceAndRestoresTheCursorLater)
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, u"Error!");
     EXPECT_EQ(alerts.shown().first().message, failureMessage);
-    EXPECT_EQ(alerts.shown().first().buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(alerts.shown().first().buttons, QStringList { QStringLiteral("OK") });
     EXPECT_FALSE(probe.isBitchingAllowed());
     // The arrow comes back after a short pause, not at once.
     EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
@@ -158,9 +159,11 @@ TEST(LinkProbeRules, ContentTypesAndTheRequest)
     EXPECT_FALSE(LinkProbe::isImageContentType(QStringLiteral("text/html")));
     EXPECT_FALSE(LinkProbe::isImageContentType(QString()));
 
-    const QNetworkRequest request = LinkProbe::createRequestWithURL(QUrl(QStringLiteral("http://example.com/a")));
+    const QNetworkRequest request
+        = LinkProbe::createRequestWithURL(QUrl(QStringLiteral("http://example.com/a")));
     EXPECT_EQ(request.transferTimeout(), 10000);
-    EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(), int(QNetworkRequest::PreferNetwork));
+    EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
+        int(QNetworkRequest::PreferNetwork));
     EXPECT_EQ(request.url(), QUrl(QStringLiteral("http://example.com/a")));
 }
 

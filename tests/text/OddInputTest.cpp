@@ -16,14 +16,15 @@ namespace {
 // letters, controls and line breaks.
 QString oddText(QRandomGenerator &random, int length)
 {
-    static const QString pieces[] = {
-        QStringLiteral("#"), QStringLiteral("@"), QStringLiteral("."), QStringLiteral("/"), QStringLiteral(":"),
-        QStringLiteral("http://"), QStringLiteral("www."), QStringLiteral(".com"), QStringLiteral("-"),
-        QStringLiteral("_"), QStringLiteral("a"), QStringLiteral("Z"), QStringLiteral("9"), QStringLiteral(" "),
-        QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("("), QStringLiteral(")"),
-        QString::fromUtf8("\U0001F600"), QString(QChar(0xD83D)), QString(QChar(0xDE00)), QString::fromUtf8("\u0301"),
-        QString::fromUtf8("\u05e9"), QString::fromUtf8("\u202e"), QString(QChar(0)), QString::fromUtf8("\uFFFF"),
-        QString::fromUtf8("é"), QStringLiteral("?"), QStringLiteral("mailto:"), QString::fromUtf8("\u2028")};
+    static const QString pieces[] = { QStringLiteral("#"), QStringLiteral("@"), QStringLiteral("."),
+        QStringLiteral("/"), QStringLiteral(":"), QStringLiteral("http://"), QStringLiteral("www."),
+        QStringLiteral(".com"), QStringLiteral("-"), QStringLiteral("_"), QStringLiteral("a"),
+        QStringLiteral("Z"), QStringLiteral("9"), QStringLiteral(" "), QStringLiteral("\n"),
+        QStringLiteral("\r\n"), QStringLiteral("("), QStringLiteral(")"),
+        QString::fromUtf8("\U0001F600"), QString(QChar(0xD83D)), QString(QChar(0xDE00)),
+        QString::fromUtf8("\u0301"), QString::fromUtf8("\u05e9"), QString::fromUtf8("\u202e"),
+        QString(QChar(0)), QString::fromUtf8("\uFFFF"), QString::fromUtf8("é"), QStringLiteral("?"),
+        QStringLiteral("mailto:"), QString::fromUtf8("\u2028") };
     QString text;
     while (text.size() < length)
         text += pieces[random.bounded(int(std::size(pieces)))];
@@ -44,25 +45,29 @@ TEST(OddInput, StylingMeasuringAndHitTestingHoldTogether)
             if (span.kind != EntityKind::Link)
                 ASSERT_EQ(span.value, text.mid(span.start, span.length));
             else
-                ASSERT_TRUE(TextClick::urlForLinkValue(span.value).isValid()) << span.value.toStdString();
+                ASSERT_TRUE(TextClick::urlForLinkValue(span.value).isValid())
+                    << span.value.toStdString();
         }
         const qreal width = 40 + random.bounded(400);
         const StyledTextLayout layout(styled, width);
         ASSERT_GT(layout.usedSize().height(), 0);
         ASSERT_LE(layout.usedSize().width(), width);
         for (int probe = 0; probe < 20; ++probe) {
-            const QPointF point(random.bounded(width), random.bounded(layout.usedSize().height() + 10));
+            const QPointF point(
+                random.bounded(width), random.bounded(layout.usedSize().height() + 10));
             const int index = layout.characterIndexAt(point);
             ASSERT_GE(index, -1);
             ASSERT_LT(index, text.size());
         }
-        ASSERT_EQ(StyledText::fromVariantMap(styled.toVariantMap()).spans().size(), styled.spans().size());
+        ASSERT_EQ(StyledText::fromVariantMap(styled.toVariantMap()).spans().size(),
+            styled.spans().size());
     }
 }
 
 TEST(OddInput, BrokenJsonGivesNothingRatherThanGarbage)
 {
-    for (const char *json : {"", "null", "[1,2]", "{\"user\": [", "{\"user\": \"bob\"}", "{\"user\": {\"username\": {}}}"}) {
+    for (const char *json : { "", "null", "[1,2]", "{\"user\": [", "{\"user\": \"bob\"}",
+             "{\"user\": {\"username\": {}}}" }) {
         const QJsonObject object = QJsonDocument::fromJson(QByteArray(json)).object();
         EXPECT_FALSE(JsonAccess::stringForKeyPath(object, u"user.username")) << json;
         EXPECT_FALSE(JsonAccess::arrayForKeyPath(object, u"entities.mentions")) << json;

@@ -1,5 +1,5 @@
-#include "core/Preferences.h"
 #include "text/RelativeDate.h"
+#include "core/Preferences.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,8 @@ TEST(RelativeDatePhrase, SubSecondAgesCountWholeSeconds)
 {
     const QDateTime date = now.addMSecs(-59900);
     EXPECT_EQ(RelativeDate::phrase(date, now, 0, QTimeZone::utc()), u"59 seconds ago");
-    EXPECT_EQ(RelativeDate::phrase(now.addMSecs(-1500), now, 0, QTimeZone::utc()), u"one second ago");
+    EXPECT_EQ(
+        RelativeDate::phrase(now.addMSecs(-1500), now, 0, QTimeZone::utc()), u"one second ago");
 }
 
 TEST(RelativeDateCalendar, PartsAreRemaindersAfterLargerUnits)
@@ -77,13 +78,15 @@ TEST(RelativeDateCalendar, PartsAreRemaindersAfterLargerUnits)
     const QTimeZone utc = QTimeZone::utc();
     const QDateTime from(QDate(2011, 1, 31), QTime(10, 0, 0), utc);
     EXPECT_EQ(RelativeDate::calendarDifference(from, from.addSecs(3900), utc),
-              (RelativeDate::CalendarParts{0, 0, 0, 1, 5, 0}));
+        (RelativeDate::CalendarParts { 0, 0, 0, 1, 5, 0 }));
     // 31 January + 1 month is 28 February; 1 March is one more day.
     const QDateTime march1(QDate(2011, 3, 1), QTime(10, 0, 1), utc);
-    EXPECT_EQ(RelativeDate::calendarDifference(from, march1, utc), (RelativeDate::CalendarParts{0, 1, 1, 0, 0, 1}));
+    EXPECT_EQ(RelativeDate::calendarDifference(from, march1, utc),
+        (RelativeDate::CalendarParts { 0, 1, 1, 0, 0, 1 }));
     const QDateTime later(QDate(2013, 4, 2), QTime(9, 59, 59), utc);
-    EXPECT_EQ(RelativeDate::calendarDifference(from, later, utc), (RelativeDate::CalendarParts{2, 2, 1, 23, 59, 59}));
-    EXPECT_EQ(RelativeDate::calendarDifference(later, from, utc), RelativeDate::CalendarParts{});
+    EXPECT_EQ(RelativeDate::calendarDifference(from, later, utc),
+        (RelativeDate::CalendarParts { 2, 2, 1, 23, 59, 59 }));
+    EXPECT_EQ(RelativeDate::calendarDifference(later, from, utc), RelativeDate::CalendarParts {});
 }
 
 TEST(RelativeDateCalendar, DaysFollowTheLocalCalendarAcrossDaylightSaving)
@@ -106,33 +109,40 @@ TEST(RelativeDateParsing, AcceptsOnlyTheServiceForm)
     EXPECT_EQ(*date, now);
     EXPECT_EQ(date->timeSpec(), Qt::UTC);
 
-    for (const char *bad : {"", "2012-08-20", "2012-08-20T17:03:00", "2012-08-20T17:03:00+02:00",
-                            "2012-08-20 17:03:00Z", "2012-08-20T17:03:00.5Z", "2012-13-20T17:03:00Z",
-                            "2012-02-30T17:03:00Z", "2012-08-20T24:03:00Z", "2012-08-20T17:03:00z",
-                            " 2012-08-20T17:03:00Z", "２０12-08-20T17:03:00Z", "abcd-ef-ghTij:kl:mnZ"}) {
-        EXPECT_FALSE(RelativeDate::dateFromISO8601String(QString::fromUtf8(bad)).has_value()) << bad;
+    for (const char *bad : { "", "2012-08-20", "2012-08-20T17:03:00", "2012-08-20T17:03:00+02:00",
+             "2012-08-20 17:03:00Z", "2012-08-20T17:03:00.5Z", "2012-13-20T17:03:00Z",
+             "2012-02-30T17:03:00Z", "2012-08-20T24:03:00Z", "2012-08-20T17:03:00z",
+             " 2012-08-20T17:03:00Z", "２０12-08-20T17:03:00Z", "abcd-ef-ghTij:kl:mnZ" }) {
+        EXPECT_FALSE(RelativeDate::dateFromISO8601String(QString::fromUtf8(bad)).has_value())
+            << bad;
     }
     // A local time that does not exist in some zones still parses: it is UTC.
-    EXPECT_TRUE(RelativeDate::dateFromISO8601String(QStringLiteral("2012-03-25T02:30:00Z")).has_value());
+    EXPECT_TRUE(
+        RelativeDate::dateFromISO8601String(QStringLiteral("2012-03-25T02:30:00Z")).has_value());
 }
 
 TEST(RelativeDateTransformer, UsesTheClockAndTheOffsetPreference)
 {
     Preferences &preferences = Preferences::standard();
     preferences.remove(prefs::currentOffset);
-    const StringDateToRelativeDateStringTransformer transformer([] { return now; }, QTimeZone::utc());
+    const StringDateToRelativeDateStringTransformer transformer(
+        [] { return now; }, QTimeZone::utc());
 
-    EXPECT_EQ(transformer.transformedValue(QStringLiteral("2012-08-20T17:02:00Z")), u"a minute ago");
-    EXPECT_EQ(transformer.transformedValue(QStringLiteral("2012-08-20T17:04:00Z")), u"in the future");
+    EXPECT_EQ(
+        transformer.transformedValue(QStringLiteral("2012-08-20T17:02:00Z")), u"a minute ago");
+    EXPECT_EQ(
+        transformer.transformedValue(QStringLiteral("2012-08-20T17:04:00Z")), u"in the future");
     EXPECT_EQ(transformer.transformedValue(QString()), u"");
     EXPECT_FALSE(transformer.transformedValue(QString()).isNull());
     EXPECT_EQ(transformer.transformedValue(QStringLiteral("yesterday")), u"");
     EXPECT_EQ(transformer.transformedValue(QVariant()), u"");
     EXPECT_EQ(transformer.transformedValue(QVariant(42)), u"");
-    EXPECT_EQ(transformer.transformedValue(QVariant(QStringLiteral("2012-08-19T17:03:00Z"))), u"yesterday");
+    EXPECT_EQ(transformer.transformedValue(QVariant(QStringLiteral("2012-08-19T17:03:00Z"))),
+        u"yesterday");
 
     preferences.setValue(prefs::currentOffset, 30);
-    EXPECT_EQ(transformer.transformedValue(QStringLiteral("2012-08-20T17:01:50Z")), u"10 seconds ago");
+    EXPECT_EQ(
+        transformer.transformedValue(QStringLiteral("2012-08-20T17:01:50Z")), u"10 seconds ago");
     preferences.remove(prefs::currentOffset);
 }
 

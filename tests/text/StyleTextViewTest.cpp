@@ -1,3 +1,4 @@
+#include "text/StyleTextView.h"
 #include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 #include "core/NotificationBus.h"
@@ -7,7 +8,6 @@
 #include "text/ImagePreviewPanel.h"
 #include "text/LinkProbe.h"
 #include "text/PostTextStyling.h"
-#include "text/StyleTextView.h"
 
 #include <QBuffer>
 #include <QMouseEvent>
@@ -38,8 +38,9 @@ class Surroundings : public QWidget {
 public:
     Surroundings()
     {
-        for (const QString &name : {nf::loadHash, nf::loadUser})
-            NotificationBus::defaultCenter().subscribe(name, this, [this, name] { log.append(name); });
+        for (const QString &name : { nf::loadHash, nf::loadUser })
+            NotificationBus::defaultCenter().subscribe(
+                name, this, [this, name] { log.append(name); });
     }
     QStringList log;
 
@@ -73,7 +74,10 @@ protected:
         return point;
     }
 
-    void click(int index) { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointOn(index)); }
+    void click(int index)
+    {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointOn(index));
+    }
 
     ScriptedHttpServer server;
     QNetworkAccessManager manager;
@@ -125,22 +129,23 @@ TEST_F(StyleTextViewTest, HashtagsAndMentionsLoadTheirStreams)
     show(QStringLiteral("#tag by @amy"));
     click(1);
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), u"#tag");
-    EXPECT_EQ(window.log, (QStringList{nf::loadHash, QStringLiteral("press")}));
+    EXPECT_EQ(window.log, (QStringList { nf::loadHash, QStringLiteral("press") }));
 
     window.log.clear();
     click(10);
     EXPECT_EQ(Preferences::standard().value(prefs::currentUser), u"@amy");
     // The surroundings hear of a mention click before its stream loads.
-    EXPECT_EQ(window.log, (QStringList{QStringLiteral("press"), nf::loadUser}));
+    EXPECT_EQ(window.log, (QStringList { QStringLiteral("press"), nf::loadUser }));
 
     window.log.clear();
     click(5);
-    EXPECT_EQ(window.log, QStringList{QStringLiteral("press")});
+    EXPECT_EQ(window.log, QStringList { QStringLiteral("press") });
 }
 
 TEST_F(StyleTextViewTest, APreviewThatIsNoImageSaysSo)
 {
-    ImagePreviewPanel *panel = new ImagePreviewPanel(server.url(QStringLiteral("/fake.png")), &manager, &window);
+    ImagePreviewPanel *panel
+        = new ImagePreviewPanel(server.url(QStringLiteral("/fake.png")), &manager, &window);
     QSignalSpy finished(panel, &ImagePreviewPanel::loadFinished);
     ASSERT_TRUE(waitUntil([&] { return finished.size() == 1; }));
     EXPECT_FALSE(finished.first().at(0).toBool());
@@ -151,8 +156,10 @@ TEST_F(StyleTextViewTest, APreviewThatIsNoImageSaysSo)
 
 TEST(ImagePreviewGeometry, FollowsTheMainWindow)
 {
-    EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect(100, 50, 800, 600)), QRect(100, 72, 800, 600));
-    EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect(0, 0, 401, 10)), QRect(0, 22, 401, 301));
+    EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect(100, 50, 800, 600)),
+        QRect(100, 72, 800, 600));
+    EXPECT_EQ(
+        ImagePreviewPanel::contentRectForMainWindow(QRect(0, 0, 401, 10)), QRect(0, 22, 401, 301));
     EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect()), QRect(0, 22, 0, 0));
 
     QNetworkAccessManager manager;

@@ -1,6 +1,6 @@
+#include "text/StyledText.h"
 #include "text/EntityMarking.h"
 #include "text/PostTextStyling.h"
-#include "text/StyledText.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace {
 
 StyledText::Span span(int start, int length, EntityKind kind, const char *value, QColor color)
 {
-    return {start, length, kind, QString::fromUtf8(value), color, true};
+    return { start, length, kind, QString::fromUtf8(value), color, true };
 }
 
 TEST(StyledText, SpansAreClippedToTheText)
@@ -57,7 +57,8 @@ TEST(StyledText, RunsCoverTheTextWithTheLaterColourOnOverlaps)
 
 TEST(StyledText, ArchiveFormRoundTrips)
 {
-    const StyledText original = PostTextStyling::styledText(QString::fromUtf8("\U0001F600 see http://a.com/#x @bob"), 1);
+    const StyledText original
+        = PostTextStyling::styledText(QString::fromUtf8("\U0001F600 see http://a.com/#x @bob"), 1);
     const StyledText copy = StyledText::fromVariantMap(original.toVariantMap());
     EXPECT_EQ(copy.text(), original.text());
     EXPECT_EQ(copy.spans().size(), original.spans().size());
@@ -77,19 +78,21 @@ TEST(StyledText, ArchiveFormRoundTrips)
 
 TEST(StyledText, DamagedArchivesLoseOnlyWhatDoesNotFit)
 {
-    const QVariantMap good{{QStringLiteral("start"), 0}, {QStringLiteral("length"), 2},
-                           {QStringLiteral("kind"), QStringLiteral("Hash")}, {QStringLiteral("value"), QStringLiteral("#a")}};
+    const QVariantMap good { { QStringLiteral("start"), 0 }, { QStringLiteral("length"), 2 },
+        { QStringLiteral("kind"), QStringLiteral("Hash") },
+        { QStringLiteral("value"), QStringLiteral("#a") } };
     auto with = [&good](const char *key, const QVariant &value) {
         QVariantMap m = good;
         m.insert(QString::fromLatin1(key), value);
         return QVariant(m);
     };
-    const QVariantMap archive{
-        {QStringLiteral("text"), QStringLiteral("#a b")},
-        {QStringLiteral("spans"),
-         QVariantList{good, with("start", -1), with("length", 99), with("kind", QStringLiteral("Bogus")),
-                      with("start", QStringLiteral("zero")), QStringLiteral("not a map"), QVariant()}},
-        {QStringLiteral("base"), QVariantMap{{QStringLiteral("fontSize"), QStringLiteral("huge")}}}};
+    const QVariantMap archive { { QStringLiteral("text"), QStringLiteral("#a b") },
+        { QStringLiteral("spans"),
+            QVariantList { good, with("start", -1), with("length", 99),
+                with("kind", QStringLiteral("Bogus")), with("start", QStringLiteral("zero")),
+                QStringLiteral("not a map"), QVariant() } },
+        { QStringLiteral("base"),
+            QVariantMap { { QStringLiteral("fontSize"), QStringLiteral("huge") } } } };
     const StyledText text = StyledText::fromVariantMap(archive);
     EXPECT_EQ(text.text(), u"#a b");
     ASSERT_EQ(text.spans().size(), 1);

@@ -1,10 +1,10 @@
+#include "text/TextClick.h"
 #include "TestSupport.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
 #include "text/PostTextStyling.h"
 #include "text/PostTextView.h"
-#include "text/TextClick.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -20,20 +20,22 @@ namespace {
 TEST(LinkValues, OnlySchemelessValuesGetHttp)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"http://example.com/a", "http://example.com/a"},
-        {"https://example.com", "https://example.com"},
-        {"example.com/a", "http://example.com/a"},
-        {"www.example.com", "http://www.example.com"},
-        {"localhost:8080/x", "http://localhost:8080/x"},
-        {"HTTP://EXAMPLE.COM", "HTTP://EXAMPLE.COM"},
-        {"mailto:bob@example.com", "mailto:bob@example.com"},
-        {"ftp://files.example.com", "ftp://files.example.com"},
-        {"", "http://"},
+        { "http://example.com/a", "http://example.com/a" },
+        { "https://example.com", "https://example.com" },
+        { "example.com/a", "http://example.com/a" },
+        { "www.example.com", "http://www.example.com" },
+        { "localhost:8080/x", "http://localhost:8080/x" },
+        { "HTTP://EXAMPLE.COM", "HTTP://EXAMPLE.COM" },
+        { "mailto:bob@example.com", "mailto:bob@example.com" },
+        { "ftp://files.example.com", "ftp://files.example.com" },
+        { "", "http://" },
     };
     for (const auto &[value, expected] : cases)
-        EXPECT_EQ(TextClick::linkStringForValue(QString::fromUtf8(value)), QString::fromUtf8(expected)) << value;
+        EXPECT_EQ(
+            TextClick::linkStringForValue(QString::fromUtf8(value)), QString::fromUtf8(expected))
+            << value;
     EXPECT_EQ(TextClick::urlForLinkValue(QStringLiteral("example.com/a b")).toEncoded(),
-              QByteArray("http://example.com/a%20b"));
+        QByteArray("http://example.com/a%20b"));
 }
 
 // Records what a click does, in the order it happens.
@@ -41,8 +43,9 @@ class ClickLog : public QWidget {
 public:
     ClickLog()
     {
-        for (const QString &name : {nf::loadHash, nf::loadUser})
-            NotificationBus::defaultCenter().subscribe(name, this, [this, name] { log.append(name); });
+        for (const QString &name : { nf::loadHash, nf::loadUser })
+            NotificationBus::defaultCenter().subscribe(
+                name, this, [this, name] { log.append(name); });
     }
     QStringList log;
 
@@ -96,26 +99,30 @@ TEST(ClickActions, PerformedInTheRuleOrder)
     all.hash = QStringLiteral("#top");
     all.user = QStringLiteral("@amy");
     EXPECT_TRUE(TextClick::performPostTextClick(TextClick::actionsFor(all)));
-    EXPECT_EQ(opener.opened(), QList<QUrl>{QUrl(QStringLiteral("http://example.com"))});
-    EXPECT_EQ(log.log, (QStringList{nf::loadHash, nf::loadUser}));
+    EXPECT_EQ(opener.opened(), QList<QUrl> { QUrl(QStringLiteral("http://example.com")) });
+    EXPECT_EQ(log.log, (QStringList { nf::loadHash, nf::loadUser }));
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), u"#top");
     EXPECT_EQ(Preferences::standard().value(prefs::currentUser), u"@amy");
 
-    EXPECT_FALSE(TextClick::performPostTextClick(TextClick::actionsAt(StyledText(QStringLiteral("x")), 5)));
-    EXPECT_TRUE(TextClick::actionsAt(PostTextStyling::styledText(QStringLiteral("#a"), 0), -1).isEmpty());
+    EXPECT_FALSE(
+        TextClick::performPostTextClick(TextClick::actionsAt(StyledText(QStringLiteral("x")), 5)));
+    EXPECT_TRUE(
+        TextClick::actionsAt(PostTextStyling::styledText(QStringLiteral("#a"), 0), -1).isEmpty());
 }
 
 TEST_F(PostClick, AHashtagClickSelectsTheRowFirstThenLoadsTheTag)
 {
     show(QStringLiteral("see #tag and @bob"));
     QTest::mouseClick(view, Qt::LeftButton, {}, pointOn(5));
-    EXPECT_EQ(parent.log, (QStringList{QStringLiteral("press:1"), nf::loadHash, QStringLiteral("release")}));
+    EXPECT_EQ(parent.log,
+        (QStringList { QStringLiteral("press:1"), nf::loadHash, QStringLiteral("release") }));
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), u"#tag");
     EXPECT_FALSE(Preferences::standard().value(prefs::currentUser));
 
     parent.log.clear();
     QTest::mouseClick(view, Qt::LeftButton, {}, pointOn(14));
-    EXPECT_EQ(parent.log, (QStringList{QStringLiteral("press:1"), nf::loadUser, QStringLiteral("release")}));
+    EXPECT_EQ(parent.log,
+        (QStringList { QStringLiteral("press:1"), nf::loadUser, QStringLiteral("release") }));
     EXPECT_EQ(Preferences::standard().value(prefs::currentUser), u"@bob");
     EXPECT_TRUE(opener.opened().isEmpty());
 }
@@ -124,10 +131,10 @@ TEST_F(PostClick, AFragmentClickOpensTheLinkAndLoadsTheHashtag)
 {
     show(QStringLiteral("go example.com/page#top"));
     QTest::mouseClick(view, Qt::LeftButton, {}, pointOn(21));
-    EXPECT_EQ(opener.opened(), QList<QUrl>{QUrl(QStringLiteral("http://example.com/page#top"))});
+    EXPECT_EQ(opener.opened(), QList<QUrl> { QUrl(QStringLiteral("http://example.com/page#top")) });
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), u"#top");
     parent.log.removeAll(QStringLiteral("release"));
-    EXPECT_EQ(parent.log, (QStringList{QStringLiteral("press:1"), nf::loadHash}));
+    EXPECT_EQ(parent.log, (QStringList { QStringLiteral("press:1"), nf::loadHash }));
 
     QTest::mouseClick(view, Qt::LeftButton, {}, pointOn(4));
     EXPECT_EQ(opener.opened().size(), 2);
@@ -155,10 +162,10 @@ TEST_F(PostClick, PointingHandOverMarksAndTheWheelScrollsTheList)
     QTest::mouseMove(view, pointOn(1));
     EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
 
-    QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &wheel);
-    EXPECT_EQ(parent.log, QStringList{QStringLiteral("wheel")});
+    EXPECT_EQ(parent.log, QStringList { QStringLiteral("wheel") });
 }
 
 TEST_F(PostClick, MeasuresLikeTheDelegate)

@@ -1,7 +1,7 @@
+#include "text/TextDocumentStyling.h"
 #include "text/EntityHighlighter.h"
 #include "text/EntityMarking.h"
 #include "text/PostTextStyling.h"
-#include "text/TextDocumentStyling.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -28,7 +28,8 @@ void expectSameMarks(const QTextDocument &document, const StyledText &styled)
 
 TEST(TextDocumentStyling, DocumentPositionsAreTextPositions)
 {
-    const QString text = QString::fromUtf8("#a\r\n\U0001F600 @b\rhttp://x.org/#c\u2029 @d\u2028#e\n\n@f");
+    const QString text
+        = QString::fromUtf8("#a\r\n\U0001F600 @b\rhttp://x.org/#c\u2029 @d\u2028#e\n\n@f");
     const StyledText styled = PostTextStyling::styledText(text, 0);
     QTextDocument document;
     TextDocumentStyling::setStyledText(&document, styled);
@@ -78,7 +79,8 @@ TEST(TextDocumentStyling, HitTestingFindsCharactersOnEveryLine)
 {
     QTextDocument document;
     document.setTextWidth(400);
-    TextDocumentStyling::setStyledText(&document, PostTextStyling::styledText(QStringLiteral("ab\ncd"), 0));
+    TextDocumentStyling::setStyledText(
+        &document, PostTextStyling::styledText(QStringLiteral("ab\ncd"), 0));
     QList<int> found;
     for (qreal y = 0; y < document.size().height(); y += 1) {
         for (qreal x = 0; x < 400; x += 1) {
@@ -89,9 +91,11 @@ TEST(TextDocumentStyling, HitTestingFindsCharactersOnEveryLine)
     }
     std::sort(found.begin(), found.end());
     // The line break itself has no width to click on.
-    EXPECT_EQ(found, (QList<int>{0, 1, 3, 4}));
+    EXPECT_EQ(found, (QList<int> { 0, 1, 3, 4 }));
     EXPECT_EQ(TextDocumentStyling::characterIndexAt(&document, QPointF(300, 2)), -1);
-    EXPECT_EQ(TextDocumentStyling::characterIndexAt(&document, QPointF(5, document.size().height() + 5)), -1);
+    EXPECT_EQ(
+        TextDocumentStyling::characterIndexAt(&document, QPointF(5, document.size().height() + 5)),
+        -1);
 }
 
 } // namespace

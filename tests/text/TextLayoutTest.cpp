@@ -32,7 +32,8 @@ TEST(TextMeasure, HeightGrowsWithLinesAndFontSize)
     EXPECT_NEAR(heightForWidth(three, 300), 3 * one, 1.0);
     EXPECT_NEAR(heightForWidth(styled(QStringLiteral("a\u2029b")), 300), 2 * one, 1.0);
 
-    const StyledText sentence = styled(QStringLiteral("the quick brown fox jumps over the lazy dog ").repeated(6));
+    const StyledText sentence
+        = styled(QStringLiteral("the quick brown fox jumps over the lazy dog ").repeated(6));
     const qreal wide = heightForWidth(sentence, 2000);
     const qreal narrow = heightForWidth(sentence, 150);
     EXPECT_NEAR(wide, one, 1.0);
@@ -44,10 +45,12 @@ TEST(TextMeasure, HeightGrowsWithLinesAndFontSize)
 
 TEST(TextMeasure, UsedWidthIncludesPaddingAndNeverExceedsTheBox)
 {
-    const QSizeF size = sizeForWidth(styled(QStringLiteral("hello")), 300, StyledTextLayout::unboundedHeight);
+    const QSizeF size
+        = sizeForWidth(styled(QStringLiteral("hello")), 300, StyledTextLayout::unboundedHeight);
     EXPECT_GT(size.width(), 2 * StyledTextLayout::lineFragmentPadding);
     EXPECT_LT(size.width(), 300);
-    const QSizeF full = sizeForWidth(styled(QStringLiteral("word ").repeated(100)), 300, StyledTextLayout::unboundedHeight);
+    const QSizeF full = sizeForWidth(
+        styled(QStringLiteral("word ").repeated(100)), 300, StyledTextLayout::unboundedHeight);
     EXPECT_LE(full.width(), 300);
 }
 
@@ -68,7 +71,8 @@ TEST(TextMeasure, HugeWordsWrapAndOddWidthsDoNotCrash)
     EXPECT_GT(heightForWidth(styled(QStringLiteral("abc")), 0), 0);
     EXPECT_GT(heightForWidth(styled(QStringLiteral("abc")), -20), 0);
     EXPECT_GT(heightForWidth(styled(QStringLiteral("abc")), std::nan("")), 0);
-    const StyledText odd = styled(QString::fromUtf8("\U0001F600 \u05e9\u05dc\u05d5\u05dd e\u0301 ") + QChar(0xD800));
+    const StyledText odd
+        = styled(QString::fromUtf8("\U0001F600 \u05e9\u05dc\u05d5\u05dd e\u0301 ") + QChar(0xD800));
     EXPECT_GT(heightForWidth(odd, 120), 0);
 }
 
@@ -91,8 +95,9 @@ TEST(TextHitTest, FindsTheCharacterUnderThePoint)
     for (int i = 0; i < text.size(); ++i)
         EXPECT_EQ(seen[i], i);
 
-    EXPECT_EQ(layout.characterIndexAt(QPointF(1, y)), -1);                         // in the padding
-    EXPECT_EQ(layout.characterIndexAt(QPointF(layout.usedSize().width() + 2, y)), -1); // right of the end
+    EXPECT_EQ(layout.characterIndexAt(QPointF(1, y)), -1); // in the padding
+    EXPECT_EQ(
+        layout.characterIndexAt(QPointF(layout.usedSize().width() + 2, y)), -1); // right of the end
     EXPECT_EQ(layout.characterIndexAt(QPointF(20, -1)), -1);
     EXPECT_EQ(layout.characterIndexAt(QPointF(20, layout.usedSize().height() + 1)), -1);
 }
@@ -103,7 +108,8 @@ TEST(TextHitTest, AnswersTheSpanForTheDelegate)
     const StyledTextLayout layout(s, 400);
     const qreal lineHeight = layout.usedSize().height() / 2;
     // The first line's first character and the second line's last.
-    const TextAttributes first = entityAt(s, 400, QPointF(StyledTextLayout::lineFragmentPadding + 1, lineHeight / 2));
+    const TextAttributes first
+        = entityAt(s, 400, QPointF(StyledTextLayout::lineFragmentPadding + 1, lineHeight / 2));
     EXPECT_EQ(first.hash, u"#tag");
     EXPECT_TRUE(first.pointingHand);
     QPointF end;

@@ -11,7 +11,7 @@ TEST(PullRules, ThresholdFollowsThePreferenceAndFallsBackTo40)
     EXPECT_EQ(thresholdForPreference(0), 20);
     EXPECT_EQ(thresholdForPreference(1), 40);
     EXPECT_EQ(thresholdForPreference(2), 60);
-    for (qint64 odd : {qint64(3), qint64(-1), qint64(1) << 40})
+    for (qint64 odd : { qint64(3), qint64(-1), qint64(1) << 40 })
         EXPECT_EQ(thresholdForPreference(odd), 40) << odd;
     EXPECT_EQ(minimumScroll(60), -60.0);
 }

@@ -45,9 +45,10 @@ protected:
         m_view->setClock([this] { return m_now; });
         m_view->resize(300, 400);
         m_view->show();
-        NotificationBus::defaultCenter().subscribe(nf::refresh, &m_context, [this] { ++m_refreshes; });
-        NotificationBus::defaultCenter().subscribe(nf::loadOlderPosts, &m_context,
-                                                   [this] { ++m_olderRequests; });
+        NotificationBus::defaultCenter().subscribe(
+            nf::refresh, &m_context, [this] { ++m_refreshes; });
+        NotificationBus::defaultCenter().subscribe(
+            nf::loadOlderPosts, &m_context, [this] { ++m_olderRequests; });
         ASSERT_GT(bar()->maximum(), 400) << "the list must be taller than its window";
     }
 
@@ -68,7 +69,7 @@ protected:
     {
         const QPointF at(100, 100);
         QWheelEvent event(at, m_list->viewport()->mapToGlobal(at), pixels, angle, Qt::NoButton,
-                          Qt::NoModifier, phase, false);
+            Qt::NoModifier, phase, false);
         QApplication::sendEvent(m_list->viewport(), &event);
     }
     void touch(Qt::ScrollPhase phase, int dy) { wheel(phase, QPoint(0, dy), QPoint(0, dy)); }
@@ -93,7 +94,10 @@ protected:
             touch(Qt::ScrollUpdate, -1);
     }
     void letGo() { touch(Qt::ScrollEnd, 0); }
-    bool settlesAt(int y) { return waitUntil([&] { return m_view->originY() == y; }, std::chrono::seconds(3)); }
+    bool settlesAt(int y)
+    {
+        return waitUntil([&] { return m_view->originY() == y; }, std::chrono::seconds(3));
+    }
 
     void refreshByPull()
     {

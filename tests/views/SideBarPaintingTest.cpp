@@ -50,14 +50,14 @@ TEST(SideBarButtonPainting, SelectedAndUnselectedLooks)
     const QPoint imageCentre = button.imageRect().center();
     EXPECT_EQ(on.pixelColor(imageCentre), QColor(Qt::red));
     EXPECT_EQ(on.pixelColor(1, 1), QColor(54, 54, 54)); // white 0.21
-    EXPECT_GT(brightest(on, button.titleRect()), 200);  // white title
+    EXPECT_GT(brightest(on, button.titleRect()), 200); // white title
 
     button.setChecked(false);
     QImage off = rendered(button);
     EXPECT_EQ(off.pixelColor(imageCentre), QColor(Qt::blue));
     EXPECT_EQ(off.pixelColor(1, 1), QColor(64, 64, 64)); // white 0.25
     const int titleLevel = brightest(off, button.titleRect());
-    EXPECT_GT(titleLevel, 90);  // the title is drawn,
+    EXPECT_GT(titleLevel, 90); // the title is drawn,
     EXPECT_LT(titleLevel, 140); // in grey
 
     // Without an alternate image the unselected button shows the main one.
@@ -93,10 +93,10 @@ TEST(SideBarBackground, DarkFillWithAFaintStillGrain)
 
 TEST(SideBarImages, EveryStreamHasASelectedAndAnUnselectedPicture)
 {
-    for (const char *stream : {"stream", "posts", "mentions", "global", "starred"}) {
-        int level[2] = {0, 0};
+    for (const char *stream : { "stream", "posts", "mentions", "global", "starred" }) {
+        int level[2] = { 0, 0 };
         int index = 0;
-        for (const char *state : {"On", "Off"}) {
+        for (const char *state : { "On", "Off" }) {
             const QString name = QString::fromLatin1(stream) + QString::fromLatin1(state);
             const QIcon icon = sideBarImage(name);
             ASSERT_FALSE(icon.isNull()) << qPrintable(name);

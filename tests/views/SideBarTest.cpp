@@ -25,7 +25,7 @@ std::ostream &operator<<(std::ostream &os, const Span &s)
 Span fromBottom(const SideBar &bar)
 {
     const QRect column = bar.columnGeometry();
-    return {bar.height() - (column.top() + column.height()), bar.height() - column.top()};
+    return { bar.height() - (column.top() + column.height()), bar.height() - column.top() };
 }
 
 QIcon solid(Qt::GlobalColor colour)
@@ -37,7 +37,10 @@ QIcon solid(Qt::GlobalColor colour)
 
 class RecordingDelegate : public QObject, public SideBarDelegate {
 public:
-    void sideBarDidSelectButton(SideBar *sender, int row) override { calls.append({sender, row}); }
+    void sideBarDidSelectButton(SideBar *sender, int row) override
+    {
+        calls.append({ sender, row });
+    }
     QList<std::pair<SideBar *, int>> calls;
 };
 
@@ -46,7 +49,7 @@ protected:
     void SetUp() override
     {
         bar.resize(60, 300);
-        for (const char *title : {"Stream", "Posts", "Mentions"})
+        for (const char *title : { "Stream", "Posts", "Mentions" })
             bar.addButtonWithTitle(QString::fromLatin1(title), solid(Qt::red), solid(Qt::blue));
         bar.show();
     }
@@ -71,11 +74,11 @@ TEST_F(SideBarTest, ColumnSitsAtTopMiddleOrBottom)
     EXPECT_EQ(bar.buttonsHeight(), 48.0);
 
     bar.setLayoutMode(SideBar::LayoutMode::Top);
-    EXPECT_EQ(fromBottom(bar), (Span{156, 300}));
+    EXPECT_EQ(fromBottom(bar), (Span { 156, 300 }));
     bar.setLayoutMode(SideBar::LayoutMode::Centred);
-    EXPECT_EQ(fromBottom(bar), (Span{78, 222}));
+    EXPECT_EQ(fromBottom(bar), (Span { 78, 222 }));
     bar.setLayoutMode(SideBar::LayoutMode::Bottom);
-    EXPECT_EQ(fromBottom(bar), (Span{0, 144}));
+    EXPECT_EQ(fromBottom(bar), (Span { 0, 144 }));
 
     // Rows stack without gaps, each as wide as the side bar.
     for (int row = 0; row < 3; ++row)
@@ -97,27 +100,29 @@ TEST_F(SideBarTest, ColumnFollowsSizeHeightAndNewRows)
     EXPECT_EQ(bar.columnGeometry(), QRect(0, 280, 72, 120));
 
     // Half points: the free space of an odd height splits 52.5 / 52.5.
-    EXPECT_EQ(sideBarColumnRect({60, 249}, 3, 48, SideBar::LayoutMode::Centred), QRectF(0, 52.5, 60, 144));
-    EXPECT_EQ(sideBarColumnRect({60, 100}, 3, 48, SideBar::LayoutMode::Bottom), QRectF(0, -44, 60, 144));
+    EXPECT_EQ(sideBarColumnRect({ 60, 249 }, 3, 48, SideBar::LayoutMode::Centred),
+        QRectF(0, 52.5, 60, 144));
+    EXPECT_EQ(sideBarColumnRect({ 60, 100 }, 3, 48, SideBar::LayoutMode::Bottom),
+        QRectF(0, -44, 60, 144));
 }
 
 TEST_F(SideBarTest, ExactlyOneRowIsSelectedAndRowsPastTheEndSelectTheFirst)
 {
-    EXPECT_EQ(checkedRows(), QList<int>{0});
+    EXPECT_EQ(checkedRows(), QList<int> { 0 });
 
     bar.selectButtonAtRow(2);
-    EXPECT_EQ(checkedRows(), QList<int>{2});
+    EXPECT_EQ(checkedRows(), QList<int> { 2 });
     bar.selectButtonAtRow(3);
-    EXPECT_EQ(checkedRows(), QList<int>{0});
+    EXPECT_EQ(checkedRows(), QList<int> { 0 });
     bar.selectButtonAtRow(2);
     bar.selectButtonAtRow(-1);
     EXPECT_EQ(bar.selectedRow(), 0);
 
     click(1);
-    EXPECT_EQ(checkedRows(), QList<int>{1});
+    EXPECT_EQ(checkedRows(), QList<int> { 1 });
     // Clicking the selected button leaves it selected: no empty selection.
     click(1);
-    EXPECT_EQ(checkedRows(), QList<int>{1});
+    EXPECT_EQ(checkedRows(), QList<int> { 1 });
 
     EXPECT_EQ(bar.cellForItem(-1), nullptr);
     EXPECT_EQ(bar.cellForItem(3), nullptr);

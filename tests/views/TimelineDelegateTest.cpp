@@ -47,10 +47,7 @@ int darkestIn(const QImage &image, const QRectF &area)
 
 class TimelineDelegateTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
-    }
+    void SetUp() override { Preferences::standard().setValue(prefs::meID, QStringLiteral("42")); }
 
     void TearDown() override { Preferences::standard().remove(prefs::meID); }
 
@@ -94,13 +91,15 @@ protected:
 TEST_F(TimelineDelegateTest, RowsAreSizedByTheHeightRuleFromTheStoredText)
 {
     show(posts(3, [](int i) {
-        return i == 1 ? QStringLiteral("long words ").repeated(60) : QStringLiteral("short %1").arg(i);
+        return i == 1 ? QStringLiteral("long words ").repeated(60)
+                      : QStringLiteral("short %1").arg(i);
     }));
     for (int r = 0; r < 3; ++r) {
         const PostRecord record = TimelineDelegate::recordFor(row(r));
         const QSize size = m_delegate.sizeHint(sizing(), row(r));
         EXPECT_EQ(size.width(), listWidth);
-        EXPECT_EQ(size.height(), TimelineRowMetrics::rowHeight(record.attributedString, listWidth)) << "row " << r;
+        EXPECT_EQ(size.height(), TimelineRowMetrics::rowHeight(record.attributedString, listWidth))
+            << "row " << r;
     }
     EXPECT_GT(m_delegate.sizeHint(sizing(), row(1)).height(), 150);
 
@@ -122,15 +121,17 @@ TEST_F(TimelineDelegateTest, StarringAPostKeepsItsHeightButNewTextIsMeasured)
     EXPECT_EQ(m_delegate.sizeHint(sizing(), row(0)).height(), before);
     EXPECT_EQ(m_delegate.textCache().measurements(), measured);
 
-    record.attributedString = PostTextStyling::styledText(QStringLiteral("many words ").repeated(50), 0);
+    record.attributedString
+        = PostTextStyling::styledText(QStringLiteral("many words ").repeated(50), 0);
     m_posts.model()->replaceRecord(0, record);
     EXPECT_GT(m_delegate.sizeHint(sizing(), row(0)).height(), before);
 }
 
 TEST_F(TimelineDelegateTest, AvatarIsClippedToTheRoundedRectangleWithAGreyBorder)
 {
-    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hello"),
-                .avatar = solidAvatar(QColor(200, 30, 30))})});
+    show({ post({ .id = QStringLiteral("1"),
+        .text = QStringLiteral("hello"),
+        .avatar = solidAvatar(QColor(200, 30, 30)) }) });
     const QImage image = paint(0, false);
     const QRectF frame = m_delegate.rowLayout(option(0, false), row(0)).avatar;
     const QRectF picture = frame.adjusted(2, 2, -2, -2);
@@ -140,7 +141,8 @@ TEST_F(TimelineDelegateTest, AvatarIsClippedToTheRoundedRectangleWithAGreyBorder
     const QColor corner = image.pixelColor(picture.topLeft().toPoint());
     EXPECT_GT(corner.green(), 150) << "the square's corner is not painted with the picture";
     // The 2-point inset stays row background.
-    EXPECT_EQ(image.pixelColor(QPoint(int(frame.left()), int(frame.center().y()))), QColor(Qt::white));
+    EXPECT_EQ(
+        image.pixelColor(QPoint(int(frame.left()), int(frame.center().y()))), QColor(Qt::white));
     // The border runs along the picture's edge, grey over the red.
     const QColor edge = image.pixelColor(QPoint(int(picture.center().x()), int(picture.top())));
     EXPECT_GT(edge.green(), 80) << "border grey shows on the edge";
@@ -149,7 +151,8 @@ TEST_F(TimelineDelegateTest, AvatarIsClippedToTheRoundedRectangleWithAGreyBorder
 
 TEST_F(TimelineDelegateTest, MissingAvatarShowsThePlaceholderShape)
 {
-    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hello"), .avatar = QImage()})});
+    show({ post(
+        { .id = QStringLiteral("1"), .text = QStringLiteral("hello"), .avatar = QImage() }) });
     const QImage image = paint(0, false);
     const QRectF frame = m_delegate.rowLayout(option(0, false), row(0)).avatar;
     EXPECT_EQ(image.pixelColor(frame.center().toPoint()), AvatarImageView::placeholderColor());
@@ -162,7 +165,7 @@ TEST_F(TimelineDelegateTest, OnlyTheSelectedRowShowsItsButtonsAndFullName)
     const QImage plain = paint(0, false);
     const QImage selected = paint(0, true);
 
-    for (Part part : {Part::Reply, Part::Quote, Part::Conversation, Part::Action}) {
+    for (Part part : { Part::Reply, Part::Quote, Part::Conversation, Part::Action }) {
         EXPECT_EQ(inkIn(plain, layout.rectOf(part)), 0) << "no button on an unselected row";
         EXPECT_GT(inkIn(selected, layout.rectOf(part)), 8) << "a button on the selected row";
     }
@@ -182,9 +185,13 @@ TEST_F(TimelineDelegateTest, OnlyTheSelectedRowShowsItsButtonsAndFullName)
 
 TEST_F(TimelineDelegateTest, OwnPostHasReplyAndQuoteDisabled)
 {
-    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("mine"), .userId = QStringLiteral("42")}),
-          post({.id = QStringLiteral("2"), .text = QStringLiteral("theirs"), .userId = QStringLiteral("7"),
-                .minutesAgo = 5})});
+    show({ post({ .id = QStringLiteral("1"),
+               .text = QStringLiteral("mine"),
+               .userId = QStringLiteral("42") }),
+        post({ .id = QStringLiteral("2"),
+            .text = QStringLiteral("theirs"),
+            .userId = QStringLiteral("7"),
+            .minutesAgo = 5 }) });
     const TimelineRowLayout own = m_delegate.rowLayout(option(0, true), row(0));
     const TimelineRowLayout theirs = m_delegate.rowLayout(option(1, true), row(1));
     EXPECT_FALSE(own.replyAndQuoteEnabled);
@@ -192,13 +199,15 @@ TEST_F(TimelineDelegateTest, OwnPostHasReplyAndQuoteDisabled)
 
     const QImage ownImage = paint(0, true);
     const QImage theirImage = paint(1, true);
-    for (Part part : {Part::Reply, Part::Quote}) {
-        EXPECT_GT(darkestIn(ownImage, own.rectOf(part)), darkestIn(theirImage, theirs.rectOf(part)) + 40)
+    for (Part part : { Part::Reply, Part::Quote }) {
+        EXPECT_GT(
+            darkestIn(ownImage, own.rectOf(part)), darkestIn(theirImage, theirs.rectOf(part)) + 40)
             << "a disabled button is drawn faint";
     }
     EXPECT_EQ(darkestIn(ownImage, own.conversation), darkestIn(theirImage, theirs.conversation));
 
-    const TimelineDelegate::Hit hit = m_delegate.hitTest(option(0, true), row(0), own.reply.center());
+    const TimelineDelegate::Hit hit
+        = m_delegate.hitTest(option(0, true), row(0), own.reply.center());
     EXPECT_EQ(hit.part, Part::Reply);
     EXPECT_FALSE(hit.enabled);
 }
@@ -221,9 +230,13 @@ TEST_F(TimelineDelegateTest, HiddenControlsMakeTheSelectedRowLookUnselected)
 
 TEST_F(TimelineDelegateTest, RowsMentioningTheUserAreTinted)
 {
-    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("hi @me"), .mentionIds = {QStringLiteral("42")}}),
-          post({.id = QStringLiteral("2"), .text = QStringLiteral("hi @you"), .mentionIds = {QStringLiteral("9")},
-                .minutesAgo = 1})});
+    show({ post({ .id = QStringLiteral("1"),
+               .text = QStringLiteral("hi @me"),
+               .mentionIds = { QStringLiteral("42") } }),
+        post({ .id = QStringLiteral("2"),
+            .text = QStringLiteral("hi @you"),
+            .mentionIds = { QStringLiteral("9") },
+            .minutesAgo = 1 }) });
     const QPoint background(listWidth - 4, 30);
     EXPECT_EQ(paint(0, false).pixelColor(background), TimelineDelegate::mentionColor());
     EXPECT_EQ(paint(1, false).pixelColor(background), QColor(Qt::white));
@@ -231,7 +244,7 @@ TEST_F(TimelineDelegateTest, RowsMentioningTheUserAreTinted)
 
 TEST_F(TimelineDelegateTest, HitTestingFindsTheCharacterThatWasPainted)
 {
-    show({post({.id = QStringLiteral("1"), .text = QStringLiteral("see #tag and @bob now")})});
+    show({ post({ .id = QStringLiteral("1"), .text = QStringLiteral("see #tag and @bob now") }) });
     const QStyleOptionViewItem opt = option(0, false);
     const TimelineRowLayout layout = m_delegate.rowLayout(opt, row(0));
     const StyledText &text = TimelineDelegate::recordFor(row(0)).attributedString;
@@ -258,8 +271,8 @@ TEST_F(TimelineDelegateTest, HitTestingFindsTheCharacterThatWasPainted)
     const QRectF around(onTag->x(), layout.text.top(), 30, 16);
     EXPECT_GT(inkIn(image, around, 200), 5);
 
-    const TimelineDelegate::Hit beyond =
-        m_delegate.hitTest(opt, row(0), QPointF(layout.text.right() - 2, layout.text.top() + 6));
+    const TimelineDelegate::Hit beyond
+        = m_delegate.hitTest(opt, row(0), QPointF(layout.text.right() - 2, layout.text.top() + 6));
     EXPECT_EQ(beyond.characterIndex, -1) << "right of the last character is no character";
 }
 
@@ -267,8 +280,8 @@ TEST_F(TimelineDelegateTest, OddRecordsPaintWithoutFuss)
 {
     // A record without id, user or text, and one whose text is huge.
     PostRecord empty;
-    PostRecord huge = post({.id = QStringLiteral("h"), .text = QString(10000, QLatin1Char('x'))});
-    show({empty, huge});
+    PostRecord huge = post({ .id = QStringLiteral("h"), .text = QString(10000, QLatin1Char('x')) });
+    show({ empty, huge });
     for (int r = 0; r < 2; ++r) {
         const QSize size = m_delegate.sizeHint(sizing(), row(r));
         EXPECT_GE(size.height(), 60);

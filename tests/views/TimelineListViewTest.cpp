@@ -46,10 +46,10 @@ protected:
         m_window->show();
 
         QObject::connect(&NotificationBus::defaultCenter(), &NotificationBus::posted, &m_context,
-                         [this](const QString &name) {
-                             m_posted.append(name);
-                             m_selectedWhenPosted.append(m_posts.selectionIndex().value_or(-1));
-                         });
+            [this](const QString &name) {
+                m_posted.append(name);
+                m_selectedWhenPosted.append(m_posts.selectionIndex().value_or(-1));
+            });
     }
 
     void TearDown() override
@@ -73,7 +73,10 @@ protected:
 
     QWidget *viewport() const { return m_list->viewport(); }
     TimelineRowLayout layoutOf(int row) const { return m_list->rowLayout(row); }
-    QPoint centreOf(int row, Part part) const { return layoutOf(row).rectOf(part).center().toPoint(); }
+    QPoint centreOf(int row, Part part) const
+    {
+        return layoutOf(row).rectOf(part).center().toPoint();
+    }
 
     void click(QPoint at) { QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at); }
     void click(int row, Part part) { click(centreOf(row, part)); }
@@ -103,7 +106,8 @@ protected:
 
     // The first point of the row's text whose character carries what
     // `wanted` asks for.
-    std::optional<QPoint> pointOnText(int row, const std::function<bool(const ClickActions &)> &wanted) const
+    std::optional<QPoint> pointOnText(
+        int row, const std::function<bool(const ClickActions &)> &wanted) const
     {
         const TimelineRowLayout layout = layoutOf(row);
         const StyledText &text = m_posts.arrangedObject(row)->attributedString;
@@ -112,8 +116,10 @@ protected:
         for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 8) {
             for (int x = int(layout.text.left()); x < layout.text.right(); ++x) {
                 const QPoint point(x, y);
-                const auto hit = m_list->timelineDelegate()->hitTest(option, m_posts.arranged()->index(row, 0), point);
-                if (hit.part == Part::Text && wanted(TextClick::actionsAt(text, hit.characterIndex)))
+                const auto hit = m_list->timelineDelegate()->hitTest(
+                    option, m_posts.arranged()->index(row, 0), point);
+                if (hit.part == Part::Text
+                    && wanted(TextClick::actionsAt(text, hit.characterIndex)))
                     return point;
             }
         }
@@ -132,21 +138,26 @@ protected:
 
 TEST_F(TimelineListViewTest, RowsSpanTheListAndFollowTheHeightRule)
 {
-    show(posts(5, [](int i) { return i == 2 ? QStringLiteral("many words ").repeated(40) : QStringLiteral("hi"); }));
+    show(posts(5, [](int i) {
+        return i == 2 ? QStringLiteral("many words ").repeated(40) : QStringLiteral("hi");
+    }));
     const int width = viewport()->width();
     for (int row = 0; row < 5; ++row) {
         const QRect rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
         EXPECT_EQ(rect.width(), width);
-        EXPECT_EQ(rect.height(), TimelineRowMetrics::rowHeight(m_posts.arrangedObject(row)->attributedString, width))
+        EXPECT_EQ(rect.height(),
+            TimelineRowMetrics::rowHeight(m_posts.arrangedObject(row)->attributedString, width))
             << "row " << row;
     }
 
     // A wider window measures again at its width.
     const int tall = m_list->visualRect(m_posts.arranged()->index(2, 0)).height();
     m_window->resize(900, 640);
-    ASSERT_TRUE(waitUntil([&] { return m_list->visualRect(m_posts.arranged()->index(2, 0)).height() < tall; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return m_list->visualRect(m_posts.arranged()->index(2, 0)).height() < tall; }));
     EXPECT_EQ(m_list->visualRect(m_posts.arranged()->index(2, 0)).height(),
-              TimelineRowMetrics::rowHeight(m_posts.arrangedObject(2)->attributedString, viewport()->width()));
+        TimelineRowMetrics::rowHeight(
+            m_posts.arrangedObject(2)->attributedString, viewport()->width()));
 }
 
 TEST_F(TimelineListViewTest, SelectedRowButtonsPostTheirNotifications)
@@ -159,9 +170,9 @@ TEST_F(TimelineListViewTest, SelectedRowButtonsPostTheirNotifications)
     click(1, Part::Reply);
     click(1, Part::Quote);
     click(1, Part::Conversation);
-    EXPECT_EQ(m_posted, (QStringList{nf::reply, nf::quote, nf::conversation}));
-    EXPECT_EQ(m_selectedWhenPosted, (QList<int>{1, 1, 1}));
-    EXPECT_EQ(selectedRows(), QList<int>{1});
+    EXPECT_EQ(m_posted, (QStringList { nf::reply, nf::quote, nf::conversation }));
+    EXPECT_EQ(m_selectedWhenPosted, (QList<int> { 1, 1, 1 }));
+    EXPECT_EQ(selectedRows(), QList<int> { 1 });
 }
 
 TEST_F(TimelineListViewTest, AvatarClickSelectsTheRowThenAsksForUserInfo)
@@ -169,8 +180,8 @@ TEST_F(TimelineListViewTest, AvatarClickSelectsTheRowThenAsksForUserInfo)
     show(posts(4));
     m_posts.setSelectionIndex(0);
     click(2, Part::Avatar);
-    EXPECT_EQ(m_posted, QStringList{nf::userInfo});
-    EXPECT_EQ(m_selectedWhenPosted, QList<int>{2}) << "the handler reads the selected post";
+    EXPECT_EQ(m_posted, QStringList { nf::userInfo });
+    EXPECT_EQ(m_selectedWhenPosted, QList<int> { 2 }) << "the handler reads the selected post";
 }
 
 TEST_F(TimelineListViewTest, UnselectedRowsHaveNoButtons)
@@ -178,13 +189,13 @@ TEST_F(TimelineListViewTest, UnselectedRowsHaveNoButtons)
     show(posts(4));
     m_posts.setSelectionIndex(0);
     // Where row 2's reply button would be: the click only selects row 2.
-    const QPoint wouldBeReply = TimelineRowLayout::compute(m_list->visualRect(m_posts.arranged()->index(2, 0)),
-                                                           viewport()->width(), true, true)
+    const QPoint wouldBeReply = TimelineRowLayout::compute(
+        m_list->visualRect(m_posts.arranged()->index(2, 0)), viewport()->width(), true, true)
                                     .reply.center()
                                     .toPoint();
     click(wouldBeReply);
     EXPECT_TRUE(m_posted.isEmpty());
-    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_EQ(selectedRows(), QList<int> { 2 });
     EXPECT_TRUE(layoutOf(2).showsControls);
 }
 
@@ -201,15 +212,15 @@ TEST_F(TimelineListViewTest, OwnPostCannotBeRepliedToOrQuoted)
     click(0, Part::Reply);
     click(0, Part::Quote);
     EXPECT_TRUE(m_posted.isEmpty());
-    EXPECT_EQ(selectedRows(), QList<int>{0}) << "a click on a disabled button changes nothing";
+    EXPECT_EQ(selectedRows(), QList<int> { 0 }) << "a click on a disabled button changes nothing";
     click(0, Part::Conversation);
-    EXPECT_EQ(m_posted, QStringList{nf::conversation});
+    EXPECT_EQ(m_posted, QStringList { nf::conversation });
 
     m_posted.clear();
     m_posts.setSelectionIndex(1);
     EXPECT_TRUE(layoutOf(1).replyAndQuoteEnabled);
     click(1, Part::Reply);
-    EXPECT_EQ(m_posted, QStringList{nf::reply});
+    EXPECT_EQ(m_posted, QStringList { nf::reply });
 }
 
 TEST_F(TimelineListViewTest, AButtonActsOnlyWhenLetGoOverIt)
@@ -223,7 +234,7 @@ TEST_F(TimelineListViewTest, AButtonActsOnlyWhenLetGoOverIt)
 
     QTest::mousePress(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Quote));
     QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(0, Part::Quote));
-    EXPECT_EQ(m_posted, QStringList{nf::quote});
+    EXPECT_EQ(m_posted, QStringList { nf::quote });
 }
 
 TEST_F(TimelineListViewTest, ResetRowsLookUnselectedUntilTheSelectionChanges)
@@ -237,12 +248,12 @@ TEST_F(TimelineListViewTest, ResetRowsLookUnselectedUntilTheSelectionChanges)
 
     click(reply);
     EXPECT_TRUE(m_posted.isEmpty()) << "the button is gone after the reset";
-    EXPECT_EQ(selectedRows(), QList<int>{1});
+    EXPECT_EQ(selectedRows(), QList<int> { 1 });
 
     m_posts.setSelectionIndex(2);
     EXPECT_TRUE(layoutOf(2).showsControls);
     click(2, Part::Reply);
-    EXPECT_EQ(m_posted, QStringList{nf::reply});
+    EXPECT_EQ(m_posted, QStringList { nf::reply });
 }
 
 TEST_F(TimelineListViewTest, ReloadKeepsTheSelectedRowSelectedAloneAndVisible)
@@ -255,12 +266,12 @@ TEST_F(TimelineListViewTest, ReloadKeepsTheSelectedRowSelectedAloneAndVisible)
     ASSERT_FALSE(rowIsVisible(150));
 
     m_list->reloadTableView();
-    EXPECT_EQ(selectedRows(), QList<int>{150});
+    EXPECT_EQ(selectedRows(), QList<int> { 150 });
     EXPECT_TRUE(rowIsVisible(150));
     EXPECT_FALSE(m_list->controlsHidden());
     EXPECT_TRUE(layoutOf(150).showsControls) << "the reloaded selected row shows its controls";
     click(150, Part::Conversation);
-    EXPECT_EQ(m_posted, QStringList{nf::conversation});
+    EXPECT_EQ(m_posted, QStringList { nf::conversation });
 }
 
 TEST_F(TimelineListViewTest, ReloadMeasuresChangedPostsAgain)
@@ -271,11 +282,12 @@ TEST_F(TimelineListViewTest, ReloadMeasuresChangedPostsAgain)
     const int before = m_list->visualRect(second).height();
 
     PostRecord longer = *m_posts.arrangedObject(1);
-    longer.attributedString = PostTextStyling::styledText(QStringLiteral("longer text ").repeated(40), 0);
+    longer.attributedString
+        = PostTextStyling::styledText(QStringLiteral("longer text ").repeated(40), 0);
     m_posts.model()->replaceRecord(m_posts.arranged()->mapToSource(second).row(), longer);
     m_list->reloadTableView();
     EXPECT_GT(m_list->visualRect(m_posts.arranged()->index(1, 0)).height(), before);
-    EXPECT_EQ(selectedRows(), QList<int>{1});
+    EXPECT_EQ(selectedRows(), QList<int> { 1 });
 }
 
 TEST_F(TimelineListViewTest, RightClickSelectsTheRowUnderThePointerAloneThenShowsTheMenu)
@@ -288,14 +300,14 @@ TEST_F(TimelineListViewTest, RightClickSelectsTheRowUnderThePointerAloneThenShow
 
     m_posts.setSelectionIndex(0);
     m_posts.selectionModel()->select(m_posts.arranged()->index(4, 0), QItemSelectionModel::Select);
-    ASSERT_EQ(selectedRows(), (QList<int>{0, 4}));
+    ASSERT_EQ(selectedRows(), (QList<int> { 0, 4 }));
 
     int selectedWhenShown = -2;
     QObject::connect(&menu, &QMenu::aboutToShow, &m_context,
-                     [&] { selectedWhenShown = m_posts.selectionIndex().value_or(-1); });
+        [&] { selectedWhenShown = m_posts.selectionIndex().value_or(-1); });
     const QPoint onRowTwo = centreOf(2, Part::Text);
     rightClick(onRowTwo);
-    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_EQ(selectedRows(), QList<int> { 2 });
     EXPECT_EQ(shown.count(), 1);
     EXPECT_EQ(selectedWhenShown, 2);
     EXPECT_TRUE(menu.isVisible());
@@ -313,26 +325,30 @@ TEST_F(TimelineListViewTest, RightClickBelowTheLastRowShowsNoMenu)
     m_posts.setSelectionIndex(1);
     rightClick(QPoint(100, viewport()->height() - 10));
     EXPECT_FALSE(menu.isVisible());
-    EXPECT_EQ(selectedRows(), QList<int>{1});
+    EXPECT_EQ(selectedRows(), QList<int> { 1 });
 }
 
 TEST_F(TimelineListViewTest, ClickOnAHashtagSelectsTheRowThenLoadsTheTag)
 {
-    show({post({.id = QStringLiteral("a"), .text = QStringLiteral("first post")}),
-          post({.id = QStringLiteral("b"), .text = QStringLiteral("read about #velto today"), .minutesAgo = 3})});
+    show({ post({ .id = QStringLiteral("a"), .text = QStringLiteral("first post") }),
+        post({ .id = QStringLiteral("b"),
+            .text = QStringLiteral("read about #velto today"),
+            .minutesAgo = 3 }) });
     m_posts.setSelectionIndex(0);
     const auto onTag = pointOnText(1, [](const ClickActions &a) { return a.hashtag.has_value(); });
     ASSERT_TRUE(onTag);
     click(*onTag);
-    EXPECT_EQ(m_posted, QStringList{nf::loadHash});
-    EXPECT_EQ(m_selectedWhenPosted, QList<int>{1}) << "the row was selected before the tag was loaded";
+    EXPECT_EQ(m_posted, QStringList { nf::loadHash });
+    EXPECT_EQ(m_selectedWhenPosted, QList<int> { 1 })
+        << "the row was selected before the tag was loaded";
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), QStringLiteral("#velto"));
 }
 
 TEST_F(TimelineListViewTest, ClickOnALinkOpensItAndOnPlainTextOnlySelects)
 {
     testsupport::RecordingOpener opener;
-    show({post({.id = QStringLiteral("a"), .text = QStringLiteral("go to example.com/page for @amy")})});
+    show({ post({ .id = QStringLiteral("a"),
+        .text = QStringLiteral("go to example.com/page for @amy") }) });
     const auto onLink = pointOnText(0, [](const ClickActions &a) { return a.link.has_value(); });
     const auto onMention = pointOnText(0, [](const ClickActions &a) { return a.user.has_value(); });
     const auto onPlain = pointOnText(0, [](const ClickActions &a) { return a.isEmpty(); });
@@ -340,13 +356,13 @@ TEST_F(TimelineListViewTest, ClickOnALinkOpensItAndOnPlainTextOnlySelects)
 
     click(*onPlain);
     EXPECT_TRUE(m_posted.isEmpty());
-    EXPECT_EQ(selectedRows(), QList<int>{0});
+    EXPECT_EQ(selectedRows(), QList<int> { 0 });
     EXPECT_TRUE(opener.opened().isEmpty());
 
     click(*onLink);
-    EXPECT_EQ(opener.opened(), QList<QUrl>{QUrl(QStringLiteral("http://example.com/page"))});
+    EXPECT_EQ(opener.opened(), QList<QUrl> { QUrl(QStringLiteral("http://example.com/page")) });
     click(*onMention);
-    EXPECT_EQ(m_posted, QStringList{nf::loadUser});
+    EXPECT_EQ(m_posted, QStringList { nf::loadUser });
     EXPECT_EQ(Preferences::standard().value(prefs::currentUser), QStringLiteral("@amy"));
 }
 
@@ -360,14 +376,15 @@ TEST_F(TimelineListViewTest, DoubleClickOnARowIsReportedButNotOnItsButtons)
     QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, onText);
     ASSERT_EQ(doubled.count(), 1);
     EXPECT_EQ(doubled.first().first().toInt(), 2);
-    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_EQ(selectedRows(), QList<int> { 2 });
 
     QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
     QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
     QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(2, Part::Reply));
     EXPECT_EQ(doubled.count(), 1);
-    EXPECT_EQ(m_posted.count(nf::reply), 2) << "a quick second click is another click of the button: "
-                                             << m_posted.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(m_posted.count(nf::reply), 2)
+        << "a quick second click is another click of the button: "
+        << m_posted.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(TimelineListViewTest, ActionButtonShowsTheItemMenuAboveIt)
@@ -422,20 +439,22 @@ TEST_F(TimelineListViewTest, TwoHundredVeryLongPostsAtTheNarrowestAndWidestWindo
     show(posts(200, [](int i) {
         QString text = QStringLiteral("#long%1 ").arg(i);
         while (text.size() < 10000)
-            text += QStringLiteral("lorem ipsum dolor @amy http://example.com/%1 ").arg(text.size());
+            text
+                += QStringLiteral("lorem ipsum dolor @amy http://example.com/%1 ").arg(text.size());
         return text.left(10000);
     }));
     m_posts.setSelectionIndex(199);
 
-    for (const QSize size : {QSize(1, 1), QSize(2600, 1400), QSize(420, 640)}) {
+    for (const QSize size : { QSize(1, 1), QSize(2600, 1400), QSize(420, 640) }) {
         m_window->resize(size);
         const int width = viewport()->width();
         EXPECT_GE(m_list->width(), TimelineListView::minimumListWidth);
-        for (int row : {0, 100, 199}) {
+        for (int row : { 0, 100, 199 }) {
             const QModelIndex index = m_posts.arranged()->index(row, 0);
-            const int expected = TimelineRowMetrics::rowHeight(m_posts.arrangedObject(row)->attributedString, width);
+            const int expected = TimelineRowMetrics::rowHeight(
+                m_posts.arrangedObject(row)->attributedString, width);
             ASSERT_TRUE(waitUntil([&] { return m_list->visualRect(index).height() == expected; },
-                                  std::chrono::seconds(20)))
+                std::chrono::seconds(20)))
                 << "row " << row << " at width " << width;
         }
         m_list->reloadTableView();

@@ -54,7 +54,8 @@ TEST(TimelineRowHeight, TextIsMeasuredAtTheListWidthLessTheAvatarColumn)
 {
     EXPECT_EQ(textWidthForListWidth(400), 327);
     EXPECT_EQ(textWidthForListWidth(73 + 64), 64);
-    EXPECT_EQ(textWidthForListWidth(100), minimumTextWidth) << "never narrower than a few characters";
+    EXPECT_EQ(textWidthForListWidth(100), minimumTextWidth)
+        << "never narrower than a few characters";
     EXPECT_EQ(textWidthForListWidth(-5), minimumTextWidth);
 
     const StyledText text = styled(words(60));
@@ -77,14 +78,16 @@ TEST(TimelineRowGeometry, PartsSitInsideTheRowWithoutOverlapping)
     EXPECT_EQ(layout.avatar.size(), QSizeF(52, 52));
     EXPECT_LE(layout.avatar.right(), layout.text.left());
 
-    const QList<QRectF> buttons{layout.reply, layout.quote, layout.conversation, layout.action};
+    const QList<QRectF> buttons { layout.reply, layout.quote, layout.conversation, layout.action };
     for (int i = 0; i < buttons.size(); ++i) {
         EXPECT_TRUE(row.contains(buttons[i])) << "button " << i;
-        EXPECT_GE(buttons[i].top(), layout.text.bottom()) << "buttons sit below the text, button " << i;
+        EXPECT_GE(buttons[i].top(), layout.text.bottom())
+            << "buttons sit below the text, button " << i;
         for (int j = i + 1; j < buttons.size(); ++j)
             EXPECT_FALSE(buttons[i].intersects(buttons[j])) << i << " and " << j;
     }
-    EXPECT_GT(layout.action.left(), layout.conversation.right() + 100) << "the action button keeps to the right";
+    EXPECT_GT(layout.action.left(), layout.conversation.right() + 100)
+        << "the action button keeps to the right";
     EXPECT_FALSE(layout.nameLine.intersects(layout.text));
     EXPECT_TRUE(layout.nameLine.contains(layout.date));
 }
@@ -129,7 +132,8 @@ TEST(TimelineRowGeometry, WhatIsUnderThePointer)
 
 TEST(TimelineRowGeometry, NarrowListKeepsButtonsApart)
 {
-    const TimelineRowLayout layout = TimelineRowLayout::compute(QRectF(0, 0, 90, 80), 90, true, true);
+    const TimelineRowLayout layout
+        = TimelineRowLayout::compute(QRectF(0, 0, 90, 80), 90, true, true);
     EXPECT_GE(layout.action.left(), layout.conversation.right());
     EXPECT_GE(layout.nameLine.width(), 0);
     EXPECT_GE(layout.date.width(), 0);
@@ -147,7 +151,8 @@ TEST(TimelineTextCache, HeightsAreMeasuredOncePerWidth)
     const int narrow = cache.rowHeight(QStringLiteral("1"), text, 300);
     EXPECT_EQ(narrow, rowHeight(text, 300));
     EXPECT_EQ(cache.measurements(), 2);
-    EXPECT_EQ(cache.rowHeight(QStringLiteral("1"), text, 500), wide) << "back to a width it has seen";
+    EXPECT_EQ(cache.rowHeight(QStringLiteral("1"), text, 500), wide)
+        << "back to a width it has seen";
     EXPECT_EQ(cache.measurements(), 2);
 
     // Only the last few widths are kept.
@@ -169,7 +174,8 @@ TEST(TimelineTextCache, ChangedTextUnderTheSameIdIsMeasuredAgain)
     // The same text at a larger font size is another text.
     const StyledText small = PostTextStyling::styledText(words(30), 2);
     const StyledText large = PostTextStyling::styledText(words(30), 1);
-    EXPECT_LT(cache.rowHeight(QStringLiteral("8"), small, 400), cache.rowHeight(QStringLiteral("8"), large, 400));
+    EXPECT_LT(cache.rowHeight(QStringLiteral("8"), small, 400),
+        cache.rowHeight(QStringLiteral("8"), large, 400));
 }
 
 TEST(TimelineTextCache, LayoutsAreSharedAndKnowTheirHeight)
@@ -194,7 +200,8 @@ TEST(TimelineTextCache, LayoutsAreSharedAndKnowTheirHeight)
 TEST(TimelineTextCache, LongTextsDoNotPileUp)
 {
     TimelineTextCache cache;
-    const QString chunk = QStringLiteral("abcdefghij ").repeated(TimelineTextCache::layoutCharactersKept / 22);
+    const QString chunk
+        = QStringLiteral("abcdefghij ").repeated(TimelineTextCache::layoutCharactersKept / 22);
     const StyledText half = styled(chunk); // a little under half the budget
     auto first = cache.layout(QStringLiteral("1"), half, 400);
     cache.layout(QStringLiteral("2"), half, 400);

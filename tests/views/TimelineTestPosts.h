@@ -38,12 +38,12 @@ inline QImage solidAvatar(const QColor &colour)
 }
 
 struct PostSpec {
-    QString id;
-    QString text;
+    QString id {};
+    QString text {};
     QString userId = QStringLiteral("200");
     QString username = QStringLiteral("marta");
     QString name = QStringLiteral("Marta Lind");
-    QStringList mentionIds;
+    QStringList mentionIds {};
     // Minutes before a fixed moment; the list shows newest first.
     int minutesAgo = 0;
     QImage avatar = solidAvatar(QColor(40, 120, 200));
@@ -60,24 +60,21 @@ inline PostRecord post(const PostSpec &spec)
 {
     QJsonArray mentions;
     for (const QString &id : spec.mentionIds)
-        mentions.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("name"), QStringLiteral("x")}});
-    const QJsonObject user{{QStringLiteral("id"), spec.userId},
-                           {QStringLiteral("username"), spec.username},
-                           {QStringLiteral("name"), spec.name}};
-    PostRecord record = PostRecord::fromJson(QJsonObject{
-        {QStringLiteral("id"), spec.id},
-        {QStringLiteral("created_at"), createdAt(spec.minutesAgo)},
-        {QStringLiteral("text"), spec.text},
-        {QStringLiteral("user"), user},
-        {QStringLiteral("entities"), QJsonObject{{QStringLiteral("mentions"), mentions}}}});
+        mentions.append(QJsonObject {
+            { QStringLiteral("id"), id }, { QStringLiteral("name"), QStringLiteral("x") } });
+    const QJsonObject user { { QStringLiteral("id"), spec.userId },
+        { QStringLiteral("username"), spec.username }, { QStringLiteral("name"), spec.name } };
+    PostRecord record = PostRecord::fromJson(QJsonObject { { QStringLiteral("id"), spec.id },
+        { QStringLiteral("created_at"), createdAt(spec.minutesAgo) },
+        { QStringLiteral("text"), spec.text }, { QStringLiteral("user"), user },
+        { QStringLiteral("entities"), QJsonObject { { QStringLiteral("mentions"), mentions } } } });
     record.attributedString = PostTextStyling::styledText(spec.text, 0);
     record.theAvatarImage = spec.avatar;
     return record;
 }
 
 // `count` posts, row i (newest first) has id "p<i>" and `text(i)`.
-template <typename TextOf>
-QList<PostRecord> posts(int count, TextOf text)
+template <typename TextOf> QList<PostRecord> posts(int count, TextOf text)
 {
     QList<PostRecord> records;
     for (int i = 0; i < count; ++i) {
@@ -94,7 +91,9 @@ QList<PostRecord> posts(int count, TextOf text)
 
 inline QList<PostRecord> posts(int count)
 {
-    return posts(count, [](int i) { return QStringLiteral("Post number %1 says hello to #velto and @amy").arg(i); });
+    return posts(count, [](int i) {
+        return QStringLiteral("Post number %1 says hello to #velto and @amy").arg(i);
+    });
 }
 
 } // namespace timelinetest

@@ -36,7 +36,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_folder.isValid());
-        m_cache = std::make_unique<SDURLCache>(1 << 20, 10 << 20, m_folder.path() + QStringLiteral("/cache"));
+        m_cache = std::make_unique<SDURLCache>(
+            1 << 20, 10 << 20, m_folder.path() + QStringLiteral("/cache"));
         SDURLCache::setSharedURLCache(m_cache.get());
         m_server.answerAll(ScriptedHttpServer::Reply::hang()); // until answer() below
     }
@@ -54,15 +55,26 @@ protected:
     }
 
     // Answers the request held for `path`, if its client still waits.
-    void answer(const QString &path, int status, const QByteArray &contentType, const QByteArray &body)
+    void answer(
+        const QString &path, int status, const QByteArray &contentType, const QByteArray &body)
     {
-        m_server.answerHanging(path.toUtf8(), ScriptedHttpServer::Reply::answer(status, body, contentType)
-                                                  .header("Cache-Control", "max-age=86400"));
+        m_server.answerHanging(path.toUtf8(),
+            ScriptedHttpServer::Reply::answer(status, body, contentType)
+                .header("Cache-Control", "max-age=86400"));
     }
 
-    QNetworkRequest request(const QString &path) const { return URLImageLoader::imageRequest(m_server.url(path)); }
-    bool cached(const QString &path) { return m_cache->cachedResponseForRequest(request(path)).has_value(); }
-    static QColor centreOf(const QImage &image) { return image.pixelColor(image.width() / 2, image.height() / 2); }
+    QNetworkRequest request(const QString &path) const
+    {
+        return URLImageLoader::imageRequest(m_server.url(path));
+    }
+    bool cached(const QString &path)
+    {
+        return m_cache->cachedResponseForRequest(request(path)).has_value();
+    }
+    static QColor centreOf(const QImage &image)
+    {
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
 
     QTemporaryDir m_folder;
     std::unique_ptr<SDURLCache> m_cache;
@@ -98,10 +110,12 @@ TEST_F(URLImageViewTest, ShowsTheAnswerAndStoresItInTheCache)
 
 TEST_F(URLImageViewTest, AReplacedRequestsAnswerIsNeitherShownNorCached)
 {
-    for (bool olderAnswersFirst : {true, false}) {
+    for (bool olderAnswersFirst : { true, false }) {
         SCOPED_TRACE(olderAnswersFirst ? "older answers first" : "newer answers first");
-        const QString older = olderAnswersFirst ? QStringLiteral("/old1.png") : QStringLiteral("/old2.png");
-        const QString newer = olderAnswersFirst ? QStringLiteral("/new1.png") : QStringLiteral("/new2.png");
+        const QString older
+            = olderAnswersFirst ? QStringLiteral("/old1.png") : QStringLiteral("/old2.png");
+        const QString newer
+            = olderAnswersFirst ? QStringLiteral("/new1.png") : QStringLiteral("/new2.png");
         AvatarImageView view;
         view.loadRequest(request(older));
         ASSERT_TRUE(waitForRequest(older));

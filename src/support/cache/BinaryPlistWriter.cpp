@@ -58,7 +58,8 @@ BinaryPlistWriter::Id BinaryPlistWriter::startObject()
 BinaryPlistWriter::Id BinaryPlistWriter::addString(const QString &text)
 {
     const Id id = startObject();
-    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    const bool ascii
+        = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
     if (ascii) {
         appendMarker(m_objects, 0x50, quint64(text.size()));
         m_objects.append(text.toLatin1());
@@ -94,7 +95,7 @@ BinaryPlistWriter::Id BinaryPlistWriter::addDictionary(QList<QPair<Id, Id>> keys
     // object reference) is known.
     m_offsets.append(0);
     const Id id = Id(m_offsets.size() - 1);
-    m_dictionaries.append({id, std::move(keysAndValues)});
+    m_dictionaries.append({ id, std::move(keysAndValues) });
     return id;
 }
 

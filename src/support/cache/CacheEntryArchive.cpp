@@ -27,17 +27,17 @@ QByteArray encode(const CachedURLResponse &response)
     for (auto it = response.headerFields.cbegin(); it != response.headerFields.cend(); ++it)
         headerFields.insert(it.key(), it.value());
 
-    const QVariantMap urlResponse{
-        {QStringLiteral("URL"), QString::fromUtf8(response.url.toEncoded())},
-        {QStringLiteral("statusCode"), response.statusCode},
-        {QStringLiteral("headerFields"), headerFields},
-        {QStringLiteral("MIMEType"), response.mimeType},
-        {QStringLiteral("HTTP"), response.isHTTP},
+    const QVariantMap urlResponse {
+        { QStringLiteral("URL"), QString::fromUtf8(response.url.toEncoded()) },
+        { QStringLiteral("statusCode"), response.statusCode },
+        { QStringLiteral("headerFields"), headerFields },
+        { QStringLiteral("MIMEType"), response.mimeType },
+        { QStringLiteral("HTTP"), response.isHTTP },
     };
-    QVariantMap archive{
-        {QStringLiteral("responseData"), response.body.isNull() ? QByteArray("") : response.body},
-        {QStringLiteral("response"), urlResponse},
-        {QStringLiteral("storagePolicy"), static_cast<int>(response.storagePolicy)},
+    QVariantMap archive {
+        { QStringLiteral("responseData"), response.body.isNull() ? QByteArray("") : response.body },
+        { QStringLiteral("response"), urlResponse },
+        { QStringLiteral("storagePolicy"), static_cast<int>(response.storagePolicy) },
     };
     if (response.userInfo)
         archive.insert(QStringLiteral("userInfo"), *response.userInfo);

@@ -18,7 +18,9 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
             *error = file.errorString();
         return false;
     }
-    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (::rename(
+            QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData())
+        != 0) {
         if (error)
             *error = QString::fromLocal8Bit(std::strerror(errno));
         return false; // the temporary file removes itself

@@ -6,8 +6,8 @@ namespace CacheKey {
 
 QString forURL(const QUrl &url)
 {
-    const QByteArray digest =
-        QCryptographicHash::hash(url.toEncoded(), QCryptographicHash::Md5).toHex();
+    const QByteArray digest
+        = QCryptographicHash::hash(url.toEncoded(), QCryptographicHash::Md5).toHex();
     return QStringLiteral("V2_") + QString::fromLatin1(digest);
 }
 
@@ -45,7 +45,7 @@ bool ignoresLocalData(const QNetworkRequest &request)
 {
     const int control = request
                             .attribute(QNetworkRequest::CacheLoadControlAttribute,
-                                       int(QNetworkRequest::PreferNetwork))
+                                int(QNetworkRequest::PreferNetwork))
                             .toInt();
     return control == QNetworkRequest::AlwaysNetwork;
 }

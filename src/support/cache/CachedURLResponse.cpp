@@ -44,7 +44,7 @@ QList<QPair<QByteArray, QByteArray>> rawFromHeaderFields(const HeaderFields &fie
     QList<QPair<QByteArray, QByteArray>> raw;
     raw.reserve(fields.size());
     for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        raw.append({it.key().toLatin1(), it.value().toLatin1()});
+        raw.append({ it.key().toLatin1(), it.value().toLatin1() });
     return raw;
 }
 
@@ -62,8 +62,8 @@ CachedURLResponse CachedURLResponse::fromReply(const QNetworkReply &reply, const
     response.isHTTP = scheme == u"http" || scheme == u"https";
     response.statusCode = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     response.headerFields = headerFieldsFromRaw(reply.rawHeaderPairs());
-    response.mimeType =
-        mimeTypeFromContentType(headerField(response.headerFields, u"Content-Type").value_or(QString()));
+    response.mimeType = mimeTypeFromContentType(
+        headerField(response.headerFields, u"Content-Type").value_or(QString()));
     response.body = body;
     return response;
 }

@@ -71,15 +71,15 @@ QByteArray DiskCacheIndex::encode() const
     for (auto it = m_sizes.cbegin(); it != m_sizes.cend(); ++it) {
         // Each key is written once and shared by both dictionaries.
         const auto key = writer.addString(it.key());
-        accesses.append({key, writer.addDate(m_accesses.value(it.key()))});
-        sizes.append({key, writer.addUnsigned(it.value())});
+        accesses.append({ key, writer.addDate(m_accesses.value(it.key())) });
+        sizes.append({ key, writer.addUnsigned(it.value()) });
     }
     const auto accessesDictionary = writer.addDictionary(std::move(accesses));
     const auto sizesDictionary = writer.addDictionary(std::move(sizes));
     const auto root = writer.addDictionary({
-        {writer.addString(kDiskUsage), writer.addUnsigned(m_diskUsage)},
-        {writer.addString(kAccesses), accessesDictionary},
-        {writer.addString(kSizes), sizesDictionary},
+        { writer.addString(kDiskUsage), writer.addUnsigned(m_diskUsage) },
+        { writer.addString(kAccesses), accessesDictionary },
+        { writer.addString(kSizes), sizesDictionary },
     });
     return writer.finish(root);
 }

@@ -61,7 +61,8 @@ struct Scanner {
             return std::nullopt;
         }
         if (saturated)
-            return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
+            return negative ? std::numeric_limits<qint64>::min()
+                            : std::numeric_limits<qint64>::max();
         return negative ? -value : value;
     }
 };
@@ -115,13 +116,13 @@ std::optional<qint64> maxAgeSeconds(const QString &cacheControl)
     const qsizetype at = lowered.indexOf(u"max-age");
     if (at < 0)
         return std::nullopt;
-    Scanner scanner{lowered, at + 7};
+    Scanner scanner { lowered, at + 7 };
     scanner.scanLiteral(u'=');
     return scanner.scanInteger();
 }
 
-std::optional<QDateTime> expirationDate(const HeaderFields &headers, int statusCode,
-                                        const QDateTime &now, Flavour flavour)
+std::optional<QDateTime> expirationDate(
+    const HeaderFields &headers, int statusCode, const QDateTime &now, Flavour flavour)
 {
     if (!isCacheableStatus(statusCode))
         return std::nullopt;
@@ -130,14 +131,14 @@ std::optional<QDateTime> expirationDate(const HeaderFields &headers, int statusC
     const QDateTime reference = referenceDate(headers, now);
 
     if (const auto cacheControlField = headerField(headers, u"Cache-Control")) {
-        const QString cacheControl =
-            flavour == Flavour::Cache ? cacheControlField->toLower() : *cacheControlField;
+        const QString cacheControl
+            = flavour == Flavour::Cache ? cacheControlField->toLower() : *cacheControlField;
         if (cacheControl.contains(u"no-store"))
             return std::nullopt;
         const QStringView marker = flavour == Flavour::Cache ? u"max-age" : u"max-age=";
         const qsizetype at = cacheControl.indexOf(marker);
         if (at >= 0) {
-            Scanner scanner{cacheControl, at + marker.size()};
+            Scanner scanner { cacheControl, at + marker.size() };
             if (flavour == Flavour::Cache)
                 scanner.scanLiteral(u'=');
             if (const auto maxAge = scanner.scanInteger()) {
@@ -172,7 +173,8 @@ std::optional<QDateTime> expirationDate(const HeaderFields &headers, int statusC
     return plusSeconds(reference, 3600);
 }
 
-std::optional<QDateTime> fetchDate(const HeaderFields &headers, int statusCode, const QDateTime &now)
+std::optional<QDateTime> fetchDate(
+    const HeaderFields &headers, int statusCode, const QDateTime &now)
 {
     if (!isCacheableStatus(statusCode) || pragmaForbids(headers))
         return std::nullopt;

@@ -32,14 +32,13 @@ enum class Flavour { Cache, Helpers };
 bool isCacheableStatus(int statusCode);
 
 std::optional<QDateTime> expirationDate(const HeaderFields &headers, int statusCode,
-                                        const QDateTime &now,
-                                        Flavour flavour = Flavour::Cache);
+    const QDateTime &now, Flavour flavour = Flavour::Cache);
 
 // When the response was fetched: nothing for an uncacheable status or an exact
 // "Pragma: no-cache"; else the Date header, or now when it is missing or does
 // not parse.
-std::optional<QDateTime> fetchDate(const HeaderFields &headers, int statusCode,
-                                   const QDateTime &now);
+std::optional<QDateTime> fetchDate(
+    const HeaderFields &headers, int statusCode, const QDateTime &now);
 
 // The max-age a server asked for, read the way the cache reads it (for the
 // network adapter's own freshness answer); nullopt when there is none.

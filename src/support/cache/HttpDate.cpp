@@ -51,8 +51,8 @@ std::optional<QDateTime> parse(const QString &text)
 {
     if (text.isEmpty() || text.size() > 200)
         return std::nullopt;
-    const icu::UnicodeString input(false, reinterpret_cast<const UChar *>(text.utf16()),
-                                   static_cast<int32_t>(text.size()));
+    const icu::UnicodeString input(
+        false, reinterpret_cast<const UChar *>(text.utf16()), static_cast<int32_t>(text.size()));
     std::lock_guard lock(formatterLock);
     if (!formattersMade)
         makeFormatters();

@@ -25,7 +25,7 @@ void MemoryTier::store(const QString &url, const CachedURLResponse &response)
         return;
     while (!m_items.empty() && m_usage + cost > m_capacity)
         eraseLocked(std::prev(m_items.end()));
-    m_items.push_front({url, response, cost});
+    m_items.push_front({ url, response, cost });
     m_byURL.insert(url, m_items.begin());
     m_usage += cost;
 }

@@ -13,7 +13,10 @@
 // first once their total cost passes the capacity. Safe from any thread.
 class MemoryTier {
 public:
-    explicit MemoryTier(quint64 capacity) : m_capacity(capacity) {}
+    explicit MemoryTier(quint64 capacity)
+        : m_capacity(capacity)
+    {
+    }
 
     quint64 capacity() const { return m_capacity; }
     quint64 usage() const;

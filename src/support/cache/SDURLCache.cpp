@@ -26,14 +26,14 @@ QString memoryKey(const QUrl &canonicalURL)
 
 } // namespace
 
-SDURLCache::SDURLCache(quint64 memoryCapacity, quint64 diskCapacity, const QString &diskPath,
-                       QObject *parent)
-    : QObject(parent),
-      m_memory(memoryCapacity),
-      m_diskCapacity(diskCapacity),
-      m_diskCachePath(diskPath),
-      m_maintenanceTimer(new QTimer(this)),
-      m_ioQueue(std::make_unique<SerialWorkQueue>())
+SDURLCache::SDURLCache(
+    quint64 memoryCapacity, quint64 diskCapacity, const QString &diskPath, QObject *parent)
+    : QObject(parent)
+    , m_memory(memoryCapacity)
+    , m_diskCapacity(diskCapacity)
+    , m_diskCachePath(diskPath)
+    , m_maintenanceTimer(new QTimer(this))
+    , m_ioQueue(std::make_unique<SerialWorkQueue>())
 {
     m_maintenanceTimer->setInterval(5000);
     connect(m_maintenanceTimer, &QTimer::timeout, this, &SDURLCache::periodicMaintenance);
@@ -95,8 +95,8 @@ std::optional<QDateTime> SDURLCache::dateFromHttpDateString(const QString &text)
     return HttpDate::parse(text);
 }
 
-std::optional<QDateTime> SDURLCache::expirationDateFromHeaders(const HeaderFields &headers,
-                                                               int statusCode)
+std::optional<QDateTime> SDURLCache::expirationDateFromHeaders(
+    const HeaderFields &headers, int statusCode)
 {
     return ExpirationRules::expirationDate(headers, statusCode, QDateTime::currentDateTimeUtc());
 }
@@ -181,7 +181,8 @@ void SDURLCache::startMaintenanceTimer()
     });
 }
 
-void SDURLCache::storeCachedResponse(const CachedURLResponse &response, const QNetworkRequest &request)
+void SDURLCache::storeCachedResponse(
+    const CachedURLResponse &response, const QNetworkRequest &request)
 {
     if (CacheKey::ignoresLocalData(request))
         return;
@@ -190,8 +191,7 @@ void SDURLCache::storeCachedResponse(const CachedURLResponse &response, const QN
         return;
     m_memory.store(memoryKey(canonical), response);
 
-    const bool policyAllowsDisk =
-        response.storagePolicy == CacheStoragePolicy::Allowed
+    const bool policyAllowsDisk = response.storagePolicy == CacheStoragePolicy::Allowed
         || (response.storagePolicy == CacheStoragePolicy::AllowedInMemoryOnly
             && m_ignoreMemoryOnlyStoragePolicy.load());
     if (!policyAllowsDisk || !response.isHTTP)
@@ -201,8 +201,8 @@ void SDURLCache::storeCachedResponse(const CachedURLResponse &response, const QN
 
     if (!headerField(response.headerFields, u"Etag")) {
         const QDateTime current = now();
-        const auto expiration =
-            ExpirationRules::expirationDate(response.headerFields, response.statusCode, current);
+        const auto expiration
+            = ExpirationRules::expirationDate(response.headerFields, response.statusCode, current);
         const qint64 freshForMSecs = expiration ? current.msecsTo(*expiration) : 0;
         if (!expiration || freshForMSecs <= static_cast<qint64>(m_minCacheInterval.load() * 1000.0))
             return;
@@ -217,7 +217,8 @@ void SDURLCache::storeCachedResponse(const CachedURLResponse &response, const QN
     });
 }
 
-std::optional<CachedURLResponse> SDURLCache::cachedResponseForRequest(const QNetworkRequest &request)
+std::optional<CachedURLResponse> SDURLCache::cachedResponseForRequest(
+    const QNetworkRequest &request)
 {
     if (CacheKey::ignoresLocalData(request))
         return std::nullopt;
@@ -275,7 +276,7 @@ void SDURLCache::removeCachedResponseForRequest(const QNetworkRequest &request)
     }
     const quint64 generation = m_generation.load();
     m_ioQueue->enqueue([this, key, generation] {
-        removeEntryFiles({key}, generation);
+        removeEntryFiles({ key }, generation);
         saveCacheInfo(generation);
     });
 }
@@ -344,11 +345,11 @@ void SDURLCache::periodicMaintenance()
     }
     const quint64 generation = m_generation.load();
     if (usage > m_diskCapacity.load())
-        m_periodicMaintenanceOperation =
-            m_ioQueue->enqueue([this, generation] { balanceDiskUsage(generation); });
+        m_periodicMaintenanceOperation
+            = m_ioQueue->enqueue([this, generation] { balanceDiskUsage(generation); });
     else if (dirty)
-        m_periodicMaintenanceOperation =
-            m_ioQueue->enqueue([this, generation] { saveCacheInfo(generation); });
+        m_periodicMaintenanceOperation
+            = m_ioQueue->enqueue([this, generation] { saveCacheInfo(generation); });
 }
 
 void SDURLCache::waitForPendingDiskWork()

@@ -40,7 +40,7 @@ class SDURLCache : public QObject {
 public:
     // Creates no folder and reads no file: the index is loaded on first use.
     SDURLCache(quint64 memoryCapacity, quint64 diskCapacity, const QString &diskPath,
-               QObject *parent = nullptr);
+        QObject *parent = nullptr);
     // Finishes the disk work already accepted (and a pending index write).
     ~SDURLCache() override;
 
@@ -54,8 +54,8 @@ public:
     static QNetworkRequest canonicalRequestForRequest(const QNetworkRequest &request);
     static QString cacheKeyForURL(const QUrl &url);
     static std::optional<QDateTime> dateFromHttpDateString(const QString &text);
-    static std::optional<QDateTime> expirationDateFromHeaders(const HeaderFields &headers,
-                                                              int statusCode);
+    static std::optional<QDateTime> expirationDateFromHeaders(
+        const HeaderFields &headers, int statusCode);
 
     // Makes this cache the cache of `manager`, through an adapter the manager
     // owns. The adapter copes with this cache going away first.
@@ -80,7 +80,10 @@ public:
     double minCacheInterval() const { return m_minCacheInterval.load(); }
     void setMinCacheInterval(double seconds) { m_minCacheInterval.store(seconds); }
     bool ignoreMemoryOnlyStoragePolicy() const { return m_ignoreMemoryOnlyStoragePolicy.load(); }
-    void setIgnoreMemoryOnlyStoragePolicy(bool ignore) { m_ignoreMemoryOnlyStoragePolicy.store(ignore); }
+    void setIgnoreMemoryOnlyStoragePolicy(bool ignore)
+    {
+        m_ignoreMemoryOnlyStoragePolicy.store(ignore);
+    }
 
     // The tick: evicts when over capacity, else writes an index changed by
     // disk hits. Runs every 5 s once the index is loaded; callable directly.
@@ -113,12 +116,12 @@ private:
     MemoryTier m_memory;
     std::atomic<quint64> m_diskCapacity;
     const QString m_diskCachePath;
-    std::atomic<double> m_minCacheInterval{300.0};
-    std::atomic<bool> m_ignoreMemoryOnlyStoragePolicy{true};
+    std::atomic<double> m_minCacheInterval { 300.0 };
+    std::atomic<bool> m_ignoreMemoryOnlyStoragePolicy { true };
 
     // The cache's own lock: the lazy index load and the dropping of the index.
     std::mutex m_objectLock;
-    std::atomic<bool> m_indexLoaded{false};
+    std::atomic<bool> m_indexLoaded { false };
 
     // The index lock: the index, the dirty flag and the pending deletions.
     mutable std::mutex m_indexLock;
@@ -128,10 +131,10 @@ private:
     int m_pendingFolderRemovals = 0;
 
     // Bumped by removeAllCachedResponses; disk work queued before it is void.
-    std::atomic<quint64> m_generation{0};
+    std::atomic<quint64> m_generation { 0 };
     // Stores queued and not finished; the last of a burst writes the index.
-    std::atomic<int> m_pendingStores{0};
-    std::atomic<bool> m_warnedAboutWrites{false};
+    std::atomic<int> m_pendingStores { 0 };
+    std::atomic<bool> m_warnedAboutWrites { false };
 
     mutable std::mutex m_clockLock;
     Clock m_clock;

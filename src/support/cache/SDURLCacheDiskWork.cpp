@@ -40,8 +40,8 @@ bool SDURLCache::writeFileQuietly(const QString &path, const QByteArray &bytes)
     return false;
 }
 
-void SDURLCache::storeToDisk(const CachedURLResponse &response, const QString &key,
-                             quint64 generation)
+void SDURLCache::storeToDisk(
+    const CachedURLResponse &response, const QString &key, quint64 generation)
 {
     if (!isCurrent(generation))
         return;
@@ -138,7 +138,7 @@ void SDURLCache::dropIfUnreadable(const QString &key, quint64 generation)
             return;
     }
     qWarning().noquote() << "The disk cache drops an unreadable entry" << key;
-    removeEntryFiles({key}, generation);
+    removeEntryFiles({ key }, generation);
     saveCacheInfo(generation);
 }
 
@@ -151,13 +151,13 @@ void SDURLCache::reconcileWithFolder(quint64 generation)
         qint64 modifiedMSecs;
     };
     QHash<QString, FileFacts> files;
-    const QFileInfoList entries =
-        QDir(m_diskCachePath).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QFileInfoList entries
+        = QDir(m_diskCachePath).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo &info : entries) {
         const QString name = info.fileName();
         if (CacheKey::isValid(name))
-            files.insert(name, {static_cast<quint64>(info.size()),
-                                info.lastModified().toMSecsSinceEpoch()});
+            files.insert(name,
+                { static_cast<quint64>(info.size()), info.lastModified().toMSecsSinceEpoch() });
         else if (CacheFiles::isLeftOverTemporaryFile(name))
             QFile::remove(info.filePath());
     }

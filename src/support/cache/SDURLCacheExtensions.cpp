@@ -25,8 +25,8 @@ bool isCachedAndValid(const QNetworkRequest &request)
     return validCachedResponseForRequest(request).has_value();
 }
 
-std::optional<CachedURLResponse> validCachedResponseForRequest(const QNetworkRequest &request,
-                                                               double seconds)
+std::optional<CachedURLResponse> validCachedResponseForRequest(
+    const QNetworkRequest &request, double seconds)
 {
     auto response = validCachedResponseForRequest(request);
     if (!response)
@@ -46,8 +46,8 @@ std::optional<QDateTime> fetchDateFromHeaders(const HeaderFields &headers, int s
 
 std::optional<QDateTime> expirationDateFromHeaders(const HeaderFields &headers, int statusCode)
 {
-    return ExpirationRules::expirationDate(headers, statusCode, QDateTime::currentDateTimeUtc(),
-                                           ExpirationRules::Flavour::Helpers);
+    return ExpirationRules::expirationDate(
+        headers, statusCode, QDateTime::currentDateTimeUtc(), ExpirationRules::Flavour::Helpers);
 }
 
 std::optional<QDateTime> dateFromHttpDateString(const QString &text)

@@ -16,8 +16,8 @@ namespace SDURLCacheExtensions {
 bool isCachedAndValid(const QNetworkRequest &request);
 std::optional<CachedURLResponse> validCachedResponseForRequest(const QNetworkRequest &request);
 // The same, and fetched less than `seconds` ago.
-std::optional<CachedURLResponse> validCachedResponseForRequest(const QNetworkRequest &request,
-                                                               double seconds);
+std::optional<CachedURLResponse> validCachedResponseForRequest(
+    const QNetworkRequest &request, double seconds);
 
 std::optional<QDateTime> fetchDateFromHeaders(const HeaderFields &headers, int statusCode);
 std::optional<QDateTime> expirationDateFromHeaders(const HeaderFields &headers, int statusCode);

@@ -18,9 +18,10 @@ constexpr qint64 kOneYearSeconds = 365LL * 24 * 3600;
 
 bool isCacheFirst(const QNetworkRequest &request)
 {
-    const int control =
-        request.attribute(QNetworkRequest::CacheLoadControlAttribute, int(QNetworkRequest::PreferNetwork))
-            .toInt();
+    const int control = request
+                            .attribute(QNetworkRequest::CacheLoadControlAttribute,
+                                int(QNetworkRequest::PreferNetwork))
+                            .toInt();
     return control == QNetworkRequest::PreferCache || control == QNetworkRequest::AlwaysCache;
 }
 
@@ -40,7 +41,8 @@ QDateTime httpFreshUntil(const CachedURLResponse &response, const QDateTime &now
             || lowered.contains(u"must-revalidate"))
             return expired;
         if (const auto maxAge = ExpirationRules::maxAgeSeconds(*cacheControl))
-            return *maxAge > 0 ? reference.addSecs(std::min(*maxAge, 100 * kOneYearSeconds)) : expired;
+            return *maxAge > 0 ? reference.addSecs(std::min(*maxAge, 100 * kOneYearSeconds))
+                               : expired;
     }
     if (const auto expires = headerField(response.headerFields, u"Expires"))
         return HttpDate::parse(*expires).value_or(expired);
@@ -59,8 +61,11 @@ void removeField(HeaderFields &fields, QStringView name)
 
 } // namespace
 
-SDURLCacheNetworkAdapter::SDURLCacheNetworkAdapter(SDURLCache *cache, QNetworkAccessManager *manager)
-    : QAbstractNetworkCache(manager), m_cache(cache), m_manager(manager)
+SDURLCacheNetworkAdapter::SDURLCacheNetworkAdapter(
+    SDURLCache *cache, QNetworkAccessManager *manager)
+    : QAbstractNetworkCache(manager)
+    , m_cache(cache)
+    , m_manager(manager)
 {
 }
 
@@ -114,14 +119,15 @@ QNetworkCacheMetaData SDURLCacheNetworkAdapter::metaData(const QUrl &url)
     QNetworkCacheMetaData metaData;
     metaData.setUrl(url);
     metaData.setRawHeaders(rawFromHeaderFields(headers));
-    metaData.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, response->statusCode}});
+    metaData.setAttributes({ { QNetworkRequest::HttpStatusCodeAttribute, response->statusCode } });
     metaData.setSaveToDisk(true);
     if (const auto lastModified = headerField(headers, u"Last-Modified")) {
         if (const auto parsed = HttpDate::parse(*lastModified))
             metaData.setLastModified(*parsed);
     }
     // The manager answers from the cache only while this date lies ahead.
-    metaData.setExpirationDate(cacheFirst ? now.addSecs(kOneYearSeconds) : httpFreshUntil(*response, now));
+    metaData.setExpirationDate(
+        cacheFirst ? now.addSecs(kOneYearSeconds) : httpFreshUntil(*response, now));
     return metaData;
 }
 
@@ -135,7 +141,8 @@ void SDURLCacheNetworkAdapter::updateMetaData(const QNetworkCacheMetaData &metaD
     if (!response)
         return;
     response->headerFields = headerFieldsFromRaw(metaData.rawHeaders());
-    const int status = metaData.attributes().value(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const int status
+        = metaData.attributes().value(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status > 0)
         response->statusCode = status;
     m_cache->storeCachedResponse(*response, request);
@@ -208,7 +215,7 @@ QIODevice *SDURLCacheNetworkAdapter::prepare(const QNetworkCacheMetaData &metaDa
         return nullptr;
     auto *buffer = new QBuffer(this);
     buffer->open(QIODevice::WriteOnly);
-    m_pending.insert(buffer, {metaData, request});
+    m_pending.insert(buffer, { metaData, request });
     return buffer;
 }
 
@@ -226,8 +233,8 @@ void SDURLCacheNetworkAdapter::insert(QIODevice *device)
         response.url = pending.metaData.url();
         const QString scheme = response.url.scheme().toLower();
         response.isHTTP = scheme == u"http" || scheme == u"https";
-        const int status =
-            pending.metaData.attributes().value(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const int status
+            = pending.metaData.attributes().value(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         response.statusCode = status > 0 ? status : 200;
         response.headerFields = headerFieldsFromRaw(pending.metaData.rawHeaders());
         response.mimeType = mimeTypeFromContentType(

@@ -4,7 +4,10 @@
 
 #include <exception>
 
-SerialWorkQueue::SerialWorkQueue() : m_thread([this] { run(); }) {}
+SerialWorkQueue::SerialWorkQueue()
+    : m_thread([this] { run(); })
+{
+}
 
 SerialWorkQueue::~SerialWorkQueue()
 {

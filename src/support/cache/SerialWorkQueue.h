@@ -20,9 +20,12 @@ public:
 
     private:
         friend class SerialWorkQueue;
-        explicit Operation(std::function<void()> task) : m_task(std::move(task)) {}
+        explicit Operation(std::function<void()> task)
+            : m_task(std::move(task))
+        {
+        }
         std::function<void()> m_task;
-        std::atomic<bool> m_cancelled{false};
+        std::atomic<bool> m_cancelled { false };
     };
     using OperationPtr = std::shared_ptr<Operation>;
 
