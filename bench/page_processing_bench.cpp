@@ -4,7 +4,10 @@
 //    to the installed, sorted model, with the longest stretch the event loop
 //    went without running;
 //  - cold: an empty cache, avatars from the sandbox over loopback, against
-//    fetching and decoding them one after the other on the main thread.
+//    fetching and decoding them one after the other on the main thread;
+//  - distant: 12 posts with 12 avatars from an image host that answers after
+//    0.3 s, side by side against one after the other, and the same page with
+//    one avatar that trickles a byte a second (held for its 3 s deadline).
 // Run: build/bench/page_processing_bench   (prints medians of 15 runs)
 #include "BenchProfile.h"
 #include "SandboxServer.h"
@@ -32,7 +35,7 @@ namespace {
 constexpr int kPosts = 200;
 constexpr int kRuns = 15;
 
-QJsonArray makePage(const QString &base)
+QJsonArray makePage(const QString &base, int count = kPosts)
 {
     const QString texts[] = {
         QStringLiteral("Morning run done: 4k along the river. #running @mei"),
@@ -41,7 +44,7 @@ QJsonArray makePage(const QString &base)
         QStringLiteral("Cooking risotto tonight. Recipe: example.net/gallery#top #cooking"),
     };
     QJsonArray page;
-    for (int i = 0; i < kPosts; ++i) {
+    for (int i = 0; i < count; ++i) {
         QJsonObject avatar;
         avatar.insert(
             QStringLiteral("url"), QString(base + QStringLiteral("/avatars/bench%1.png").arg(i)));
@@ -187,6 +190,27 @@ int main(int argc, char **argv)
         warmAvatars = run.withAvatar;
     }
 
+    // A distant image host: every answer 0.3 s late.
+    constexpr int kDistantPosts = 12;
+    constexpr int kDistantRuns = 5;
+    const QJsonArray distantPage = makePage(sandbox.baseUrl().toString(), kDistantPosts);
+    sandbox.setLatency(300);
+    std::vector<double> distant, distantSequential, distantStuck;
+    int stuckAvatars = 0;
+    for (int i = 0; i < kDistantRuns; ++i) {
+        QNetworkAccessManager fresh;
+        distant.push_back(processPage(nullptr, fresh, distantPage).totalMs);
+        QNetworkAccessManager another;
+        distantSequential.push_back(sequentialPage(another, distantPage));
+        sandbox.injectTrickle(QStringLiteral("/avatars/bench5.png"), 1000);
+        QNetworkAccessManager third;
+        const Run stuck = processPage(nullptr, third, distantPage);
+        distantStuck.push_back(stuck.totalMs);
+        stuckAvatars = stuck.withAvatar;
+        sandbox.clearFaults();
+    }
+    sandbox.setLatency(0);
+
     std::printf(
         "page of %d posts, %d distinct avatars, medians of %d runs\n", kPosts, kPosts, kRuns);
     std::printf("warm disk cache: %.1f ms to the sorted model (%d avatars), longest event-loop "
@@ -196,5 +220,11 @@ int main(int argc, char **argv)
         median(cold), median(coldStall));
     std::printf("one after the other (the text's way): %.1f ms; ratio %.1fx\n", median(sequential),
         median(sequential) / median(cold));
+    std::printf("distant image host (0.3 s per answer), %d avatars, medians of %d runs: side by "
+                "side %.1f ms, one after the other %.1f ms; ratio %.1fx\n",
+        kDistantPosts, kDistantRuns, median(distant), median(distantSequential),
+        median(distantSequential) / median(distant));
+    std::printf("same page with one avatar that never finishes: %.1f ms (%d of %d avatars)\n",
+        median(distantStuck), stuckAvatars, kDistantPosts);
     return 0;
 }

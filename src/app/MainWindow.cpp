@@ -225,26 +225,46 @@ void MainWindow::followStreamLoader(StreamLoader *loader)
 
 void MainWindow::setListOpacity(qreal opacity)
 {
-    opacityEffect(m_refreshView)->setOpacity(opacity);
+    stopListFade();
+    m_list->setContentOpacity(opacity);
     m_refreshView->setVisible(true);
 }
 
 qreal MainWindow::listOpacity() const
 {
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_refreshView->graphicsEffect());
-    return effect ? effect->opacity() : 1.0;
+    return m_list->contentOpacity();
+}
+
+void MainWindow::stopListFade()
+{
+    for (auto *running : m_list->findChildren<QPropertyAnimation *>(
+             QStringLiteral("listFade"), Qt::FindDirectChildrenOnly))
+        running->stop();
+}
+
+void MainWindow::animateListOpacity(qreal to)
+{
+    // A running fade gives way to the new one; the window keeps painting
+    // and handling input while it runs.
+    stopListFade();
+    auto *animation = new QPropertyAnimation(m_list, "contentOpacity", m_list);
+    animation->setObjectName(QStringLiteral("listFade"));
+    animation->setDuration(fadeListMs);
+    animation->setStartValue(m_list->contentOpacity());
+    animation->setEndValue(to);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void MainWindow::fadeTableViewOut()
 {
     resetVisibleRows();
-    animateOpacity(m_refreshView, 0.0, fadeListMs);
+    animateListOpacity(0.0);
 }
 
 void MainWindow::fadeTableViewIn()
 {
     m_loadOlderIndicator->hide();
-    animateOpacity(m_refreshView, 1.0, fadeListMs);
+    animateListOpacity(1.0);
 }
 
 void MainWindow::resetVisibleRows()

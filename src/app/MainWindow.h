@@ -102,6 +102,8 @@ Q_SIGNALS:
     void fullScreenChanged(bool fullScreen);
 
 private:
+    void stopListFade();
+    void animateListOpacity(qreal to);
     QWidget *buildBar();
 
     SideBar *m_sideBar = nullptr;

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 #include <QtConcurrent>
 
 struct PostPageProcessor::Prepared {
@@ -132,8 +133,9 @@ void PostPageProcessor::prepared(quint64 generation, const Prepared &page)
 
 void PostPageProcessor::fetchMore(quint64 generation)
 {
-    // A few requests at a time: the manager runs only six per host anyway, and
-    // making two hundred replies in one go would hold up the event loop.
+    // As many at a time as the manager runs per host: a request queued behind
+    // the manager's limit would spend its time-out waiting for a connection,
+    // and making two hundred replies in one go would hold up the event loop.
     while (!m_queue.isEmpty() && m_inFlight < maxRequestsInFlight)
         fetch(generation, m_queue.takeFirst());
 }
@@ -148,6 +150,12 @@ void PostPageProcessor::fetch(quint64 generation, const QString &url)
     QNetworkReply *reply = m_manager->get(request);
     m_replies.append(reply);
     ++m_inFlight;
+    // The transfer time-out only notices a silent host; one that trickles
+    // bytes would hold a connection and the page for as long as it likes.
+    QTimer::singleShot(avatarTimeoutMs, reply, [reply] {
+        if (reply->isRunning())
+            reply->abort();
+    });
     connect(reply, &QNetworkReply::finished, this, [this, generation, url, reply] {
         reply->deleteLater();
         m_replies.removeAll(reply);

@@ -20,7 +20,8 @@ class SDURLCache;
 // The window keeps painting while a page is processed: posts are styled on a
 // worker thread; avatars already in the response cache are read and decoded
 // there too; the others are fetched concurrently through the network manager
-// with the cache-first policy and a 3-second time-out, stored in the cache,
+// with the cache-first policy, six at a time (the manager's connections
+// per host) and a 3-second deadline each, stored in the cache,
 // and decoded off the main thread. A post whose avatar cannot be had gets a
 // record without one. `finished` comes once, on the main thread, with the
 // records in the order of the answer (the list sorts them).
@@ -28,7 +29,7 @@ class PostPageProcessor : public QObject {
     Q_OBJECT
 public:
     static constexpr int avatarTimeoutMs = 3000;
-    static constexpr int maxRequestsInFlight = 8;
+    static constexpr int maxRequestsInFlight = 6;
 
     PostPageProcessor(SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~PostPageProcessor() override;

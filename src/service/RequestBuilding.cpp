@@ -114,5 +114,10 @@ QNetworkRequest apiRequest(
     request.setAttribute(
         QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     request.setTransferTimeout(int(transferTimeout.count()));
+    // The answers are the signed-in user's own streams: they stay off the
+    // disk, and a stale copy must never stand in for a failing service.
+    request.setAttribute(
+        QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     return request;
 }

@@ -127,6 +127,7 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
     Q_EMIT progressStarted();
     if (!m_isRefreshAction)
         Q_EMIT listFadeOutRequested();
+    rememberShownStream();
     m_currentStreamKind = kind;
     if (kind == StreamKind::Mentions)
         Q_EMIT mentionsShown();
@@ -145,19 +146,19 @@ void StreamLoader::sendStreamRequest(
         Q_EMIT listFadeOutRequested();
     Q_EMIT progressStarted();
     Q_EMIT visibleRowsResetRequested();
-    m_posts->removeAllObjects();
+    rememberShownStream();
     // Remember the main stream this one was opened from; opening one
     // secondary stream from another keeps the first.
     if (isMainStream(m_currentStreamKind))
         m_oldStreamType = m_currentStreamKind;
     m_currentStreamKind = kind;
     if (kind == StreamKind::User)
-        Q_EMIT backBarLabelChanged(QStringLiteral("@%1").arg(
+        setBackBarLabel(QStringLiteral("@%1").arg(
             m_requestedUser.value(QStringLiteral("username")).toString()));
     else if (kind == StreamKind::Hashtag)
-        Q_EMIT backBarLabelChanged(QStringLiteral("#%1").arg(pathValue));
+        setBackBarLabel(QStringLiteral("#%1").arg(pathValue));
     else
-        Q_EMIT backBarLabelChanged(QStringLiteral("Conversation"));
+        setBackBarLabel(QStringLiteral("Conversation"));
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = false;
     m_api->send(ApiCall(secondaryEndpoint(kind), pathValue,
@@ -186,6 +187,7 @@ void StreamLoader::streamAnswered(const ApiResult &result, bool topLevel)
     // The request layer has already logged the status and shown the alert
     // of a failed load.
     if (!result.succeeded()) {
+        returnToShownStream();
         finishStreamLoad(false);
         return;
     }
@@ -218,6 +220,32 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
     finishStreamLoad(true);
 }
 
+void StreamLoader::rememberShownStream()
+{
+    m_shownBeforeLoad = { m_currentStreamKind, m_oldStreamType, m_backBarLabel };
+}
+
+void StreamLoader::returnToShownStream()
+{
+    // The list still holds the posts of the stream that was shown (a load
+    // replaces them only when its page has arrived), so a failed refresh or
+    // switch leaves the user where they were rather than on an empty list.
+    m_currentStreamKind = m_shownBeforeLoad.kind;
+    m_oldStreamType = m_shownBeforeLoad.oldStreamType;
+    setBackBarLabel(m_shownBeforeLoad.backBarLabel);
+    const StreamKind sideBarKind
+        = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
+    if (const auto row = sideBarRowForStreamKind(sideBarKind))
+        Q_EMIT sideBarRowRequested(*row);
+    m_shouldBeRefreshed = false;
+}
+
+void StreamLoader::setBackBarLabel(const QString &label)
+{
+    m_backBarLabel = label;
+    Q_EMIT backBarLabelChanged(label);
+}
+
 void StreamLoader::finishStreamLoad(bool succeeded)
 {
     // A failed load fades the list back in too, so the window is never left
@@ -235,7 +263,6 @@ void StreamLoader::selectViewWithIndex(int row)
 {
     if (m_isCurrentlyLoading)
         return; // the load would be dropped; keep what is shown
-    m_posts->removeAllObjects();
     getStreamWithKind(streamKindForSideBarRow(row), pageParameters());
 }
 
@@ -244,7 +271,6 @@ void StreamLoader::goBack()
     if (m_isCurrentlyLoading)
         return;
     Q_EMIT listFadeOutRequested();
-    m_posts->removeAllObjects();
     if (const auto row = sideBarRowForStreamKind(m_oldStreamType))
         Q_EMIT sideBarRowRequested(*row);
     getStreamWithKind(m_oldStreamType, pageParameters());
@@ -303,7 +329,6 @@ void StreamLoader::loadOlderPosts()
     QVariantMap params = pageParameters();
     params.insert(QStringLiteral("before_id"), m_posts->arrangedObject(m_posts->count() - 1)->id());
     m_isRefreshAction = false;
-    m_posts->removeAllObjects();
     getStreamWithKind(m_currentStreamKind, params);
 }
 

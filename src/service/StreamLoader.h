@@ -107,6 +107,9 @@ private:
     void streamAnswered(const ApiResult &result, bool topLevel);
     void installRecords(const QList<PostRecord> &records);
     void finishStreamLoad(bool succeeded);
+    void rememberShownStream();
+    void returnToShownStream();
+    void setBackBarLabel(const QString &label);
     void stepTo(StreamKind kind);
 
     PostsArrayController *m_posts;
@@ -124,4 +127,14 @@ private:
     bool m_probeInFlight = false;
     bool m_answerIsTopLevel = false;
     QVariantMap m_requestedUser;
+    QString m_backBarLabel;
+
+    // What the list showed when the running load began; a failed load
+    // returns to it.
+    struct ShownStream {
+        StreamKind kind = StreamKind::Personal;
+        StreamKind oldStreamType = StreamKind::Personal;
+        QString backBarLabel;
+    };
+    ShownStream m_shownBeforeLoad;
 };

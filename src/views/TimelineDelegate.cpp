@@ -249,6 +249,7 @@ void TimelineDelegate::paint(
     const bool selected = option.state.testFlag(QStyle::State_Selected);
 
     painter->save();
+    painter->setOpacity(painter->opacity() * m_contentOpacity);
     // Until the list has measured a new width, a row may be shorter than
     // its text: it must not paint over its neighbours.
     painter->setClipRect(option.rect, Qt::IntersectClip);

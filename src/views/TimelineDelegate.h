@@ -33,6 +33,9 @@ public:
     // buttons (the list's reset of its visible rows).
     void setControlsHidden(bool hidden) { m_controlsHidden = hidden; }
     bool controlsHidden() const { return m_controlsHidden; }
+    // How opaque the rows are drawn (the list's fades).
+    void setContentOpacity(qreal opacity) { m_contentOpacity = opacity; }
+    qreal contentOpacity() const { return m_contentOpacity; }
 
     // The button drawn held down (none for an invalid index).
     void setPressedButton(const QModelIndex &index, Part part);
@@ -78,6 +81,7 @@ private:
     mutable TimelineTextCache m_cache;
     StringDateToRelativeDateStringTransformer m_dates;
     bool m_controlsHidden = false;
+    qreal m_contentOpacity = 1.0;
     QPersistentModelIndex m_pressedIndex;
     Part m_pressedPart = Part::None;
     QFont m_nameFont;

@@ -1,5 +1,7 @@
 #include "views/TimelineListView.h"
 
+#include <algorithm>
+
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "service/PostsArrayController.h"
@@ -138,6 +140,15 @@ void TimelineListView::setPressed(const QModelIndex &index, Part part)
         update(before);
     if (index.isValid())
         update(index);
+}
+
+void TimelineListView::setContentOpacity(qreal opacity)
+{
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    if (qFuzzyCompare(opacity, m_delegate->contentOpacity()))
+        return;
+    m_delegate->setContentOpacity(opacity);
+    viewport()->update();
 }
 
 void TimelineListView::resetVisibleRows()

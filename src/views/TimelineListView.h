@@ -21,6 +21,10 @@
 // before the context menu shows.
 class TimelineListView : public QListView {
     Q_OBJECT
+    // The list's fades draw the rows themselves at this opacity: a graphics
+    // effect on a scroll area is not repainted while its opaque viewport
+    // covers it, so a fade-in would end on a blank list.
+    Q_PROPERTY(qreal contentOpacity READ contentOpacity WRITE setContentOpacity)
 public:
     using Part = TimelineRowLayout::Part;
 
@@ -50,6 +54,9 @@ public:
     QMenu *itemMenu() const { return m_itemMenu; }
 
     TimelineDelegate *timelineDelegate() const { return m_delegate; }
+
+    qreal contentOpacity() const { return m_delegate->contentOpacity(); }
+    void setContentOpacity(qreal opacity);
 
     // Where a row's parts are, in viewport coordinates (tests, the window).
     TimelineRowLayout rowLayout(int row) const;

@@ -115,25 +115,66 @@ TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
 }
 
-TEST_F(StreamLoadingTest, AFailedLoadAlertsClearsTheFlagsAndKeepsTheListVisible)
+TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShown)
 {
     start();
+    const QStringList shown = shownIds();
+    posts().setSelectionIndex(4);
+    const QString selected = posts().selectedObject()->id();
+    QSignalSpy sideBarRows(&delegate->streams(), &StreamLoader::sideBarRowRequested);
+
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream/global"), 500));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Error!"));
     EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
-    EXPECT_EQ(
-        delegate->streams().currentStreamKind(), StreamKind::Global); // the kind that was asked for
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    ASSERT_FALSE(sideBarRows.isEmpty());
+    EXPECT_EQ(sideBarRows.last().at(0).toInt(), 0); // the side bar goes back too
+    EXPECT_EQ(shownIds(), shown);
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_FALSE(delegate->streams().isRefreshAction());
     EXPECT_TRUE(testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
 
+    // A refresh while the service fails keeps the posts and the selection.
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
+    EXPECT_EQ(shownIds(), shown);
+    ASSERT_NE(posts().selectedObject(), nullptr);
+    EXPECT_EQ(posts().selectedObject()->id(), selected);
+
+    // A secondary stream that fails returns to the stream it was opened from.
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/tag/velto"), 503));
     Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
     ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }, false));
     EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to load stream."));
-    EXPECT_EQ(posts().count(), 0);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    EXPECT_EQ(shownIds(), shown);
+
+    // The next good load replaces the posts as before.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
+    EXPECT_NE(shownIds(), shown);
+}
+
+TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
+{
+    start();
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#books"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_EQ(delegate->window()->backBarLabel(), QStringLiteral("#books"));
+    const QStringList shown = shownIds();
+    ASSERT_FALSE(shown.isEmpty());
+
+    posts().setSelectionIndex(0);
+    ASSERT_TRUE(sandbox.injectFault(
+        QStringLiteral("/stream/0/posts/%1/replies").arg(shown.first()), 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showConversation(); }, false));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Personal);
+    EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("#books"));
+    EXPECT_EQ(shownIds(), shown);
 }
 
 TEST_F(StreamLoadingTest, AnAnswerThatIsNotJsonShowsAnEmptyList)

@@ -1,0 +1,164 @@
+// What a user sees over a slow network: every page that loads is painted
+// without any input, and a failed load leaves the posts on screen. The
+// pictures are taken from what reached the screen (the window's flushed
+// backing store), not rendered afresh, so rows that were never painted show.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "core/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
+#include "views/TimelineListView.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kLatencyMs = 200;
+
+class PaintedPagesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        ASSERT_TRUE(sandbox.setLatency(kLatencyMs));
+        delegate = std::make_unique<AppDelegate>();
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    bool waitForLoad(const std::function<void()> &action, bool expectSuccess = true)
+    {
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        action();
+        if (!finished.wait(20000))
+            return false;
+        return finished.first().at(0).toBool() == expectSuccess;
+    }
+
+    // Waits for the fade to end, then lets the window flush without any input.
+    void settle()
+    {
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
+        QTest::qWait(MainWindow::fadeListMs + 150);
+    }
+
+    // The list's viewport as it is on the screen.
+    QImage shownList() const
+    {
+        QWidget *viewport = delegate->window()->listView()->viewport();
+        const QPoint origin = viewport->mapTo(delegate->window(), QPoint(0, 0));
+        QScreen *screen = delegate->window()->screen();
+        return screen
+            ->grabWindow(delegate->window()->winId(), origin.x(), origin.y(), viewport->width(),
+                viewport->height())
+            .toImage();
+    }
+
+    // Painted rows hold text, avatars and separators: many colours.
+    static int colourCount(const QImage &image)
+    {
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                colours.insert(image.pixel(x, y));
+        return int(colours.size());
+    }
+
+    QStringList shownIds()
+    {
+        QStringList ids;
+        PostsArrayController *posts = delegate->postsArrayController();
+        for (int i = 0; i < posts->count(); ++i)
+            ids << posts->arrangedObject(i)->id();
+        return ids;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
+{
+    // One avatar of the first page never finishes: the page still comes,
+    // after that avatar's deadline at the latest.
+    ASSERT_TRUE(sandbox.injectTrickle(QStringLiteral("/avatars/*"), 1000));
+    ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
+    ASSERT_EQ(delegate->postsArrayController()->count(), 20);
+    settle();
+    const QImage first = shownList();
+    EXPECT_GT(colourCount(first), 20) << "the first page is not on the screen";
+
+    // A side-bar stream, a hashtag, back, and an older page: each fades out
+    // and in again, and each ends painted.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
+    settle();
+    const QImage global = shownList();
+    EXPECT_GT(colourCount(global), 20) << "the global stream is not on the screen";
+    EXPECT_NE(global, first);
+
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#books"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    settle();
+    EXPECT_GT(colourCount(shownList()), 20) << "the hashtag stream is not on the screen";
+
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().goBack(); }));
+    settle();
+    EXPECT_GT(colourCount(shownList()), 20) << "the stream gone back to is not on the screen";
+
+    ASSERT_TRUE(waitForLoad([&] { delegate->loadOlderPosts(); }));
+    settle();
+    EXPECT_GT(colourCount(shownList()), 20) << "the older page is not on the screen";
+}
+
+TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
+{
+    Preferences::standard().setValue(prefs::prefsRestoreSelection, true);
+    ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
+    settle();
+    PostsArrayController *posts = delegate->postsArrayController();
+    posts->setSelectionIndex(2);
+    const QString selected = posts->selectedObject()->id();
+    const QStringList ids = shownIds();
+    settle();
+    const QImage before = shownList();
+
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    ASSERT_FALSE(alerts.shown().isEmpty());
+    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
+    EXPECT_EQ(shownIds(), ids);
+    ASSERT_NE(posts->selectedObject(), nullptr);
+    EXPECT_EQ(posts->selectedObject()->id(), selected);
+    settle();
+    EXPECT_EQ(shownList(), before);
+
+    // A stream switch that the service drops returns to the posts shown.
+    ASSERT_TRUE(sandbox.injectFault(
+        QStringLiteral("/stream/0/posts/stream/global"), 0, 0, false, /*drop=*/true, /*times=*/3));
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    EXPECT_EQ(shownIds(), ids);
+    settle();
+    EXPECT_GT(colourCount(shownList()), 20);
+}
+
+} // namespace
