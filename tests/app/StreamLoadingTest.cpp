@@ -168,8 +168,8 @@ TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
     ASSERT_FALSE(shown.isEmpty());
 
     posts().setSelectionIndex(0);
-    ASSERT_TRUE(sandbox.injectFault(
-        QStringLiteral("/stream/0/posts/%1/replies").arg(shown.first()), 500));
+    ASSERT_TRUE(
+        sandbox.injectFault(QStringLiteral("/stream/0/posts/%1/replies").arg(shown.first()), 500));
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().showConversation(); }, false));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Personal);
