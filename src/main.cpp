@@ -2,6 +2,7 @@
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
 #include "app/StartupReport.h"
+#include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
 
 #include "views/TimelineListView.h"
@@ -12,7 +13,9 @@
 
 int main(int argc, char *argv[])
 {
+    TerminationSignals::disableCoreDumps();
     QApplication app(argc, argv);
+    TerminationSignals::quitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Velto"));
     QApplication::setOrganizationName(QStringLiteral("Velto"));
     QApplication::setApplicationVersion(QStringLiteral(VELTO_VERSION));

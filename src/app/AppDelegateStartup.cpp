@@ -23,6 +23,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -86,6 +87,8 @@ void AppDelegate::createFolderAndFiles()
     // A folder that cannot be made is not reported; the writes at quit then fail.
     if (!QDir().mkpath(folder))
         qWarning().noquote() << "Cannot create" << folder;
+    // The saved posts and names are the user's own: the folder is theirs alone.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_account->completionWords().load(
         folder + QLatin1Char('/') + DataFiles::autocompletionsFileName);
     m_savedPosts.load(folder + QLatin1Char('/') + DataFiles::savedPostsFileName);

@@ -52,7 +52,16 @@ int show(const QString &title, const QString &message, const QStringList &button
 
 void error(const QString &message)
 {
+    // An alert is modal: while one is open, a second failure of the same
+    // kind (a refresh timer, a second request) would stack another on it.
+    static QStringList open;
+    if (open.contains(message)) {
+        qInfo().noquote() << "already showing:" << message;
+        return;
+    }
+    open.append(message);
     show(QStringLiteral("Error!"), message);
+    open.removeOne(message);
 }
 
 void success(const QString &message)

@@ -32,7 +32,8 @@ QString localized(const QString &english);
 
 int show(const QString &title, const QString &message,
     const QStringList &buttons = { QStringLiteral("OK") });
-// The "Error!" alert with its single "OK" button.
+// The "Error!" alert with its single "OK" button; not shown again while the
+// same message is still open.
 void error(const QString &message);
 // The "Success!" alert with its single "OK" button.
 void success(const QString &message);

@@ -8,16 +8,21 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
+
+constexpr const char *endedByDeadline = "veltoEndedByDeadline";
+constexpr const char *refusedAsTooLarge = "veltoRefusedAsTooLarge";
 
 void reportFailure(const EndpointInfo &info, const ApiResult &result)
 {
     if (info.failureLog) {
         qCWarning(lcService).noquote() << QString::fromLatin1(info.failureLog).arg(result.status);
     }
-    if (!result.errorString.isEmpty())
-        qCDebug(lcService).noquote() << info.method << info.path << result.errorString;
+    // One line for every failure, so a failing service never goes unseen.
+    qCWarning(lcService).noquote()
+        << info.method << info.path << "status" << result.status << result.errorString;
 }
 
 } // namespace
@@ -57,13 +62,28 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
     const bool owned = context != nullptr;
     QPointer<QObject> owner(context);
     Network::abortWhenDestroyed(context, reply);
+    // The transfer time-out only notices a silent service; a trickle of bytes
+    // would keep the load (and every load after it) waiting for ever.
+    QTimer::singleShot(m_deadline, reply, [reply] {
+        if (reply->isRunning()) {
+            reply->setProperty(endedByDeadline, true);
+            reply->abort();
+        }
+    });
+    QObject::connect(
+        reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+            if (received > maximumAnswerBytes && reply->isRunning()) {
+                reply->setProperty(refusedAsTooLarge, true);
+                reply->abort();
+            }
+        });
 
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-        [reply, owned, owner, &info, completion = std::move(completion)] {
+        [reply, owned, owner, &info, endpoint = call.endpoint, completion = std::move(completion)] {
             reply->deleteLater();
             if (owned && !owner)
                 return;
-            const ApiResult result = resultOf(reply);
+            const ApiResult result = resultOf(reply, endpoint);
             const auto finish = [&] {
                 if (completion && (!owned || owner))
                     completion(result);
@@ -85,7 +105,7 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
         });
 }
 
-ApiResult ApiClient::resultOf(QNetworkReply *reply)
+ApiResult ApiClient::resultOf(QNetworkReply *reply, Endpoint endpoint)
 {
     ApiResult result;
     const QNetworkReply::NetworkError error = reply->error();
@@ -93,17 +113,35 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply)
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (error != QNetworkReply::NoError)
         result.errorString = reply->errorString();
+    if (reply->property(endedByDeadline).toBool())
+        result.errorString = QStringLiteral("no whole answer within the deadline");
+    // A fast service can deliver the whole answer before the progress signal
+    // is seen, so the size is checked again here.
+    if (reply->property(refusedAsTooLarge).toBool()
+        || reply->bytesAvailable() > maximumAnswerBytes) {
+        result.malformed = true;
+        result.errorString = QStringLiteral("answer larger than %1 bytes").arg(maximumAnswerBytes);
+        return result;
+    }
     if (reply->isOpen())
         result.body = reply->readAll();
-    if (result.succeeded()) {
-        QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(result.body, &parseError);
-        if (document.isArray())
-            result.json = document.array();
-        else if (document.isObject())
-            result.json = document.object();
-        else
-            qCDebug(lcService).noquote() << "answer is not JSON:" << parseError.errorString();
+    if (result.status != 200)
+        return result;
+
+    const AnswerShape shape = expectedAnswer(endpoint);
+    if (shape == AnswerShape::Unread)
+        return result;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(result.body, &parseError);
+    if (document.isArray() && shape == AnswerShape::Array)
+        result.json = document.array();
+    else if (document.isObject() && shape == AnswerShape::Object)
+        result.json = document.object();
+    else {
+        result.malformed = true;
+        result.errorString = document.isNull()
+            ? QStringLiteral("answer is not JSON: %1").arg(parseError.errorString())
+            : QStringLiteral("answer is JSON of the wrong shape");
     }
     return result;
 }

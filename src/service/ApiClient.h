@@ -40,8 +40,10 @@ struct ApiCall {
     }
 };
 
-// What came back. Only status 200 is success; 201, 204 and every other
-// status fail like a missing response.
+// What came back. Only status 200 with an answer of the expected shape is
+// success; 201, 204, every other status, an answer that is not the JSON the
+// operation expects and one larger than the client reads fail like a
+// missing response.
 struct ApiResult {
     // The HTTP status; 0 when no complete response arrived (refused, dropped
     // connection, time-out, a redirect to another host).
@@ -53,8 +55,11 @@ struct ApiResult {
     QByteArray body;
     // Qt's description of the failure, for the log; empty on success.
     QString errorString;
+    // A 200 whose answer was not what the operation expects (not JSON, the
+    // wrong root, too large).
+    bool malformed = false;
 
-    bool succeeded() const { return status == 200; }
+    bool succeeded() const { return status == 200 && !malformed; }
     bool hasJson() const { return json.isArray() || json.isObject(); }
     // The root as an array or object; empty when it has the other shape or
     // there is none, so a stream that answers an object shows no posts.
@@ -90,6 +95,12 @@ public:
     void setApiBase(const QString &base) { m_apiBase = base; }
     std::chrono::milliseconds transferTimeout() const { return m_transferTimeout; }
     void setTransferTimeout(std::chrono::milliseconds timeout) { m_transferTimeout = timeout; }
+    // The whole exchange ends by this time, however the bytes trickle in.
+    std::chrono::milliseconds deadline() const { return m_deadline; }
+    void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
+    // An answer larger than this is refused unread (a page of 200 posts is
+    // well under a megabyte).
+    static constexpr qint64 maximumAnswerBytes = 8 * 1024 * 1024;
     // Network::manager() unless set.
     void setNetworkManager(QNetworkAccessManager *manager) { m_manager = manager; }
 
@@ -101,11 +112,12 @@ public:
 
     // What a finished reply amounts to; exposed for the other senders of the
     // program that judge replies the same way.
-    static ApiResult resultOf(QNetworkReply *reply);
+    static ApiResult resultOf(QNetworkReply *reply, Endpoint endpoint);
 
 private:
     QString m_accessToken;
     QString m_apiBase;
     std::chrono::milliseconds m_transferTimeout = defaultApiTransferTimeout;
+    std::chrono::milliseconds m_deadline { 60000 };
     QNetworkAccessManager *m_manager = nullptr;
 };

@@ -65,3 +65,23 @@ const EndpointInfo &endpointInfo(Endpoint endpoint)
 {
     return table[std::size_t(endpoint)];
 }
+
+AnswerShape expectedAnswer(Endpoint endpoint)
+{
+    switch (endpoint) {
+    case Endpoint::CurrentUser:
+    case Endpoint::User:
+    case Endpoint::UserSearch:
+        return AnswerShape::Object;
+    case Endpoint::NewPost:
+    case Endpoint::StarPost:
+    case Endpoint::UnstarPost:
+    case Endpoint::DeletePost:
+    case Endpoint::MuteUser:
+    case Endpoint::FollowUser:
+    case Endpoint::UnfollowUser:
+        return AnswerShape::Unread;
+    default:
+        return AnswerShape::Array;
+    }
+}

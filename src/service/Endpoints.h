@@ -63,3 +63,8 @@ struct EndpointInfo {
 };
 
 const EndpointInfo &endpointInfo(Endpoint endpoint);
+
+// The shape a good answer has: a page of posts or users is an array, a user
+// an object; a command's answer is not read.
+enum class AnswerShape { Array, Object, Unread };
+AnswerShape expectedAnswer(Endpoint endpoint);

@@ -76,6 +76,11 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
             if (!value.isObject())
                 continue;
             PostRecord record = PostRecord::fromJson(value.toObject());
+            // Without an id a post can be neither selected nor acted on.
+            if (record.id().isEmpty()) {
+                qInfo("a post without an id is left out");
+                continue;
+            }
             record.attributedString
                 = PostTextStyling::styledText(record.text(), fontSizePreference);
             const QString avatar = record.avatarUrl();

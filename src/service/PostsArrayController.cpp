@@ -1,5 +1,18 @@
 #include "service/PostsArrayController.h"
 
+namespace {
+
+// Dates are ISO 8601 texts, which sort as they read; anything else sorts
+// below every real date rather than above it.
+QString sortableDate(const QString &date)
+{
+    const bool looksIso = date.size() >= 19 && date.at(0).isDigit() && date.at(4) == u'-'
+        && date.at(7) == u'-' && date.at(10) == u'T';
+    return looksIso ? date : QString();
+}
+
+} // namespace
+
 int PostsModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_records.size());
@@ -16,7 +29,7 @@ QVariant PostsModel::data(const QModelIndex &index, int role) const
     case IdRole:
         return record.id();
     case CreatedAtRole:
-        return record.createdAt();
+        return sortableDate(record.createdAt());
     case Qt::DisplayRole:
         return record.text();
     default:

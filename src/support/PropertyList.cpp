@@ -247,6 +247,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &data)
         qWarning().noquote() << "Cannot write" << path << ":" << file.errorString();
         return false;
     }
+    // The data files hold the user's own posts and names.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(data);
     if (!file.commit()) {
         qWarning().noquote() << "Cannot write" << path << ":" << file.errorString();

@@ -13,6 +13,11 @@ QString numberText(double value)
     // Integers as integers (ids, counts); 2^63 is where qint64 ends.
     if (std::isfinite(value) && std::trunc(value) == value && std::fabs(value) < 9.2e18)
         return QString::number(qint64(value));
+    // Larger integers keep their digits rather than an exponent, which
+    // would not be an id in a request path; beyond
+    // that the number is no id and the exponent is shorter.
+    if (std::isfinite(value) && std::trunc(value) == value && std::fabs(value) < 1e21)
+        return QString::number(value, 'f', 0);
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 

@@ -14,7 +14,9 @@
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "support/cache/SDURLCache.h"
 
+#include <QNetworkRequest>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -177,13 +179,44 @@ TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
     EXPECT_EQ(shownIds(), shown);
 }
 
-TEST_F(StreamLoadingTest, AnAnswerThatIsNotJsonShowsAnEmptyList)
+TEST_F(StreamLoadingTest, AnAnswerThatIsNotAPageIsAFailureThatKeepsThePosts)
 {
     start();
+    const QStringList shown = shownIds();
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 200, 0, true));
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
-    EXPECT_EQ(posts().count(), 0);
-    EXPECT_TRUE(alerts.shown().isEmpty());
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }, false));
+    EXPECT_EQ(shownIds(), shown);
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
+
+    ASSERT_TRUE(sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"),
+        QByteArrayLiteral(R"({"not":"a page"})"), "application/json"));
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    EXPECT_EQ(shownIds(), shown);
+}
+
+TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
+{
+    start();
+    const QStringList shown = shownIds();
+    // The page that was just shown is not on disk, so nothing can stand in
+    // for a failing service.
+    SDURLCache *cache = SDURLCache::sharedURLCache();
+    ASSERT_NE(cache, nullptr);
+    const QUrl page(
+        sandbox.baseUrl().toString() + QStringLiteral("/stream/0/posts/stream?count=20&"));
+    EXPECT_FALSE(cache->cachedResponseForRequest(QNetworkRequest(page)).has_value());
+    // The avatars, public pictures, are.
+    const QUrl avatar(posts().arrangedObject(0)->avatarUrl());
+    EXPECT_TRUE(cache->cachedResponseForRequest(QNetworkRequest(avatar)).has_value());
+
+    for (int status : { 500, 502, 503 }) {
+        ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), status));
+        ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false)) << status;
+        EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
+        EXPECT_EQ(shownIds(), shown);
+    }
+    EXPECT_EQ(alerts.shown().size(), 3);
 }
 
 TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)

@@ -185,36 +185,61 @@ TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
     EXPECT_EQ(alerts.shown().size(), 2);
 }
 
-TEST_F(ApiClientTest, ABodyThatIsNotJsonParsesToNothing)
+TEST_F(ApiClientTest, A200ThatIsNotTheExpectedJsonIsAFailureWithTheOperationsAlert)
 {
     server.answerAll(Reply::answer(
         200, QByteArrayLiteral("<html>maintenance</html>"), QByteArrayLiteral("text/html")));
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    EXPECT_TRUE(result.succeeded());
-    EXPECT_FALSE(result.hasJson());
-    EXPECT_TRUE(result.jsonArray().isEmpty());
-    EXPECT_TRUE(result.jsonObject().isEmpty());
-    EXPECT_EQ(result.body, QByteArrayLiteral("<html>maintenance</html>"));
-    EXPECT_TRUE(alerts.shown().isEmpty());
+    const ApiResult page = run({ Endpoint::PersonalStream });
+    EXPECT_FALSE(page.succeeded());
+    EXPECT_EQ(page.status, 200);
+    EXPECT_FALSE(page.hasJson());
+    EXPECT_EQ(page.body, QByteArrayLiteral("<html>maintenance</html>"));
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 
-    for (const QByteArray &bad :
-        { QByteArrayLiteral("[{\"id\":\"1\"},"), QByteArrayLiteral("\"just text\""),
-            QByteArrayLiteral("42"), QByteArray("[\xff\xfe]", 4), QByteArray() }) {
+    for (const QByteArray &bad : { QByteArrayLiteral("[{\"id\":\"1\"},"),
+             QByteArrayLiteral("\"just text\""), QByteArrayLiteral("42"),
+             QByteArray("[\xff\xfe]", 4), QByteArray(), QByteArrayLiteral("[{\"id\":\"1\"}]") }) {
         server.answerAll(Reply::json(200, bad));
-        EXPECT_FALSE(run({ Endpoint::User, QStringLiteral("1") }).hasJson()) << bad.constData();
+        const ApiResult user = run({ Endpoint::User, QStringLiteral("1") });
+        EXPECT_FALSE(user.succeeded()) << bad.constData();
+        EXPECT_FALSE(user.hasJson()) << bad.constData();
     }
+
+    // A page must be an array: an object is refused too.
+    server.answerAll(Reply::json(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
+    EXPECT_FALSE(run({ Endpoint::GlobalStream }).succeeded());
+
+    // A command's answer is not read: any 200 does.
+    server.answerAll(Reply::answer(200, QByteArrayLiteral("ok"), QByteArrayLiteral("text/plain")));
+    EXPECT_TRUE(run({ Endpoint::StarPost, QStringLiteral("1") }).succeeded());
 }
 
-TEST_F(ApiClientTest, JsonOfTheWrongShapeGivesAnEmptyResultOfTheShapeAskedFor)
+TEST_F(ApiClientTest, ATrickleOfBytesEndsAtTheDeadlineAndTheNextRequestWorks)
 {
-    server.answerAll(Reply::json(200, QByteArrayLiteral(R"({"data":[{"id":"1"}]})")));
-    const ApiResult stream = run({ Endpoint::PersonalStream });
-    EXPECT_TRUE(stream.hasJson());
-    EXPECT_TRUE(stream.jsonArray().isEmpty());
+    server.answerAll(Reply::json(200, QByteArray(400, ' ') + "[]").trickled(100));
+    api.setDeadline(800ms);
+    const auto started = std::chrono::steady_clock::now();
+    const ApiResult result = run({ Endpoint::PersonalStream });
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(took, 700ms);
+    EXPECT_LT(took, 3s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 
-    server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"1"}])")));
-    const ApiResult user = run({ Endpoint::User, QStringLiteral("1") });
-    EXPECT_TRUE(user.jsonObject().isEmpty());
+    server.answerAll(Reply::json(200, "[]"));
+    EXPECT_TRUE(run({ Endpoint::PersonalStream }).succeeded());
+}
+
+TEST_F(ApiClientTest, AnAnswerLargerThanTheLimitIsRefusedUnread)
+{
+    QByteArray huge(ApiClient::maximumAnswerBytes + 1024, ' ');
+    huge[0] = '[';
+    huge[huge.size() - 1] = ']';
+    server.answerAll(Reply::json(200, huge));
+    const ApiResult result = run({ Endpoint::PersonalStream });
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_TRUE(result.body.isEmpty());
+    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
 }
 
 TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)

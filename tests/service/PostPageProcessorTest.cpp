@@ -52,9 +52,10 @@ TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
     EXPECT_TRUE(
         runPage(processor, QJsonObject { { QStringLiteral("data"), QJsonArray {} } }).isEmpty());
     EXPECT_TRUE(runPage(processor, QJsonArray {}).isEmpty());
-    const auto records = runPage(
-        processor, QJsonArray { 1, QStringLiteral("x"), QJsonValue::Null, QJsonObject {} });
-    ASSERT_EQ(records.size(), 1); // only the object becomes a record
+    const auto records = runPage(processor,
+        QJsonArray { 1, QStringLiteral("x"), QJsonValue::Null, QJsonObject {},
+            QJsonObject { { QStringLiteral("id"), QStringLiteral("7") } } });
+    ASSERT_EQ(records.size(), 1); // only the object with an id becomes a record
     EXPECT_TRUE(records.first().theAvatarImage.isNull());
     EXPECT_TRUE(records.first().attributedString.isEmpty());
 }
