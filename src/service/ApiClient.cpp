@@ -24,6 +24,8 @@ public:
         open(QIODevice::ReadOnly);
     }
     bool isSequential() const override { return true; }
+    // Qt rewinds the body before sending it again; refusing is the point.
+    bool seek(qint64) override { return false; }
     qint64 bytesAvailable() const override
     {
         return m_data.size() - m_read + QIODevice::bytesAvailable();
