@@ -165,7 +165,9 @@ void ComposerController::charCount()
 void ComposerController::autocompletionTimer()
 {
     LinedTextView *composer = view();
-    if (!composer || !m_window->isComposerOpen())
+    // The list belongs under the caret of someone writing, not over a
+    // composer that was filled while the user is elsewhere.
+    if (!composer || !m_window->isComposerOpen() || !composer->hasFocus())
         return;
     const QTextCursor caret = composer->textCursor();
     if (CompletionRules::caretAllowsCompletion(

@@ -70,6 +70,11 @@ LinedTextView::LinedTextView(QWidget *parent)
 {
     m_highlighter = new EntityHighlighter(document());
     applyFont();
+    // A new font size reaches the text being written at once.
+    connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString &key) {
+        if (key == QLatin1String(prefs::prefsFontSize.name))
+            applyFont();
+    });
 
     m_candidates = new QStringListModel(this);
     m_completer = new QCompleter(m_candidates, this);

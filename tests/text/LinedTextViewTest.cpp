@@ -3,8 +3,11 @@
 // the completion list.
 #include "text/LinedTextView.h"
 
+#include "core/Preferences.h"
 #include "platform/SystemBeep.h"
+#include "text/ComposerRules.h"
 #include "text/EntityHighlighter.h"
+#include "text/StyledTextLayout.h"
 #include "text/TextChangeRefused.h"
 #include "text/TextDocumentStyling.h"
 
@@ -12,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
+#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -68,6 +72,44 @@ TEST_F(LinedTextViewTest, TypingStopsAtTheLimitWithABeepAndDeletingStillWorks)
     EXPECT_EQ(beeps, 3);
     QTest::keyClicks(&view, QStringLiteral("x"));
     EXPECT_EQ(length(), 254);
+}
+
+TEST_F(LinedTextViewTest, AnEmojiCountsTwoUnitsAtTheLimit)
+{
+    const auto typeEmoji = [this] {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\U0001F600"));
+        QApplication::sendEvent(&view, &key);
+    };
+    fill(252);
+    typeEmoji();
+    EXPECT_EQ(length(), 254);
+    // One unit short of the limit, both halves still go in.
+    typeEmoji();
+    EXPECT_EQ(length(), 256);
+    EXPECT_TRUE(view.text().endsWith(QString::fromUtf8("\U0001F600\U0001F600")));
+    typeEmoji();
+    EXPECT_EQ(length(), 256);
+    EXPECT_EQ(beeps, 1);
+}
+
+TEST_F(LinedTextViewTest, AHugePasteIsTakenAndMarkedWithoutStallingTheView)
+{
+    QString huge;
+    while (huge.size() < 10000)
+        huge += QStringLiteral("#tag @amy x.org ");
+    huge.truncate(10000);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(view.pasteText(huge), TextChangeRefused);
+    EXPECT_EQ(length(), 10000);
+    view.scanTextView();
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        view.scanTextView();
+    }
+    EXPECT_EQ(length(), 9990);
+    EXPECT_EQ(TextDocumentStyling::attributesAt(view.document(), 6).user, u"@amy");
+    EXPECT_LT(clock.elapsed(), 3000);
 }
 
 TEST_F(LinedTextViewTest, ALongPasteIntoAShortTextIsTakenAndTheSpaceAfterItRefused)
@@ -184,6 +226,21 @@ TEST_F(LinedTextViewTest, TheCompletionListOffersNamesAndLeavesTheChosenOne)
     QTest::keyClicks(&view, QStringLiteral(" #b"));
     view.complete();
     EXPECT_FALSE(view.isCompletionVisible());
+}
+
+TEST_F(LinedTextViewTest, TheComposerLookFollowsTheFontSizePreference)
+{
+    const auto fontFor = [](qint64 size) {
+        return StyledTextLayout::fontFor(ComposerRules::composerTextStyle(size));
+    };
+    EXPECT_EQ(view.font(), fontFor(Preferences::standard().value(prefs::prefsFontSize)));
+    EXPECT_EQ(view.palette().color(QPalette::Text), QColor::fromRgbF(0.2f, 0.2f, 0.2f));
+    Preferences::standard().setValue(prefs::prefsFontSize, 1);
+    EXPECT_EQ(view.font(), fontFor(1));
+    EXPECT_NE(fontFor(1), fontFor(2));
+    Preferences::standard().setValue(prefs::prefsFontSize, 2);
+    EXPECT_EQ(view.font(), fontFor(2));
+    Preferences::standard().remove(prefs::prefsFontSize);
 }
 
 TEST_F(LinedTextViewTest, ControlReturnAsksToSendAndInsertsNothing)
