@@ -19,6 +19,7 @@
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
+#include "text/LinedTextView.h"
 
 #include <QThreadPool>
 
@@ -60,6 +61,9 @@ AppDelegate::~AppDelegate()
     if (PostPageProcessor *processor = m_streams->pageProcessor())
         processor->cancel();
     QThreadPool::globalInstance()->waitForDone();
+    // The composer outlives the window it watches by a moment: nothing the
+    // window does on its way out reaches it.
+    m_window->composer()->disconnect(m_composer);
     delete m_window;
     delete m_authWindow;
 }

@@ -18,6 +18,8 @@
 #include <QStringListModel>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace {
 
 // Keys that put text in when typed; shortcuts do not.
@@ -83,6 +85,7 @@ LinedTextView::LinedTextView(QWidget *parent)
     m_completer->setMaxVisibleItems(8);
     connect(m_completer, qOverload<const QString &>(&QCompleter::activated), this,
         &LinedTextView::insertCompletion);
+    m_completer->popup()->installEventFilter(this);
     // An open list follows the typing.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (isCompletionVisible())
@@ -200,7 +203,12 @@ void LinedTextView::complete()
     if (!cursor.hasSelection())
         completion = CompletionRules::completionAt(
             m_words ? m_words() : QStringList(), text(), cursor.position());
-    if (completion.names.isEmpty()) {
+    // A name typed out in full has nothing left to complete (the list
+    // would come back right after a choice).
+    const QString typed = text().mid(completion.start, completion.length);
+    const bool onlyTyped = std::all_of(completion.names.cbegin(), completion.names.cend(),
+        [&typed](const QString &name) { return name.compare(typed, Qt::CaseInsensitive) == 0; });
+    if (completion.names.isEmpty() || onlyTyped) {
         m_completer->popup()->hide();
         return;
     }
@@ -235,24 +243,58 @@ void LinedTextView::insertCompletion(const QString &name)
     cursor.insertText(name);
 }
 
+bool LinedTextView::isListKey(const QEvent *event) const
+{
+    if (!m_completer || !isCompletionVisible())
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    // Ctrl+Return sends, list or no list.
+    if (key->modifiers() & Qt::ControlModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool LinedTextView::event(QEvent *event)
+{
+    // With the list open, Escape closes the list and nothing else: the
+    // window's own Escape (the close command) must not see it.
+    if (event->type() == QEvent::ShortcutOverride && isListKey(event)) {
+        event->accept();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+bool LinedTextView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The scroll area filters its viewport through here too, from the start.
+    if (event->type() == QEvent::ShortcutOverride && m_completer && watched == m_completer->popup()
+        && isListKey(event)) {
+        event->accept();
+        return true;
+    }
+    return QPlainTextEdit::eventFilter(watched, event);
+}
+
 void LinedTextView::keyPressEvent(QKeyEvent *event)
 {
-    if (isCompletionVisible()) {
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Escape:
-            event->ignore(); // the list takes these
-            return;
-        default:
-            break;
-        }
+    if (isListKey(event)) {
+        event->ignore(); // the list takes these
+        return;
     }
     const bool control = event->modifiers() & Qt::ControlModifier;
     if (control && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         event->accept();
+        m_completer->popup()->hide();
         Q_EMIT sendRequested();
         return;
     }

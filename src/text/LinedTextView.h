@@ -81,6 +81,8 @@ Q_SIGNALS:
     void linkPasted(int id, const QString &link);
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -95,6 +97,8 @@ private:
     };
 
     void insertCompletion(const QString &name);
+    // The keys the open completion list takes for itself.
+    bool isListKey(const QEvent *event) const;
 
     EntityHighlighter *m_highlighter = nullptr;
     QCompleter *m_completer = nullptr;

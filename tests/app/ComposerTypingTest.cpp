@@ -115,6 +115,23 @@ TEST_F(ComposerTypingTest, AtSignAndAPauseOfferTheNamesTheUserFollows)
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("alice"));
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(view().text(), QStringLiteral("hi @alice"));
+    // A name typed out in full is not offered again.
+    QTest::qWait(600);
+    EXPECT_FALSE(view().isCompletionVisible());
+
+    // Escape closes the list and leaves the window's close command alone.
+    QTest::keyClicks(&view(), QStringLiteral(" @b"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return view().isCompletionVisible(); }, 2s));
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(view().isCompletionVisible());
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_EQ(view().text(), QStringLiteral("hi @alice @b"));
+    // Ctrl+Return sends, list or no list.
+    QTest::keyClicks(&view(), QStringLiteral("o"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return view().isCompletionVisible(); }, 2s));
+    EXPECT_TRUE(sendAndWait([&] { QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier); }));
+    EXPECT_EQ(postRequests().size(), 1);
+    EXPECT_FALSE(view().isCompletionVisible());
 
     // Not inside a word, not with a selection, not for a hashtag.
     view().setPlainText(QStringLiteral("@alxyz"));
