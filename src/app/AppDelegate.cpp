@@ -19,6 +19,7 @@
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
+#include "text/LinedTextView.h"
 
 #include <QThreadPool>
 
@@ -37,7 +38,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_users->setApi(&m_account->api());
     m_mentions = new MentionCounter(this);
     m_scheduler = new RefreshScheduler(this);
-    m_composer = new ComposerController(m_window, this);
+    m_composer = new ComposerController(m_window, m_selection, m_account, m_streams, this);
     m_windowCommands = new WindowCommands(m_window, m_streams, m_composer, this);
     m_postCommands = new PostCommands(m_selection, m_streams, m_composer, this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
@@ -60,6 +61,9 @@ AppDelegate::~AppDelegate()
     if (PostPageProcessor *processor = m_streams->pageProcessor())
         processor->cancel();
     QThreadPool::globalInstance()->waitForDone();
+    // The composer outlives the window it watches by a moment: nothing the
+    // window does on its way out reaches it.
+    m_window->composer()->disconnect(m_composer);
     delete m_window;
     delete m_authWindow;
 }
@@ -79,6 +83,9 @@ void AppDelegate::connectParts()
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
         [this] { m_selection->selectionChanged(m_streams->currentStreamKind()); });
     connect(m_selection, &SelectedPost::changed, m_window, &MainWindow::scrollToSelection);
+
+    connect(
+        m_postCommands, &PostCommands::replyRequested, m_composer, &ComposerController::doTheReply);
 
     connect(m_scheduler, &RefreshScheduler::refreshDue, m_streams, &StreamLoader::doTheRefreshVoid);
 
@@ -138,6 +145,9 @@ void AppDelegate::applicationWillTerminate()
 {
     // Preferences are written as they change; only the two lists are saved
     // here. A list that could not be read stays absent and its file as it was.
+    // The composer's draft is on disk already unless its last change was a
+    // moment ago.
+    m_composer->saveDraftNow();
     m_account->completionWords().save();
     m_savedPosts.save();
 }
@@ -310,4 +320,31 @@ void AppDelegate::newPost()
 {
     m_windowCommands->openWindow();
     m_composer->newPost();
+}
+
+// --- Writing ---
+
+void AppDelegate::reply()
+{
+    replyNotification();
+}
+void AppDelegate::replyNotification()
+{
+    doTheReply();
+}
+void AppDelegate::doTheReply()
+{
+    m_composer->doTheReply();
+}
+void AppDelegate::quote()
+{
+    quoteNotification();
+}
+void AppDelegate::quoteNotification()
+{
+    m_composer->quote();
+}
+void AppDelegate::post()
+{
+    m_composer->post();
 }

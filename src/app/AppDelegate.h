@@ -77,6 +77,13 @@ public:
     void openWindow();
     void closeWindow();
     void newPost();
+    // Writing: a reply or a quote of the selected post, and sending.
+    void reply();
+    void replyNotification();
+    void doTheReply();
+    void quote();
+    void quoteNotification();
+    void post();
     void setFullScreen(bool fullScreen);
     void toggleDockIcon();
     void addToLoginItems();

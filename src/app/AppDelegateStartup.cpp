@@ -73,6 +73,8 @@ void AppDelegate::awakeFromNib()
     m_window->setPostButtonImage(QStringLiteral("postTemplate"));
     m_window->setListOpacity(1.0);
     setupSidebar();
+    // What was being written when the program last ended comes back.
+    m_composer->openDraft(AppPaths::supportFolder() + QLatin1Char('/') + DataFiles::draftFileName);
 
     if (!preferences().value(prefs::isUserAuthDone)) {
         showSignIn();
@@ -134,6 +136,8 @@ void AppDelegate::subscribeToNotifications()
         { &nf::loadHash, &AppDelegate::loadHashNotification },
         { &nf::loadUser, &AppDelegate::loadUserNotification },
         { &nf::newPost, &AppDelegate::newPost },
+        { &nf::reply, &AppDelegate::replyNotification },
+        { &nf::quote, &AppDelegate::quoteNotification },
         { &nf::gestureLeft, &AppDelegate::closeWindow },
         { &nf::gestureRight, &AppDelegate::newPost },
         { &nf::gestureUp, &AppDelegate::streamUp },

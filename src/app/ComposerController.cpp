@@ -1,32 +1,237 @@
 #include "app/ComposerController.h"
 
+#include "app/ComposerPane.h"
 #include "app/MainWindow.h"
+#include "core/Preferences.h"
+#include "platform/SystemBeep.h"
+#include "service/Account.h"
+#include "service/LinkShortener.h"
+#include "service/PostSender.h"
+#include "service/SelectedPost.h"
+#include "service/StreamLoader.h"
+#include "text/CompletionRules.h"
+#include "text/ComposerRules.h"
+#include "text/LinedTextView.h"
+#include "text/TextChangeRefused.h"
 
-#include <QPlainTextEdit>
+#include <QDebug>
 
-namespace {
-const QString newPostImage = QStringLiteral("postTemplate");
-}
-
-ComposerController::ComposerController(MainWindow *window, QObject *parent)
+ComposerController::ComposerController(MainWindow *window, const SelectedPost *selection,
+    Account *account, StreamLoader *streams, QObject *parent)
     : QObject(parent)
     , m_window(window)
+    , m_selection(selection)
+    , m_account(account)
+    , m_streams(streams)
 {
+    m_sender = new PostSender(&m_account->api(), this);
+    connect(m_sender, &PostSender::finished, this, &ComposerController::postAnswered);
+    m_shortener = new LinkShortener(this);
+
+    m_autocompleteWordsTimer.setSingleShot(true);
+    m_autocompleteWordsTimer.setInterval(CompletionRules::delayMs);
+    connect(&m_autocompleteWordsTimer, &QTimer::timeout, this,
+        &ComposerController::autocompletionTimer);
+    m_draftTimer.setSingleShot(true);
+    m_draftTimer.setInterval(draftDelayMs);
+    connect(&m_draftTimer, &QTimer::timeout, this, &ComposerController::writeDraft);
+    connectView();
+}
+
+ComposerController::~ComposerController() = default;
+
+LinedTextView *ComposerController::view() const
+{
+    return m_window ? m_window->composer() : nullptr;
+}
+
+void ComposerController::connectView()
+{
+    LinedTextView *text = view();
+    if (!text)
+        return;
+    connect(
+        text, &QPlainTextEdit::textChanged, this, &ComposerController::textViewDidChangeSelection);
+    connect(text, &QPlainTextEdit::cursorPositionChanged, this,
+        &ComposerController::textViewDidChangeSelection);
+    connect(text, &QPlainTextEdit::textChanged, &m_draftTimer, qOverload<>(&QTimer::start));
+    connect(text, &LinedTextView::sendRequested, this, &ComposerController::post);
+    connect(text, &LinedTextView::linkPasted, this, &ComposerController::linkPasted);
+    text->setWordSource([this] { return m_account->completionWords().words(); });
+    connect(m_window->composerPane(), &ComposerPane::postClicked, this, &ComposerController::post);
+    charCount();
+}
+
+void ComposerController::setCurrentPostType(quint64 type)
+{
+    m_currentPostType = ComposerRules::isKnownPostType(type) ? type : ComposerRules::NewPost;
+    if (m_currentPostType == ComposerRules::NewPost)
+        m_replyOrQuoteID.clear();
+    if (m_window)
+        m_window->setPostButtonImage(ComposerRules::buttonImageFor(m_currentPostType));
+    m_draftTimer.start();
 }
 
 bool ComposerController::isPostAvailable() const
 {
-    return m_window && !m_window->composerText().isEmpty();
+    return view() && !view()->document()->isEmpty();
 }
+
+bool ComposerController::isSending() const
+{
+    return m_sender->isSending();
+}
+
+// --- Starting a post ---
 
 void ComposerController::newPost()
 {
     if (!m_window)
         return;
-    m_currentPostType = 0;
-    m_window->setPostButtonImage(newPostImage);
-    uncollapseSplitView();
+    if (!m_window->isComposerOpen())
+        uncollapseSplitView();
+    else if (!isPostAvailable())
+        collapseSplitView();
+    emptyText();
+    setCurrentPostType(ComposerRules::NewPost);
 }
+
+void ComposerController::doTheReply()
+{
+    const QString postId = m_selection->replyOrQuoteID();
+    if (postId.isEmpty()) {
+        SystemBeep::beep(); // no post has been selected yet
+        return;
+    }
+    startAnswer(ComposerRules::Reply,
+        ComposerRules::replyText(m_selection->currentDictionary(), meID()), postId);
+}
+
+void ComposerController::quote()
+{
+    const QString postId = m_selection->replyOrQuoteID();
+    if (postId.isEmpty()) {
+        SystemBeep::beep();
+        return;
+    }
+    startAnswer(
+        ComposerRules::Quote, ComposerRules::quoteText(m_selection->currentDictionary()), postId);
+}
+
+void ComposerController::startAnswer(quint64 type, const QString &text, const QString &postId)
+{
+    LinedTextView *composer = view();
+    if (!composer)
+        return;
+    setCurrentPostType(type);
+    m_replyOrQuoteID = postId;
+    composer->setTextUndoably(text);
+    uncollapseSplitView();
+    composer->setFocus();
+}
+
+QString ComposerController::meID() const
+{
+    if (!m_account->meID().isEmpty())
+        return m_account->meID();
+    return Preferences::standard().value(prefs::meID).value_or(QString());
+}
+
+// --- After every change ---
+
+void ComposerController::textViewDidChangeSelection()
+{
+    charCount();
+    if (LinedTextView *composer = view())
+        composer->scanTextView();
+    // Each change moves the moment on: the list opens after a pause.
+    m_autocompleteWordsTimer.start();
+}
+
+void ComposerController::charCount()
+{
+    LinedTextView *composer = view();
+    if (!composer)
+        return;
+    const qsizetype length = composer->document()->characterCount() - 1;
+    // A send on its way keeps sending refused whatever is typed meanwhile.
+    m_isPostingAllowed = length > 0 && !m_sender->isSending();
+    if (length == 0 && m_currentPostType != ComposerRules::NewPost)
+        setCurrentPostType(ComposerRules::NewPost);
+    m_window->composerPane()->showCounter(ComposerRules::counterFor(length));
+    m_window->composerPane()->setPostingAllowed(m_isPostingAllowed);
+}
+
+void ComposerController::autocompletionTimer()
+{
+    LinedTextView *composer = view();
+    // The list belongs under the caret of someone writing, not over a
+    // composer that was filled while the user is elsewhere.
+    if (!composer || !m_window->isComposerOpen() || !composer->hasFocus())
+        return;
+    const QTextCursor caret = composer->textCursor();
+    if (CompletionRules::caretAllowsCompletion(
+            composer->text(), caret.position(), caret.selectionEnd() - caret.selectionStart()))
+        composer->complete();
+}
+
+// --- Sending ---
+
+void ComposerController::post()
+{
+    LinedTextView *composer = view();
+    if (!composer || !m_isPostingAllowed)
+        return;
+    const QString replyTo
+        = ComposerRules::answersAPost(m_currentPostType) ? m_replyOrQuoteID : QString();
+    if (!m_sender->send(composer->text(), replyTo))
+        return;
+    m_isPostingAllowed = false;
+    m_window->composerPane()->setPostingAllowed(false);
+}
+
+void ComposerController::postAnswered(bool succeeded, const QString &sentText)
+{
+    LinedTextView *composer = view();
+    if (!composer)
+        return;
+    if (!succeeded) {
+        // Text, kind and pane stay; the draft stays too. The alert follows.
+        charCount();
+        Q_EMIT postFinished(false);
+        return;
+    }
+    // Text typed while the post was on its way is the start of another
+    // post: it stays.
+    if (composer->text() == sentText) {
+        collapseSplitView();
+        emptyText();
+        setCurrentPostType(ComposerRules::NewPost);
+        m_draftTimer.stop();
+        m_draft.remove();
+    } else {
+        charCount();
+    }
+    m_streams->reloadShownStream();
+    Q_EMIT postFinished(true);
+}
+
+// --- Pasted links ---
+
+void ComposerController::linkPasted(int id, const QString &link)
+{
+    QPointer<LinedTextView> composer = view();
+    m_shortener->shorten(link, composer, [composer, id](const std::optional<QString> &shortLink) {
+        if (!composer)
+            return;
+        if (shortLink)
+            composer->replacePastedLink(id, *shortLink);
+        else
+            composer->forgetPastedLink(id);
+    });
+}
+
+// --- The pane ---
 
 void ComposerController::collapseSplitView()
 {
@@ -40,6 +245,21 @@ void ComposerController::uncollapseSplitView()
         m_window->setComposerOpen(true);
 }
 
+void ComposerController::emptyText()
+{
+    LinedTextView *composer = view();
+    if (!composer)
+        return;
+    // Emptying is never refused by the limit; a refusal would be a fault,
+    // and it is logged rather than let loose.
+    try {
+        composer->replaceAllText(QString());
+    } catch (const TextChangeRefused &) {
+        qWarning().noquote() << "Emptying the composer failed:" << TextChangeRefused::name
+                             << TextChangeRefused::reason;
+    }
+}
+
 bool ComposerController::closeStep()
 {
     if (!m_window || !m_window->isComposerOpen())
@@ -47,15 +267,53 @@ bool ComposerController::closeStep()
     // Text first, then the pane.
     if (!isPostAvailable())
         collapseSplitView();
-    m_window->composer()->clear();
-    m_currentPostType = 0;
-    m_window->setPostButtonImage(newPostImage);
+    emptyText();
+    setCurrentPostType(ComposerRules::NewPost);
     return true;
 }
 
 void ComposerController::resetComposer()
 {
-    m_currentPostType = 0;
-    if (m_window)
-        m_window->resetComposer();
+    emptyText();
+    setCurrentPostType(ComposerRules::NewPost);
+}
+
+// --- The draft ---
+
+void ComposerController::openDraft(const QString &path)
+{
+    m_draft.open(path);
+    LinedTextView *composer = view();
+    if (!composer || !m_draft.draft() || m_draft.draft()->text.isEmpty())
+        return;
+    const ComposerDraft &draft = *m_draft.draft();
+    composer->setPlainText(draft.text);
+    // A reply whose target was lost is kept as a new post.
+    const bool answers = ComposerRules::answersAPost(draft.postType) && !draft.replyTo.isEmpty();
+    setCurrentPostType(answers ? draft.postType : ComposerRules::NewPost);
+    if (answers)
+        m_replyOrQuoteID = draft.replyTo;
+    composer->moveCursor(QTextCursor::End);
+    uncollapseSplitView();
+    m_draftTimer.stop();
+}
+
+void ComposerController::saveDraftNow()
+{
+    if (!m_draftTimer.isActive())
+        return;
+    m_draftTimer.stop();
+    writeDraft();
+}
+
+void ComposerController::writeDraft()
+{
+    LinedTextView *composer = view();
+    if (!composer || m_draft.path().isEmpty())
+        return;
+    const QString text = composer->text();
+    if (text.isEmpty())
+        m_draft.remove();
+    else
+        m_draft.save({ text, m_currentPostType, m_replyOrQuoteID });
 }

@@ -1,24 +1,57 @@
 #pragma once
 
+#include "support/DraftFile.h"
+
 #include <QObject>
 #include <QPointer>
+#include <QString>
+#include <QTimer>
 
+class Account;
+class LinedTextView;
+class LinkShortener;
 class MainWindow;
+class PostSender;
+class SelectedPost;
+class StreamLoader;
 
-// The composer pane above the list: opening and closing it, and the kind of
-// post being written (0, a new post).
+// The composer pane above the list and what is written in it: opening and
+// closing the pane, starting a new post, a reply or a quote of the selected
+// post, the counter and the send button after every edit and caret move,
+// the live marking, the completion of user names a moment after the last
+// change, sending, shortening pasted links, and the draft on disk that keeps
+// the text through a quit, a crash or a kill.
 class ComposerController : public QObject {
     Q_OBJECT
 public:
-    explicit ComposerController(MainWindow *window, QObject *parent = nullptr);
+    // How long after the last change the draft is written.
+    static constexpr int draftDelayMs = 400;
 
+    ComposerController(MainWindow *window, const SelectedPost *selection, Account *account,
+        StreamLoader *streams, QObject *parent = nullptr);
+    ~ComposerController() override;
+
+    // 0 a new post, 1 a reply, 2 a quote; the send button's picture follows.
     quint64 currentPostType() const { return m_currentPostType; }
-    void setCurrentPostType(quint64 type) { m_currentPostType = type; }
+    void setCurrentPostType(quint64 type);
+    // The post a reply or quote answers, taken when it was started, so that
+    // selecting another post meanwhile does not redirect it.
+    const QString &replyOrQuoteID() const { return m_replyOrQuoteID; }
     // The composer holds text.
     bool isPostAvailable() const;
+    // The send action may run: there is text and no send is on its way.
+    bool isPostingAllowed() const { return m_isPostingAllowed; }
+    bool isSending() const;
 
-    // Opens the pane for a new post.
+    // An empty composer opens, one with text is emptied, an empty open one closes.
     void newPost();
+    // A reply to the selected post: its author and the users it mentions.
+    void doTheReply();
+    // A quote of the selected post.
+    void quote();
+    // The send button, Ctrl+Return.
+    void post();
+
     void collapseSplitView();
     void uncollapseSplitView();
     // The close command's first steps: text, then the pane. Answers false
@@ -27,7 +60,47 @@ public:
     // Empties the text and starts over with a new post.
     void resetComposer();
 
+    // Reads the draft at `path` and puts a draft with text back into an open
+    // composer (once, at start-up).
+    void openDraft(const QString &path);
+    // Writes a draft still waiting for its moment (at quit).
+    void saveDraftNow();
+    const DraftFile &draftFile() const { return m_draft; }
+
+    LinkShortener &shortener() const { return *m_shortener; }
+    PostSender &sender() const { return *m_sender; }
+
+Q_SIGNALS:
+    // A send has been answered; on success the pane has closed and the shown
+    // stream is being loaded again.
+    void postFinished(bool succeeded);
+
 private:
+    LinedTextView *view() const;
+    void connectView();
+    // After every edit and caret move: the counter, the marks, the
+    // completion delay.
+    void textViewDidChangeSelection();
+    void charCount();
+    void autocompletionTimer();
+    void startAnswer(quint64 type, const QString &text, const QString &postId);
+    // Empties the text through the text view's change protocol.
+    void emptyText();
+    void postAnswered(bool succeeded, const QString &sentText);
+    void linkPasted(int id, const QString &link);
+    void writeDraft();
+    QString meID() const;
+
     QPointer<MainWindow> m_window;
+    const SelectedPost *m_selection;
+    Account *m_account;
+    StreamLoader *m_streams;
+    PostSender *m_sender = nullptr;
+    LinkShortener *m_shortener = nullptr;
     quint64 m_currentPostType = 0;
+    QString m_replyOrQuoteID;
+    bool m_isPostingAllowed = false;
+    QTimer m_autocompleteWordsTimer;
+    QTimer m_draftTimer;
+    DraftFile m_draft;
 };

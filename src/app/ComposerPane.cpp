@@ -1,21 +1,21 @@
 #include "app/ComposerPane.h"
 
+#include "text/ComposerRules.h"
+#include "text/LinedTextView.h"
+
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-constexpr int maximumPostLength = 256;
-}
 
 ComposerPane::ComposerPane(QWidget *parent)
     : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    m_text = new QPlainTextEdit(this);
+    m_text = new LinedTextView(this);
+    m_text->setObjectName(QStringLiteral("postTextView"));
     m_text->setPlaceholderText(QStringLiteral("What's on your mind?"));
     // The text sits 11 points from the sides and 7 from the top and bottom.
     m_text->document()->setDocumentMargin(7);
@@ -24,27 +24,49 @@ ComposerPane::ComposerPane(QWidget *parent)
 
     auto *side = new QVBoxLayout;
     m_counter = new QLabel(this);
+    m_counter->setObjectName(QStringLiteral("postCountLabel"));
     m_counter->setAlignment(Qt::AlignRight | Qt::AlignTop);
     side->addWidget(m_counter);
     side->addStretch(1);
     m_postButton = new QToolButton(this);
-    m_postButton->setText(QStringLiteral("Post"));
-    m_postButton->setToolTip(QStringLiteral("Send the post"));
+    m_postButton->setObjectName(QStringLiteral("postButton"));
+    m_postButton->setIconSize(QSize(24, 24));
+    m_postButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    connect(m_postButton, &QToolButton::clicked, this, &ComposerPane::postClicked);
     side->addWidget(m_postButton);
     layout->addLayout(side);
 
-    connect(m_text, &QPlainTextEdit::textChanged, this, &ComposerPane::updateCounter);
-    updateCounter();
+    setPostButtonImage(ComposerRules::buttonImageFor(ComposerRules::NewPost));
+    showCounter(ComposerRules::counterFor(0));
+    setPostingAllowed(false);
 }
 
 void ComposerPane::setPostButtonImage(const QString &name)
 {
     m_postButtonImage = name;
+    m_postButton->setIcon(QIcon(QStringLiteral(":/images/") + name + QStringLiteral(".svg")));
+    if (name == QLatin1String("replyTemplate")) {
+        m_postButton->setText(QStringLiteral("Reply"));
+        m_postButton->setToolTip(QStringLiteral("Send the reply (Ctrl+Return)"));
+    } else if (name == QLatin1String("quoteTemplate")) {
+        m_postButton->setText(QStringLiteral("Quote"));
+        m_postButton->setToolTip(QStringLiteral("Send the quote (Ctrl+Return)"));
+    } else {
+        m_postButton->setText(QStringLiteral("Post"));
+        m_postButton->setToolTip(QStringLiteral("Send the post (Ctrl+Return)"));
+    }
 }
 
-void ComposerPane::updateCounter()
+void ComposerPane::showCounter(const ComposerRules::Counter &counter)
 {
-    // Lengths count UTF-16 code units, as the service does.
-    const qsizetype remaining = maximumPostLength - m_text->toPlainText().size();
-    m_counter->setText(QString::number(remaining));
+    m_counter->setVisible(counter.visible);
+    m_counter->setText(counter.text());
+    QPalette colours = m_counter->palette();
+    colours.setColor(QPalette::WindowText, counter.color);
+    m_counter->setPalette(colours);
+}
+
+void ComposerPane::setPostingAllowed(bool allowed)
+{
+    m_postButton->setEnabled(allowed);
 }

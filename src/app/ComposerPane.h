@@ -2,29 +2,39 @@
 
 #include <QWidget>
 
+class LinedTextView;
 class QLabel;
-class QPlainTextEdit;
 class QToolButton;
 
+namespace ComposerRules {
+struct Counter;
+}
+
 // The pane above the list where posts are written: the text view, the
-// remaining-character counter and the send button.
+// remaining-character counter and the send button, whose picture names the
+// kind of post being written.
 class ComposerPane : public QWidget {
     Q_OBJECT
 public:
     explicit ComposerPane(QWidget *parent = nullptr);
 
-    QPlainTextEdit *textView() const { return m_text; }
+    LinedTextView *textView() const { return m_text; }
     QToolButton *postButton() const { return m_postButton; }
     QLabel *counter() const { return m_counter; }
 
-    // The name of the image the send button shows ("postTemplate" for a new post).
+    // "postTemplate", "replyTemplate" or "quoteTemplate".
     void setPostButtonImage(const QString &name);
     QString postButtonImage() const { return m_postButtonImage; }
 
-private:
-    void updateCounter();
+    void showCounter(const ComposerRules::Counter &counter);
+    // The send button can be pressed.
+    void setPostingAllowed(bool allowed);
 
-    QPlainTextEdit *m_text = nullptr;
+Q_SIGNALS:
+    void postClicked();
+
+private:
+    LinedTextView *m_text = nullptr;
     QLabel *m_counter = nullptr;
     QToolButton *m_postButton = nullptr;
     QString m_postButtonImage;

@@ -20,6 +20,14 @@ void build(MainWindow *window, AppDelegate *delegate)
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     QAction *newPost = file->addAction(QStringLiteral("New Post"), delegate, &AppDelegate::newPost);
     newPost->setShortcut(QKeySequence::New);
+    QAction *reply = file->addAction(QStringLiteral("Reply"), delegate, &AppDelegate::reply);
+    reply->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    QAction *quote = file->addAction(QStringLiteral("Quote"), delegate, &AppDelegate::quote);
+    quote->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+    QAction *send = file->addAction(QStringLiteral("Send"), delegate, &AppDelegate::post);
+    send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    // The composer takes Ctrl+Return itself while it has the focus.
+    send->setShortcutContext(Qt::WindowShortcut);
     QAction *close = file->addAction(QStringLiteral("Close"), delegate, &AppDelegate::closeWindow);
     close->setShortcuts({ QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape) });
     file->addSeparator();

@@ -3,6 +3,7 @@
 #include "app/ComposerPane.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
+#include "text/LinedTextView.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
 #include "views/TimelineListView.h"
@@ -11,7 +12,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -154,7 +154,7 @@ QWidget *MainWindow::buildBar()
     return bar;
 }
 
-QPlainTextEdit *MainWindow::composer() const
+LinedTextView *MainWindow::composer() const
 {
     return m_composerPane->textView();
 }
@@ -177,18 +177,12 @@ bool MainWindow::isComposerOpen() const
 
 QString MainWindow::composerText() const
 {
-    return composer()->toPlainText();
+    return composer()->text();
 }
 
 bool MainWindow::composerHasFocus() const
 {
     return composer()->hasFocus();
-}
-
-void MainWindow::resetComposer()
-{
-    composer()->clear();
-    setPostButtonImage(QStringLiteral("postTemplate"));
 }
 
 void MainWindow::setPostButtonImage(const QString &name)

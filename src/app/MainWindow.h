@@ -14,7 +14,7 @@ class RefreshScrollView;
 class SideBar;
 class StreamLoader;
 class TimelineListView;
-class QPlainTextEdit;
+class LinedTextView;
 
 // The main window: the side bar of streams on the left; on the right the bar
 // with the back button and the window's tools, the composer pane (collapsed
@@ -36,7 +36,7 @@ public:
     TimelineListView *listView() const { return m_list; }
     RefreshScrollView *refreshScrollView() const { return m_refreshView; }
     ComposerPane *composerPane() const { return m_composerPane; }
-    QPlainTextEdit *composer() const;
+    LinedTextView *composer() const;
     QToolButton *backButton() const { return m_backButton; }
 
     // Composer pane.
@@ -44,7 +44,6 @@ public:
     bool isComposerOpen() const;
     QString composerText() const;
     bool composerHasFocus() const;
-    void resetComposer();
     void setPostButtonImage(const QString &name);
     QString postButtonImage() const;
 

@@ -10,10 +10,47 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cstring>
+
 namespace {
 
 constexpr const char *endedByDeadline = "veltoEndedByDeadline";
 constexpr const char *refusedAsTooLarge = "veltoRefusedAsTooLarge";
+
+// A body that can be read once. Qt sends a request again when the connection
+// breaks before any answer came; for a new post that could make the same post
+// twice, so with this body a second sending fails the request instead.
+class OneShotBody : public QIODevice {
+public:
+    explicit OneShotBody(QByteArray data)
+        : m_data(std::move(data))
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    // Qt rewinds the body before sending it again; refusing is the point.
+    bool seek(qint64) override { return false; }
+    qint64 bytesAvailable() const override
+    {
+        return m_data.size() - m_read + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 count = std::min<qint64>(maxSize, m_data.size() - m_read);
+        if (count <= 0)
+            return -1;
+        std::memcpy(data, m_data.constData() + m_read, size_t(count));
+        m_read += count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_read = 0;
+};
 
 void reportFailure(const EndpointInfo &info, const ApiResult &result)
 {
@@ -47,17 +84,23 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
 {
     const EndpointInfo &info = endpointInfo(call.endpoint);
     QNetworkAccessManager &manager = m_manager ? *m_manager : Network::manager();
-    const QNetworkRequest request = requestFor(call);
-    const QByteArray body = info.payload == Payload::FormBody ? call.body : QByteArray();
+    QNetworkRequest request = requestFor(call);
 
     QNetworkReply *reply = nullptr;
     const QByteArray method = info.methodName();
-    if (method == "GET")
+    if (method == "GET") {
         reply = manager.get(request);
-    else if (method == "POST")
+    } else if (method == "POST" && info.payload == Payload::FormBody) {
+        request.setHeader(QNetworkRequest::ContentLengthHeader, call.body.size());
+        request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+        auto *body = new OneShotBody(call.body);
         reply = manager.post(request, body);
-    else
+        body->setParent(reply);
+    } else if (method == "POST") {
+        reply = manager.post(request, QByteArray());
+    } else {
         reply = manager.sendCustomRequest(request, method);
+    }
 
     const bool owned = context != nullptr;
     QPointer<QObject> owner(context);

@@ -81,7 +81,9 @@ struct ApiResult {
 // and then calls the completion anyway, with the status, so the caller can
 // clean up. When `context` is destroyed first, the request is aborted and
 // neither completion nor alert happens. The client holds no reply state, so
-// a caller may copy it freely.
+// a caller may copy it freely. A form body is sent once: when the connection
+// breaks before an answer, the request fails rather than being sent again,
+// so a new post is never made twice.
 class ApiClient {
 public:
     using Completion = std::function<void(const ApiResult &)>;

@@ -257,6 +257,10 @@ void StreamLoader::finishStreamLoad(bool succeeded)
     m_isCurrentlyLoading = false;
     m_isRefreshAction = false;
     Q_EMIT streamLoadFinished(succeeded);
+    if (m_reloadWhenDone && !m_isCurrentlyLoading) {
+        m_reloadWhenDone = false;
+        reloadShownStream();
+    }
 }
 
 void StreamLoader::selectViewWithIndex(int row)
@@ -319,6 +323,19 @@ void StreamLoader::doTheRefreshVoid()
             break;
         }
     });
+}
+
+void StreamLoader::reloadShownStream()
+{
+    if (m_isCurrentlyLoading) {
+        m_reloadWhenDone = true;
+        return;
+    }
+    m_isRefreshAction = true;
+    getStreamWithKind(m_currentStreamKind, pageParameters());
+    // A kind that asked for nothing (no stream shown yet) leaves no flag behind.
+    if (!m_isCurrentlyLoading)
+        m_isRefreshAction = false;
 }
 
 void StreamLoader::loadOlderPosts()

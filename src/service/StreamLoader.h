@@ -71,6 +71,10 @@ public:
     // Back to the main stream the shown one was opened from.
     void goBack();
     void doTheRefreshVoid();
+    // Loads the shown stream again as a refresh (no fade), with the page
+    // size of the preferences; a load running now is followed by it rather
+    // than dropping it, so a post just sent shows up.
+    void reloadShownStream();
     void loadOlderPosts();
     void streamUp();
     void streamDown();
@@ -126,6 +130,7 @@ private:
     QString m_refreshID;
     bool m_probeInFlight = false;
     bool m_answerIsTopLevel = false;
+    bool m_reloadWhenDone = false;
     QVariantMap m_requestedUser;
     QString m_backBarLabel;
 

@@ -3,6 +3,7 @@
 #include "support/DataFiles.h"
 
 #include <QCollator>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -20,7 +21,11 @@ void CompletionWords::addNames(const QStringList &names)
         if (!name.isEmpty() && !m_words->contains(name))
             m_words->append(name);
     }
-    QCollator collator;
+    // Under the plain C locale the collator only compares code points, which
+    // puts "Émile" after "zed"; English rules are the better guess there.
+    const QLocale locale
+        = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(m_words->begin(), m_words->end(), collator);
 }

@@ -13,6 +13,8 @@ namespace DataFiles {
 
 inline const QString autocompletionsFileName = QStringLiteral("Autocompletions.plist");
 inline const QString savedPostsFileName = QStringLiteral("Saved.mdb");
+// The composer's draft (DraftFile).
+inline const QString draftFileName = QStringLiteral("Draft.json");
 
 // "Autocompletions.plist": an XML property list, an array of strings.
 // Missing: the one word "velto".

@@ -1,29 +1,38 @@
 #pragma once
 
+#include "text/StyledText.h"
+
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTextDocument>
 
-class QTextBlock;
-
 // The composer's live marking: links, hashtags and mentions of the text being
-// written get their colours and values as the user types, without the base
-// styling. The marks live in the block layouts, not in the document: they
-// follow every edit, never enter the undo history and never count as a change
-// of the text. TextDocumentStyling::attributesAt() reads them. Lives as long
-// as its document.
+// written get their colours and values, without the base styling. Marking
+// only adds: a mark stays on its characters as the text around it changes,
+// also when they no longer match, until the marks are cleared (a paste does
+// that) or its characters are deleted. Text typed inside a mark is not part
+// of it. The marks live in the block layouts, not in the document: they never
+// enter the undo history and never count as a change of the text.
+// TextDocumentStyling::attributesAt() reads them. Lives as long as its document.
 class EntityHighlighter : public QObject {
     Q_OBJECT
 public:
     explicit EntityHighlighter(QTextDocument *document);
 
-    // Marks the whole document again.
-    void rehighlight();
+    // Adds the marks of the text as it is now.
+    void scan();
+    void clearMarks();
+    // In the order they were added; positions follow the edits.
+    const QList<StyledText::Span> &marks() const { return m_marks; }
 
 private:
-    void reformat(int from, int charsRemoved, int charsAdded);
-    void markBlock(const QTextBlock &block);
+    void follow(int position, int charsRemoved, int charsAdded);
+    void apply();
 
     QPointer<QTextDocument> m_document;
-    bool m_reformatting = false;
+    QList<StyledText::Span> m_marks;
+    bool m_applying = false;
+    QString m_scannedText;
+    bool m_hasScanned = false;
 };

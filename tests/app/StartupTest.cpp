@@ -11,10 +11,10 @@
 #include "service/Account.h"
 #include "support/DataFiles.h"
 #include "support/PropertyList.h"
+#include "text/LinedTextView.h"
 
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 

@@ -18,10 +18,10 @@
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "text/LinedTextView.h"
 #include "views/SideBar.h"
 
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,0 +1,27 @@
+#include "service/PostSender.h"
+
+#include "service/ApiClient.h"
+#include "service/Network.h"
+
+PostSender::PostSender(const ApiClient *api, QObject *parent)
+    : QObject(parent)
+    , m_api(api)
+{
+}
+
+bool PostSender::send(const QString &text, const QString &replyTo)
+{
+    if (m_sending || text.isEmpty() || !m_api)
+        return false;
+    m_sending = true;
+    m_api->send(ApiCall::newPost(text, replyTo), this, [this, text](const ApiResult &result) {
+        m_sending = false;
+        if (!result.succeeded()) {
+            // The service's own words help more than the status alone.
+            qCWarning(lcService).noquote() << "posting failed with status" << result.status
+                                           << QString::fromUtf8(result.body.left(300));
+        }
+        Q_EMIT finished(result.succeeded(), text);
+    });
+    return true;
+}

@@ -1,0 +1,256 @@
+// The composer's text view: the length limit at every way in, pastes and
+// their trailing space, pasted links swapped for short links, the marks and
+// the completion list.
+#include "text/LinedTextView.h"
+
+#include "core/Preferences.h"
+#include "platform/SystemBeep.h"
+#include "text/ComposerRules.h"
+#include "text/EntityHighlighter.h"
+#include "text/StyledTextLayout.h"
+#include "text/TextChangeRefused.h"
+#include "text/TextDocumentStyling.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QCompleter>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LinedTextViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SystemBeep::setPlayer([this] { ++beeps; });
+        view.resize(400, 120);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        view.setFocus();
+    }
+    void TearDown() override { SystemBeep::setPlayer({}); }
+
+    void fill(int length)
+    {
+        view.setPlainText(QString(length, u'a'));
+        view.moveCursor(QTextCursor::End);
+    }
+    int length() const { return int(view.text().size()); }
+
+    LinedTextView view;
+    int beeps = 0;
+};
+
+TEST_F(LinedTextViewTest, TypingStopsAtTheLimitWithABeepAndDeletingStillWorks)
+{
+    fill(254);
+    QTest::keyClicks(&view, QStringLiteral("bc"));
+    EXPECT_EQ(length(), 255);
+    EXPECT_EQ(beeps, 1);
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(length(), 255);
+    EXPECT_EQ(beeps, 2);
+
+    // An input method's commit is held to the same limit.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("é"));
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(length(), 255);
+    EXPECT_EQ(beeps, 3);
+
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    EXPECT_EQ(length(), 254);
+    view.moveCursor(QTextCursor::Start);
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(length(), 253);
+    EXPECT_EQ(beeps, 3);
+    QTest::keyClicks(&view, QStringLiteral("x"));
+    EXPECT_EQ(length(), 254);
+}
+
+TEST_F(LinedTextViewTest, AnEmojiCountsTwoUnitsAtTheLimit)
+{
+    const auto typeEmoji = [this] {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\U0001F600"));
+        QApplication::sendEvent(&view, &key);
+    };
+    fill(252);
+    typeEmoji();
+    EXPECT_EQ(length(), 254);
+    // One unit short of the limit, both halves still go in.
+    typeEmoji();
+    EXPECT_EQ(length(), 256);
+    EXPECT_TRUE(view.text().endsWith(QString::fromUtf8("\U0001F600\U0001F600")));
+    typeEmoji();
+    EXPECT_EQ(length(), 256);
+    EXPECT_EQ(beeps, 1);
+}
+
+TEST_F(LinedTextViewTest, AHugePasteIsTakenAndMarkedWithoutStallingTheView)
+{
+    QString huge;
+    while (huge.size() < 10000)
+        huge += QStringLiteral("#tag @amy x.org ");
+    huge.truncate(10000);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(view.pasteText(huge), TextChangeRefused);
+    EXPECT_EQ(length(), 10000);
+    view.scanTextView();
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        view.scanTextView();
+    }
+    EXPECT_EQ(length(), 9990);
+    EXPECT_EQ(TextDocumentStyling::attributesAt(view.document(), 6).user, u"@amy");
+    EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST_F(LinedTextViewTest, ALongPasteIntoAShortTextIsTakenAndTheSpaceAfterItRefused)
+{
+    fill(200);
+    // The refusal of the space ends the paste quietly: it never reaches the toolkit.
+    QApplication::clipboard()->setText(QString(100, u'p'));
+    view.paste();
+    EXPECT_EQ(length(), 300);
+    EXPECT_FALSE(view.text().endsWith(u' '));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_THROW(view.pasteText(QStringLiteral("more")), TextChangeRefused);
+    EXPECT_EQ(length(), 300);
+
+    // A paste below the limit is followed by one space.
+    fill(10);
+    view.pasteText(QStringLiteral("hello"));
+    EXPECT_EQ(view.text(), QString(10, u'a') + QStringLiteral("hello "));
+    // Undo takes the paste and its space back in one step.
+    view.undo();
+    EXPECT_EQ(view.text(), QString(10, u'a'));
+}
+
+TEST_F(LinedTextViewTest, APastedLinkIsSwappedForItsShortLinkWhereverItNowIs)
+{
+    QSignalSpy pasted(&view, &LinedTextView::linkPasted);
+    const QString link = QStringLiteral("https://example.org/a/long/path");
+    view.pasteText(QStringLiteral("short"));
+    EXPECT_EQ(pasted.count(), 0);
+    view.pasteText(link);
+    ASSERT_EQ(pasted.count(), 1);
+    EXPECT_EQ(pasted.at(0).at(1).toString(), link);
+    const int id = pasted.at(0).at(0).toInt();
+
+    // Typed before and after it meanwhile.
+    view.moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&view, QStringLiteral(">> "));
+    view.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&view, QStringLiteral("end"));
+    EXPECT_TRUE(view.replacePastedLink(id, QStringLiteral("http://s.io/4")));
+    EXPECT_EQ(view.text(), QStringLiteral(">> short http://s.io/4 end"));
+    EXPECT_EQ(view.pendingPastedLinks(), 0);
+    EXPECT_FALSE(view.replacePastedLink(id, QStringLiteral("http://s.io/4")));
+}
+
+TEST_F(LinedTextViewTest, AnEditedLinkStaysAsTheUserLeftIt)
+{
+    QSignalSpy pasted(&view, &LinedTextView::linkPasted);
+    const QString link = QStringLiteral("https://example.org/a/long/path");
+    view.pasteText(link);
+    ASSERT_EQ(pasted.count(), 1);
+    view.moveCursor(QTextCursor::Start);
+    view.moveCursor(QTextCursor::Right);
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_FALSE(view.replacePastedLink(pasted.at(0).at(0).toInt(), QStringLiteral("http://s/1")));
+    EXPECT_EQ(view.text(), QStringLiteral("htps://example.org/a/long/path "));
+
+    // At the limit the link is refused, and so nothing is announced.
+    fill(255);
+    EXPECT_THROW(
+        view.pasteText(QStringLiteral("https://example.org/other/path")), TextChangeRefused);
+    EXPECT_EQ(pasted.count(), 1);
+    EXPECT_EQ(length(), 255);
+}
+
+TEST_F(LinedTextViewTest, ScanningMarksAndAPasteClearsTheMarks)
+{
+    view.setPlainText(QStringLiteral("hi @amy #tag"));
+    view.scanTextView();
+    EXPECT_EQ(TextDocumentStyling::attributesAt(view.document(), 4).user, u"@amy");
+    view.moveCursor(QTextCursor::End);
+    view.pasteText(QStringLiteral("!"));
+    EXPECT_FALSE(TextDocumentStyling::attributesAt(view.document(), 4).isEntity());
+    view.scanTextView();
+    EXPECT_EQ(TextDocumentStyling::attributesAt(view.document(), 9).hash, u"#tag");
+}
+
+TEST_F(LinedTextViewTest, TheCompletionListOffersNamesAndLeavesTheChosenOne)
+{
+    view.setWordSource([] {
+        return QStringList { QStringLiteral("adam"), QStringLiteral("bob"),
+            QStringLiteral("bobby") };
+    });
+    QTest::keyClicks(&view, QStringLiteral("hi @bo"));
+    view.complete();
+    ASSERT_TRUE(view.isCompletionVisible());
+    QAbstractItemView *list = view.completer()->popup();
+    EXPECT_EQ(list->model()->rowCount(), 2);
+
+    // Typing on narrows the list at once.
+    QTest::keyClicks(list, QStringLiteral("bb"));
+    EXPECT_EQ(view.text(), QStringLiteral("hi @bobb"));
+    ASSERT_TRUE(view.isCompletionVisible());
+    EXPECT_EQ(list->model()->rowCount(), 1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(view.isCompletionVisible());
+    EXPECT_EQ(view.text(), QStringLiteral("hi @bobby"));
+
+    // Down and Tab choose the second; Escape closes without a change.
+    QTest::keyClicks(&view, QStringLiteral(" @b"));
+    view.complete();
+    ASSERT_TRUE(view.isCompletionVisible());
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(view.text(), QStringLiteral("hi @bobby @bobby"));
+    QTest::keyClicks(&view, QStringLiteral(" @a"));
+    view.complete();
+    ASSERT_TRUE(view.isCompletionVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(view.isCompletionVisible());
+    EXPECT_EQ(view.text(), QStringLiteral("hi @bobby @bobby @a"));
+
+    // Nothing fits: no list.
+    QTest::keyClicks(&view, QStringLiteral(" #b"));
+    view.complete();
+    EXPECT_FALSE(view.isCompletionVisible());
+}
+
+TEST_F(LinedTextViewTest, TheComposerLookFollowsTheFontSizePreference)
+{
+    const auto fontFor = [](qint64 size) {
+        return StyledTextLayout::fontFor(ComposerRules::composerTextStyle(size));
+    };
+    EXPECT_EQ(view.font(), fontFor(Preferences::standard().value(prefs::prefsFontSize)));
+    EXPECT_EQ(view.palette().color(QPalette::Text), QColor::fromRgbF(0.2f, 0.2f, 0.2f));
+    Preferences::standard().setValue(prefs::prefsFontSize, 1);
+    EXPECT_EQ(view.font(), fontFor(1));
+    EXPECT_NE(fontFor(1), fontFor(2));
+    Preferences::standard().setValue(prefs::prefsFontSize, 2);
+    EXPECT_EQ(view.font(), fontFor(2));
+    Preferences::standard().remove(prefs::prefsFontSize);
+}
+
+TEST_F(LinedTextViewTest, ControlReturnAsksToSendAndInsertsNothing)
+{
+    QSignalSpy send(&view, &LinedTextView::sendRequested);
+    QTest::keyClicks(&view, QStringLiteral("hi"));
+    QTest::keyClick(&view, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(send.count(), 2);
+    EXPECT_EQ(view.text(), QStringLiteral("hi"));
+}
+
+} // namespace
