@@ -109,6 +109,15 @@ void AppDelegate::createCache()
 void AppDelegate::runFirstStartAndMigrations()
 {
     Preferences &p = preferences();
+    // The store was rewritten from what could be read; the copy is the user's
+    // to look at, and the message comes once because the new file reads whole.
+    if (const auto copy = p.damagedFileCopy()) {
+        alerts::show(QStringLiteral("Preferences Damaged"),
+            alerts::localized(QStringLiteral("The preferences file could not be read whole. "
+                                             "What could be read was kept; the file as it was "
+                                             "is in %1."))
+                .arg(*copy));
+    }
     if (!p.value(prefs::firstStartEver)) {
         WindowPlacement::centreOnScreen(m_window);
         p.setValue(prefs::prefsRefreshInterval, 1);

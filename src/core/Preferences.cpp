@@ -1,11 +1,14 @@
 #include "core/Preferences.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QVariantHash>
 
 namespace {
 
@@ -26,19 +29,97 @@ void logWrongType(const QString &key, const QVariant &raw, const char *expected)
                          << expected << "- reading it as absent";
 }
 
+// Whether the INI reader can take the whole file: not an empty file or one
+// whose last line has no end (a write cut off; every write ends its lines),
+// not bytes that are no text, and no line the reader gives up on.
+bool readsWhole(const QString &filePath, const QByteArray &bytes)
+{
+    if (!bytes.endsWith('\n') || bytes.contains('\0'))
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (decoder.hasError())
+        return false;
+    QSettings probe(filePath, QSettings::IniFormat);
+    return probe.status() == QSettings::NoError;
+}
+
+QString copyAside(const QString &filePath, const QByteArray &bytes)
+{
+    const QString stem = filePath + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = stem;
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = stem + QLatin1Char('-') + QString::number(n);
+    QFile file(copy);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size()
+        || !file.flush())
+        return {};
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return copy;
+}
+
 } // namespace
 
 Preferences::Preferences(const QString &filePath, QObject *parent)
     : QObject(parent)
 {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
-    if (!QFileInfo::exists(filePath)) {
+    if (QFileInfo::exists(filePath)) {
+        recoverFrom(filePath);
+    } else {
+        // Made private before the token goes in, and never empty: an empty
+        // file is one whose write was cut off.
         QFile file(filePath);
-        if (file.open(QIODevice::WriteOnly))
-            file.close();
+        if (file.open(QIODevice::WriteOnly)) {
+            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            file.write("[General]\n");
+        }
     }
     QFile::setPermissions(filePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!m_settings)
+        m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
+void Preferences::recoverFrom(const QString &filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // QSettings reports what it cannot read or write itself
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (readsWhole(filePath, bytes))
+        return;
+
+    const QString copy = copyAside(filePath, bytes);
+    if (copy.isEmpty()) {
+        // Without a copy the file is not touched: the store then only reads.
+        qWarning().noquote() << "Preferences file" << filePath
+                             << "cannot be read whole and no copy of it could be made";
+        return;
+    }
+    m_damagedFileCopy = copy;
+    qWarning().noquote() << "Preferences file" << filePath
+                         << "cannot be read whole; it was copied to" << copy;
+
+    // What the reader took before it gave up goes into a clean file, so that
+    // the sticky read error does not mark every later good write as failed.
+    QVariantHash kept;
+    {
+        QSettings damaged(filePath, QSettings::IniFormat);
+        for (const QString &key : damaged.allKeys())
+            kept.insert(key, damaged.value(key));
+    }
+    QFile::remove(filePath);
     m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        m_settings->setValue(it.key(), it.value());
+    // A token that survived is a sign-in that happened; the flag beside it
+    // may be what was cut off.
+    const QString token = m_settings->value(prefs::accessToken.key()).toString();
+    if (!token.isEmpty())
+        m_settings->setValue(prefs::isUserAuthDone.key(), true);
+    sync();
 }
 
 Preferences::~Preferences()

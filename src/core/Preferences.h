@@ -12,7 +12,9 @@
 // The per-user preferences store: an INI file, created with mode 0600 because
 // it holds the bearer token. Every key is read and written through the typed
 // accessors below. A value of the wrong type under a key reads as the absent
-// value and logs one line. Writes go to disk at once.
+// value and logs one line. Writes go to disk at once. A file that cannot be
+// read whole is copied aside before anything is written, and what could be
+// read from it is kept.
 class Preferences : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +46,8 @@ public:
 
     QString filePath() const;
     void sync();
+    // Where a damaged file was copied when this store was opened.
+    std::optional<QString> damagedFileCopy() const { return m_damagedFileCopy; }
 
 Q_SIGNALS:
     void changed(const QString &key);
@@ -51,6 +55,8 @@ Q_SIGNALS:
 private:
     void written(const QString &key);
     void restrictPermissions();
+    void recoverFrom(const QString &filePath);
 
     std::unique_ptr<QSettings> m_settings;
+    std::optional<QString> m_damagedFileCopy;
 };

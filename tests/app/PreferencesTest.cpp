@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,3 +72,96 @@ TEST_F(PreferencesTest, RemoveMakesAKeyAbsentAgain)
 }
 
 } // namespace
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QStringList copiesBeside(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.dir().entryList({ info.fileName() + QStringLiteral(".damaged*") }, QDir::Files);
+}
+
+} // namespace
+
+TEST_F(PreferencesTest, AFileCutShortIsCopiedAsideAndWhatItStillHoldsIsKept)
+{
+    const QByteArray whole = "[General]\naccess_token=demo-token\nfirstStartEver=true\n"
+                             "isUserAuthDone=true\n\n[OutsideAddresses]\napiBase=\"http://a/b\"\n";
+    // A write cut off inside the value of the last line.
+    const QByteArray cut = whole.left(whole.size() - 6);
+    writeAll(path(), cut);
+    {
+        Preferences preferences(path());
+        EXPECT_EQ(preferences.value(prefs::accessToken), QStringLiteral("demo-token"));
+        EXPECT_TRUE(preferences.value(prefs::isUserAuthDone));
+        ASSERT_TRUE(preferences.damagedFileCopy());
+        EXPECT_EQ(readAll(*preferences.damagedFileCopy()), cut);
+        EXPECT_EQ(copiesBeside(path()).size(), 1);
+
+        testing::internal::CaptureStderr();
+        preferences.setValue(prefs::firstStartEver, false);
+        EXPECT_EQ(testing::internal::GetCapturedStderr().find("Cannot write"), std::string::npos);
+    }
+    Preferences again(path());
+    EXPECT_FALSE(again.damagedFileCopy()) << "the rewritten file reads whole";
+    EXPECT_EQ(again.value(prefs::accessToken), QStringLiteral("demo-token"));
+    EXPECT_FALSE(again.value(prefs::firstStartEver));
+}
+
+TEST_F(PreferencesTest, ASurvivingTokenCountsAsSignedInWhenTheFlagWasCutOff)
+{
+    writeAll(path(), "[General]\naccess_token=demo-token\nfirstStartEver=true\nisUser");
+    Preferences preferences(path());
+    ASSERT_TRUE(preferences.damagedFileCopy());
+    EXPECT_TRUE(preferences.value(prefs::isUserAuthDone));
+    EXPECT_TRUE(preferences.value(prefs::firstStartEver));
+
+    writeAll(path(), "[General]\nfirstStartEver=true\nisUser");
+    Preferences withoutToken(path());
+    ASSERT_TRUE(withoutToken.damagedFileCopy());
+    EXPECT_FALSE(withoutToken.value(prefs::isUserAuthDone));
+}
+
+TEST_F(PreferencesTest, RandomBytesOrAnEmptyFileAreKeptAsACopyBeforeAnythingIsWritten)
+{
+    QByteArray noise;
+    for (int i = 0; i < 512; ++i)
+        noise.append(char((i * 97 + 13) % 256));
+    for (const QByteArray &damaged : { noise, QByteArray() }) {
+        for (const QString &copy : copiesBeside(path()))
+            QFile::remove(QFileInfo(path()).dir().filePath(copy));
+        writeAll(path(), damaged);
+        Preferences preferences(path());
+        ASSERT_TRUE(preferences.damagedFileCopy());
+        EXPECT_EQ(readAll(*preferences.damagedFileCopy()), damaged);
+        EXPECT_FALSE(preferences.value(prefs::accessToken));
+        preferences.setValue(prefs::firstStartEver, true);
+        EXPECT_EQ(readAll(*preferences.damagedFileCopy()), damaged) << "the copy is never written";
+        EXPECT_EQ(QFile::permissions(*preferences.damagedFileCopy()),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    }
+}
+
+TEST_F(PreferencesTest, AWholeFileIsNotCopied)
+{
+    writeAll(path(), "[General]\naccess_token=t\n");
+    Preferences preferences(path());
+    EXPECT_FALSE(preferences.damagedFileCopy());
+    EXPECT_TRUE(copiesBeside(path()).isEmpty());
+    Preferences fresh(path() + QStringLiteral(".new"));
+    EXPECT_FALSE(fresh.damagedFileCopy()) << "a missing file is a first start, not damage";
+}

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -109,6 +110,34 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
             streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("200"));
     }
     EXPECT_EQ(alerts.shown().size(), 2);
+}
+
+TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
+{
+    const QString path = Preferences::standardFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\naccess_token=secret\nalphHint20=true\nfirstStartEver=true\n"
+                   "followVeltoAsked=true\nisUs");
+    }
+    {
+        AppDelegate delegate;
+        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        delegate.awakeFromNib();
+        ASSERT_FALSE(alerts.shown().isEmpty());
+        EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Preferences Damaged"));
+        ASSERT_TRUE(prefs().damagedFileCopy());
+        EXPECT_TRUE(alerts.shown().first().message.contains(*prefs().damagedFileCopy()));
+        EXPECT_EQ(delegate.authWindow(), nullptr) << "the token survived the cut";
+        EXPECT_EQ(streams.count(), 1);
+    }
+    const qsizetype shownBefore = alerts.shown().size();
+    Preferences::resetStandard();
+    AppDelegate again;
+    again.awakeFromNib();
+    EXPECT_FALSE(alertTitles().mid(shownBefore).contains(QStringLiteral("Preferences Damaged")));
 }
 
 TEST_F(StartupTest, MigrationsOnAnOlderInstallationKeepTheChosenInterval)
