@@ -82,7 +82,7 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
                 continue;
             }
             record.attributedString
-                = PostTextStyling::styledText(record.text(), fontSizePreference);
+                = PostTextStyling::styledPostText(record.text(), fontSizePreference);
             const QString avatar = record.avatarUrl();
             page.records.append(std::move(record));
             if (avatar.isEmpty() || seen.contains(avatar))

@@ -37,6 +37,15 @@ StyledText styledText(const QString &text, qint64 prefsFontSize)
     return styled;
 }
 
+StyledText styledPostText(const QString &text, qint64 prefsFontSize)
+{
+    if (!text.trimmed().isEmpty())
+        return styledText(text, prefsFontSize);
+    BaseTextStyle style = baseStyle(prefsFontSize);
+    style.color = QColor(0x80, 0x80, 0x80);
+    return StyledText(QString::fromUtf16(missingTextPlaceholder), style);
+}
+
 } // namespace PostTextStyling
 
 StyledText attributedStringFromString(const QString &text)

@@ -19,6 +19,10 @@ BaseTextStyle baseStyle(qint64 prefsFontSize);
 
 // Usable from any thread: reads no preferences.
 StyledText styledText(const QString &text, qint64 prefsFontSize);
+// A post's text for its row: a post that came without any text shows a grey
+// note instead of a blank row (the record's own text stays empty).
+StyledText styledPostText(const QString &text, qint64 prefsFontSize);
+inline constexpr char16_t missingTextPlaceholder[] = u"This post has no text.";
 
 } // namespace PostTextStyling
 

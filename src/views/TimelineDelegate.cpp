@@ -138,11 +138,12 @@ QSize TimelineDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 
 QString TimelineDelegate::nameLineText(const PostRecord &record, bool showsControls)
 {
-    const QString atName
-        = record.username().isEmpty() ? QString() : QStringLiteral("@") + record.username();
     if (showsControls && !record.name().trimmed().isEmpty())
         return record.name();
-    return atName;
+    // A post that came without its user still says whose it is not.
+    if (record.username().trimmed().isEmpty())
+        return tr("unknown user");
+    return QStringLiteral("@") + record.username();
 }
 
 QString TimelineDelegate::toolTipFor(Part part)

@@ -3,6 +3,7 @@
 
 #include "service/PostPageProcessor.h"
 #include "support/cache/SDURLCache.h"
+#include "text/PostTextStyling.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,7 +58,10 @@ TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
             QJsonObject { { QStringLiteral("id"), QStringLiteral("7") } } });
     ASSERT_EQ(records.size(), 1); // only the object with an id becomes a record
     EXPECT_TRUE(records.first().theAvatarImage.isNull());
-    EXPECT_TRUE(records.first().attributedString.isEmpty());
+    // No text: the row says so, the record's text stays empty.
+    EXPECT_TRUE(records.first().text().isEmpty());
+    EXPECT_EQ(records.first().attributedString.text(),
+        QString::fromUtf16(PostTextStyling::missingTextPlaceholder));
 }
 
 TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)

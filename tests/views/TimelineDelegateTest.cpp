@@ -181,6 +181,10 @@ TEST_F(TimelineDelegateTest, OnlyTheSelectedRowShowsItsButtonsAndFullName)
     user.insert(QStringLiteral("name"), QStringLiteral("  "));
     nameless.post.insert(QStringLiteral("user"), user);
     EXPECT_EQ(TimelineDelegate::nameLineText(nameless, true), QStringLiteral("@user0"));
+    PostRecord userless = record;
+    userless.post.remove(QStringLiteral("user"));
+    EXPECT_EQ(TimelineDelegate::nameLineText(userless, false), QStringLiteral("unknown user"));
+    EXPECT_EQ(TimelineDelegate::nameLineText(userless, true), QStringLiteral("unknown user"));
 }
 
 TEST_F(TimelineDelegateTest, OwnPostHasReplyAndQuoteDisabled)
