@@ -1,0 +1,209 @@
+// The window's worst stall while a hostile page loads and is shown. For each
+// page a signed-in program (in this process, offscreen) asks a scripted
+// service on its own thread for the personal stream; from the request until
+// the page has faded in, scrolled to its end and been laid out at a second
+// width, a 1-ms timer on the window's thread records the longest time it
+// could not run. Each page runs kRuns times; the median of the worst stalls
+// is printed, with the whole time to the painted page.
+// Run: build/bench/stall_bench   (one line per page)
+#include "BenchProfile.h"
+#include "ScriptedHttpServer.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "core/OutsideAddresses.h"
+#include "core/Preferences.h"
+#include "platform/AlertPresenter.h"
+#include "service/PostsArrayController.h"
+#include "views/TimelineListView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 5;
+
+class SilentAlerts : public AlertPresenter {
+public:
+    int present(const Alert &) override { return 0; }
+};
+
+QJsonObject post(int id, const QString &text)
+{
+    return QJsonObject {
+        { QStringLiteral("id"), QString::number(id) },
+        { QStringLiteral("text"), text },
+        { QStringLiteral("created_at"), QStringLiteral("2026-12-01T10:00:00Z") },
+        { QStringLiteral("user"),
+            QJsonObject { { QStringLiteral("id"), QString::number(1000 + id % 50) },
+                { QStringLiteral("username"), QStringLiteral("user%1").arg(id % 50) },
+                { QStringLiteral("name"), QStringLiteral("User %1").arg(id % 50) } } },
+    };
+}
+
+QByteArray page(const QList<QString> &texts)
+{
+    QJsonArray posts;
+    for (int i = 0; i < texts.size(); ++i)
+        posts.append(post(int(texts.size() - i), texts[i]));
+    return QJsonDocument(posts).toJson(QJsonDocument::Compact);
+}
+
+struct Page {
+    const char *name;
+    QByteArray body;
+};
+
+std::vector<Page> hostilePages()
+{
+    std::vector<Page> pages;
+    QList<QString> ordinary;
+    for (int i = 0; i < 200; ++i)
+        ordinary
+            << QStringLiteral("Post %1 about #coffee with @alice, see example.com/p/%1").arg(i);
+    pages.push_back({ "200 ordinary posts", page(ordinary) });
+    pages.push_back({ "one word of 200,000 characters", page({ QString(200000, u'w') }) });
+    pages.push_back({ "\"#tag @alice a.com \" x 11,000",
+        page({ QStringLiteral("#tag @alice a.com ").repeated(11000) }) });
+    QList<QString> nearLimit;
+    for (int i = 0; i < 1900; ++i)
+        nearLimit << QStringLiteral("#tag @alice a.com ").repeated(230);
+    pages.push_back({ "1,900 posts of 4 KB (7.9 MB)", page(nearLimit) });
+    QList<QString> huge;
+    for (int i = 0; i < 12000; ++i)
+        huge << QStringLiteral("#tag @alice a.com ").repeated(230);
+    pages.push_back({ "an answer of 50 MB", page(huge) });
+    return pages;
+}
+
+// The longest time the thread could not serve a 1-ms timer.
+class StallMeter {
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_worst = std::max(m_worst, m_sinceLast.nsecsElapsed() / 1e6);
+            m_sinceLast.restart();
+        });
+    }
+    void start()
+    {
+        m_worst = 0;
+        m_sinceLast.start();
+        m_timer.start();
+    }
+    double worstMs() const { return std::max(m_worst, m_sinceLast.nsecsElapsed() / 1e6); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceLast;
+    double m_worst = 0;
+};
+
+struct Run {
+    double worstStallMs = 0;
+    double shownMs = 0;
+    int posts = 0;
+    bool loaded = false;
+};
+
+void waitFor(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+Run runOnce(const ScriptedHttpServer &server)
+{
+    Preferences &p = Preferences::standard();
+    for (auto key : { prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
+             prefs::followVeltoAsked, prefs::isUserAuthDone })
+        p.setValue(key, true);
+    p.setValue(prefs::accessToken, QStringLiteral("bench-token"));
+    qputenv("VELTO_API_BASE", server.url(QStringLiteral("/stream/0")).toString().toUtf8());
+    qputenv("VELTO_PROBE_URL", server.url(QStringLiteral("/")).toString().toUtf8());
+    OutsideAddresses::setCurrent(OutsideAddresses::load());
+
+    Run run;
+    AppDelegate delegate;
+    QSignalSpy finished(&delegate, &AppDelegate::streamLoadFinished);
+    StallMeter meter;
+    QElapsedTimer clock;
+    clock.start();
+    meter.start();
+    delegate.awakeFromNib();
+    while (finished.isEmpty() && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    run.loaded = !finished.isEmpty() && finished.first().at(0).toBool();
+    // The fade-in, then the whole list scrolled past and laid out anew.
+    waitFor(MainWindow::fadeListMs + 100);
+    TimelineListView *list = delegate.window()->listView();
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    waitFor(50);
+    delegate.window()->resize(delegate.window()->width() + 60, delegate.window()->height());
+    waitFor(150);
+    run.shownMs = clock.nsecsElapsed() / 1e6;
+    run.worstStallMs = meter.worstMs();
+    run.posts = delegate.postsArrayController()->count();
+    return run;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BenchProfile profile;
+    QApplication app(argc, argv);
+    alerts::setPresenter(std::make_unique<SilentAlerts>());
+    std::printf(
+        "worst stall of the window while a page loads and shows (median of %d runs)\n", kRuns);
+    for (const Page &page : hostilePages()) {
+        const QByteArray body = page.body;
+        ScriptedHttpServerThread service([body](ScriptedHttpServer &server) {
+            server.setKeepAlive(true);
+            server.setHandler([body](const ScriptedHttpServer::Request &request) {
+                if (request.path().startsWith("/stream/0/posts/stream"))
+                    return ScriptedHttpServer::Reply::json(200, body);
+                if (request.path().startsWith("/stream/0/"))
+                    return ScriptedHttpServer::Reply::json(200, "{}");
+                return ScriptedHttpServer::Reply::answer(200, "ok", "text/plain");
+            });
+        });
+        std::vector<double> stalls;
+        std::vector<double> shown;
+        Run last;
+        for (int i = 0; i < kRuns; ++i) {
+            last = runOnce(service.server());
+            stalls.push_back(last.worstStallMs);
+            shown.push_back(last.shownMs);
+        }
+        std::printf("%-34s %8.1f MB  worst stall %8.1f ms  shown after %8.1f ms  %s, %d posts\n",
+            page.name, page.body.size() / 1e6, median(stalls), median(shown),
+            last.loaded ? "loaded" : "refused", last.posts);
+        std::fflush(stdout);
+    }
+    return 0;
+}
