@@ -3,6 +3,8 @@
 #include "core/Preferences.h"
 #include "text/EntityMarking.h"
 
+#include <algorithm>
+
 namespace PostTextStyling {
 
 qreal fontSizeForPreference(qint64 prefsFontSize)
@@ -39,6 +41,23 @@ StyledText styledText(const QString &text, qint64 prefsFontSize)
 
 StyledText styledPostText(const QString &text, qint64 prefsFontSize)
 {
+    if (text.size() > maximumShownLength) {
+        // The marks come from the whole text, so a link cut by the ellipsis
+        // still opens its whole address.
+        const StyledText whole = styledText(text, prefsFontSize);
+        int cut = maximumShownLength;
+        if (text.at(cut - 1).isHighSurrogate())
+            --cut;
+        StyledText shown(text.left(cut) + QChar(0x2026), whole.baseStyle());
+        for (const StyledText::Span &span : whole.spans()) {
+            if (span.start < cut) {
+                StyledText::Span kept = span;
+                kept.length = std::min(span.end(), cut) - span.start;
+                shown.addSpan(std::move(kept));
+            }
+        }
+        return shown;
+    }
     if (!text.trimmed().isEmpty())
         return styledText(text, prefsFontSize);
     BaseTextStyle style = baseStyle(prefsFontSize);

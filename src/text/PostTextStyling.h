@@ -20,8 +20,12 @@ BaseTextStyle baseStyle(qint64 prefsFontSize);
 // Usable from any thread: reads no preferences.
 StyledText styledText(const QString &text, qint64 prefsFontSize);
 // A post's text for its row: a post that came without any text shows a grey
-// note instead of a blank row (the record's own text stays empty).
+// note instead of a blank row (the record's own text stays empty), and a text
+// longer than maximumShownLength shows its beginning and an ellipsis, so that
+// no text can make laying out its row freeze the window. The record keeps
+// the whole text.
 StyledText styledPostText(const QString &text, qint64 prefsFontSize);
+inline constexpr int maximumShownLength = 5000;
 inline constexpr char16_t missingTextPlaceholder[] = u"This post has no text.";
 
 } // namespace PostTextStyling

@@ -3,6 +3,8 @@
 #include <QVariantList>
 
 #include <algorithm>
+#include <set>
+#include <vector>
 
 QString entityKindName(EntityKind kind)
 {
@@ -82,22 +84,46 @@ QList<StyledText::Run> StyledText::runs() const
     QList<Run> result;
     if (m_text.isEmpty())
         return result;
-    QList<int> cuts { 0, length() };
-    cuts.reserve(2 + 2 * m_spans.size());
-    for (const Span &span : m_spans) {
-        cuts.append(span.start);
-        cuts.append(span.end());
+    // One sweep over the span edges in text order, keeping the spans that
+    // cover the current position (by the order they were added, which decides
+    // colour and cursor). Looking every cut up in all spans instead is
+    // quadratic, and a long text full of marks would freeze the window.
+    struct Edge {
+        int position;
+        int span;
+        bool opens;
+    };
+    std::vector<Edge> edges;
+    edges.reserve(std::size_t(2 * m_spans.size()));
+    for (int i = 0; i < int(m_spans.size()); ++i) {
+        edges.push_back({ m_spans[i].start, i, true });
+        edges.push_back({ m_spans[i].end(), i, false });
     }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    for (qsizetype i = 0; i + 1 < cuts.size(); ++i) {
-        Run run { cuts[i], cuts[i + 1] - cuts[i], attributesAt(cuts[i]) };
+    std::sort(edges.begin(), edges.end(),
+        [](const Edge &a, const Edge &b) { return a.position < b.position; });
+
+    std::set<int> covering;
+    std::size_t next = 0;
+    int at = 0;
+    while (at < length()) {
+        while (next < edges.size() && edges[next].position <= at) {
+            if (edges[next].opens)
+                covering.insert(edges[next].span);
+            else
+                covering.erase(edges[next].span);
+            ++next;
+        }
+        const int until = next < edges.size() ? std::min(edges[next].position, length()) : length();
+        TextAttributes attributes;
+        for (int span : covering)
+            applySpan(attributes, m_spans[span]);
         // Neighbours with equal attributes (two spans meeting with the same
         // values) read as one run.
-        if (!result.isEmpty() && result.last().attributes == run.attributes)
-            result.last().length += run.length;
+        if (!result.isEmpty() && result.last().attributes == attributes)
+            result.last().length += until - at;
         else
-            result.append(std::move(run));
+            result.append(Run { at, until - at, std::move(attributes) });
+        at = until;
     }
     return result;
 }

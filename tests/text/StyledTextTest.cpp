@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 StyledText::Span span(int start, int length, EntityKind kind, const char *value, QColor color)
@@ -53,6 +56,69 @@ TEST(StyledText, RunsCoverTheTextWithTheLaterColourOnOverlaps)
     EXPECT_EQ(runs[3].attributes.hash, u"#h");
     EXPECT_FALSE(runs[4].attributes.isEntity());
     EXPECT_TRUE(StyledText().runs().isEmpty());
+}
+
+TEST(StyledText, RunsAgreeWithTheAttributesOfEveryCharacter)
+{
+    // Overlapping, nested, touching and repeated spans in a random mix: each
+    // run's attributes are those of each of its characters, and neighbours differ.
+    std::mt19937 random(7);
+    const EntityKind kinds[] = { EntityKind::Link, EntityKind::Hash, EntityKind::User };
+    const QColor colours[] = { Qt::red, Qt::blue, QColor() };
+    for (int round = 0; round < 40; ++round) {
+        StyledText text(QString(60, u'x'));
+        const int spans = int(random() % 12);
+        for (int i = 0; i < spans; ++i) {
+            text.addSpan({ int(random() % 64) - 2, int(random() % 20), kinds[random() % 3],
+                QString::number(random() % 3), colours[random() % 3], random() % 2 == 0 });
+        }
+        const QList<StyledText::Run> runs = text.runs();
+        int covered = 0;
+        for (qsizetype r = 0; r < runs.size(); ++r) {
+            ASSERT_EQ(runs[r].start, covered) << round;
+            ASSERT_GT(runs[r].length, 0) << round;
+            for (int i = runs[r].start; i < runs[r].start + runs[r].length; ++i) {
+                ASSERT_EQ(runs[r].attributes, text.attributesAt(i)) << round << " at " << i;
+            }
+            if (r > 0) {
+                EXPECT_NE(runs[r].attributes, runs[r - 1].attributes) << round;
+            }
+            covered += runs[r].length;
+        }
+        EXPECT_EQ(covered, text.length()) << round;
+    }
+}
+
+TEST(StyledText, AnOverlongPostShowsItsBeginningWithWholeMarks)
+{
+    const QString unit = QStringLiteral("#tag @alice http://a.com/long/path ");
+    const QString text = unit.repeated(PostTextStyling::maximumShownLength / int(unit.size()) + 50);
+    const StyledText shown = PostTextStyling::styledPostText(text, 0);
+    ASSERT_EQ(shown.length(), PostTextStyling::maximumShownLength + 1);
+    EXPECT_EQ(shown.text().back(), QChar(0x2026));
+    EXPECT_TRUE(text.startsWith(shown.text().chopped(1)));
+    ASSERT_FALSE(shown.spans().isEmpty());
+    for (const StyledText::Span &span : shown.spans())
+        EXPECT_LE(span.end(), PostTextStyling::maximumShownLength);
+    // The link cut by the ellipsis still carries its whole address.
+    const auto cutLink = std::find_if(
+        shown.spans().begin(), shown.spans().end(), [](const StyledText::Span &span) {
+            return span.end() == PostTextStyling::maximumShownLength;
+        });
+    ASSERT_NE(cutLink, shown.spans().end());
+    EXPECT_EQ(cutLink->kind, EntityKind::Link);
+    EXPECT_TRUE(cutLink->value.endsWith(QStringLiteral("a.com/long/path")))
+        << cutLink->value.toStdString();
+
+    // A cut never splits a character made of two units.
+    QString emoji = QString(PostTextStyling::maximumShownLength - 1, u'a')
+        + QString::fromUtf8("\U0001F600") + QStringLiteral("tail");
+    const StyledText cut = PostTextStyling::styledPostText(emoji, 0);
+    EXPECT_FALSE(cut.text().chopped(1).back().isHighSurrogate());
+
+    const QString ordinary = QStringLiteral("short #tag");
+    EXPECT_EQ(
+        PostTextStyling::styledPostText(ordinary, 0), PostTextStyling::styledText(ordinary, 0));
 }
 
 TEST(StyledText, ArchiveFormRoundTrips)
