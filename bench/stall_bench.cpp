@@ -180,7 +180,11 @@ int main(int argc, char **argv)
     alerts::setPresenter(std::make_unique<SilentAlerts>());
     std::printf(
         "worst stall of the window while a page loads and shows (median of %d runs)\n", kRuns);
+    // An argument picks the pages whose names contain it.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     for (const Page &page : hostilePages()) {
+        if (!QString::fromUtf8(page.name).contains(only))
+            continue;
         const QByteArray body = page.body;
         ScriptedHttpServerThread service([body](ScriptedHttpServer &server) {
             server.setKeepAlive(true);

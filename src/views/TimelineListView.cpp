@@ -36,6 +36,13 @@ TimelineListView::TimelineListView(QWidget *parent)
     setWrapping(false);
     setUniformItemSizes(false);
     setResizeMode(QListView::Adjust);
+    // Rows are laid out a few at a time between events, so a page of many
+    // long posts never holds the window still while their heights are found.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(batchOfRows);
+    // The reader's own scrolling wins over a row still waiting to be shown.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+        [this] { m_pendingScroll = QPersistentModelIndex(); });
     // Heights follow the width: with wrapping text the list lays its rows
     // out again after every resize (once the resizing pauses for 100 ms).
     setWordWrap(true);
@@ -171,6 +178,25 @@ void TimelineListView::reloadTableView()
         scrollTo(index);
     }
     viewport()->update();
+}
+
+void TimelineListView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    QListView::scrollTo(index, hint);
+    // Rows are laid out in batches, and the scroll range grows only when the
+    // last batch is done: a row not reached yet is shown once it can be.
+    const QRect place = index.isValid() ? visualRect(index) : QRect();
+    const bool shown
+        = !index.isValid() || (place.isValid() && viewport()->rect().intersects(place));
+    m_pendingScroll = shown ? QPersistentModelIndex() : QPersistentModelIndex(index);
+    m_pendingScrollHint = hint;
+}
+
+void TimelineListView::timerEvent(QTimerEvent *event)
+{
+    QListView::timerEvent(event);
+    if (m_pendingScroll.isValid() && visualRect(m_pendingScroll).isValid())
+        scrollTo(QModelIndex(m_pendingScroll), m_pendingScrollHint);
 }
 
 void TimelineListView::selectionChanged(

@@ -30,9 +30,12 @@ public:
 
     // Room for the avatar column and a readable line of text.
     static constexpr int minimumListWidth = 240;
+    static constexpr int batchOfRows = 16;
 
     explicit TimelineListView(QWidget *parent = nullptr);
     ~TimelineListView() override;
+
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
     // Shows the controller's arranged records with its selection.
     void setPostsController(PostsArrayController *posts);
@@ -72,6 +75,7 @@ Q_SIGNALS:
     void rowDoubleClicked(int row);
 
 protected:
+    void timerEvent(QTimerEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -96,6 +100,9 @@ private:
 
     // A button (or the avatar) held down; it acts when let go over it.
     QPersistentModelIndex m_pressedIndex;
+    // A row asked to be shown before the batched layout reached it.
+    QPersistentModelIndex m_pendingScroll;
+    ScrollHint m_pendingScrollHint = EnsureVisible;
     Part m_pressedPart = Part::None;
     bool m_pressedInside = false;
 };
