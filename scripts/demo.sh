@@ -5,8 +5,9 @@
 # touched. Quitting Velto stops the sandbox and removes the profile.
 #
 #   VELTO_BUILD_DIR       build folder (default: build/ in the checkout)
-#   VELTO_DEMO_SIGNED_IN  1 (default): start signed in as "demo" with the token
-#                         "demo-token"; 0: start signed out (the sign-in page)
+#   VELTO_DEMO_SIGNED_IN  0 (default): start signed out, on the sandbox's sign-in
+#                         page (user demo, password demo); 1: start signed in as
+#                         "demo" with the token "demo-token"
 #   VELTO_DEMO_LATENCY_MS milliseconds every answer of the sandbox waits, as a
 #                         distant service would (default 150; 0: instant)
 set -euo pipefail
@@ -45,7 +46,8 @@ if [ -z "$base" ]; then
   echo "demo: velto-sandbox did not report its address within 15 s" >&2
   exit 1
 fi
-echo "demo: sandbox at $base (sign-in: demo / demo)"
+echo "demo: sandbox at $base"
+echo "demo: sign in with the user name demo and the password demo"
 
 # X clients find their cookie through HOME unless told otherwise.
 if [ -z "${XAUTHORITY:-}" ] && [ -f "${HOME:-}/.Xauthority" ]; then
@@ -62,7 +64,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 fi
 
-if [ "${VELTO_DEMO_SIGNED_IN:-1}" = "1" ]; then
+if [ "${VELTO_DEMO_SIGNED_IN:-0}" = "1" ]; then
   conf="$XDG_CONFIG_HOME/Velto/Velto.conf"
   printf '[General]\nisUserAuthDone=true\naccess_token=demo-token\n' >"$conf"
   chmod 600 "$conf"
@@ -75,11 +77,24 @@ export VELTO_SHORTENER_BASE="$base"
 export VELTO_IMAGE_HOST_BASE="$base"
 export VELTO_MAKER_SITE_BASE="$base"
 
-status=0
+# Signing in and out restarts Velto; with this it asks the script to, so the
+# sandbox and the profile stay for the new start.
+export VELTO_RESTART_BY_PARENT=1
+run_velto() {
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/src/velto"
+  else
+    "$build/src/velto"
+  fi
+}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "demo: no display found, running Velto under xvfb-run"
-  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/src/velto" || status=$?
-else
-  "$build/src/velto" || status=$?
 fi
+while true; do
+  status=0
+  run_velto || status=$?
+  [ "$status" -eq 75 ] || break
+  echo "demo: Velto restarts"
+  sleep 1
+done
 exit "$status"

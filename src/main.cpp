@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
+#include "app/SignInPage.h"
 #include "app/StartupReport.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
@@ -14,6 +15,7 @@
 int main(int argc, char *argv[])
 {
     TerminationSignals::disableCoreDumps();
+    SignInPage::prepareBeforeApplication();
     QApplication app(argc, argv);
     TerminationSignals::quitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Velto"));

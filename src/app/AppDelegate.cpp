@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/PostCommands.h"
 #include "app/RefreshScheduler.h"
+#include "app/SignInController.h"
 #include "app/StreamSideBar.h"
 #include "app/Swipes.h"
 #include "app/WindowCommands.h"
@@ -21,6 +22,7 @@
 #include "service/UserLookup.h"
 #include "text/LinedTextView.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -41,6 +43,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_composer = new ComposerController(m_window, m_selection, m_account, m_streams, this);
     m_windowCommands = new WindowCommands(m_window, m_streams, m_composer, this);
     m_postCommands = new PostCommands(m_selection, m_streams, m_composer, this);
+    m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
     // The idle time of the desktop; without one the idle refresh is skipped.
@@ -65,17 +68,24 @@ AppDelegate::~AppDelegate()
     // window does on its way out reaches it.
     m_window->composer()->disconnect(m_composer);
     delete m_window;
-    delete m_authWindow;
 }
 
 AuthWindow *AppDelegate::authWindow() const
 {
-    return m_authWindow;
+    return m_signIn->authWindow();
+}
+
+void AppDelegate::revokeCredentials()
+{
+    SignInController::revokeCredentials();
 }
 
 void AppDelegate::connectParts()
 {
     m_window->followStreamLoader(m_streams);
+    // Signed out, the sign-in window is the program: closing it quits.
+    connect(m_signIn, &SignInController::quitRequested, QCoreApplication::instance(),
+        &QCoreApplication::quit, Qt::QueuedConnection);
     connect(m_streams, &StreamLoader::streamRequested, this, &AppDelegate::streamRequested);
     connect(m_streams, &StreamLoader::streamLoadFinished, this, &AppDelegate::streamLoadFinished);
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);

@@ -21,6 +21,7 @@ class PostPageProcessor;
 class PostsArrayController;
 class RefreshScheduler;
 class SelectedPost;
+class SignInController;
 class StreamLoader;
 class UserLookup;
 class WindowCommands;
@@ -94,6 +95,8 @@ public:
     void openAppWebsite();
     void openVELTO();
     void openAppDotNet();
+    // Asks, then signs out and restarts.
+    void revokeCredentials();
 
     MainWindow *window() const { return m_window; }
     AuthWindow *authWindow() const;
@@ -132,7 +135,7 @@ private:
     void mentionsShown();
 
     MainWindow *m_window = nullptr;
-    QPointer<AuthWindow> m_authWindow;
+    SignInController *m_signIn = nullptr;
     PostsArrayController *m_posts = nullptr;
     SelectedPost *m_selection = nullptr;
     Account *m_account = nullptr;

@@ -2,10 +2,10 @@
 // subscriptions, then either the sign-in window or the first stream.
 #include "app/AppDelegate.h"
 
-#include "app/AuthWindow.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
+#include "app/SignInController.h"
 #include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
 #include "core/AppPaths.h"
@@ -164,12 +164,7 @@ void AppDelegate::subscribeToNotifications()
 
 void AppDelegate::showSignIn()
 {
-    if (!m_authWindow)
-        m_authWindow = new AuthWindow();
-    WindowPlacement::centreOnScreen(m_authWindow);
-    m_authWindow->show();
-    m_authWindow->raise();
-    m_authWindow->activateWindow();
+    m_signIn->showSignIn();
     Q_EMIT signInStarted();
 }
 

@@ -33,6 +33,9 @@ void build(MainWindow *window, AppDelegate *delegate)
     file->addSeparator();
     file->addAction(QStringLiteral("Open at Login"), delegate, &AppDelegate::addToLoginItems);
     file->addSeparator();
+    file->addAction(
+        QStringLiteral("Revoke Credentials…"), delegate, &AppDelegate::revokeCredentials);
+    file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("Quit Velto"), qApp, &QApplication::quit);
     quit->setShortcut(QKeySequence::Quit);
 

@@ -128,8 +128,7 @@ void WindowCommands::toggleDockIcon()
 
 void WindowCommands::relaunch()
 {
-    Relaunch::relaunch(QCoreApplication::applicationFilePath());
-    QCoreApplication::quit();
+    Relaunch::restartProgram();
 }
 
 void WindowCommands::addToLoginItems()

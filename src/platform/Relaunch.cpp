@@ -1,8 +1,19 @@
 #include "platform/Relaunch.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 
 namespace Relaunch {
+
+namespace {
+
+RestartHandler &restartHandler()
+{
+    static RestartHandler handler;
+    return handler;
+}
+
+} // namespace
 
 QStringList shellArguments(const QString &programPath)
 {
@@ -14,6 +25,25 @@ QStringList shellArguments(const QString &programPath)
 bool relaunch(const QString &programPath)
 {
     return QProcess::startDetached(QStringLiteral("/bin/sh"), shellArguments(programPath));
+}
+
+void restartProgram()
+{
+    if (const RestartHandler &handler = restartHandler()) {
+        handler();
+        return;
+    }
+    if (qEnvironmentVariable("VELTO_RESTART_BY_PARENT") == u"1") {
+        QCoreApplication::exit(restartExitCode);
+        return;
+    }
+    relaunch(QCoreApplication::applicationFilePath());
+    QCoreApplication::quit();
+}
+
+void setRestartHandler(RestartHandler handler)
+{
+    restartHandler() = std::move(handler);
 }
 
 } // namespace Relaunch

@@ -2,6 +2,8 @@
 // private XDG folders, so no test touches the user's desktop or files.
 #include "TestSupport.h"
 
+#include "app/SignInPage.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -14,6 +16,7 @@ int main(int argc, char **argv)
     if (!home.isValid())
         return 2;
     testsupport::pointXdgFoldersAt(home.path());
+    SignInPage::prepareBeforeApplication();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velto"));

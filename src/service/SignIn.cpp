@@ -1,0 +1,88 @@
+#include "service/SignIn.h"
+
+#include "core/PreferenceKeys.h"
+#include "core/Preferences.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace SignIn {
+
+QueryParameters authorisationParameters()
+{
+    static const QStringList scopes { QStringLiteral("stream"), QStringLiteral("email"),
+        QStringLiteral("write_post"), QStringLiteral("follow"), QStringLiteral("messages"),
+        QStringLiteral("export") };
+    return {
+        { QStringLiteral("client_id"), clientId },
+        { QStringLiteral("redirect_uri"), QUrl(redirectUri).toString(QUrl::FullyEncoded) },
+        { QStringLiteral("response_type"), QStringLiteral("token") },
+        { QStringLiteral("scope"), scopes.join(QLatin1Char(' ')) },
+    };
+}
+
+QUrl authorisationUrl(const QString &siteBase)
+{
+    QString base = siteBase;
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return URLWithBaseURL(
+        QUrl(base + QStringLiteral("/oauth/authenticate")), authorisationParameters());
+}
+
+std::optional<QString> tokenFromFragment(const QString &fragment)
+{
+    // Anchored at both ends with a greedy group: trailing spaces stay with
+    // the token, since "(.+)" takes them before " *$" is tried.
+    static const QRegularExpression pattern(QStringLiteral("^ *access_token *= *(.+) *$"));
+    const QRegularExpressionMatch match = pattern.match(fragment);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString token = match.captured(1);
+    // A token of spaces alone would sign the user in to nothing but refusals.
+    if (token.trimmed().isEmpty())
+        return std::nullopt;
+    return token;
+}
+
+bool isRedirect(const QString &addressAsWritten)
+{
+    const qsizetype colon = addressAsWritten.indexOf(QLatin1Char(':'));
+    return colon > 0 && QStringView(addressAsWritten).left(colon) == redirectScheme;
+}
+
+std::optional<QString> tokenFromRedirect(const QString &addressAsWritten)
+{
+    if (!isRedirect(addressAsWritten))
+        return std::nullopt;
+    const qsizetype hash = addressAsWritten.indexOf(QLatin1Char('#'));
+    if (hash < 0)
+        return std::nullopt;
+    // The fragment as it stands: a token is sent to the service as it came.
+    return tokenFromFragment(addressAsWritten.mid(hash + 1));
+}
+
+void storeToken(const QString &token)
+{
+    Preferences &p = Preferences::standard();
+    p.setValue(prefs::accessToken, token);
+    p.setValue(prefs::isUserAuthDone, true);
+    // Written at once: the program restarts next and must find it.
+    p.sync();
+}
+
+void forgetCredentials()
+{
+    Preferences &p = Preferences::standard();
+    p.setValue(prefs::isUserAuthDone, false);
+    p.remove(prefs::accessToken);
+    p.setValue(prefs::launchAsAgentApp, false);
+    p.sync();
+}
+
+QString addressForLog(const QUrl &address)
+{
+    return address.adjusted(QUrl::RemoveFragment | QUrl::RemoveUserInfo).toDisplayString();
+}
+
+} // namespace SignIn

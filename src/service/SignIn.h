@@ -1,0 +1,49 @@
+#pragma once
+
+#include "service/RequestBuilding.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// Signing in through the service's own authorisation page: the page's address,
+// and the token taken from the redirect to the program's own scheme.
+namespace SignIn {
+
+inline const QString clientId = QStringLiteral("Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U");
+inline const QString redirectUri = QStringLiteral("velto://done");
+// The scheme of the redirect; compared case-sensitively.
+inline const QString redirectScheme = QStringLiteral("velto");
+
+// The four parameters of the authorisation page: client id, redirect URI,
+// response type "token" and the six scopes joined by one space.
+QueryParameters authorisationParameters();
+// "<site>/oauth/authenticate?client_id=...&redirect_uri=...&response_type=token&scope=..."
+QUrl authorisationUrl(const QString &siteBase);
+
+// The token in a redirect's fragment, "access_token=<token>": spaces before
+// the name and around "=" are dropped, everything after the first "="
+// belongs to the token (later "&" parameters and trailing spaces too).
+// Nothing when the fragment does not hold a token or the token is empty or
+// only spaces.
+std::optional<QString> tokenFromFragment(const QString &fragment);
+
+// True for an address of the program's own scheme. The scheme is compared
+// as it was written, since a parsed URL always has it in lower case.
+bool isRedirect(const QString &addressAsWritten);
+// The token a redirect address carries, if it is one of the program's own
+// and holds a token.
+std::optional<QString> tokenFromRedirect(const QString &addressAsWritten);
+
+// Keeps the token, marks the user signed in and writes the store at once.
+void storeToken(const QString &token);
+// Signs out on this machine only: the flag and the token go, the dock-icon
+// setting is reset. Nothing is sent to the service.
+void forgetCredentials();
+
+// An address as it may go into the diagnostic log: the fragment, which may
+// hold a token, is left out.
+QString addressForLog(const QUrl &address);
+
+} // namespace SignIn

@@ -1,0 +1,110 @@
+#include "TestSupport.h"
+
+#include "core/Preferences.h"
+#include "service/SignIn.h"
+
+#include <QTemporaryDir>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SignInAddress, CarriesTheFourParametersOnTheSitesOwnPage)
+{
+    for (const QString base :
+        { QStringLiteral("http://127.0.0.1:4100"), QStringLiteral("http://127.0.0.1:4100/") }) {
+        const QUrl url = SignIn::authorisationUrl(base);
+        const QString text = url.toString(QUrl::FullyEncoded);
+        EXPECT_TRUE(text.startsWith(u"http://127.0.0.1:4100/oauth/authenticate?"))
+            << text.toStdString();
+        // The scopes are one value with escaped spaces; the redirect keeps ":" and "/".
+        EXPECT_TRUE(
+            text.contains(u"scope=stream%20email%20write_post%20follow%20messages%20export"))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(u"redirect_uri=velto://done")) << text.toStdString();
+        const QUrlQuery query(url);
+        EXPECT_EQ(query.queryItemValue(QStringLiteral("client_id")),
+            QStringLiteral("Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"));
+        EXPECT_EQ(query.queryItemValue(QStringLiteral("response_type")), QStringLiteral("token"));
+        EXPECT_EQ(query.queryItems().size(), 4);
+    }
+}
+
+TEST(SignInToken, IsEverythingAfterTheFirstEqualsSignOfAnAccessTokenFragment)
+{
+    const struct {
+        const char *fragment;
+        const char *token; // nullptr: none
+    } cases[] = {
+        { "access_token=abc123", "abc123" },
+        { " access_token = abc123", "abc123" },
+        { "access_token=abc123  ", "abc123  " }, // trailing spaces belong to the token
+        { "access_token=abc&state=xyz", "abc&state=xyz" },
+        { "access_token=a=b", "a=b" },
+        { "error=access_denied&error_description=No", nullptr },
+        { "state=1&access_token=abc", nullptr }, // the name must come first
+        { "access_token=", nullptr },
+        { "access_token=   ", nullptr },
+        { "", nullptr },
+        { "ACCESS_TOKEN=abc", nullptr },
+    };
+    for (const auto &c : cases) {
+        const auto token = SignIn::tokenFromFragment(QString::fromUtf8(c.fragment));
+        if (c.token) {
+            ASSERT_TRUE(token.has_value()) << c.fragment;
+            EXPECT_EQ(*token, QString::fromUtf8(c.token)) << c.fragment;
+        } else {
+            EXPECT_FALSE(token.has_value())
+                << c.fragment << " gave " << token.value_or(QString()).toStdString();
+        }
+    }
+}
+
+TEST(SignInToken, IsTakenOnlyFromTheProgramsOwnSchemeWrittenInLowerCase)
+{
+    EXPECT_EQ(SignIn::tokenFromRedirect(QStringLiteral("velto://done#access_token=tok")),
+        QStringLiteral("tok"));
+    // Percent escapes are part of the token as the service wrote it.
+    EXPECT_EQ(SignIn::tokenFromRedirect(QStringLiteral("velto://done#access_token=a%2Fb")),
+        QStringLiteral("a%2Fb"));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("Velto://done#access_token=tok")));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("VELTO://done#access_token=tok")));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("veltox://done#access_token=tok")));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(
+        QStringLiteral("http://127.0.0.1:4100/oauth/authenticate#access_token=tok")));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("velto://done")));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("velto://done#error=access_denied")));
+    EXPECT_TRUE(SignIn::isRedirect(QStringLiteral("velto://done#error=access_denied")));
+    EXPECT_FALSE(SignIn::isRedirect(QStringLiteral("https://velto.example/")));
+}
+
+TEST(SignInToken, NeverReachesTheLogWithTheAddress)
+{
+    const QString logged
+        = SignIn::addressForLog(QUrl(QStringLiteral("velto://done#access_token=secret")));
+    EXPECT_FALSE(logged.contains(u"secret")) << logged.toStdString();
+    EXPECT_TRUE(logged.startsWith(u"velto://done")) << logged.toStdString();
+}
+
+TEST(SignInCredentials, AreWrittenToDiskAtOnceAndForgottenOnSignOut)
+{
+    QTemporaryDir home;
+    testsupport::pointXdgFoldersAt(home.path());
+    Preferences::standard().setValue(prefs::launchAsAgentApp, true);
+
+    SignIn::storeToken(QStringLiteral("tok en"));
+    // A fresh store reads the file: nothing waited for a later write.
+    Preferences::resetStandard();
+    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok en"));
+    EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
+
+    SignIn::forgetCredentials();
+    Preferences::resetStandard();
+    EXPECT_FALSE(Preferences::standard().value(prefs::accessToken).has_value());
+    EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));
+    EXPECT_FALSE(Preferences::standard().value(prefs::launchAsAgentApp));
+    Preferences::resetStandard();
+}
+
+} // namespace
