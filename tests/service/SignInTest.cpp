@@ -12,7 +12,7 @@ namespace {
 
 TEST(SignInAddress, CarriesTheFourParametersOnTheSitesOwnPage)
 {
-    for (const QString base :
+    for (const QString &base :
         { QStringLiteral("http://127.0.0.1:4100"), QStringLiteral("http://127.0.0.1:4100/") }) {
         const QUrl url = SignIn::authorisationUrl(base);
         const QString text = url.toString(QUrl::FullyEncoded);
