@@ -115,7 +115,7 @@ void WindowCommands::toggleDockIcon()
         return;
     }
     const int answer = alerts::show(QStringLiteral("Warning!"), agentWarning,
-        { QStringLiteral("OK"), QStringLiteral("Cancel") });
+        { QStringLiteral("OK"), QStringLiteral("Cancel") }, AlertStyle::Critical);
     if (answer != 0) {
         prefs.setValue(prefs::launchAsAgentApp, false);
         return;

@@ -45,9 +45,9 @@ void setPresenter(std::unique_ptr<AlertPresenter> presenter)
     slot() = std::move(presenter);
 }
 
-int show(const QString &title, const QString &message, const QStringList &buttons)
+int show(const QString &title, const QString &message, const QStringList &buttons, AlertStyle style)
 {
-    return presenter().present(Alert { title, message, buttons });
+    return presenter().present(Alert { title, message, buttons, style });
 }
 
 void error(const QString &message)

@@ -5,6 +5,11 @@
 
 #include <memory>
 
+// How grave an alert is, which decides its icon. A critical alert asks about
+// something the user may regret (a setting that hides the program, a
+// shortcut another program holds); a warning says something stopped working.
+enum class AlertStyle { Informational, Warning, Critical };
+
 // A modal alert as the user sees it: title, message and buttons (first is the
 // default). Titles and messages are the English texts, looked up through the
 // translation catalogue before they are shown.
@@ -12,6 +17,7 @@ struct Alert {
     QString title;
     QString message;
     QStringList buttons { QStringLiteral("OK") };
+    AlertStyle style = AlertStyle::Informational;
 };
 
 class AlertPresenter {
@@ -31,7 +37,8 @@ void setPresenter(std::unique_ptr<AlertPresenter> presenter);
 QString localized(const QString &english);
 
 int show(const QString &title, const QString &message,
-    const QStringList &buttons = { QStringLiteral("OK") });
+    const QStringList &buttons = { QStringLiteral("OK") },
+    AlertStyle style = AlertStyle::Informational);
 // The "Error!" alert with its single "OK" button; not shown again while the
 // same message is still open.
 void error(const QString &message);

@@ -9,6 +9,20 @@
 
 namespace {
 
+QMessageBox::Icon iconFor(AlertStyle style)
+{
+    switch (style) {
+    case AlertStyle::Critical:
+        return QMessageBox::Critical;
+    case AlertStyle::Warning:
+        return QMessageBox::Warning;
+    case AlertStyle::Informational:
+        break;
+    }
+    // The program's own icon, as an ordinary alert panel has.
+    return QMessageBox::NoIcon;
+}
+
 class MessageBoxPresenter : public AlertPresenter {
 public:
     int present(const Alert &alert) override
@@ -17,6 +31,7 @@ public:
         box.setWindowTitle(alerts::localized(alert.title));
         box.setText(alerts::localized(alert.title));
         box.setInformativeText(alerts::localized(alert.message));
+        box.setIcon(iconFor(alert.style));
         QList<QAbstractButton *> buttons;
         for (int i = 0; i < alert.buttons.size(); ++i) {
             auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;

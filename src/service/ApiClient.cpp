@@ -3,6 +3,7 @@
 #include "core/OutsideAddresses.h"
 #include "platform/AlertPresenter.h"
 #include "service/Network.h"
+#include "service/SignIn.h"
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -136,7 +137,12 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
                 return;
             }
             reportFailure(info, result);
-            if (!info.showsAlert()) {
+            if (result.status == 401) {
+                // Every request would be refused the same way: the user is
+                // asked to sign in again instead of told this one failed.
+                finish();
+                SignIn::signInNoLongerValid();
+            } else if (!info.showsAlert()) {
                 finish();
             } else if (info.alertOrder == AlertOrder::AlertThenCompletion) {
                 alerts::error(info.alertMessage());

@@ -9,17 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
-namespace {
-
-// Any answer of the server counts, also a 404 page; an exchange that broke
-// down (refused, dropped, aborted at the time-out) does not, even if a part
-// of a body had arrived.
-bool answeredWithData(QNetworkReply *reply, const QByteArray &body)
-{
-    return !Network::isTransportFailure(reply->error()) && !body.isEmpty();
-}
-
-} // namespace
+#include <memory>
 
 void hasInternet(QObject *context, std::function<void(bool)> answer)
 {
@@ -52,14 +42,22 @@ void probeReachability(const QUrl &url, std::chrono::milliseconds timeout, QObje
     QPointer<QObject> owner(context);
     Network::abortWhenDestroyed(context, reply);
 
+    // Any body data that came back counts, whatever the status, and also when
+    // the connection broke or the time ran out after it: the host answered.
+    // What arrives is counted and dropped, so a big page costs no memory.
+    auto received = std::make_shared<qint64>(0);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+        [reply, received] { *received += reply->readAll().size(); });
+
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-        [reply, deadline, owned, owner, answer = std::move(answer)] {
+        [reply, deadline, owned, owner, received, answer = std::move(answer)] {
             deadline->stop();
             reply->deleteLater();
             if (owned && !owner)
                 return;
-            const bool reachable
-                = answeredWithData(reply, reply->isOpen() ? reply->readAll() : QByteArray());
+            if (reply->isOpen())
+                *received += reply->readAll().size();
+            const bool reachable = *received > 0;
             if (!reachable && reply->error() != QNetworkReply::OperationCanceledError)
                 qCInfo(lcService).noquote() << "reachability probe failed:" << reply->errorString();
             if (answer)

@@ -13,8 +13,8 @@ inline constexpr std::chrono::milliseconds reachabilityProbeTimeout { 5000 };
 // The reachability probe run before each refresh: a GET of the configured
 // probe address (OutsideAddresses::current().probeUrl), never answered from
 // the cache and never stored in it. It answers YES when any body data came
-// back, whatever the status; NO when nothing came within the time-out, the
-// connection failed or the body was empty.
+// back, whatever the status, also when the connection broke or the time ran
+// out after it; NO when no body data came at all.
 //
 // The probe used to be a synchronous call that held the window for up to
 // five seconds; here it runs asynchronously and calls `answer` on the main

@@ -2,6 +2,8 @@
 
 #include "core/PreferenceKeys.h"
 #include "core/Preferences.h"
+#include "platform/AlertPresenter.h"
+#include "platform/Relaunch.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -78,6 +80,39 @@ void forgetCredentials()
     p.remove(prefs::accessToken);
     p.setValue(prefs::launchAsAgentApp, false);
     p.sync();
+}
+
+namespace {
+
+bool &signInQuestionAsked()
+{
+    static bool asked = false;
+    return asked;
+}
+
+} // namespace
+
+void signInNoLongerValid()
+{
+    if (signInQuestionAsked()) {
+        qWarning("The service still refuses the sign-in (401).");
+        return;
+    }
+    signInQuestionAsked() = true;
+    const int answer = alerts::show(alerts::localized(QStringLiteral("Sign-In No Longer Valid")),
+        alerts::localized(QStringLiteral(
+            "The service no longer accepts Velto's sign-in, so nothing can be loaded or sent. "
+            "Sign in again to go on.")),
+        { QStringLiteral("Sign In Again"), QStringLiteral("Later") }, AlertStyle::Warning);
+    if (answer != 0)
+        return;
+    forgetCredentials();
+    Relaunch::restartProgram();
+}
+
+void forgetSignInQuestion()
+{
+    signInQuestionAsked() = false;
 }
 
 QString addressForLog(const QUrl &address)

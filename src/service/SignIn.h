@@ -42,6 +42,14 @@ void storeToken(const QString &token);
 // setting is reset. Nothing is sent to the service.
 void forgetCredentials();
 
+// The service refused the token (401): once per run, an alert says the
+// sign-in is no longer valid and offers to sign in again, which forgets the
+// token and restarts the program at the sign-in page. Later refusals in the
+// same run are only logged, so a refresh timer cannot stack alerts.
+void signInNoLongerValid();
+// Lets the next refusal ask again (a new run; tests).
+void forgetSignInQuestion();
+
 // An address as it may go into the diagnostic log: the fragment, which may
 // hold a token, is left out.
 QString addressForLog(const QUrl &address);

@@ -11,6 +11,7 @@
 #include "core/Preferences.h"
 #include "platform/Relaunch.h"
 #include "service/Account.h"
+#include "service/SignIn.h"
 
 #include <QApplication>
 #include <QJsonObject>
@@ -243,6 +244,32 @@ TEST_F(SignInTest, OnlyARedirectToTheProgramsSchemeWithATokenIsCancelled)
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok&x=1"));
     EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
+}
+
+TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
+{
+    testsupport::prepareSignedInProfile(sandbox);
+    Preferences::standard().setValue(prefs::accessToken, QStringLiteral("cut-tok"));
+    SignIn::forgetSignInQuestion();
+    delegate = std::make_unique<AppDelegate>();
+    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    alerts.answerNext(0); // Sign In Again
+    delegate->awakeFromNib();
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_FALSE(loaded.first().at(0).toBool());
+    // users/me is refused as well; both answers have come once the restart is asked for.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }));
+    QTest::qWait(1000);
+
+    QStringList titles;
+    for (const Alert &alert : alerts.shown())
+        titles << alert.title;
+    EXPECT_EQ(titles, QStringList { QStringLiteral("Sign-In No Longer Valid") });
+    EXPECT_EQ(restarts, 1);
+    Preferences::resetStandard();
+    EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));
+    EXPECT_FALSE(Preferences::standard().value(prefs::accessToken).has_value());
+    SignIn::forgetSignInQuestion();
 }
 
 TEST_F(SignInTest, RevokingAsksFirstAndCancelChangesNothing)

@@ -194,6 +194,7 @@ TEST_F(WindowCommandsTest, CancellingTheAgentWarningKeepsTheDockIcon)
     delegate->toggleDockIcon();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Warning!"));
+    EXPECT_EQ(alerts.shown().first().style, AlertStyle::Critical);
     EXPECT_EQ(alerts.shown().first().buttons,
         (QStringList { QStringLiteral("OK"), QStringLiteral("Cancel") }));
     EXPECT_FALSE(Preferences::standard().value(prefs::launchAsAgentApp));

@@ -1,9 +1,13 @@
 #include "ScriptedHttpServer.h"
 #include "TestSupport.h"
 
+#include "core/Preferences.h"
+#include "platform/Relaunch.h"
 #include "service/ApiClient.h"
+#include "service/SignIn.h"
 
 #include <QPointer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -121,7 +125,7 @@ TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
 
 TEST_F(ApiClientTest, OnlyStatus200Succeeds)
 {
-    for (int status : { 201, 204, 302, 401, 404, 500, 503 }) {
+    for (int status : { 201, 204, 302, 404, 500, 503 }) {
         server.answerAll(
             Reply::json(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
         const ApiResult result = run({ Endpoint::StarPost, QStringLiteral("1") });
@@ -129,7 +133,47 @@ TEST_F(ApiClientTest, OnlyStatus200Succeeds)
         EXPECT_EQ(result.status, status);
         EXPECT_FALSE(result.hasJson()) << status;
     }
-    EXPECT_EQ(alertMessages(), QStringList(7, QStringLiteral("Unable to star post.")));
+    EXPECT_EQ(alertMessages(), QStringList(6, QStringLiteral("Unable to star post.")));
+}
+
+TEST_F(ApiClientTest, ARefusedTokenAsksOnceToSignInAgainInsteadOfTheOperationsAlert)
+{
+    QTemporaryDir home;
+    testsupport::pointXdgFoldersAt(home.path());
+    SignIn::forgetSignInQuestion();
+    int restarts = 0;
+    Relaunch::setRestartHandler([&] { ++restarts; });
+    Preferences::standard().setValue(prefs::isUserAuthDone, true);
+    Preferences::standard().setValue(prefs::accessToken, QStringLiteral("tok-1"));
+    server.answerAll(Reply::json(401, R"({"meta":{"code":401,"error_message":"Bad token"}})"));
+
+    alerts.answerNext(1); // Later
+    const ApiResult result = run({ Endpoint::PersonalStream });
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_EQ(result.status, 401);
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).title, u"Sign-In No Longer Valid");
+    EXPECT_EQ(alerts.shown().at(0).style, AlertStyle::Warning);
+    EXPECT_EQ(alerts.shown().at(0).buttons,
+        (QStringList { QStringLiteral("Sign In Again"), QStringLiteral("Later") }));
+    // "Later" keeps the token; the next refusals, also of silent checks, do not ask again.
+    run({ Endpoint::GlobalStream });
+    run({ Endpoint::MentionPoll });
+    EXPECT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(restarts, 0);
+    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok-1"));
+
+    // In a new run the user signs in again: the token goes and the program restarts.
+    SignIn::forgetSignInQuestion();
+    alerts.answerNext(0);
+    run({ Endpoint::CurrentUser });
+    EXPECT_EQ(restarts, 1);
+    EXPECT_FALSE(Preferences::standard().value(prefs::accessToken).has_value());
+    EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));
+
+    Relaunch::setRestartHandler({});
+    SignIn::forgetSignInQuestion();
+    Preferences::resetStandard();
 }
 
 TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
