@@ -1,8 +1,6 @@
 #include "text/StyleTextView.h"
 
-#include "text/DragImageView.h"
-#include "text/ImagePreviewPanel.h"
-#include "text/LinkProbe.h"
+#include "text/LinkOpener.h"
 #include "text/MouseForwarding.h"
 #include "text/TextClick.h"
 #include "text/TextDocumentStyling.h"
@@ -17,13 +15,12 @@
 
 StyleTextView::StyleTextView(QWidget *parent)
     : QTextEdit(parent)
-    , m_probe(new LinkProbe(nullptr, this))
+    , m_links(new LinkOpener(this))
 {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true);
-    connect(m_probe, &LinkProbe::imageLinkFound, this, &StyleTextView::generateImageViewWithURL);
 }
 
 StyleTextView::~StyleTextView() = default;
@@ -35,8 +32,22 @@ void StyleTextView::setStyledText(const StyledText &text)
 
 void StyleTextView::setNetworkAccessManager(QNetworkAccessManager *manager)
 {
-    m_manager = manager;
-    m_probe->setNetworkAccessManager(manager);
+    m_links->setNetworkAccessManager(manager);
+}
+
+LinkProbe *StyleTextView::linkProbe() const
+{
+    return m_links->linkProbe();
+}
+
+ImagePreviewPanel *StyleTextView::panel() const
+{
+    return m_links->panel();
+}
+
+DragImageView *StyleTextView::imageView() const
+{
+    return m_links->imageView();
 }
 
 QPointF StyleTextView::viewportToDocument(QPoint viewportPoint) const
@@ -50,15 +61,6 @@ int StyleTextView::characterIndexAt(QPoint viewportPoint) const
     return TextDocumentStyling::characterIndexAt(document(), viewportToDocument(viewportPoint));
 }
 
-void StyleTextView::openLink(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    if (scheme == u"http" || scheme == u"https")
-        m_probe->probe(url);
-    else
-        TextClick::openLink(url); // mail and other handlers cannot be probed
-}
-
 void StyleTextView::mousePressEvent(QMouseEvent *event)
 {
     QPointer<StyleTextView> self(this);
@@ -69,7 +71,7 @@ void StyleTextView::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && attributes.isEntity()) {
         const ClickActions actions = TextClick::actionsFor(attributes);
         if (actions.link && actions.link->isValid())
-            openLink(*actions.link);
+            m_links->open(*actions.link);
         if (actions.hashtag)
             TextClick::loadHashtag(*actions.hashtag);
         if (actions.user) {
@@ -134,10 +136,5 @@ void StyleTextView::contextMenuEvent(QContextMenuEvent *event)
 
 void StyleTextView::generateImageViewWithURL(const QUrl &url)
 {
-    auto *panel = new ImagePreviewPanel(url, m_manager, window());
-    m_panel = panel;
-    m_imageView = panel->imageView();
-    panel->show();
-    panel->raise();
-    panel->activateWindow();
+    m_links->generateImageViewWithURL(url);
 }

@@ -7,6 +7,7 @@
 
 class DragImageView;
 class ImagePreviewPanel;
+class LinkOpener;
 class LinkProbe;
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -34,9 +35,9 @@ public:
     // The character under a point of the viewport, or -1.
     int characterIndexAt(QPoint viewportPoint) const;
 
-    LinkProbe *linkProbe() const { return m_probe; }
-    ImagePreviewPanel *panel() const { return m_panel; }
-    DragImageView *imageView() const { return m_imageView; }
+    LinkProbe *linkProbe() const;
+    ImagePreviewPanel *panel() const;
+    DragImageView *imageView() const;
 
     // Opens the preview panel for `url` over the window of this view.
     void generateImageViewWithURL(const QUrl &url);
@@ -50,13 +51,9 @@ protected:
 
 private:
     QPointF viewportToDocument(QPoint viewportPoint) const;
-    void openLink(const QUrl &url);
 
-    LinkProbe *m_probe = nullptr;
-    QPointer<QNetworkAccessManager> m_manager;
+    LinkOpener *m_links = nullptr;
     QPointer<QMenu> m_menu;
-    QPointer<ImagePreviewPanel> m_panel;
-    QPointer<DragImageView> m_imageView;
     bool m_pressForwarded = false;
     bool m_selecting = false;
 };

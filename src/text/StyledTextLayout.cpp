@@ -132,6 +132,27 @@ int StyledTextLayout::characterIndexAt(QPointF point) const
     return -1;
 }
 
+int StyledTextLayout::nearestCharacterIndexAt(QPointF point) const
+{
+    if (!m_layout || m_lineCount == 0 || std::isnan(point.x()) || std::isnan(point.y()))
+        return -1;
+    const QTextLine first = m_layout->lineAt(0);
+    if (point.y() < first.y())
+        return first.textStart();
+    for (int i = 0; i < m_lineCount; ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        if (point.y() >= line.y() + line.height() && i + 1 < m_lineCount)
+            continue;
+        if (point.y() >= line.y() + line.height()) // below the last shown line
+            return std::max(line.textStart(), line.textStart() + line.textLength() - 1);
+        if (line.textLength() == 0)
+            return line.textStart();
+        const int index = line.xToCursor(point.x(), QTextLine::CursorOnCharacter);
+        return std::clamp(index, line.textStart(), line.textStart() + line.textLength() - 1);
+    }
+    return -1;
+}
+
 TextAttributes StyledTextLayout::attributesAt(QPointF point) const
 {
     return m_text.attributesAt(characterIndexAt(point));

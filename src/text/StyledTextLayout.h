@@ -42,6 +42,10 @@ public:
     // The character under `point` (coordinates of the box, top left 0,0), or
     // -1 when the point is beside, above or below the text of every line.
     int characterIndexAt(QPointF point) const;
+    // The character a drag to `point` reaches: on the line at that height,
+    // the one nearest in x; above the text the first, below it the last
+    // character. -1 only when nothing is laid out.
+    int nearestCharacterIndexAt(QPointF point) const;
     // The attributes of that character (none when there is no character).
     TextAttributes attributesAt(QPointF point) const;
 

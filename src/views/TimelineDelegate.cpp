@@ -128,6 +128,25 @@ TimelineDelegate::Hit TimelineDelegate::hitTest(
     return hit;
 }
 
+int TimelineDelegate::nearestCharacterIndex(
+    const QStyleOptionViewItem &option, const QModelIndex &index, QPointF point) const
+{
+    if (!index.isValid())
+        return -1;
+    const PostRecord record = recordFor(index);
+    const TimelineRowLayout layout = rowLayout(option, record);
+    const auto text
+        = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
+    return text->nearestCharacterIndexAt(layout.toTextPoint(point));
+}
+
+void TimelineDelegate::setTextSelection(const QModelIndex &index, int start, int end)
+{
+    m_selectionIndex = start < end ? QPersistentModelIndex(index) : QPersistentModelIndex();
+    m_selectionStart = start;
+    m_selectionEnd = end;
+}
+
 QSize TimelineDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const PostRecord record = recordFor(index);
@@ -263,7 +282,17 @@ void TimelineDelegate::paint(
 
     const auto text
         = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
-    text->draw(painter, layout.text.topLeft());
+    QList<QTextLayout::FormatRange> selections;
+    if (selected && m_selectionIndex.isValid() && m_selectionIndex == index) {
+        QTextLayout::FormatRange range;
+        range.start = m_selectionStart;
+        range.length = m_selectionEnd - m_selectionStart;
+        const QPalette &palette = option.palette;
+        range.format.setBackground(palette.brush(QPalette::Active, QPalette::Highlight));
+        range.format.setForeground(palette.brush(QPalette::Active, QPalette::HighlightedText));
+        selections.append(range);
+    }
+    text->draw(painter, layout.text.topLeft(), selections);
 
     if (layout.showsControls)
         paintButtons(painter, layout, index);

@@ -37,6 +37,13 @@ public:
     void setContentOpacity(qreal opacity) { m_contentOpacity = opacity; }
     qreal contentOpacity() const { return m_contentOpacity; }
 
+    // The part of a row's text drawn selected, in the palette's selection
+    // colours; an empty range draws none.
+    void setTextSelection(const QModelIndex &index, int start, int end);
+    // The character of the row's text a drag to `point` reaches (-1: no text).
+    int nearestCharacterIndex(
+        const QStyleOptionViewItem &option, const QModelIndex &index, QPointF point) const;
+
     // The button drawn held down (none for an invalid index).
     void setPressedButton(const QModelIndex &index, Part part);
 
@@ -84,6 +91,9 @@ private:
     qreal m_contentOpacity = 1.0;
     QPersistentModelIndex m_pressedIndex;
     Part m_pressedPart = Part::None;
+    QPersistentModelIndex m_selectionIndex;
+    int m_selectionStart = 0;
+    int m_selectionEnd = 0;
     QFont m_nameFont;
     QFont m_dateFont;
 };

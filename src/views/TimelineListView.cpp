@@ -4,10 +4,13 @@
 
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
+#include "service/Network.h"
 #include "service/PostsArrayController.h"
+#include "text/LinkOpener.h"
 #include "text/TextClick.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -28,6 +31,8 @@ TimelineListView::TimelineListView(QWidget *parent)
 {
     m_delegate = new TimelineDelegate(this);
     setItemDelegate(m_delegate);
+    m_links = new LinkOpener(this);
+    m_links->setNetworkAccessManager(&Network::manager());
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -160,6 +165,7 @@ void TimelineListView::setContentOpacity(qreal opacity)
 
 void TimelineListView::resetVisibleRows()
 {
+    clearTextSelection();
     m_delegate->setControlsHidden(true);
     setPressed({}, Part::None);
     viewport()->update();
@@ -203,6 +209,8 @@ void TimelineListView::selectionChanged(
     const QItemSelection &selected, const QItemSelection &deselected)
 {
     m_delegate->setControlsHidden(false);
+    clearTextSelection();
+    m_textPress.reset();
     if (m_pressedIndex.isValid() && isRowButton(m_pressedPart) && selectionModel()
         && !selectionModel()->isSelected(m_pressedIndex))
         setPressed({}, Part::None);
@@ -280,7 +288,12 @@ void TimelineListView::mousePressEvent(QMouseEvent *event)
             event->accept();
             return;
         }
+        if (pressSelectedRowText(index, point, hit)) {
+            event->accept();
+            return;
+        }
     }
+    clearTextSelection();
 
     QPointer<TimelineListView> self(this);
     const QPersistentModelIndex pressed = index;
@@ -293,7 +306,7 @@ void TimelineListView::mousePressEvent(QMouseEvent *event)
         setPressed(pressed, Part::Avatar);
     } else if (hit.part == Part::Text && hit.characterIndex >= 0) {
         const PostRecord record = TimelineDelegate::recordFor(pressed);
-        TextClick::performPostTextClick(
+        m_links->performPostTextClick(
             TextClick::actionsAt(record.attributedString, hit.characterIndex));
     }
 }
@@ -301,6 +314,10 @@ void TimelineListView::mousePressEvent(QMouseEvent *event)
 void TimelineListView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
+    if (event->buttons().testFlag(Qt::LeftButton) && dragSelectedRowText(point)) {
+        event->accept();
+        return;
+    }
     if (m_pressedPart != Part::None) {
         const bool inside = m_pressedIndex.isValid() && indexAt(point) == m_pressedIndex
             && hitAt(m_pressedIndex, point).part == m_pressedPart;
@@ -320,6 +337,10 @@ void TimelineListView::mouseMoveEvent(QMouseEvent *event)
 
 void TimelineListView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && releaseSelectedRowText()) {
+        event->accept();
+        return;
+    }
     if (m_pressedPart == Part::None || event->button() != Qt::LeftButton) {
         QListView::mouseReleaseEvent(event);
         return;
@@ -363,6 +384,10 @@ void TimelineListView::mouseDoubleClickEvent(QMouseEvent *event)
             mousePressEvent(event);
             return;
         }
+        if (selectWordInSelectedRow(index, point)) {
+            event->accept();
+            return;
+        }
     }
     QPointer<TimelineListView> self(this);
     const QPersistentModelIndex clicked = index;
@@ -385,9 +410,35 @@ void TimelineListView::contextMenuEvent(QContextMenuEvent *event)
     // Post commands need a post: below the last row there is no menu.
     if (!index.isValid())
         return;
+    const bool onSelectedText = !selectedText().isEmpty() && m_textSelection.row() == index;
     selectAlone(index);
+    if (onSelectedText) {
+        // The selected text can be copied from the menu too.
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(QStringLiteral("Copy"), this, &TimelineListView::copySelectedText);
+        if (m_contextMenu) {
+            menu->addSeparator();
+            menu->addActions(m_contextMenu->actions());
+        }
+        menu->popup(at);
+        return;
+    }
     if (m_contextMenu)
         m_contextMenu->popup(at);
+}
+
+void TimelineListView::keyPressEvent(QKeyEvent *event)
+{
+    // Written out as well: a platform theme without key bindings has no Copy.
+    const bool copy = event->matches(QKeySequence::Copy)
+        || (event->key() == Qt::Key_C && event->modifiers() == Qt::ControlModifier);
+    if (copy && !selectedText().isEmpty()) {
+        copySelectedText();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void TimelineListView::updateCursor(QPoint point)

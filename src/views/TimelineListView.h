@@ -1,6 +1,8 @@
 #pragma once
 
 #include "service/PostsArrayController.h"
+#include "text/TextClick.h"
+#include "views/RowTextSelection.h"
 #include "views/TimelineDelegate.h"
 
 #include <QListView>
@@ -11,14 +13,18 @@
 
 #include <QMenu>
 
+class LinkOpener;
+
 // The main window's list of posts, newest first. Rows are drawn by a
 // TimelineDelegate; the selected row carries the reply, quote, conversation
 // and action buttons (reply and quote off on one's own post), which post
 // "REPLYNF", "QUOTENF" and "CONVERSATIONNF" or show the item menu; a click
 // on a row's avatar posts "USERINFONF". A click on marked text first selects
-// the row, then follows the post text rules (open the link, load the hashtag,
-// load the user). A right click selects the row under the pointer alone
-// before the context menu shows.
+// the row, then follows the post text rules (probe and open the link, load
+// the hashtag, load the user). In the selected row the text can be selected
+// by dragging (also from a mark) or double-clicking a word, and copied with
+// Ctrl+C or the context menu. A right click selects the row under the
+// pointer alone before the context menu shows.
 class TimelineListView : public QListView {
     Q_OBJECT
     // The list's fades draw the rows themselves at this opacity: a graphics
@@ -69,6 +75,13 @@ public:
     // What clicking `part` of the selected row does, as if clicked.
     void performButton(Part part);
 
+    // The selected part of the selected row's text; empty when none.
+    QString selectedText() const;
+    // Puts it on the clipboard, as one plain string.
+    void copySelectedText();
+    // Where links clicked in the rows go (probed first).
+    LinkOpener *linkOpener() const { return m_links; }
+
 Q_SIGNALS:
     // A double click on a row (not on its buttons), after the click has
     // selected it.
@@ -81,6 +94,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void selectionChanged(
         const QItemSelection &selected, const QItemSelection &deselected) override;
@@ -92,6 +106,15 @@ private:
     void setPressed(const QModelIndex &index, Part part);
     void showItemMenu();
     void updateCursor(QPoint point);
+
+    // Text selection in the selected row (TimelineListTextSelection.cpp).
+    bool pressSelectedRowText(
+        const QModelIndex &index, QPoint point, const TimelineDelegate::Hit &hit);
+    bool dragSelectedRowText(QPoint point);
+    bool releaseSelectedRowText();
+    bool selectWordInSelectedRow(const QModelIndex &index, QPoint point);
+    void clearTextSelection();
+    void showTextSelection();
 
     TimelineDelegate *m_delegate = nullptr;
     QPointer<PostsArrayController> m_posts;
@@ -105,4 +128,19 @@ private:
     ScrollHint m_pendingScrollHint = EnsureVisible;
     Part m_pressedPart = Part::None;
     bool m_pressedInside = false;
+
+    // A press on the selected row's text: a click on its mark when let go
+    // where it was, a selection once the pointer moves.
+    struct TextPress {
+        QPersistentModelIndex row;
+        QPoint point;
+        int character = -1;
+        ClickActions click;
+        bool dragging = false;
+    };
+    std::optional<TextPress> m_textPress;
+    RowTextSelection m_textSelection;
+    // The press before a double click was on text of a row already selected.
+    bool m_lastPressOnSelectedText = false;
+    LinkOpener *m_links = nullptr;
 };

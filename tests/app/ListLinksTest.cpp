@@ -1,0 +1,109 @@
+// A link clicked in a row of the list, over a slow network: an image link
+// opens the preview panel with the picture from the image host, a page link
+// goes to the browser; what the text views do, from the same code.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "core/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "service/RequestBuilding.h"
+#include "text/DragImageView.h"
+#include "text/ImagePreviewPanel.h"
+#include "text/LinkOpener.h"
+#include "text/TextClick.h"
+#include "views/TimelineListView.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Part = TimelineRowLayout::Part;
+using namespace std::chrono_literals;
+
+class ListLinksTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        const QString image = sandbox.baseUrl().toString() + QStringLiteral("/img/sample-1.png");
+        const QString page = sandbox.baseUrl().toString() + QStringLiteral("/help");
+        const auto posted = sandbox.api("POST", "posts",
+            newPostBody(QStringLiteral("picture %1 and page %2 here").arg(image, page)));
+        ASSERT_EQ(posted.status, 200);
+        ASSERT_TRUE(sandbox.setLatency(300, 50));
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(loaded.wait(15000));
+        list()->doItemsLayout();
+        QTest::qWait(100);
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    TimelineListView *list() const { return delegate->window()->listView(); }
+
+    // A point of row 0's text whose character links to an address ending so.
+    std::optional<QPoint> pointOnLink(const QString &ending) const
+    {
+        const TimelineRowLayout layout = list()->rowLayout(0);
+        PostsArrayController *posts = delegate->postsArrayController();
+        const QModelIndex index = posts->arranged()->index(0, 0);
+        QStyleOptionViewItem option;
+        option.rect = list()->visualRect(index);
+        for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 6) {
+            for (int x = int(layout.text.left()); x < layout.text.right(); x += 2) {
+                const auto hit = list()->timelineDelegate()->hitTest(option, index, QPoint(x, y));
+                if (hit.part != Part::Text)
+                    continue;
+                const ClickActions actions = TextClick::actionsAt(
+                    posts->arrangedObject(0)->attributedString, hit.characterIndex);
+                if (actions.link && actions.link->toString().endsWith(ending))
+                    return QPoint(x, y);
+            }
+        }
+        return std::nullopt;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    testsupport::RecordingOpener opener;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(ListLinksTest, AnImageLinkOpensThePreviewAndAPageLinkTheBrowser)
+{
+    const auto onImage = pointOnLink(QStringLiteral("/img/sample-1.png"));
+    const auto onPage = pointOnLink(QStringLiteral("/help"));
+    ASSERT_TRUE(onImage && onPage) << "the new post is not the first row";
+
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onImage);
+    LinkOpener *links = list()->linkOpener();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return links->panel() != nullptr; }, 10000ms));
+    ImagePreviewPanel *panel = links->panel();
+    EXPECT_TRUE(panel->isVisible());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !panel->isLoading(); }, 10000ms));
+    ASSERT_NE(links->imageView(), nullptr);
+    EXPECT_FALSE(links->imageView()->image().isNull()) << "the picture is shown";
+    EXPECT_TRUE(opener.opened().isEmpty());
+
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onPage);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !opener.opened().isEmpty(); }, 10000ms));
+    EXPECT_TRUE(opener.opened().first().toString().endsWith(u"/help"));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+} // namespace
