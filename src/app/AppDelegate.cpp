@@ -4,6 +4,7 @@
 #include "app/ComposerController.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/PostActions.h"
 #include "app/PostCommands.h"
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
@@ -43,6 +44,8 @@ AppDelegate::AppDelegate(QObject *parent)
     m_composer = new ComposerController(m_window, m_selection, m_account, m_streams, this);
     m_windowCommands = new WindowCommands(m_window, m_streams, m_composer, this);
     m_postCommands = new PostCommands(m_selection, m_streams, m_composer, this);
+    m_postActions
+        = new PostActions(m_selection, m_posts, m_streams, &m_account->api(), m_window, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -273,6 +276,30 @@ void AppDelegate::goBack()
 void AppDelegate::doubleClickAction()
 {
     m_postCommands->doubleClickAction();
+}
+void AppDelegate::starOrUnstarPost()
+{
+    m_postActions->starOrUnstarPost();
+}
+void AppDelegate::deletePost()
+{
+    m_postActions->deletePost();
+}
+void AppDelegate::copyLinkToPost()
+{
+    m_postActions->copyLinkToPost();
+}
+void AppDelegate::openPostInBrowser()
+{
+    m_postActions->openPostInBrowser();
+}
+void AppDelegate::openSource()
+{
+    m_postActions->openSource();
+}
+void AppDelegate::copyPostToClipboard()
+{
+    m_postActions->copyPostToClipboard();
 }
 
 // --- The window and the composer pane ---

@@ -16,6 +16,7 @@ class ComposerController;
 class IdleTime;
 class MainWindow;
 class MentionCounter;
+class PostActions;
 class PostCommands;
 class PostPageProcessor;
 class PostsArrayController;
@@ -74,6 +75,14 @@ public:
     void goBack();
     void doubleClickAction();
 
+    // Acting on the selected post.
+    void starOrUnstarPost();
+    void deletePost();
+    void copyLinkToPost();
+    void openPostInBrowser();
+    void openSource();
+    void copyPostToClipboard();
+
     // The window and the composer pane.
     void openWindow();
     void closeWindow();
@@ -109,6 +118,7 @@ public:
     ComposerController &composer() const { return *m_composer; }
     WindowCommands &windowCommands() const { return *m_windowCommands; }
     PostCommands &postCommands() const { return *m_postCommands; }
+    PostActions &postActions() const { return *m_postActions; }
     MentionCounter &mentions() const { return *m_mentions; }
     SavedPosts &savedPosts() { return m_savedPosts; }
 
@@ -146,6 +156,7 @@ private:
     ComposerController *m_composer = nullptr;
     WindowCommands *m_windowCommands = nullptr;
     PostCommands *m_postCommands = nullptr;
+    PostActions *m_postActions = nullptr;
     SavedPosts m_savedPosts;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/PostActions.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "views/TimelineListView.h"
@@ -12,6 +13,57 @@
 #include <QMenuBar>
 
 namespace MainMenu {
+
+namespace {
+
+QAction *addCommand(QMenu *menu, const QString &title, AppDelegate *delegate,
+    void (AppDelegate::*command)(), const QKeySequence &shortcut = {})
+{
+    QAction *action = menu->addAction(title, delegate, command);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    return action;
+}
+
+// Every post command, with the title and state the selected post gives it.
+QList<QAction *> addPostCommands(QMenu *menu, MainWindow *window, AppDelegate *delegate)
+{
+    QAction *conversation = addCommand(menu, QStringLiteral("Show Conversation"), delegate,
+        &AppDelegate::showConversation, QKeySequence(Qt::CTRL | Qt::Key_T));
+    QAction *reply = menu->addAction(QStringLiteral("Reply"), delegate,
+        [] { NotificationBus::defaultCenter().post(nf::reply); });
+    QAction *quote = menu->addAction(QStringLiteral("Quote"), delegate,
+        [] { NotificationBus::defaultCenter().post(nf::quote); });
+    QAction *first = menu->addSeparator();
+    QAction *star = addCommand(menu, QStringLiteral("Star Post"), delegate,
+        &AppDelegate::starOrUnstarPost, QKeySequence(Qt::CTRL | Qt::Key_D));
+    QAction *copy = addCommand(menu, QStringLiteral("Copy Post"), delegate,
+        &AppDelegate::copyPostToClipboard, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    QAction *link = addCommand(menu, QStringLiteral("Copy Link to Post"), delegate,
+        &AppDelegate::copyLinkToPost, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    QAction *browser = addCommand(menu, QStringLiteral("Open in Browser"), delegate,
+        &AppDelegate::openPostInBrowser, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    QAction *source = addCommand(
+        menu, QStringLiteral("Open Source Application"), delegate, &AppDelegate::openSource);
+    QAction *second = menu->addSeparator();
+    QAction *remove = addCommand(menu, QStringLiteral("Delete Post…"), delegate,
+        &AppDelegate::deletePost, QKeySequence(QKeySequence::Delete));
+    for (QAction *action : { conversation, star, copy, link, browser, remove })
+        action->setShortcutContext(Qt::WindowShortcut);
+    window->addActions({ conversation, star, copy, link, browser, remove });
+
+    // The star command says what it will do; delete is offered on one's own posts.
+    auto follow = [delegate, star, remove] {
+        star->setText(delegate->postActions().starItemTitle());
+        remove->setEnabled(delegate->postActions().canDelete());
+        remove->setVisible(delegate->postActions().canDelete());
+    };
+    QObject::connect(&delegate->postActions(), &PostActions::stateChanged, star, follow);
+    follow();
+    return { conversation, reply, quote, first, star, copy, link, browser, source, second, remove };
+}
+
+} // namespace
 
 void build(MainWindow *window, AppDelegate *delegate)
 {
@@ -68,6 +120,9 @@ void build(MainWindow *window, AppDelegate *delegate)
         QStringLiteral("Previous Post"), delegate, &AppDelegate::selectPrevious);
     previous->setShortcut(QKeySequence(Qt::Key_Up));
 
+    QMenu *post = bar->addMenu(QStringLiteral("&Post"));
+    const QList<QAction *> postActions = addPostCommands(post, window, delegate);
+
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     QAction *fullScreen = view->addAction(QStringLiteral("Full Screen"));
     fullScreen->setCheckable(true);
@@ -88,14 +143,10 @@ void build(MainWindow *window, AppDelegate *delegate)
     help->addAction(QStringLiteral("Velto Website"), delegate, &AppDelegate::openVELTO);
     help->addAction(QStringLiteral("Velto on the Service"), delegate, &AppDelegate::openAppDotNet);
 
-    // The list's menus: what can be done with the selected post.
+    // The list's menus: what can be done with the selected post, the same
+    // actions as the Post menu's, so their titles and states agree.
     auto *postMenu = new QMenu(window);
-    postMenu->addAction(
-        QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
-    postMenu->addAction(QStringLiteral("Reply"), delegate,
-        [] { NotificationBus::defaultCenter().post(nf::reply); });
-    postMenu->addAction(QStringLiteral("Quote"), delegate,
-        [] { NotificationBus::defaultCenter().post(nf::quote); });
+    postMenu->addActions(postActions);
     postMenu->addSeparator();
     postMenu->addAction(refresh);
     window->listView()->setContextMenu(postMenu);

@@ -1,0 +1,232 @@
+// Acting on the selected post against the sandbox, over a slow network:
+// starring, unstarring and deleting with the service's answers good and bad,
+// the permalink, the clipboard and the browser.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/PostActions.h"
+#include "core/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "service/SelectedPost.h"
+#include "service/StreamLoader.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QJsonObject>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class PostActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::standard().setValue(prefs::meID, QStringLiteral("1"));
+        ASSERT_TRUE(sandbox.setLatency(250, 50));
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(loaded.wait(15000));
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    PostsArrayController *posts() const { return delegate->postsArrayController(); }
+    PostActions &actions() const { return delegate->postActions(); }
+
+    // Selects the first row whose record passes `wanted`; its id.
+    QString select(const std::function<bool(const PostRecord &)> &wanted)
+    {
+        for (int row = 0; row < posts()->count(); ++row) {
+            if (wanted(*posts()->arrangedObject(row))) {
+                posts()->setSelectionIndex(row);
+                return posts()->arrangedObject(row)->id();
+            }
+        }
+        ADD_FAILURE() << "no such post is shown";
+        return {};
+    }
+    bool starredNow(const QString &id) const
+    {
+        const auto row = posts()->rowOfId(id);
+        return row && posts()->arrangedObject(*row)->youStarred();
+    }
+    static bool byOthers(const PostRecord &r)
+    {
+        return r.post.value(u"user"_qs).toMap().value(u"id"_qs).toString() != u"1";
+    }
+    // The requests with this method whose path ends so.
+    int requestsTo(const QString &method, const QString &pathEnd)
+    {
+        int count = 0;
+        for (const QJsonValue &r : sandbox.requests()) {
+            const QJsonObject request = r.toObject();
+            count += request.value(u"method").toString() == method
+                && request.value(u"path").toString().endsWith(pathEnd);
+        }
+        return count;
+    }
+    QAction *postMenuAction(const QString &title) const
+    {
+        for (QAction *menu : delegate->window()->menuBar()->actions()) {
+            if (menu->text() != u"&Post" || !menu->menu())
+                continue;
+            for (QAction *action : menu->menu()->actions())
+                if (action->text() == title)
+                    return action;
+        }
+        return nullptr;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    testsupport::RecordingOpener opener;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(PostActionsTest, StarringAndUnstarringSendOneRequestEachAndTheRowAndMenuFollow)
+{
+    const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
+    ASSERT_FALSE(id.isEmpty());
+    ASSERT_TRUE(sandbox.clearRequests());
+    ASSERT_NE(postMenuAction(QStringLiteral("Star Post")), nullptr);
+
+    actions().starOrUnstarPost();
+    actions().starOrUnstarPost(); // a second press while the first is on its way
+    EXPECT_TRUE(delegate->window()->isProgressRunning());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
+    EXPECT_FALSE(delegate->window()->isProgressRunning());
+    EXPECT_EQ(requestsTo(QStringLiteral("POST"), QStringLiteral("/posts/%1/star").arg(id)), 1);
+    EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Unstar Post"));
+    EXPECT_NE(postMenuAction(QStringLiteral("Unstar Post")), nullptr);
+
+    actions().starOrUnstarPost();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
+    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/%1/star").arg(id)), 1);
+    EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Star Post"));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
+{
+    const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
+    const QString path = QStringLiteral("/stream/0/posts/%1/star").arg(id);
+    // 500, a 201 that is not the 200 asked for, 404, and no answer at all.
+    ASSERT_TRUE(sandbox.injectFault(path, 500));
+    ASSERT_TRUE(sandbox.injectFault(path, 201));
+    ASSERT_TRUE(sandbox.injectFault(path, 404));
+    // Qt sends a request again once when the connection closes unanswered.
+    ASSERT_TRUE(sandbox.injectFault(path, 0, 0, false, true, 2));
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const qsizetype before = alerts.shown().size();
+        actions().starOrUnstarPost();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !actions().isBusy(); }, 15s));
+        ASSERT_EQ(alerts.shown().size(), before + 1) << attempt;
+        EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to star post."));
+        EXPECT_FALSE(starredNow(id)) << attempt;
+        EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Star Post"));
+    }
+    EXPECT_FALSE(delegate->window()->isProgressRunning());
+}
+
+TEST_F(PostActionsTest, UnstarringInTheStarredStreamRefreshesItSoThePostLeaves)
+{
+    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
+    actions().starOrUnstarPost();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
+    delegate->selectView(4);
+    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    ASSERT_TRUE(posts()->rowOfId(id).has_value());
+    posts()->setSelectionIndex(*posts()->rowOfId(id));
+    loaded.clear();
+
+    actions().starOrUnstarPost();
+    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !posts()->rowOfId(id).has_value(); }, 10s));
+}
+
+TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
+{
+    select(byOthers);
+    EXPECT_FALSE(actions().canDelete());
+    ASSERT_NE(postMenuAction(QStringLiteral("Delete Post…")), nullptr);
+    EXPECT_FALSE(postMenuAction(QStringLiteral("Delete Post…"))->isEnabled());
+    actions().deletePost();
+    EXPECT_TRUE(alerts.shown().isEmpty());
+
+    const QString own = select([](const PostRecord &r) { return !byOthers(r); });
+    ASSERT_TRUE(actions().canDelete());
+    EXPECT_TRUE(postMenuAction(QStringLiteral("Delete Post…"))->isEnabled());
+    ASSERT_TRUE(sandbox.clearRequests());
+    alerts.answerNext(1); // Cancel
+    actions().deletePost();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("Delete Post"));
+    EXPECT_EQ(
+        alerts.shown().at(0).message, QStringLiteral("Do you really want to delete this post?"));
+    EXPECT_EQ(alerts.shown().at(0).buttons,
+        (QStringList { QStringLiteral("Do this"), QStringLiteral("Cancel") }));
+    QTest::qWait(400);
+    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/") + own), 0);
+
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/") + own, 500));
+    actions().deletePost();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 3; }, 10s));
+    EXPECT_EQ(alerts.shown().at(2).message, QStringLiteral("Unable to perform request."));
+
+    actions().deletePost();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 5; }, 10s));
+    EXPECT_EQ(alerts.shown().at(4).title, QStringLiteral("Success!"));
+    EXPECT_EQ(alerts.shown().at(4).message, QStringLiteral("Post deleted."));
+    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/") + own), 2);
+    // The row stays until the stream is loaded again.
+    EXPECT_TRUE(posts()->rowOfId(own).has_value());
+}
+
+TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
+{
+    const QString id = select(byOthers);
+    const PostRecord record = *posts()->selectedObject();
+    const QString username = record.post.value(u"user"_qs).toMap().value(u"username"_qs).toString();
+    const QString permalink = sandbox.baseUrl().toString() + u'/' + username + u"/post/" + id;
+    EXPECT_EQ(actions().permalink().toString(), permalink);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("earlier"));
+    actions().copyLinkToPost();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), permalink);
+    actions().copyPostToClipboard();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), record.post.value(u"text"_qs).toString());
+
+    actions().openPostInBrowser();
+    actions().openSource();
+    ASSERT_EQ(opener.opened().size(), 2);
+    EXPECT_EQ(opener.opened().at(0).toString(), permalink);
+    EXPECT_EQ(opener.opened().at(1).toString(),
+        record.post.value(u"source"_qs).toMap().value(u"link"_qs).toString());
+
+    // The sandbox's own page for it is there.
+    EXPECT_EQ(sandbox.request("GET", QUrl(permalink).path().toUtf8()).status, 200);
+}
+
+} // namespace
