@@ -7,6 +7,7 @@
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
 #include "app/RefreshScheduler.h"
+#include "app/SavedPostCommands.h"
 #include "app/SignInController.h"
 #include "app/StreamSideBar.h"
 #include "app/Swipes.h"
@@ -46,6 +47,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_postCommands = new PostCommands(m_selection, m_streams, m_composer, this);
     m_postActions
         = new PostActions(m_selection, m_posts, m_streams, &m_account->api(), m_window, this);
+    m_savedCommands = new SavedPostCommands(&m_savedPosts, m_selection, m_posts, m_streams, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -300,6 +302,18 @@ void AppDelegate::openSource()
 void AppDelegate::copyPostToClipboard()
 {
     m_postActions->copyPostToClipboard();
+}
+void AppDelegate::savePost()
+{
+    m_savedCommands->savePost();
+}
+void AppDelegate::showSavedPosts()
+{
+    m_savedCommands->showSavedPosts();
+}
+void AppDelegate::deleteSavedPost()
+{
+    m_savedCommands->deleteSavedPost();
 }
 
 // --- The window and the composer pane ---

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/StreamKind.h"
-#include "support/SavedPosts.h"
+#include "service/SavedPostList.h"
 #include "views/SideBarDelegate.h"
 
 #include <QObject>
@@ -21,6 +21,7 @@ class PostCommands;
 class PostPageProcessor;
 class PostsArrayController;
 class RefreshScheduler;
+class SavedPostCommands;
 class SelectedPost;
 class SignInController;
 class StreamLoader;
@@ -82,6 +83,10 @@ public:
     void openPostInBrowser();
     void openSource();
     void copyPostToClipboard();
+    // Keeping posts locally.
+    void savePost();
+    void showSavedPosts();
+    void deleteSavedPost();
 
     // The window and the composer pane.
     void openWindow();
@@ -120,7 +125,8 @@ public:
     PostCommands &postCommands() const { return *m_postCommands; }
     PostActions &postActions() const { return *m_postActions; }
     MentionCounter &mentions() const { return *m_mentions; }
-    SavedPosts &savedPosts() { return m_savedPosts; }
+    SavedPostList &savedPosts() { return m_savedPosts; }
+    SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
 
     // Replaces where page avatars come from (tests and benchmarks).
     void setPageProcessor(PostPageProcessor *processor);
@@ -157,7 +163,8 @@ private:
     WindowCommands *m_windowCommands = nullptr;
     PostCommands *m_postCommands = nullptr;
     PostActions *m_postActions = nullptr;
-    SavedPosts m_savedPosts;
+    SavedPostList m_savedPosts;
+    SavedPostCommands *m_savedCommands = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

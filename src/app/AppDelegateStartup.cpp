@@ -93,7 +93,8 @@ void AppDelegate::createFolderAndFiles()
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_account->completionWords().load(
         folder + QLatin1Char('/') + DataFiles::autocompletionsFileName);
-    m_savedPosts.load(folder + QLatin1Char('/') + DataFiles::savedPostsFileName);
+    m_savedPosts.load(folder + QLatin1Char('/') + DataFiles::savedPostsFileName,
+        preferences().value(prefs::prefsFontSize));
 }
 
 void AppDelegate::createCache()

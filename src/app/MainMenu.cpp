@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/PostActions.h"
+#include "app/SavedPostCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "views/TimelineListView.h"
@@ -45,12 +46,20 @@ QList<QAction *> addPostCommands(QMenu *menu, MainWindow *window, AppDelegate *d
         &AppDelegate::openPostInBrowser, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     QAction *source = addCommand(
         menu, QStringLiteral("Open Source Application"), delegate, &AppDelegate::openSource);
+    QAction *save = addCommand(menu, QStringLiteral("Save Post"), delegate, &AppDelegate::savePost,
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction *unsave = addCommand(
+        menu, QStringLiteral("Delete Saved Post"), delegate, &AppDelegate::deleteSavedPost);
     QAction *second = menu->addSeparator();
     QAction *remove = addCommand(menu, QStringLiteral("Delete Post…"), delegate,
         &AppDelegate::deletePost, QKeySequence(QKeySequence::Delete));
-    for (QAction *action : { conversation, star, copy, link, browser, remove })
+    for (QAction *action : { conversation, star, copy, link, browser, save, remove })
         action->setShortcutContext(Qt::WindowShortcut);
-    window->addActions({ conversation, star, copy, link, browser, remove });
+    window->addActions({ conversation, star, copy, link, browser, save, remove });
+    // A saved post can be deleted while the saved posts are shown.
+    unsave->setVisible(false);
+    QObject::connect(&delegate->savedPostCommands(), &SavedPostCommands::savedViewShownChanged,
+        unsave, &QAction::setVisible);
 
     // The star command says what it will do; delete is offered on one's own posts.
     auto follow = [delegate, star, remove] {
@@ -60,7 +69,8 @@ QList<QAction *> addPostCommands(QMenu *menu, MainWindow *window, AppDelegate *d
     };
     QObject::connect(&delegate->postActions(), &PostActions::stateChanged, star, follow);
     follow();
-    return { conversation, reply, quote, first, star, copy, link, browser, source, second, remove };
+    return { conversation, reply, quote, first, star, copy, link, browser, source, save, unsave,
+        second, remove };
 }
 
 } // namespace
@@ -109,6 +119,9 @@ void build(MainWindow *window, AppDelegate *delegate)
     older->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     stream->addAction(
         QStringLiteral("Show Conversation"), delegate, &AppDelegate::showConversation);
+    QAction *saved
+        = stream->addAction(QStringLiteral("Saved Posts"), delegate, &AppDelegate::showSavedPosts);
+    saved->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_6));
     QAction *back = stream->addAction(QStringLiteral("Back"), delegate, &AppDelegate::goBack);
     back->setShortcut(QKeySequence::Back);
     stream->addSeparator();

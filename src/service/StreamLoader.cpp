@@ -9,6 +9,7 @@
 #include "service/SelectedPost.h"
 
 #include <QDebug>
+#include <QTimer>
 
 namespace {
 
@@ -238,6 +239,27 @@ void StreamLoader::returnToShownStream()
     if (const auto row = sideBarRowForStreamKind(sideBarKind))
         Q_EMIT sideBarRowRequested(*row);
     m_shouldBeRefreshed = false;
+}
+
+bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
+{
+    if (m_isCurrentlyLoading)
+        return false;
+    if (isMainStream(m_currentStreamKind))
+        m_oldStreamType = m_currentStreamKind;
+    m_currentStreamKind = StreamKind::Starred;
+    Q_EMIT listFadeOutRequested();
+    Q_EMIT progressStarted();
+    Q_EMIT visibleRowsResetRequested();
+    m_posts->setContent({});
+    setBackBarLabel(QStringLiteral("Saved"));
+    m_posts->setContent(saved);
+    m_posts->rearrangeObjects();
+    QTimer::singleShot(savedPostsFadeInMs, this, [this] {
+        Q_EMIT listFadeInRequested();
+        Q_EMIT progressStopped();
+    });
+    return true;
 }
 
 void StreamLoader::setBackBarLabel(const QString &label)

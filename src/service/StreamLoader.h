@@ -84,6 +84,12 @@ public:
     // The conversation of the selected post, or a beep when it has none.
     void conversationNotification();
 
+    // Shows the saved posts in place of a stream (kind 8, titled "Saved"),
+    // remembering a main stream it replaces; nothing while a load runs.
+    // Answers whether it did.
+    bool showSavedPosts(const QList<PostRecord> &saved);
+    static constexpr int savedPostsFadeInMs = 360;
+
 Q_SIGNALS:
     // A stream was asked for (kind and parameters as given).
     void streamRequested(StreamKind kind, const QVariantMap &params);

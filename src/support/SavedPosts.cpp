@@ -1,6 +1,20 @@
 #include "support/SavedPosts.h"
 
 #include "support/DataFiles.h"
+#include "support/cache/SerialWorkQueue.h"
+
+#include <QDebug>
+
+SavedPosts::SavedPosts()
+    : m_writer(std::make_unique<SerialWorkQueue>())
+{
+}
+
+SavedPosts::~SavedPosts()
+{
+    // Accepted writes finish before the list goes.
+    m_writer.reset();
+}
 
 void SavedPosts::load(const QString &path)
 {
@@ -12,12 +26,54 @@ void SavedPosts::load(const QString &path)
 
 void SavedPosts::append(const QVariantMap &post)
 {
-    if (m_posts)
-        m_posts->append(post);
+    if (!m_posts)
+        return;
+    m_posts->append(post);
+    writeSoon();
 }
 
-bool SavedPosts::save() const
+void SavedPosts::removeAt(qsizetype index)
 {
+    if (!m_posts || index < 0 || index >= m_posts->size())
+        return;
+    m_posts->removeAt(index);
+    writeSoon();
+}
+
+void SavedPosts::writeSoon()
+{
+    if (m_path.isEmpty())
+        return;
+    bool queued = false;
+    {
+        // Changes that come faster than the disk are written once, as the
+        // latest list: the list is shared, not copied, until it changes.
+        std::lock_guard lock(m_pendingLock);
+        queued = m_pending.has_value();
+        m_pending = *m_posts;
+    }
+    if (queued)
+        return;
+    m_writer->enqueue([this] {
+        QVariantList posts;
+        {
+            std::lock_guard lock(m_pendingLock);
+            posts = std::move(*m_pending);
+            m_pending.reset();
+        }
+        if (!DataFiles::saveSavedPosts(m_path, posts))
+            qWarning().noquote() << "Cannot write" << m_path;
+    });
+}
+
+void SavedPosts::waitForWrites()
+{
+    m_writer->waitUntilIdle();
+}
+
+bool SavedPosts::save()
+{
+    waitForWrites();
     if (!m_posts || m_path.isEmpty())
         return false;
     return DataFiles::saveSavedPosts(m_path, *m_posts);

@@ -4,13 +4,24 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <memory>
+#include <mutex>
 #include <optional>
 
-// The posts the user keeps locally, in "Saved.mdb". A missing file starts an
-// empty list; a file that cannot be read leaves the list absent for the run,
-// so nothing is shown from it and the file is never written over.
+class SerialWorkQueue;
+
+// The posts the user keeps locally, in "Saved.mdb", as archived entries. A
+// missing file starts an empty list; a file that cannot be read leaves the
+// list absent for the run, so nothing is shown from it and the file is never
+// written over. Every change is written soon after on a worker thread (a
+// crash loses nothing saved), each write replacing the file whole.
 class SavedPosts {
 public:
+    SavedPosts();
+    ~SavedPosts();
+    SavedPosts(const SavedPosts &) = delete;
+    SavedPosts &operator=(const SavedPosts &) = delete;
+
     // Reads the list from `path` (done once at start-up).
     void load(const QString &path);
 
@@ -20,14 +31,23 @@ public:
     qsizetype count() const { return m_posts ? m_posts->size() : 0; }
     const QString &path() const { return m_path; }
 
-    // Adds a post at the end; nothing happens when the list is absent.
+    // Adds an entry at the end, or takes one out, and writes the list soon;
+    // nothing happens when the list is absent.
     void append(const QVariantMap &post);
+    void removeAt(qsizetype index);
 
-    // Writes the list back; an absent list leaves its file alone. Answers
-    // whether the file now holds the list.
-    bool save() const;
+    // Writes the list now, after the writes still on their way; an absent
+    // list leaves its file alone. Answers whether the file now holds the list.
+    bool save();
+    // Waits for the writes on their way.
+    void waitForWrites();
 
 private:
+    void writeSoon();
+
     QString m_path;
     std::optional<QVariantList> m_posts;
+    std::unique_ptr<SerialWorkQueue> m_writer;
+    std::mutex m_pendingLock;
+    std::optional<QVariantList> m_pending;
 };

@@ -9,6 +9,7 @@
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
 #include "service/Account.h"
+#include "service/SavedPostArchive.h"
 #include "support/DataFiles.h"
 #include "support/PropertyList.h"
 #include "text/LinedTextView.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -167,7 +169,8 @@ TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
     EXPECT_EQ(delegate.savedPosts().count(), 0);
 
     delegate.account().completionWords().setWords({});
-    delegate.savedPosts().append(QVariantMap { { QStringLiteral("id"), QStringLiteral("7") } });
+    delegate.savedPosts().append(PostRecord::fromJson(QJsonObject {
+        { QStringLiteral("id"), QStringLiteral("7") }, { QStringLiteral("text"), u"hi"_qs } }));
     delegate.applicationWillTerminate();
 
     // An empty word list is still written, as an empty array.
@@ -179,7 +182,9 @@ TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
     const auto saved = DataFiles::loadSavedPosts(delegate.savedPosts().path());
     ASSERT_TRUE(saved.has_value());
     ASSERT_EQ(saved->size(), 1);
-    EXPECT_EQ(saved->at(0).toMap().value(QStringLiteral("id")), QStringLiteral("7"));
+    const auto record = SavedPostArchive::fromArchive(saved->at(0).toMap(), 0);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->id(), QStringLiteral("7"));
 }
 
 TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
