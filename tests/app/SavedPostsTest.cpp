@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/SavedPostCommands.h"
 #include "core/Preferences.h"
+#include "service/Account.h"
 #include "service/PostsArrayController.h"
 #include "service/SavedPostList.h"
 #include "service/StreamLoader.h"
@@ -136,6 +137,15 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
     posts()->setSelectionIndex(0);
     delegate->deleteSavedPost();
     EXPECT_EQ(delegate->savedPosts().count(), 1);
+}
+
+TEST_F(SavedPostsTest, TheNamesOfTheFollowedAreOnDiskWithoutWaitingForQuit)
+{
+    const QString path = delegate->account().completionWords().path();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return DataFiles::loadAutocompletions(path).value_or(QStringList()).size() > 1; },
+        10s));
+    EXPECT_EQ(DataFiles::loadAutocompletions(path), delegate->account().completionWords().words());
 }
 
 } // namespace

@@ -8,8 +8,10 @@
 #include "support/DataFiles.h"
 #include "support/PropertyList.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -134,6 +136,48 @@ TEST_F(SavedPostListTest, AnOlderBarePostEntryIsReadAndAnEntryWithoutAPostIsSkip
     ASSERT_TRUE(saved.isAvailable());
     ASSERT_EQ(saved.count(), 1);
     EXPECT_EQ(saved.records().first().text(), u"old"_qs);
+}
+
+const char *const kFileVariable = "VELTO_SAVED_POSTS_KILL_FILE";
+
+// Not a test of its own: the body of the child process started below.
+TEST(SavedPostListKillChild, SavesUntilKilled)
+{
+    const QString path = qEnvironmentVariable(kFileVariable);
+    if (path.isEmpty())
+        GTEST_SKIP() << "runs only as the child of the kill test";
+    SavedPostList saved;
+    saved.load(path, 0);
+    for (int n = 0;; ++n)
+        saved.append(record(QString::number(1000 + n), u"2024-01-01T00:00:00Z"_qs, n % 2 == 0));
+}
+
+TEST_F(SavedPostListTest, AProgramKilledWhileSavingLeavesAWholeFileWithTheSavesMade)
+{
+    for (int round = 0; round < 3; ++round) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kFileVariable), path());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+            { QStringLiteral("--gtest_filter=SavedPostListKillChild.SavesUntilKilled") });
+        ASSERT_TRUE(child.waitForStarted());
+        const qsizetype wanted = 20 * (round + 1);
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&] {
+                const auto posts = DataFiles::loadSavedPosts(path());
+                return posts && posts->size() >= wanted;
+            },
+            std::chrono::seconds(20)));
+        child.kill(); // SIGKILL, in the middle of a write as likely as not
+        ASSERT_TRUE(child.waitForFinished());
+
+        SavedPostList saved;
+        saved.load(path(), 0);
+        ASSERT_TRUE(saved.isAvailable()) << "round " << round;
+        EXPECT_GE(saved.count(), wanted);
+    }
 }
 
 } // namespace
