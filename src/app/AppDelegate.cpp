@@ -137,7 +137,8 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::applicationDidUpdate()
 {
     NotificationBus::defaultCenter().post(nf::didUpdate);
-    m_windowCommands->updateBars(m_streams->currentStreamKind());
+    m_windowCommands->updateBars(
+        m_streams->currentStreamKind(), m_savedCommands->isSavedViewShown());
 }
 
 void AppDelegate::applicationDidBecomeActive()

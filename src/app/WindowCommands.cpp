@@ -81,11 +81,11 @@ void WindowCommands::setFullScreen(bool fullScreen)
     m_window->setFullScreenKeepingWidth(fullScreen);
 }
 
-void WindowCommands::updateBars(StreamKind shown)
+void WindowCommands::updateBars(StreamKind shown, bool savedPostsShown)
 {
     if (!m_window)
         return;
-    if (!isSecondary(shown))
+    if (!isSecondary(shown) && !savedPostsShown)
         m_window->setBackBarVisible(false);
     else if (!m_isFullscreen)
         m_window->setBackBarVisible(true);

@@ -28,7 +28,9 @@ public:
     void setFullScreen(bool fullScreen);
     bool isFullscreen() const { return m_isFullscreen; }
     // The back bar and the mention indicator follow the shown stream.
-    void updateBars(StreamKind shown);
+    // The back bar shows over streams opened from a post and over the saved
+    // posts (titled "Saved"), which Back leaves for the stream before.
+    void updateBars(StreamKind shown, bool savedPostsShown = false);
 
     // A normal window in the task bar, or an agent without task-bar entry
     // and menu bar (read at start).

@@ -12,6 +12,7 @@
 #include <QPixmapCache>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -36,6 +37,7 @@ QString signedInUserId()
 const QColor nameColor(0x1e, 0x1f, 0x21);
 const QColor atNameColor(0x3a, 0x3d, 0x42);
 const QColor dateColor(0x86, 0x8b, 0x92);
+const QColor starColor(0xe0, 0xa1, 0x1b);
 const QColor separatorColor(0xe4, 0xe6, 0xe9);
 
 } // namespace
@@ -225,15 +227,28 @@ void TimelineDelegate::paintNameLine(
     QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const
 {
     QRectF nameRect = layout.nameLine;
+    QRectF dateRect = layout.date;
+    if (record.youStarred()) {
+        // A starred post carries a star at the end of its name line.
+        const QString star = QStringLiteral("\u2605");
+        painter->setFont(m_dateFont);
+        painter->setPen(starColor);
+        const qreal width = QFontMetricsF(m_dateFont).horizontalAdvance(star);
+        painter->drawText(
+            QRectF(nameRect.right() - width, nameRect.top(), width, nameRect.height()),
+            Qt::AlignRight | Qt::AlignVCenter, star);
+        nameRect.setRight(nameRect.right() - width - 4);
+        dateRect.setRight(std::min(dateRect.right(), nameRect.right()));
+    }
     if (!layout.showsControls) {
         const QString date = m_dates.transformedValue(record.createdAt());
         if (!date.isEmpty()) {
             painter->setFont(m_dateFont);
             painter->setPen(dateColor);
             const QFontMetricsF metrics(m_dateFont);
-            const QString shown = metrics.elidedText(date, Qt::ElideRight, layout.date.width());
-            painter->drawText(layout.date, Qt::AlignRight | Qt::AlignVCenter, shown);
-            nameRect.setRight(layout.date.right() - metrics.horizontalAdvance(shown) - 8);
+            const QString shown = metrics.elidedText(date, Qt::ElideRight, dateRect.width());
+            painter->drawText(dateRect, Qt::AlignRight | Qt::AlignVCenter, shown);
+            nameRect.setRight(dateRect.right() - metrics.horizontalAdvance(shown) - 8);
         }
     }
     const QString name = nameLineText(record, layout.showsControls);

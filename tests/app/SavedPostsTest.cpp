@@ -91,6 +91,8 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Global);
     EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("Saved"));
+    delegate->applicationDidUpdate();
+    EXPECT_TRUE(delegate->window()->isBackBarVisible());
     EXPECT_EQ(shownIds(), (QStringList { newer, older })); // newest first
     EXPECT_TRUE(delegate->window()->isProgressRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] {
@@ -131,8 +133,12 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
 
     delegate->showSavedPosts();
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
-    ASSERT_TRUE(load([&] { delegate->selectView(0); }));
+    // Back leaves the saved posts for the stream they replaced.
+    ASSERT_TRUE(load([&] { delegate->goBack(); }));
     EXPECT_FALSE(delegate->savedPostCommands().isSavedViewShown());
+    EXPECT_EQ(delegate->streams().currentStreamKind(), before);
+    delegate->applicationDidUpdate();
+    EXPECT_FALSE(delegate->window()->isBackBarVisible());
     // Out of the saved view, delete does nothing to the saved posts.
     posts()->setSelectionIndex(0);
     delegate->deleteSavedPost();

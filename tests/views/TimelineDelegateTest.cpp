@@ -293,3 +293,37 @@ TEST_F(TimelineDelegateTest, OddRecordsPaintWithoutFuss)
         EXPECT_FALSE(image.isNull());
     }
 }
+
+TEST(TimelineDelegateStar, AStarredPostCarriesAGoldStarInItsNameLine)
+{
+    Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
+    CheckedPostsController posts;
+    PostRecord starred = post({ .id = QStringLiteral("1"), .text = QStringLiteral("hello") });
+    starred.post.insert(QStringLiteral("you_starred"), true);
+    posts.setContent(
+        { starred, post({ .id = QStringLiteral("2"), .text = QStringLiteral("hi") }) });
+    TimelineDelegate delegate;
+    auto goldIn = [&](int r) {
+        const QModelIndex index = posts.arranged()->index(r, 0);
+        QStyleOptionViewItem opt;
+        opt.rect = QRect(0, 0, listWidth, 0);
+        opt.rect.setHeight(delegate.sizeHint(opt, index).height());
+        QImage image(opt.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        delegate.paint(&painter, opt, index);
+        painter.end();
+        const QRectF line = delegate.rowLayout(opt, index).nameLine;
+        int gold = 0;
+        for (int y = int(line.top()); y < int(line.bottom()); ++y)
+            for (int x = int(line.left()); x < int(line.right()); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                gold += c.red() > 180 && c.green() > 120 && c.blue() < 100;
+            }
+        return gold;
+    };
+    const int starredRow = *posts.rowOfId(QStringLiteral("1"));
+    EXPECT_GT(goldIn(starredRow), 5);
+    EXPECT_EQ(goldIn(1 - starredRow), 0);
+    Preferences::standard().remove(prefs::meID);
+}
