@@ -11,9 +11,11 @@
 #include "app/SignInController.h"
 #include "app/StreamSideBar.h"
 #include "app/Swipes.h"
+#include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "desktop/IdleTime.h"
 #include "service/Account.h"
 #include "service/MentionCounter.h"
@@ -48,6 +50,8 @@ AppDelegate::AppDelegate(QObject *parent)
     m_postActions
         = new PostActions(m_selection, m_posts, m_streams, &m_account->api(), m_window, this);
     m_savedCommands = new SavedPostCommands(&m_savedPosts, m_selection, m_posts, m_streams, this);
+    m_userPanel
+        = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -303,6 +307,31 @@ void AppDelegate::openSource()
 void AppDelegate::copyPostToClipboard()
 {
     m_postActions->copyPostToClipboard();
+}
+void AppDelegate::showUserInfo()
+{
+    m_userPanel->showUserInfoPanel();
+}
+void AppDelegate::loadModalUserInfo()
+{
+    m_userPanel->loadModalUserInfo(
+        Preferences::standard().value(prefs::modalUserID).value_or(QString()));
+}
+void AppDelegate::muteUser()
+{
+    m_userPanel->muteUser();
+}
+void AppDelegate::openSearchWindow()
+{
+    m_userPanel->openSearchWindow();
+}
+void AppDelegate::openUserSearchWindow()
+{
+    m_userPanel->openUserSearchWindow();
+}
+void AppDelegate::followVELTO()
+{
+    m_account->followVELTO();
 }
 void AppDelegate::savePost()
 {

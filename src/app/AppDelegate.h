@@ -26,6 +26,7 @@ class SelectedPost;
 class SignInController;
 class StreamLoader;
 class UserLookup;
+class UserPanelController;
 class WindowCommands;
 
 // The program's controller. It runs the start-up, owns the main window and
@@ -83,6 +84,13 @@ public:
     void openPostInBrowser();
     void openSource();
     void copyPostToClipboard();
+    // Users: the panel, muting, searching, following the maker.
+    void showUserInfo();
+    void loadModalUserInfo();
+    void muteUser();
+    void openSearchWindow();
+    void openUserSearchWindow();
+    void followVELTO();
     // Keeping posts locally.
     void savePost();
     void showSavedPosts();
@@ -127,6 +135,7 @@ public:
     MentionCounter &mentions() const { return *m_mentions; }
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
+    UserPanelController &users() const { return *m_userPanel; }
 
     // Replaces where page avatars come from (tests and benchmarks).
     void setPageProcessor(PostPageProcessor *processor);
@@ -165,6 +174,7 @@ private:
     PostActions *m_postActions = nullptr;
     SavedPostList m_savedPosts;
     SavedPostCommands *m_savedCommands = nullptr;
+    UserPanelController *m_userPanel = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

@@ -145,6 +145,8 @@ void AppDelegate::subscribeToNotifications()
         { &nf::conversation, &AppDelegate::conversationNotification },
         { &nf::loadHash, &AppDelegate::loadHashNotification },
         { &nf::loadUser, &AppDelegate::loadUserNotification },
+        { &nf::userInfo, &AppDelegate::showUserInfo },
+        { &nf::loadUserInfoModal, &AppDelegate::loadModalUserInfo },
         { &nf::newPost, &AppDelegate::newPost },
         { &nf::reply, &AppDelegate::replyNotification },
         { &nf::quote, &AppDelegate::quoteNotification },

@@ -136,6 +136,22 @@ void build(MainWindow *window, AppDelegate *delegate)
     QMenu *post = bar->addMenu(QStringLiteral("&Post"));
     const QList<QAction *> postActions = addPostCommands(post, window, delegate);
 
+    QMenu *user = bar->addMenu(QStringLiteral("&User"));
+    QAction *showUser = addCommand(user, QStringLiteral("Show User"), delegate,
+        &AppDelegate::showUserInfo, QKeySequence(Qt::CTRL | Qt::Key_I));
+    QAction *mute
+        = addCommand(user, QStringLiteral("Mute User…"), delegate, &AppDelegate::muteUser);
+    user->addSeparator();
+    addCommand(user, QStringLiteral("Search For Tag…"), delegate, &AppDelegate::openSearchWindow,
+        QKeySequence(Qt::CTRL | Qt::Key_F));
+    addCommand(user, QStringLiteral("Search For User…"), delegate,
+        &AppDelegate::openUserSearchWindow, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    user->addSeparator();
+    addCommand(user, QStringLiteral("Follow @VELTO"), delegate, &AppDelegate::followVELTO);
+    // Muting is for other people's posts.
+    QObject::connect(&delegate->postActions(), &PostActions::stateChanged, mute,
+        [delegate, mute] { mute->setEnabled(!delegate->postActions().canDelete()); });
+
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     QAction *fullScreen = view->addAction(QStringLiteral("Full Screen"));
     fullScreen->setCheckable(true);
@@ -160,6 +176,8 @@ void build(MainWindow *window, AppDelegate *delegate)
     // actions as the Post menu's, so their titles and states agree.
     auto *postMenu = new QMenu(window);
     postMenu->addActions(postActions);
+    postMenu->addSeparator();
+    postMenu->addActions({ showUser, mute });
     postMenu->addSeparator();
     postMenu->addAction(refresh);
     window->listView()->setContextMenu(postMenu);

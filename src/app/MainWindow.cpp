@@ -8,6 +8,7 @@
 #include "views/SideBar.h"
 #include "views/TimelineListView.h"
 
+#include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +19,8 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -214,7 +217,6 @@ void MainWindow::followStreamLoader(StreamLoader *loader)
     connect(loader, &StreamLoader::scrollToTopRequested, this, &MainWindow::scrollListToTop);
     connect(loader, &StreamLoader::backBarLabelChanged, this, &MainWindow::setBackBarLabel);
     connect(loader, &StreamLoader::sideBarRowRequested, this, &MainWindow::selectSideBarRow);
-    connect(loader, &StreamLoader::userPanelCloseRequested, this, &MainWindow::closeUserPanel);
 }
 
 void MainWindow::setListOpacity(qreal opacity)
@@ -374,10 +376,11 @@ void MainWindow::selectSideBarRow(int row)
 
 bool MainWindow::isSearchPanelVisible() const
 {
-    return false;
+    // The search sheet and the user panel are dialogs over this window.
+    const QList<QDialog *> sheets = findChildren<QDialog *>(Qt::FindDirectChildrenOnly);
+    return std::any_of(
+        sheets.begin(), sheets.end(), [](const QDialog *sheet) { return sheet->isVisible(); });
 }
-
-void MainWindow::closeUserPanel() { }
 
 void MainWindow::fadeIn()
 {

@@ -80,8 +80,8 @@ public:
     void setToolbarVisible(bool visible);
 
     void selectSideBarRow(int row);
+    // A sheet (the search or the user panel) is open over the window.
     bool isSearchPanelVisible() const;
-    void closeUserPanel();
 
     // Shows the window with a 0.25 s fade.
     void fadeIn();

@@ -1,0 +1,229 @@
+// The user panel and the user commands against the sandbox, over a slow
+// network: who is shown, the lists, following and unfollowing with good and
+// bad answers, muting, a user's posts, and the search sheet's two searches.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/UserPanel.h"
+#include "app/UserPanelController.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
+#include "views/UserListModel.h"
+
+#include <QJsonObject>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class UserPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::standard().setValue(prefs::meID, QStringLiteral("1"));
+        ASSERT_TRUE(sandbox.setLatency(250, 50));
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(loaded.wait(15000));
+        delegate->window()->show();
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+
+    PostsArrayController *posts() const { return delegate->postsArrayController(); }
+    UserPanelController &users() const { return delegate->users(); }
+    UserPanel *panel() const { return users().panel(); }
+
+    // Selects the first post whose author's id passes `wanted` and clicks its avatar.
+    QString openAuthorOf(const std::function<bool(const QString &)> &wanted)
+    {
+        for (int row = 0; row < posts()->count(); ++row) {
+            const QString author = posts()->arrangedObject(row)->userId();
+            if (wanted(author)) {
+                posts()->setSelectionIndex(row);
+                NotificationBus::defaultCenter().post(nf::userInfo);
+                return author;
+            }
+        }
+        ADD_FAILURE() << "no such author";
+        return {};
+    }
+    bool listsFilled()
+    {
+        return testsupport::waitUntil(
+            [&] { return panel() && panel()->following()->rowCount() > 0; }, 10s);
+    }
+    int requestsTo(const QString &method, const QString &path)
+    {
+        int count = 0;
+        for (const QJsonValue &r : sandbox.requests()) {
+            const QJsonObject request = r.toObject();
+            count += request.value(u"method").toString() == method
+                && request.value(u"path").toString() == path;
+        }
+        return count;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(UserPanelTest, TheAvatarOpensTheAuthorWithBothListsAndAListRowSwitchesTheUser)
+{
+    const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->user().value(u"id"_qs).toString(), author);
+    EXPECT_TRUE(panel()->followLine().contains(u"is currently"));
+    EXPECT_TRUE(panel()->followButton()->isVisible());
+    ASSERT_TRUE(listsFilled());
+    EXPECT_GT(panel()->followers()->rowCount(), 0);
+    EXPECT_EQ(requestsTo(u"GET"_qs, u"/stream/0/users/%1/followers"_qs.arg(author)), 1);
+    EXPECT_EQ(requestsTo(u"GET"_qs, u"/stream/0/users/%1/following"_qs.arg(author)), 1);
+    EXPECT_GE(panel()->width(), delegate->window()->width());
+
+    // A row of the following list: the sheet stays and shows that user.
+    const QModelIndex first = panel()->following()->index(0);
+    const QString chosen = first.data(UserListModel::UserIdRole).toString();
+    ASSERT_NE(chosen, author);
+    panel()->findChild<QTabWidget *>()->setCurrentIndex(1);
+    QListView *list = panel()->followingView();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return panel()->user().value(u"id"_qs).toString() == chosen; }, 10s));
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->following()->rowCount(), 0) << "the earlier user's list is gone at once";
+    ASSERT_TRUE(listsFilled());
+
+    // Escape closes it and forgets the lists.
+    QTest::keyClick(panel(), Qt::Key_Escape);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(panel()->followers()->rowCount(), 0);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(UserPanelTest, OneselfIsSaidSoWithoutAFollowButton)
+{
+    openAuthorOf([](const QString &id) { return id == u"1"; });
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(panel()->followLine(), QStringLiteral("YES, its me!"));
+    EXPECT_FALSE(panel()->followButton()->isVisible());
+}
+
+TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHolds)
+{
+    // Someone the demo user does not follow yet, from a search.
+    users().performSearch(UserPanelController::searchUser, QStringLiteral("olga"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return panel() && panel()->isVisible(); }, 10s));
+    const QString id = panel()->user().value(u"id"_qs).toString();
+    const QString path = u"/stream/0/users/%1/follow"_qs.arg(id);
+    const bool followedAtFirst = panel()->followButtonTag() == 1;
+    if (followedAtFirst) {
+        users().unFollowAction(1);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->followButtonTag() == 0; }, 10s));
+    }
+    EXPECT_EQ(panel()->followButton()->text(), QStringLiteral("Follow"));
+
+    // A failure keeps the button as it is.
+    ASSERT_TRUE(sandbox.injectFault(path, 500));
+    const qsizetype before = alerts.shown().size();
+    QTest::mouseClick(panel()->followButton(), Qt::LeftButton);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == before + 1; }, 10s));
+    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to perform request."));
+    EXPECT_EQ(panel()->followButtonTag(), 0);
+    EXPECT_EQ(panel()->followButton()->text(), QStringLiteral("Follow"));
+
+    QTest::mouseClick(panel()->followButton(), Qt::LeftButton);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->followButtonTag() == 1; }, 10s));
+    EXPECT_EQ(panel()->followButton()->text(), QStringLiteral("Unfollow"));
+    EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Success!"));
+    EXPECT_EQ(alerts.shown().last().message,
+        QStringLiteral("You are now following: @%1.")
+            .arg(panel()->user().value(u"username"_qs).toString()));
+    EXPECT_GE(requestsTo(u"POST"_qs, path), 1);
+
+    QTest::mouseClick(panel()->followButton(), Qt::LeftButton);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->followButtonTag() == 0; }, 10s));
+    EXPECT_TRUE(alerts.shown().last().message.startsWith(u"You are no longer following: @"));
+    EXPECT_GE(requestsTo(u"DELETE"_qs, path), 1);
+}
+
+TEST_F(UserPanelTest, ThePostsButtonLoadsTheUsersPostsAndClosesTheSheet)
+{
+    const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
+    ASSERT_TRUE(listsFilled());
+    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    users().loadUserPosts();
+    EXPECT_FALSE(panel()->isVisible());
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::User);
+    ASSERT_GT(posts()->count(), 0);
+    for (int row = 0; row < posts()->count(); ++row)
+        EXPECT_EQ(posts()->arrangedObject(row)->userId(), author);
+}
+
+TEST_F(UserPanelTest, MutingAsksFirstAndNamesTheUser)
+{
+    const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
+    panel()->hide();
+    const QString path = u"/stream/0/users/%1/mute"_qs.arg(author);
+    alerts.answerNext(1); // Cancel
+    users().muteUser();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("Mute User"));
+    EXPECT_EQ(
+        alerts.shown().at(0).message, QStringLiteral("Do you really want to mute this user?"));
+    QTest::qWait(400);
+    EXPECT_EQ(requestsTo(u"POST"_qs, path), 0);
+
+    users().muteUser();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 3; }, 10s));
+    EXPECT_EQ(alerts.shown().at(2).title, QStringLiteral("Success!"));
+    EXPECT_TRUE(alerts.shown().at(2).message.startsWith(u"You've muted user: @"));
+    EXPECT_EQ(requestsTo(u"POST"_qs, path), 1);
+}
+
+TEST_F(UserPanelTest, TheSearchesTakeTheTextAsTyped)
+{
+    // Two at signs: the typed one is kept.
+    ASSERT_TRUE(sandbox.clearRequests());
+    users().performSearch(UserPanelController::searchUser, QStringLiteral("@alice"));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return requestsTo(u"GET"_qs, u"/stream/0/users/@@alice"_qs) == 1; }, 10s));
+
+    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    users().performSearch(UserPanelController::searchHashtag, QStringLiteral("coffee"));
+    EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), QStringLiteral("#coffee"));
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+
+    // A user nobody has: the request layer's message, no panel.
+    const qsizetype before = alerts.shown().size();
+    users().performSearch(UserPanelController::searchUser, QStringLiteral("nobody-here-at-all"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > before; }, 10s));
+    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to load user."));
+}
+
+} // namespace
