@@ -24,10 +24,24 @@ QString valueAt(const QVariantMap &user, const char *path)
     return value.toString();
 }
 
+// 1 means yes; a service that sends true means the same.
 bool isOne(const QVariantMap &user, const char *key)
 {
-    return valueAt(user, key).toInt() == 1;
+    const QVariant value = user.value(QString::fromLatin1(key));
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.toString().toInt() == 1;
 }
+
+// What the service writes about a user is text, never markup.
+QLabel *plainLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+constexpr int longestDescription = 1000;
 
 } // namespace
 
@@ -40,17 +54,17 @@ UserPanel::UserPanel(QWidget *mainWindow)
 
     m_avatar = new AvatarImageView(this);
     m_avatar->setFixedSize(64, 64);
-    m_name = new QLabel(this);
+    m_name = plainLabel(this);
     QFont big = m_name->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.25);
     m_name->setFont(big);
-    m_username = new QLabel(this);
-    m_description = new QLabel(this);
+    m_username = plainLabel(this);
+    m_description = plainLabel(this);
     m_description->setWordWrap(true);
     m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_counts = new QLabel(this);
-    m_followLine = new QLabel(this);
+    m_counts = plainLabel(this);
+    m_followLine = plainLabel(this);
     m_follow = new QPushButton(this);
     auto *posts = new QPushButton(QStringLiteral("Posts"), this);
     auto *close = new QPushButton(QStringLiteral("Close"), this);
@@ -129,7 +143,15 @@ void UserPanel::showUser(const QVariantMap &user, const QString &meID)
     const QString username = valueAt(user, "username");
     m_name->setText(valueAt(user, "name"));
     m_username->setText(u'@' + username);
-    m_description->setText(valueAt(user, "description.text"));
+    QString description = valueAt(user, "description.text");
+    if (description.size() > longestDescription) {
+        // A description longer than any page would push the lists away.
+        qsizetype cut = longestDescription;
+        if (description.at(cut - 1).isHighSurrogate())
+            --cut;
+        description = description.left(cut) + u'…';
+    }
+    m_description->setText(description);
     m_description->setVisible(!m_description->text().isEmpty());
     const QVariantMap counts = user.value(QStringLiteral("counts")).toMap();
     m_counts->setText(counts.isEmpty()

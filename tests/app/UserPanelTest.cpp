@@ -17,6 +17,7 @@
 #include "views/UserListModel.h"
 
 #include <QJsonObject>
+#include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -224,6 +225,31 @@ TEST_F(UserPanelTest, TheSearchesTakeTheTextAsTyped)
     users().performSearch(UserPanelController::searchUser, QStringLiteral("nobody-here-at-all"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > before; }, 10s));
     EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to load user."));
+}
+
+TEST(UserPanelRecord, AnOddRecordIsShownAsPlainTextAndItsFlagsAsTheyMean)
+{
+    QWidget window;
+    window.resize(500, 600);
+    UserPanel panel(&window);
+    const QString markup = QStringLiteral("<b>bold</b> <img src=x> ") + QString(10000, u'x');
+    panel.showUser(
+        { { u"id"_qs, u"7"_qs }, { u"follows_you"_qs, true }, { u"you_follow"_qs, u"1"_qs },
+            { u"description"_qs, QVariantMap { { u"text"_qs, markup } } } },
+        QStringLiteral("1"));
+    EXPECT_EQ(panel.followLine(), QStringLiteral("@ is currently following you"));
+    EXPECT_EQ(panel.followButtonTag(), 1);
+    for (QLabel *label : panel.findChildren<QLabel *>()) {
+        if (!label->text().contains(u"<b>"))
+            continue;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_LE(label->text().size(), 1001);
+    }
+    panel.showUser(
+        { { u"id"_qs, u"8"_qs }, { u"username"_qs, u"zed"_qs }, { u"follows_you"_qs, u"yes"_qs } },
+        QStringLiteral("1"));
+    EXPECT_EQ(panel.followLine(), QStringLiteral("@zed is currently not following you"));
+    EXPECT_EQ(panel.followButton()->text(), QStringLiteral("Follow"));
 }
 
 } // namespace
