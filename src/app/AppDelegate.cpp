@@ -4,6 +4,7 @@
 #include "app/ComposerController.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/MentionNotifications.h"
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
 #include "app/RefreshScheduler.h"
@@ -18,6 +19,7 @@
 #include "core/Preferences.h"
 #include "desktop/IdleTime.h"
 #include "service/Account.h"
+#include "service/MentionCheck.h"
 #include "service/MentionCounter.h"
 #include "service/PostPageProcessor.h"
 #include "service/PostsArrayController.h"
@@ -52,6 +54,8 @@ AppDelegate::AppDelegate(QObject *parent)
     m_savedCommands = new SavedPostCommands(&m_savedPosts, m_selection, m_posts, m_streams, this);
     m_userPanel
         = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
+    m_mentionCheck = new MentionCheck(&m_account->api(), m_mentions, this);
+    m_notifications = new MentionNotifications(m_window, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -115,6 +119,15 @@ void AppDelegate::connectParts()
         Q_EMIT userPanelRequested(user);
     });
 
+    // Mentions are checked only for a signed-in user.
+    connect(m_scheduler, &RefreshScheduler::mentionCheckDue, m_mentionCheck, [this] {
+        if (!m_account->accessToken().isEmpty())
+            m_mentionCheck->loadMentionsForNotifications();
+    });
+    connect(m_mentionCheck, &MentionCheck::mentionsArrived, m_notifications,
+        &MentionNotifications::announce);
+    connect(
+        m_notifications, &MentionNotifications::mentionsWanted, this, [this] { selectView(2); });
     connect(m_mentions, &MentionCounter::countChanged, m_window,
         [this](quint64 count) { m_window->setMentionCount(int(qMin<quint64>(count, 9999))); });
 }
@@ -332,6 +345,10 @@ void AppDelegate::openUserSearchWindow()
 void AppDelegate::followVELTO()
 {
     m_account->followVELTO();
+}
+void AppDelegate::sendNotification()
+{
+    m_notifications->sendNotification();
 }
 void AppDelegate::savePost()
 {

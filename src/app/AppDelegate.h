@@ -15,7 +15,9 @@ class AuthWindow;
 class ComposerController;
 class IdleTime;
 class MainWindow;
+class MentionCheck;
 class MentionCounter;
+class MentionNotifications;
 class PostActions;
 class PostCommands;
 class PostPageProcessor;
@@ -91,6 +93,8 @@ public:
     void openSearchWindow();
     void openUserSearchWindow();
     void followVELTO();
+    // A notification like a mention's, to see that they reach the desktop.
+    void sendNotification();
     // Keeping posts locally.
     void savePost();
     void showSavedPosts();
@@ -133,6 +137,7 @@ public:
     PostCommands &postCommands() const { return *m_postCommands; }
     PostActions &postActions() const { return *m_postActions; }
     MentionCounter &mentions() const { return *m_mentions; }
+    MentionCheck &mentionCheck() const { return *m_mentionCheck; }
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
     UserPanelController &users() const { return *m_userPanel; }
@@ -175,6 +180,8 @@ private:
     SavedPostList m_savedPosts;
     SavedPostCommands *m_savedCommands = nullptr;
     UserPanelController *m_userPanel = nullptr;
+    MentionCheck *m_mentionCheck = nullptr;
+    MentionNotifications *m_notifications = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

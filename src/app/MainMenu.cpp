@@ -167,6 +167,8 @@ void build(MainWindow *window, AppDelegate *delegate)
     help->addAction(QStringLiteral("Quick Help"), delegate, &AppDelegate::quickHelp);
     help->addAction(QStringLiteral("Support"), delegate, &AppDelegate::openSupport);
     help->addAction(QStringLiteral("Send Feedback"), delegate, &AppDelegate::provideFeedback);
+    help->addAction(
+        QStringLiteral("Send Test Notification"), delegate, &AppDelegate::sendNotification);
     help->addSeparator();
     help->addAction(QStringLiteral("More Applications"), delegate, &AppDelegate::openAppWebsite);
     help->addAction(QStringLiteral("Velto Website"), delegate, &AppDelegate::openVELTO);

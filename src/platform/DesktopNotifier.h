@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// Desktop notifications: shown by the desktop's notification server, and
+// reported back when the user clicks one. Tests install their own.
+class DesktopNotifier : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Shows a notification; `done` gets its id (0 when none was shown).
+    virtual void notify(const QString &title, const QString &body, bool withSound,
+        std::function<void(uint)> done = {})
+        = 0;
+    virtual void close(uint id) = 0;
+
+    static DesktopNotifier &current();
+    static void setCurrent(std::unique_ptr<DesktopNotifier> notifier);
+
+Q_SIGNALS:
+    // The user clicked the notification (its default action).
+    void activated(uint id);
+};
+
+// The freedesktop.org notification server on the session bus.
+class FreedesktopNotifier : public DesktopNotifier {
+    Q_OBJECT
+public:
+    explicit FreedesktopNotifier(QObject *parent = nullptr);
+
+    void notify(const QString &title, const QString &body, bool withSound,
+        std::function<void(uint)> done = {}) override;
+    void close(uint id) override;
+
+private Q_SLOTS:
+    void actionInvoked(uint id, const QString &action);
+
+private:
+    // The server tells every client of every click: only ours count.
+    QSet<uint> m_shown;
+};

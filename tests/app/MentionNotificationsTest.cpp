@@ -1,0 +1,174 @@
+// New mentions reaching the desktop, against the sandbox with latency: the
+// notification's title and text, the click that shows the mentions, no
+// mention announced twice (overlapping checks, a restart between checks),
+// and the real notification server on the test's private session bus.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "core/Preferences.h"
+#include "platform/DesktopNotifier.h"
+#include "service/MentionCheck.h"
+#include "service/MentionCounter.h"
+#include "service/StreamLoader.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Shown {
+    uint id;
+    QString title;
+    QString body;
+};
+
+class RecordingNotifier : public DesktopNotifier {
+public:
+    void notify(
+        const QString &title, const QString &body, bool, std::function<void(uint)> done) override
+    {
+        shown.append({ next, title, body });
+        if (done)
+            done(next);
+        ++next;
+    }
+    void close(uint id) override { closed.append(id); }
+    void click(uint id) { Q_EMIT activated(id); }
+
+    QList<Shown> shown;
+    QList<uint> closed;
+    uint next = 1;
+};
+
+class MentionNotificationsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto owned = std::make_unique<RecordingNotifier>();
+        notifier = owned.get();
+        DesktopNotifier::setCurrent(std::move(owned));
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::standard().setValue(prefs::prefsShowInNC, true);
+        ASSERT_TRUE(sandbox.setLatency(250, 50));
+        start();
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        DesktopNotifier::setCurrent(nullptr);
+        Preferences::resetStandard();
+    }
+    void start()
+    {
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(loaded.wait(15000));
+    }
+    // One check, waited for.
+    void check()
+    {
+        delegate->mentionCheck().loadMentionsForNotifications();
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return !delegate->mentionCheck().isChecking(); }, 10s));
+    }
+    int mentionRequests()
+    {
+        int count = 0;
+        for (const QJsonValue &r : sandbox.requests())
+            count += r.toObject().value(u"path").toString() == u"/stream/0/users/me/mentions";
+        return count;
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    RecordingNotifier *notifier = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMentions)
+{
+    check(); // learns where the mentions stand
+    EXPECT_TRUE(notifier->shown.isEmpty());
+    sandbox.postMention(QStringLiteral("alice"), QStringLiteral("lunch at noon, @demo?"));
+
+    ASSERT_TRUE(sandbox.clearRequests());
+    delegate->mentionCheck().loadMentionsForNotifications();
+    delegate->mentionCheck().loadMentionsForNotifications(); // the next tick, too early
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !notifier->shown.isEmpty(); }, 10s));
+    QTest::qWait(600);
+    EXPECT_EQ(mentionRequests(), 1);
+    ASSERT_EQ(notifier->shown.size(), 1);
+    EXPECT_EQ(notifier->shown.at(0).title, QStringLiteral("@alice (Alice Moreau)"));
+    EXPECT_EQ(notifier->shown.at(0).body, QStringLiteral("lunch at noon, @demo?"));
+    EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u);
+
+    // A restart between checks announces nothing again.
+    delegate.reset();
+    start();
+    check();
+    EXPECT_EQ(notifier->shown.size(), 1);
+
+    sandbox.postMention(QStringLiteral("carol"), QStringLiteral("@demo again"));
+    check();
+    ASSERT_EQ(notifier->shown.size(), 2);
+    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    notifier->click(notifier->shown.at(1).id);
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Mentions);
+    EXPECT_EQ(delegate->mentions().internNotificationCount(), 0u);
+    EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(1).id));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
+{
+    check();
+    sandbox.postMentions(40, QStringLiteral("bob_t"));
+    check();
+    ASSERT_EQ(notifier->shown.size(), 6);
+    EXPECT_EQ(notifier->shown.last().body, QStringLiteral("35 more new mentions"));
+    EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QStringLiteral("40"));
+}
+
+TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
+{
+    const QString dunst = QStandardPaths::findExecutable(QStringLiteral("dunst"));
+    if (dunst.isEmpty() || !QDBusConnection::sessionBus().isConnected()
+        || qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs dunst, a session bus and a display (the test command has them)";
+    QProcess server;
+    server.start(dunst, {});
+    ASSERT_TRUE(server.waitForStarted());
+    ASSERT_TRUE(testsupport::waitUntil([] {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+            QStringLiteral("org.freedesktop.Notifications"));
+    }));
+    FreedesktopNotifier notifier;
+    std::optional<uint> id;
+    notifier.notify(QStringLiteral("@alice (Alice)"), QStringLiteral("hello"), true,
+        [&](uint shown) { id = shown; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return id.has_value(); }));
+    EXPECT_GT(*id, 0u);
+    notifier.close(*id);
+    server.terminate();
+    server.waitForFinished();
+}
+
+} // namespace
