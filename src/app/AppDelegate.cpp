@@ -18,6 +18,7 @@
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
 #include "desktop/IdleTime.h"
+#include "platform/LauncherBadge.h"
 #include "service/Account.h"
 #include "service/MentionCheck.h"
 #include "service/MentionCounter.h"
@@ -128,15 +129,17 @@ void AppDelegate::connectParts()
         &MentionNotifications::announce);
     connect(
         m_notifications, &MentionNotifications::mentionsWanted, this, [this] { selectView(2); });
-    connect(m_mentions, &MentionCounter::countChanged, m_window,
-        [this](quint64 count) { m_window->setMentionCount(int(qMin<quint64>(count, 9999))); });
+    connect(m_mentions, &MentionCounter::countChanged, m_window, [this](quint64 count) {
+        m_window->setMentionCount(MentionCounter::counterText(count));
+        LauncherBadge::setCount(count);
+    });
 }
 
 void AppDelegate::mentionsShown()
 {
     m_mentions->markSeen();
     m_scheduler->setNotificationTimer();
-    m_window->setMentionCount(0);
+    m_window->setMentionCount(QString());
 }
 
 void AppDelegate::setPageProcessor(PostPageProcessor *processor)

@@ -359,9 +359,17 @@ bool MainWindow::isMentionIndicatorVisible() const
     return m_mentionIndicator->isVisibleTo(m_tools);
 }
 
-void MainWindow::setMentionCount(int count)
+void MainWindow::setMentionCount(const QString &counterText)
 {
-    m_mentionIndicator->setText(count > 0 ? QStringLiteral("@ %1").arg(count) : QString());
+    m_mentionIndicator->setText(
+        counterText.isEmpty() ? QString() : QStringLiteral("@ %1").arg(counterText));
+    m_mentionIndicator->setAccessibleName(
+        counterText.isEmpty() ? QString() : QStringLiteral("%1 new mentions").arg(counterText));
+}
+
+QString MainWindow::mentionCountText() const
+{
+    return m_mentionIndicator->text();
 }
 
 void MainWindow::setToolbarVisible(bool visible)

@@ -76,7 +76,9 @@ public:
     QString backBarLabel() const;
     void setMentionIndicatorVisible(bool visible);
     bool isMentionIndicatorVisible() const;
-    void setMentionCount(int count);
+    // The unseen mentions beside the tools: "" none, the number, "..." from 1000.
+    void setMentionCount(const QString &counterText);
+    QString mentionCountText() const;
     void setToolbarVisible(bool visible);
 
     void selectSideBarRow(int row);

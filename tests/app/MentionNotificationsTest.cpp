@@ -29,6 +29,27 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Hears the launcher badge's signal on the session bus.
+class BadgeListener : public QObject {
+    Q_OBJECT
+public:
+    BadgeListener()
+    {
+        connected = QDBusConnection::sessionBus().connect(QString(),
+            QStringLiteral("/com/canonical/unity/launcherentry/velto"),
+            QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"), this,
+            SLOT(update(QString, QVariantMap)));
+    }
+    bool connected = false;
+    QList<qint64> counts;
+public Q_SLOTS:
+    void update(const QString &app, const QVariantMap &properties)
+    {
+        if (app == u"application://velto.desktop")
+            counts.append(properties.value(QStringLiteral("count")).toLongLong());
+    }
+};
+
 struct Shown {
     uint id;
     QString title;
@@ -139,12 +160,19 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
 
 TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
 {
+    BadgeListener badge;
     check();
     sandbox.postMentions(40, QStringLiteral("bob_t"));
     check();
     ASSERT_EQ(notifier->shown.size(), 6);
     EXPECT_EQ(notifier->shown.last().body, QStringLiteral("35 more new mentions"));
     EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QStringLiteral("40"));
+    EXPECT_EQ(delegate->window()->mentionCountText(), QStringLiteral("@ 40"));
+    // The test command runs with a private session bus: the badge goes out there.
+    if (QDBusConnection::sessionBus().isConnected()) {
+        ASSERT_TRUE(badge.connected);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return badge.counts.contains(40); }));
+    }
 }
 
 TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
@@ -172,3 +200,5 @@ TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
 }
 
 } // namespace
+
+#include "MentionNotificationsTest.moc"
