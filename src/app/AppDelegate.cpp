@@ -10,6 +10,7 @@
 #include "app/RefreshScheduler.h"
 #include "app/SavedPostCommands.h"
 #include "app/SignInController.h"
+#include "app/StatusItem.h"
 #include "app/StreamSideBar.h"
 #include "app/Swipes.h"
 #include "app/UserPanelController.h"
@@ -30,6 +31,7 @@
 #include "text/LinedTextView.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QThreadPool>
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -57,6 +59,17 @@ AppDelegate::AppDelegate(QObject *parent)
         = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
     m_mentionCheck = new MentionCheck(&m_account->api(), m_mentions, this);
     m_notifications = new MentionNotifications(m_window, this);
+    auto *trayMenu = new QMenu(m_window);
+    trayMenu->addAction(
+        QStringLiteral("Show Velto"), this, [this] { m_statusItem->statusItemAction(); });
+    trayMenu->addAction(QStringLiteral("New Post"), this, [this] {
+        m_statusItem->statusItemAction();
+        newPost();
+    });
+    trayMenu->addSeparator();
+    trayMenu->addAction(
+        QStringLiteral("Quit Velto"), QCoreApplication::instance(), &QCoreApplication::quit);
+    m_statusItem = new StatusItem(m_window, trayMenu, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -132,6 +145,7 @@ void AppDelegate::connectParts()
     connect(m_mentions, &MentionCounter::countChanged, m_window, [this](quint64 count) {
         m_window->setMentionCount(MentionCounter::counterText(count));
         LauncherBadge::setCount(count);
+        m_statusItem->setNewMentionsWaiting(count > 0);
     });
 }
 
@@ -352,6 +366,10 @@ void AppDelegate::followVELTO()
 void AppDelegate::sendNotification()
 {
     m_notifications->sendNotification();
+}
+void AppDelegate::toggleStatusItem()
+{
+    m_statusItem->toggleStatusItem();
 }
 void AppDelegate::savePost()
 {

@@ -26,6 +26,7 @@ class RefreshScheduler;
 class SavedPostCommands;
 class SelectedPost;
 class SignInController;
+class StatusItem;
 class StreamLoader;
 class UserLookup;
 class UserPanelController;
@@ -95,6 +96,8 @@ public:
     void followVELTO();
     // A notification like a mention's, to see that they reach the desktop.
     void sendNotification();
+    // Makes or drops the tray item as "prefsShowStatusItem" now says.
+    void toggleStatusItem();
     // Keeping posts locally.
     void savePost();
     void showSavedPosts();
@@ -138,6 +141,7 @@ public:
     PostActions &postActions() const { return *m_postActions; }
     MentionCounter &mentions() const { return *m_mentions; }
     MentionCheck &mentionCheck() const { return *m_mentionCheck; }
+    StatusItem &statusItem() const { return *m_statusItem; }
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
     UserPanelController &users() const { return *m_userPanel; }
@@ -182,6 +186,7 @@ private:
     UserPanelController *m_userPanel = nullptr;
     MentionCheck *m_mentionCheck = nullptr;
     MentionNotifications *m_notifications = nullptr;
+    StatusItem *m_statusItem = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
+#include "app/StatusItem.h"
 #include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
 #include "core/AppPaths.h"
@@ -68,6 +69,8 @@ void AppDelegate::awakeFromNib()
 
     subscribeToNotifications();
     m_windowCommands->applyDockMode();
+    if (preferences().value(prefs::prefsShowStatusItem))
+        m_statusItem->makeStatusItem();
 
     m_composer->setCurrentPostType(0);
     m_window->setPostButtonImage(QStringLiteral("postTemplate"));

@@ -6,6 +6,7 @@
 #include "app/SavedPostCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "views/TimelineListView.h"
 
 #include <QAction>
@@ -160,6 +161,14 @@ void build(MainWindow *window, AppDelegate *delegate)
     QObject::connect(window, &MainWindow::fullScreenChanged, fullScreen, [fullScreen](bool on) {
         const QSignalBlocker blocker(fullScreen);
         fullScreen->setChecked(on);
+    });
+
+    QAction *tray = view->addAction(QStringLiteral("Show in Tray"));
+    tray->setCheckable(true);
+    tray->setChecked(Preferences::standard().value(prefs::prefsShowStatusItem));
+    QObject::connect(tray, &QAction::toggled, delegate, [delegate](bool on) {
+        Preferences::standard().setValue(prefs::prefsShowStatusItem, on);
+        delegate->toggleStatusItem();
     });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));

@@ -420,9 +420,12 @@ void MainWindow::fadeOutAndHide()
 
 void MainWindow::hideApplication()
 {
-    // Minimised, the window stays reachable from the task bar; hidden, only a
-    // tray icon could bring it back, and there may be none.
-    showMinimized();
+    // Hidden, only the tray item brings the window back; without one it is
+    // minimised, so the task bar still has it.
+    if (m_hideToTray)
+        hide();
+    else
+        showMinimized();
 }
 
 bool MainWindow::isHiddenFromUser() const

@@ -88,6 +88,8 @@ public:
     // Shows the window with a 0.25 s fade.
     void fadeIn();
     // Fades the window out over 0.25 s, then hides the application.
+    // With a tray item, hiding the window hides it; else it is minimised.
+    void setHideToTray(bool hide) { m_hideToTray = hide; }
     void fadeOutAndHide();
     // What hiding the application means here: the window is minimised.
     void hideApplication();
@@ -123,4 +125,5 @@ private:
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;
     int m_progressCount = 0;
+    bool m_hideToTray = false;
 };

@@ -8,6 +8,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/StatusItem.h"
 #include "core/Preferences.h"
 #include "platform/DesktopNotifier.h"
 #include "service/MentionCheck.h"
@@ -85,6 +86,7 @@ protected:
         ASSERT_TRUE(sandbox.start());
         testsupport::prepareSignedInProfile(sandbox);
         Preferences::standard().setValue(prefs::prefsShowInNC, true);
+        Preferences::standard().setValue(prefs::prefsShowStatusItem, true);
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         start();
     }
@@ -139,6 +141,8 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     EXPECT_EQ(notifier->shown.at(0).title, QStringLiteral("@alice (Alice Moreau)"));
     EXPECT_EQ(notifier->shown.at(0).body, QStringLiteral("lunch at noon, @demo?"));
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u);
+    ASSERT_TRUE(delegate->statusItem().exists());
+    EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off_blue"));
 
     // A restart between checks announces nothing again.
     delegate.reset();
@@ -154,6 +158,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Mentions);
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 0u);
+    EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off"));
     EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(1).id));
     EXPECT_TRUE(alerts.shown().isEmpty());
 }

@@ -1,0 +1,86 @@
+#include "app/StatusItem.h"
+
+#include "app/MainWindow.h"
+#include "core/Preferences.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+StatusItem::StatusItem(MainWindow *window, QMenu *menu, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_menu(menu)
+{
+    if (m_menu) {
+        connect(m_menu, &QMenu::aboutToShow, this,
+            [this] { showPicture(QStringLiteral("status_on")); });
+        connect(m_menu, &QMenu::aboutToHide, this, [this] { setNewMentionsWaiting(m_waiting); });
+    }
+}
+
+StatusItem::~StatusItem()
+{
+    hideStatusItem();
+}
+
+void StatusItem::makeStatusItem()
+{
+    if (m_icon)
+        return;
+    m_icon = new QSystemTrayIcon(this);
+    m_icon->setToolTip(QStringLiteral("Velto"));
+    if (m_menu)
+        m_icon->setContextMenu(m_menu);
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                statusItemAction();
+        });
+    setNewMentionsWaiting(m_waiting);
+    m_icon->show();
+    // Hidden, the window can come back from here; without a tray to show
+    // the item it stays minimised instead.
+    m_window->setHideToTray(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void StatusItem::hideStatusItem()
+{
+    if (!m_icon)
+        return;
+    m_icon->hide();
+    delete m_icon;
+    m_icon = nullptr;
+    m_picture.clear();
+    if (m_window)
+        m_window->setHideToTray(false);
+}
+
+void StatusItem::toggleStatusItem()
+{
+    if (Preferences::standard().value(prefs::prefsShowStatusItem))
+        makeStatusItem();
+    else
+        hideStatusItem();
+}
+
+void StatusItem::setNewMentionsWaiting(bool waiting)
+{
+    m_waiting = waiting;
+    showPicture(waiting ? QStringLiteral("status_off_blue") : QStringLiteral("status_off"));
+}
+
+void StatusItem::showPicture(const QString &name)
+{
+    if (!m_icon)
+        return;
+    m_picture = name;
+    m_icon->setIcon(QIcon(QStringLiteral(":/images/%1.svg").arg(name)));
+}
+
+void StatusItem::statusItemAction()
+{
+    m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class MainWindow;
+class QMenu;
+class QSystemTrayIcon;
+
+// The tray item: "status_off", "status_off_blue" while new mentions wait,
+// "status_on" while its menu is open. A click brings the window forward;
+// while it is there, hiding the window hides it (else the window is only
+// minimised, so it can always be found). Made and dropped as the
+// preference says.
+class StatusItem : public QObject {
+    Q_OBJECT
+public:
+    StatusItem(MainWindow *window, QMenu *menu, QObject *parent = nullptr);
+    ~StatusItem() override;
+
+    void makeStatusItem();
+    void hideStatusItem();
+    // Follows "prefsShowStatusItem".
+    void toggleStatusItem();
+    void setNewMentionsWaiting(bool waiting);
+    void statusItemAction();
+
+    bool exists() const { return m_icon != nullptr; }
+    // The picture's name now ("status_off", "status_on", "status_off_blue").
+    const QString &pictureName() const { return m_picture; }
+
+private:
+    void showPicture(const QString &name);
+
+    MainWindow *m_window;
+    QPointer<QMenu> m_menu;
+    QSystemTrayIcon *m_icon = nullptr;
+    QString m_picture;
+    bool m_waiting = false;
+};
