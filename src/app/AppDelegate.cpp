@@ -142,6 +142,8 @@ void AppDelegate::connectParts()
         &MentionNotifications::announce);
     connect(
         m_notifications, &MentionNotifications::mentionsWanted, this, [this] { selectView(2); });
+    connect(m_notifications, &MentionNotifications::replyWanted, m_composer,
+        &ComposerController::replyTo);
     connect(m_mentions, &MentionCounter::countChanged, m_window, [this](quint64 count) {
         m_window->setMentionCount(MentionCounter::counterText(count));
         LauncherBadge::setCount(count);

@@ -107,6 +107,14 @@ void ComposerController::doTheReply()
         ComposerRules::replyText(m_selection->currentDictionary(), meID()), postId);
 }
 
+void ComposerController::replyTo(const QVariantMap &post)
+{
+    const QString postId = post.value(QStringLiteral("id")).toString();
+    if (postId.isEmpty())
+        return;
+    startAnswer(ComposerRules::Reply, ComposerRules::replyText(post, meID()), postId);
+}
+
 void ComposerController::quote()
 {
     const QString postId = m_selection->replyOrQuoteID();

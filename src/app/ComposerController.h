@@ -47,6 +47,8 @@ public:
     void newPost();
     // A reply to the selected post: its author and the users it mentions.
     void doTheReply();
+    // A reply to `post`, which need not be in the list (a mention's notification).
+    void replyTo(const QVariantMap &post);
     // A quote of the selected post.
     void quote();
     // The send button, Ctrl+Return.

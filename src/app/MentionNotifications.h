@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
+#include <QVariantMap>
 
 class MainWindow;
 
@@ -26,11 +29,16 @@ public:
 Q_SIGNALS:
     // The user clicked a notification: the mentions are to be shown.
     void mentionsWanted();
+    // The user chose Reply on a mention's notification.
+    void replyWanted(const QVariantMap &mention);
 
 private:
-    void deliver(const QString &title, const QString &body);
+    void deliver(const QString &title, const QString &body, const QJsonObject &mention = {});
     void activated(uint id);
+    void replyChosen(uint id);
+    void bringWindowForward();
 
     MainWindow *m_window;
     QList<uint> m_delivered;
+    QHash<uint, QJsonObject> m_mentionOf;
 };

@@ -40,8 +40,8 @@ FreedesktopNotifier::FreedesktopNotifier(QObject *parent)
         this, SLOT(actionInvoked(uint, QString)));
 }
 
-void FreedesktopNotifier::notify(
-    const QString &title, const QString &body, bool withSound, std::function<void(uint)> done)
+void FreedesktopNotifier::notify(const QString &title, const QString &body, bool withSound,
+    std::function<void(uint)> done, bool offerReply)
 {
     QVariantMap hints { { QStringLiteral("desktop-entry"), QStringLiteral("velto") } };
     if (withSound)
@@ -49,7 +49,10 @@ void FreedesktopNotifier::notify(
     QDBusMessage call
         = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     call << QStringLiteral("Velto") << uint(0) << QStringLiteral("velto") << title << body
-         << QStringList { QStringLiteral("default"), QStringLiteral("Show") } << hints << int(-1);
+         << (offerReply ? QStringList { QStringLiteral("default"), QStringLiteral("Show"),
+                 QStringLiteral("reply"), QStringLiteral("Reply") }
+                        : QStringList { QStringLiteral("default"), QStringLiteral("Show") })
+         << hints << int(-1);
     // Asynchronous: a server that is slow or absent never holds the window.
     auto *watcher
         = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
@@ -79,6 +82,10 @@ void FreedesktopNotifier::close(uint id)
 
 void FreedesktopNotifier::actionInvoked(uint id, const QString &action)
 {
-    if (action == u"default" && m_shown.contains(id))
+    if (!m_shown.contains(id))
+        return;
+    if (action == u"default")
         Q_EMIT activated(id);
+    else if (action == u"reply")
+        Q_EMIT replyChosen(id);
 }

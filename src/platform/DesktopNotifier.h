@@ -15,8 +15,10 @@ public:
     using QObject::QObject;
 
     // Shows a notification; `done` gets its id (0 when none was shown).
+    // With `offerReply`, it also offers a "Reply" action where the server
+    // shows actions.
     virtual void notify(const QString &title, const QString &body, bool withSound,
-        std::function<void(uint)> done = {})
+        std::function<void(uint)> done = {}, bool offerReply = false)
         = 0;
     virtual void close(uint id) = 0;
 
@@ -26,6 +28,8 @@ public:
 Q_SIGNALS:
     // The user clicked the notification (its default action).
     void activated(uint id);
+    // The user chose its "Reply" action.
+    void replyChosen(uint id);
 };
 
 // The freedesktop.org notification server on the session bus.
@@ -35,7 +39,7 @@ public:
     explicit FreedesktopNotifier(QObject *parent = nullptr);
 
     void notify(const QString &title, const QString &body, bool withSound,
-        std::function<void(uint)> done = {}) override;
+        std::function<void(uint)> done = {}, bool offerReply = false) override;
     void close(uint id) override;
 
 private Q_SLOTS:

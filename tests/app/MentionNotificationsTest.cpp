@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/ComposerController.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "core/Preferences.h"
@@ -55,20 +56,22 @@ struct Shown {
     uint id;
     QString title;
     QString body;
+    bool offersReply;
 };
 
 class RecordingNotifier : public DesktopNotifier {
 public:
-    void notify(
-        const QString &title, const QString &body, bool, std::function<void(uint)> done) override
+    void notify(const QString &title, const QString &body, bool, std::function<void(uint)> done,
+        bool offerReply) override
     {
-        shown.append({ next, title, body });
+        shown.append({ next, title, body, offerReply });
         if (done)
             done(next);
         ++next;
     }
     void close(uint id) override { closed.append(id); }
     void click(uint id) { Q_EMIT activated(id); }
+    void chooseReply(uint id) { Q_EMIT replyChosen(id); }
 
     QList<Shown> shown;
     QList<uint> closed;
@@ -140,6 +143,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     ASSERT_EQ(notifier->shown.size(), 1);
     EXPECT_EQ(notifier->shown.at(0).title, QStringLiteral("@alice (Alice Moreau)"));
     EXPECT_EQ(notifier->shown.at(0).body, QStringLiteral("lunch at noon, @demo?"));
+    EXPECT_TRUE(notifier->shown.at(0).offersReply);
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u);
     ASSERT_TRUE(delegate->statusItem().exists());
     EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off_blue"));
@@ -161,6 +165,21 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off"));
     EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(1).id));
     EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(MentionNotificationsTest, ReplyOnANotificationOpensTheComposerOnThatMention)
+{
+    check();
+    const QJsonObject mention
+        = sandbox.postMention(QStringLiteral("kofi"), QStringLiteral("@demo coffee later?"));
+    check();
+    ASSERT_EQ(notifier->shown.size(), 1);
+    notifier->chooseReply(notifier->shown.at(0).id);
+    EXPECT_TRUE(delegate->window()->isComposerOpen());
+    EXPECT_TRUE(delegate->window()->composerText().startsWith(u"@kofi"))
+        << delegate->window()->composerText().toStdString();
+    EXPECT_EQ(delegate->composer().replyOrQuoteID(), mention.value(u"id"_qs).toString());
+    EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(0).id));
 }
 
 TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
