@@ -8,6 +8,7 @@
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "text/JsonAccess.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -17,14 +18,6 @@ namespace {
 
 const QString deleteTitle = QStringLiteral("Delete Post");
 const QString deleteText = QStringLiteral("Do you really want to delete this post?");
-
-QString textOf(const QVariantMap &post, const char *path)
-{
-    QVariant value = post;
-    for (const QString &key : QString::fromLatin1(path).split(QLatin1Char('.')))
-        value = value.toMap().value(key);
-    return value.toString();
-}
 
 // The clipboard holds this one plain string and nothing else.
 void putOnClipboard(const QString &text)
@@ -59,7 +52,8 @@ bool PostActions::canDelete() const
 
 QUrl PostActions::permalink() const
 {
-    const QString username = textOf(m_selection->currentDictionary(), "user.username");
+    const QString username
+        = JsonAccess::textForKeyPath(m_selection->currentDictionary(), u"user.username");
     const QString id = m_selection->replyOrQuoteID();
     if (username.isEmpty() || id.isEmpty())
         return {};
@@ -151,7 +145,7 @@ void PostActions::openPostInBrowser()
 
 void PostActions::openSource()
 {
-    const QUrl source(textOf(m_selection->currentDictionary(), "source.link"));
+    const QUrl source(JsonAccess::textForKeyPath(m_selection->currentDictionary(), u"source.link"));
     if (source.isValid() && !source.isEmpty())
         UrlOpener::current().open(source);
 }

@@ -1,5 +1,6 @@
 #include "app/UserPanel.h"
 
+#include "text/JsonAccess.h"
 #include "views/URLImageView.h"
 #include "views/UserListModel.h"
 
@@ -15,14 +16,6 @@ namespace {
 
 const QColor unfollowColour = QColor::fromRgbF(0.398f, 0.147f, 0.274f);
 const QColor followColour = QColor::fromRgbF(0.169f, 0.335f, 0.496f);
-
-QString valueAt(const QVariantMap &user, const char *path)
-{
-    QVariant value = user;
-    for (const QString &key : QString::fromLatin1(path).split(QLatin1Char('.')))
-        value = value.toMap().value(key);
-    return value.toString();
-}
 
 // 1 means yes; a service that sends true means the same.
 bool isOne(const QVariantMap &user, const char *key)
@@ -140,10 +133,10 @@ void UserPanel::showUser(const QVariantMap &user, const QString &meID)
     if (parentWidget())
         resize(parentWidget()->width(), std::max(420, parentWidget()->height() * 3 / 4));
 
-    const QString username = valueAt(user, "username");
-    m_name->setText(valueAt(user, "name"));
+    const QString username = JsonAccess::textForKeyPath(user, u"username");
+    m_name->setText(JsonAccess::textForKeyPath(user, u"name"));
     m_username->setText(u'@' + username);
-    QString description = valueAt(user, "description.text");
+    QString description = JsonAccess::textForKeyPath(user, u"description.text");
     if (description.size() > longestDescription) {
         // A description longer than any page would push the lists away.
         qsizetype cut = longestDescription;
@@ -161,11 +154,11 @@ void UserPanel::showUser(const QVariantMap &user, const QString &meID)
                   .arg(counts.value(QStringLiteral("followers")).toLongLong())
                   .arg(counts.value(QStringLiteral("following")).toLongLong()));
     m_avatar->setImage(QImage());
-    const QString avatar = valueAt(user, "avatar_image.url");
+    const QString avatar = JsonAccess::textForKeyPath(user, u"avatar_image.url");
     if (!avatar.isEmpty())
         m_avatar->loadRequest(URLImageLoader::imageRequest(QUrl(avatar)));
 
-    if (valueAt(user, "id") == meID) {
+    if (JsonAccess::textForKeyPath(user, u"id") == meID) {
         m_followLine->setText(QStringLiteral("YES, its me!"));
         m_follow->hide();
         return;

@@ -10,23 +10,12 @@
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
+#include "text/JsonAccess.h"
 #include "views/UserListModel.h"
 
 #include <QInputDialog>
 #include <QJsonArray>
 #include <QPushButton>
-
-namespace {
-
-QString valueAt(const QVariantMap &map, const char *path)
-{
-    QVariant value = map;
-    for (const QString &key : QString::fromLatin1(path).split(QLatin1Char('.')))
-        value = value.toMap().value(key);
-    return value.toString();
-}
-
-} // namespace
 
 UserPanelController::UserPanelController(MainWindow *window, const SelectedPost *selection,
     Account *account, StreamLoader *streams, UserLookup *users, QObject *parent)
@@ -70,7 +59,7 @@ bool UserPanelController::isPanelVisible() const
 void UserPanelController::showUserInfoPanel()
 {
     const QVariantMap user = m_selection->currentDictionary().value(QStringLiteral("user")).toMap();
-    if (valueAt(user, "id").isEmpty())
+    if (JsonAccess::textForKeyPath(user, u"id").isEmpty())
         return;
     showUserInfoPanelForDictionary(user);
 }
@@ -88,7 +77,7 @@ void UserPanelController::showUserInfoPanelForDictionary(const QVariantMap &user
         panel->move(m_window->geometry().topLeft());
         panel->open();
     }
-    loadFollowers(valueAt(user, "id"));
+    loadFollowers(JsonAccess::textForKeyPath(user, u"id"));
 }
 
 void UserPanelController::loadModalUserInfo(const QString &userId)
@@ -135,8 +124,8 @@ void UserPanelController::unFollowAction(int tag)
     if (!m_panel)
         return;
     const QVariantMap user = m_panel->user();
-    const QString id = valueAt(user, "id");
-    const QString username = valueAt(user, "username");
+    const QString id = JsonAccess::textForKeyPath(user, u"id");
+    const QString username = JsonAccess::textForKeyPath(user, u"username");
     if (id.isEmpty())
         return;
     const bool unfollow = tag != 0;
@@ -162,8 +151,8 @@ void UserPanelController::unFollowAction(int tag)
 void UserPanelController::muteUser()
 {
     const QVariantMap post = m_selection->currentDictionary();
-    const QString id = valueAt(post, "user.id");
-    const QString username = valueAt(post, "user.username");
+    const QString id = JsonAccess::textForKeyPath(post, u"user.id");
+    const QString username = JsonAccess::textForKeyPath(post, u"user.username");
     if (id.isEmpty())
         return;
     const int answer = alerts::show(QStringLiteral("Mute User"),

@@ -185,4 +185,9 @@ std::optional<QVariantList> arrayForKeyPath(const QVariantMap &map, QStringView 
     }
 }
 
+QString textForKeyPath(const QVariantMap &map, QStringView keyPath)
+{
+    return stringForKeyPath(map, keyPath).value_or(QString());
+}
+
 } // namespace JsonAccess

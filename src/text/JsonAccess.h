@@ -29,6 +29,8 @@ std::optional<QJsonArray> arrayForKeyPath(const QJsonObject &object, QStringView
 
 std::optional<QString> stringForKey(const QVariantMap &map, const QString &key);
 std::optional<QString> stringForKeyPath(const QVariantMap &map, QStringView keyPath);
+// The same, empty when there is none: for what is only shown or compared.
+QString textForKeyPath(const QVariantMap &map, QStringView keyPath);
 // QVariantList, QJsonArray and QStringList values all answer as a QVariantList.
 std::optional<QVariantList> arrayForKeyPath(const QVariantMap &map, QStringView keyPath);
 

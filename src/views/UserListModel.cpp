@@ -1,5 +1,6 @@
 #include "views/UserListModel.h"
 
+#include "text/JsonAccess.h"
 #include "views/URLImageView.h"
 
 #include <QPainter>
@@ -7,14 +8,6 @@
 #include <QPointer>
 
 namespace {
-
-QString valueAt(const QVariantMap &user, const char *path)
-{
-    QVariant value = user;
-    for (const QString &key : QString::fromLatin1(path).split(QLatin1Char('.')))
-        value = value.toMap().value(key);
-    return value.toString();
-}
 
 // Every row's picture takes the same square, so the names line up.
 QImage squareIcon(const QImage &image)
@@ -38,7 +31,8 @@ void UserListModel::setUsers(const QVariantList &users)
     m_users = users;
     m_rowsOfAvatar.clear();
     for (int row = 0; row < m_users.size(); ++row)
-        m_rowsOfAvatar[valueAt(m_users.at(row).toMap(), "avatar_image.url")].append(row);
+        m_rowsOfAvatar[JsonAccess::textForKeyPath(m_users.at(row).toMap(), u"avatar_image.url")]
+            .append(row);
     endResetModel();
 }
 
@@ -52,8 +46,8 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_users.size())
         return {};
     const QVariantMap user = m_users.at(index.row()).toMap();
-    const QString username = valueAt(user, "username");
-    const QString name = valueAt(user, "name");
+    const QString username = JsonAccess::textForKeyPath(user, u"username");
+    const QString name = JsonAccess::textForKeyPath(user, u"name");
     switch (role) {
     case Qt::DisplayRole:
         return name.isEmpty() ? QString(u'@' + username) : QString(name + u"\n@" + username);
@@ -61,11 +55,11 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
         return name.isEmpty() ? QString(u'@' + username) : QString(name + u", @" + username);
     case Qt::ToolTipRole:
     case UserIdRole:
-        return valueAt(user, "id");
+        return JsonAccess::textForKeyPath(user, u"id");
     case UsernameRole:
         return username;
     case Qt::DecorationRole: {
-        const QString url = valueAt(user, "avatar_image.url");
+        const QString url = JsonAccess::textForKeyPath(user, u"avatar_image.url");
         if (url.isEmpty())
             return {};
         const auto found = m_avatars.constFind(url);
