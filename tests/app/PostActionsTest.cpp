@@ -73,17 +73,6 @@ protected:
     {
         return r.post.value(u"user"_qs).toMap().value(u"id"_qs).toString() != u"1";
     }
-    // The requests with this method whose path ends so.
-    int requestsTo(const QString &method, const QString &pathEnd)
-    {
-        int count = 0;
-        for (const QJsonValue &r : sandbox.requests()) {
-            const QJsonObject request = r.toObject();
-            count += request.value(u"method").toString() == method
-                && request.value(u"path").toString().endsWith(pathEnd);
-        }
-        return count;
-    }
     QAction *postMenuAction(const QString &title) const
     {
         for (QAction *menu : delegate->window()->menuBar()->actions()) {
@@ -115,13 +104,17 @@ TEST_F(PostActionsTest, StarringAndUnstarringSendOneRequestEachAndTheRowAndMenuF
     EXPECT_TRUE(delegate->window()->isProgressRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
     EXPECT_FALSE(delegate->window()->isProgressRunning());
-    EXPECT_EQ(requestsTo(QStringLiteral("POST"), QStringLiteral("/posts/%1/star").arg(id)), 1);
+    EXPECT_EQ(sandbox.requestCount(
+                  QStringLiteral("POST"), QStringLiteral("/stream/0/posts/%1/star").arg(id)),
+        1);
     EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Unstar Post"));
     EXPECT_NE(postMenuAction(QStringLiteral("Unstar Post")), nullptr);
 
     actions().starOrUnstarPost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
-    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/%1/star").arg(id)), 1);
+    EXPECT_EQ(sandbox.requestCount(
+                  QStringLiteral("DELETE"), QStringLiteral("/stream/0/posts/%1/star").arg(id)),
+        1);
     EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Star Post"));
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
@@ -188,7 +181,9 @@ TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
     EXPECT_EQ(alerts.shown().at(0).buttons,
         (QStringList { QStringLiteral("Do this"), QStringLiteral("Cancel") }));
     QTest::qWait(400);
-    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/") + own), 0);
+    EXPECT_EQ(
+        sandbox.requestCount(QStringLiteral("DELETE"), QStringLiteral("/stream/0/posts/") + own),
+        0);
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/") + own, 500));
     actions().deletePost();
@@ -199,7 +194,9 @@ TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 5; }, 10s));
     EXPECT_EQ(alerts.shown().at(4).title, QStringLiteral("Success!"));
     EXPECT_EQ(alerts.shown().at(4).message, QStringLiteral("Post deleted."));
-    EXPECT_EQ(requestsTo(QStringLiteral("DELETE"), QStringLiteral("/posts/") + own), 2);
+    EXPECT_EQ(
+        sandbox.requestCount(QStringLiteral("DELETE"), QStringLiteral("/stream/0/posts/") + own),
+        2);
     // The row stays until the stream is loaded again.
     EXPECT_TRUE(posts()->rowOfId(own).has_value());
 }

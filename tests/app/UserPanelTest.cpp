@@ -74,16 +74,6 @@ protected:
         return testsupport::waitUntil(
             [&] { return panel() && panel()->following()->rowCount() > 0; }, 10s);
     }
-    int requestsTo(const QString &method, const QString &path)
-    {
-        int count = 0;
-        for (const QJsonValue &r : sandbox.requests()) {
-            const QJsonObject request = r.toObject();
-            count += request.value(u"method").toString() == method
-                && request.value(u"path").toString() == path;
-        }
-        return count;
-    }
 
     QTemporaryDir profile;
     SandboxServer sandbox;
@@ -101,8 +91,8 @@ TEST_F(UserPanelTest, TheAvatarOpensTheAuthorWithBothListsAndAListRowSwitchesThe
     EXPECT_TRUE(panel()->followButton()->isVisible());
     ASSERT_TRUE(listsFilled());
     EXPECT_GT(panel()->followers()->rowCount(), 0);
-    EXPECT_EQ(requestsTo(u"GET"_qs, u"/stream/0/users/%1/followers"_qs.arg(author)), 1);
-    EXPECT_EQ(requestsTo(u"GET"_qs, u"/stream/0/users/%1/following"_qs.arg(author)), 1);
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/%1/followers"_qs.arg(author)), 1);
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/%1/following"_qs.arg(author)), 1);
     EXPECT_GE(panel()->width(), delegate->window()->width());
 
     // A row of the following list: the sheet stays and shows that user.
@@ -163,12 +153,12 @@ TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHolds)
     EXPECT_EQ(alerts.shown().last().message,
         QStringLiteral("You are now following: @%1.")
             .arg(panel()->user().value(u"username"_qs).toString()));
-    EXPECT_GE(requestsTo(u"POST"_qs, path), 1);
+    EXPECT_GE(sandbox.requestCount(u"POST"_qs, path), 1);
 
     QTest::mouseClick(panel()->followButton(), Qt::LeftButton);
     ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->followButtonTag() == 0; }, 10s));
     EXPECT_TRUE(alerts.shown().last().message.startsWith(u"You are no longer following: @"));
-    EXPECT_GE(requestsTo(u"DELETE"_qs, path), 1);
+    EXPECT_GE(sandbox.requestCount(u"DELETE"_qs, path), 1);
 }
 
 TEST_F(UserPanelTest, ThePostsButtonLoadsTheUsersPostsAndClosesTheSheet)
@@ -197,13 +187,13 @@ TEST_F(UserPanelTest, MutingAsksFirstAndNamesTheUser)
     EXPECT_EQ(
         alerts.shown().at(0).message, QStringLiteral("Do you really want to mute this user?"));
     QTest::qWait(400);
-    EXPECT_EQ(requestsTo(u"POST"_qs, path), 0);
+    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, path), 0);
 
     users().muteUser();
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 3; }, 10s));
     EXPECT_EQ(alerts.shown().at(2).title, QStringLiteral("Success!"));
     EXPECT_TRUE(alerts.shown().at(2).message.startsWith(u"You've muted user: @"));
-    EXPECT_EQ(requestsTo(u"POST"_qs, path), 1);
+    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, path), 1);
 }
 
 TEST_F(UserPanelTest, TheSearchesTakeTheTextAsTyped)
@@ -212,7 +202,7 @@ TEST_F(UserPanelTest, TheSearchesTakeTheTextAsTyped)
     ASSERT_TRUE(sandbox.clearRequests());
     users().performSearch(UserPanelController::searchUser, QStringLiteral("@alice"));
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return requestsTo(u"GET"_qs, u"/stream/0/users/@@alice"_qs) == 1; }, 10s));
+        [&] { return sandbox.requestCount(u"GET"_qs, u"/stream/0/users/@@alice"_qs) == 1; }, 10s));
 
     QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
     users().performSearch(UserPanelController::searchHashtag, QStringLiteral("coffee"));

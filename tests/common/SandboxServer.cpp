@@ -318,6 +318,17 @@ QJsonArray SandboxServer::requests()
     return control("GET", "requests").jsonArray();
 }
 
+int SandboxServer::requestCount(const QString &method, const QString &path)
+{
+    int count = 0;
+    for (const QJsonValue &logged : requests()) {
+        const QJsonObject request = logged.toObject();
+        count += request.value(QStringLiteral("method")).toString() == method
+            && request.value(QStringLiteral("path")).toString() == path;
+    }
+    return count;
+}
+
 bool SandboxServer::clearRequests()
 {
     return control("DELETE", "requests").status == 200;

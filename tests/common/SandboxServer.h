@@ -165,6 +165,8 @@ public:
     QStringList addFollowing(int count);
     QStringList addFollowers(int count);
     QJsonArray requests();
+    // How many of the logged requests had this method and exactly this path.
+    int requestCount(const QString &method, const QString &path);
     bool clearRequests();
     bool setLatestVersion(const QString &version); // empty: the description names none
 
