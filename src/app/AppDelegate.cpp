@@ -27,6 +27,7 @@
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "service/UpdateChecker.h"
 #include "service/UserLookup.h"
 #include "text/LinedTextView.h"
 
@@ -70,6 +71,7 @@ AppDelegate::AppDelegate(QObject *parent)
     trayMenu->addAction(
         QStringLiteral("Quit Velto"), QCoreApplication::instance(), &QCoreApplication::quit);
     m_statusItem = new StatusItem(m_window, trayMenu, this);
+    m_updates = new UpdateChecker(this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -168,6 +170,8 @@ void AppDelegate::setPageProcessor(PostPageProcessor *processor)
 void AppDelegate::applicationDidFinishLaunching()
 {
     NotificationBus::defaultCenter().post(nf::didFinishLaunching);
+    // Once the window is up: the update check of a start, at most once a day.
+    m_updates->awakeFromNib();
 }
 
 void AppDelegate::applicationDidUpdate()
@@ -372,6 +376,10 @@ void AppDelegate::sendNotification()
 void AppDelegate::toggleStatusItem()
 {
     m_statusItem->toggleStatusItem();
+}
+void AppDelegate::checkForUpdates()
+{
+    m_updates->checkForUpdates();
 }
 void AppDelegate::savePost()
 {

@@ -28,6 +28,7 @@ class SelectedPost;
 class SignInController;
 class StatusItem;
 class StreamLoader;
+class UpdateChecker;
 class UserLookup;
 class UserPanelController;
 class WindowCommands;
@@ -98,6 +99,7 @@ public:
     void sendNotification();
     // Makes or drops the tray item as "prefsShowStatusItem" now says.
     void toggleStatusItem();
+    void checkForUpdates();
     // Keeping posts locally.
     void savePost();
     void showSavedPosts();
@@ -142,6 +144,7 @@ public:
     MentionCounter &mentions() const { return *m_mentions; }
     MentionCheck &mentionCheck() const { return *m_mentionCheck; }
     StatusItem &statusItem() const { return *m_statusItem; }
+    UpdateChecker &updates() const { return *m_updates; }
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
     UserPanelController &users() const { return *m_userPanel; }
@@ -187,6 +190,7 @@ private:
     MentionCheck *m_mentionCheck = nullptr;
     MentionNotifications *m_notifications = nullptr;
     StatusItem *m_statusItem = nullptr;
+    UpdateChecker *m_updates = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

@@ -178,6 +178,7 @@ void build(MainWindow *window, AppDelegate *delegate)
     help->addAction(QStringLiteral("Send Feedback"), delegate, &AppDelegate::provideFeedback);
     help->addAction(
         QStringLiteral("Send Test Notification"), delegate, &AppDelegate::sendNotification);
+    help->addAction(QStringLiteral("Check for Updates…"), delegate, &AppDelegate::checkForUpdates);
     help->addSeparator();
     help->addAction(QStringLiteral("More Applications"), delegate, &AppDelegate::openAppWebsite);
     help->addAction(QStringLiteral("Velto Website"), delegate, &AppDelegate::openVELTO);

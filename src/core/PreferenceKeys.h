@@ -61,6 +61,7 @@ inline constexpr BoolKey firstImageUpload { { "firstImageUpload" } };
 inline constexpr BoolKey firstUpdateCheck { { "firstUpdateCheck" } };
 inline constexpr BoolKey updateCheckAtStartup { { "RWUpdateChecker:CheckAtStartup" } };
 inline constexpr StringKey updateLastCheckDate { { "RWUpdateChecker:LastCheckDate" } };
+inline constexpr StringKey lastCheckDate { { "LastCheckDate" } };
 
 // Never written by the program
 inline constexpr IntKey currentOffset { { "currentOffset" } };
