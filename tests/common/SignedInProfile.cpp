@@ -16,6 +16,10 @@ void prepareSignedInProfile(const SandboxServer &sandbox)
              prefs::followVeltoAsked, prefs::isUserAuthDone })
         p.setValue(key, true);
     p.setValue(prefs::accessToken, sandbox.token());
+    // The program started as a process would otherwise meet the sandbox's
+    // newer version in an alert at its first start.
+    p.setValue(prefs::firstUpdateCheck, true);
+    p.setValue(prefs::updateCheckAtStartup, false);
 }
 
 } // namespace testsupport
