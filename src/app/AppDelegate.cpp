@@ -2,6 +2,7 @@
 
 #include "app/AuthWindow.h"
 #include "app/ComposerController.h"
+#include "app/ImageUploads.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/MentionNotifications.h"
@@ -72,6 +73,7 @@ AppDelegate::AppDelegate(QObject *parent)
         QStringLiteral("Quit Velto"), QCoreApplication::instance(), &QCoreApplication::quit);
     m_statusItem = new StatusItem(m_window, trayMenu, this);
     m_updates = new UpdateChecker(this);
+    m_uploads = new ImageUploads(m_window, this);
     m_signIn = new SignInController(this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -376,6 +378,14 @@ void AppDelegate::sendNotification()
 void AppDelegate::toggleStatusItem()
 {
     m_statusItem->toggleStatusItem();
+}
+void AppDelegate::uploadImage()
+{
+    m_uploads->uploadImage();
+}
+void AppDelegate::attachImage()
+{
+    m_uploads->attachImage();
 }
 void AppDelegate::checkForUpdates()
 {

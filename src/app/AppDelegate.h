@@ -14,6 +14,7 @@ class Account;
 class AuthWindow;
 class ComposerController;
 class IdleTime;
+class ImageUploads;
 class MainWindow;
 class MentionCheck;
 class MentionCounter;
@@ -100,6 +101,9 @@ public:
     // Makes or drops the tray item as "prefsShowStatusItem" now says.
     void toggleStatusItem();
     void checkForUpdates();
+    // Images in posts: the dropped file, or one chosen.
+    void uploadImage();
+    void attachImage();
     // Keeping posts locally.
     void savePost();
     void showSavedPosts();
@@ -145,6 +149,7 @@ public:
     MentionCheck &mentionCheck() const { return *m_mentionCheck; }
     StatusItem &statusItem() const { return *m_statusItem; }
     UpdateChecker &updates() const { return *m_updates; }
+    ImageUploads &uploads() const { return *m_uploads; }
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
     UserPanelController &users() const { return *m_userPanel; }
@@ -191,6 +196,7 @@ private:
     MentionNotifications *m_notifications = nullptr;
     StatusItem *m_statusItem = nullptr;
     UpdateChecker *m_updates = nullptr;
+    ImageUploads *m_uploads = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

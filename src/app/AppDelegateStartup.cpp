@@ -149,6 +149,7 @@ void AppDelegate::subscribeToNotifications()
         { &nf::loadHash, &AppDelegate::loadHashNotification },
         { &nf::loadUser, &AppDelegate::loadUserNotification },
         { &nf::userInfo, &AppDelegate::showUserInfo },
+        { &nf::uploadImage, &AppDelegate::uploadImage },
         { &nf::loadUserInfoModal, &AppDelegate::loadModalUserInfo },
         { &nf::newPost, &AppDelegate::newPost },
         { &nf::reply, &AppDelegate::replyNotification },

@@ -87,6 +87,9 @@ void build(MainWindow *window, AppDelegate *delegate)
     reply->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     QAction *quote = file->addAction(QStringLiteral("Quote"), delegate, &AppDelegate::quote);
     quote->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+    QAction *attach
+        = file->addAction(QStringLiteral("Attach Image…"), delegate, &AppDelegate::attachImage);
+    attach->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     QAction *send = file->addAction(QStringLiteral("Send"), delegate, &AppDelegate::post);
     send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     // The composer takes Ctrl+Return itself while it has the focus.

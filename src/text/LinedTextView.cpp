@@ -1,5 +1,7 @@
 #include "text/LinedTextView.h"
 
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
 #include "core/Preferences.h"
 #include "platform/SystemBeep.h"
 #include "text/CompletionRules.h"
@@ -11,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDebug>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -341,8 +344,45 @@ void LinedTextView::insertFromMimeData(const QMimeData *source)
     }
 }
 
+bool LinedTextView::isUploadableImagePath(const QString &path)
+{
+    static const QStringList extensions { QStringLiteral("jpg"), QStringLiteral("jpeg"),
+        QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("tif"), QStringLiteral("tiff"),
+        QStringLiteral("gif"), QStringLiteral("psd"), QStringLiteral("bmp"),
+        QStringLiteral("icns") };
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return dot > slash + 1 && extensions.contains(path.mid(dot + 1));
+}
+
+bool LinedTextView::takeDroppedFile(const QMimeData *source)
+{
+    if (!source || !source->hasUrls() || source->urls().isEmpty())
+        return false;
+    const QUrl url = source->urls().first();
+    if (!url.isLocalFile())
+        return false;
+    const QString path = url.toLocalFile();
+    if (!isUploadableImagePath(path)) {
+        SystemBeep::beep();
+        return true;
+    }
+    Preferences::standard().setValue(prefs::dragFilePathTMP, path);
+    NotificationBus::defaultCenter().post(nf::uploadImage);
+    return true;
+}
+
+bool LinedTextView::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasUrls() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 void LinedTextView::dropEvent(QDropEvent *event)
 {
+    if (takeDroppedFile(event->mimeData())) {
+        event->acceptProposedAction();
+        return;
+    }
     m_inDrop = true;
     QPlainTextEdit::dropEvent(event);
     m_inDrop = false;

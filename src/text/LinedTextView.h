@@ -24,6 +24,12 @@ class QStringListModel;
 class LinedTextView : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // The file names a dropped image may have, compared exactly.
+    static bool isUploadableImagePath(const QString &path);
+    // A dropped file: an image is recorded under "dragFilePathTMP" and
+    // "UPLOADIMAGENF" posted; anything else beeps. True when a file was dropped.
+    static bool takeDroppedFile(const QMimeData *source);
+
     using WordSource = std::function<QStringList()>;
 
     explicit LinedTextView(QWidget *parent = nullptr);
@@ -86,6 +92,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

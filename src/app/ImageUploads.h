@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+class LinedTextView;
+class MainWindow;
+
+// Images put into posts: the file dropped on the composer (or chosen with
+// Attach Image…) is shrunk when wider than 600 points, made a JPEG off the
+// window's thread, sent to the image host, and its link put at the caret.
+// Each upload has its own file, removed when it is done.
+class ImageUploads : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int widestImage = 600;
+
+    ImageUploads(MainWindow *window, QObject *parent = nullptr);
+
+    // The file under "dragFilePathTMP".
+    void uploadImage();
+    // Opens a file chooser for an image.
+    void attachImage();
+
+    // What is sent for an image: as it is, or on a 600 x 600 canvas when wider.
+    static QImage imageToSend(const QImage &image);
+    // JPEG at quality 0.6, progressive, without a colour profile.
+    static QByteArray jpegData(const QImage &image);
+    // A path in the cache folder that no file has yet.
+    static QString temporaryPath();
+    // Three letters and the last digit of the time: "bzg7".
+    static QString idString();
+
+    int uploadsRunning() const { return m_running; }
+
+Q_SIGNALS:
+    void uploadFinished(bool succeeded);
+
+private:
+    void send(const QString &jpegPath);
+    void insertLink(const QString &remoteURL);
+    void failed();
+
+    MainWindow *m_window;
+    int m_running = 0;
+};

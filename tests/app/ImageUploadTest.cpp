@@ -1,0 +1,203 @@
+// Images put into posts, against the sandbox's image host over a slow
+// network: what is sent, the multipart body, the link at the caret, the
+// host's answers, and the files the upload leaves behind.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/ImageUploads.h"
+#include "app/MainWindow.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
+#include "core/Preferences.h"
+#include "platform/SystemBeep.h"
+#include "service/Uploader.h"
+#include "text/LinedTextView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+TEST(ImageUploadRules, WhatIsSentAndWhichFilesAreTaken)
+{
+    const QImage wide = ImageUploads::imageToSend(QImage(1200, 400, QImage::Format_RGB32));
+    EXPECT_EQ(wide.size(), QSize(600, 600));
+    const QImage tall = ImageUploads::imageToSend(QImage(500, 3000, QImage::Format_RGB32));
+    EXPECT_EQ(tall.size(), QSize(500, 3000));
+
+    EXPECT_TRUE(LinedTextView::isUploadableImagePath(u"/home/a/photo.jpg"_qs));
+    EXPECT_TRUE(LinedTextView::isUploadableImagePath(u"/home/a/icon.icns"_qs));
+    EXPECT_FALSE(LinedTextView::isUploadableImagePath(u"/home/a/photo.JPG"_qs));
+    EXPECT_FALSE(LinedTextView::isUploadableImagePath(u"/home/a/notes.txt"_qs));
+    EXPECT_FALSE(LinedTextView::isUploadableImagePath(u"/home/a.jpg/picture"_qs));
+
+    const QByteArray body = Uploader::multipartBody(u"abc7.jpg"_qs, "DATA");
+    EXPECT_EQ(body,
+        QByteArray(
+            "--0xKhTmLbOuNdArY\r\n"
+            "Content-Disposition: form-data; name=\"uploaded\"; filename=\"abc7.jpg\"\r\n\r\n"
+            "DATA\r\n--0xKhTmLbOuNdArY--\r\n"));
+    const QString id = ImageUploads::idString();
+    EXPECT_EQ(id.size(), 4);
+    EXPECT_TRUE(QStringLiteral("zabcdefg").contains(id.at(0)));
+    EXPECT_NE(ImageUploads::temporaryPath(), QString());
+}
+
+class ImageUploadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::standard().setValue(prefs::firstImageUpload, true);
+        ASSERT_TRUE(sandbox.setLatency(250, 50));
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        delegate->awakeFromNib();
+        ASSERT_TRUE(loaded.wait(15000));
+        delegate->newPost();
+        image = files.filePath(u"wide photo.png"_qs);
+        QImage picture(1200, 400, QImage::Format_RGB32);
+        picture.fill(QColor(200, 40, 40));
+        ASSERT_TRUE(picture.save(image));
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+    LinedTextView *composer() const { return delegate->window()->composer(); }
+    bool upload(const QString &path)
+    {
+        QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+        Preferences::standard().setValue(prefs::dragFilePathTMP, path);
+        NotificationBus::defaultCenter().post(nf::uploadImage);
+        EXPECT_TRUE(finished.wait(15000));
+        return !finished.isEmpty() && finished.first().at(0).toBool();
+    }
+    QStringList cachedUploads() const
+    {
+        return QDir(
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u"/Velto"_qs)
+            .entryList(QDir::Files);
+    }
+
+    QTemporaryDir profile;
+    QTemporaryDir files;
+    SandboxServer sandbox;
+    testsupport::ScriptedAlerts alerts;
+    std::unique_ptr<AppDelegate> delegate;
+    QString image;
+};
+
+TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelection)
+{
+    composer()->setPlainText(u"look at this"_qs);
+    QTextCursor cursor = composer()->textCursor();
+    cursor.setPosition(5);
+    cursor.setPosition(12, QTextCursor::KeepAnchor); // "at this"
+    composer()->setTextCursor(cursor);
+
+    ASSERT_TRUE(upload(image));
+    const QString text = composer()->toPlainText();
+    const QString base = sandbox.baseUrl().toString() + u"/img/"_qs;
+    ASSERT_TRUE(text.startsWith(u"look  "_qs + base)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u".jpg at this"_qs)) << text.toStdString();
+    const QString link = text.mid(6).section(u' ', 0, 0);
+    // The host has the picture under the name it was sent with: the file's own.
+    const auto stored = sandbox.request("GET", QUrl(link).path().toUtf8());
+    ASSERT_EQ(stored.status, 200);
+    EXPECT_EQ(QImage::fromData(stored.body).size(), QSize(600, 600));
+    EXPECT_FALSE(QUrl(link).fileName().contains(u"photo"));
+    EXPECT_TRUE(cachedUploads().isEmpty()) << "the temporary JPEG is removed";
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)
+{
+    composer()->setPlainText(u"text"_qs);
+    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "NO: full"));
+    EXPECT_FALSE(upload(image));
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).message, QStringLiteral("Could not upload image."));
+    EXPECT_EQ(composer()->toPlainText(), u"text"_qs);
+
+    // "YES" split so that no piece begins with it: a failure.
+    ASSERT_TRUE(sandbox.injectChunks(u"/img.php"_qs, { "Y", "ES http://x/img/a.jpg" }, 300));
+    EXPECT_FALSE(upload(image));
+    // A first piece that begins with YES is a success, whatever follows.
+    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "YESTERDAY"));
+    EXPECT_TRUE(upload(image));
+    // A file that is no picture never reaches the host.
+    const QString broken = files.filePath(u"broken.jpg"_qs);
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    EXPECT_FALSE(upload(broken));
+    EXPECT_TRUE(cachedUploads().isEmpty());
+}
+
+TEST_F(ImageUploadTest, AFileDroppedOnTheComposerIsUploadedAndAnyOtherBeeps)
+{
+    int beeps = 0;
+    SystemBeep::setPlayer([&] { ++beeps; });
+    auto drop = [&](const QString &path) {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(path) });
+        // As a drag arrives: it enters, moves, and is let go.
+        QDragEnterEvent enter(
+            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &move);
+        QDropEvent event(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &event);
+    };
+    const QString shouting = files.filePath(u"PHOTO.JPG"_qs);
+    QFile::copy(image, shouting);
+    drop(shouting);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 0);
+
+    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+    drop(image);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 1);
+    ASSERT_TRUE(finished.wait(15000));
+    EXPECT_TRUE(finished.first().at(0).toBool());
+    EXPECT_TRUE(composer()->toPlainText().contains(u"/img/"));
+    SystemBeep::setPlayer({});
+}
+
+TEST(UploaderFile, AnEmptyFileSucceedsWithoutARequestAndAMissingOneFails)
+{
+    QTemporaryDir dir;
+    QFile empty(dir.filePath(u"empty.jpg"_qs));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    Uploader nothing(QUrl(u"http://127.0.0.1:1/img.php"_qs), empty.fileName(), u"empty.jpg"_qs);
+    QSignalSpy done(&nothing, &Uploader::finished);
+    ASSERT_TRUE(done.wait(3000));
+    EXPECT_TRUE(done.first().at(0).toBool());
+
+    Uploader missing(
+        QUrl(u"http://127.0.0.1:1/img.php"_qs), dir.filePath(u"gone.jpg"_qs), u"gone.jpg"_qs);
+    QSignalSpy failed(&missing, &Uploader::finished);
+    ASSERT_TRUE(failed.wait(3000));
+    EXPECT_FALSE(failed.first().at(0).toBool());
+}
+
+} // namespace
