@@ -132,10 +132,8 @@ void AppDelegate::connectParts()
 
     connect(m_users, &UserLookup::progressStarted, m_window, &MainWindow::startProgress);
     connect(m_users, &UserLookup::progressStopped, m_window, &MainWindow::stopProgress);
-    connect(m_users, &UserLookup::userLoaded, this, [this](const QVariantMap &user) {
-        m_streams->setRequestedUser(user);
-        Q_EMIT userPanelRequested(user);
-    });
+    // The user panel takes the record (and makes it the one whose posts load).
+    connect(m_users, &UserLookup::userLoaded, this, &AppDelegate::userPanelRequested);
 
     // Mentions are checked only for a signed-in user.
     connect(m_scheduler, &RefreshScheduler::mentionCheckDue, m_mentionCheck, [this] {

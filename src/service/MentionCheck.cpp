@@ -3,6 +3,7 @@
 #include "core/Preferences.h"
 #include "service/ApiClient.h"
 #include "service/MentionCounter.h"
+#include "text/JsonAccess.h"
 
 #include <QJsonObject>
 
@@ -12,10 +13,7 @@ constexpr int mentionsPerCheck = 200;
 
 QString idOf(const QJsonValue &post)
 {
-    const QJsonValue id = post.toObject().value(QStringLiteral("id"));
-    return id.isString() ? id.toString()
-        : id.isDouble()  ? QString::number(qint64(id.toDouble()))
-                         : QString();
+    return JsonAccess::stringForKey(post.toObject(), QStringLiteral("id")).value_or(QString());
 }
 
 bool isDecimal(const QString &text)

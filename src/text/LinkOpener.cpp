@@ -34,15 +34,7 @@ void LinkOpener::open(const QUrl &url)
 
 bool LinkOpener::performPostTextClick(const ClickActions &actions)
 {
-    if (actions.isEmpty())
-        return false;
-    if (actions.link && actions.link->isValid())
-        open(*actions.link);
-    if (actions.hashtag)
-        TextClick::loadHashtag(*actions.hashtag);
-    if (actions.user)
-        TextClick::loadUser(*actions.user);
-    return true;
+    return TextClick::performPostTextClick(actions, [this](const QUrl &url) { open(url); });
 }
 
 ImagePreviewPanel *LinkOpener::panel() const

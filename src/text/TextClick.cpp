@@ -65,10 +65,14 @@ void loadUser(const QString &user)
     NotificationBus::defaultCenter().post(nf::loadUser);
 }
 
-bool performPostTextClick(const ClickActions &actions)
+bool performPostTextClick(const ClickActions &actions, const LinkOpening &open)
 {
-    if (actions.link)
-        openLink(*actions.link);
+    if (actions.link) {
+        if (open)
+            open(*actions.link);
+        else
+            openLink(*actions.link);
+    }
     if (actions.hashtag)
         loadHashtag(*actions.hashtag);
     if (actions.user)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 // What a click on a character of post text asks for, and carrying it out.
@@ -38,7 +39,10 @@ void loadHashtag(const QString &hashtag);
 void loadUser(const QString &user);
 
 // The post text rule: open the link, then the hashtag, then the user, each
-// that the character carries. Answers whether anything was done.
-bool performPostTextClick(const ClickActions &actions);
+// that the character carries. Answers whether anything was done. Links go
+// to `open` (the desktop unless given; the list and the text views probe
+// them first).
+using LinkOpening = std::function<void(const QUrl &)>;
+bool performPostTextClick(const ClickActions &actions, const LinkOpening &open = {});
 
 } // namespace TextClick

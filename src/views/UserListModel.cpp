@@ -64,7 +64,7 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
             return {};
         const auto found = m_avatars.constFind(url);
         if (found != m_avatars.constEnd())
-            return found->isNull() ? QVariant() : QVariant(QPixmap::fromImage(*found));
+            return found->isNull() ? QVariant() : QVariant(*found);
         loadAvatar(url);
         return {};
     }
@@ -95,7 +95,7 @@ void UserListModel::loadAvatar(const QString &url) const
 
 void UserListModel::avatarArrived(const QString &url, const QImage &image)
 {
-    m_avatars.insert(url, image);
+    m_avatars.insert(url, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
     for (int row : m_rowsOfAvatar.value(url)) {
         const QModelIndex changed = index(row);
         Q_EMIT dataChanged(changed, changed, { Qt::DecorationRole });

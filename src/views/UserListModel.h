@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QImage>
+#include <QPixmap>
 #include <QSet>
 #include <QVariantList>
 
@@ -30,7 +31,7 @@ private:
 
     QVariantList m_users;
     // Pictures by address: many rows of a list can share one.
-    QHash<QString, QImage> m_avatars;
+    QHash<QString, QPixmap> m_avatars;
     QHash<QString, QList<int>> m_rowsOfAvatar;
     mutable QSet<QString> m_requested;
 };

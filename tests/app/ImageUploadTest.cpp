@@ -65,9 +65,7 @@ protected:
         Preferences::standard().setValue(prefs::firstImageUpload, true);
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
-        delegate->awakeFromNib();
-        ASSERT_TRUE(loaded.wait(15000));
+        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
         delegate->newPost();
         image = files.filePath(u"wide photo.png"_qs);
         QImage picture(1200, 400, QImage::Format_RGB32);

@@ -41,9 +41,7 @@ protected:
         ASSERT_EQ(posted.status, 200);
         ASSERT_TRUE(sandbox.setLatency(300, 50));
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
-        delegate->awakeFromNib();
-        ASSERT_TRUE(loaded.wait(15000));
+        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
         list()->doItemsLayout();
         QTest::qWait(100);
     }

@@ -102,9 +102,7 @@ protected:
     void start()
     {
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
-        delegate->awakeFromNib();
-        ASSERT_TRUE(loaded.wait(15000));
+        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
     }
     // One check, waited for.
     void check()

@@ -39,9 +39,7 @@ protected:
         Preferences::standard().setValue(prefs::meID, QStringLiteral("1"));
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
-        delegate->awakeFromNib();
-        ASSERT_TRUE(loaded.wait(15000));
+        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
     }
     void TearDown() override
     {

@@ -2,8 +2,11 @@
 
 #include "SandboxServer.h"
 
+#include "app/AppDelegate.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+
+#include <QSignalSpy>
 
 namespace testsupport {
 
@@ -20,6 +23,13 @@ void prepareSignedInProfile(const SandboxServer &sandbox)
     // newer version in an alert at its first start.
     p.setValue(prefs::firstUpdateCheck, true);
     p.setValue(prefs::updateCheckAtStartup, false);
+}
+
+bool awakeAndWaitForFirstPage(AppDelegate &delegate)
+{
+    QSignalSpy loaded(&delegate, &AppDelegate::streamLoadFinished);
+    delegate.awakeFromNib();
+    return loaded.wait(15000) && loaded.first().at(0).toBool();
 }
 
 } // namespace testsupport
