@@ -8,8 +8,10 @@
 #include "app/MentionNotifications.h"
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
+#include "app/PreferencesController.h"
 #include "app/RefreshScheduler.h"
 #include "app/SavedPostCommands.h"
+#include "app/ShortcutActivateDemo.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
 #include "app/StreamSideBar.h"
@@ -75,6 +77,11 @@ AppDelegate::AppDelegate(QObject *parent)
     m_updates = new UpdateChecker(this);
     m_uploads = new ImageUploads(m_window, this);
     m_signIn = new SignInController(this);
+    m_shortcuts = new ShortcutActivateDemo(m_window, m_windowCommands, nullptr, this);
+    m_preferences = new PreferencesController(m_window, m_shortcuts,
+        { [this] { toggleStatusItem(); }, [this] { toggleDockIcon(); },
+            [this] { checkForUpdates(); } },
+        this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
     // The idle time of the desktop; without one the idle refresh is skipped.
@@ -385,6 +392,11 @@ void AppDelegate::attachImage()
 {
     m_uploads->attachImage();
 }
+void AppDelegate::showPreferences()
+{
+    m_preferences->showPreferences();
+}
+
 void AppDelegate::checkForUpdates()
 {
     m_updates->checkForUpdates();

@@ -23,6 +23,8 @@ class PostActions;
 class PostCommands;
 class PostPageProcessor;
 class PostsArrayController;
+class PreferencesController;
+class ShortcutActivateDemo;
 class RefreshScheduler;
 class SavedPostCommands;
 class SelectedPost;
@@ -101,6 +103,7 @@ public:
     // Makes or drops the tray item as "prefsShowStatusItem" now says.
     void toggleStatusItem();
     void checkForUpdates();
+    void showPreferences();
     // Images in posts: the dropped file, or one chosen.
     void uploadImage();
     void attachImage();
@@ -153,6 +156,8 @@ public:
     SavedPostList &savedPosts() { return m_savedPosts; }
     SavedPostCommands &savedPostCommands() const { return *m_savedCommands; }
     UserPanelController &users() const { return *m_userPanel; }
+    ShortcutActivateDemo &shortcuts() const { return *m_shortcuts; }
+    PreferencesController &preferencesWindow() const { return *m_preferences; }
 
     // Replaces where page avatars come from (tests and benchmarks).
     void setPageProcessor(PostPageProcessor *processor);
@@ -197,6 +202,8 @@ private:
     StatusItem *m_statusItem = nullptr;
     UpdateChecker *m_updates = nullptr;
     ImageUploads *m_uploads = nullptr;
+    ShortcutActivateDemo *m_shortcuts = nullptr;
+    PreferencesController *m_preferences = nullptr;
     std::unique_ptr<IdleTime> m_idle;
     bool m_awake = false;
 };

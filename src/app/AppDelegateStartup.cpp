@@ -1,6 +1,7 @@
 // Start-up: folder and files, first start and migrations, timers,
 // subscriptions, then either the sign-in window or the first stream.
 #include "app/AppDelegate.h"
+#include "app/ShortcutActivateDemo.h"
 
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
@@ -68,6 +69,8 @@ void AppDelegate::awakeFromNib()
     m_scheduler->setNotificationTimer();
 
     subscribeToNotifications();
+    // The two global hot keys, from the preferences.
+    m_shortcuts->init();
     m_windowCommands->applyDockMode();
     if (preferences().value(prefs::prefsShowStatusItem))
         m_statusItem->makeStatusItem();

@@ -7,6 +7,7 @@
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
+#include "views/SRValidator.h"
 #include "views/TimelineListView.h"
 
 #include <QAction>
@@ -79,6 +80,8 @@ QList<QAction *> addPostCommands(QMenu *menu, MainWindow *window, AppDelegate *d
 void build(MainWindow *window, AppDelegate *delegate)
 {
     QMenuBar *bar = window->menuBar();
+    // A recorded shortcut must not take one of these.
+    SRValidator::setApplicationMainMenu(bar);
 
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     QAction *newPost = file->addAction(QStringLiteral("New Post"), delegate, &AppDelegate::newPost);
@@ -98,12 +101,18 @@ void build(MainWindow *window, AppDelegate *delegate)
     close->setShortcuts({ QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape) });
     file->addSeparator();
     file->addAction(QStringLiteral("Open at Login"), delegate, &AppDelegate::addToLoginItems);
+    QAction *preferences
+        = file->addAction(QStringLiteral("Preferences…"), delegate, &AppDelegate::showPreferences);
+    preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->setMenuRole(QAction::PreferencesRole);
+    // Without a menu bar (agent mode) the window still answers Ctrl+,.
+    window->addAction(preferences);
     file->addSeparator();
     file->addAction(
         QStringLiteral("Revoke Credentials…"), delegate, &AppDelegate::revokeCredentials);
     file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("Quit Velto"), qApp, &QApplication::quit);
-    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *stream = bar->addMenu(QStringLiteral("&Stream"));
     const char *titles[] = { "Stream", "Posts", "Mentions", "Global", "Starred" };
@@ -170,9 +179,18 @@ void build(MainWindow *window, AppDelegate *delegate)
     tray->setCheckable(true);
     tray->setChecked(Preferences::standard().value(prefs::prefsShowStatusItem));
     QObject::connect(tray, &QAction::toggled, delegate, [delegate](bool on) {
-        Preferences::standard().setValue(prefs::prefsShowStatusItem, on);
+        if (Preferences::standard().value(prefs::prefsShowStatusItem) != on)
+            Preferences::standard().setValue(prefs::prefsShowStatusItem, on);
         delegate->toggleStatusItem();
     });
+    // The preferences window sets it too.
+    QObject::connect(
+        &Preferences::standard(), &Preferences::changed, tray, [tray](const QString &key) {
+            if (key != prefs::prefsShowStatusItem.key())
+                return;
+            const QSignalBlocker blocker(tray);
+            tray->setChecked(Preferences::standard().value(prefs::prefsShowStatusItem));
+        });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("About Velto"), delegate, &AppDelegate::showAbout);

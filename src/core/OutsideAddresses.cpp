@@ -66,3 +66,35 @@ void OutsideAddresses::setCurrent(const OutsideAddresses &addresses)
 {
     currentSlot() = addresses;
 }
+
+QStringList OutsideAddresses::variableNames()
+{
+    return { QStringLiteral("VELTO_API_BASE"), QStringLiteral("VELTO_SITE_BASE"),
+        QStringLiteral("VELTO_PROBE_URL"), QStringLiteral("VELTO_SHORTENER_BASE"),
+        QStringLiteral("VELTO_IMAGE_HOST_BASE"), QStringLiteral("VELTO_MAKER_SITE_BASE") };
+}
+
+QString OutsideAddresses::storedKey(const QString &variableName)
+{
+    return QStringLiteral("OutsideAddresses/") + variableName;
+}
+
+QString OutsideAddresses::addressProblem(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("The address is empty.");
+    if (trimmed != text || trimmed.contains(QLatin1Char(' ')))
+        return QStringLiteral("An address cannot contain spaces.");
+    const QUrl url(trimmed, QUrl::StrictMode);
+    if (!url.isValid())
+        return QStringLiteral("\"%1\" is not a well-formed address.").arg(trimmed);
+    const QString scheme = url.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return QStringLiteral("An address must begin with http:// or https://.");
+    if (url.host().isEmpty())
+        return QStringLiteral("The address has no host name.");
+    if (url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
+        return QStringLiteral("An address may have a path but no query, fragment or user name.");
+    return {};
+}

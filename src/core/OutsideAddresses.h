@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 // Every address outside the program. Each has a compiled-in default, may be
@@ -23,4 +24,11 @@ struct OutsideAddresses {
     // The addresses the running program uses (load() on first use).
     static const OutsideAddresses &current();
     static void setCurrent(const OutsideAddresses &addresses);
+
+    // The environment variable names, which are also the stored keys.
+    static QStringList variableNames();
+    static QString storedKey(const QString &variableName);
+    // Why `text` cannot be an address (an http or https URL with a host and
+    // nothing but a path after it), or empty when it can.
+    static QString addressProblem(const QString &text);
 };

@@ -240,6 +240,39 @@ void Preferences::setValue(StringKey key, const QString &value)
     written(key.key());
 }
 
+void Preferences::setRawString(const QString &key, const QString &value)
+{
+    m_settings->setValue(key, value);
+    written(key);
+}
+
+void Preferences::removeRaw(const QString &key)
+{
+    m_settings->remove(key);
+    written(key);
+}
+
+QVariantMap Preferences::dictionary(const QString &key) const
+{
+    QVariantMap result;
+    m_settings->beginGroup(key);
+    const QStringList names = m_settings->childKeys();
+    for (const QString &name : names)
+        result.insert(name, m_settings->value(name));
+    m_settings->endGroup();
+    return result;
+}
+
+void Preferences::setDictionary(const QString &key, const QVariantMap &value)
+{
+    m_settings->remove(key);
+    m_settings->beginGroup(key);
+    for (auto it = value.cbegin(); it != value.cend(); ++it)
+        m_settings->setValue(it.key(), it.value());
+    m_settings->endGroup();
+    written(key);
+}
+
 void Preferences::remove(const char *name)
 {
     const QString key = QString::fromLatin1(name);

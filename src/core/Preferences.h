@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSettings>
 #include <QString>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
@@ -43,6 +44,13 @@ public:
 
     // Untyped string read for values outside the key table (configuration).
     std::optional<QString> rawString(const QString &key) const;
+    void setRawString(const QString &key, const QString &value);
+    void removeRaw(const QString &key);
+
+    // A dictionary kept as a group of entries (the shortcut recorders' own
+    // entries); numbers read back as text, so callers convert.
+    QVariantMap dictionary(const QString &key) const;
+    void setDictionary(const QString &key, const QVariantMap &value);
 
     QString filePath() const;
     void sync();

@@ -1,4 +1,5 @@
-// The main() of every test binary: a QApplication on the offscreen platform and
+// The main() of every test binary: a QApplication on the offscreen platform (or
+// the one VELTO_TEST_PLATFORM names) and
 // private XDG folders, so no test touches the user's desktop or files.
 #include "TestSupport.h"
 
@@ -11,7 +12,9 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests of global hot keys run the toolkit on the X display itself.
+    const QByteArray platform = qgetenv("VELTO_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     QTemporaryDir home;
     if (!home.isValid())
         return 2;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/PreferenceKeys.h"
+
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QWidget;
+
+// Controls that edit one preference each: they show the stored value,
+// write every change at once, and follow the key when something else
+// writes it (the tray item toggled from the View menu, say).
+namespace PreferenceControls {
+
+QCheckBox *checkBox(const QString &text, BoolKey key, QWidget *parent);
+// Item i stands for the stored value i; a value outside the items shows
+// `fallbackIndex`, which is what the program makes of it.
+QComboBox *choice(const QStringList &items, IntKey key, int fallbackIndex, QWidget *parent);
+
+} // namespace PreferenceControls

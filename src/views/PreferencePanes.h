@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+class QWidget;
+class SRRecorderControl;
+
+// What the panes ask of the program beyond writing their settings.
+struct PreferencePaneActions {
+    std::function<void()> toggleStatusItem;
+    std::function<void()> toggleDockIcon;
+    std::function<void()> checkForUpdates;
+};
+
+// The four panes of the preferences window. Every control writes its
+// preference key at once.
+namespace PreferencePanes {
+
+// Streams, refresh, text, notifications, tray and window, the two hot keys
+// (the recorders are the caller's; `hotKeysWhyOff` explains when the
+// session cannot have hot keys).
+QWidget *general(SRRecorderControl *showHideRecorder, SRRecorderControl *newPostRecorder,
+    const QString &hotKeysWhyOff, const PreferencePaneActions &actions);
+// The service addresses.
+QWidget *advanced();
+// Swipes and pull-to-refresh.
+QWidget *gestures();
+// The update check.
+QWidget *update(const PreferencePaneActions &actions);
+
+} // namespace PreferencePanes

@@ -1,0 +1,273 @@
+// Recording shortcuts: the recorder's states and keys, the flags it keeps,
+// what the validator refuses and how, and what the recorder stores.
+#include "TestSupport.h"
+
+#include "core/Preferences.h"
+#include "desktop/ModifierFlags.h"
+#include "views/SRRecorderControl.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingDelegate : SRRecorderCellDelegate {
+    QList<SRKeyCombo> changes;
+    bool refuse = false;
+    void shortcutRecorderCellKeyComboDidChange(SRRecorderCell *, SRKeyCombo combo) override
+    {
+        changes << combo;
+    }
+    bool shortcutRecorderCellIsKeyCodeAndFlagsTaken(
+        SRRecorderCell *, int, quint32, QString *reason) override
+    {
+        if (refuse)
+            *reason = QStringLiteral("it opens the door");
+        return refuse;
+    }
+};
+
+RecorderKeyEvent key(int code, quint32 flags, const QString &characters)
+{
+    return { code, flags, characters, characters };
+}
+
+struct ShortcutRecorderTest : ::testing::Test {
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(home.path());
+        cell.setDelegate(&delegate);
+        // Nothing is held system-wide unless a test says so.
+        cell.validator().setSystemShortcuts([this](int, quint32) { return systemWide; });
+        QMenu *file = menuBar.addMenu(QStringLiteral("&File"));
+        QAction *quit = file->addAction(QStringLiteral("&Quit Velto"));
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QMenu *more = file->addMenu(QStringLiteral("More"));
+        more->addAction(QStringLiteral("Attach Image…"))
+            ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+        cell.validator().setMainMenu(&menuBar);
+    }
+    void TearDown() override { Preferences::resetStandard(); }
+    void startRecording()
+    {
+        ASSERT_TRUE(cell.performKeyEquivalent(key(49, 0, QStringLiteral(" "))));
+    }
+
+    QTemporaryDir home;
+    testsupport::ScriptedAlerts alerts;
+    QMenuBar menuBar;
+    RecordingDelegate delegate;
+    SRRecorderCell cell;
+    std::optional<bool> systemWide = false;
+};
+
+TEST_F(ShortcutRecorderTest, SpaceStartsAndACombinationEndsRecording)
+{
+    EXPECT_EQ(cell.displayText(), QStringLiteral("Click to record shortcut"));
+    EXPECT_FALSE(cell.performKeyEquivalent(key(0, toolkit::control, QStringLiteral("a"))))
+        << "an idle recorder lets other keys go on";
+    startRecording();
+    EXPECT_TRUE(cell.isRecording());
+    EXPECT_EQ(cell.displayText(), QStringLiteral("Type shortcut"));
+    cell.flagsChanged(toolkit::control | toolkit::shift);
+    EXPECT_EQ(cell.displayText(), QStringLiteral("⌃⇧"));
+
+    // A letter alone is not a shortcut: the recorder keeps waiting.
+    EXPECT_FALSE(cell.performKeyEquivalent(key(4, 0, QStringLiteral("h"))));
+    EXPECT_TRUE(cell.isRecording());
+    EXPECT_TRUE(delegate.changes.isEmpty());
+
+    EXPECT_TRUE(
+        cell.performKeyEquivalent(key(4, toolkit::control | toolkit::option, QStringLiteral("h"))));
+    EXPECT_FALSE(cell.isRecording());
+    ASSERT_EQ(delegate.changes.size(), 1);
+    EXPECT_EQ(delegate.changes.at(0), (SRKeyCombo { toolkit::control | toolkit::option, 4 }));
+    EXPECT_EQ(cell.keyComboString(), QStringLiteral("⌃⌥H"));
+    EXPECT_EQ(cell.keyCharsIgnoringModifiers(), QStringLiteral("h"));
+    EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ShortcutRecorderTest, EscapeAndDeleteCancelAloneAndRecordWithAModifier)
+{
+    for (int cancelKey : { 53, 51, 117 }) {
+        startRecording();
+        EXPECT_TRUE(cell.performKeyEquivalent(key(cancelKey, 0, QStringLiteral("\x1b"))));
+        EXPECT_FALSE(cell.isRecording()) << cancelKey;
+    }
+    EXPECT_TRUE(delegate.changes.isEmpty());
+
+    startRecording();
+    EXPECT_TRUE(cell.performKeyEquivalent(key(51, toolkit::option, QStringLiteral("\x7f"))));
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { toolkit::option, 51 }));
+
+    // With both switches set, Escape alone is a shortcut like any other key.
+    cell.setAllowsKeyOnly(true, true);
+    startRecording();
+    EXPECT_TRUE(cell.performKeyEquivalent(key(53, 0, QStringLiteral("\x1b"))));
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { 0, 53 }));
+    // With keys alone allowed but not Escape, it still cancels.
+    cell.setAllowsKeyOnly(true, false);
+    startRecording();
+    EXPECT_TRUE(cell.performKeyEquivalent(key(53, 0, QStringLiteral("\x1b"))));
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { 0, 53 }));
+    EXPECT_TRUE(cell.performKeyEquivalent(key(49, 0, QStringLiteral(" "))));
+    EXPECT_TRUE(cell.performKeyEquivalent(key(4, 0, QStringLiteral("h"))));
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { 0, 4 }));
+}
+
+TEST_F(ShortcutRecorderTest, FlagsAreFilteredByTheAllowedAndRequiredOnes)
+{
+    cell.setAllowedFlags(toolkit::control | toolkit::option);
+    cell.setRequiredFlags(toolkit::command);
+    startRecording();
+    EXPECT_EQ(cell.recordingFlags(), toolkit::command) << "the required modifier shows at once";
+    EXPECT_TRUE(
+        cell.performKeyEquivalent(key(4, toolkit::control | toolkit::shift, QStringLiteral("h"))));
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { toolkit::command | toolkit::control, 4 }));
+    EXPECT_EQ(
+        cell.filteredFlags(0xFFFFFFFF), toolkit::command | toolkit::control | toolkit::option);
+}
+
+TEST_F(ShortcutRecorderTest, TheRemoveButtonClearsAndTheSnapBackKeepsTheOldOne)
+{
+    cell.setKeyCombo({ toolkit::control, 4 });
+    delegate.changes.clear();
+    cell.mouseUp(false);
+    EXPECT_TRUE(cell.isRecording());
+    cell.mouseUp(true); // "Use old shortcut"
+    EXPECT_FALSE(cell.isRecording());
+    EXPECT_EQ(cell.keyCombo(), (SRKeyCombo { toolkit::control, 4 }));
+    EXPECT_TRUE(delegate.changes.isEmpty());
+
+    cell.mouseUp(true);
+    ASSERT_EQ(delegate.changes.size(), 1);
+    EXPECT_EQ(delegate.changes.at(0), (SRKeyCombo { 0, -1 }));
+    EXPECT_EQ(cell.displayText(), QStringLiteral("Click to record shortcut"));
+    cell.mouseUp(false, false);
+    EXPECT_FALSE(cell.isRecording()) << "a disabled recorder does not start";
+}
+
+TEST_F(ShortcutRecorderTest, AMenuItemsCombinationIsRefusedAndTheAlertNamesIt)
+{
+    startRecording();
+    EXPECT_TRUE(cell.performKeyEquivalent(key(12, toolkit::control, QStringLiteral("q"))));
+    EXPECT_TRUE(cell.isRecording()) << "recording goes on after a refusal";
+    ASSERT_EQ(alerts.shown().size(), 1);
+    const Alert alert = alerts.shown().at(0);
+    EXPECT_EQ(alert.title, QStringLiteral("The key combination ⌃Q can't be used!"));
+    EXPECT_EQ(alert.message,
+        QStringLiteral("The key combination \"Control + Q\" can't be used because it's already "
+                       "used by the menu item \"Quit Velto\"."));
+    EXPECT_EQ(alert.style, AlertStyle::Critical);
+    EXPECT_EQ(alert.buttons, QStringList { QStringLiteral("OK") });
+
+    // Items of submenus count; another modifier set does not match.
+    EXPECT_TRUE(
+        cell.performKeyEquivalent(key(0, toolkit::control | toolkit::shift, QStringLiteral("a"))));
+    ASSERT_EQ(alerts.shown().size(), 2);
+    EXPECT_TRUE(alerts.shown().at(1).message.contains(QStringLiteral("\"Attach Image…\"")));
+    EXPECT_TRUE(cell.performKeyEquivalent(
+        key(12, toolkit::control | toolkit::option, QStringLiteral("q"))));
+    EXPECT_FALSE(cell.isRecording());
+    EXPECT_EQ(alerts.shown().size(), 2);
+}
+
+TEST_F(ShortcutRecorderTest, SystemWideAndDelegateRefusals)
+{
+    systemWide = true;
+    startRecording();
+    cell.performKeyEquivalent(key(4, toolkit::control | toolkit::option, QStringLiteral("h")));
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_TRUE(alerts.shown().at(0).message.startsWith(QStringLiteral(
+        "The key combination \"Option + Control + H\" can't be used because it's already used "
+        "by a system-wide keyboard shortcut.")))
+        << alerts.shown().at(0).message.toStdString();
+
+    // When the desktop cannot tell, every combination counts as taken, silently.
+    systemWide = std::nullopt;
+    cell.performKeyEquivalent(key(4, toolkit::control | toolkit::option, QStringLiteral("h")));
+    EXPECT_EQ(alerts.shown().size(), 1);
+    EXPECT_TRUE(cell.isRecording());
+
+    systemWide = false;
+    delegate.refuse = true;
+    cell.performKeyEquivalent(key(4, toolkit::control | toolkit::option, QStringLiteral("h")));
+    ASSERT_EQ(alerts.shown().size(), 2);
+    EXPECT_EQ(alerts.shown().at(1).message,
+        QStringLiteral("The key combination \"Option + Control + H\" can't be used because it "
+                       "opens the door."));
+    EXPECT_TRUE(delegate.changes.isEmpty());
+}
+
+TEST_F(ShortcutRecorderTest, TheAutosaveEntryComesBackInANewRecorder)
+{
+    cell.setAutosaveName(QStringLiteral("newPost"));
+    startRecording();
+    cell.performKeyEquivalent(key(45, toolkit::command | toolkit::shift, QStringLiteral("n")));
+    const QVariantMap stored
+        = Preferences::standard().dictionary(QStringLiteral("ShortcutRecorder newPost"));
+    EXPECT_EQ(stored.value(QStringLiteral("keyCode")).toInt(), 45);
+    EXPECT_EQ(
+        stored.value(QStringLiteral("modifierFlags")).toUInt(), toolkit::command | toolkit::shift);
+    EXPECT_EQ(stored.value(QStringLiteral("modifiers")).toUInt(), carbon::command | carbon::shift);
+    EXPECT_EQ(stored.value(QStringLiteral("keyChars")).toString(), QStringLiteral("n"));
+
+    Preferences::resetStandard();
+    RecordingDelegate other;
+    SRRecorderCell again;
+    again.setDelegate(&other);
+    again.setAutosaveName(QStringLiteral("newPost"));
+    EXPECT_EQ(again.keyCombo(), (SRKeyCombo { toolkit::command | toolkit::shift, 45 }));
+    EXPECT_EQ(again.keyChars(), QStringLiteral("n"));
+    ASSERT_EQ(other.changes.size(), 1) << "loading tells the delegate";
+
+    // An entry with carbon modifiers only is read through them.
+    Preferences::standard().setDictionary(QStringLiteral("ShortcutRecorder old"),
+        { { QStringLiteral("keyCode"), 4 }, { QStringLiteral("modifiers"), carbon::control } });
+    SRRecorderCell older;
+    older.setAutosaveName(QStringLiteral("old"));
+    EXPECT_EQ(older.keyCombo(), (SRKeyCombo { toolkit::control, 4 }));
+}
+
+TEST(SRRecorderControl, TypedKeysRecordAndTheValueRoundTrips)
+{
+    QTemporaryDir home;
+    testsupport::pointXdgFoldersAt(home.path());
+    SRRecorderControl control;
+    control.cell().validator().setSystemShortcuts([](int, quint32) { return false; });
+    control.cell().validator().setMainMenu(nullptr);
+    control.resize(control.sizeHint());
+    control.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+    control.setFocus();
+    QList<SRKeyCombo> seen;
+    QObject::connect(&control, &SRRecorderControl::keyComboChanged,
+        [&seen](SRKeyCombo combo) { seen << combo; });
+
+    QTest::keyClick(&control, Qt::Key_Space);
+    EXPECT_TRUE(control.cell().isRecording());
+    QTest::keyClick(&control, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(control.cell().isRecording());
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen.at(0), (SRKeyCombo { toolkit::control | toolkit::option, 38 }));
+    EXPECT_EQ(control.keyComboString(), QStringLiteral("⌃⌥J"));
+    EXPECT_EQ(control.objectValue().value(QStringLiteral("keyCode")).toInt(), 38);
+
+    // A click on the remove button clears it.
+    QTest::mouseClick(&control, Qt::LeftButton, {}, control.buttonRect().center());
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen.at(1), (SRKeyCombo { 0, -1 }));
+
+    control.setObjectValue({ { QStringLiteral("keyCode"), 122 },
+        { QStringLiteral("modifierFlags"), toolkit::shift } });
+    EXPECT_EQ(control.keyComboString(), QStringLiteral("⇧F1"));
+    EXPECT_EQ(SRRecorderControl::cocoaToCarbonFlags(toolkit::shift), carbon::shift);
+    Preferences::resetStandard();
+}
+
+} // namespace
