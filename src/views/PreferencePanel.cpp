@@ -39,6 +39,10 @@ PreferencePanel::PreferencePanel(QWidget *parent)
     setCentralWidget(new QWidget(this));
     // No context menu offering to hide or rearrange the toolbar.
     setContextMenuPolicy(Qt::PreventContextMenu);
+    auto *close = new QAction(this);
+    close->setShortcuts({ QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape) });
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 }
 
 QStringList PreferencePanel::itemIdentifiers()

@@ -53,7 +53,7 @@ QWidget *general(SRRecorderControl *showHideRecorder, SRRecorderControl *newPost
             prefs::prefsStreamCount, 0, pane));
     streams->addRow(QStringLiteral("Refresh every:"),
         choice(
-            { QStringLiteral("30 seconds"), QStringLiteral("minute"), QStringLiteral("5 minutes"),
+            { QStringLiteral("30 seconds"), QStringLiteral("1 minute"), QStringLiteral("5 minutes"),
                 QStringLiteral("10 minutes"), QStringLiteral("30 minutes") },
             prefs::prefsRefreshInterval, 1, pane));
     streams->addRow(QStringLiteral("Text size:"),
