@@ -168,7 +168,12 @@ void build(MainWindow *window, AppDelegate *delegate)
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     QAction *fullScreen = view->addAction(QStringLiteral("Full Screen"));
     fullScreen->setCheckable(true);
-    fullScreen->setShortcut(QKeySequence::FullScreen);
+    // F11 everywhere, and the desktop's own key where it has another.
+    QList<QKeySequence> fullScreenKeys { QKeySequence(Qt::Key_F11) };
+    if (const QKeySequence desktopKey(QKeySequence::FullScreen);
+        !desktopKey.isEmpty() && desktopKey != fullScreenKeys.first())
+        fullScreenKeys << desktopKey;
+    fullScreen->setShortcuts(fullScreenKeys);
     QObject::connect(fullScreen, &QAction::toggled, delegate, &AppDelegate::setFullScreen);
     QObject::connect(window, &MainWindow::fullScreenChanged, fullScreen, [fullScreen](bool on) {
         const QSignalBlocker blocker(fullScreen);

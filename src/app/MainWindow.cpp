@@ -445,10 +445,17 @@ void MainWindow::setFullScreenKeepingWidth(bool fullScreen)
         // list at its width, centred.
         const int side = qMax(0, (screenWidth - keep) / 2);
         setContentsMargins(side, 0, side, 0);
+        // Without a window manager nobody answers the full-screen request:
+        // the window covers the screen itself, and gets its place back.
+        m_normalGeometry = geometry();
+        if (where)
+            setGeometry(where->geometry());
         showFullScreen();
     } else {
         setContentsMargins(0, 0, 0, 0);
         showNormal();
+        if (m_normalGeometry.isValid())
+            setGeometry(m_normalGeometry);
     }
     setToolbarVisible(!fullScreen);
     Q_EMIT fullScreenChanged(fullScreen);

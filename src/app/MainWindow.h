@@ -125,5 +125,6 @@ private:
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;
     int m_progressCount = 0;
+    QRect m_normalGeometry;
     bool m_hideToTray = false;
 };

@@ -2,8 +2,7 @@
 // itself (not offscreen), combinations are grabbed on its root window, and
 // xdotool presses them as a user would while the program runs against the
 // sandbox with its latency.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
+#include "ProgramOnX11.h"
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
@@ -125,41 +124,7 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
     Preferences::resetStandard();
 }
 
-struct HotKeysInTheProgram : ::testing::Test {
-    void SetUp() override
-    {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
-        ASSERT_TRUE(sandbox.setLatency(250, 50));
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
-        window()->show();
-        window()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
-    }
-    MainWindow *window() const { return delegate->window(); }
-    // Records a combination in a recorder as the user does: a click, then keys.
-    void record(SRRecorderControl *recorder, Qt::Key key)
-    {
-        QTest::mouseClick(recorder, Qt::LeftButton, {}, QPoint(10, recorder->height() / 2));
-        ASSERT_TRUE(recorder->cell().isRecording());
-        QTest::keyClick(recorder, key, Qt::ControlModifier | Qt::AltModifier);
-        ASSERT_FALSE(recorder->cell().isRecording());
-    }
-
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
-};
-
-TEST_F(HotKeysInTheProgram, RecordedInThePreferencesTheyShowHideAndStartAPost)
+TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
 {
     delegate->showPreferences();
     PreferencesController &preferences = delegate->preferencesWindow();
@@ -209,7 +174,7 @@ TEST_F(HotKeysInTheProgram, RecordedInThePreferencesTheyShowHideAndStartAPost)
     EXPECT_EQ(p.value(prefs::hotKeyModifiers), 0u);
 }
 
-TEST_F(HotKeysInTheProgram, CtrlCommaOpensThePreferencesOnGeneral)
+TEST_F(ProgramOnX11, CtrlCommaOpensThePreferencesOnGeneral)
 {
     QTest::keyClick(window(), Qt::Key_Comma, Qt::ControlModifier);
     PreferencePanel *panel = delegate->preferencesWindow().panel();
