@@ -35,7 +35,7 @@ AboutWindow::AboutWindow(QWidget *parent)
         auto *button = new QPushButton(title, this);
         button->setObjectName(title);
         connect(button, &QPushButton::clicked, this, [path = path] {
-            UrlOpener::current().open(QUrl(OutsideAddresses::current().makerSiteBase + path));
+            UrlOpener::openOrTell(QUrl(OutsideAddresses::current().makerSiteBase + path));
         });
         buttons->addWidget(button);
     }

@@ -140,14 +140,14 @@ void PostActions::openPostInBrowser()
 {
     const QUrl link = permalink();
     if (link.isValid())
-        UrlOpener::current().open(link);
+        UrlOpener::openOrTell(link);
 }
 
 void PostActions::openSource()
 {
     const QUrl source(JsonAccess::textForKeyPath(m_selection->currentDictionary(), u"source.link"));
     if (source.isValid() && !source.isEmpty())
-        UrlOpener::current().open(source);
+        UrlOpener::openOrTell(source);
 }
 
 void PostActions::copyPostToClipboard()

@@ -150,7 +150,7 @@ void WindowCommands::showAbout()
 
 void WindowCommands::openMakerPage(const QString &path)
 {
-    UrlOpener::current().open(QUrl(OutsideAddresses::current().makerSiteBase + path));
+    UrlOpener::openOrTell(QUrl(OutsideAddresses::current().makerSiteBase + path));
 }
 
 void WindowCommands::quickHelp()
@@ -176,8 +176,7 @@ void WindowCommands::openVELTO()
 
 void WindowCommands::openAppDotNet()
 {
-    UrlOpener::current().open(
-        QUrl(OutsideAddresses::current().siteBase + QStringLiteral("/velto")));
+    UrlOpener::openOrTell(QUrl(OutsideAddresses::current().siteBase + QStringLiteral("/velto")));
 }
 
 void WindowCommands::applicationDidBecomeActive()

@@ -1,5 +1,8 @@
 #include "platform/UrlOpener.h"
 
+#include "platform/AlertPresenter.h"
+
+#include <QDebug>
 #include <QDesktopServices>
 
 namespace {
@@ -28,4 +31,20 @@ UrlOpener &UrlOpener::current()
 void UrlOpener::setCurrent(std::unique_ptr<UrlOpener> opener)
 {
     slot() = std::move(opener);
+}
+
+bool UrlOpener::openOrTell(const QUrl &url)
+{
+    if (current().open(url))
+        return true;
+    qInfo().noquote() << "The desktop did not open" << url.toDisplayString();
+    const bool web
+        = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+    alerts::show(QStringLiteral("Cannot Open Link"),
+        web ? QStringLiteral("No web browser is set up to open %1. Choose a default web browser "
+                             "in your desktop's settings and try again.")
+                  .arg(url.toDisplayString())
+            : QStringLiteral("No program is set up to open %1.").arg(url.toDisplayString()),
+        { QStringLiteral("OK") }, AlertStyle::Warning);
+    return false;
 }

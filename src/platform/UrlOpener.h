@@ -13,4 +13,8 @@ public:
 
     static UrlOpener &current();
     static void setCurrent(std::unique_ptr<UrlOpener> opener);
+
+    // Opens `url`; when the desktop has nothing to open it with (no browser
+    // set up), says so in an alert instead of failing silently.
+    static bool openOrTell(const QUrl &url);
 };

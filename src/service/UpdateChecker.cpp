@@ -173,7 +173,7 @@ void UpdateChecker::notifyAboutUpdateToNewVersion(const Description &)
         const int answer = alerts::show(alerts::localized(QStringLiteral("Update available!")),
             message, { QStringLiteral("Download…"), QStringLiteral("Cancel") });
         if (answer == 0)
-            UrlOpener::current().open(onMakersSite(QStringLiteral("/downloads/Velto.zip")));
+            UrlOpener::openOrTell(onMakersSite(QStringLiteral("/downloads/Velto.zip")));
         Q_EMIT checkFinished(QStringLiteral("update"));
     });
 }

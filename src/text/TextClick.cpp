@@ -49,8 +49,7 @@ void openLink(const QUrl &url)
 {
     if (!url.isValid() || url.isEmpty())
         return;
-    if (!UrlOpener::current().open(url))
-        qInfo().noquote() << "The desktop did not open" << url.toDisplayString();
+    UrlOpener::openOrTell(url);
 }
 
 void loadHashtag(const QString &hashtag)
