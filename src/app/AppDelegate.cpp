@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "views/TimelineListView.h"
 
 #include "app/AuthWindow.h"
 #include "app/ComposerController.h"
@@ -263,6 +264,27 @@ void AppDelegate::selectNextPost()
         m_posts->setSelectionIndex(0);
     else
         m_posts->selectNext();
+}
+
+void AppDelegate::selectPageAway(int direction)
+{
+    if (m_window->composerHasFocus())
+        return;
+    const int from = m_posts->selectionIndex().value_or(-1);
+    if (const auto row = m_window->listView()->rowAPageAway(from, direction))
+        m_posts->setSelectionIndex(*row);
+}
+
+void AppDelegate::selectFirstPost()
+{
+    if (!m_window->composerHasFocus() && m_posts->count() > 0)
+        m_posts->setSelectionIndex(0);
+}
+
+void AppDelegate::selectLastPost()
+{
+    if (!m_window->composerHasFocus() && m_posts->count() > 0)
+        m_posts->setSelectionIndex(m_posts->count() - 1);
 }
 
 void AppDelegate::selectPrevious()

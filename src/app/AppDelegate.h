@@ -69,6 +69,11 @@ public:
     void selectView(int tag);
     void selectNextPost();
     void selectPrevious();
+    // Page Down / Page Up move the selection by the list's height; Home and
+    // End go to the first and the last post.
+    void selectPageAway(int direction);
+    void selectFirstPost();
+    void selectLastPost();
 
     // Stream loading.
     void getStreamWithKind(StreamKind kind, const QVariantMap &params);

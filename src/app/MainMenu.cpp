@@ -145,6 +145,18 @@ void build(MainWindow *window, AppDelegate *delegate)
     QAction *previous = stream->addAction(
         QStringLiteral("Previous Post"), delegate, &AppDelegate::selectPrevious);
     previous->setShortcut(QKeySequence(Qt::Key_Up));
+    QAction *pageDown = stream->addAction(
+        QStringLiteral("Page Down"), delegate, [delegate] { delegate->selectPageAway(1); });
+    pageDown->setShortcut(QKeySequence(Qt::Key_PageDown));
+    QAction *pageUp = stream->addAction(
+        QStringLiteral("Page Up"), delegate, [delegate] { delegate->selectPageAway(-1); });
+    pageUp->setShortcut(QKeySequence(Qt::Key_PageUp));
+    QAction *firstPost
+        = stream->addAction(QStringLiteral("First Post"), delegate, &AppDelegate::selectFirstPost);
+    firstPost->setShortcut(QKeySequence(Qt::Key_Home));
+    QAction *lastPost
+        = stream->addAction(QStringLiteral("Last Post"), delegate, &AppDelegate::selectLastPost);
+    lastPost->setShortcut(QKeySequence(Qt::Key_End));
 
     QMenu *post = bar->addMenu(QStringLiteral("&Post"));
     const QList<QAction *> postActions = addPostCommands(post, window, delegate);

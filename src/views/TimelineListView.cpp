@@ -428,6 +428,33 @@ void TimelineListView::contextMenuEvent(QContextMenuEvent *event)
         m_contextMenu->popup(at);
 }
 
+std::optional<int> TimelineListView::rowAPageAway(int row, int direction) const
+{
+    const int rows = model() ? model()->rowCount() : 0;
+    if (rows == 0)
+        return std::nullopt;
+    const int last = rows - 1;
+    if (row < 0 || row > last)
+        return direction > 0 ? 0 : last;
+    const int step = direction > 0 ? 1 : -1;
+    const int page = std::max(1, viewport()->height());
+    // Rows not laid out yet are measured by their delegate.
+    auto heightOf = [this](int r) {
+        const QModelIndex index = model()->index(r, 0);
+        const QRect place = visualRect(index);
+        return place.isValid() ? place.height() : sizeHintForIndex(index).height();
+    };
+    int target = row;
+    int travelled = 0;
+    for (int next = row + step; next >= 0 && next <= last; next += step) {
+        travelled += std::max(1, heightOf(next));
+        if (travelled > page && target != row)
+            break;
+        target = next;
+    }
+    return target;
+}
+
 void TimelineListView::keyPressEvent(QKeyEvent *event)
 {
     // Written out as well: a platform theme without key bindings has no Copy.

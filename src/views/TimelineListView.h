@@ -70,6 +70,9 @@ public:
     // Where a row's parts are, in viewport coordinates (tests, the window).
     TimelineRowLayout rowLayout(int row) const;
     std::optional<int> selectedRow() const;
+    // The row a page (the list's visible height) below (direction 1) or
+    // above (-1) `row`, clamped to the first and last; none for no rows.
+    std::optional<int> rowAPageAway(int row, int direction) const;
     bool controlsHidden() const { return m_delegate->controlsHidden(); }
 
     // What clicking `part` of the selected row does, as if clicked.

@@ -1,0 +1,90 @@
+// Reading with the keyboard: Page Down and Page Up move the selection by the
+// list's height and keep it in sight, Home and End go to the ends.
+#include "SandboxServer.h"
+#include "SignedInProfile.h"
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "core/Preferences.h"
+#include "service/PostsArrayController.h"
+#include "views/TimelineListView.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct KeyboardReadingTest : ::testing::Test {
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        ASSERT_TRUE(sandbox.setLatency(250, 50));
+        delegate = std::make_unique<AppDelegate>();
+        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
+        delegate->window()->resize(420, 600);
+        delegate->window()->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->window()));
+        ASSERT_GE(posts().count(), 12) << "a page longer than the window";
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        Preferences::resetStandard();
+    }
+    PostsArrayController &posts() const
+    {
+        return *delegate->window()->listView()->postsController();
+    }
+    TimelineListView *list() const { return delegate->window()->listView(); }
+    int selected() const { return posts().selectionIndex().value_or(-1); }
+    bool selectionInSight() const
+    {
+        QApplication::processEvents();
+        const QRect place = list()->visualRect(list()->model()->index(selected(), 0));
+        return list()->viewport()->rect().intersects(place);
+    }
+    void press(Qt::Key key) { QTest::keyClick(delegate->window(), key); }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(KeyboardReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
+{
+    press(Qt::Key_Home);
+    EXPECT_EQ(selected(), 0);
+    press(Qt::Key_PageDown);
+    const int afterOnePage = selected();
+    EXPECT_GT(afterOnePage, 1) << "a page is more than one row";
+    EXPECT_LT(afterOnePage, posts().count() - 1);
+    EXPECT_TRUE(selectionInSight());
+    press(Qt::Key_PageDown);
+    EXPECT_GT(selected(), afterOnePage);
+    EXPECT_TRUE(selectionInSight());
+
+    press(Qt::Key_End);
+    EXPECT_EQ(selected(), posts().count() - 1);
+    EXPECT_TRUE(selectionInSight());
+    EXPECT_GT(list()->verticalScrollBar()->value(), 0);
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(selected(), posts().count() - 1) << "the last post stays selected";
+
+    press(Qt::Key_PageUp);
+    EXPECT_LT(selected(), posts().count() - 1);
+    EXPECT_TRUE(selectionInSight());
+    press(Qt::Key_Home);
+    EXPECT_EQ(selected(), 0);
+    EXPECT_TRUE(selectionInSight());
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(selected(), 0);
+}
+
+} // namespace
