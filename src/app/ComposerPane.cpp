@@ -16,6 +16,7 @@ ComposerPane::ComposerPane(QWidget *parent)
     layout->setContentsMargins(6, 6, 6, 6);
     m_text = new LinedTextView(this);
     m_text->setObjectName(QStringLiteral("postTextView"));
+    m_text->setAccessibleName(QStringLiteral("Post text"));
     m_text->setPlaceholderText(QStringLiteral("What's on your mind?"));
     // The text sits 11 points from the sides and 7 from the top and bottom.
     m_text->document()->setDocumentMargin(7);
@@ -30,6 +31,7 @@ ComposerPane::ComposerPane(QWidget *parent)
     side->addStretch(1);
     m_postButton = new QToolButton(this);
     m_postButton->setObjectName(QStringLiteral("postButton"));
+    m_postButton->setAccessibleName(QStringLiteral("Send"));
     m_postButton->setIconSize(QSize(24, 24));
     m_postButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     connect(m_postButton, &QToolButton::clicked, this, &ComposerPane::postClicked);

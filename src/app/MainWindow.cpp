@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_composerPane->setFixedHeight(composerHeight);
     m_list = new TimelineListView;
     m_list->setObjectName(QStringLiteral("timeline"));
+    m_list->setAccessibleName(QStringLiteral("Posts"));
     m_refreshView = new RefreshScrollView(m_list, m_split);
     m_split->addWidget(m_composerPane);
     m_split->addWidget(m_refreshView);
@@ -126,6 +127,7 @@ QWidget *MainWindow::buildBar()
     m_backButton = new QToolButton(m_backBar);
     m_backButton->setArrowType(Qt::LeftArrow);
     m_backButton->setToolTip(QStringLiteral("Back"));
+    m_backButton->setAccessibleName(QStringLiteral("Back"));
     connect(m_backButton, &QToolButton::clicked, this, &MainWindow::backClicked);
     backLayout->addWidget(m_backButton);
     m_backBarLabel = new QLabel(m_backBar);
@@ -146,11 +148,13 @@ QWidget *MainWindow::buildBar()
     auto *refresh = new QToolButton(m_tools);
     refresh->setText(QStringLiteral("⟳"));
     refresh->setToolTip(QStringLiteral("Refresh"));
+    refresh->setAccessibleName(QStringLiteral("Refresh"));
     connect(refresh, &QToolButton::clicked, this, &MainWindow::refreshClicked);
     tools->addWidget(refresh);
     auto *newPost = new QToolButton(m_tools);
     newPost->setText(QStringLiteral("✎"));
     newPost->setToolTip(QStringLiteral("New Post"));
+    newPost->setAccessibleName(QStringLiteral("New Post"));
     connect(newPost, &QToolButton::clicked, this, &MainWindow::newPostClicked);
     tools->addWidget(newPost);
     layout->addWidget(m_tools);

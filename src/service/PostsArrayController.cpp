@@ -1,5 +1,7 @@
 #include "service/PostsArrayController.h"
 
+#include "text/RelativeDate.h"
+
 namespace {
 
 // Dates are ISO 8601 texts, which sort as they read; anything else sorts
@@ -18,6 +20,18 @@ int PostsModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_records.size());
 }
 
+QString PostsModel::accessibleText(const PostRecord &record)
+{
+    // What a screen reader speaks for a row: who, when, what.
+    static const StringDateToRelativeDateStringTransformer dates;
+    QString author = QStringLiteral("@") + record.username();
+    if (!record.name().isEmpty())
+        author = QStringLiteral("%1 (%2)").arg(record.name(), author);
+    const QString when = dates.transformedValue(record.createdAt());
+    return when.isEmpty() ? QStringLiteral("%1: %2").arg(author, record.text())
+                          : QStringLiteral("%1, %2: %3").arg(author, when, record.text());
+}
+
 QVariant PostsModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
@@ -32,6 +46,8 @@ QVariant PostsModel::data(const QModelIndex &index, int role) const
         return sortableDate(record.createdAt());
     case Qt::DisplayRole:
         return record.text();
+    case Qt::AccessibleTextRole:
+        return accessibleText(record);
     default:
         return {};
     }

@@ -23,6 +23,8 @@ public:
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    // The row as assistive technology reads it: author, relative date, text.
+    static QString accessibleText(const PostRecord &record);
     QHash<int, QByteArray> roleNames() const override;
 
     const QList<PostRecord> &records() const { return m_records; }

@@ -1,5 +1,6 @@
-// Reading with the keyboard: Page Down and Page Up move the selection by the
-// list's height and keep it in sight, Home and End go to the ends.
+// Reading with the keyboard (Page Down and Page Up move the selection by the
+// list's height and keep it in sight, Home and End go to the ends) and with
+// a screen reader (rows and controls have names to speak).
 #include "SandboxServer.h"
 #include "SignedInProfile.h"
 #include "TestSupport.h"
@@ -8,18 +9,21 @@
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
+#include "text/LinedTextView.h"
 #include "views/TimelineListView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct KeyboardReadingTest : ::testing::Test {
+struct ReadingTest : ::testing::Test {
     void SetUp() override
     {
         testsupport::pointXdgFoldersAt(profile.path());
@@ -57,7 +61,7 @@ struct KeyboardReadingTest : ::testing::Test {
     std::unique_ptr<AppDelegate> delegate;
 };
 
-TEST_F(KeyboardReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
+TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
 {
     press(Qt::Key_Home);
     EXPECT_EQ(selected(), 0);
@@ -85,6 +89,46 @@ TEST_F(KeyboardReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     EXPECT_TRUE(selectionInSight());
     press(Qt::Key_PageUp);
     EXPECT_EQ(selected(), 0);
+}
+
+TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
+{
+    QAccessibleInterface *listAccess = QAccessible::queryAccessibleInterface(list());
+    ASSERT_TRUE(listAccess);
+    EXPECT_EQ(listAccess->text(QAccessible::Name), QStringLiteral("Posts"));
+    ASSERT_GE(listAccess->childCount(), posts().count());
+    // The first post of the page: who, when, what.
+    const PostRecord first
+        = list()->model()->index(0, 0).data(PostsModel::RecordRole).value<PostRecord>();
+    QString spoken;
+    for (int i = 0; i < listAccess->childCount() && spoken.isEmpty(); ++i) {
+        const QString name = listAccess->child(i)->text(QAccessible::Name);
+        if (name.contains(first.text()))
+            spoken = name;
+    }
+    ASSERT_FALSE(spoken.isEmpty()) << "no row speaks the first post";
+    EXPECT_TRUE(spoken.startsWith(QStringLiteral("@") + first.username())
+        || spoken.startsWith(first.name() + QStringLiteral(" (@") + first.username()))
+        << spoken.toStdString();
+    EXPECT_TRUE(spoken.contains(QStringLiteral(" ago: ")) || spoken.contains(QStringLiteral("now")))
+        << spoken.toStdString();
+
+    // Every button of the window and the composer has a name.
+    delegate->newPost();
+    QStringList unnamed;
+    for (QAbstractButton *button : delegate->window()->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(delegate->window()))
+            continue;
+        QAccessibleInterface *access = QAccessible::queryAccessibleInterface(button);
+        if (!access || access->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << button->objectName() + QStringLiteral("/")
+                    + QString::fromLatin1(button->metaObject()->className());
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
+    QAccessibleInterface *composer
+        = QAccessible::queryAccessibleInterface(delegate->window()->composer());
+    ASSERT_TRUE(composer);
+    EXPECT_EQ(composer->text(QAccessible::Name), QStringLiteral("Post text"));
 }
 
 } // namespace
