@@ -150,8 +150,10 @@ void StreamLoader::sendStreamRequest(
     rememberShownStream();
     // Remember the main stream this one was opened from; opening one
     // secondary stream from another keeps the first.
-    if (isMainStream(m_currentStreamKind))
+    if (isMainStream(m_currentStreamKind)) {
         m_oldStreamType = m_currentStreamKind;
+        leaveMainStream(kind);
+    }
     m_currentStreamKind = kind;
     if (kind == StreamKind::User)
         setBackBarLabel(QStringLiteral("@%1").arg(
@@ -218,7 +220,22 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
     }
     if (!m_answerIsTopLevel)
         m_posts->rearrangeObjects();
+    // Back to a main stream: the post the reader had selected there is
+    // selected again, and so in sight.
+    if (m_restoreBackSelection) {
+        m_restoreBackSelection = false;
+        if (const auto row = m_posts->rowOfId(m_backSelectionID))
+            m_posts->setSelectionIndex(*row);
+    }
     finishStreamLoad(true);
+}
+
+void StreamLoader::leaveMainStream(StreamKind next)
+{
+    if (isMainStream(next))
+        m_backSelectionID.clear();
+    else
+        m_backSelectionID = m_selection->replyOrQuoteID();
 }
 
 void StreamLoader::rememberShownStream()
@@ -234,6 +251,7 @@ void StreamLoader::returnToShownStream()
     m_currentStreamKind = m_shownBeforeLoad.kind;
     m_oldStreamType = m_shownBeforeLoad.oldStreamType;
     setBackBarLabel(m_shownBeforeLoad.backBarLabel);
+    m_restoreBackSelection = false;
     const StreamKind sideBarKind
         = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
     if (const auto row = sideBarRowForStreamKind(sideBarKind))
@@ -245,8 +263,11 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
 {
     if (m_isCurrentlyLoading)
         return false;
-    if (isMainStream(m_currentStreamKind))
+    if (isMainStream(m_currentStreamKind)) {
         m_oldStreamType = m_currentStreamKind;
+        // The saved posts are left by Back like a secondary stream.
+        m_backSelectionID = m_selection->replyOrQuoteID();
+    }
     m_currentStreamKind = StreamKind::Starred;
     Q_EMIT listFadeOutRequested();
     Q_EMIT progressStarted();
@@ -299,6 +320,7 @@ void StreamLoader::goBack()
     Q_EMIT listFadeOutRequested();
     if (const auto row = sideBarRowForStreamKind(m_oldStreamType))
         Q_EMIT sideBarRowRequested(*row);
+    m_restoreBackSelection = !m_backSelectionID.isEmpty();
     getStreamWithKind(m_oldStreamType, pageParameters());
 }
 

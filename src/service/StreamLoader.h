@@ -119,6 +119,7 @@ private:
     void finishStreamLoad(bool succeeded);
     void rememberShownStream();
     void returnToShownStream();
+    void leaveMainStream(StreamKind next);
     void setBackBarLabel(const QString &label);
     void stepTo(StreamKind kind);
 
@@ -130,6 +131,10 @@ private:
 
     StreamKind m_currentStreamKind = StreamKind::Personal;
     StreamKind m_oldStreamType = StreamKind::Personal;
+    // The post selected in the main stream when a secondary one was opened,
+    // selected again when Back returns there.
+    QString m_backSelectionID;
+    bool m_restoreBackSelection = false;
     bool m_isCurrentlyLoading = false;
     bool m_isRefreshAction = false;
     bool m_shouldBeRefreshed = false;

@@ -9,12 +9,14 @@
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
 #include "text/LinedTextView.h"
 #include "views/TimelineListView.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -89,6 +91,33 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     EXPECT_TRUE(selectionInSight());
     press(Qt::Key_PageUp);
     EXPECT_EQ(selected(), 0);
+}
+
+TEST_F(ReadingTest, BackReturnsToTheSelectedPostOfTheEarlierStream)
+{
+    const int row = posts().count() - 3;
+    posts().setSelectionIndex(row);
+    const QString selectedID = posts().arrangedObject(row)->id();
+    auto load = [this](auto step) {
+        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        step();
+        return finished.wait(15000) && finished.first().at(0).toBool();
+    };
+    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
+    ASSERT_TRUE(load([this] { delegate->loadHashNotification(); }));
+    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+    ASSERT_TRUE(load([this] { delegate->goBack(); }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    ASSERT_TRUE(posts().selectionIndex().has_value());
+    EXPECT_EQ(posts().arrangedObject(selected())->id(), selectedID);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [this] { return selectionInSight(); }, std::chrono::milliseconds(2000)))
+        << "the reader is back where they were";
+
+    // Switching main streams is no way back: nothing is carried over.
+    ASSERT_TRUE(load([this] { delegate->selectView(3); }));
+    ASSERT_TRUE(load([this] { delegate->selectView(0); }));
+    EXPECT_NE(posts().selectionIndex().value_or(-1), row);
 }
 
 TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
