@@ -42,7 +42,7 @@ QString ToolkitComboGlyphs(int keyCode, quint32 toolkitFlags)
     return CarbonComboGlyphs(keyCode, ToolkitToCarbonFlags(toolkitFlags));
 }
 
-QString CarbonComboReadable(int keyCode, quint32 carbonFlags)
+QString CarbonFlagsReadable(quint32 carbonFlags)
 {
     QString text;
     if (carbonFlags & carbon::command)
@@ -53,7 +53,12 @@ QString CarbonComboReadable(int keyCode, quint32 carbonFlags)
         text += QStringLiteral("Control + ");
     if (carbonFlags & carbon::shift)
         text += QStringLiteral("Shift + ");
-    return text + KeyCodeName(keyCode);
+    return text;
+}
+
+QString CarbonComboReadable(int keyCode, quint32 carbonFlags)
+{
+    return CarbonFlagsReadable(carbonFlags) + KeyCodeName(keyCode);
 }
 
 QString ToolkitComboReadable(int keyCode, quint32 toolkitFlags)

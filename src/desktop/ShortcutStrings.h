@@ -10,6 +10,8 @@
 QString KeyCodeName(int keyCode);
 
 QString CarbonFlagsGlyphs(quint32 carbonFlags);
+// "Command + Option + Control + Shift + ", each only when present.
+QString CarbonFlagsReadable(quint32 carbonFlags);
 QString ToolkitFlagsGlyphs(quint32 toolkitFlags);
 QString CarbonComboGlyphs(int keyCode, quint32 carbonFlags);
 QString ToolkitComboGlyphs(int keyCode, quint32 toolkitFlags);

@@ -39,20 +39,6 @@ QString menuKeyName(Qt::Key key)
     return QKeySequence(key).toString().toUpper();
 }
 
-QString readableModifiers(quint32 carbonFlags)
-{
-    QString text;
-    if (carbonFlags & carbon::command)
-        text += QStringLiteral("Command + ");
-    if (carbonFlags & carbon::option)
-        text += QStringLiteral("Option + ");
-    if (carbonFlags & carbon::control)
-        text += QStringLiteral("Control + ");
-    if (carbonFlags & carbon::shift)
-        text += QStringLiteral("Shift + ");
-    return text;
-}
-
 } // namespace
 
 SRValidator::SRValidator(SRValidatorDelegate *delegate)
@@ -132,7 +118,7 @@ bool SRValidator::isKeyCodeAndFlagsTakenInMenu(
                 error->recoverySuggestion = QStringLiteral(
                     "The key combination \"%1\" can't be used because it's already used "
                     "by the menu item \"%2\".")
-                                                .arg(readableModifiers(itemFlags) + itemKey,
+                                                .arg(CarbonFlagsReadable(itemFlags) + itemKey,
                                                     item->text().remove(QLatin1Char('&')));
             }
             return true;
