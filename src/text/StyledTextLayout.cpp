@@ -1,5 +1,7 @@
 #include "text/StyledTextLayout.h"
 
+#include "text/ReadableColors.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 #include <QTextCharFormat>
@@ -207,4 +209,30 @@ int characterIndexAt(const StyledText &text, qreal width, QPointF point)
 TextAttributes entityAt(const StyledText &text, qreal width, QPointF point)
 {
     return StyledTextLayout(text, width).attributesAt(point);
+}
+
+QList<QTextLayout::FormatRange> StyledTextLayout::readableFormatsOn(
+    const QColor &background, const QColor &textColor) const
+{
+    QList<QTextLayout::FormatRange> moved;
+    if (!m_layout)
+        return moved;
+    const QList<QTextLayout::FormatRange> own = m_layout->formats();
+    for (const QTextLayout::FormatRange &range : own) {
+        const QColor color = range.format.foreground().color();
+        QColor readable = ReadableColors::readableOn(color, background);
+        if (readable == color)
+            continue;
+        const bool grey = color.toHsl().hslSaturationF() < 0.05f;
+        if (grey && textColor.isValid()
+            && ReadableColors::contrastRatio(textColor, background)
+                >= ReadableColors::minimumTextContrast)
+            readable = textColor;
+        QTextLayout::FormatRange over;
+        over.start = range.start;
+        over.length = range.length;
+        over.format.setForeground(readable);
+        moved.append(over);
+    }
+    return moved;
 }

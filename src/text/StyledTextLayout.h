@@ -53,6 +53,12 @@ public:
     // `selections` are drawn as QTextLayout draws them.
     void draw(QPainter *painter, QPointF topLeft,
         const QList<QTextLayout::FormatRange> &selections = {}) const;
+    // The text's colours that are not readable on `background`, moved until
+    // they are, as ranges to draw over the text's own. An unreadable grey
+    // becomes `textColor` when that is given and readable (the palette's
+    // text colour under a dark palette).
+    QList<QTextLayout::FormatRange> readableFormatsOn(
+        const QColor &background, const QColor &textColor = {}) const;
 
     static QFont fontFor(const std::optional<BaseTextStyle> &style);
 

@@ -2,6 +2,7 @@
 
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
+#include "text/ReadableColors.h"
 #include "views/TimelineButtonArt.h"
 #include "views/URLImageView.h"
 
@@ -65,6 +66,28 @@ QColor TimelineDelegate::selectedBottomColor()
 QColor TimelineDelegate::mentionColor()
 {
     return QColor(0xfd, 0xf6, 0xe2);
+}
+
+TimelineDelegate::RowColors TimelineDelegate::rowColors(const QPalette &palette)
+{
+    using namespace ReadableColors;
+    RowColors colors;
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    if (!isDark(base)) {
+        colors = { QColor(Qt::white), mentionColor(), selectedTopColor(), selectedBottomColor(),
+            QColor(0xc7, 0xd5, 0xe4), separatorColor, nameColor, atNameColor, dateColor };
+    } else {
+        const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+        const QColor text = palette.color(QPalette::Active, QPalette::Text);
+        colors = { base, blend(base, starColor, 0.14), blend(base, highlight, 0.30),
+            blend(base, highlight, 0.40), blend(base, highlight, 0.55), blend(base, text, 0.14),
+            text, blend(text, base, 0.15), blend(text, base, 0.40) };
+    }
+    // Readable on the darkest and the lightest of the backgrounds.
+    for (QColor *ink : { &colors.name, &colors.atName, &colors.date })
+        for (const QColor &under : { colors.background, colors.mention, colors.selectedBottom })
+            *ink = readableOn(*ink, under);
+    return colors;
 }
 
 void TimelineDelegate::setPressedButton(const QModelIndex &index, Part part)
@@ -185,20 +208,20 @@ QString TimelineDelegate::toolTipFor(Part part)
     }
 }
 
-void TimelineDelegate::paintBackground(
-    QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const
+void TimelineDelegate::paintBackground(QPainter *painter, const QRectF &row, bool selected,
+    bool mentionsMe, const RowColors &colors) const
 {
     if (selected) {
         QLinearGradient fill(row.topLeft(), row.bottomLeft());
-        fill.setColorAt(0, selectedTopColor());
-        fill.setColorAt(1, selectedBottomColor());
+        fill.setColorAt(0, colors.selectedTop);
+        fill.setColorAt(1, colors.selectedBottom);
         painter->fillRect(row, fill);
-        painter->fillRect(QRectF(row.left(), row.top(), row.width(), 1), QColor(0xc7, 0xd5, 0xe4));
+        painter->fillRect(QRectF(row.left(), row.top(), row.width(), 1), colors.selectedLine);
     } else {
-        painter->fillRect(row, mentionsMe ? mentionColor() : QColor(Qt::white));
+        painter->fillRect(row, mentionsMe ? colors.mention : colors.background);
     }
     painter->fillRect(QRectF(row.left(), row.bottom() - 1, row.width(), 1),
-        selected ? QColor(0xb8, 0xc8, 0xda) : separatorColor);
+        selected ? colors.selectedLine : colors.separator);
 }
 
 void TimelineDelegate::paintAvatar(
@@ -223,8 +246,8 @@ void TimelineDelegate::paintAvatar(
     painter->drawPixmap(frame.topLeft(), pixmap);
 }
 
-void TimelineDelegate::paintNameLine(
-    QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const
+void TimelineDelegate::paintNameLine(QPainter *painter, const TimelineRowLayout &layout,
+    const PostRecord &record, const RowColors &colors, const QColor &background) const
 {
     QRectF nameRect = layout.nameLine;
     QRectF dateRect = layout.date;
@@ -244,7 +267,7 @@ void TimelineDelegate::paintNameLine(
         const QString date = m_dates.transformedValue(record.createdAt());
         if (!date.isEmpty()) {
             painter->setFont(m_dateFont);
-            painter->setPen(dateColor);
+            painter->setPen(ReadableColors::readableOn(colors.date, background));
             const QFontMetricsF metrics(m_dateFont);
             const QString shown = metrics.elidedText(date, Qt::ElideRight, dateRect.width());
             painter->drawText(dateRect, Qt::AlignRight | Qt::AlignVCenter, shown);
@@ -255,7 +278,8 @@ void TimelineDelegate::paintNameLine(
     if (name.isEmpty() || nameRect.width() <= 0)
         return;
     painter->setFont(m_nameFont);
-    painter->setPen(layout.showsControls ? nameColor : atNameColor);
+    painter->setPen(
+        ReadableColors::readableOn(layout.showsControls ? colors.name : colors.atName, background));
     const QString shown
         = QFontMetricsF(m_nameFont).elidedText(name, Qt::ElideRight, nameRect.width());
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
@@ -290,14 +314,19 @@ void TimelineDelegate::paint(
     painter->setClipRect(option.rect, Qt::IntersectClip);
 
     const QString meID = signedInUserId();
-    paintBackground(
-        painter, layout.row, selected, PostTransformers::isNOTMentiontoBOOL(&record, meID));
+    const RowColors colors = rowColors(option.palette);
+    const bool mentionsMe = PostTransformers::isNOTMentiontoBOOL(&record, meID);
+    const QColor background = selected ? colors.selectedBottom
+        : mentionsMe                   ? colors.mention
+                                       : colors.background;
+    paintBackground(painter, layout.row, selected, mentionsMe, colors);
     paintAvatar(painter, layout.avatar, record.theAvatarImage);
-    paintNameLine(painter, layout, record);
+    paintNameLine(painter, layout, record, colors, background);
 
     const auto text
         = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
-    QList<QTextLayout::FormatRange> selections;
+    // The post's own colours, moved where the palette's background needs it.
+    QList<QTextLayout::FormatRange> selections = text->readableFormatsOn(background, colors.name);
     if (selected && m_selectionIndex.isValid() && m_selectionIndex == index) {
         QTextLayout::FormatRange range;
         range.start = m_selectionStart;

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemDelegate>
 #include <QFont>
+#include <QPalette>
 #include <QPersistentModelIndex>
 
 // Draws the timeline's rows (no widget per row): background, avatar, names,
@@ -75,12 +76,28 @@ public:
     static QColor selectedBottomColor();
     static QColor mentionColor();
 
+    // The colours a row paints with. Under a light palette they are the
+    // list's own look; under a dark one they come from the palette. Text
+    // colours are readable on every background they are drawn on.
+    struct RowColors {
+        QColor background;
+        QColor mention;
+        QColor selectedTop;
+        QColor selectedBottom;
+        QColor selectedLine;
+        QColor separator;
+        QColor name;
+        QColor atName;
+        QColor date;
+    };
+    static RowColors rowColors(const QPalette &palette);
+
 private:
-    void paintBackground(
-        QPainter *painter, const QRectF &row, bool selected, bool mentionsMe) const;
+    void paintBackground(QPainter *painter, const QRectF &row, bool selected, bool mentionsMe,
+        const RowColors &colors) const;
     void paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const;
-    void paintNameLine(
-        QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record) const;
+    void paintNameLine(QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record,
+        const RowColors &colors, const QColor &background) const;
     void paintButtons(
         QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const;
     bool showsControls(const QStyleOptionViewItem &option) const;

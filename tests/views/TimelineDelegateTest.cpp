@@ -10,6 +10,7 @@
 #include "views/URLImageView.h"
 
 #include <QAbstractItemModelTester>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QStyleOptionViewItem>
 
@@ -57,6 +58,7 @@ protected:
     QStyleOptionViewItem option(int r, bool selected) const
     {
         QStyleOptionViewItem opt;
+        opt.palette = m_palette;
         const int height = m_delegate.sizeHint(sizing(), row(r)).height();
         opt.rect = QRect(0, 0, listWidth, height);
         if (selected)
@@ -84,6 +86,7 @@ protected:
 
     mutable CheckedPostsController m_posts;
     TimelineDelegate m_delegate;
+    QPalette m_palette = QGuiApplication::palette();
 };
 
 } // namespace
@@ -244,6 +247,24 @@ TEST_F(TimelineDelegateTest, RowsMentioningTheUserAreTinted)
     const QPoint background(listWidth - 4, 30);
     EXPECT_EQ(paint(0, false).pixelColor(background), TimelineDelegate::mentionColor());
     EXPECT_EQ(paint(1, false).pixelColor(background), QColor(Qt::white));
+}
+
+TEST_F(TimelineDelegateTest, UnderADarkPaletteRowsAreDarkAndTheirTextLight)
+{
+    show({ post({ .id = QStringLiteral("1"), .text = QStringLiteral("plain words here") }) });
+    m_palette = QPalette(QColor(0x2b, 0x2b, 0x2b));
+    m_palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    m_palette.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+    const QImage painted = paint(0, false);
+    const QColor background = painted.pixelColor(listWidth - 4, 30);
+    EXPECT_EQ(background, QColor(0x1e, 0x1e, 0x1e));
+    // The text is drawn light: some pixel in the text area is far lighter.
+    const QRect text = m_delegate.rowLayout(option(0, false), row(0)).text.toRect();
+    int lightest = 0;
+    for (int y = text.top(); y < text.bottom(); ++y)
+        for (int x = text.left(); x < text.right(); ++x)
+            lightest = std::max(lightest, painted.pixelColor(x, y).lightness());
+    EXPECT_GT(lightest, 170);
 }
 
 TEST_F(TimelineDelegateTest, HitTestingFindsTheCharacterThatWasPainted)

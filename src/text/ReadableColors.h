@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+
+// Colours that stay readable on the desktop's palette: the contrast of two
+// colours as accessibility guidelines measure it, and a colour moved just
+// far enough in lightness, keeping its hue, to reach a contrast.
+namespace ReadableColors {
+
+inline constexpr double minimumTextContrast = 4.5;
+
+double relativeLuminance(const QColor &color);
+// From 1 (no contrast) to 21 (black on white).
+double contrastRatio(const QColor &a, const QColor &b);
+bool isDark(const QColor &background);
+// `foreground` itself when it is readable on `background`; else the same
+// hue made lighter (on a dark background) or darker until it is.
+QColor readableOn(
+    const QColor &foreground, const QColor &background, double minimum = minimumTextContrast);
+// `from` moved `amount` (0 to 1) of the way to `to`.
+QColor blend(const QColor &from, const QColor &to, qreal amount);
+
+} // namespace ReadableColors
