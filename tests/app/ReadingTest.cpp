@@ -98,16 +98,27 @@ TEST_F(ReadingTest, BackReturnsToTheSelectedPostOfTheEarlierStream)
     const int row = posts().count() - 3;
     posts().setSelectionIndex(row);
     const QString selectedID = posts().arrangedObject(row)->id();
-    auto load = [this](auto step) {
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+    // A load is over when the stream asked for is shown and nothing loads;
+    // a refresh still running would make a step wait for it.
+    auto shown = [this](StreamKind kind) {
+        return testsupport::waitUntil(
+            [this, kind] {
+                return !delegate->streams().isCurrentlyLoading()
+                    && delegate->streams().currentStreamKind() == kind;
+            },
+            std::chrono::milliseconds(15000));
+    };
+    auto whenIdle = [this](auto step) {
+        ASSERT_TRUE(
+            testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
+                std::chrono::milliseconds(15000)));
         step();
-        return finished.wait(15000) && finished.first().at(0).toBool();
     };
     Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
-    ASSERT_TRUE(load([this] { delegate->loadHashNotification(); }));
-    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
-    ASSERT_TRUE(load([this] { delegate->goBack(); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    whenIdle([this] { delegate->loadHashNotification(); });
+    ASSERT_TRUE(shown(StreamKind::Hashtag));
+    whenIdle([this] { delegate->goBack(); });
+    ASSERT_TRUE(shown(StreamKind::Personal));
     ASSERT_TRUE(posts().selectionIndex().has_value());
     EXPECT_EQ(posts().arrangedObject(selected())->id(), selectedID);
     EXPECT_TRUE(testsupport::waitUntil(
@@ -115,8 +126,10 @@ TEST_F(ReadingTest, BackReturnsToTheSelectedPostOfTheEarlierStream)
         << "the reader is back where they were";
 
     // Switching main streams is no way back: nothing is carried over.
-    ASSERT_TRUE(load([this] { delegate->selectView(3); }));
-    ASSERT_TRUE(load([this] { delegate->selectView(0); }));
+    whenIdle([this] { delegate->selectView(3); });
+    ASSERT_TRUE(shown(StreamKind::Global));
+    whenIdle([this] { delegate->selectView(0); });
+    ASSERT_TRUE(shown(StreamKind::Personal));
     EXPECT_NE(posts().selectionIndex().value_or(-1), row);
 }
 
