@@ -2,6 +2,7 @@
 
 #include "text/ComposerRules.h"
 #include "text/LinedTextView.h"
+#include "text/ReadableColors.h"
 
 #include <QHBoxLayout>
 #include <QIcon>
@@ -64,7 +65,9 @@ void ComposerPane::showCounter(const ComposerRules::Counter &counter)
     m_counter->setVisible(counter.visible);
     m_counter->setText(counter.text());
     QPalette colours = m_counter->palette();
-    colours.setColor(QPalette::WindowText, counter.color);
+    // The counter keeps its colour's hue, made readable on the pane.
+    colours.setColor(QPalette::WindowText,
+        ReadableColors::readableOn(counter.color, colours.color(QPalette::Window)));
     m_counter->setPalette(colours);
 }
 

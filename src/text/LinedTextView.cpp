@@ -7,10 +7,12 @@
 #include "text/CompletionRules.h"
 #include "text/ComposerRules.h"
 #include "text/EntityHighlighter.h"
+#include "text/ReadableColors.h"
 #include "text/StyledTextLayout.h"
 #include "text/TextChangeRefused.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QDebug>
 #include <QDropEvent>
@@ -105,8 +107,10 @@ void LinedTextView::applyFont()
     // The look lives in the view's font and palette rather than in character
     // formats, so text put in by any means has it and a change reaches all.
     setFont(StyledTextLayout::fontFor(style));
+    // The composer's own grey, unless a dark palette needs its own text colour.
     QPalette colours = palette();
-    colours.setColor(QPalette::Text, style.color);
+    colours.setColor(
+        QPalette::Text, ReadableColors::readableIn(style.color, QApplication::palette(this)));
     setPalette(colours);
 }
 

@@ -55,6 +55,18 @@ QColor readableOn(const QColor &foreground, const QColor &background, double min
     return moved;
 }
 
+QColor readableIn(const QColor &preferred, const QPalette &palette, QPalette::ColorRole background,
+    QPalette::ColorRole text)
+{
+    const QColor under = palette.color(QPalette::Active, background);
+    if (contrastRatio(preferred, under) >= minimumTextContrast)
+        return preferred;
+    const QColor own = palette.color(QPalette::Active, text);
+    if (contrastRatio(own, under) >= minimumTextContrast)
+        return own;
+    return readableOn(preferred, under);
+}
+
 QColor blend(const QColor &from, const QColor &to, qreal amount)
 {
     const QColor a = from.toRgb();

@@ -2,11 +2,13 @@
 // every route, the counter, sending once and what follows success and failure.
 #include "ComposerFixture.h"
 
+#include "app/ComposerPane.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "text/ComposerRules.h"
+#include "text/ReadableColors.h"
 
 #include <QAction>
 #include <QLabel>
@@ -238,6 +240,23 @@ TEST_F(ComposerTest, TextWrittenWhileThePostWasOnItsWayStays)
     EXPECT_TRUE(window().isComposerOpen());
     EXPECT_EQ(view().text(), QStringLiteral("first and more"));
     EXPECT_TRUE(composer().isPostingAllowed());
+}
+
+TEST(ComposerCounter, EachOfItsColoursReadsOnTheDarkPaneAndKeepsItsHue)
+{
+    ComposerPane pane;
+    QPalette dark(QColor(0x2b, 0x2b, 0x2b));
+    pane.setPalette(dark);
+    for (const QColor &color : { ComposerRules::counterGreen(), ComposerRules::counterOrange(),
+             ComposerRules::counterRed() }) {
+        pane.showCounter({ true, 5, color });
+        const QPalette shown = pane.counter()->palette();
+        const QColor ink = shown.color(QPalette::WindowText);
+        EXPECT_GE(ReadableColors::contrastRatio(ink, shown.color(QPalette::Window)),
+            ReadableColors::minimumTextContrast)
+            << color.name().toStdString();
+        EXPECT_NEAR(ink.hslHueF(), color.hslHueF(), 0.03);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/SystemBeep.h"
 #include "text/ComposerRules.h"
 #include "text/EntityHighlighter.h"
+#include "text/ReadableColors.h"
 #include "text/StyledTextLayout.h"
 #include "text/TextChangeRefused.h"
 #include "text/TextDocumentStyling.h"
@@ -251,6 +252,33 @@ TEST_F(LinedTextViewTest, ControlReturnAsksToSendAndInsertsNothing)
     QTest::keyClick(&view, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_EQ(send.count(), 2);
     EXPECT_EQ(view.text(), QStringLiteral("hi"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(LinedTextViewPalette, TheComposersTextReadsUnderALightAndADarkPalette)
+{
+    const QPalette before = QApplication::palette();
+    {
+        LinedTextView light;
+        EXPECT_EQ(light.palette().color(QPalette::Text), ComposerRules::composerTextStyle(0).color)
+            << "the composer keeps its own grey on a light palette";
+    }
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    {
+        LinedTextView view;
+        const QPalette shown = view.palette();
+        EXPECT_GE(
+            ReadableColors::contrastRatio(shown.color(QPalette::Text), shown.color(QPalette::Base)),
+            ReadableColors::minimumTextContrast);
+        EXPECT_EQ(shown.color(QPalette::Text), QColor(0xee, 0xee, 0xee));
+    }
+    QApplication::setPalette(before);
 }
 
 } // namespace
