@@ -65,9 +65,12 @@ void ComposerPane::showCounter(const ComposerRules::Counter &counter)
     m_counter->setVisible(counter.visible);
     m_counter->setText(counter.text());
     QPalette colours = m_counter->palette();
-    // The counter keeps its colour's hue, made readable on the pane.
+    // On a dark pane the counter keeps its colour's hue, made readable; a
+    // light one shows the counter's own colours.
+    const QColor pane = colours.color(QPalette::Window);
     colours.setColor(QPalette::WindowText,
-        ReadableColors::readableOn(counter.color, colours.color(QPalette::Window)));
+        ReadableColors::isDark(pane) ? ReadableColors::readableOn(counter.color, pane)
+                                     : counter.color);
     m_counter->setPalette(colours);
 }
 
