@@ -81,11 +81,3 @@ int PTHotKeyCenter::sendCarbonEvent(const HotKeyEvent &event)
     }
     return noErr;
 }
-
-bool PTHotKeyCenter::isRegisteredHere(qint32 keyCode, quint32 carbonModifiers) const
-{
-    for (PTHotKey *hotKey : m_hotKeys)
-        if (hotKey->keyCombo() == PTKeyCombo(keyCode, carbonModifiers))
-            return true;
-    return false;
-}

@@ -36,8 +36,6 @@ public:
     quint32 lastHotKeyID() const { return m_hotKeyCount; }
     bool isAvailable() const { return m_grabber->isAvailable(); }
     HotKeyGrabber &grabber() { return *m_grabber; }
-    // Whether one of our own registered hot keys uses the combination.
-    bool isRegisteredHere(qint32 keyCode, quint32 carbonModifiers) const;
 
 private:
     std::unique_ptr<HotKeyGrabber> m_grabber;

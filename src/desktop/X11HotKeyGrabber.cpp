@@ -193,7 +193,7 @@ std::optional<bool> X11HotKeyGrabber::isHeldElsewhere(qint32 keyCode, quint32 ca
     return heldElsewhere ? std::optional<bool>(true) : std::nullopt;
 }
 
-bool X11HotKeyGrabber::deliver(bool pressed, quint8 keycode, quint16 state)
+void X11HotKeyGrabber::deliver(bool pressed, quint8 keycode, quint16 state)
 {
     const Grab pressedGrab(keycode, quint16(state & relevantModifiers));
     // The action may register hot keys anew, which changes the table.
@@ -209,6 +209,4 @@ bool X11HotKeyGrabber::deliver(bool pressed, quint8 keycode, quint16 state)
         event.hotKeyID = id;
         m_handler(event);
     }
-    const bool delivered = !ids.isEmpty();
-    return delivered;
 }

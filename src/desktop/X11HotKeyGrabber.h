@@ -28,7 +28,7 @@ public:
     // The X11 modifier mask of carbon flags (function has no X11 key).
     static quint16 x11Modifiers(quint32 carbonModifiers);
     // Called by the event filter with a key event on the root window.
-    bool deliver(bool pressed, quint8 keycode, quint16 state);
+    void deliver(bool pressed, quint8 keycode, quint16 state);
 
 private:
     using Grab = QPair<quint8, quint16>; // X11 key code, modifiers
