@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/SignInPage.h"
 #include "app/StartupReport.h"
+#include "platform/ColourScheme.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
 
     ToolkitServices::install();
+    ColourScheme::applyFromEnvironment();
     AppDelegate delegate;
     LifecycleWatcher lifecycle(&delegate, delegate.window());
     if (StartupReport::isRequested())

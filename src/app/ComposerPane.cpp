@@ -4,6 +4,7 @@
 #include "text/LinedTextView.h"
 #include "text/ReadableColors.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -64,14 +65,28 @@ void ComposerPane::showCounter(const ComposerRules::Counter &counter)
 {
     m_counter->setVisible(counter.visible);
     m_counter->setText(counter.text());
-    QPalette colours = m_counter->palette();
+    m_counterColour = counter.color;
+    colourCounter();
+}
+
+void ComposerPane::colourCounter()
+{
     // On a dark pane the counter keeps its colour's hue, made readable; a
-    // light one shows the counter's own colours.
-    const QColor pane = colours.color(QPalette::Window);
+    // light one shows the counter's own colours. The pane's palette is the
+    // one already changed when the desktop's changes.
+    const QColor pane = palette().color(QPalette::Window);
+    QPalette colours = m_counter->palette();
     colours.setColor(QPalette::WindowText,
-        ReadableColors::isDark(pane) ? ReadableColors::readableOn(counter.color, pane)
-                                     : counter.color);
+        ReadableColors::isDark(pane) ? ReadableColors::readableOn(m_counterColour, pane)
+                                     : m_counterColour);
     m_counter->setPalette(colours);
+}
+
+void ComposerPane::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange && m_counterColour.isValid())
+        colourCounter();
+    QWidget::changeEvent(event);
 }
 
 void ComposerPane::setPostingAllowed(bool allowed)

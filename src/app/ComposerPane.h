@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 
 class LinedTextView;
@@ -33,9 +34,15 @@ public:
 Q_SIGNALS:
     void postClicked();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void colourCounter();
+
     LinedTextView *m_text = nullptr;
     QLabel *m_counter = nullptr;
     QToolButton *m_postButton = nullptr;
     QString m_postButtonImage;
+    QColor m_counterColour;
 };

@@ -109,6 +109,18 @@ MainWindow::MainWindow(QWidget *parent)
 
     row->addWidget(m_content, 1);
     setCentralWidget(central);
+    orderFocusChain();
+}
+
+void MainWindow::orderFocusChain()
+{
+    QList<QWidget *> chain;
+    for (int row = 0; row < m_sideBar->numberOfRows(); ++row)
+        chain << m_sideBar->cellForItem(row);
+    chain << m_backButton << m_refreshButton << m_newPostButton << composer()
+          << m_composerPane->postButton() << m_list;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 MainWindow::~MainWindow() = default;
@@ -145,13 +157,13 @@ QWidget *MainWindow::buildBar()
     m_mentionIndicator->setToolTip(QStringLiteral("New mentions"));
     m_mentionIndicator->hide();
     tools->addWidget(m_mentionIndicator);
-    auto *refresh = new QToolButton(m_tools);
+    auto *refresh = m_refreshButton = new QToolButton(m_tools);
     refresh->setText(QStringLiteral("⟳"));
     refresh->setToolTip(QStringLiteral("Refresh"));
     refresh->setAccessibleName(QStringLiteral("Refresh"));
     connect(refresh, &QToolButton::clicked, this, &MainWindow::refreshClicked);
     tools->addWidget(refresh);
-    auto *newPost = new QToolButton(m_tools);
+    auto *newPost = m_newPostButton = new QToolButton(m_tools);
     newPost->setText(QStringLiteral("✎"));
     newPost->setToolTip(QStringLiteral("New Post"));
     newPost->setAccessibleName(QStringLiteral("New Post"));
@@ -219,6 +231,10 @@ void MainWindow::followStreamLoader(StreamLoader *loader)
     connect(loader, &StreamLoader::loadOlderIndicatorRequested, this,
         &MainWindow::showLoadOlderIndicator);
     connect(loader, &StreamLoader::scrollToTopRequested, this, &MainWindow::scrollListToTop);
+    connect(loader, &StreamLoader::readingPlaceSaveRequested, this,
+        [this] { m_backPlace = m_list->readingPlace(); });
+    connect(loader, &StreamLoader::readingPlaceRestoreRequested, this,
+        [this] { m_list->restoreReadingPlace(m_backPlace); });
     connect(loader, &StreamLoader::backBarLabelChanged, this, &MainWindow::setBackBarLabel);
     connect(loader, &StreamLoader::sideBarRowRequested, this, &MainWindow::selectSideBarRow);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/TimelineListView.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -13,7 +15,6 @@ class QToolButton;
 class RefreshScrollView;
 class SideBar;
 class StreamLoader;
-class TimelineListView;
 class LinedTextView;
 
 // The main window: the side bar of streams on the left; on the right the bar
@@ -38,6 +39,10 @@ public:
     ComposerPane *composerPane() const { return m_composerPane; }
     LinedTextView *composer() const;
     QToolButton *backButton() const { return m_backButton; }
+    // Tab goes the way the window reads: down the side bar's streams, across
+    // the bar's buttons, into the composer and its Send button, then to the
+    // list. Called again once the side bar has its buttons.
+    void orderFocusChain();
 
     // Composer pane.
     void setComposerOpen(bool open);
@@ -114,6 +119,8 @@ private:
     QWidget *m_bar = nullptr;
     QWidget *m_backBar = nullptr;
     QToolButton *m_backButton = nullptr;
+    QToolButton *m_refreshButton = nullptr;
+    QToolButton *m_newPostButton = nullptr;
     QLabel *m_backBarLabel = nullptr;
     QWidget *m_tools = nullptr;
     QLabel *m_mentionIndicator = nullptr;
@@ -125,6 +132,8 @@ private:
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;
     int m_progressCount = 0;
+    // Where the reader was in the main stream that Back returns to.
+    TimelineListView::ReadingPlace m_backPlace;
     QRect m_normalGeometry;
     bool m_hideToTray = false;
 };

@@ -39,6 +39,7 @@ void setUp(MainWindow *window, QObject *delegate)
                 sideBarImage(QString::fromUtf16(row.on)),
                 sideBarImage(QString::fromUtf16(row.off)));
         }
+        window->orderFocusChain();
     }
     bar->selectButtonAtRow(int(Preferences::standard().value(prefs::prefsOnStartLoadStream)));
 }

@@ -1,9 +1,11 @@
 #include "app/UserPanel.h"
 
 #include "text/JsonAccess.h"
+#include "text/ReadableColors.h"
 #include "views/URLImageView.h"
 #include "views/UserListModel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -176,9 +178,26 @@ void UserPanel::setYouFollow(bool follow)
     m_user.insert(QStringLiteral("you_follow"), follow ? 1 : 0);
     m_follow->setProperty("tag", follow ? 1 : 0);
     m_follow->setText(follow ? QStringLiteral("Unfollow") : QStringLiteral("Follow"));
+    colourFollowButton();
+}
+
+void UserPanel::colourFollowButton()
+{
+    // The button's own colours, moved where the palette's button would not
+    // let them read. The panel's palette is the one already changed when the
+    // desktop's changes.
+    const QColor own = followButtonTag() == 1 ? unfollowColour : followColour;
     QPalette colours = m_follow->palette();
-    colours.setColor(QPalette::ButtonText, follow ? unfollowColour : followColour);
+    colours.setColor(
+        QPalette::ButtonText, ReadableColors::readableOn(own, palette().color(QPalette::Button)));
     m_follow->setPalette(colours);
+}
+
+void UserPanel::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        colourFollowButton();
+    QDialog::changeEvent(event);
 }
 
 int UserPanel::followButtonTag() const

@@ -40,7 +40,12 @@ Q_SIGNALS:
     void postsClicked();
     void userChosen(const QString &userId);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void colourFollowButton();
+
     QListView *makeList(UserListModel *model);
 
     QVariantMap m_user;

@@ -226,16 +226,19 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
         m_restoreBackSelection = false;
         if (const auto row = m_posts->rowOfId(m_backSelectionID))
             m_posts->setSelectionIndex(*row);
+        Q_EMIT readingPlaceRestoreRequested();
     }
     finishStreamLoad(true);
 }
 
 void StreamLoader::leaveMainStream(StreamKind next)
 {
-    if (isMainStream(next))
+    if (isMainStream(next)) {
         m_backSelectionID.clear();
-    else
-        m_backSelectionID = m_selection->replyOrQuoteID();
+        return;
+    }
+    m_backSelectionID = m_selection->replyOrQuoteID();
+    Q_EMIT readingPlaceSaveRequested();
 }
 
 void StreamLoader::rememberShownStream()
@@ -266,7 +269,7 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
     if (isMainStream(m_currentStreamKind)) {
         m_oldStreamType = m_currentStreamKind;
         // The saved posts are left by Back like a secondary stream.
-        m_backSelectionID = m_selection->replyOrQuoteID();
+        leaveMainStream(StreamKind::Starred);
     }
     m_currentStreamKind = StreamKind::Starred;
     Q_EMIT listFadeOutRequested();

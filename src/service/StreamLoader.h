@@ -105,6 +105,11 @@ Q_SIGNALS:
     void loadingStopped();
     void loadOlderIndicatorRequested();
     void scrollToTopRequested();
+    // A main stream is left for one reached from it: the list notes where
+    // the reader is, to put them back there when Back returns.
+    void readingPlaceSaveRequested();
+    // Back has shown the main stream again, with its selection restored.
+    void readingPlaceRestoreRequested();
     void backBarLabelChanged(const QString &label);
     void sideBarRowRequested(int row);
     void userPanelCloseRequested();

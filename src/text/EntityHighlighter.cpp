@@ -1,6 +1,7 @@
 #include "text/EntityHighlighter.h"
 
 #include "text/EntityMarking.h"
+#include "text/ReadableColors.h"
 #include "text/TextDocumentStyling.h"
 
 #include <QSet>
@@ -49,6 +50,14 @@ void EntityHighlighter::scan()
     }
     if (added)
         apply();
+}
+
+void EntityHighlighter::setBackground(const QColor &background)
+{
+    if (background == m_background)
+        return;
+    m_background = background;
+    apply();
 }
 
 void EntityHighlighter::clearMarks()
@@ -115,9 +124,12 @@ void EntityHighlighter::apply()
         for (const StyledText::Span &mark : std::as_const(m_marks)) {
             const int start = std::max(mark.start, blockStart);
             const int end = std::min(mark.end(), blockEnd);
-            if (end > start)
-                ranges.append(
-                    { start - blockStart, end - start, TextDocumentStyling::formatFor(mark) });
+            if (end <= start)
+                continue;
+            QTextCharFormat format = TextDocumentStyling::formatFor(mark);
+            if (m_background.isValid() && mark.color.isValid())
+                format.setForeground(ReadableColors::readableOn(mark.color, m_background));
+            ranges.append({ start - blockStart, end - start, format });
         }
         if (ranges == layout->formats())
             continue;

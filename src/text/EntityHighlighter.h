@@ -25,6 +25,10 @@ public:
     void clearMarks();
     // In the order they were added; positions follow the edits.
     const QList<StyledText::Span> &marks() const { return m_marks; }
+    // What the text is drawn on. Once set, a mark whose colour would not
+    // read there is drawn in the same hue made readable; the marks keep
+    // their own colours.
+    void setBackground(const QColor &background);
 
 private:
     void follow(int position, int charsRemoved, int charsAdded);
@@ -32,6 +36,7 @@ private:
 
     QPointer<QTextDocument> m_document;
     QList<StyledText::Span> m_marks;
+    QColor m_background;
     bool m_applying = false;
     QString m_scannedText;
     bool m_hasScanned = false;

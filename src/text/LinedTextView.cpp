@@ -76,6 +76,9 @@ LinedTextView::LinedTextView(QWidget *parent)
     , m_lineColor(QColor::fromRgbF(0.0f, 0.251f, 0.502f, 0.1f))
 {
     m_highlighter = new EntityHighlighter(document());
+    // Tab moves on to the next control, as in any form; a post has no use
+    // for tab characters. With the list of names open it completes.
+    setTabChangesFocus(true);
     applyFont();
     // A new font size reaches the text being written at once.
     connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString &key) {
@@ -107,11 +110,29 @@ void LinedTextView::applyFont()
     // The look lives in the view's font and palette rather than in character
     // formats, so text put in by any means has it and a change reaches all.
     setFont(StyledTextLayout::fontFor(style));
+    applyColours();
+}
+
+void LinedTextView::applyColours()
+{
+    const BaseTextStyle style
+        = ComposerRules::composerTextStyle(Preferences::standard().value(prefs::prefsFontSize));
     // The composer's own grey, unless a dark palette needs its own text colour.
+    const QPalette desktop = QApplication::palette(this);
     QPalette colours = palette();
-    colours.setColor(
-        QPalette::Text, ReadableColors::readableIn(style.color, QApplication::palette(this)));
+    colours.setColor(QPalette::Text, ReadableColors::readableIn(style.color, desktop));
+    m_applyingColours = true;
     setPalette(colours);
+    m_applyingColours = false;
+    m_highlighter->setBackground(desktop.color(QPalette::Base));
+}
+
+void LinedTextView::changeEvent(QEvent *event)
+{
+    // The desktop may switch between light and dark while the program runs.
+    if (event->type() == QEvent::PaletteChange && !m_applyingColours)
+        applyColours();
+    QPlainTextEdit::changeEvent(event);
 }
 
 QString LinedTextView::text() const

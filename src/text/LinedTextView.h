@@ -88,6 +88,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -97,6 +98,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The text and mark colours, readable on the desktop's palette now.
+    void applyColours();
+
     struct PastedLink {
         int id = 0;
         QTextCursor start; // moves with the edits before it
@@ -114,6 +118,7 @@ private:
     QList<PastedLink> m_pastedLinks;
     int m_nextPasteId = 1;
     bool m_inDrop = false;
+    bool m_applyingColours = false;
     QColor m_lineColor;
     QImage m_image;
     bool m_drawsLinesAndImage = false;

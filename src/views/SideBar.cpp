@@ -1,6 +1,7 @@
 #include "views/SideBar.h"
 
 #include "views/SideBarBackground.h"
+#include "views/SideBarColours.h"
 #include "views/SideBarDelegate.h"
 
 #include <QButtonGroup>
@@ -162,6 +163,12 @@ void SideBar::setButtonsHeight(qreal height)
     resizeMatrix();
 }
 
+QColor SideBar::backgroundColor() const
+{
+    return m_backgroundColor.isValid() ? m_backgroundColor
+                                       : SideBarColours::forPalette(palette()).background;
+}
+
 void SideBar::setBackgroundColor(const QColor &colour)
 {
     m_backgroundColor = colour;
@@ -219,7 +226,7 @@ QSize SideBar::minimumSizeHint() const
 void SideBar::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintSideBarBackground(painter, rect(), m_backgroundColor);
+    paintSideBarBackground(painter, rect(), backgroundColor());
 }
 
 void SideBar::resizeEvent(QResizeEvent *event)

@@ -45,7 +45,8 @@ public:
     void setLayoutMode(LayoutMode mode);
     qreal buttonsHeight() const { return m_buttonsHeight; }
     void setButtonsHeight(qreal height);
-    QColor backgroundColor() const { return m_backgroundColor; }
+    // The palette's side-bar colour (SideBarColours) unless one was set.
+    QColor backgroundColor() const;
     void setBackgroundColor(const QColor &colour);
     bool animateSelection() const { return m_animateSelection; }
     void setAnimateSelection(bool animate) { m_animateSelection = animate; }
@@ -89,7 +90,7 @@ private:
     QList<SideBarButton *> m_buttons;
     LayoutMode m_layoutMode = LayoutMode::Centred;
     qreal m_buttonsHeight = 48.0;
-    QColor m_backgroundColor = QColor::fromRgbF(0.235, 0.235, 0.235, 0.9);
+    QColor m_backgroundColor;
     bool m_animateSelection = false;
     qreal m_animationDuration = 0.1;
     CellFactory m_cellFactory;

@@ -1,7 +1,10 @@
 #include "views/SideBarButton.h"
 
+#include "views/SideBarColours.h"
+
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace {
@@ -14,7 +17,8 @@ SideBarButton::SideBarButton(QWidget *parent)
 {
     setCheckable(true);
     setFont(titleFont());
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space; a click leaves the focus where it is.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void SideBarButton::setImage(const QIcon &image)
@@ -39,13 +43,14 @@ QFont SideBarButton::titleFont()
 
 QColor SideBarButton::fillColor() const
 {
-    const qreal white = isChecked() ? 0.21 : 0.25;
-    return QColor::fromRgbF(white, white, white);
+    const SideBarColours colours = SideBarColours::forPalette(palette());
+    return isChecked() ? colours.selectedFill : colours.fill;
 }
 
 QColor SideBarButton::titleColor() const
 {
-    return isChecked() ? QColor(Qt::white) : QColor::fromRgbF(0.5, 0.5, 0.5);
+    const SideBarColours colours = SideBarColours::forPalette(palette());
+    return isChecked() ? colours.selectedTitle : colours.title;
 }
 
 QIcon SideBarButton::shownImage() const
@@ -72,6 +77,23 @@ QRect SideBarButton::imageRect() const
         frame.left() + (frame.width() - side) / 2, frame.top() + (room - side) / 2, side, side);
 }
 
+bool SideBarButton::event(QEvent *event)
+{
+    // A stream button in focus keeps the arrow keys for moving between the
+    // streams; elsewhere they move the list's selection.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const int code = key->key();
+        if (key->modifiers() == Qt::NoModifier
+            && (code == Qt::Key_Up || code == Qt::Key_Down || code == Qt::Key_Left
+                || code == Qt::Key_Right)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractButton::event(event);
+}
+
 QSize SideBarButton::sizeHint() const
 {
     return QSize(64, 48);
@@ -92,5 +114,10 @@ void SideBarButton::paintEvent(QPaintEvent *)
         painter.setPen(isEnabled() ? titleColor() : titleColor().darker(150));
         const QString title = QFontMetrics(font()).elidedText(text(), Qt::ElideRight, width() - 2);
         painter.drawText(titleRect(), Qt::AlignHCenter | Qt::AlignVCenter, title);
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
     }
 }

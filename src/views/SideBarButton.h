@@ -5,8 +5,9 @@
 #include <QIcon>
 
 // One toggle button of the side bar: its image above its title. The selected
-// button shows `image` on a darker fill with a white title; the others show
-// `alternateImage` (or `image` when there is none) with a grey title.
+// button shows `image` on a darker fill with a bright title; the others show
+// `alternateImage` (or `image` when there is none) with a dimmer title
+// (SideBarColours).
 class SideBarButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

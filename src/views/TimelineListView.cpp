@@ -46,8 +46,10 @@ TimelineListView::TimelineListView(QWidget *parent)
     setLayoutMode(QListView::Batched);
     setBatchSize(batchOfRows);
     // The reader's own scrolling wins over a row still waiting to be shown.
-    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-        [this] { m_pendingScroll = QPersistentModelIndex(); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
+        m_pendingScroll = QPersistentModelIndex();
+        m_pendingPlace = {};
+    });
     // Heights follow the width: with wrapping text the list lays its rows
     // out again after every resize (once the resizing pauses for 100 ms).
     setWordWrap(true);
@@ -86,6 +88,10 @@ void TimelineListView::setPostsController(PostsArrayController *posts)
         if (spare && spare != selectionModel() && spare->parent() == this)
             spare->deleteLater();
     }
+    // New content is no longer the place that was asked for.
+    if (model())
+        connect(model(), &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_pendingPlace = {}; });
     m_delegate->setControlsHidden(false);
 }
 
@@ -188,6 +194,7 @@ void TimelineListView::reloadTableView()
 
 void TimelineListView::scrollTo(const QModelIndex &index, ScrollHint hint)
 {
+    m_pendingPlace = {};
     QListView::scrollTo(index, hint);
     // Rows are laid out in batches, and the scroll range grows only when the
     // last batch is done: a row not reached yet is shown once it can be.
@@ -198,9 +205,58 @@ void TimelineListView::scrollTo(const QModelIndex &index, ScrollHint hint)
     m_pendingScrollHint = hint;
 }
 
+TimelineListView::ReadingPlace TimelineListView::readingPlace() const
+{
+    if (!m_posts || !model())
+        return {};
+    const QModelIndex top = indexAt(QPoint(viewport()->width() / 2, 0));
+    const PostRecord *record = top.isValid() ? m_posts->arrangedObject(top.row()) : nullptr;
+    if (!record)
+        return {};
+    return { record->id(), -visualRect(top).top() };
+}
+
+void TimelineListView::restoreReadingPlace(const ReadingPlace &place)
+{
+    m_pendingPlace = place;
+    if (place.postID.isEmpty())
+        return;
+    // The place wins over showing the selection, which was in it or was
+    // scrolled away from by the reader.
+    m_pendingScroll = QPersistentModelIndex();
+    applyPendingPlace();
+}
+
+bool TimelineListView::applyPendingPlace()
+{
+    if (m_pendingPlace.postID.isEmpty() || !m_posts)
+        return false;
+    const std::optional<int> row = m_posts->rowOfId(m_pendingPlace.postID);
+    if (!row) {
+        m_pendingPlace = {};
+        return false;
+    }
+    const QRect place = visualRect(model()->index(*row, 0));
+    if (!place.isValid())
+        return false;
+    QScrollBar *bar = verticalScrollBar();
+    const int target = bar->value() + place.top() + m_pendingPlace.offset;
+    // The range grows batch by batch; until it reaches the target the list
+    // goes as far as it can and tries again after the next batch.
+    bar->setValue(std::min(target, bar->maximum()));
+    if (bar->value() != target)
+        return false;
+    m_pendingPlace = {};
+    return true;
+}
+
 void TimelineListView::timerEvent(QTimerEvent *event)
 {
     QListView::timerEvent(event);
+    if (!m_pendingPlace.postID.isEmpty()) {
+        applyPendingPlace();
+        return;
+    }
     if (m_pendingScroll.isValid() && visualRect(m_pendingScroll).isValid())
         scrollTo(QModelIndex(m_pendingScroll), m_pendingScrollHint);
 }

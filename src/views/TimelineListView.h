@@ -43,6 +43,19 @@ public:
 
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
+    // Where the reader is: the post whose row holds the top of the visible
+    // part, and how many pixels of that row lie above it.
+    struct ReadingPlace {
+        QString postID;
+        int offset = 0;
+        bool operator==(const ReadingPlace &) const = default;
+    };
+    ReadingPlace readingPlace() const;
+    // Scrolls that post's row back to where it was, once the batched layout
+    // has reached it; the reader's own scrolling or new content cancels it.
+    // A post no longer listed leaves the scrolling as it is.
+    void restoreReadingPlace(const ReadingPlace &place);
+
     // Shows the controller's arranged records with its selection.
     void setPostsController(PostsArrayController *posts);
     PostsArrayController *postsController() const { return m_posts; }
@@ -106,6 +119,8 @@ private:
     QStyleOptionViewItem optionFor(const QModelIndex &index) const;
     TimelineDelegate::Hit hitAt(const QModelIndex &index, QPoint point) const;
     void selectAlone(const QModelIndex &index);
+    // Scrolls to the pending place if its row is laid out; true once there.
+    bool applyPendingPlace();
     void setPressed(const QModelIndex &index, Part part);
     void showItemMenu();
     void updateCursor(QPoint point);
@@ -129,6 +144,8 @@ private:
     // A row asked to be shown before the batched layout reached it.
     QPersistentModelIndex m_pendingScroll;
     ScrollHint m_pendingScrollHint = EnsureVisible;
+    // A reading place asked for before the layout could honour it.
+    ReadingPlace m_pendingPlace;
     Part m_pressedPart = Part::None;
     bool m_pressedInside = false;
 

@@ -1,16 +1,20 @@
 // Reading with the keyboard (Page Down and Page Up move the selection by the
-// list's height and keep it in sight, Home and End go to the ends) and with
-// a screen reader (rows and controls have names to speak).
+// list's height and keep it in sight, Home and End go to the ends, Back
+// returns to where the reader was) and with a screen reader (rows and
+// controls have names to speak).
 #include "SandboxServer.h"
 #include "SignedInProfile.h"
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/ComposerPane.h"
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
 #include "text/LinedTextView.h"
+#include "views/SideBar.h"
+#include "views/SideBarButton.h"
 #include "views/TimelineListView.h"
 
 #include <QAccessible>
@@ -83,6 +87,15 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     press(Qt::Key_PageDown);
     EXPECT_EQ(selected(), posts().count() - 1) << "the last post stays selected";
 
+    // Up from the first row in sight scrolls the row above into sight.
+    const int firstInSight = list()->indexAt(QPoint(1, 1)).row();
+    ASSERT_GT(firstInSight, 0);
+    while (selected() >= firstInSight) {
+        press(Qt::Key_Up);
+        ASSERT_TRUE(selectionInSight()) << "row " << selected();
+    }
+    EXPECT_EQ(selected(), firstInSight - 1);
+
     press(Qt::Key_PageUp);
     EXPECT_LT(selected(), posts().count() - 1);
     EXPECT_TRUE(selectionInSight());
@@ -93,11 +106,20 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     EXPECT_EQ(selected(), 0);
 }
 
-TEST_F(ReadingTest, BackReturnsToTheSelectedPostOfTheEarlierStream)
+TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream)
 {
-    const int row = posts().count() - 3;
+    // The reader scrolled part of the way into a row and selected a post in
+    // sight.
+    QScrollBar *bar = list()->verticalScrollBar();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [bar] { return bar->maximum() > 400; }, std::chrono::milliseconds(5000)));
+    bar->setValue(bar->maximum() / 2 + 7);
+    const int row = list()->indexAt(list()->viewport()->rect().center()).row();
+    ASSERT_GE(row, 0);
     posts().setSelectionIndex(row);
     const QString selectedID = posts().arrangedObject(row)->id();
+    const TimelineListView::ReadingPlace place = list()->readingPlace();
+    ASSERT_FALSE(place.postID.isEmpty());
     // A load is over when the stream asked for is shown and nothing loads;
     // a refresh still running would make a step wait for it.
     auto shown = [this](StreamKind kind) {
@@ -122,8 +144,11 @@ TEST_F(ReadingTest, BackReturnsToTheSelectedPostOfTheEarlierStream)
     ASSERT_TRUE(posts().selectionIndex().has_value());
     EXPECT_EQ(posts().arrangedObject(selected())->id(), selectedID);
     EXPECT_TRUE(testsupport::waitUntil(
-        [this] { return selectionInSight(); }, std::chrono::milliseconds(2000)))
-        << "the reader is back where they were";
+        [this, place] { return list()->readingPlace() == place; }, std::chrono::milliseconds(3000)))
+        << "the reader is back where they were: " << place.postID.toStdString() << " + "
+        << place.offset << ", now " << list()->readingPlace().postID.toStdString() << " + "
+        << list()->readingPlace().offset;
+    EXPECT_TRUE(selectionInSight());
 
     // Switching main streams is no way back: nothing is carried over.
     whenIdle([this] { delegate->selectView(3); });
@@ -171,6 +196,62 @@ TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
         = QAccessible::queryAccessibleInterface(delegate->window()->composer());
     ASSERT_TRUE(composer);
     EXPECT_EQ(composer->text(QAccessible::Name), QStringLiteral("Post text"));
+}
+
+TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheList)
+{
+    MainWindow *window = delegate->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    delegate->newPost();
+    QTest::keyClicks(window->composer(), QStringLiteral("where Tab goes"));
+    SideBar *bar = window->sideBar();
+    ASSERT_EQ(bar->numberOfRows(), 5);
+    // The streams are one group, as radio buttons are: Tab stops at the
+    // shown one and the arrow keys move inside. Back is hidden on a main
+    // stream, so Tab passes it by.
+    const auto tool = [window](const QString &name) -> QWidget * {
+        for (QToolButton *button : window->findChildren<QToolButton *>())
+            if (button->accessibleName() == name)
+                return button;
+        return nullptr;
+    };
+    const QList<QWidget *> expected { bar->cellForItem(0), tool(QStringLiteral("Refresh")),
+        tool(QStringLiteral("New Post")), window->composer(), window->composerPane()->postButton(),
+        list(), bar->cellForItem(0) };
+    ASSERT_FALSE(expected.contains(nullptr));
+
+    bar->cellForItem(0)->setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (qsizetype step = 0; step < expected.size(); ++step) {
+        QWidget *focus = QApplication::focusWidget();
+        QAccessibleInterface *access
+            = focus ? QAccessible::queryAccessibleInterface(focus) : nullptr;
+        visited << (access ? access->text(QAccessible::Name) : QStringLiteral("(none)"));
+        EXPECT_EQ(focus, expected.at(step)) << visited.join(QStringLiteral(" → ")).toStdString();
+        if (!focus)
+            break;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_EQ(window->composer()->text(), QStringLiteral("where Tab goes"))
+        << "Tab in the composer moves on and writes nothing";
+
+    // Down moves to the next stream, and Space shows the stream in focus.
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
+        std::chrono::milliseconds(15000)));
+    bar->cellForItem(2)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(bar->cellForItem(2), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(3));
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
+        std::chrono::milliseconds(15000)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [this] {
+            return !delegate->streams().isCurrentlyLoading()
+                && delegate->streams().currentStreamKind() == StreamKind::Global;
+        },
+        std::chrono::milliseconds(15000)));
+    EXPECT_EQ(bar->selectedRow(), 3);
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
+#include "text/EntityMarking.h"
+#include "text/ReadableColors.h"
 #include "views/UserListModel.h"
 
 #include <QJsonObject>
@@ -238,6 +240,41 @@ TEST(UserPanelRecord, AnOddRecordIsShownAsPlainTextAndItsFlagsAsTheyMean)
         QStringLiteral("1"));
     EXPECT_EQ(panel.followLine(), QStringLiteral("@zed is currently not following you"));
     EXPECT_EQ(panel.followButton()->text(), QStringLiteral("Follow"));
+}
+
+TEST(UserPanelRecord, TheFollowButtonsColoursReadOnTheButtonUnderEitherPalette)
+{
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    QWidget window;
+    UserPanel panel(&window);
+    // Light first, then the desktop turns dark with the panel open.
+    for (const bool darkPalette : { false, true }) {
+        if (darkPalette)
+            window.setPalette(dark);
+        for (const bool follows : { true, false }) {
+            panel.showUser({ { u"id"_qs, u"7"_qs }, { u"username"_qs, u"zed"_qs },
+                               { u"you_follow"_qs, follows ? 1 : 0 } },
+                QStringLiteral("1"));
+            if (darkPalette && follows) {
+                // Shown before the change, recoloured by it.
+                window.setPalette(QPalette());
+                window.setPalette(dark);
+            }
+            const QPalette shown = panel.followButton()->palette();
+            const QColor ink = shown.color(QPalette::ButtonText);
+            EXPECT_GE(ReadableColors::contrastRatio(ink, shown.color(QPalette::Button)),
+                ReadableColors::minimumTextContrast)
+                << (darkPalette ? "dark " : "light ") << ink.name().toStdString();
+            // Unfollow keeps the mention's hue and Follow the link's.
+            const QColor own = follows ? EntityMarking::mentionColor() : EntityMarking::linkColor();
+            EXPECT_NEAR(ink.hslHueF(), own.hslHueF(), 0.02);
+            if (!darkPalette) {
+                EXPECT_EQ(ink.rgb(), own.rgb()) << "a light button shows the panel's own colour";
+            }
+        }
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/SystemBeep.h"
 #include "text/ComposerRules.h"
 #include "text/EntityHighlighter.h"
+#include "text/EntityMarking.h"
 #include "text/ReadableColors.h"
 #include "text/StyledTextLayout.h"
 #include "text/TextChangeRefused.h"
@@ -269,14 +270,35 @@ TEST(LinedTextViewPalette, TheComposersTextReadsUnderALightAndADarkPalette)
     QPalette dark(QColor(0x35, 0x35, 0x35));
     dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-    QApplication::setPalette(dark);
     {
+        // Made and written in under the light palette; the desktop then turns dark.
         LinedTextView view;
+        view.setPlainText(QStringLiteral("@amy see www.example.com #tag"));
+        view.scanTextView();
+        EXPECT_EQ(TextDocumentStyling::attributesAt(view.document(), 1).color,
+            EntityMarking::mentionColor());
+        QApplication::setPalette(dark);
+        QApplication::processEvents(); // the change reaches widgets as an event
         const QPalette shown = view.palette();
         EXPECT_GE(
             ReadableColors::contrastRatio(shown.color(QPalette::Text), shown.color(QPalette::Base)),
             ReadableColors::minimumTextContrast);
         EXPECT_EQ(shown.color(QPalette::Text), QColor(0xee, 0xee, 0xee));
+
+        // The marks are drawn in their own hues, made readable on the dark base.
+        const QColor base = shown.color(QPalette::Base);
+        for (const auto &[position, own] : { std::pair { 1, EntityMarking::mentionColor() },
+                 std::pair { 12, EntityMarking::linkColor() },
+                 std::pair { 27, EntityMarking::hashtagColor() } }) {
+            const QColor drawn = TextDocumentStyling::attributesAt(view.document(), position).color;
+            EXPECT_TRUE(drawn.isValid()) << position;
+            EXPECT_GE(
+                ReadableColors::contrastRatio(drawn, base), ReadableColors::minimumTextContrast)
+                << drawn.name().toStdString();
+            EXPECT_LT(ReadableColors::contrastRatio(own, base), ReadableColors::minimumTextContrast)
+                << "the mark's own colour would not read here";
+            EXPECT_NEAR(drawn.hslHueF(), own.hslHueF(), 0.02);
+        }
     }
     QApplication::setPalette(before);
 }

@@ -1,10 +1,15 @@
-// The contrast of the colours the list really draws, under a light and a
-// dark palette: every text colour reaches 4.5:1 on every background it is
-// drawn on, keeps its hue, and the light look is the list's own.
+// The contrast of the colours the list and the side bar really draw, under a
+// light and two dark palettes (one of them the program's own): every text
+// colour reaches 4.5:1 on every background it is drawn on, keeps its hue,
+// and the light look is the list's and the bar's own.
 #include "text/ReadableColors.h"
+#include "platform/ColourScheme.h"
 #include "text/EntityMarking.h"
 #include "text/PostTextStyling.h"
 #include "text/StyledTextLayout.h"
+#include "views/SideBar.h"
+#include "views/SideBarButton.h"
+#include "views/SideBarColours.h"
 #include "views/TimelineDelegate.h"
 
 #include <QStyle>
@@ -53,7 +58,7 @@ TEST(ReadableColors, EveryTextColourOfARowReadsOnItsBackgroundsInBothPalettes)
     const StyledText post = PostTextStyling::styledPostText(
         QStringLiteral("Hi @alice, see www.example.com for #coffee"), 0);
     const StyledTextLayout laidOut(post, 300);
-    for (const QPalette &palette : { lightPalette(), darkPalette() }) {
+    for (const QPalette &palette : { lightPalette(), darkPalette(), ColourScheme::darkPalette() }) {
         const TimelineDelegate::RowColors colors = TimelineDelegate::rowColors(palette);
         EXPECT_EQ(isDark(colors.background), isDark(palette.color(QPalette::Base)));
         for (const QColor &background :
@@ -88,6 +93,39 @@ TEST(ReadableColors, EveryTextColourOfARowReadsOnItsBackgroundsInBothPalettes)
         EXPECT_LT(contrastRatio(run->attributes.color, Qt::white), minimumTextContrast);
         EXPECT_NE(run->attributes.color, EntityMarking::linkColor());
     }
+}
+
+TEST(ReadableColors, SideBarTitlesReadOnTheirFillsAndALightPaletteKeepsTheBarsOwnLook)
+{
+    for (const QPalette &palette : { lightPalette(), darkPalette(), ColourScheme::darkPalette() }) {
+        QWidget window;
+        window.setPalette(palette);
+        SideBar bar(&window);
+        bar.addButtonWithTitle(QStringLiteral("Stream"), QIcon(), QIcon());
+        bar.addButtonWithTitle(QStringLiteral("Posts"), QIcon(), QIcon());
+        bar.selectButtonAtRow(0);
+        const QList<SideBarButton *> buttons = bar.findChildren<SideBarButton *>();
+        ASSERT_EQ(buttons.size(), 2);
+        for (const SideBarButton *button : buttons)
+            EXPECT_GE(contrastRatio(button->titleColor(), button->fillColor()), minimumTextContrast)
+                << (button->isChecked() ? "selected " : "")
+                << button->titleColor().name().toStdString() << " on "
+                << button->fillColor().name().toStdString();
+        EXPECT_NE(buttons[0]->fillColor(), buttons[1]->fillColor()) << "the selection shows";
+    }
+    // A light desktop: the bar stays dark grey with a white selected title.
+    const SideBarColours light = SideBarColours::forPalette(lightPalette());
+    EXPECT_EQ(light.fill, QColor::fromRgbF(0.25f, 0.25f, 0.25f));
+    EXPECT_EQ(light.selectedTitle, QColor(Qt::white));
+    EXPECT_NEAR(light.title.hslSaturationF(), 0.0, 1e-6) << "the dim title stays grey";
+    // A dark desktop: the bar is a shade of the palette's window.
+    const SideBarColours dark = SideBarColours::forPalette(darkPalette());
+    EXPECT_LT(dark.background.lightness(), darkPalette().color(QPalette::Window).lightness());
+    EXPECT_EQ(dark.selectedTitle, darkPalette().color(QPalette::WindowText));
+    QWidget darkWindow;
+    darkWindow.setPalette(darkPalette());
+    SideBar darkBar(&darkWindow);
+    EXPECT_EQ(darkBar.backgroundColor(), dark.background);
 }
 
 } // namespace
