@@ -160,13 +160,14 @@ TextAttributes StyledTextLayout::attributesAt(QPointF point) const
     return m_text.attributesAt(characterIndexAt(point));
 }
 
-void StyledTextLayout::draw(
-    QPainter *painter, QPointF topLeft, const QList<QTextLayout::FormatRange> &selections) const
+void StyledTextLayout::draw(QPainter *painter, QPointF topLeft,
+    const QList<QTextLayout::FormatRange> &selections,
+    const QList<QTextLayout::FormatRange> &recolours, bool withShadow) const
 {
     if (!m_layout || m_lineCount == 0 || !painter)
         return;
     const auto &base = m_text.baseStyle();
-    if (base && base->shadowColor.isValid() && base->shadowColor.alpha() > 0) {
+    if (withShadow && base && base->shadowColor.isValid() && base->shadowColor.alpha() > 0) {
         painter->save();
         painter->setPen(base->shadowColor);
         for (int i = 0; i < m_lineCount; ++i) {
@@ -175,6 +176,10 @@ void StyledTextLayout::draw(
                 painter->drawGlyphRun(topLeft + base->shadowOffset, run);
         }
         painter->restore();
+    }
+    if (!recolours.isEmpty()) {
+        drawRecoloured(painter, topLeft, selections, recolours);
+        return;
     }
     if (m_lineCount == m_layout->lineCount()) {
         m_layout->draw(painter, topLeft, selections);
@@ -186,6 +191,60 @@ void StyledTextLayout::draw(
         QRectF(topLeft, QSizeF(std::max(m_width, m_usedSize.width()), m_usedSize.height())),
         Qt::IntersectClip);
     m_layout->draw(painter, topLeft, selections);
+    painter->restore();
+}
+
+void StyledTextLayout::drawRecoloured(QPainter *painter, QPointF topLeft,
+    const QList<QTextLayout::FormatRange> &selections,
+    const QList<QTextLayout::FormatRange> &recolours) const
+{
+    // Each character's colour: its own, then a recolour, then a selection's.
+    const qsizetype length = m_layout->text().size();
+    QList<QColor> colours(length, painter->pen().color());
+    const auto colourIn = [&colours, length](const QList<QTextLayout::FormatRange> &ranges) {
+        for (const QTextLayout::FormatRange &range : ranges) {
+            if (!range.format.hasProperty(QTextFormat::ForegroundBrush))
+                continue;
+            const QColor colour = range.format.foreground().color();
+            const qsizetype end
+                = std::min<qsizetype>(length, qsizetype(range.start) + range.length);
+            for (qsizetype i = std::max(0, range.start); i < end; ++i)
+                colours[i] = colour;
+        }
+    };
+    colourIn(m_layout->formats());
+    colourIn(recolours);
+    colourIn(selections);
+
+    painter->save();
+    for (int i = 0; i < m_lineCount; ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        const int lineStart = line.textStart();
+        const int lineEnd = lineStart + line.textLength();
+        for (const QTextLayout::FormatRange &selection : selections) {
+            if (!selection.format.hasProperty(QTextFormat::BackgroundBrush))
+                continue;
+            const int from = std::max(selection.start, lineStart);
+            const int to = std::min(selection.start + selection.length, lineEnd);
+            if (from >= to)
+                continue;
+            const qreal a = line.cursorToX(from);
+            const qreal b = line.cursorToX(to);
+            painter->fillRect(QRectF(topLeft.x() + std::min(a, b), topLeft.y() + line.y(),
+                                  std::abs(b - a), line.height()),
+                selection.format.background());
+        }
+        for (int from = lineStart; from < lineEnd;) {
+            int to = from + 1;
+            while (to < lineEnd && colours.at(to) == colours.at(from))
+                ++to;
+            painter->setPen(colours.at(from));
+            const QList<QGlyphRun> runs = line.glyphRuns(from, to - from);
+            for (const QGlyphRun &run : runs)
+                painter->drawGlyphRun(topLeft, run);
+            from = to;
+        }
+    }
     painter->restore();
 }
 

@@ -50,9 +50,13 @@ public:
     TextAttributes attributesAt(QPointF point) const;
 
     // Paints the shadow, then the text, with the box's top left at `topLeft`.
-    // `selections` are drawn as QTextLayout draws them.
+    // `selections` are drawn as QTextLayout draws them. `recolours` (ranges
+    // with a foreground only, such as readableFormatsOn gives) take the place
+    // of the text's own colours where they lie. The shadow is left out when
+    // `withShadow` is false (a light shadow blurs light text on a dark row).
     void draw(QPainter *painter, QPointF topLeft,
-        const QList<QTextLayout::FormatRange> &selections = {}) const;
+        const QList<QTextLayout::FormatRange> &selections = {},
+        const QList<QTextLayout::FormatRange> &recolours = {}, bool withShadow = true) const;
     // The text's colours that are not readable on `background`, moved until
     // they are, as ranges to draw over the text's own. An unreadable grey
     // becomes `textColor` when that is given and readable (the palette's
@@ -63,6 +67,12 @@ public:
     static QFont fontFor(const std::optional<BaseTextStyle> &style);
 
 private:
+    // The text drawn glyph run by glyph run, each in its colour, as
+    // QTextLayout cannot draw several colour-only ranges over one line.
+    void drawRecoloured(QPainter *painter, QPointF topLeft,
+        const QList<QTextLayout::FormatRange> &selections,
+        const QList<QTextLayout::FormatRange> &recolours) const;
+
     StyledText m_text;
     qreal m_width = 0;
     QSizeF m_usedSize { 0, 0 };

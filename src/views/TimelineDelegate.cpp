@@ -326,7 +326,9 @@ void TimelineDelegate::paint(
     const auto text
         = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
     // The post's own colours, moved where the palette's background needs it.
-    QList<QTextLayout::FormatRange> selections = text->readableFormatsOn(background, colors.name);
+    const QList<QTextLayout::FormatRange> readable
+        = text->readableFormatsOn(background, colors.name);
+    QList<QTextLayout::FormatRange> selections;
     if (selected && m_selectionIndex.isValid() && m_selectionIndex == index) {
         QTextLayout::FormatRange range;
         range.start = m_selectionStart;
@@ -336,7 +338,8 @@ void TimelineDelegate::paint(
         range.format.setForeground(palette.brush(QPalette::Active, QPalette::HighlightedText));
         selections.append(range);
     }
-    text->draw(painter, layout.text.topLeft(), selections);
+    text->draw(
+        painter, layout.text.topLeft(), selections, readable, !ReadableColors::isDark(background));
 
     if (layout.showsControls)
         paintButtons(painter, layout, index);

@@ -7,8 +7,10 @@
 #include "service/Network.h"
 #include "service/PostsArrayController.h"
 #include "text/LinkOpener.h"
+#include "text/ReadableColors.h"
 #include "text/TextClick.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -66,9 +68,30 @@ TimelineListView::TimelineListView(QWidget *parent)
     setContextMenuPolicy(Qt::DefaultContextMenu);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(true);
+    applyBase();
+}
+
+void TimelineListView::applyBase()
+{
+    const QPalette around = parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+    const QColor base = around.color(QPalette::Base);
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Base, ReadableColors::isDark(base) ? base : QColor(Qt::white));
+    if (colours == palette())
+        return;
+    m_applyingBase = true;
     setPalette(colours);
+    m_applyingBase = false;
+}
+
+void TimelineListView::changeEvent(QEvent *event)
+{
+    // A new parent or a desktop turning dark or light changes the palette.
+    const bool paletteMayDiffer
+        = event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange;
+    if (paletteMayDiffer && !m_applyingBase)
+        applyBase();
+    QListView::changeEvent(event);
 }
 
 TimelineListView::~TimelineListView() = default;

@@ -105,6 +105,7 @@ Q_SIGNALS:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -121,6 +122,8 @@ private:
     void selectAlone(const QModelIndex &index);
     // Scrolls to the pending place if its row is laid out; true once there.
     bool applyPendingPlace();
+    // White rows on a light palette, the palette's own base on a dark one.
+    void applyBase();
     void setPressed(const QModelIndex &index, Part part);
     void showItemMenu();
     void updateCursor(QPoint point);
@@ -148,6 +151,7 @@ private:
     ReadingPlace m_pendingPlace;
     Part m_pressedPart = Part::None;
     bool m_pressedInside = false;
+    bool m_applyingBase = false;
 
     // A press on the selected row's text: a click on its mark when let go
     // where it was, a selection once the pointer moves.

@@ -267,6 +267,42 @@ TEST_F(TimelineDelegateTest, UnderADarkPaletteRowsAreDarkAndTheirTextLight)
     EXPECT_GT(lightest, 170);
 }
 
+TEST_F(TimelineDelegateTest, UnderADarkPaletteEveryWordIsDrawnLight)
+{
+    // Words before, inside and after the marks, wrapped over lines.
+    const QString words
+        = QStringLiteral("Anyone want to talk about tabs vs spaces? @xavier I know you have "
+                         "opinions. See www.example.com/notes and #coffee then @mei later");
+    show({ post({ .id = QStringLiteral("1"), .text = words }) });
+    m_palette = QPalette(QColor(0x35, 0x35, 0x35));
+    m_palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+    m_palette.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    const QImage painted = paint(0, false);
+    const QStyleOptionViewItem opt = option(0, false);
+    const QRect text = m_delegate.rowLayout(opt, row(0)).text.toRect();
+    ASSERT_GT(text.height(), 30) << "the text wraps";
+    // The lightest pixel drawn over each character, found by hit testing.
+    QHash<int, int> lightestAt;
+    for (int y = text.top(); y < text.bottom(); ++y) {
+        for (int x = text.left(); x < text.right(); ++x) {
+            const int character = m_delegate.hitTest(opt, row(0), QPointF(x, y)).characterIndex;
+            if (character >= 0)
+                lightestAt[character]
+                    = std::max(lightestAt.value(character), painted.pixelColor(x, y).lightness());
+        }
+    }
+    for (const QString &word :
+        { QStringLiteral("Anyone"), QStringLiteral("xavier"), QStringLiteral("know"),
+            QStringLiteral("opinions"), QStringLiteral("example"), QStringLiteral("coffee"),
+            QStringLiteral("then"), QStringLiteral("mei"), QStringLiteral("later") }) {
+        const int at = int(words.indexOf(word));
+        int lightest = 0;
+        for (int i = at; i < at + word.size(); ++i)
+            lightest = std::max(lightest, lightestAt.value(i));
+        EXPECT_GT(lightest, 100) << word.toStdString() << " is drawn dark";
+    }
+}
+
 TEST_F(TimelineDelegateTest, HitTestingFindsTheCharacterThatWasPainted)
 {
     show({ post({ .id = QStringLiteral("1"), .text = QStringLiteral("see #tag and @bob now") }) });

@@ -185,6 +185,59 @@ TEST_F(TimelineListViewTest, TheReadersOwnScrollWinsOverARowWaitingForItsBatch)
     EXPECT_EQ(selectedRows(), QList<int> { 150 });
 }
 
+TEST_F(TimelineListViewTest, AReadingPlaceComesBackOnceTheBatchedLayoutReachesIt)
+{
+    const QList<PostRecord> records = posts(200);
+    show(records);
+    const int last = m_posts.arranged()->rowCount() - 1;
+    ASSERT_TRUE(waitUntil(
+        [&] { return m_list->visualRect(m_posts.arranged()->index(last, 0)).isValid(); }));
+    QScrollBar *bar = m_list->verticalScrollBar();
+    bar->setValue(bar->maximum() * 2 / 3 + 13); // part of the way into a row
+    const TimelineListView::ReadingPlace place = m_list->readingPlace();
+    ASSERT_FALSE(place.postID.isEmpty());
+    ASSERT_GT(place.offset, 0);
+
+    // The same posts again: the list starts over from the top, batch by batch.
+    m_posts.setContent(records);
+    QApplication::processEvents();
+    m_list->restoreReadingPlace(place);
+    EXPECT_TRUE(waitUntil([&] { return m_list->readingPlace() == place; }))
+        << m_list->readingPlace().postID.toStdString() << " + " << m_list->readingPlace().offset;
+
+    // The reader's own scrolling wins over a place still waiting.
+    m_posts.setContent(records);
+    QApplication::processEvents();
+    m_list->restoreReadingPlace(place);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    ASSERT_TRUE(waitUntil(
+        [&] { return m_list->visualRect(m_posts.arranged()->index(last, 0)).isValid(); }));
+    QTest::qWait(50);
+    EXPECT_EQ(bar->value(), 0);
+
+    // A post that is gone leaves the scrolling alone.
+    bar->setValue(40);
+    m_list->restoreReadingPlace({ QStringLiteral("no-such-post"), 5 });
+    EXPECT_EQ(bar->value(), 40);
+}
+
+TEST_F(TimelineListViewTest, RowsAreWhiteOnALightPaletteAndThePalettesOwnBaseOnADarkOne)
+{
+    EXPECT_EQ(m_list->palette().color(QPalette::Base), QColor(Qt::white));
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+    m_window->setPalette(dark);
+    EXPECT_EQ(m_list->palette().color(QPalette::Base), QColor(0x24, 0x24, 0x24));
+    m_window->setPalette(QPalette(QColor(0xef, 0xef, 0xef)));
+    EXPECT_EQ(m_list->palette().color(QPalette::Base), QColor(Qt::white));
+
+    // A list made alone and put into a dark window takes the dark base too.
+    m_window->setPalette(dark);
+    auto *later = new TimelineListView;
+    later->setParent(m_window.get());
+    EXPECT_EQ(later->palette().color(QPalette::Base), QColor(0x24, 0x24, 0x24));
+}
+
 TEST_F(TimelineListViewTest, ReloadMeasuresChangedPostsAgain)
 {
     show(posts(3));
