@@ -18,7 +18,8 @@ QPalette darkPalette()
     const QColor window(0x35, 0x35, 0x35);
     const QColor base(0x24, 0x24, 0x24);
     const QColor text(0xee, 0xee, 0xee);
-    const QColor highlight(0x2a, 0x82, 0xda);
+    // White reads on it at 5:1.
+    const QColor highlight(0x23, 0x70, 0xc0);
     QPalette dark(text, window, window.lighter(150), window.darker(200), window.darker(150), text,
         QColor(Qt::white), base, window);
     dark.setColor(QPalette::AlternateBase, QColor(0x2c, 0x2c, 0x2c));
@@ -26,8 +27,8 @@ QPalette darkPalette()
     dark.setColor(QPalette::ToolTipText, text);
     dark.setColor(QPalette::Highlight, highlight);
     dark.setColor(QPalette::HighlightedText, Qt::white);
-    dark.setColor(QPalette::Link, highlight.lighter(130));
-    dark.setColor(QPalette::LinkVisited, highlight.lighter(110));
+    dark.setColor(QPalette::Link, QColor(0x6c, 0xaa, 0xee));
+    dark.setColor(QPalette::LinkVisited, QColor(0xa8, 0x8c, 0xe8));
     dark.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0x9a));
     const QColor disabled(0x80, 0x80, 0x80);
     for (const QPalette::ColorRole role :

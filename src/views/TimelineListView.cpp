@@ -73,7 +73,8 @@ TimelineListView::TimelineListView(QWidget *parent)
 
 void TimelineListView::applyBase()
 {
-    const QPalette around = parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+    const QPalette around
+        = parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
     const QColor base = around.color(QPalette::Base);
     QPalette colours = palette();
     colours.setColor(QPalette::Base, ReadableColors::isDark(base) ? base : QColor(Qt::white));
