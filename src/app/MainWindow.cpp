@@ -301,7 +301,7 @@ void MainWindow::rearrangePosts()
 
 void MainWindow::scrollListToTop()
 {
-    m_list->scrollToTop();
+    m_list->scrollToFirstRow();
 }
 
 void MainWindow::scrollToSelection()

@@ -222,10 +222,11 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
         m_posts->rearrangeObjects();
     // Back to a main stream: the post the reader had selected there is
     // selected again, and so in sight.
-    if (m_restoreBackSelection) {
-        m_restoreBackSelection = false;
-        if (const auto row = m_posts->rowOfId(m_backSelectionID))
-            m_posts->setSelectionIndex(*row);
+    if (m_restoreBackPlace) {
+        m_restoreBackPlace = false;
+        if (!m_backSelectionID.isEmpty())
+            if (const auto row = m_posts->rowOfId(m_backSelectionID))
+                m_posts->setSelectionIndex(*row);
         Q_EMIT readingPlaceRestoreRequested();
     }
     finishStreamLoad(true);
@@ -235,9 +236,15 @@ void StreamLoader::leaveMainStream(StreamKind next)
 {
     if (isMainStream(next)) {
         m_backSelectionID.clear();
+        m_backPlaceSaved = false;
         return;
     }
-    m_backSelectionID = m_selection->replyOrQuoteID();
+    // The post selected now, not the facts of one selected before: a list
+    // left with nothing selected comes back with nothing selected.
+    const auto row = m_posts->selectionIndex();
+    const PostRecord *selected = row ? m_posts->arrangedObject(*row) : nullptr;
+    m_backSelectionID = selected ? selected->id() : QString();
+    m_backPlaceSaved = true;
     Q_EMIT readingPlaceSaveRequested();
 }
 
@@ -254,7 +261,7 @@ void StreamLoader::returnToShownStream()
     m_currentStreamKind = m_shownBeforeLoad.kind;
     m_oldStreamType = m_shownBeforeLoad.oldStreamType;
     setBackBarLabel(m_shownBeforeLoad.backBarLabel);
-    m_restoreBackSelection = false;
+    m_restoreBackPlace = false;
     const StreamKind sideBarKind
         = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
     if (const auto row = sideBarRowForStreamKind(sideBarKind))
@@ -323,7 +330,7 @@ void StreamLoader::goBack()
     Q_EMIT listFadeOutRequested();
     if (const auto row = sideBarRowForStreamKind(m_oldStreamType))
         Q_EMIT sideBarRowRequested(*row);
-    m_restoreBackSelection = !m_backSelectionID.isEmpty();
+    m_restoreBackPlace = m_backPlaceSaved;
     getStreamWithKind(m_oldStreamType, pageParameters());
 }
 

@@ -137,9 +137,11 @@ private:
     StreamKind m_currentStreamKind = StreamKind::Personal;
     StreamKind m_oldStreamType = StreamKind::Personal;
     // The post selected in the main stream when a secondary one was opened,
-    // selected again when Back returns there.
+    // selected again when Back returns there; the scroll place is kept too,
+    // also when nothing was selected.
     QString m_backSelectionID;
-    bool m_restoreBackSelection = false;
+    bool m_backPlaceSaved = false;
+    bool m_restoreBackPlace = false;
     bool m_isCurrentlyLoading = false;
     bool m_isRefreshAction = false;
     bool m_shouldBeRefreshed = false;

@@ -268,10 +268,25 @@ bool TimelineListView::applyPendingPlace()
     // The range grows batch by batch; until it reaches the target the list
     // goes as far as it can and tries again after the next batch.
     bar->setValue(std::min(target, bar->maximum()));
-    if (bar->value() != target)
+    if (bar->value() != target && !lastRowLaidOut())
         return false;
+    // Once every row is laid out the range is final: a place past its end
+    // (the page grew shorter) is as near as the list gets.
     m_pendingPlace = {};
-    return true;
+    return bar->value() == target;
+}
+
+bool TimelineListView::lastRowLaidOut() const
+{
+    const int rows = model() ? model()->rowCount() : 0;
+    return rows == 0 || visualRect(model()->index(rows - 1, 0)).isValid();
+}
+
+void TimelineListView::scrollToFirstRow()
+{
+    m_pendingPlace = {};
+    m_pendingScroll = QPersistentModelIndex();
+    scrollToTop();
 }
 
 void TimelineListView::timerEvent(QTimerEvent *event)

@@ -55,6 +55,9 @@ public:
     // has reached it; the reader's own scrolling or new content cancels it.
     // A post no longer listed leaves the scrolling as it is.
     void restoreReadingPlace(const ReadingPlace &place);
+    // Shows the first row; a place or row still waiting for the layout is
+    // given up.
+    void scrollToFirstRow();
 
     // Shows the controller's arranged records with its selection.
     void setPostsController(PostsArrayController *posts);
@@ -122,6 +125,7 @@ private:
     void selectAlone(const QModelIndex &index);
     // Scrolls to the pending place if its row is laid out; true once there.
     bool applyPendingPlace();
+    bool lastRowLaidOut() const;
     // White rows on a light palette, the palette's own base on a dark one.
     void applyBase();
     void setPressed(const QModelIndex &index, Part part);

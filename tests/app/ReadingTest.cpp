@@ -165,6 +165,32 @@ TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream
     whenIdle([this] { delegate->selectView(0); });
     ASSERT_TRUE(shown(StreamKind::Personal));
     EXPECT_NE(posts().selectionIndex().value_or(-1), row);
+
+    // With nothing selected the scroll place still comes back.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [this, bar] {
+            const QModelIndex last = list()->model()->index(posts().count() - 1, 0);
+            if (delegate->streams().isCurrentlyLoading() || !list()->visualRect(last).isValid()
+                || bar->maximum() < 400)
+                return false;
+            bar->setValue(bar->maximum() / 3 + 11);
+            return true;
+        },
+        std::chrono::milliseconds(15000)));
+    posts().clearSelection();
+    const TimelineListView::ReadingPlace unselectedPlace = list()->readingPlace();
+    ASSERT_FALSE(unselectedPlace.postID.isEmpty());
+    whenIdle([this] { delegate->loadHashNotification(); });
+    ASSERT_TRUE(shown(StreamKind::Hashtag));
+    whenIdle([this] { delegate->goBack(); });
+    ASSERT_TRUE(shown(StreamKind::Personal));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [this, unselectedPlace] { return list()->readingPlace() == unselectedPlace; },
+        std::chrono::milliseconds(3000)))
+        << "back at " << unselectedPlace.postID.toStdString() << " + " << unselectedPlace.offset
+        << ", now " << list()->readingPlace().postID.toStdString() << " + "
+        << list()->readingPlace().offset;
+    EXPECT_FALSE(posts().selectionIndex().has_value());
 }
 
 TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)

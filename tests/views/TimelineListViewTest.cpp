@@ -153,7 +153,7 @@ TEST_F(TimelineListViewTest, ReloadKeepsTheSelectedRowSelectedAloneAndVisible)
     show(posts(200));
     m_posts.setSelectionIndex(150);
     m_posts.selectionModel()->select(m_posts.arranged()->index(10, 0), QItemSelectionModel::Select);
-    m_list->scrollToTop();
+    m_list->scrollToFirstRow();
     m_list->resetVisibleRows();
     ASSERT_FALSE(rowIsVisible(150));
 
@@ -172,7 +172,7 @@ TEST_F(TimelineListViewTest, TheReadersOwnScrollWinsOverARowWaitingForItsBatch)
 {
     show(posts(200));
     m_posts.setSelectionIndex(150);
-    m_list->scrollToTop();
+    m_list->scrollToFirstRow();
     m_list->reloadTableView();
     ASSERT_FALSE(rowIsVisible(150)) << "the batched layout has not reached the row yet";
     m_list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
@@ -215,10 +215,39 @@ TEST_F(TimelineListViewTest, AReadingPlaceComesBackOnceTheBatchedLayoutReachesIt
     QTest::qWait(50);
     EXPECT_EQ(bar->value(), 0);
 
-    // A post that is gone leaves the scrolling alone.
-    bar->setValue(40);
+    auto laidOut = [&] {
+        return waitUntil(
+            [&] { return m_list->visualRect(m_posts.arranged()->index(last, 0)).isValid(); });
+    };
+    // So does a stream shown from its top.
+    m_posts.setContent(records);
+    QApplication::processEvents();
+    m_list->restoreReadingPlace(place);
+    m_list->scrollToFirstRow();
+    ASSERT_TRUE(laidOut());
+    QTest::qWait(50);
+    EXPECT_EQ(bar->value(), 0);
+
+    // A post that is gone leaves the scrolling alone, and gives up the place
+    // asked for before.
+    m_posts.setContent(records);
+    QApplication::processEvents();
+    m_list->restoreReadingPlace(place);
     m_list->restoreReadingPlace({ QStringLiteral("no-such-post"), 5 });
-    EXPECT_EQ(bar->value(), 40);
+    ASSERT_TRUE(laidOut());
+    QTest::qWait(50);
+    EXPECT_EQ(bar->value(), 0);
+
+    // A place past the end of a page laid out in full goes as far as it can
+    // and then lets go: a later layout does not pull the list back there.
+    const QString nearEnd = m_posts.arrangedObject(last - 2)->id();
+    m_list->restoreReadingPlace({ nearEnd, 1000000 });
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    m_list->resize(m_list->width() - 30, m_list->height());
+    QTest::qWait(100);
+    ASSERT_TRUE(laidOut());
+    EXPECT_EQ(bar->value(), 0);
 }
 
 TEST_F(TimelineListViewTest, RowsAreWhiteOnALightPaletteAndThePalettesOwnBaseOnADarkOne)
