@@ -228,11 +228,14 @@ void StyledTextLayout::drawRecoloured(QPainter *painter, QPointF topLeft,
             const int to = std::min(selection.start + selection.length, lineEnd);
             if (from >= to)
                 continue;
-            const qreal a = line.cursorToX(from);
-            const qreal b = line.cursorToX(to);
-            painter->fillRect(QRectF(topLeft.x() + std::min(a, b), topLeft.y() + line.y(),
-                                  std::abs(b - a), line.height()),
-                selection.format.background());
+            // Run by run: a line of mixed directions shows a selected range
+            // in pieces, not between the ends' two cursor places.
+            for (const QGlyphRun &run : line.glyphRuns(from, to - from)) {
+                const QRectF glyphs = run.boundingRect();
+                painter->fillRect(QRectF(topLeft.x() + glyphs.left(), topLeft.y() + line.y(),
+                                      glyphs.width(), line.height()),
+                    selection.format.background());
+            }
         }
         for (int from = lineStart; from < lineEnd;) {
             int to = from + 1;

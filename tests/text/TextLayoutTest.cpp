@@ -151,4 +151,47 @@ TEST(TextPainting, DrawsTextAndShadowInTheirColours)
     EXPECT_GT(green, 5);
 }
 
+TEST(TextPainting, ASelectionOverMixedDirectionsIsHighlightedWhereItsGlyphsAre)
+{
+    // "c", the space and the first two letters of the right-to-left word: on
+    // screen the word's right half is selected, not the span between the two
+    // ends' cursor places. Qt's own drawing of one selection is the measure.
+    const StyledText s = styled(QStringLiteral("abc \u05e9\u05dc\u05d5\u05dd def"));
+    const StyledTextLayout layout(s, 300);
+    QTextLayout::FormatRange selection;
+    selection.start = 2;
+    selection.length = 4;
+    selection.format.setBackground(QColor(255, 0, 0));
+    QTextLayout::FormatRange recolour;
+    recolour.start = 11;
+    recolour.length = 3;
+    recolour.format.setForeground(QColor(0, 0, 255));
+    auto highlighted = [&](const QList<QTextLayout::FormatRange> &recolours) {
+        QImage image(300, 40, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            layout.draw(&painter, QPointF(0, 0), { selection }, recolours);
+        }
+        QList<int> columns;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 220 && c.green() < 40 && c.blue() < 40) {
+                    columns << x;
+                    break;
+                }
+            }
+        }
+        return columns;
+    };
+    const QList<int> byQt = highlighted({});
+    const QList<int> byRuns = highlighted({ recolour });
+    ASSERT_GT(byQt.size(), 10);
+    int differing = 0;
+    for (int x = 0; x < 300; ++x)
+        differing += byQt.contains(x) != byRuns.contains(x);
+    EXPECT_LE(differing, 4) << byQt.size() << " columns by Qt, " << byRuns.size() << " by runs";
+}
+
 } // namespace
