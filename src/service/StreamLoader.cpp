@@ -248,6 +248,12 @@ void StreamLoader::leaveMainStream(StreamKind next)
     Q_EMIT readingPlaceSaveRequested();
 }
 
+StreamKind StreamLoader::sideBarKindOf(StreamKind kind) const
+{
+    // A stream reached from a post keeps the row of the one it came from.
+    return isSecondary(kind) ? m_oldStreamType : kind;
+}
+
 void StreamLoader::rememberShownStream()
 {
     m_shownBeforeLoad = { m_currentStreamKind, m_oldStreamType, m_backBarLabel };
@@ -262,9 +268,7 @@ void StreamLoader::returnToShownStream()
     m_oldStreamType = m_shownBeforeLoad.oldStreamType;
     setBackBarLabel(m_shownBeforeLoad.backBarLabel);
     m_restoreBackPlace = false;
-    const StreamKind sideBarKind
-        = isMainStream(m_currentStreamKind) ? m_currentStreamKind : m_oldStreamType;
-    if (const auto row = sideBarRowForStreamKind(sideBarKind))
+    if (const auto row = sideBarRowForStreamKind(sideBarKindOf(m_currentStreamKind)))
         Q_EMIT sideBarRowRequested(*row);
     m_shouldBeRefreshed = false;
 }
@@ -318,8 +322,14 @@ void StreamLoader::finishStreamLoad(bool succeeded)
 
 void StreamLoader::selectViewWithIndex(int row)
 {
-    if (m_isCurrentlyLoading)
-        return; // the load would be dropped; keep what is shown
+    if (m_isCurrentlyLoading) {
+        // The load would be dropped: the bar goes back to the stream that
+        // loads, or it would name one that is not shown.
+        if (const auto shownRow = sideBarRowForStreamKind(sideBarKindOf(m_currentStreamKind));
+            shownRow && *shownRow != row)
+            Q_EMIT sideBarRowRequested(*shownRow);
+        return;
+    }
     getStreamWithKind(streamKindForSideBarRow(row), pageParameters());
 }
 

@@ -122,6 +122,8 @@ private:
     void streamAnswered(const ApiResult &result, bool topLevel);
     void installRecords(const QList<PostRecord> &records);
     void finishStreamLoad(bool succeeded);
+    // The stream whose side-bar row is selected while `kind` is shown.
+    StreamKind sideBarKindOf(StreamKind kind) const;
     void rememberShownStream();
     void returnToShownStream();
     void leaveMainStream(StreamKind next);

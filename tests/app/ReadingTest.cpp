@@ -287,6 +287,22 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
         },
         std::chrono::milliseconds(15000)));
     EXPECT_EQ(bar->selectedRow(), 3);
+
+    // From the stream shown the arrows show the next one, as radio buttons
+    // choose; a press while that loads leaves the bar on what is shown.
+    QTest::keyClick(bar->cellForItem(3), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(4));
+    EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
+    QTest::keyClick(bar->cellForItem(4), Qt::Key_Up);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [this] {
+            return !delegate->streams().isCurrentlyLoading()
+                && delegate->streams().currentStreamKind() == StreamKind::Starred;
+        },
+        std::chrono::milliseconds(15000)));
+    QTest::qWait(300);
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    EXPECT_EQ(bar->selectedRow(), 4) << "the bar shows the stream on screen";
 }
 
 } // namespace

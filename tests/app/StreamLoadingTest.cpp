@@ -158,6 +158,14 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     EXPECT_NE(shownIds(), shown);
+
+    // A failed refresh of the starred posts leaves the bar on Starred.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
+    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me/stars"), 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    EXPECT_EQ(sideBarRows.last().at(0).toInt(), 4);
 }
 
 TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
