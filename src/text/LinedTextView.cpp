@@ -118,7 +118,9 @@ void LinedTextView::applyColours()
     const BaseTextStyle style
         = ComposerRules::composerTextStyle(Preferences::standard().value(prefs::prefsFontSize));
     // The composer's own grey, unless a dark palette needs its own text colour.
-    const QPalette desktop = QApplication::palette(this);
+    // What the view would inherit: its own palette holds the colour set here.
+    const QPalette desktop
+        = parentWidget() && !isWindow() ? parentWidget()->palette() : QApplication::palette(this);
     QPalette colours = palette();
     colours.setColor(QPalette::Text, ReadableColors::readableIn(style.color, desktop));
     m_applyingColours = true;

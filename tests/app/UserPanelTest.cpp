@@ -18,6 +18,7 @@
 #include "text/ReadableColors.h"
 #include "views/UserListModel.h"
 
+#include <QApplication>
 #include <QJsonObject>
 #include <QLabel>
 #include <QListView>
@@ -247,20 +248,32 @@ TEST(UserPanelRecord, TheFollowButtonsColoursReadOnTheButtonUnderEitherPalette)
     QPalette dark(QColor(0x35, 0x35, 0x35));
     dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
     dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    // The desktop's palette reaches the panel (a window of its own) through
+    // the application's.
+    const QPalette before = QApplication::palette();
+    struct Restore {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore { before };
     QWidget window;
     UserPanel panel(&window);
-    // Light first, then the desktop turns dark with the panel open.
+    auto showZed = [&panel](bool follows) {
+        panel.showUser({ { u"id"_qs, u"7"_qs }, { u"username"_qs, u"zed"_qs },
+                           { u"you_follow"_qs, follows ? 1 : 0 } },
+            QStringLiteral("1"));
+    };
+    // Light first, then dark; the first user under the dark palette was
+    // shown under the light one and is recoloured by the change.
     for (const bool darkPalette : { false, true }) {
-        if (darkPalette)
-            window.setPalette(dark);
         for (const bool follows : { true, false }) {
-            panel.showUser({ { u"id"_qs, u"7"_qs }, { u"username"_qs, u"zed"_qs },
-                               { u"you_follow"_qs, follows ? 1 : 0 } },
-                QStringLiteral("1"));
             if (darkPalette && follows) {
-                // Shown before the change, recoloured by it.
-                window.setPalette(QPalette());
-                window.setPalette(dark);
+                QApplication::setPalette(before);
+                showZed(follows);
+                QApplication::setPalette(dark);
+                QApplication::processEvents();
+                ASSERT_EQ(panel.palette().color(QPalette::Button), dark.color(QPalette::Button));
+            } else {
+                showZed(follows);
             }
             const QPalette shown = panel.followButton()->palette();
             const QColor ink = shown.color(QPalette::ButtonText);

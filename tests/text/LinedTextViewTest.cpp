@@ -22,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -301,6 +303,16 @@ TEST(LinedTextViewPalette, TheComposersTextReadsUnderALightAndADarkPalette)
         }
     }
     QApplication::setPalette(before);
+
+    // A window of a dark palette of its own darkens the composer in it too.
+    QWidget window;
+    auto *inWindow = new LinedTextView(&window);
+    window.setPalette(dark);
+    const QPalette shown = inWindow->palette();
+    EXPECT_EQ(shown.color(QPalette::Base), QColor(0x20, 0x20, 0x20));
+    EXPECT_GE(
+        ReadableColors::contrastRatio(shown.color(QPalette::Text), shown.color(QPalette::Base)),
+        ReadableColors::minimumTextContrast);
 }
 
 } // namespace
