@@ -241,8 +241,7 @@ void StreamLoader::leaveMainStream(StreamKind next)
     }
     // The post selected now, not the facts of one selected before: a list
     // left with nothing selected comes back with nothing selected.
-    const auto row = m_posts->selectionIndex();
-    const PostRecord *selected = row ? m_posts->arrangedObject(*row) : nullptr;
+    const PostRecord *selected = m_posts->selectedObject();
     m_backSelectionID = selected ? selected->id() : QString();
     m_backPlaceSaved = true;
     Q_EMIT readingPlaceSaveRequested();

@@ -251,29 +251,28 @@ void TimelineListView::restoreReadingPlace(const ReadingPlace &place)
     applyPendingPlace();
 }
 
-bool TimelineListView::applyPendingPlace()
+void TimelineListView::applyPendingPlace()
 {
     if (m_pendingPlace.postID.isEmpty() || !m_posts)
-        return false;
+        return;
     const std::optional<int> row = m_posts->rowOfId(m_pendingPlace.postID);
     if (!row) {
         m_pendingPlace = {};
-        return false;
+        return;
     }
     const QRect place = visualRect(model()->index(*row, 0));
     if (!place.isValid())
-        return false;
+        return;
     QScrollBar *bar = verticalScrollBar();
     const int target = bar->value() + place.top() + m_pendingPlace.offset;
     // The range grows batch by batch; until it reaches the target the list
     // goes as far as it can and tries again after the next batch.
     bar->setValue(std::min(target, bar->maximum()));
     if (bar->value() != target && !lastRowLaidOut())
-        return false;
+        return;
     // Once every row is laid out the range is final: a place past its end
     // (the page grew shorter) is as near as the list gets.
     m_pendingPlace = {};
-    return bar->value() == target;
 }
 
 bool TimelineListView::lastRowLaidOut() const

@@ -123,8 +123,9 @@ private:
     QStyleOptionViewItem optionFor(const QModelIndex &index) const;
     TimelineDelegate::Hit hitAt(const QModelIndex &index, QPoint point) const;
     void selectAlone(const QModelIndex &index);
-    // Scrolls to the pending place if its row is laid out; true once there.
-    bool applyPendingPlace();
+    // Scrolls to the pending place if its row is laid out, and forgets it
+    // once there or as near as the finished layout lets the list get.
+    void applyPendingPlace();
     bool lastRowLaidOut() const;
     // White rows on a light palette, the palette's own base on a dark one.
     void applyBase();

@@ -15,6 +15,7 @@
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "support/cache/SDURLCache.h"
+#include "views/SideBar.h"
 
 #include <QNetworkRequest>
 #include <QSignalSpy>
@@ -159,13 +160,18 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     EXPECT_NE(shownIds(), shown);
 
-    // A failed refresh of the starred posts leaves the bar on Starred.
+    // A failed refresh of the starred posts, over a slow service, leaves the
+    // bar and the list on Starred.
+    ASSERT_TRUE(sandbox.setLatency(250, 50));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
     ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    const QStringList starred = shownIds();
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me/stars"), 500));
     ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     EXPECT_EQ(sideBarRows.last().at(0).toInt(), 4);
+    EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), 4);
+    EXPECT_EQ(shownIds(), starred);
 }
 
 TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
