@@ -15,6 +15,7 @@
 #include "core/Preferences.h"
 #include "platform/AlertPresenter.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
 #include "views/TimelineListView.h"
 
 #include <QApplication>
@@ -143,7 +144,7 @@ Run runOnce(const ScriptedHttpServer &server)
 
     Run run;
     AppDelegate delegate;
-    QSignalSpy finished(&delegate, &AppDelegate::streamLoadFinished);
+    QSignalSpy finished(&delegate.streams(), &StreamLoader::streamLoadFinished);
     StallMeter meter;
     QElapsedTimer clock;
     clock.start();

@@ -1,20 +1,23 @@
 #include "app/AppDelegate.h"
-#include "views/TimelineListView.h"
 
 #include "app/AuthWindow.h"
+#include "app/CommandTable.h"
 #include "app/ComposerController.h"
 #include "app/ImageUploads.h"
+#include "app/KeyboardSelection.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/MentionNotifications.h"
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
 #include "app/PreferencesController.h"
+#include "app/ProgramCommands.h"
 #include "app/RefreshScheduler.h"
 #include "app/SavedPostCommands.h"
 #include "app/ShortcutActivateDemo.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
+#include "app/StreamPresenter.h"
 #include "app/StreamSideBar.h"
 #include "app/Swipes.h"
 #include "app/UserPanelController.h"
@@ -34,6 +37,7 @@
 #include "service/UpdateChecker.h"
 #include "service/UserLookup.h"
 #include "text/LinedTextView.h"
+#include "views/TimelineListView.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -64,24 +68,19 @@ AppDelegate::AppDelegate(QObject *parent)
         = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
     m_mentionCheck = new MentionCheck(&m_account->api(), m_mentions, this);
     m_notifications = new MentionNotifications(m_window, this);
-    auto *trayMenu = new QMenu(m_window);
-    trayMenu->addAction(
-        QStringLiteral("Show Velto"), this, [this] { m_statusItem->statusItemAction(); });
-    trayMenu->addAction(QStringLiteral("New Post"), this, [this] {
-        m_statusItem->statusItemAction();
-        newPost();
-    });
-    trayMenu->addSeparator();
-    trayMenu->addAction(
-        QStringLiteral("Quit Velto"), QCoreApplication::instance(), &QCoreApplication::quit);
-    m_statusItem = new StatusItem(m_window, trayMenu, this);
+    m_presenter = new StreamPresenter(m_window, m_streams, this);
+    m_keyboardSelection = new KeyboardSelection(m_window, m_posts, this);
+    // Every command once; the menus, the keys and the tray menu share them.
+    m_commands = ProgramCommands::declare(*this, this);
+    m_statusItem = new StatusItem(m_window, buildTrayMenu(), this);
     m_updates = new UpdateChecker(this);
     m_uploads = new ImageUploads(m_window, this);
     m_signIn = new SignInController(this);
     m_shortcuts = new ShortcutActivateDemo(m_window, m_windowCommands, nullptr, this);
     m_preferences = new PreferencesController(m_window, m_shortcuts,
-        { [this] { toggleStatusItem(); }, [this] { toggleDockIcon(); },
-            [this] { checkForUpdates(); } },
+        { [this] { m_statusItem->toggleStatusItem(); },
+            [this] { m_windowCommands->toggleDockIcon(); },
+            [this] { m_updates->checkForUpdates(); } },
         this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
@@ -92,7 +91,7 @@ AppDelegate::AppDelegate(QObject *parent)
     });
     m_scheduler->setMainWindowIsKey([this] { return m_window && m_window->isActiveWindow(); });
 
-    MainMenu::build(m_window, this);
+    MainMenu::build(m_window, this, *m_commands);
     new SwipeWatcher(m_window);
     connectParts();
 }
@@ -119,14 +118,20 @@ void AppDelegate::revokeCredentials()
     SignInController::revokeCredentials();
 }
 
+QMenu *AppDelegate::buildTrayMenu()
+{
+    auto *trayMenu = new QMenu(m_window);
+    m_commands->addTo(trayMenu,
+        { QStringLiteral("showWindow"), QStringLiteral("newPost"), QStringLiteral("-"),
+            QStringLiteral("quit") });
+    return trayMenu;
+}
+
 void AppDelegate::connectParts()
 {
-    m_window->followStreamLoader(m_streams);
     // Signed out, the sign-in window is the program: closing it quits.
     connect(m_signIn, &SignInController::quitRequested, QCoreApplication::instance(),
         &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(m_streams, &StreamLoader::streamRequested, this, &AppDelegate::streamRequested);
-    connect(m_streams, &StreamLoader::streamLoadFinished, this, &AppDelegate::streamLoadFinished);
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);
 
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
@@ -137,11 +142,11 @@ void AppDelegate::connectParts()
         m_postCommands, &PostCommands::replyRequested, m_composer, &ComposerController::doTheReply);
 
     connect(m_scheduler, &RefreshScheduler::refreshDue, m_streams, &StreamLoader::doTheRefreshVoid);
+    connect(m_uploads, &ImageUploads::composerWanted, m_composer,
+        &ComposerController::uncollapseSplitView);
 
     connect(m_users, &UserLookup::progressStarted, m_window, &MainWindow::startProgress);
     connect(m_users, &UserLookup::progressStopped, m_window, &MainWindow::stopProgress);
-    // The user panel takes the record (and makes it the one whose posts load).
-    connect(m_users, &UserLookup::userLoaded, this, &AppDelegate::userPanelRequested);
 
     // Mentions are checked only for a signed-in user.
     connect(m_scheduler, &RefreshScheduler::mentionCheckDue, m_mentionCheck, [this] {
@@ -168,11 +173,6 @@ void AppDelegate::mentionsShown()
     m_window->setMentionCount(QString());
 }
 
-void AppDelegate::setPageProcessor(PostPageProcessor *processor)
-{
-    m_streams->setPageProcessor(processor);
-}
-
 // --- Application and window lifecycle ---
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -185,8 +185,6 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::applicationDidUpdate()
 {
     NotificationBus::defaultCenter().post(nf::didUpdate);
-    m_windowCommands->updateBars(
-        m_streams->currentStreamKind(), m_savedCommands->isSavedViewShown());
 }
 
 void AppDelegate::applicationDidBecomeActive()
@@ -245,277 +243,18 @@ void AppDelegate::setupSidebar()
 
 void AppDelegate::sideBarDidSelectButton(SideBar *, int row)
 {
-    m_window->fadeTableViewOut();
+    // The list and the bar follow the stream loader, whether it takes the
+    // choice or drops it.
     m_streams->selectViewWithIndex(row);
 }
 
 void AppDelegate::selectView(int tag)
 {
-    m_streams->clearRefreshAction();
-    m_window->selectSideBarRow(tag);
     m_streams->selectViewWithIndex(tag);
-}
-
-void AppDelegate::selectNextPost()
-{
-    if (m_window->composerHasFocus())
-        return; // the key goes to the composer
-    if (!m_posts->selectionIndex())
-        m_posts->setSelectionIndex(0);
-    else
-        m_posts->selectNext();
-}
-
-void AppDelegate::selectPageAway(int direction)
-{
-    if (m_window->composerHasFocus())
-        return;
-    const int from = m_posts->selectionIndex().value_or(-1);
-    if (const auto row = m_window->listView()->rowAPageAway(from, direction))
-        m_posts->setSelectionIndex(*row);
-}
-
-void AppDelegate::selectFirstPost()
-{
-    if (!m_window->composerHasFocus() && m_posts->count() > 0)
-        m_posts->setSelectionIndex(0);
-}
-
-void AppDelegate::selectLastPost()
-{
-    if (!m_window->composerHasFocus() && m_posts->count() > 0)
-        m_posts->setSelectionIndex(m_posts->count() - 1);
-}
-
-void AppDelegate::selectPrevious()
-{
-    if (m_window->composerHasFocus())
-        return;
-    if (!m_posts->selectionIndex()) {
-        if (m_posts->count() > 0)
-            m_posts->setSelectionIndex(m_posts->count() - 1);
-    } else {
-        m_posts->selectPrevious();
-    }
-}
-
-// --- Stream loading ---
-
-void AppDelegate::getStreamWithKind(StreamKind kind, const QVariantMap &params)
-{
-    m_streams->getStreamWithKind(kind, params);
-}
-void AppDelegate::doTheRefreshVoid()
-{
-    m_streams->doTheRefreshVoid();
-}
-void AppDelegate::refreshByPull()
-{
-    m_streams->doTheRefreshVoid();
-}
-void AppDelegate::loadOlderPosts()
-{
-    m_streams->loadOlderPosts();
-}
-void AppDelegate::streamUp()
-{
-    m_streams->streamUp();
-}
-void AppDelegate::streamDown()
-{
-    m_streams->streamDown();
-}
-void AppDelegate::loadHashNotification()
-{
-    m_streams->loadHashNotification();
-}
-void AppDelegate::loadUserNotification()
-{
-    m_users->loadUserNotification();
-}
-void AppDelegate::conversationNotification()
-{
-    m_streams->conversationNotification();
-}
-void AppDelegate::showConversation()
-{
-    m_streams->showConversation();
-}
-void AppDelegate::goBack()
-{
-    m_streams->goBack();
-}
-void AppDelegate::doubleClickAction()
-{
-    m_postCommands->doubleClickAction();
-}
-void AppDelegate::starOrUnstarPost()
-{
-    m_postActions->starOrUnstarPost();
-}
-void AppDelegate::deletePost()
-{
-    m_postActions->deletePost();
-}
-void AppDelegate::copyLinkToPost()
-{
-    m_postActions->copyLinkToPost();
-}
-void AppDelegate::openPostInBrowser()
-{
-    m_postActions->openPostInBrowser();
-}
-void AppDelegate::openSource()
-{
-    m_postActions->openSource();
-}
-void AppDelegate::copyPostToClipboard()
-{
-    m_postActions->copyPostToClipboard();
-}
-void AppDelegate::showUserInfo()
-{
-    m_userPanel->showUserInfoPanel();
-}
-void AppDelegate::loadModalUserInfo()
-{
-    m_userPanel->loadModalUserInfo(
-        Preferences::standard().value(prefs::modalUserID).value_or(QString()));
-}
-void AppDelegate::muteUser()
-{
-    m_userPanel->muteUser();
-}
-void AppDelegate::openSearchWindow()
-{
-    m_userPanel->openSearchWindow();
-}
-void AppDelegate::openUserSearchWindow()
-{
-    m_userPanel->openUserSearchWindow();
-}
-void AppDelegate::followVELTO()
-{
-    m_account->followVELTO();
-}
-void AppDelegate::sendNotification()
-{
-    m_notifications->sendNotification();
-}
-void AppDelegate::toggleStatusItem()
-{
-    m_statusItem->toggleStatusItem();
-}
-void AppDelegate::uploadImage()
-{
-    m_uploads->uploadImage();
-}
-void AppDelegate::attachImage()
-{
-    m_uploads->attachImage();
-}
-void AppDelegate::showPreferences()
-{
-    m_preferences->showPreferences();
-}
-
-void AppDelegate::checkForUpdates()
-{
-    m_updates->checkForUpdates();
-}
-void AppDelegate::savePost()
-{
-    m_savedCommands->savePost();
-}
-void AppDelegate::showSavedPosts()
-{
-    m_savedCommands->showSavedPosts();
-}
-void AppDelegate::deleteSavedPost()
-{
-    m_savedCommands->deleteSavedPost();
-}
-
-// --- The window and the composer pane ---
-
-void AppDelegate::openWindow()
-{
-    m_windowCommands->openWindow();
-}
-void AppDelegate::closeWindow()
-{
-    m_windowCommands->closeWindow();
-}
-void AppDelegate::setFullScreen(bool fullScreen)
-{
-    m_windowCommands->setFullScreen(fullScreen);
-}
-void AppDelegate::toggleDockIcon()
-{
-    m_windowCommands->toggleDockIcon();
-}
-void AppDelegate::addToLoginItems()
-{
-    m_windowCommands->addToLoginItems();
-}
-void AppDelegate::showAbout()
-{
-    m_windowCommands->showAbout();
-}
-void AppDelegate::quickHelp()
-{
-    m_windowCommands->quickHelp();
-}
-void AppDelegate::openSupport()
-{
-    m_windowCommands->openSupport();
-}
-void AppDelegate::provideFeedback()
-{
-    m_windowCommands->provideFeedback();
-}
-void AppDelegate::openAppWebsite()
-{
-    m_windowCommands->openAppWebsite();
-}
-void AppDelegate::openVELTO()
-{
-    m_windowCommands->openVELTO();
-}
-void AppDelegate::openAppDotNet()
-{
-    m_windowCommands->openAppDotNet();
 }
 
 void AppDelegate::newPost()
 {
     m_windowCommands->openWindow();
     m_composer->newPost();
-}
-
-// --- Writing ---
-
-void AppDelegate::reply()
-{
-    replyNotification();
-}
-void AppDelegate::replyNotification()
-{
-    doTheReply();
-}
-void AppDelegate::doTheReply()
-{
-    m_composer->doTheReply();
-}
-void AppDelegate::quote()
-{
-    quoteNotification();
-}
-void AppDelegate::quoteNotification()
-{
-    m_composer->quote();
-}
-void AppDelegate::post()
-{
-    m_composer->post();
 }

@@ -12,18 +12,20 @@
 
 class Account;
 class AuthWindow;
+class CommandTable;
 class ComposerController;
 class IdleTime;
 class ImageUploads;
+class KeyboardSelection;
 class MainWindow;
 class MentionCheck;
 class MentionCounter;
 class MentionNotifications;
 class PostActions;
 class PostCommands;
-class PostPageProcessor;
 class PostsArrayController;
 class PreferencesController;
+class QMenu;
 class ShortcutActivateDemo;
 class RefreshScheduler;
 class SavedPostCommands;
@@ -31,17 +33,19 @@ class SelectedPost;
 class SignInController;
 class StatusItem;
 class StreamLoader;
+class StreamPresenter;
 class UpdateChecker;
 class UserLookup;
 class UserPanelController;
 class WindowCommands;
 
-// The program's controller. It runs the start-up, owns the main window and
-// the parts that do the work, each with one subject: the account, stream
-// loading, the selected post, refresh scheduling, the composer, the window's
-// commands, the post commands and the mention count. It keeps the
-// operation names the rest of the program knows and forwards them; other
-// components never call it but post named notifications on the bus.
+// The program's controller. It runs the start-up, builds the main window and
+// the parts that do the work, each with one subject (the account, the shown
+// stream, the selected post, refresh scheduling, the composer, the window's
+// commands, the post commands, the mention count), and connects them. The
+// commands of the menus, keys and buttons are declared once
+// (ProgramCommands); the bus names that views post reach the parts through
+// thin adapters here.
 class AppDelegate : public QObject, public SideBarDelegate {
     Q_OBJECT
 public:
@@ -67,80 +71,14 @@ public:
     void setupSidebar();
     void sideBarDidSelectButton(SideBar *sender, int row) override;
     void selectView(int tag);
-    void selectNextPost();
-    void selectPrevious();
-    // Page Down / Page Up move the selection by the list's height; Home and
-    // End go to the first and the last post.
-    void selectPageAway(int direction);
-    void selectFirstPost();
-    void selectLastPost();
 
-    // Stream loading.
-    void getStreamWithKind(StreamKind kind, const QVariantMap &params);
-    void doTheRefreshVoid();
-    void refreshByPull();
-    void loadOlderPosts();
-    void streamUp();
-    void streamDown();
-    void loadHashNotification();
-    void loadUserNotification();
-    void conversationNotification();
-    void showConversation();
-    void goBack();
-    void doubleClickAction();
-
-    // Acting on the selected post.
-    void starOrUnstarPost();
-    void deletePost();
-    void copyLinkToPost();
-    void openPostInBrowser();
-    void openSource();
-    void copyPostToClipboard();
-    // Users: the panel, muting, searching, following the maker.
-    void showUserInfo();
-    void loadModalUserInfo();
-    void muteUser();
-    void openSearchWindow();
-    void openUserSearchWindow();
-    void followVELTO();
-    // A notification like a mention's, to see that they reach the desktop.
-    void sendNotification();
-    // Makes or drops the tray item as "prefsShowStatusItem" now says.
-    void toggleStatusItem();
-    void checkForUpdates();
-    void showPreferences();
-    // Images in posts: the dropped file, or one chosen.
-    void uploadImage();
-    void attachImage();
-    // Keeping posts locally.
-    void savePost();
-    void showSavedPosts();
-    void deleteSavedPost();
-
-    // The window and the composer pane.
-    void openWindow();
-    void closeWindow();
+    // The window comes forward with the composer open.
     void newPost();
-    // Writing: a reply or a quote of the selected post, and sending.
-    void reply();
-    void replyNotification();
-    void doTheReply();
-    void quote();
-    void quoteNotification();
-    void post();
-    void setFullScreen(bool fullScreen);
-    void toggleDockIcon();
-    void addToLoginItems();
-    void showAbout();
-    void quickHelp();
-    void openSupport();
-    void provideFeedback();
-    void openAppWebsite();
-    void openVELTO();
-    void openAppDotNet();
     // Asks, then signs out and restarts.
     void revokeCredentials();
 
+    CommandTable &commands() const { return *m_commands; }
+    KeyboardSelection &keyboardSelection() const { return *m_keyboardSelection; }
     MainWindow *window() const { return m_window; }
     AuthWindow *authWindow() const;
     PostsArrayController *postsArrayController() const { return m_posts; }
@@ -163,18 +101,11 @@ public:
     UserPanelController &users() const { return *m_userPanel; }
     ShortcutActivateDemo &shortcuts() const { return *m_shortcuts; }
     PreferencesController &preferencesWindow() const { return *m_preferences; }
-
-    // Replaces where page avatars come from (tests and benchmarks).
-    void setPageProcessor(PostPageProcessor *processor);
+    MentionNotifications &notifications() const { return *m_notifications; }
+    UserLookup &userLookup() const { return *m_users; }
 
 Q_SIGNALS:
-    // A stream load was asked for (kind and parameters as given).
-    void streamRequested(StreamKind kind, const QVariantMap &params);
-    // A load finished (successfully or not) and the flags are clear again.
-    void streamLoadFinished(bool succeeded);
     void signInStarted();
-    // The user record to show in the user panel has arrived.
-    void userPanelRequested(const QVariantMap &user);
 
 private:
     void connectParts();
@@ -185,8 +116,12 @@ private:
     void showSignIn();
     void startSignedIn();
     void mentionsShown();
+    QMenu *buildTrayMenu();
 
     MainWindow *m_window = nullptr;
+    CommandTable *m_commands = nullptr;
+    StreamPresenter *m_presenter = nullptr;
+    KeyboardSelection *m_keyboardSelection = nullptr;
     SignInController *m_signIn = nullptr;
     PostsArrayController *m_posts = nullptr;
     SelectedPost *m_selection = nullptr;

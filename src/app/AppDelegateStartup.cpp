@@ -3,11 +3,14 @@
 #include "app/AppDelegate.h"
 #include "app/ShortcutActivateDemo.h"
 
+#include "app/CommandTable.h"
 #include "app/ComposerController.h"
+#include "app/ImageUploads.h"
 #include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
+#include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
 #include "core/AppPaths.h"
@@ -20,6 +23,7 @@
 #include "service/Network.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
+#include "service/UserLookup.h"
 #include "support/DataFiles.h"
 #include "support/cache/SDURLCache.h"
 
@@ -145,26 +149,33 @@ void AppDelegate::runFirstStartAndMigrations()
 
 void AppDelegate::subscribeToNotifications()
 {
+    // The names the views post: a command's name runs that command, so a row
+    // button, a gesture and a menu item do one thing one way.
     auto &bus = NotificationBus::defaultCenter();
-    const std::pair<const QString *, void (AppDelegate::*)()> table[] = {
-        { &nf::refresh, &AppDelegate::refreshByPull },
-        { &nf::conversation, &AppDelegate::conversationNotification },
-        { &nf::loadHash, &AppDelegate::loadHashNotification },
-        { &nf::loadUser, &AppDelegate::loadUserNotification },
-        { &nf::userInfo, &AppDelegate::showUserInfo },
-        { &nf::uploadImage, &AppDelegate::uploadImage },
-        { &nf::loadUserInfoModal, &AppDelegate::loadModalUserInfo },
-        { &nf::newPost, &AppDelegate::newPost },
-        { &nf::reply, &AppDelegate::replyNotification },
-        { &nf::quote, &AppDelegate::quoteNotification },
-        { &nf::gestureLeft, &AppDelegate::closeWindow },
-        { &nf::gestureRight, &AppDelegate::newPost },
-        { &nf::gestureUp, &AppDelegate::streamUp },
-        { &nf::gestureDown, &AppDelegate::streamDown },
-        { &nf::loadOlderPosts, &AppDelegate::loadOlderPosts },
+    const std::pair<const QString *, const char *> commandNames[] = {
+        { &nf::refresh, "refresh" },
+        { &nf::userInfo, "showUser" },
+        { &nf::newPost, "newPost" },
+        { &nf::reply, "reply" },
+        { &nf::quote, "quote" },
+        { &nf::gestureLeft, "close" },
+        { &nf::gestureRight, "newPost" },
+        { &nf::loadOlderPosts, "loadOlderPosts" },
     };
-    for (const auto &[name, handler] : table)
-        bus.subscribe(*name, this, [this, handler = handler] { (this->*handler)(); });
+    for (const auto &[name, command] : commandNames)
+        bus.subscribe(
+            *name, this, [this, id = QString::fromLatin1(command)] { m_commands->trigger(id); });
+    bus.subscribe(nf::conversation, m_streams, [this] { m_streams->conversationNotification(); });
+    bus.subscribe(nf::gestureUp, m_streams, [this] { m_streams->streamUp(); });
+    bus.subscribe(nf::gestureDown, m_streams, [this] { m_streams->streamDown(); });
+    bus.subscribeWithArgument(nf::loadHash, m_streams,
+        [this](const QVariant &hashtag) { m_streams->showHashtag(hashtag.toString()); });
+    bus.subscribeWithArgument(nf::loadUser, m_users,
+        [this](const QVariant &name) { m_users->loadMentionedUser(name.toString()); });
+    bus.subscribeWithArgument(nf::loadUserInfoModal, m_userPanel,
+        [this](const QVariant &userId) { m_userPanel->loadModalUserInfo(userId.toString()); });
+    bus.subscribeWithArgument(nf::uploadImage, m_uploads,
+        [this](const QVariant &path) { m_uploads->uploadImage(path.toString()); });
 
     // Then the machine's sleep and wake.
     auto *sleep = new SleepWatcher(this);

@@ -130,20 +130,20 @@ void ImageUploads::attachImage()
     connect(chooser, &QFileDialog::fileSelected, this, [this](const QString &path) {
         if (!LinedTextView::isUploadableImagePath(path))
             return;
+        // The key keeps the last file as a record; the path goes as the argument.
         Preferences::standard().setValue(prefs::dragFilePathTMP, path);
-        uploadImage();
+        uploadImage(path);
     });
     chooser->open();
 }
 
-void ImageUploads::uploadImage()
+void ImageUploads::uploadImage(const QString &source)
 {
     Preferences &p = Preferences::standard();
     if (!p.value(prefs::firstImageUpload)) {
         alerts::show(QStringLiteral("Image Upload"), alerts::localized(uploadNotice));
         p.setValue(prefs::firstImageUpload, true);
     }
-    const QString source = p.value(prefs::dragFilePathTMP).value_or(QString());
     ++m_running;
     m_window->startProgress();
     auto *watcher = new QFutureWatcher<QString>(this);
@@ -189,6 +189,8 @@ void ImageUploads::insertLink(const QString &remoteURL)
     LinedTextView *composer = m_window->composer();
     if (!composer)
         return;
+    if (!m_window->isComposerOpen())
+        Q_EMIT composerWanted();
     QTextCursor cursor = composer->textCursor();
     const int at = cursor.selectionStart();
     if (!composer->shouldChangeText(remoteURL + QLatin1Char(' '))) {

@@ -18,8 +18,8 @@ public:
 
     ImageUploads(MainWindow *window, QObject *parent = nullptr);
 
-    // The file under "dragFilePathTMP".
-    void uploadImage();
+    // The image file at `path` (dropped on the composer or chosen).
+    void uploadImage(const QString &path);
     // Opens a file chooser for an image.
     void attachImage();
 
@@ -36,6 +36,9 @@ public:
 
 Q_SIGNALS:
     void uploadFinished(bool succeeded);
+    // The link is about to go into the composer, which must be open to
+    // show it.
+    void composerWanted();
 
 private:
     void send(const QString &jpegPath);

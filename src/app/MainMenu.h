@@ -1,11 +1,11 @@
 #pragma once
 
 class AppDelegate;
+class CommandTable;
 class MainWindow;
 
-// The main window's menus and their keys: streams (tags 0-4), moving the
-// selection, refresh, new post, reply, quote and send, close, full screen
-// and help.
+// The main window's menu bar and the list's menus, built from the command
+// table, with the titles and states that follow the selected post.
 namespace MainMenu {
-void build(MainWindow *window, AppDelegate *delegate);
+void build(MainWindow *window, AppDelegate *delegate, const CommandTable &commands);
 }

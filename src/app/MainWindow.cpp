@@ -2,7 +2,6 @@
 
 #include "app/ComposerPane.h"
 #include "service/PostsArrayController.h"
-#include "service/StreamLoader.h"
 #include "text/LinedTextView.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
@@ -218,25 +217,6 @@ void MainWindow::setPostsController(PostsArrayController *posts)
 {
     m_posts = posts;
     m_list->setPostsController(posts);
-}
-
-void MainWindow::followStreamLoader(StreamLoader *loader)
-{
-    connect(loader, &StreamLoader::listFadeOutRequested, this, &MainWindow::fadeTableViewOut);
-    connect(loader, &StreamLoader::listFadeInRequested, this, &MainWindow::fadeTableViewIn);
-    connect(loader, &StreamLoader::visibleRowsResetRequested, this, &MainWindow::resetVisibleRows);
-    connect(loader, &StreamLoader::progressStarted, this, &MainWindow::startProgress);
-    connect(loader, &StreamLoader::progressStopped, this, &MainWindow::stopProgress);
-    connect(loader, &StreamLoader::loadingStopped, this, &MainWindow::stopLoading);
-    connect(loader, &StreamLoader::loadOlderIndicatorRequested, this,
-        &MainWindow::showLoadOlderIndicator);
-    connect(loader, &StreamLoader::scrollToTopRequested, this, &MainWindow::scrollListToTop);
-    connect(loader, &StreamLoader::readingPlaceSaveRequested, this,
-        [this] { m_backPlace = m_list->readingPlace(); });
-    connect(loader, &StreamLoader::readingPlaceRestoreRequested, this,
-        [this] { m_list->restoreReadingPlace(m_backPlace); });
-    connect(loader, &StreamLoader::backBarLabelChanged, this, &MainWindow::setBackBarLabel);
-    connect(loader, &StreamLoader::sideBarRowRequested, this, &MainWindow::selectSideBarRow);
 }
 
 void MainWindow::setListOpacity(qreal opacity)

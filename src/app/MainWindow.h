@@ -14,7 +14,6 @@ class QSplitter;
 class QToolButton;
 class RefreshScrollView;
 class SideBar;
-class StreamLoader;
 class LinedTextView;
 
 // The main window: the side bar of streams on the left; on the right the bar
@@ -54,9 +53,6 @@ public:
 
     // The list of posts.
     void setPostsController(PostsArrayController *posts);
-    // The list fades, the progress indicator and the back bar follow the
-    // loads of `loader`.
-    void followStreamLoader(StreamLoader *loader);
     void setListOpacity(qreal opacity);
     qreal listOpacity() const;
     void fadeTableViewOut();
@@ -132,8 +128,6 @@ private:
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;
     int m_progressCount = 0;
-    // Where the reader was in the main stream that Back returns to.
-    TimelineListView::ReadingPlace m_backPlace;
     QRect m_normalGeometry;
     bool m_hideToTray = false;
 };

@@ -16,8 +16,24 @@ SavedPostCommands::SavedPostCommands(SavedPostList *saved, const SelectedPost *s
     , m_posts(posts)
     , m_streams(streams)
 {
-    // Any stream asked for replaces the saved view.
-    connect(m_streams, &StreamLoader::streamRequested, this, [this] { setShown(false); });
+    connect(m_streams, &StreamLoader::shownStreamChanged, this, [this] {
+        if (m_shown == isSavedViewShown())
+            return;
+        m_shown = isSavedViewShown();
+        Q_EMIT savedViewShownChanged(m_shown);
+    });
+    // The saved view shows the saved posts themselves: what changes in a
+    // row there (a star) changes the saved post.
+    connect(m_posts->model(), &PostsModel::recordReplaced, this,
+        [this](const PostRecord &before, const PostRecord &after) {
+            if (isSavedViewShown())
+                m_saved->replace(before, after);
+        });
+}
+
+bool SavedPostCommands::isSavedViewShown() const
+{
+    return m_streams->isSavedShown();
 }
 
 void SavedPostCommands::savePost()
@@ -40,14 +56,13 @@ void SavedPostCommands::savePost()
 
 void SavedPostCommands::showSavedPosts()
 {
-    if (m_streams->showSavedPosts(m_saved->records()))
-        setShown(true);
+    m_streams->showSavedPosts(m_saved->records());
 }
 
 void SavedPostCommands::deleteSavedPost()
 {
     const std::optional<int> row = m_posts->selectionIndex();
-    if (!m_shown || !row)
+    if (!isSavedViewShown() || !row)
         return;
     const PostRecord *selected = m_posts->arrangedObject(*row);
     if (!selected || !m_saved->remove(*selected))
@@ -56,12 +71,4 @@ void SavedPostCommands::deleteSavedPost()
     m_posts->rearrangeObjects();
     if (m_posts->count() > 0)
         m_posts->setSelectionIndex(std::min(*row, m_posts->count() - 1));
-}
-
-void SavedPostCommands::setShown(bool shown)
-{
-    if (m_shown == shown)
-        return;
-    m_shown = shown;
-    Q_EMIT savedViewShownChanged(shown);
 }

@@ -20,15 +20,13 @@ public:
     void deleteSavedPost();
 
     // The list shows the saved posts (not the starred ones, which share the
-    // stream kind), until another stream is asked for.
-    bool isSavedViewShown() const { return m_shown; }
+    // stream kind); the loader owns it.
+    bool isSavedViewShown() const;
 
 Q_SIGNALS:
     void savedViewShownChanged(bool shown);
 
 private:
-    void setShown(bool shown);
-
     SavedPostList *m_saved;
     const SelectedPost *m_selection;
     PostsArrayController *m_posts;

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -20,7 +21,7 @@ StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
     : QObject(delegate)
     , m_list(list)
 {
-    connect(delegate, &AppDelegate::streamLoadFinished, this, [this, delegate](bool) {
+    connect(&delegate->streams(), &StreamLoader::streamLoadFinished, this, [this, delegate](bool) {
         if (m_posts >= 0)
             return;
         m_posts = delegate->postsArrayController()->count();

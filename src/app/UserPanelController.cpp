@@ -69,7 +69,6 @@ void UserPanelController::showUserInfoPanelForDictionary(const QVariantMap &user
     UserPanel *panel = ensurePanel();
     ++m_generation;
     Preferences::standard().setValue(prefs::selectedUserTabViewIndex, 0);
-    m_streams->setRequestedUser(user);
     panel->showUser(user,
         m_account->meID().isEmpty() ? Preferences::standard().value(prefs::meID).value_or(QString())
                                     : m_account->meID());
@@ -173,9 +172,11 @@ void UserPanelController::loadUserPosts()
 {
     if (!m_panel)
         return;
-    m_streams->setRequestedUser(m_panel->user());
+    // The panel's user becomes the stream's only here; closing the panel
+    // changes nothing of what is shown.
+    const QVariantMap user = m_panel->user();
     closeSheet();
-    m_streams->getStreamForCurrentUserWithParams({});
+    m_streams->showUserPosts(user);
 }
 
 void UserPanelController::closeSheet()
@@ -221,7 +222,7 @@ void UserPanelController::performSearch(int scope, const QString &text)
         return;
     if (scope == searchHashtag) {
         Preferences::standard().setValue(prefs::currentHashtag, u'#' + text);
-        NotificationBus::defaultCenter().post(nf::loadHash);
+        NotificationBus::defaultCenter().post(nf::loadHash, QString(u'#' + text));
         return;
     }
     m_window->startProgress();

@@ -63,7 +63,6 @@ void WindowCommands::closeWindow()
 {
     if (!m_window || m_window->isSearchPanelVisible())
         return;
-    m_streams->clearRefreshAction();
     if (m_composer->closeStep())
         return;
     if (isMainStream(m_streams->currentStreamKind())) {
@@ -77,19 +76,7 @@ void WindowCommands::setFullScreen(bool fullScreen)
 {
     if (!m_window)
         return;
-    m_isFullscreen = fullScreen;
     m_window->setFullScreenKeepingWidth(fullScreen);
-}
-
-void WindowCommands::updateBars(StreamKind shown, bool savedPostsShown)
-{
-    if (!m_window)
-        return;
-    if (!isSecondary(shown) && !savedPostsShown)
-        m_window->setBackBarVisible(false);
-    else if (!m_isFullscreen)
-        m_window->setBackBarVisible(true);
-    m_window->setMentionIndicatorVisible(shown != StreamKind::Mentions);
 }
 
 void WindowCommands::applyDockMode()

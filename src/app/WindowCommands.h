@@ -26,11 +26,6 @@ public:
     // post, then the window itself.
     void closeWindow();
     void setFullScreen(bool fullScreen);
-    bool isFullscreen() const { return m_isFullscreen; }
-    // The back bar and the mention indicator follow the shown stream.
-    // The back bar shows over streams opened from a post and over the saved
-    // posts (titled "Saved"), which Back leaves for the stream before.
-    void updateBars(StreamKind shown, bool savedPostsShown = false);
 
     // A normal window in the task bar, or an agent without task-bar entry
     // and menu bar (read at start).
@@ -62,6 +57,5 @@ private:
     StreamLoader *m_streams;
     ComposerController *m_composer;
     QPointer<AboutWindow> m_aboutWindow;
-    bool m_isFullscreen = false;
     bool m_canActivateItself = false;
 };

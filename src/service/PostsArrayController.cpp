@@ -2,6 +2,8 @@
 
 #include "text/RelativeDate.h"
 
+#include <utility>
+
 namespace {
 
 // Dates are ISO 8601 texts, which sort as they read; anything else sorts
@@ -77,9 +79,10 @@ void PostsModel::replaceRecord(int row, const PostRecord &record)
 {
     if (row < 0 || row >= m_records.size())
         return;
-    m_records[row] = record;
+    const PostRecord before = std::exchange(m_records[row], record);
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed);
+    Q_EMIT recordReplaced(before, record);
 }
 
 PostsArrayController::PostsArrayController(QObject *parent)

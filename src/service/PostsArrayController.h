@@ -33,6 +33,9 @@ public:
     // Replaces one record in place (starring changes "you_starred").
     void replaceRecord(int row, const PostRecord &record);
 
+Q_SIGNALS:
+    void recordReplaced(const PostRecord &before, const PostRecord &after);
+
 private:
     QList<PostRecord> m_records;
 };

@@ -19,13 +19,33 @@ void SavedPostList::load(const QString &path, qint64 prefsFontSize)
     }
 }
 
+qsizetype SavedPostList::indexOf(const PostRecord &record) const
+{
+    for (qsizetype i = 0; i < m_records.size(); ++i) {
+        if (SavedPostArchive::sameRecord(m_records.at(i), record))
+            return i;
+    }
+    return -1;
+}
+
+qsizetype SavedPostList::fileEntryOf(qsizetype index) const
+{
+    // The file's entries are the records' own, in the same order, unless one
+    // could not be read: then it is found by its post.
+    const QVariantList entries = m_file.posts();
+    if (entries.size() == m_records.size())
+        return index;
+    for (qsizetype e = 0; e < entries.size(); ++e) {
+        const auto read = SavedPostArchive::fromArchive(entries.at(e).toMap(), 0);
+        if (read && read->post == m_records.at(index).post)
+            return e;
+    }
+    return -1;
+}
+
 bool SavedPostList::contains(const PostRecord &record) const
 {
-    for (const PostRecord &saved : m_records) {
-        if (SavedPostArchive::sameRecord(saved, record))
-            return true;
-    }
-    return false;
+    return indexOf(record) >= 0;
 }
 
 bool SavedPostList::append(const PostRecord &record)
@@ -39,24 +59,22 @@ bool SavedPostList::append(const PostRecord &record)
 
 bool SavedPostList::remove(const PostRecord &record)
 {
-    for (qsizetype i = 0; i < m_records.size(); ++i) {
-        if (SavedPostArchive::sameRecord(m_records.at(i), record)) {
-            // The file's entries are the records' own, in the same order,
-            // unless one could not be read: then it is found by its post.
-            const QVariantList entries = m_file.posts();
-            qsizetype entry = i;
-            if (entries.size() != m_records.size()) {
-                entry = -1;
-                for (qsizetype e = 0; e < entries.size() && entry < 0; ++e) {
-                    const auto read = SavedPostArchive::fromArchive(entries.at(e).toMap(), 0);
-                    if (read && read->post == record.post)
-                        entry = e;
-                }
-            }
-            m_records.removeAt(i);
-            m_file.removeAt(entry);
-            return true;
-        }
-    }
-    return false;
+    const qsizetype i = indexOf(record);
+    if (i < 0)
+        return false;
+    const qsizetype entry = fileEntryOf(i);
+    m_records.removeAt(i);
+    m_file.removeAt(entry);
+    return true;
+}
+
+bool SavedPostList::replace(const PostRecord &saved, const PostRecord &changed)
+{
+    const qsizetype i = indexOf(saved);
+    if (i < 0)
+        return false;
+    const qsizetype entry = fileEntryOf(i);
+    m_records[i] = changed;
+    m_file.replaceAt(entry, SavedPostArchive::toArchive(changed));
+    return true;
 }

@@ -24,6 +24,9 @@ public:
     bool append(const PostRecord &record);
     // Takes out the saved record equal to `record`; false when there is none.
     bool remove(const PostRecord &record);
+    // The saved record equal to `saved` becomes `changed` (a star given in
+    // the saved view belongs to the saved post); false when there is none.
+    bool replace(const PostRecord &saved, const PostRecord &changed);
 
     // Writes the list now (at quit); false when it could not be written or
     // is absent.
@@ -31,6 +34,10 @@ public:
     void waitForWrites() { m_file.waitForWrites(); }
 
 private:
+    qsizetype indexOf(const PostRecord &record) const;
+    // The file's entry of the record at `index`; -1 when it has none.
+    qsizetype fileEntryOf(qsizetype index) const;
+
     SavedPosts m_file;
     QList<PostRecord> m_records;
 };

@@ -51,11 +51,6 @@ Endpoint secondaryEndpoint(StreamKind kind)
     }
 }
 
-QString currentHashtagWithoutMark()
-{
-    return Preferences::standard().value(prefs::currentHashtag).value_or(QString()).mid(1);
-}
-
 } // namespace
 
 StreamLoader::StreamLoader(
@@ -119,21 +114,26 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
         if (kind == StreamKind::User)
             getStreamForCurrentUserWithParams(params);
         else if (kind == StreamKind::Hashtag)
-            getStreamForHashtag(currentHashtagWithoutMark(), params);
+            getStreamForHashtag(m_hashtag, params);
         else if (m_currentStreamKind == StreamKind::Conversation)
             getStreamForReply(m_selection->replyOrQuoteID());
         return;
     }
 
-    Q_EMIT progressStarted();
-    if (!m_isRefreshAction)
-        Q_EMIT listFadeOutRequested();
     rememberShownStream();
     m_currentStreamKind = kind;
+    m_savedShown = false;
+    setBackBarLabel({});
     if (kind == StreamKind::Mentions)
         Q_EMIT mentionsShown();
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = true;
+    Q_EMIT shownStreamChanged();
+    if (m_isRefreshAction)
+        setLoadState(LoadState::Refreshing);
+    else
+        setLoadState(params.contains(QStringLiteral("before_id")) ? LoadState::LoadingOlder
+                                                                  : LoadState::Loading);
     m_api->send(ApiCall(*endpoint, {}, queryFrom(params)), this,
         [this](const ApiResult &result) { streamAnswered(result, true); });
 }
@@ -143,9 +143,6 @@ void StreamLoader::sendStreamRequest(
 {
     if (m_isCurrentlyLoading)
         return;
-    if (!m_isRefreshAction)
-        Q_EMIT listFadeOutRequested();
-    Q_EMIT progressStarted();
     Q_EMIT visibleRowsResetRequested();
     rememberShownStream();
     // Remember the main stream this one was opened from; opening one
@@ -155,6 +152,7 @@ void StreamLoader::sendStreamRequest(
         leaveMainStream(kind);
     }
     m_currentStreamKind = kind;
+    m_savedShown = false;
     if (kind == StreamKind::User)
         setBackBarLabel(QStringLiteral("@%1").arg(
             m_requestedUser.value(QStringLiteral("username")).toString()));
@@ -164,6 +162,8 @@ void StreamLoader::sendStreamRequest(
         setBackBarLabel(QStringLiteral("Conversation"));
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = false;
+    Q_EMIT shownStreamChanged();
+    setLoadState(m_isRefreshAction ? LoadState::Refreshing : LoadState::Loading);
     m_api->send(ApiCall(secondaryEndpoint(kind), pathValue,
                     withQuery ? queryFrom(params) : QueryParameters()),
         this, [this](const ApiResult &result) { streamAnswered(result, false); });
@@ -173,6 +173,15 @@ void StreamLoader::getStreamForCurrentUserWithParams(const QVariantMap &params)
 {
     sendStreamRequest(
         StreamKind::User, m_requestedUser.value(QStringLiteral("id")).toString(), params, true);
+}
+
+void StreamLoader::showUserPosts(const QVariantMap &user)
+{
+    if (m_isCurrentlyLoading)
+        return;
+    m_requestedUser = user;
+    m_isRefreshAction = false;
+    getStreamForCurrentUserWithParams({});
 }
 
 void StreamLoader::getStreamForHashtag(const QString &hashtag, const QVariantMap &params)
@@ -253,9 +262,14 @@ StreamKind StreamLoader::sideBarKindOf(StreamKind kind) const
     return isSecondary(kind) ? m_oldStreamType : kind;
 }
 
+StreamKind StreamLoader::sideBarKind() const
+{
+    return m_savedShown ? m_oldStreamType : sideBarKindOf(m_currentStreamKind);
+}
+
 void StreamLoader::rememberShownStream()
 {
-    m_shownBeforeLoad = { m_currentStreamKind, m_oldStreamType, m_backBarLabel };
+    m_shownBeforeLoad = { m_currentStreamKind, m_oldStreamType, m_backBarLabel, m_savedShown };
 }
 
 void StreamLoader::returnToShownStream()
@@ -265,11 +279,11 @@ void StreamLoader::returnToShownStream()
     // switch leaves the user where they were rather than on an empty list.
     m_currentStreamKind = m_shownBeforeLoad.kind;
     m_oldStreamType = m_shownBeforeLoad.oldStreamType;
-    setBackBarLabel(m_shownBeforeLoad.backBarLabel);
+    m_savedShown = m_shownBeforeLoad.savedShown;
     m_restoreBackPlace = false;
-    if (const auto row = sideBarRowForStreamKind(sideBarKindOf(m_currentStreamKind)))
-        Q_EMIT sideBarRowRequested(*row);
     m_shouldBeRefreshed = false;
+    setBackBarLabel(m_shownBeforeLoad.backBarLabel);
+    Q_EMIT shownStreamChanged();
 }
 
 bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
@@ -282,16 +296,19 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
         leaveMainStream(StreamKind::Starred);
     }
     m_currentStreamKind = StreamKind::Starred;
-    Q_EMIT listFadeOutRequested();
-    Q_EMIT progressStarted();
+    m_savedShown = true;
     Q_EMIT visibleRowsResetRequested();
     m_posts->setContent({});
     setBackBarLabel(QStringLiteral("Saved"));
+    Q_EMIT shownStreamChanged();
+    setLoadState(LoadState::Loading);
     m_posts->setContent(saved);
     m_posts->rearrangeObjects();
-    QTimer::singleShot(savedPostsFadeInMs, this, [this] {
-        Q_EMIT listFadeInRequested();
-        Q_EMIT progressStopped();
+    const int showing = ++m_savedShowing;
+    QTimer::singleShot(savedPostsFadeInMs, this, [this, showing] {
+        // Unless a load has begun since, the saved posts are in.
+        if (showing == m_savedShowing && !m_isCurrentlyLoading)
+            setLoadState(LoadState::Idle);
     });
     return true;
 }
@@ -299,19 +316,23 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
 void StreamLoader::setBackBarLabel(const QString &label)
 {
     m_backBarLabel = label;
-    Q_EMIT backBarLabelChanged(label);
+}
+
+void StreamLoader::setLoadState(LoadState state)
+{
+    if (m_loadState == state)
+        return;
+    m_loadState = state;
+    Q_EMIT loadStateChanged(state);
 }
 
 void StreamLoader::finishStreamLoad(bool succeeded)
 {
-    // A failed load fades the list back in too, so the window is never left
-    // without its list.
-    if (!m_isRefreshAction || !succeeded)
-        Q_EMIT listFadeInRequested();
-    Q_EMIT loadingStopped();
-    Q_EMIT progressStopped();
     m_isCurrentlyLoading = false;
     m_isRefreshAction = false;
+    ++m_savedShowing;
+    // A failed load shows the list again too, with the posts it had.
+    setLoadState(succeeded ? LoadState::Idle : LoadState::Failed);
     Q_EMIT streamLoadFinished(succeeded);
     if (m_reloadWhenDone && !m_isCurrentlyLoading) {
         m_reloadWhenDone = false;
@@ -322,13 +343,13 @@ void StreamLoader::finishStreamLoad(bool succeeded)
 void StreamLoader::selectViewWithIndex(int row)
 {
     if (m_isCurrentlyLoading) {
-        // The load would be dropped: the bar goes back to the stream that
-        // loads, or it would name one that is not shown.
-        if (const auto shownRow = sideBarRowForStreamKind(sideBarKindOf(m_currentStreamKind));
-            shownRow && *shownRow != row)
-            Q_EMIT sideBarRowRequested(*shownRow);
+        // Dropped: whoever showed the choice learns again what is shown.
+        Q_EMIT shownStreamChanged();
         return;
     }
+    // A choice of stream is never a refresh, even when one waits for its probe.
+    m_isRefreshAction = false;
+    m_shouldBeRefreshed = false;
     getStreamWithKind(streamKindForSideBarRow(row), pageParameters());
 }
 
@@ -336,9 +357,7 @@ void StreamLoader::goBack()
 {
     if (m_isCurrentlyLoading)
         return;
-    Q_EMIT listFadeOutRequested();
-    if (const auto row = sideBarRowForStreamKind(m_oldStreamType))
-        Q_EMIT sideBarRowRequested(*row);
+    m_isRefreshAction = false;
     m_restoreBackPlace = m_backPlaceSaved;
     getStreamWithKind(m_oldStreamType, pageParameters());
 }
@@ -346,6 +365,12 @@ void StreamLoader::goBack()
 void StreamLoader::doTheRefreshVoid()
 {
     if (m_refreshHold && m_refreshHold())
+        return;
+    // Without a token there is nothing to load; the service would only answer 401.
+    if (!m_api || m_api->accessToken().isEmpty())
+        return;
+    // The saved posts are kept here; there is nothing to fetch for them.
+    if (m_savedShown)
         return;
     // A refresh waiting for the probe takes the place of any other.
     if (m_probeInFlight)
@@ -362,7 +387,8 @@ void StreamLoader::doTheRefreshVoid()
             // so the next load fades as usual.
             m_isRefreshAction = false;
             m_shouldBeRefreshed = false;
-            Q_EMIT loadingStopped();
+            if (!m_isCurrentlyLoading)
+                setLoadState(LoadState::Failed);
             return;
         }
         switch (m_currentStreamKind) {
@@ -377,7 +403,7 @@ void StreamLoader::doTheRefreshVoid()
             getStreamForCurrentUserWithParams({});
             break;
         case StreamKind::Hashtag:
-            loadHashNotification();
+            getStreamForHashtag(m_hashtag, {});
             break;
         case StreamKind::Conversation:
             getStreamForReply(m_selection->replyOrQuoteID());
@@ -390,6 +416,9 @@ void StreamLoader::doTheRefreshVoid()
 
 void StreamLoader::reloadShownStream()
 {
+    // The saved posts have nothing to fetch; a post sent over them leaves them shown.
+    if (m_savedShown)
+        return;
     if (m_isCurrentlyLoading) {
         m_reloadWhenDone = true;
         return;
@@ -405,7 +434,6 @@ void StreamLoader::loadOlderPosts()
 {
     if (m_posts->count() == 0 || m_isCurrentlyLoading)
         return;
-    Q_EMIT loadOlderIndicatorRequested();
     QVariantMap params = pageParameters();
     params.insert(QStringLiteral("before_id"), m_posts->arrangedObject(m_posts->count() - 1)->id());
     m_isRefreshAction = false;
@@ -414,9 +442,9 @@ void StreamLoader::loadOlderPosts()
 
 void StreamLoader::stepTo(StreamKind kind)
 {
-    Q_EMIT listFadeOutRequested();
-    if (const auto row = sideBarRowForStreamKind(kind))
-        Q_EMIT sideBarRowRequested(*row);
+    if (m_isCurrentlyLoading)
+        return;
+    m_isRefreshAction = false;
     getStreamWithKind(kind, pageParameters());
 }
 
@@ -434,11 +462,14 @@ void StreamLoader::streamDown()
     stepTo(nextMainStream(from));
 }
 
-void StreamLoader::loadHashNotification()
+void StreamLoader::showHashtag(const QString &hashtag)
 {
+    if (m_isCurrentlyLoading)
+        return;
     Q_EMIT userPanelCloseRequested();
-    m_requestedUser.clear();
-    getStreamForHashtag(currentHashtagWithoutMark(), {});
+    m_hashtag = hashtag.startsWith(QLatin1Char('#')) ? hashtag.mid(1) : hashtag;
+    m_isRefreshAction = false;
+    getStreamForHashtag(m_hashtag, {});
 }
 
 void StreamLoader::showConversation()

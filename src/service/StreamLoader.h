@@ -23,11 +23,19 @@ struct PostRecord;
 // is dropped. The answer becomes post records (PostPageProcessor) that
 // replace the list's content, the selection carried over a refresh.
 //
-// The loader draws nothing: it asks the window for the list's fades, the
-// progress indicator and the back bar through its signals.
+// The loader is the one owner of the shown stream: its kind, whether the
+// saved posts stand in for it, the stream Back returns to, the back label
+// and the load state. It draws nothing; the window derives its fades, the
+// progress indicator, the side bar's row and the bars from the change
+// signals (StreamPresenter).
 class StreamLoader : public QObject {
     Q_OBJECT
 public:
+    // Loading fades the list out until the page is in; a refresh keeps the
+    // list on screen; a failed load keeps the posts that were shown.
+    enum class LoadState { Idle, Loading, Refreshing, LoadingOlder, Failed };
+    Q_ENUM(LoadState)
+
     using RefreshHold = std::function<bool()>;
 
     StreamLoader(
@@ -51,12 +59,18 @@ public:
     bool isCurrentlyLoading() const { return m_isCurrentlyLoading; }
     bool isRefreshAction() const { return m_isRefreshAction; }
     bool shouldBeRefreshed() const { return m_shouldBeRefreshed; }
-    // The next load is not a refresh: it fades the list (menu and close commands).
-    void clearRefreshAction() { m_isRefreshAction = false; }
+    LoadState loadState() const { return m_loadState; }
+    // The saved posts are shown in place of a stream.
+    bool isSavedShown() const { return m_savedShown; }
+    // The side bar's stream while this one is shown: a stream reached from a
+    // post, or the saved posts, keep the row of the main stream Back returns to.
+    StreamKind sideBarKind() const;
+    // "@name", "#tag", "Conversation" or "Saved"; empty on a main stream.
+    const QString &backBarLabel() const { return m_backBarLabel; }
 
-    // The user whose posts the user stream shows.
+    // The user whose posts the user stream shows: set only by showing a
+    // user's posts, never by looking at a user.
     const QVariantMap &requestedUser() const { return m_requestedUser; }
-    void setRequestedUser(const QVariantMap &user) { m_requestedUser = user; }
 
     // The page size from the preferences: "20", "50", "100" or "200".
     static QString streamCountString();
@@ -64,9 +78,13 @@ public:
 
     void getStreamWithKind(StreamKind kind, const QVariantMap &params);
     void getStreamForCurrentUserWithParams(const QVariantMap &params);
+    // A user's posts, from the user panel or a search.
+    void showUserPosts(const QVariantMap &user);
     void getStreamForHashtag(const QString &hashtag, const QVariantMap &params);
     void getStreamForReply(const QString &postId);
-    // A side-bar row or a menu's stream: the list is emptied and the stream loaded.
+    // A side-bar row or a menu's stream: the list is emptied and the stream
+    // loaded. Never a refresh. While a load runs it is dropped, and
+    // shownStreamChanged says again what is shown.
     void selectViewWithIndex(int row);
     // Back to the main stream the shown one was opened from.
     void goBack();
@@ -78,8 +96,8 @@ public:
     void loadOlderPosts();
     void streamUp();
     void streamDown();
-    // The hashtag chosen by a click or a search ("currentHashtag").
-    void loadHashNotification();
+    // The hashtag chosen by a click or a search, with or without its "#".
+    void showHashtag(const QString &hashtag);
     void showConversation();
     // The conversation of the selected post, or a beep when it has none.
     void conversationNotification();
@@ -95,23 +113,19 @@ Q_SIGNALS:
     void streamRequested(StreamKind kind, const QVariantMap &params);
     // A load finished (successfully or not) and the flags are clear again.
     void streamLoadFinished(bool succeeded);
+    void loadStateChanged(StreamLoader::LoadState state);
+    // The kind, the saved view, the stream Back returns to or the back
+    // label changed; also sent when a side-bar choice was dropped, so the
+    // bar names the stream that is shown.
+    void shownStreamChanged();
 
-    void listFadeOutRequested();
-    void listFadeInRequested();
     void visibleRowsResetRequested();
-    void progressStarted();
-    void progressStopped();
-    // The pull-to-refresh header closes.
-    void loadingStopped();
-    void loadOlderIndicatorRequested();
     void scrollToTopRequested();
     // A main stream is left for one reached from it: the list notes where
     // the reader is, to put them back there when Back returns.
     void readingPlaceSaveRequested();
     // Back has shown the main stream again, with its selection restored.
     void readingPlaceRestoreRequested();
-    void backBarLabelChanged(const QString &label);
-    void sideBarRowRequested(int row);
     void userPanelCloseRequested();
     // The mentions are on screen: they count as seen.
     void mentionsShown();
@@ -128,6 +142,7 @@ private:
     void returnToShownStream();
     void leaveMainStream(StreamKind next);
     void setBackBarLabel(const QString &label);
+    void setLoadState(LoadState state);
     void stepTo(StreamKind kind);
 
     PostsArrayController *m_posts;
@@ -152,7 +167,13 @@ private:
     bool m_answerIsTopLevel = false;
     bool m_reloadWhenDone = false;
     QVariantMap m_requestedUser;
+    QString m_hashtag;
     QString m_backBarLabel;
+    bool m_savedShown = false;
+    LoadState m_loadState = LoadState::Idle;
+    // Counts the saved view's shows, so a late fade-in of one left already
+    // changes nothing.
+    int m_savedShowing = 0;
 
     // What the list showed when the running load began; a failed load
     // returns to it.
@@ -160,6 +181,7 @@ private:
         StreamKind kind = StreamKind::Personal;
         StreamKind oldStreamType = StreamKind::Personal;
         QString backBarLabel;
+        bool savedShown = false;
     };
     ShownStream m_shownBeforeLoad;
 };

@@ -1,6 +1,5 @@
 #include "service/UserLookup.h"
 
-#include "core/Preferences.h"
 #include "service/ApiClient.h"
 #include "service/SelectedPost.h"
 
@@ -10,11 +9,11 @@ UserLookup::UserLookup(const SelectedPost *selection, QObject *parent)
 {
 }
 
-void UserLookup::loadUserNotification()
+void UserLookup::loadMentionedUser(const QString &mention)
 {
     if (m_clickGuard && m_clickGuard())
         return;
-    QString name = Preferences::standard().value(prefs::currentUser).value_or(QString());
+    QString name = mention;
     name.remove(QLatin1Char('@'));
     name.remove(QLatin1Char(' '));
     if (const auto userId = m_selection->record().mentionIdForName(name))

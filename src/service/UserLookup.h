@@ -21,9 +21,9 @@ public:
     // mentions are ignored.
     void setClickGuard(std::function<bool()> guard) { m_clickGuard = std::move(guard); }
 
-    // The mention clicked ("currentUser"), looked up among the selected
-    // post's mentions; nothing is asked for when the post does not mention it.
-    void loadUserNotification();
+    // The mention clicked, looked up among the selected post's mentions;
+    // nothing is asked for when the post does not mention it.
+    void loadMentionedUser(const QString &mention);
     void requestUserDictionaryFromID(const QString &userId);
 
 Q_SIGNALS:

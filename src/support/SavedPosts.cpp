@@ -40,6 +40,14 @@ void SavedPosts::removeAt(qsizetype index)
     writeSoon();
 }
 
+void SavedPosts::replaceAt(qsizetype index, const QVariantMap &post)
+{
+    if (!m_posts || index < 0 || index >= m_posts->size())
+        return;
+    (*m_posts)[index] = post;
+    writeSoon();
+}
+
 void SavedPosts::writeSoon()
 {
     if (m_path.isEmpty())

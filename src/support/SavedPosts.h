@@ -35,6 +35,7 @@ public:
     // nothing happens when the list is absent.
     void append(const QVariantMap &post);
     void removeAt(qsizetype index);
+    void replaceAt(qsizetype index, const QVariantMap &post);
 
     // Writes the list now, after the writes still on their way; an absent
     // list leaves its file alone. Answers whether the file now holds the list.

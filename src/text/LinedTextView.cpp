@@ -395,7 +395,7 @@ bool LinedTextView::takeDroppedFile(const QMimeData *source)
         return true;
     }
     Preferences::standard().setValue(prefs::dragFilePathTMP, path);
-    NotificationBus::defaultCenter().post(nf::uploadImage);
+    NotificationBus::defaultCenter().post(nf::uploadImage, path);
     return true;
 }
 

@@ -54,14 +54,15 @@ void openLink(const QUrl &url)
 
 void loadHashtag(const QString &hashtag)
 {
+    // The key keeps the last tag as a record; the tag itself goes with the notification.
     Preferences::standard().setValue(prefs::currentHashtag, hashtag);
-    NotificationBus::defaultCenter().post(nf::loadHash);
+    NotificationBus::defaultCenter().post(nf::loadHash, hashtag);
 }
 
 void loadUser(const QString &user)
 {
     Preferences::standard().setValue(prefs::currentUser, user);
-    NotificationBus::defaultCenter().post(nf::loadUser);
+    NotificationBus::defaultCenter().post(nf::loadUser, user);
 }
 
 bool performPostTextClick(const ClickActions &actions, const LinkOpening &open)

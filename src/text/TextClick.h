@@ -33,9 +33,9 @@ ClickActions actionsAt(const StyledText &text, int index);
 
 // Hands the URL to the desktop (UrlOpener); a refusal is not reported.
 void openLink(const QUrl &url);
-// Writes "currentHashtag" and posts "LOADHASHNF".
+// Writes "currentHashtag" and posts "LOADHASHNF" with the tag.
 void loadHashtag(const QString &hashtag);
-// Writes "currentUser" and posts "LOADUSERNF".
+// Writes "currentUser" and posts "LOADUSERNF" with the name.
 void loadUser(const QString &user);
 
 // The post text rule: open the link, then the hashtag, then the user, each

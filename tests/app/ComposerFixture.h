@@ -14,6 +14,7 @@
 #include "core/Preferences.h"
 #include "platform/SystemBeep.h"
 #include "service/PostsArrayController.h"
+#include "service/StreamLoader.h"
 #include "support/DataFiles.h"
 #include "text/LinedTextView.h"
 
@@ -48,7 +49,7 @@ protected:
     void startProgram()
     {
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         delegate->awakeFromNib();
         ASSERT_TRUE(finished.wait(15000));
         QApplication::setActiveWindow(delegate->window());

@@ -3,6 +3,7 @@
 #include "ComposerFixture.h"
 
 #include "app/ComposerPane.h"
+#include "app/PostCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "service/SelectedPost.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
 
@@ -21,9 +23,11 @@ using ComposerTest = ComposerFixture;
 
 QAction *menuAction(MainWindow &window, const QString &title)
 {
-    for (QAction *action : window.menuBar()->findChildren<QAction *>()) {
-        if (action->text() == title)
-            return action;
+    for (QAction *menu : window.menuBar()->actions()) {
+        for (QAction *action : menu->menu()->actions()) {
+            if (action->text() == title)
+                return action;
+        }
     }
     return nullptr;
 }
@@ -107,7 +111,7 @@ TEST_F(ComposerTest, ReplyAndQuoteStartFromTheSelectedPostByEveryRoute)
     // A double click on a post in no conversation starts a reply to it.
     window().setComposerOpen(false);
     select(QStringLiteral("782"));
-    delegate->doubleClickAction();
+    delegate->postCommands().doubleClickAction();
     EXPECT_TRUE(window().isComposerOpen());
     EXPECT_EQ(view().text(), QStringLiteral("@farid "));
     EXPECT_EQ(composer().replyOrQuoteID(), QStringLiteral("782"));
@@ -126,19 +130,19 @@ TEST_F(ComposerTest, OneSendMakesOnePostAndTheShownStreamShowsIt)
     type(QStringLiteral("Hello #world & friends"));
     ASSERT_TRUE(sandbox.clearRequests());
 
-    QSignalSpy loads(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loads(&delegate->streams(), &StreamLoader::streamLoadFinished);
     ASSERT_TRUE(sendAndWait([&] {
         // Clicked twice and the keys as well: still one post.
         QTest::mouseClick(pane().postButton(), Qt::LeftButton);
         EXPECT_FALSE(pane().postButton()->isEnabled());
         QTest::mouseClick(pane().postButton(), Qt::LeftButton);
         QTest::keyClick(&view(), Qt::Key_Return, Qt::ControlModifier);
-        delegate->post();
+        delegate->composer().post();
         // Typing while the post is on its way does not allow another send.
         type(QStringLiteral("!"));
         view().textCursor().deletePreviousChar();
         EXPECT_FALSE(composer().isPostingAllowed());
-        delegate->post();
+        delegate->composer().post();
     }));
     const QList<QJsonObject> sent = postRequests();
     ASSERT_EQ(sent.size(), 1);
@@ -159,18 +163,18 @@ TEST_F(ComposerTest, OneSendMakesOnePostAndTheShownStreamShowsIt)
 TEST_F(ComposerTest, AReplyAndAQuoteGoToThePostTheyWereStartedOn)
 {
     select(QStringLiteral("773"));
-    delegate->reply();
+    delegate->composer().doTheReply();
     type(QStringLiteral("yes!"));
     // Another post selected meanwhile does not redirect the reply.
     select(QStringLiteral("782"));
     ASSERT_TRUE(sandbox.clearRequests());
-    ASSERT_TRUE(sendAndWait([&] { delegate->post(); }));
+    ASSERT_TRUE(sendAndWait([&] { delegate->composer().post(); }));
     ASSERT_EQ(postRequests().size(), 1);
     EXPECT_EQ(postRequests().first().value(QStringLiteral("body")).toString(),
         QStringLiteral("text=%40noah%20%40mei%20yes%21&reply_to=773"));
 
-    delegate->quote();
-    ASSERT_TRUE(sendAndWait([&] { delegate->post(); }));
+    delegate->composer().quote();
+    ASSERT_TRUE(sendAndWait([&] { delegate->composer().post(); }));
     ASSERT_EQ(postRequests().size(), 2);
     EXPECT_TRUE(postRequests()
                     .last()
@@ -182,7 +186,7 @@ TEST_F(ComposerTest, AReplyAndAQuoteGoToThePostTheyWereStartedOn)
 TEST_F(ComposerTest, AFailedSendKeepsTextKindAndDraftAndAllowsSendingAgain)
 {
     select(QStringLiteral("773"));
-    delegate->reply();
+    delegate->composer().doTheReply();
     type(QStringLiteral("see you"));
     const QString text = view().text();
     ASSERT_TRUE(sandbox.setLatency(200));
@@ -198,7 +202,7 @@ TEST_F(ComposerTest, AFailedSendKeepsTextKindAndDraftAndAllowsSendingAgain)
     for (const auto &fault : faults) {
         ASSERT_TRUE(fault());
         ASSERT_TRUE(sandbox.clearRequests());
-        EXPECT_FALSE(sendAndWait([&] { delegate->post(); }));
+        EXPECT_FALSE(sendAndWait([&] { delegate->composer().post(); }));
         ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > alertsSoFar; }));
         alertsSoFar = alerts.shown().size();
         EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to post."));
@@ -214,14 +218,14 @@ TEST_F(ComposerTest, AFailedSendKeepsTextKindAndDraftAndAllowsSendingAgain)
 
     // The service's own refusal: a text past its limit.
     view().setPlainText(QString(300, u'x'));
-    EXPECT_FALSE(sendAndWait([&] { delegate->post(); }));
+    EXPECT_FALSE(sendAndWait([&] { delegate->composer().post(); }));
     EXPECT_EQ(view().text().size(), 300);
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > alertsSoFar; }));
 
     // The draft is there all along, and goes with the successful send.
     view().setPlainText(text);
     ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(draftPath()); }));
-    EXPECT_TRUE(sendAndWait([&] { delegate->post(); }));
+    EXPECT_TRUE(sendAndWait([&] { delegate->composer().post(); }));
     EXPECT_FALSE(QFile::exists(draftPath()));
     EXPECT_FALSE(window().isComposerOpen());
 }
@@ -232,7 +236,7 @@ TEST_F(ComposerTest, TextWrittenWhileThePostWasOnItsWayStays)
     delegate->newPost();
     type(QStringLiteral("first"));
     ASSERT_TRUE(sendAndWait([&] {
-        delegate->post();
+        delegate->composer().post();
         type(QStringLiteral(" and more"));
     }));
     EXPECT_EQ(postRequests().last().value(QStringLiteral("body")).toString(),

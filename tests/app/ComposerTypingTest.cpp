@@ -2,6 +2,8 @@
 // names offered after "@", and a draft that outlives the program.
 #include "ComposerFixture.h"
 
+#include "app/WindowCommands.h"
+
 #include "service/Account.h"
 #include "service/LinkShortener.h"
 #include "support/CompletionWords.h"
@@ -149,7 +151,7 @@ TEST_F(ComposerTypingTest, AtSignAndAPauseOfferTheNamesTheUserFollows)
 TEST_F(ComposerTypingTest, TheDraftComesBackWhenTheProgramEndedWithoutQuitting)
 {
     select(QStringLiteral("773"));
-    delegate->reply();
+    delegate->composer().doTheReply();
     type(QStringLiteral("unsent words"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(draftPath()); }));
 
@@ -169,7 +171,7 @@ TEST_F(ComposerTypingTest, TheDraftComesBackWhenTheProgramEndedWithoutQuitting)
     file.open(draftPath());
     ASSERT_TRUE(file.draft().has_value());
     EXPECT_EQ(file.draft()->text, QStringLiteral("@noah @mei unsent words!"));
-    delegate->closeWindow();
+    delegate->windowCommands().closeWindow();
     delegate->applicationWillTerminate();
     EXPECT_FALSE(QFile::exists(draftPath()));
 }

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/ImageUploads.h"
 #include "app/MainWindow.h"
 #include "core/NotificationBus.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -81,8 +83,7 @@ protected:
     bool upload(const QString &path)
     {
         QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
-        Preferences::standard().setValue(prefs::dragFilePathTMP, path);
-        NotificationBus::defaultCenter().post(nf::uploadImage);
+        NotificationBus::defaultCenter().post(nf::uploadImage, path);
         EXPECT_TRUE(finished.wait(15000));
         return !finished.isEmpty() && finished.first().at(0).toBool();
     }
@@ -122,6 +123,23 @@ TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelectio
     EXPECT_FALSE(QUrl(link).fileName().contains(u"photo"));
     EXPECT_TRUE(cachedUploads().isEmpty()) << "the temporary JPEG is removed";
     EXPECT_TRUE(alerts.shown().isEmpty());
+}
+
+TEST_F(ImageUploadTest, AttachImageWithTheComposerClosedOpensItWithTheLink)
+{
+    delegate->newPost(); // the second Ctrl+N on an empty composer closes it
+    ASSERT_FALSE(delegate->window()->isComposerOpen());
+    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+    delegate->commands().trigger(u"attachImage"_qs);
+    auto *chooser = delegate->window()->findChild<QFileDialog *>();
+    ASSERT_NE(chooser, nullptr);
+    chooser->selectFile(image);
+    QMetaObject::invokeMethod(chooser, "accept");
+    ASSERT_TRUE(finished.wait(15000));
+    ASSERT_TRUE(finished.first().at(0).toBool());
+    EXPECT_TRUE(delegate->window()->isComposerOpen());
+    EXPECT_TRUE(composer()->toPlainText().contains(sandbox.baseUrl().toString() + u"/img/"_qs))
+        << composer()->toPlainText().toStdString();
 }
 
 TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)

@@ -148,7 +148,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     sandbox.postMention(QStringLiteral("carol"), QStringLiteral("@demo again"));
     check();
     ASSERT_EQ(notifier->shown.size(), 2);
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     notifier->click(notifier->shown.at(1).id);
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Mentions);

@@ -7,10 +7,12 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
+#include "views/SideBar.h"
 #include "views/TimelineListView.h"
 
 #include <QGuiApplication>
@@ -44,7 +46,7 @@ protected:
 
     bool waitForLoad(const std::function<void()> &action, bool expectSuccess = true)
     {
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         action();
         if (!finished.wait(20000))
             return false;
@@ -115,8 +117,7 @@ TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
     EXPECT_GT(colourCount(global), 20) << "the global stream is not on the screen";
     EXPECT_NE(global, first);
 
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#books"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#books")); }));
     settle();
     EXPECT_GT(colourCount(shownList()), 20) << "the hashtag stream is not on the screen";
 
@@ -124,9 +125,35 @@ TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
     settle();
     EXPECT_GT(colourCount(shownList()), 20) << "the stream gone back to is not on the screen";
 
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadOlderPosts(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().loadOlderPosts(); }));
     settle();
     EXPECT_GT(colourCount(shownList()), 20) << "the older page is not on the screen";
+}
+
+TEST_F(PaintedPagesTest, ASideBarClickDuringARefreshEndsWithTheNamedStreamPainted)
+{
+    ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
+    settle();
+    SideBar *bar = delegate->window()->sideBar();
+    StreamLoader &streams = delegate->streams();
+    for (const int row : { 3, 1, 4, 2, 0 }) {
+        // F5, and while its page is on the way a click on another row.
+        delegate->commands().trigger(QStringLiteral("refresh"));
+        ASSERT_TRUE(testsupport::waitUntil([&] { return streams.isCurrentlyLoading(); }));
+        QTest::mouseClick(bar->cellForItem(row), Qt::LeftButton);
+        ASSERT_TRUE(testsupport::waitUntil(
+            [&] { return streams.loadState() == StreamLoader::LoadState::Idle; },
+            std::chrono::seconds(20)));
+        settle();
+        EXPECT_EQ(bar->selectedRow(), sideBarRowForStreamKind(streams.currentStreamKind()))
+            << "row " << row;
+        EXPECT_GT(colourCount(shownList()), 20) << "the list is blank after a click on " << row;
+        // Then the click again, with nothing loading: it is taken.
+        ASSERT_TRUE(waitForLoad([&] { QTest::mouseClick(bar->cellForItem(row), Qt::LeftButton); }));
+        settle();
+        EXPECT_EQ(streams.currentStreamKind(), streamKindForSideBarRow(row));
+        EXPECT_EQ(bar->selectedRow(), row);
+    }
 }
 
 TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
@@ -142,7 +169,7 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
     const QImage before = shownList();
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500));
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     ASSERT_FALSE(alerts.shown().isEmpty());
     EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
     EXPECT_EQ(shownIds(), ids);

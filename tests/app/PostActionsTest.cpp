@@ -141,7 +141,7 @@ TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
 
 TEST_F(PostActionsTest, UnstarringInTheStarredStreamRefreshesItSoThePostLeaves)
 {
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
     actions().starOrUnstarPost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));

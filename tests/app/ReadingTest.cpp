@@ -145,10 +145,9 @@ TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream
                 std::chrono::milliseconds(15000)));
         step();
     };
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
-    whenIdle([this] { delegate->loadHashNotification(); });
+    whenIdle([this] { delegate->streams().showHashtag(QStringLiteral("#coffee")); });
     ASSERT_TRUE(shown(StreamKind::Hashtag));
-    whenIdle([this] { delegate->goBack(); });
+    whenIdle([this] { delegate->streams().goBack(); });
     ASSERT_TRUE(shown(StreamKind::Personal));
     ASSERT_TRUE(posts().selectionIndex().has_value());
     EXPECT_EQ(posts().arrangedObject(selected())->id(), selectedID);
@@ -180,9 +179,9 @@ TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream
     posts().clearSelection();
     const TimelineListView::ReadingPlace unselectedPlace = list()->readingPlace();
     ASSERT_FALSE(unselectedPlace.postID.isEmpty());
-    whenIdle([this] { delegate->loadHashNotification(); });
+    whenIdle([this] { delegate->streams().showHashtag(QStringLiteral("#coffee")); });
     ASSERT_TRUE(shown(StreamKind::Hashtag));
-    whenIdle([this] { delegate->goBack(); });
+    whenIdle([this] { delegate->streams().goBack(); });
     ASSERT_TRUE(shown(StreamKind::Personal));
     EXPECT_TRUE(testsupport::waitUntil(
         [this, unselectedPlace] { return list()->readingPlace() == unselectedPlace; },

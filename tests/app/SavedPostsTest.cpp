@@ -6,7 +6,9 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "app/PostActions.h"
 #include "app/SavedPostCommands.h"
 #include "core/Preferences.h"
 #include "service/Account.h"
@@ -14,6 +16,7 @@
 #include "service/SavedPostList.h"
 #include "service/StreamLoader.h"
 #include "support/DataFiles.h"
+#include "views/SideBar.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,7 +50,7 @@ protected:
     }
     bool load(const std::function<void()> &action)
     {
-        QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
         action();
         return loaded.wait(15000) && loaded.first().at(0).toBool();
     }
@@ -55,7 +58,7 @@ protected:
     QString saveRow(int row)
     {
         posts()->setSelectionIndex(row);
-        delegate->savePost();
+        delegate->savedPostCommands().savePost();
         return posts()->arrangedObject(row)->id();
     }
     QStringList shownIds() const
@@ -78,13 +81,13 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     const QString newer = saveRow(0);
     const QString older = saveRow(2);
     posts()->setSelectionIndex(0);
-    delegate->savePost();
+    delegate->savedPostCommands().savePost();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().at(0).message, QStringLiteral("Post is already saved."));
     EXPECT_EQ(delegate->savedPosts().count(), 2);
 
     ASSERT_TRUE(load([&] { delegate->selectView(3); })); // the global stream
-    delegate->showSavedPosts();
+    delegate->savedPostCommands().showSavedPosts();
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Global);
@@ -99,9 +102,9 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
 
     // In the saved view the shown post is the saved one.
     posts()->setSelectionIndex(0);
-    delegate->savePost();
+    delegate->savedPostCommands().savePost();
     EXPECT_EQ(alerts.shown().size(), 2);
-    delegate->deleteSavedPost();
+    delegate->savedPostCommands().deleteSavedPost();
     EXPECT_EQ(shownIds(), QStringList { older });
     EXPECT_EQ(delegate->savedPosts().count(), 1);
     delegate->savedPosts().waitForWrites();
@@ -111,7 +114,7 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     delegate.reset();
     start();
     ASSERT_EQ(delegate->savedPosts().count(), 1);
-    delegate->showSavedPosts();
+    delegate->savedPostCommands().showSavedPosts();
     EXPECT_EQ(shownIds(), QStringList { older });
     EXPECT_FALSE(posts()->arrangedObject(0)->theAvatarImage.isNull())
         << "the picture came from the file";
@@ -121,26 +124,76 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
 {
     saveRow(0);
     const StreamKind before = delegate->streams().currentStreamKind();
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
-    delegate->doTheRefreshVoid();
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
+    delegate->streams().doTheRefreshVoid();
     ASSERT_TRUE(testsupport::waitUntil([&] { return delegate->streams().isCurrentlyLoading(); }));
-    delegate->showSavedPosts();
+    delegate->savedPostCommands().showSavedPosts();
     EXPECT_FALSE(delegate->savedPostCommands().isSavedViewShown());
     EXPECT_EQ(delegate->streams().currentStreamKind(), before);
     ASSERT_TRUE(loaded.wait(15000));
 
-    delegate->showSavedPosts();
+    delegate->savedPostCommands().showSavedPosts();
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
     // Back leaves the saved posts for the stream they replaced.
-    ASSERT_TRUE(load([&] { delegate->goBack(); }));
+    ASSERT_TRUE(load([&] { delegate->streams().goBack(); }));
     EXPECT_FALSE(delegate->savedPostCommands().isSavedViewShown());
     EXPECT_EQ(delegate->streams().currentStreamKind(), before);
     delegate->applicationDidUpdate();
     EXPECT_FALSE(delegate->window()->isBackBarVisible());
     // Out of the saved view, delete does nothing to the saved posts.
     posts()->setSelectionIndex(0);
-    delegate->deleteSavedPost();
+    delegate->savedPostCommands().deleteSavedPost();
     EXPECT_EQ(delegate->savedPosts().count(), 1);
+}
+
+TEST_F(SavedPostsTest, TheSavedViewActsOnTheSavedPostsAndAFailedSwitchStaysThere)
+{
+    saveRow(0);
+    auto savedShownAndIdle = [&] {
+        return testsupport::waitUntil([&] {
+            return delegate->savedPostCommands().isSavedViewShown()
+                && delegate->streams().loadState() == StreamLoader::LoadState::Idle;
+        });
+    };
+    delegate->commands().trigger(QStringLiteral("savedPosts"));
+    ASSERT_TRUE(savedShownAndIdle());
+    posts()->setSelectionIndex(0);
+
+    // A star given here is the saved post's: it is still found as saved.
+    const bool starred = delegate->savedPosts()
+                             .records()
+                             .first()
+                             .post.value(QStringLiteral("you_starred"))
+                             .toBool();
+    QSignalSpy starDone(&delegate->postActions(), &PostActions::stateChanged);
+    delegate->commands().trigger(QStringLiteral("star"));
+    ASSERT_TRUE(starDone.wait(10000));
+    EXPECT_NE(
+        delegate->savedPosts().records().first().post.value(QStringLiteral("you_starred")).toBool(),
+        starred);
+    EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown()) << "the view stays the saved one";
+    delegate->commands().trigger(QStringLiteral("savePost"));
+    EXPECT_EQ(delegate->savedPosts().count(), 1) << "saved twice";
+    delegate->commands().trigger(QStringLiteral("deleteSavedPost"));
+    EXPECT_EQ(delegate->savedPosts().count(), 0) << "the starred post was not found to delete";
+
+    // A stream that fails to load leaves the saved view as it was, and the
+    // side bar names the stream Back returns to.
+    ASSERT_TRUE(load([&] { delegate->commands().trigger(QStringLiteral("back")); }));
+    saveRow(0);
+    delegate->commands().trigger(QStringLiteral("savedPosts"));
+    ASSERT_TRUE(savedShownAndIdle());
+    const StreamKind backTo = delegate->streams().oldStreamType();
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me/posts"), 500));
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
+    delegate->commands().trigger(QStringLiteral("stream1"));
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_FALSE(loaded.first().at(0).toBool());
+    EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
+    EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("Saved"));
+    EXPECT_TRUE(delegate->window()->isBackBarVisible());
+    EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), sideBarRowForStreamKind(backTo));
+    EXPECT_EQ(posts()->count(), 1);
 }
 
 TEST_F(SavedPostsTest, TheNamesOfTheFollowedAreOnDiskWithoutWaitingForQuit)

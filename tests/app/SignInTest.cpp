@@ -6,12 +6,14 @@
 
 #include "app/AppDelegate.h"
 #include "app/AuthWindow.h"
+#include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/Relaunch.h"
 #include "service/Account.h"
 #include "service/SignIn.h"
+#include "service/StreamLoader.h"
 
 #include <QApplication>
 #include <QJsonObject>
@@ -127,7 +129,7 @@ TEST_F(SignInTest, SigningInOnTheServicesPageStoresATokenItAcceptsAndTheNextStar
     // The new start: the main window and the stream, no web view at all.
     delegate.reset();
     delegate = std::make_unique<AppDelegate>();
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     delegate->awakeFromNib();
     EXPECT_EQ(window(), nullptr);
     EXPECT_EQ(delegate->account().accessToken(), token);
@@ -227,6 +229,29 @@ TEST_F(SignInTest, QuitAndClosingTheWindowEndTheProgramWhileSignedOut)
     EXPECT_FALSE(window()->isVisible());
 }
 
+TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
+{
+    delegate->awakeFromNib();
+    ASSERT_TRUE(waitForTitle(formTitle));
+    ASSERT_TRUE(sandbox.clearRequests());
+    const qsizetype alertsBefore = alerts.shown().size();
+    auto streamRequests = [&] {
+        int count = 0;
+        for (const QJsonValue &request : sandbox.requests())
+            count += request.toObject().value(u"path"_qs).toString().startsWith(u"/stream/");
+        return count;
+    };
+    // Two refresh periods pass.
+    QSignalSpy due(&delegate->scheduler(), &RefreshScheduler::refreshDue);
+    for (int period = 1; period <= 2; ++period) {
+        delegate->scheduler().currentRefreshTimer()->setInterval(50);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return due.count() == period; }));
+    }
+    EXPECT_FALSE(testsupport::waitUntil(
+        [&] { return streamRequests() > 0 || alerts.shown().size() > alertsBefore; }, 3s))
+        << streamRequests() << " requests to the service";
+}
+
 TEST_F(SignInTest, OnlyARedirectToTheProgramsSchemeWithATokenIsCancelled)
 {
     SignInController controller;
@@ -252,7 +277,7 @@ TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
     Preferences::standard().setValue(prefs::accessToken, QStringLiteral("cut-tok"));
     SignIn::forgetSignInQuestion();
     delegate = std::make_unique<AppDelegate>();
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     alerts.answerNext(0); // Sign In Again
     delegate->awakeFromNib();
     ASSERT_TRUE(loaded.wait(15000));

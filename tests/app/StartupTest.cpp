@@ -10,6 +10,7 @@
 #include "core/Preferences.h"
 #include "service/Account.h"
 #include "service/SavedPostArchive.h"
+#include "service/StreamLoader.h"
 #include "support/DataFiles.h"
 #include "support/PropertyList.h"
 #include "text/LinedTextView.h"
@@ -47,7 +48,7 @@ protected:
 TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
 {
     AppDelegate delegate;
-    QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+    QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
     QSignalSpy signIn(&delegate, &AppDelegate::signInStarted);
     delegate.awakeFromNib();
 
@@ -83,7 +84,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
     prefs().setValue(prefs::accessToken, QStringLiteral("secret"));
     {
         AppDelegate delegate;
-        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
         delegate.awakeFromNib();
         EXPECT_EQ(alertTitles(),
             (QStringList { QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means") }));
@@ -104,7 +105,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         prefs().setValue(prefs::prefsOnStartLoadStream, c.row);
         prefs().setValue(prefs::prefsStreamCount, 3);
         AppDelegate delegate;
-        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
         delegate.awakeFromNib();
         ASSERT_EQ(streams.count(), 1) << c.row;
         EXPECT_EQ(streams.at(0).at(0).toULongLong(), c.kind) << c.row;
@@ -126,7 +127,7 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
     }
     {
         AppDelegate delegate;
-        QSignalSpy streams(&delegate, &AppDelegate::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
         delegate.awakeFromNib();
         ASSERT_FALSE(alerts.shown().isEmpty());
         EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Preferences Damaged"));

@@ -7,6 +7,10 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/PostCommands.h"
+#include "app/UserPanel.h"
+#include "app/UserPanelController.h"
+#include "core/NotificationBus.h"
+#include "core/NotificationNames.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "service/Account.h"
@@ -14,6 +18,7 @@
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "service/UserLookup.h"
 #include "support/cache/SDURLCache.h"
 #include "views/SideBar.h"
 
@@ -45,7 +50,7 @@ protected:
     // Starts the program and waits for the first page.
     void start()
     {
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         delegate->awakeFromNib();
         ASSERT_TRUE(finished.wait(15000));
         ASSERT_TRUE(finished.first().at(0).toBool());
@@ -53,7 +58,7 @@ protected:
 
     bool waitForLoad(std::function<void()> action, bool expectSuccess = true)
     {
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         action();
         if (!finished.wait(15000))
             return false;
@@ -103,12 +108,12 @@ TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageNewestFirstWithAvatars)
 TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
 {
     start();
-    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
-    QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
-    delegate->getStreamWithKind(
+    QSignalSpy requested(&delegate->streams(), &StreamLoader::streamRequested);
+    QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
+    delegate->streams().getStreamWithKind(
         StreamKind::Global, { { QStringLiteral("count"), QStringLiteral("20") } });
     EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
-    delegate->getStreamWithKind(
+    delegate->streams().getStreamWithKind(
         StreamKind::OwnPosts, { { QStringLiteral("count"), QStringLiteral("20") } });
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     ASSERT_TRUE(finished.wait(15000));
@@ -124,7 +129,6 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     const QStringList shown = shownIds();
     posts().setSelectionIndex(4);
     const QString selected = posts().selectedObject()->id();
-    QSignalSpy sideBarRows(&delegate->streams(), &StreamLoader::sideBarRowRequested);
 
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream/global"), 500));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
@@ -132,8 +136,7 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Error!"));
     EXPECT_EQ(alerts.shown().first().message, QStringLiteral("Unable to fetch stream."));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
-    ASSERT_FALSE(sideBarRows.isEmpty());
-    EXPECT_EQ(sideBarRows.last().at(0).toInt(), 0); // the side bar goes back too
+    EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), 0); // the side bar goes back too
     EXPECT_EQ(shownIds(), shown);
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_FALSE(delegate->streams().isRefreshAction());
@@ -141,7 +144,7 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
 
     // A refresh while the service fails keeps the posts and the selection.
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500));
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
     EXPECT_EQ(shownIds(), shown);
     ASSERT_NE(posts().selectedObject(), nullptr);
@@ -149,8 +152,8 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
 
     // A secondary stream that fails returns to the stream it was opened from.
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/tag/velto"), 503));
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }, false));
+    ASSERT_TRUE(
+        waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#velto")); }, false));
     EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to load stream."));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     EXPECT_EQ(shownIds(), shown);
@@ -167,9 +170,8 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     const QStringList starred = shownIds();
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me/stars"), 500));
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
-    EXPECT_EQ(sideBarRows.last().at(0).toInt(), 4);
     EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), 4);
     EXPECT_EQ(shownIds(), starred);
 }
@@ -177,8 +179,7 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
 TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
 {
     start();
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#books"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#books")); }));
     ASSERT_EQ(delegate->window()->backBarLabel(), QStringLiteral("#books"));
     const QStringList shown = shownIds();
     ASSERT_FALSE(shown.isEmpty());
@@ -205,7 +206,7 @@ TEST_F(StreamLoadingTest, AnAnswerThatIsNotAPageIsAFailureThatKeepsThePosts)
 
     ASSERT_TRUE(sandbox.injectAnswer(QStringLiteral("/stream/0/posts/stream"),
         QByteArrayLiteral(R"({"not":"a page"})"), "application/json"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     EXPECT_EQ(shownIds(), shown);
 }
 
@@ -226,7 +227,7 @@ TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
 
     for (int status : { 500, 502, 503 }) {
         ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), status));
-        ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }, false)) << status;
+        ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false)) << status;
         EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
         EXPECT_EQ(shownIds(), shown);
     }
@@ -239,13 +240,13 @@ TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)
     posts().setSelectionIndex(3);
     const QString selected = posts().selectedObject()->id();
     EXPECT_EQ(delegate->selection().replyOrQuoteID(), selected);
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }));
     ASSERT_NE(posts().selectedObject(), nullptr);
     EXPECT_EQ(posts().selectedObject()->id(), selected);
     EXPECT_FALSE(delegate->streams().shouldBeRefreshed());
 
     Preferences::standard().setValue(prefs::prefsRestoreSelection, false);
-    ASSERT_TRUE(waitForLoad([&] { delegate->doTheRefreshVoid(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }));
     EXPECT_EQ(posts().selectedObject(), nullptr);
 }
 
@@ -254,8 +255,8 @@ TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
     start();
     qputenv("VELTO_PROBE_URL", "http://127.0.0.1:1/");
     OutsideAddresses::setCurrent(OutsideAddresses::load());
-    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
-    delegate->doTheRefreshVoid();
+    QSignalSpy requested(&delegate->streams(), &StreamLoader::streamRequested);
+    delegate->streams().doTheRefreshVoid();
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return !delegate->streams().isRefreshAction(); }, std::chrono::seconds(7)));
     QTest::qWait(100);
@@ -268,7 +269,7 @@ TEST_F(StreamLoadingTest, OlderPostsReplaceTheListWithTheNextPage)
     start();
     const QStringList first = shownIds();
     const qlonglong oldest = first.last().toLongLong();
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadOlderPosts(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().loadOlderPosts(); }));
     const QStringList older = shownIds();
     ASSERT_FALSE(older.isEmpty());
     for (const QString &id : older)
@@ -276,8 +277,8 @@ TEST_F(StreamLoadingTest, OlderPostsReplaceTheListWithTheNextPage)
 
     // With an empty list there is nothing older to ask for.
     posts().removeAllObjects();
-    QSignalSpy requested(delegate.get(), &AppDelegate::streamRequested);
-    delegate->loadOlderPosts();
+    QSignalSpy requested(&delegate->streams(), &StreamLoader::streamRequested);
+    delegate->streams().loadOlderPosts();
     EXPECT_EQ(requested.count(), 0);
 }
 
@@ -285,18 +286,17 @@ TEST_F(StreamLoadingTest, SwipesCycleThroughTheFourMainStreams)
 {
     start();
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
-    ASSERT_TRUE(waitForLoad([&] { delegate->streamDown(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamDown(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
-    ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamUp(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
 
     // A hashtag opened from the mentions: up goes to own posts.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#velto"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#velto")); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Mentions);
-    ASSERT_TRUE(waitForLoad([&] { delegate->streamUp(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamUp(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::OwnPosts);
 }
 
@@ -331,7 +331,7 @@ TEST_F(StreamLoadingTest, HashtagAndConversationStreamsSetTheBackBarAndRememberW
     ASSERT_TRUE(posts().rowOfId(threadId));
     posts().setSelectionIndex(*posts().rowOfId(threadId));
     ASSERT_TRUE(delegate->selection().hasReplies());
-    ASSERT_TRUE(waitForLoad([&] { delegate->conversationNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().conversationNotification(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Conversation);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Personal);
     EXPECT_GE(posts().count(), 2);
@@ -358,22 +358,22 @@ TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsT
                                       .toList();
     const QString name = mentions.first().toMap().value(QStringLiteral("name")).toString();
 
-    QSignalSpy panel(delegate.get(), &AppDelegate::userPanelRequested);
-    Preferences::standard().setValue(prefs::currentUser, QStringLiteral("@nobody-here"));
-    delegate->loadUserNotification();
+    QSignalSpy panel(&delegate->userLookup(), &UserLookup::userLoaded);
+    NotificationBus::defaultCenter().post(nf::loadUser, QStringLiteral("@nobody-here"));
     QTest::qWait(300);
     EXPECT_EQ(panel.count(), 0);
 
-    Preferences::standard().setValue(prefs::currentUser, QStringLiteral(" @") + name);
-    delegate->loadUserNotification();
+    NotificationBus::defaultCenter().post(nf::loadUser, QString(QStringLiteral(" @") + name));
     ASSERT_TRUE(panel.wait(5000));
-    EXPECT_EQ(
-        delegate->streams().requestedUser().value(QStringLiteral("username")).toString(), name);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return delegate->users().isPanelVisible(); }));
+    EXPECT_EQ(delegate->users().panel()->user().value(QStringLiteral("username")).toString(), name);
+    // Looking at a user is not showing their posts.
+    EXPECT_TRUE(delegate->streams().requestedUser().isEmpty());
 
     // Within 0.3 s of a double click a mention click is ignored.
-    delegate->doubleClickAction();
+    delegate->postCommands().doubleClickAction();
     ASSERT_TRUE(delegate->postCommands().isDoubleClickAction());
-    delegate->loadUserNotification();
+    NotificationBus::defaultCenter().post(nf::loadUser, QString(QStringLiteral(" @") + name));
     EXPECT_FALSE(panel.wait(500));
 }
 

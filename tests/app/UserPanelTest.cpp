@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/UserPanel.h"
 #include "app/UserPanelController.h"
@@ -166,12 +167,27 @@ TEST_F(UserPanelTest, ThePostsButtonLoadsTheUsersPostsAndClosesTheSheet)
 {
     const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
     ASSERT_TRUE(listsFilled());
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     users().loadUserPosts();
     EXPECT_FALSE(panel()->isVisible());
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::User);
     ASSERT_GT(posts()->count(), 0);
+    for (int row = 0; row < posts()->count(); ++row)
+        EXPECT_EQ(posts()->arrangedObject(row)->userId(), author);
+    const QString label = delegate->window()->backBarLabel();
+
+    // Looking at another user and closing the panel changes nothing of the
+    // shown stream: a refresh loads the same user under the same label.
+    users().loadModalUserInfo(u"1"_qs);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return panel()->isVisible() && panel()->user().value(u"id"_qs) == u"1"_qs; }, 10s));
+    QTest::keyClick(panel(), Qt::Key_Escape);
+    ASSERT_FALSE(panel()->isVisible());
+    loaded.clear();
+    delegate->commands().trigger(u"refresh"_qs);
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_EQ(delegate->window()->backBarLabel(), label);
     for (int row = 0; row < posts()->count(); ++row)
         EXPECT_EQ(posts()->arrangedObject(row)->userId(), author);
 }
@@ -205,7 +221,7 @@ TEST_F(UserPanelTest, TheSearchesTakeTheTextAsTyped)
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return sandbox.requestCount(u"GET"_qs, u"/stream/0/users/@@alice"_qs) == 1; }, 10s));
 
-    QSignalSpy loaded(delegate.get(), &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     users().performSearch(UserPanelController::searchHashtag, QStringLiteral("coffee"));
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), QStringLiteral("#coffee"));
     ASSERT_TRUE(loaded.wait(15000));

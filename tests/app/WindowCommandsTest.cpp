@@ -6,9 +6,11 @@
 
 #include "app/AboutWindow.h"
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
 #include "app/Swipes.h"
+#include "app/WindowCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/OutsideAddresses.h"
@@ -21,11 +23,15 @@
 #include "text/LinedTextView.h"
 #include "views/SideBar.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +45,7 @@ protected:
         ASSERT_TRUE(sandbox.start());
         testsupport::prepareSignedInProfile(sandbox);
         delegate = std::make_unique<AppDelegate>();
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         delegate->awakeFromNib();
         ASSERT_TRUE(finished.wait(15000));
     }
@@ -51,7 +57,7 @@ protected:
 
     bool waitForLoad(const std::function<void()> &action)
     {
-        QSignalSpy finished(delegate.get(), &AppDelegate::streamLoadFinished);
+        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
         action();
         return finished.wait(15000);
     }
@@ -75,28 +81,27 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
     delegate->composer().setCurrentPostType(2);
 
     // 1: the text goes, the pane stays.
-    delegate->closeWindow();
+    delegate->windowCommands().closeWindow();
     EXPECT_TRUE(window().isComposerOpen());
     EXPECT_TRUE(window().composerText().isEmpty());
     EXPECT_EQ(delegate->composer().currentPostType(), 0u);
     EXPECT_EQ(window().postButtonImage(), QStringLiteral("postTemplate"));
 
     // 2: the pane closes.
-    delegate->closeWindow();
+    delegate->windowCommands().closeWindow();
     EXPECT_FALSE(window().isComposerOpen());
 
     // 3: a secondary stream goes back to the stream it was opened from.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#coffee")); }));
     ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
-    ASSERT_TRUE(waitForLoad([&] { delegate->closeWindow(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->windowCommands().closeWindow(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
     EXPECT_EQ(window().sideBar()->selectedRow(), 3);
     EXPECT_TRUE(window().isVisible());
 
     // 4: on a main stream the window goes.
-    delegate->closeWindow();
+    delegate->windowCommands().closeWindow();
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().isHiddenFromUser(); }));
 }
 
@@ -121,14 +126,14 @@ TEST_F(WindowCommandsTest, TheFifthSideBarButtonAndTheMenuTagFourLoadStarredPost
 TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheComposerItsKeys)
 {
     ASSERT_GT(posts().count(), 1);
-    delegate->selectPrevious();
+    delegate->commands().trigger(QStringLiteral("previousPost"));
     EXPECT_EQ(posts().selectionIndex(), posts().count() - 1);
     posts().clearSelection();
-    delegate->selectNextPost();
+    delegate->commands().trigger(QStringLiteral("nextPost"));
     EXPECT_EQ(posts().selectionIndex(), 0);
-    delegate->selectNextPost();
+    delegate->commands().trigger(QStringLiteral("nextPost"));
     EXPECT_EQ(posts().selectionIndex(), 1);
-    delegate->selectPrevious();
+    delegate->commands().trigger(QStringLiteral("previousPost"));
     EXPECT_EQ(posts().selectionIndex(), 0);
 
     window().show();
@@ -136,7 +141,7 @@ TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheCompose
     window().activateWindow();
     window().composer()->setFocus();
     if (window().composerHasFocus()) {
-        delegate->selectNextPost();
+        delegate->commands().trigger(QStringLiteral("nextPost"));
         EXPECT_EQ(posts().selectionIndex(), 0);
     }
 }
@@ -151,13 +156,12 @@ TEST_F(WindowCommandsTest, TheBarsFollowTheShownStream)
     delegate->applicationDidUpdate();
     EXPECT_TRUE(window().isMentionIndicatorVisible());
 
-    Preferences::standard().setValue(prefs::currentHashtag, QStringLiteral("#coffee"));
-    ASSERT_TRUE(waitForLoad([&] { delegate->loadHashNotification(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#coffee")); }));
     delegate->applicationDidUpdate();
     EXPECT_TRUE(window().isBackBarVisible());
     EXPECT_EQ(window().backBarLabel(), QStringLiteral("#coffee"));
     // In full screen the back bar is left as it is.
-    delegate->setFullScreen(true);
+    delegate->windowCommands().setFullScreen(true);
     window().setBackBarVisible(false);
     delegate->applicationDidUpdate();
     EXPECT_FALSE(window().isBackBarVisible());
@@ -187,11 +191,53 @@ TEST(Swipes, DeltasAreTestedInOrderAndOnlyWhenGesturesAreOn)
     Preferences::resetStandard();
 }
 
+TEST_F(WindowCommandsTest, AnAgentWithoutMenuBarAnswersEveryCommandsKeys)
+{
+    Preferences::standard().setValue(prefs::launchAsAgentApp, true);
+    delegate->windowCommands().applyDockMode();
+    window().show();
+    ASSERT_FALSE(window().menuBar()->isVisible());
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+
+    for (const Command &command : delegate->commands().commands()) {
+        if (command.shortcuts.isEmpty())
+            continue;
+        EXPECT_TRUE(window().actions().contains(delegate->commands().action(command.id)))
+            << command.id.toStdString() << " has keys only in the hidden menu bar";
+    }
+    // Typed as a user types them.
+    QWindow *handle = window().windowHandle();
+    QTest::keyClick(handle, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(window().isComposerOpen());
+    QTest::keyClick(handle, Qt::Key_Escape);
+    EXPECT_FALSE(window().isComposerOpen());
+    posts().setSelectionIndex(0);
+    QTest::keyClick(handle, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_TRUE(window().composerText().startsWith(u'@')) << window().composerText().toStdString();
+}
+
+TEST_F(WindowCommandsTest, HelpListsTheKeysOfTheCommandsAsTheMenusGroupThem)
+{
+    const QStringList lines = delegate->commands().shortcutLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("File"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("New Post\t")
+        + QKeySequence(QKeySequence::New).toString(QKeySequence::NativeText)));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Help")));
+    delegate->commands().trigger(QStringLiteral("keyboardShortcuts"));
+    auto *shown = window().findChild<QDialog *>(QStringLiteral("keyboardShortcuts"));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    shown->close();
+}
+
 TEST_F(WindowCommandsTest, CancellingTheAgentWarningKeepsTheDockIcon)
 {
     Preferences::standard().setValue(prefs::launchAsAgentApp, true);
     alerts.answerNext(1); // "Cancel"
-    delegate->toggleDockIcon();
+    delegate->windowCommands().toggleDockIcon();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Warning!"));
     EXPECT_EQ(alerts.shown().first().style, AlertStyle::Critical);
@@ -203,7 +249,7 @@ TEST_F(WindowCommandsTest, CancellingTheAgentWarningKeepsTheDockIcon)
 
 TEST_F(WindowCommandsTest, LoginItemIsAnAutostartEntryForThisProgram)
 {
-    delegate->addToLoginItems();
+    delegate->windowCommands().addToLoginItems();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Success!"));
     EXPECT_EQ(alerts.shown().first().message,
@@ -227,13 +273,13 @@ TEST(Relaunch, TheShellWaitsThenRunsTheProgramWithItsPathQuoted)
 
 TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
 {
-    delegate->quickHelp();
-    delegate->openVELTO();
-    delegate->showAbout();
+    delegate->windowCommands().quickHelp();
+    delegate->windowCommands().openVELTO();
+    delegate->windowCommands().showAbout();
     auto *about = window().findChild<AboutWindow *>();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
-    delegate->showAbout(); // shown again, not made twice
+    delegate->windowCommands().showAbout(); // shown again, not made twice
     EXPECT_EQ(window().findChildren<AboutWindow *>().size(), 1);
     QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("Support")), Qt::LeftButton);
     ASSERT_EQ(opener.opened().size(), 3);

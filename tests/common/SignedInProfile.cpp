@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "service/StreamLoader.h"
 
 #include <QSignalSpy>
 
@@ -27,7 +28,7 @@ void prepareSignedInProfile(const SandboxServer &sandbox)
 
 bool awakeAndWaitForFirstPage(AppDelegate &delegate)
 {
-    QSignalSpy loaded(&delegate, &AppDelegate::streamLoadFinished);
+    QSignalSpy loaded(&delegate.streams(), &StreamLoader::streamLoadFinished);
     delegate.awakeFromNib();
     return loaded.wait(15000) && loaded.first().at(0).toBool();
 }

@@ -126,7 +126,7 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
 
 TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
 {
-    delegate->showPreferences();
+    delegate->preferencesWindow().showPreferences();
     PreferencesController &preferences = delegate->preferencesWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(preferences.panel()));
     EXPECT_EQ(preferences.panel()->windowTitle(), QStringLiteral("General"));

@@ -1,0 +1,56 @@
+#include "app/KeyboardShortcutsWindow.h"
+
+#include "app/CommandTable.h"
+
+#include <QDialog>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QPointer>
+#include <QShortcut>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace KeyboardShortcutsWindow {
+
+void show(QWidget *parent, const CommandTable &commands)
+{
+    static QPointer<QDialog> shown;
+    if (shown) {
+        shown->raise();
+        shown->activateWindow();
+        return;
+    }
+    auto *window = new QDialog(parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setObjectName(QStringLiteral("keyboardShortcuts"));
+    window->setWindowTitle(QStringLiteral("Keyboard Shortcuts"));
+    auto *tree = new QTreeWidget(window);
+    tree->setColumnCount(2);
+    tree->setHeaderLabels({ QStringLiteral("Command"), QStringLiteral("Keys") });
+    tree->setRootIsDecorated(false);
+    tree->setAccessibleName(QStringLiteral("Keyboard shortcuts"));
+    QTreeWidgetItem *group = nullptr;
+    for (const QString &line : commands.shortcutLines()) {
+        const int tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            group = new QTreeWidgetItem(tree, { line });
+            QFont bold = group->font(0);
+            bold.setBold(true);
+            group->setFont(0, bold);
+            group->setFirstColumnSpanned(true);
+            continue;
+        }
+        new QTreeWidgetItem(
+            group ? group : tree->invisibleRootItem(), { line.left(tab), line.mid(tab + 1) });
+    }
+    tree->expandAll();
+    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    auto *layout = new QVBoxLayout(window);
+    layout->addWidget(tree);
+    new QShortcut(QKeySequence::Close, window, window, &QDialog::close);
+    window->resize(460, 560);
+    window->show();
+    shown = window;
+}
+
+} // namespace KeyboardShortcutsWindow

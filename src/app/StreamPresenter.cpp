@@ -1,0 +1,85 @@
+#include "app/StreamPresenter.h"
+
+#include "app/MainWindow.h"
+
+StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_streams(streams)
+{
+    connect(streams, &StreamLoader::loadStateChanged, this, &StreamPresenter::loadStateChanged);
+    connect(streams, &StreamLoader::shownStreamChanged, this, &StreamPresenter::shownStreamChanged);
+    connect(
+        streams, &StreamLoader::visibleRowsResetRequested, window, &MainWindow::resetVisibleRows);
+    connect(streams, &StreamLoader::scrollToTopRequested, window, &MainWindow::scrollListToTop);
+    connect(streams, &StreamLoader::readingPlaceSaveRequested, this,
+        [this] { m_backPlace = m_window->listView()->readingPlace(); });
+    connect(streams, &StreamLoader::readingPlaceRestoreRequested, this,
+        [this] { m_window->listView()->restoreReadingPlace(m_backPlace); });
+    connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
+        m_fullScreen = fullScreen;
+        updateBars();
+    });
+}
+
+void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
+{
+    if (!m_window)
+        return;
+    using State = StreamLoader::LoadState;
+    // A new stream or an older page fades the list out until its posts are
+    // in; a refresh keeps it on screen; every end of a load shows it again.
+    const bool faded = state == State::Loading || state == State::LoadingOlder;
+    if (faded != m_listFaded) {
+        m_listFaded = faded;
+        if (faded)
+            m_window->fadeTableViewOut();
+        else
+            m_window->fadeTableViewIn();
+    }
+    if (state == State::LoadingOlder)
+        m_window->showLoadOlderIndicator();
+
+    const bool busy
+        = state == State::Loading || state == State::Refreshing || state == State::LoadingOlder;
+    if (busy != m_busy) {
+        m_busy = busy;
+        if (busy)
+            m_window->startProgress();
+        else
+            m_window->stopProgress();
+    }
+    if (!busy)
+        m_window->stopLoading();
+}
+
+void StreamPresenter::shownStreamChanged()
+{
+    if (!m_window)
+        return;
+    showShownStreamInSideBar();
+    m_window->setBackBarLabel(m_streams->backBarLabel());
+    updateBars();
+}
+
+void StreamPresenter::showShownStreamInSideBar()
+{
+    if (!m_window)
+        return;
+    if (const auto row = sideBarRowForStreamKind(m_streams->sideBarKind()))
+        m_window->selectSideBarRow(*row);
+}
+
+void StreamPresenter::updateBars()
+{
+    if (!m_window)
+        return;
+    // The back bar shows over streams opened from a post and over the saved
+    // posts, which Back leaves for the stream before; full screen opens none.
+    const StreamKind shown = m_streams->currentStreamKind();
+    if (!isSecondary(shown) && !m_streams->isSavedShown())
+        m_window->setBackBarVisible(false);
+    else if (!m_fullScreen)
+        m_window->setBackBarVisible(true);
+    m_window->setMentionIndicatorVisible(shown != StreamKind::Mentions);
+}
