@@ -81,7 +81,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_shortcuts = new ShortcutActivateDemo(m_window, m_windowCommands, nullptr, this);
     m_preferences = new PreferencesController(m_window, m_shortcuts,
         { [this] { toggleStatusItem(); }, [this] { toggleDockIcon(); },
-            [this] { checkForUpdates(); } },
+            [this] { checkForUpdates(); }, [this](bool on) { m_updates->setCheckAtStartup(on); } },
         this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 
