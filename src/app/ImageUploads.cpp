@@ -9,7 +9,6 @@
 #include "text/LinedTextView.h"
 
 #include <QBuffer>
-#include <QColorSpace>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -19,6 +18,7 @@
 #include <QFutureWatcher>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -80,8 +80,14 @@ QImage ImageUploads::imageToSend(const QImage &image)
 
 QByteArray ImageUploads::jpegData(const QImage &image)
 {
-    QImage plain = image.convertToFormat(QImage::Format_RGB32);
-    plain.setColorSpace(QColorSpace());
+    // A JPEG has no transparency: the clear parts and the canvas beside a
+    // narrow picture become white, as on a page, not black.
+    QImage plain(image.size(), QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    {
+        QPainter painter(&plain);
+        painter.drawImage(QRect(QPoint(0, 0), image.size()), image);
+    }
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
