@@ -1,6 +1,7 @@
 #include "app/ImageUploads.h"
 
 #include "app/MainWindow.h"
+#include "core/AppPaths.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/AlertPresenter.h"
@@ -11,7 +12,6 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTimeZone>
 #include <QtConcurrent>
 
@@ -101,9 +100,8 @@ QByteArray ImageUploads::jpegData(const QImage &image)
 
 QString ImageUploads::temporaryPath()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-        + QStringLiteral("/Velto");
-    QDir().mkpath(folder);
+    const QString folder = AppPaths::cacheFolder();
+    AppPaths::makePrivateFolder(folder);
     const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
     const qint64 seconds = reference.secsTo(QDateTime::currentDateTimeUtc());
     for (qint64 n = 1;; ++n) {
