@@ -80,7 +80,8 @@ AppDelegate::AppDelegate(QObject *parent)
     m_preferences = new PreferencesController(m_window, m_shortcuts,
         { [this] { m_statusItem->toggleStatusItem(); },
             [this] { m_windowCommands->toggleDockIcon(); },
-            [this] { m_updates->checkForUpdates(); } },
+            [this] { m_updates->checkForUpdates(); },
+            [this](bool on) { m_updates->setCheckAtStartup(on); } },
         this);
     m_users->setClickGuard([this] { return m_postCommands->isDoubleClickAction(); });
 

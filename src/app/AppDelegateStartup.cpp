@@ -109,6 +109,8 @@ void AppDelegate::createFolderAndFiles()
 
 void AppDelegate::createCache()
 {
+    // Avatars and pictures are the user's own too, also in a folder made 0755 before.
+    AppPaths::makePrivateFolder(AppPaths::cacheFolder());
     if (!SDURLCache::sharedURLCache()) {
         auto *cache = new SDURLCache(5242880, 52428800, SDURLCache::defaultCachePath(), this);
         SDURLCache::setSharedURLCache(cache);

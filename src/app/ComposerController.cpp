@@ -35,6 +35,9 @@ ComposerController::ComposerController(MainWindow *window, const SelectedPost *s
     m_draftTimer.setSingleShot(true);
     m_draftTimer.setInterval(draftDelayMs);
     connect(&m_draftTimer, &QTimer::timeout, this, &ComposerController::writeDraft);
+    m_draftDeadline.setSingleShot(true);
+    m_draftDeadline.setInterval(draftLongestWaitMs);
+    connect(&m_draftDeadline, &QTimer::timeout, this, &ComposerController::writeDraft);
     connectView();
 }
 
@@ -54,7 +57,7 @@ void ComposerController::connectView()
         text, &QPlainTextEdit::textChanged, this, &ComposerController::textViewDidChangeSelection);
     connect(text, &QPlainTextEdit::cursorPositionChanged, this,
         &ComposerController::textViewDidChangeSelection);
-    connect(text, &QPlainTextEdit::textChanged, &m_draftTimer, qOverload<>(&QTimer::start));
+    connect(text, &QPlainTextEdit::textChanged, this, &ComposerController::scheduleDraft);
     connect(text, &LinedTextView::sendRequested, this, &ComposerController::post);
     connect(text, &LinedTextView::linkPasted, this, &ComposerController::linkPasted);
     text->setWordSource([this] { return m_account->completionWords().words(); });
@@ -69,7 +72,7 @@ void ComposerController::setCurrentPostType(quint64 type)
         m_replyOrQuoteID.clear();
     if (m_window)
         m_window->setPostButtonImage(ComposerRules::buttonImageFor(m_currentPostType));
-    m_draftTimer.start();
+    scheduleDraft();
 }
 
 bool ComposerController::isPostAvailable() const
@@ -131,9 +134,17 @@ void ComposerController::startAnswer(quint64 type, const QString &text, const QS
     LinedTextView *composer = view();
     if (!composer)
         return;
+    // What the user wrote stays, after the names or the quote; a reply or
+    // quote nobody wrote into yet is replaced, and the same one again is
+    // not put twice.
+    QString written = holdsWrittenText() ? composer->text() : QString();
+    if (written.startsWith(text))
+        written.remove(0, text.size());
     setCurrentPostType(type);
     m_replyOrQuoteID = postId;
-    composer->setTextUndoably(text);
+    m_answerText = text;
+    if (composer->text() != text + written)
+        composer->setTextUndoably(text + written);
     uncollapseSplitView();
     composer->setFocus();
 }
@@ -216,6 +227,7 @@ void ComposerController::postAnswered(bool succeeded, const QString &sentText)
         emptyText();
         setCurrentPostType(ComposerRules::NewPost);
         m_draftTimer.stop();
+        m_draftDeadline.stop();
         m_draft.remove();
     } else {
         charCount();
@@ -282,6 +294,8 @@ bool ComposerController::closeStep()
 
 void ComposerController::resetComposer()
 {
+    if (holdsWrittenText())
+        return;
     emptyText();
     setCurrentPostType(ComposerRules::NewPost);
 }
@@ -304,18 +318,33 @@ void ComposerController::openDraft(const QString &path)
     composer->moveCursor(QTextCursor::End);
     uncollapseSplitView();
     m_draftTimer.stop();
+    m_draftDeadline.stop();
 }
 
 void ComposerController::saveDraftNow()
 {
-    if (!m_draftTimer.isActive())
-        return;
-    m_draftTimer.stop();
-    writeDraft();
+    if (m_draftTimer.isActive() || m_draftDeadline.isActive())
+        writeDraft();
+}
+
+bool ComposerController::holdsWrittenText() const
+{
+    return isPostAvailable() && view()->text() != m_answerText;
+}
+
+void ComposerController::scheduleDraft()
+{
+    // Each change moves the pause on; the deadline does not move, so a
+    // kill during steady typing loses at most about a second of it.
+    m_draftTimer.start();
+    if (!m_draftDeadline.isActive())
+        m_draftDeadline.start();
 }
 
 void ComposerController::writeDraft()
 {
+    m_draftTimer.stop();
+    m_draftDeadline.stop();
     LinedTextView *composer = view();
     if (!composer || m_draft.path().isEmpty())
         return;

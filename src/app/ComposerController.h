@@ -24,8 +24,10 @@ class StreamLoader;
 class ComposerController : public QObject {
     Q_OBJECT
 public:
-    // How long after the last change the draft is written.
+    // How long after the last change the draft is written, and the longest
+    // it waits while changes keep coming (steady typing).
     static constexpr int draftDelayMs = 400;
+    static constexpr int draftLongestWaitMs = 1000;
 
     ComposerController(MainWindow *window, const SelectedPost *selection, Account *account,
         StreamLoader *streams, QObject *parent = nullptr);
@@ -45,7 +47,9 @@ public:
 
     // An empty composer opens, one with text is emptied, an empty open one closes.
     void newPost();
-    // A reply to the selected post: its author and the users it mentions.
+    // A reply to the selected post: its author and the users it mentions,
+    // put in front of any text the user has written (one undo takes them
+    // away again); a quote likewise.
     void doTheReply();
     // A reply to `post`, which need not be in the list (a mention's notification).
     void replyTo(const QVariantMap &post);
@@ -59,7 +63,8 @@ public:
     // The close command's first steps: text, then the pane. Answers false
     // when the pane was already closed and the command goes on.
     bool closeStep();
-    // Empties the text and starts over with a new post.
+    // Empties the text and starts over with a new post, unless the user has
+    // written something: that stays as it is.
     void resetComposer();
 
     // Reads the draft at `path` and puts a draft with text back into an open
@@ -90,6 +95,11 @@ private:
     void emptyText();
     void postAnswered(bool succeeded, const QString &sentText);
     void linkPasted(int id, const QString &link);
+    // The text holds more than the reply or quote last put there.
+    bool holdsWrittenText() const;
+    // A change: the draft is written after a pause, and at least once a
+    // while the changes go on.
+    void scheduleDraft();
     void writeDraft();
     QString meID() const;
 
@@ -101,8 +111,10 @@ private:
     LinkShortener *m_shortener = nullptr;
     quint64 m_currentPostType = 0;
     QString m_replyOrQuoteID;
+    QString m_answerText; // what the last reply or quote put in front
     bool m_isPostingAllowed = false;
     QTimer m_autocompleteWordsTimer;
     QTimer m_draftTimer;
+    QTimer m_draftDeadline;
     DraftFile m_draft;
 };

@@ -1,6 +1,7 @@
 #include "app/ImageUploads.h"
 
 #include "app/MainWindow.h"
+#include "core/AppPaths.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/AlertPresenter.h"
@@ -9,20 +10,18 @@
 #include "text/LinedTextView.h"
 
 #include <QBuffer>
-#include <QColorSpace>
 #include <QDateTime>
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTimeZone>
 #include <QtConcurrent>
 
@@ -80,8 +79,14 @@ QImage ImageUploads::imageToSend(const QImage &image)
 
 QByteArray ImageUploads::jpegData(const QImage &image)
 {
-    QImage plain = image.convertToFormat(QImage::Format_RGB32);
-    plain.setColorSpace(QColorSpace());
+    // A JPEG has no transparency: the clear parts and the canvas beside a
+    // narrow picture become white, as on a page, not black.
+    QImage plain(image.size(), QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    {
+        QPainter painter(&plain);
+        painter.drawImage(QRect(QPoint(0, 0), image.size()), image);
+    }
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
@@ -95,9 +100,8 @@ QByteArray ImageUploads::jpegData(const QImage &image)
 
 QString ImageUploads::temporaryPath()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-        + QStringLiteral("/Velto");
-    QDir().mkpath(folder);
+    const QString folder = AppPaths::cacheFolder();
+    AppPaths::makePrivateFolder(folder);
     const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
     const qint64 seconds = reference.secsTo(QDateTime::currentDateTimeUtc());
     for (qint64 n = 1;; ++n) {

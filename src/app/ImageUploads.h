@@ -25,7 +25,7 @@ public:
 
     // What is sent for an image: as it is, or on a 600 x 600 canvas when wider.
     static QImage imageToSend(const QImage &image);
-    // JPEG at quality 0.6, progressive, without a colour profile.
+    // JPEG at quality 0.6, progressive, without a colour profile, on white.
     static QByteArray jpegData(const QImage &image);
     // A path in the cache folder that no file has yet.
     static QString temporaryPath();

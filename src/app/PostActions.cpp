@@ -147,7 +147,7 @@ void PostActions::openSource()
 {
     const QUrl source(JsonAccess::textForKeyPath(m_selection->currentDictionary(), u"source.link"));
     if (source.isValid() && !source.isEmpty())
-        UrlOpener::openOrTell(source);
+        UrlOpener::openFromService(source);
 }
 
 void PostActions::copyPostToClipboard()

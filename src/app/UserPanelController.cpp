@@ -216,13 +216,16 @@ void UserPanelController::openSearch(const QString &title, int scope)
     sheet->open();
 }
 
-void UserPanelController::performSearch(int scope, const QString &text)
+void UserPanelController::performSearch(int scope, const QString &typed)
 {
+    // The "#" or "@" is put in front here; one the user typed is not doubled.
+    const QChar sign = scope == searchHashtag ? u'#' : u'@';
+    const QString text = typed.startsWith(sign) ? typed.mid(1) : typed;
     if (text.isEmpty())
         return;
     if (scope == searchHashtag) {
-        Preferences::standard().setValue(prefs::currentHashtag, u'#' + text);
-        NotificationBus::defaultCenter().post(nf::loadHash, QString(u'#' + text));
+        Preferences::standard().setValue(prefs::currentHashtag, sign + text);
+        NotificationBus::defaultCenter().post(nf::loadHash, QString(sign + text));
         return;
     }
     m_window->startProgress();

@@ -36,8 +36,8 @@ public:
     static constexpr int searchUser = 1;
     void openSearchWindow();
     void openUserSearchWindow();
-    // The search as the sheet runs it: a hashtag's posts, or a user's panel
-    // (the text is sent as it was typed).
+    // The search as the sheet runs it: a hashtag's posts, or a user's panel.
+    // The name goes as typed, less one leading "#" (tag) or "@" (user).
     void performSearch(int scope, const QString &text);
 
     UserPanel *panel() const;

@@ -11,4 +11,10 @@ QString supportFolder();
 QString cacheFolder();
 QString diskCacheFolder();
 
+// Makes `folder` and each missing folder above it open to the user alone
+// (0700) whatever the umask, and makes an existing `folder` so too: the data
+// and the cache hold the user's posts and pictures. Answers whether `folder`
+// is now a folder.
+bool makePrivateFolder(const QString &folder);
+
 } // namespace AppPaths

@@ -19,6 +19,25 @@ std::unique_ptr<DesktopNotifier> &slot()
     return notifier;
 }
 
+// Servers read the body as markup (tags such as <b> and <img>, and "&"
+// entities); a post's text must reach them as the plain text it is.
+QString bodyMarkup(const QString &plain)
+{
+    QString markup;
+    markup.reserve(plain.size());
+    for (const QChar c : plain) {
+        if (c == u'&')
+            markup += QLatin1String("&amp;");
+        else if (c == u'<')
+            markup += QLatin1String("&lt;");
+        else if (c == u'>')
+            markup += QLatin1String("&gt;");
+        else
+            markup += c;
+    }
+    return markup;
+}
+
 } // namespace
 
 DesktopNotifier &DesktopNotifier::current()
@@ -48,7 +67,8 @@ void FreedesktopNotifier::notify(const QString &title, const QString &body, bool
         hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
     QDBusMessage call
         = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
-    call << QStringLiteral("Velto") << uint(0) << QStringLiteral("velto") << title << body
+    call << QStringLiteral("Velto") << uint(0) << QStringLiteral("velto") << title
+         << bodyMarkup(body)
          << (offerReply ? QStringList { QStringLiteral("default"), QStringLiteral("Show"),
                  QStringLiteral("reply"), QStringLiteral("Reply") }
                         : QStringList { QStringLiteral("default"), QStringLiteral("Show") })

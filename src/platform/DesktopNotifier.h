@@ -14,9 +14,9 @@ class DesktopNotifier : public QObject {
 public:
     using QObject::QObject;
 
-    // Shows a notification; `done` gets its id (0 when none was shown).
-    // With `offerReply`, it also offers a "Reply" action where the server
-    // shows actions.
+    // Shows a notification of plain text (never markup); `done` gets its id
+    // (0 when none was shown). With `offerReply`, it also offers a "Reply"
+    // action where the server shows actions.
     virtual void notify(const QString &title, const QString &body, bool withSound,
         std::function<void(uint)> done = {}, bool offerReply = false)
         = 0;

@@ -33,6 +33,19 @@ void UrlOpener::setCurrent(std::unique_ptr<UrlOpener> opener)
     slot() = std::move(opener);
 }
 
+bool UrlOpener::openFromService(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"mailto")
+        return openOrTell(url);
+    qInfo().noquote() << "Not opening a link of another kind:" << url.toDisplayString();
+    alerts::show(QStringLiteral("Cannot Open Link"),
+        QStringLiteral("Velto opens only web and e-mail links from posts, so %1 was not opened.")
+            .arg(url.toDisplayString()),
+        { QStringLiteral("OK") }, AlertStyle::Warning);
+    return false;
+}
+
 bool UrlOpener::openOrTell(const QUrl &url)
 {
     if (current().open(url))

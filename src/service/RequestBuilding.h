@@ -30,7 +30,7 @@ QString urlEncodeValue(const QString &value);
 QByteArray newPostBody(const QString &text, const QString &replyToId = {});
 
 // The endpoint's path with its path value put in. The value is escaped as
-// one path segment ("@" kept, so a search for "@bob" asks for "users/@@bob");
+// one path segment ("@" kept: "users/@{username}" with "@bob" is "users/@@bob");
 // decimal ids are unchanged by that, and a typed name holding "/", "?" or "#"
 // cannot address another endpoint.
 QString endpointPath(Endpoint endpoint, const QString &pathValue = {});

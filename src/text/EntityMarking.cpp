@@ -58,10 +58,18 @@ QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
     return ranges;
 }
 
-void appendSpans(QList<StyledText::Span> &spans, const QString &text,
-    const QList<EntityMarking::Range> &ranges, EntityKind kind)
+// Adds a span for each range that touches none of the links. The links and
+// the ranges both run left to right, so one pass over each will do, however
+// many a long text holds.
+void appendSpansOutsideLinks(QList<StyledText::Span> &spans, const QString &text,
+    const QList<EntityMarking::Range> &ranges, const QList<LinkMatch> &links, EntityKind kind)
 {
+    qsizetype link = 0;
     for (const auto &range : ranges) {
+        while (link < links.size() && links[link].start + links[link].length <= range.start)
+            ++link;
+        if (link < links.size() && links[link].start < range.start + range.length)
+            continue;
         const QString value = text.mid(range.start, range.length);
         if (value.isEmpty())
             continue;
@@ -119,10 +127,11 @@ QList<StyledText::Span> entitySpans(const QString &text)
     QList<StyledText::Span> spans;
     if (text.isEmpty())
         return spans;
-    for (const LinkMatch &link : LinkDetector::detect(text))
+    const QList<LinkMatch> links = LinkDetector::detect(text);
+    for (const LinkMatch &link : links)
         spans.append({ link.start, link.length, EntityKind::Link, link.url, linkColor(), true });
-    appendSpans(spans, text, hashtagRanges(text), EntityKind::Hash);
-    appendSpans(spans, text, mentionRanges(text), EntityKind::User);
+    appendSpansOutsideLinks(spans, text, hashtagRanges(text), links, EntityKind::Hash);
+    appendSpansOutsideLinks(spans, text, mentionRanges(text), links, EntityKind::User);
     return spans;
 }
 

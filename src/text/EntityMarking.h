@@ -7,8 +7,9 @@
 #include <QString>
 
 // Finds links, hashtags and mentions in a text and marks them. Nothing is
-// removed or normalised; every mark is only added, so where two overlap the
-// later one's colour wins and both values stay.
+// removed or normalised. Marks never overlap: a hashtag or mention that
+// touches a link ("#top" in "example.net/gallery#top", "@example" in an
+// e-mail address) is part of the link, so one click does one thing.
 namespace EntityMarking {
 
 // Run case-insensitive by ICU. A match needs no word boundary in front
@@ -32,8 +33,8 @@ QList<Range> hashtagRanges(const QString &text);
 QList<Range> mentionRanges(const QString &text);
 
 // The marks for a text in the order they are added: links (LinkDetector),
-// then hashtags, then mentions; each with its value, colour and the
-// pointing-hand cursor.
+// then the hashtags and then the mentions outside every link; each with its
+// value, colour and the pointing-hand cursor.
 QList<StyledText::Span> entitySpans(const QString &text);
 
 // Adds the marks of its own text to `text`.

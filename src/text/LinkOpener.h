@@ -15,7 +15,7 @@ class QWidget;
 // What a click on a link in post text does, wherever the text is shown (the
 // text views, the rows of the list): a web link is probed first and an image
 // opens the preview panel over the window, anything else goes to the
-// browser; links of other schemes go to the desktop at once.
+// browser; mail links go to the desktop at once and other schemes nowhere.
 class LinkOpener : public QObject {
     Q_OBJECT
 public:

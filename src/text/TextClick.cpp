@@ -49,7 +49,7 @@ void openLink(const QUrl &url)
 {
     if (!url.isValid() || url.isEmpty())
         return;
-    UrlOpener::openOrTell(url);
+    UrlOpener::openFromService(url);
 }
 
 void loadHashtag(const QString &hashtag)

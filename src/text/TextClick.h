@@ -31,7 +31,8 @@ ClickActions actionsFor(const TextAttributes &attributes);
 // Nothing for an index outside the text.
 ClickActions actionsAt(const StyledText &text, int index);
 
-// Hands the URL to the desktop (UrlOpener); a refusal is not reported.
+// Hands a web or e-mail link to the desktop (UrlOpener::openFromService);
+// any other, or one nothing opens, is said in an alert.
 void openLink(const QUrl &url);
 // Writes "currentHashtag" and posts "LOADHASHNF" with the tag.
 void loadHashtag(const QString &hashtag);

@@ -7,13 +7,18 @@
 
 namespace PreferenceControls {
 
-QCheckBox *checkBox(const QString &text, BoolKey key, QWidget *parent)
+QCheckBox *checkBox(
+    const QString &text, BoolKey key, QWidget *parent, std::function<void(bool)> write)
 {
     auto *box = new QCheckBox(text, parent);
     Preferences &prefs = Preferences::standard();
     box->setChecked(prefs.value(key));
-    QObject::connect(box, &QCheckBox::toggled, box, [key](bool on) {
-        if (Preferences::standard().value(key) != on)
+    QObject::connect(box, &QCheckBox::toggled, box, [key, write = std::move(write)](bool on) {
+        if (Preferences::standard().value(key) == on)
+            return;
+        if (write)
+            write(on);
+        else
             Preferences::standard().setValue(key, on);
     });
     QObject::connect(&prefs, &Preferences::changed, box, [box, key](const QString &changed) {

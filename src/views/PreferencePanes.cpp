@@ -131,8 +131,10 @@ QWidget *update(const PreferencePaneActions &actions)
 {
     QWidget *pane = paneWidget(QStringLiteral("UpdatePane"));
     auto *layout = new QVBoxLayout(pane);
-    layout->addWidget(checkBox(
-        QStringLiteral("Check for updates when Velto starts"), prefs::updateCheckAtStartup, pane));
+    // The update check writes its setting itself: switched off and on again,
+    // it checks at the next start.
+    layout->addWidget(checkBox(QStringLiteral("Check for updates when Velto starts"),
+        prefs::updateCheckAtStartup, pane, actions.setCheckAtStartup));
     auto *last = note(QString(), pane);
     auto showLast = [last] {
         const auto stored = Preferences::standard().value(prefs::lastCheckDate);

@@ -10,6 +10,8 @@ struct PreferencePaneActions {
     std::function<void()> toggleStatusItem;
     std::function<void()> toggleDockIcon;
     std::function<void()> checkForUpdates;
+    // The update check's own setting, which also forgets the last check.
+    std::function<void(bool)> setCheckAtStartup;
 };
 
 // The four panes of the preferences window. Every control writes its

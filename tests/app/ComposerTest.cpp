@@ -123,6 +123,23 @@ TEST_F(ComposerTest, ReplyAndQuoteStartFromTheSelectedPostByEveryRoute)
     EXPECT_EQ(window().postButtonImage(), QStringLiteral("postTemplate"));
 }
 
+TEST_F(ComposerTest, AReplyPutsItsNamesBeforeWhatTheUserHadWritten)
+{
+    delegate->newPost();
+    type(QStringLiteral("my own words"));
+    select(QStringLiteral("782"));
+    delegate->postCommands().doubleClickAction();
+    EXPECT_EQ(view().text(), QStringLiteral("@farid my own words"));
+    EXPECT_EQ(composer().replyOrQuoteID(), QStringLiteral("782"));
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        DraftFile file;
+        file.open(draftPath());
+        return file.draft() && file.draft()->text == u"@farid my own words";
+    }));
+    view().undo();
+    EXPECT_EQ(view().text(), QStringLiteral("my own words"));
+}
+
 TEST_F(ComposerTest, OneSendMakesOnePostAndTheShownStreamShowsIt)
 {
     ASSERT_TRUE(sandbox.setLatency(400));

@@ -152,8 +152,18 @@ TEST_F(ComposerTypingTest, TheDraftComesBackWhenTheProgramEndedWithoutQuitting)
 {
     select(QStringLiteral("773"));
     delegate->composer().doTheReply();
-    type(QStringLiteral("unsent words"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(draftPath()); }));
+    // Steady typing for over a second: the draft is written meanwhile, not
+    // only after the typing stops.
+    view().setFocus();
+    QTest::keyClicks(&view(), QStringLiteral("unsent words"), Qt::NoModifier, 100);
+    DraftFile written;
+    written.open(draftPath());
+    ASSERT_TRUE(written.draft().has_value());
+    EXPECT_TRUE(written.draft()->text.startsWith(u"@noah @mei unsent"));
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        written.open(draftPath());
+        return written.draft() && written.draft()->text.endsWith(u"words");
+    }));
 
     // Gone without its quit steps, as after a crash.
     delegate.reset();

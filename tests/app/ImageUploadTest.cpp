@@ -38,6 +38,15 @@ TEST(ImageUploadRules, WhatIsSentAndWhichFilesAreTaken)
     EXPECT_EQ(wide.size(), QSize(600, 600));
     const QImage tall = ImageUploads::imageToSend(QImage(500, 3000, QImage::Format_RGB32));
     EXPECT_EQ(tall.size(), QSize(500, 3000));
+    // The bars beside a narrow picture and its clear parts are white, not
+    // black: a JPEG has no transparency.
+    QImage clear(1200, 400, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    const QImage sent
+        = QImage::fromData(ImageUploads::jpegData(ImageUploads::imageToSend(clear)), "JPEG");
+    ASSERT_EQ(sent.size(), QSize(600, 600));
+    for (const QPoint at : { QPoint(5, 5), QPoint(300, 300) })
+        EXPECT_GT(qGray(sent.pixel(at)), 245) << at.x() << ", " << at.y();
 
     EXPECT_TRUE(LinedTextView::isUploadableImagePath(u"/home/a/photo.jpg"_qs));
     EXPECT_TRUE(LinedTextView::isUploadableImagePath(u"/home/a/icon.icns"_qs));

@@ -18,6 +18,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
@@ -205,11 +207,26 @@ TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
     }));
     FreedesktopNotifier notifier;
     std::optional<uint> id;
-    notifier.notify(QStringLiteral("@alice (Alice)"), QStringLiteral("hello"), true,
+    notifier.notify(QStringLiteral("@alice (Alice)"),
+        QStringLiteral("Tom & <b>Jerry</b> <img src=\"http://example.com/x.png\">"), true,
         [&](uint shown) { id = shown; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return id.has_value(); }));
     EXPECT_GT(*id, 0u);
     notifier.close(*id);
+    // The server reads the body as markup: it must have been sent the post's text escaped.
+    QString body;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        QProcess history;
+        history.start(QStringLiteral("dunstctl"), { QStringLiteral("history") });
+        history.waitForFinished(5000);
+        const QJsonValue closed
+            = QJsonDocument::fromJson(history.readAllStandardOutput()).object()[u"data"][0][0];
+        body = closed[u"body"][u"data"].toString();
+        return !body.isEmpty();
+    }));
+    EXPECT_EQ(body,
+        QStringLiteral("Tom &amp; &lt;b&gt;Jerry&lt;/b&gt; &lt;img "
+                       "src=\"http://example.com/x.png\"&gt;"));
     server.terminate();
     server.waitForFinished();
 }

@@ -222,6 +222,19 @@ TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
 
     // The sandbox's own page for it is there.
     EXPECT_EQ(sandbox.request("GET", QUrl(permalink).path().toUtf8()).status, 200);
+
+    // A source link of any other scheme is told, never handed to the desktop.
+    PostRecord odd = record;
+    for (const char *link : { "file:///etc/passwd", "smb://host/share", "javascript:alert(1)" }) {
+        odd.post.insert(u"source"_qs, QVariantMap { { u"link"_qs, QString::fromUtf8(link) } });
+        posts()->setContent({ odd });
+        posts()->clearSelection();
+        posts()->setSelectionIndex(0);
+        actions().openSource();
+    }
+    EXPECT_EQ(opener.opened().size(), 2);
+    ASSERT_EQ(alerts.shown().size(), 3);
+    EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Cannot Open Link"));
 }
 
 } // namespace

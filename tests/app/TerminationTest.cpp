@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,10 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSaves)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     velto.setProcessEnvironment(env);
     velto.setProcessChannelMode(QProcess::MergedChannels);
+    // The usual umask, which leaves new folders readable by everyone.
+    const mode_t umask = ::umask(022);
     velto.start(QStringLiteral(VELTO_BINARY), {});
+    ::umask(umask);
     ASSERT_TRUE(velto.waitForStarted(10000));
     // Up and showing its first page: the folder is made at start.
     ASSERT_TRUE(testsupport::waitUntil(
@@ -57,6 +61,8 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSaves)
         testsupport::waitUntil([&] { return QFile::exists(words); }, std::chrono::seconds(15)));
     QTest::qWait(300);
     ASSERT_TRUE(QFile::remove(words));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return QFileInfo(AppPaths::diskCacheFolder()).isDir(); }));
 
     ::kill(pid_t(velto.processId()), GetParam());
     ASSERT_TRUE(velto.waitForFinished(10000)) << velto.readAll().constData();
@@ -66,9 +72,13 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSaves)
     ASSERT_TRUE(QFile::exists(words));
     EXPECT_EQ(QFile::permissions(words),
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    EXPECT_EQ(QFile::permissions(folder),
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
-            | QFile::ExeUser);
+    // The pictures in the cache are the user's as much as the data files.
+    for (const QString &privateFolder :
+        { folder, AppPaths::cacheFolder(), AppPaths::diskCacheFolder() })
+        EXPECT_EQ(QFile::permissions(privateFolder),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+                | QFile::WriteUser | QFile::ExeUser)
+            << privateFolder.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT),

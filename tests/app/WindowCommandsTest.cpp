@@ -9,6 +9,7 @@
 #include "app/CommandTable.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
+#include "app/PreferencesController.h"
 #include "app/Swipes.h"
 #include "app/WindowCommands.h"
 #include "core/NotificationBus.h"
@@ -21,9 +22,11 @@
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "text/LinedTextView.h"
+#include "views/PreferencePanel.h"
 #include "views/SideBar.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QMenuBar>
@@ -260,6 +263,21 @@ TEST_F(WindowCommandsTest, LoginItemIsAnAutostartEntryForThisProgram)
     EXPECT_TRUE(text.contains(
         QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
     EXPECT_TRUE(Autostart::entryPath().startsWith(profile.path()));
+}
+
+TEST_F(WindowCommandsTest, TheUpdateBoxSwitchedOffAndOnChecksAtTheNextStart)
+{
+    delegate->preferencesWindow().showPreferences();
+    PreferencePanel *panel = delegate->preferencesWindow().panel();
+    panel->changePanes(3);
+    auto *box = panel->currentPane()->findChild<QCheckBox *>();
+    ASSERT_NE(box, nullptr);
+    const bool on = box->isChecked();
+    Preferences::standard().setValue(prefs::updateLastCheckDate, QStringLiteral("818000000"));
+    for (int click = 0; click < 2; ++click)
+        QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_EQ(Preferences::standard().value(prefs::updateCheckAtStartup), on);
+    EXPECT_EQ(Preferences::standard().value(prefs::updateLastCheckDate), QStringLiteral("0"));
 }
 
 TEST(Relaunch, TheShellWaitsThenRunsTheProgramWithItsPathQuoted)

@@ -50,4 +50,30 @@ TEST(UrlOpener, WithoutABrowserTheUserIsToldWhatCouldNotOpen)
     UrlOpener::setCurrent(nullptr);
 }
 
+TEST(UrlOpener, FromPostsOnlyWebAndMailLinksReachTheDesktop)
+{
+    testsupport::ScriptedAlerts alerts;
+    RefusingOpener::asked.clear();
+    UrlOpener::setCurrent(std::make_unique<RefusingOpener>(true));
+    const std::pair<const char *, bool> links[] = { { "http://example.com/a", true },
+        { "HTTPS://example.com/b", true }, { "mailto:amy@example.com", true },
+        { "ftp://files.example.com/x.zip", false }, { "file:///etc/passwd", false },
+        { "file:///usr/share/applications/velto.desktop", false }, { "smb://host/share", false },
+        { "sftp://host/x", false }, { "nfs://host/x", false }, { "apt:velto", false },
+        { "javascript:alert(1)", false } };
+    for (const auto &[link, opens] : links) {
+        const QUrl url(QString::fromUtf8(link));
+        const qsizetype asked = RefusingOpener::asked.size();
+        const qsizetype told = alerts.shown().size();
+        TextClick::openLink(url);
+        EXPECT_EQ(RefusingOpener::asked.size() - asked, opens ? 1 : 0) << link;
+        ASSERT_EQ(alerts.shown().size() - told, opens ? 0 : 1) << link;
+        if (!opens) {
+            EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Cannot Open Link"));
+            EXPECT_TRUE(alerts.shown().last().message.contains(url.toDisplayString())) << link;
+        }
+    }
+    UrlOpener::setCurrent(nullptr);
+}
+
 } // namespace

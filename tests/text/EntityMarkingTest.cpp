@@ -109,27 +109,33 @@ TEST_F(Styling, EntitiesEndAtTheFirstCharacterOutsideTheirPattern)
     EXPECT_TRUE(marks(QStringLiteral("# @ #- @-")).size() == 1); // only "#-"
 }
 
-TEST_F(Styling, OverlapsKeepBothValuesAndTheLaterColour)
+TEST_F(Styling, AHashtagOrMentionInsideALinkIsPartOfTheLink)
 {
-    const QString text = QStringLiteral("read http://example.com/page#top now");
-    const StyledText styled = attributedStringFromString(text);
-    const int fragment = int(text.indexOf(u'#'));
-    const TextAttributes inFragment = styled.attributesAt(fragment + 1);
-    EXPECT_EQ(inFragment.link, u"http://example.com/page#top");
-    EXPECT_EQ(inFragment.hash, u"#top");
-    EXPECT_EQ(inFragment.color, EntityMarking::hashtagColor());
-    const TextAttributes inPath = styled.attributesAt(fragment - 1);
-    EXPECT_EQ(inPath.link, u"http://example.com/page#top");
-    EXPECT_FALSE(inPath.hash);
-    EXPECT_EQ(inPath.color, EntityMarking::linkColor());
+    const auto link = [](const char *t, const char *url) {
+        return Marked { QString::fromUtf8(t), EntityKind::Link, QString::fromUtf8(url) };
+    };
+    const std::pair<const char *, std::vector<Marked>> cases[] = {
+        { "example.net/gallery#top",
+            { link("example.net/gallery#top", "http://example.net/gallery#top") } },
+        { "read http://example.com/page#top now",
+            { link("http://example.com/page#top", "http://example.com/page#top") } },
+        { "write bob@example.com", { link("bob@example.com", "mailto:bob@example.com") } },
+        { "#a https://example.com/@bob/#b @c",
+            { link("https://example.com/@bob/#b", "https://example.com/@bob/#b"), hash("#a"),
+                user("@c") } },
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(marks(QString::fromUtf8(text)), expected) << text;
 
-    const QString mail = QStringLiteral("write bob@example.com");
-    const StyledText mailStyled = attributedStringFromString(mail);
-    const TextAttributes atSign = mailStyled.attributesAt(int(mail.indexOf(u'@')) + 1);
-    EXPECT_EQ(atSign.link, u"mailto:bob@example.com");
-    EXPECT_EQ(atSign.user, u"@example");
-    EXPECT_EQ(atSign.color, EntityMarking::mentionColor());
-    EXPECT_EQ(mailStyled.attributesAt(int(mail.indexOf(u'b'))).color, EntityMarking::linkColor());
+    // One mark, one colour, all along the link.
+    const QString text = QStringLiteral("see example.net/gallery#top");
+    const StyledText styled = attributedStringFromString(text);
+    int linkOnly = 0;
+    for (int i = 4; i < text.size(); ++i) {
+        const TextAttributes a = styled.attributesAt(i);
+        linkOnly += !a.hash && a.link && a.color == EntityMarking::linkColor();
+    }
+    EXPECT_EQ(linkOnly, text.size() - 4);
 }
 
 TEST_F(Styling, RangesAreUtf16UnitsWhateverTheScript)

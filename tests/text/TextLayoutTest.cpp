@@ -125,9 +125,10 @@ TEST(TextHitTest, AnswersTheSpanForTheDelegate)
     EXPECT_EQ(layout.characterIndexAt(QPointF(300, lineHeight / 2)), -1);
 }
 
-TEST(TextPainting, DrawsTextAndShadowInTheirColours)
+TEST(TextPainting, DrawsTextShadowAndEmojiInTheirColours)
 {
-    const StyledText s = styled(QStringLiteral("MMMM #tag"));
+    // The fox comes from the colour emoji font, not as an empty box.
+    const StyledText s = styled(QString::fromUtf8("MMMM #tag \U0001F98A"));
     const StyledTextLayout layout(s, 300);
     QImage image(300, 40, QImage::Format_ARGB32);
     image.fill(Qt::black);
@@ -138,6 +139,7 @@ TEST(TextPainting, DrawsTextAndShadowInTheirColours)
     // The base text is dark, so on black the light shadow is what shows.
     int light = 0;
     int green = 0;
+    int orange = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
@@ -145,10 +147,13 @@ TEST(TextPainting, DrawsTextAndShadowInTheirColours)
                 ++light;
             if (c.green() > c.red() + 20 && c.green() > 60)
                 ++green;
+            if (c.red() > 150 && c.red() > c.blue() + 80)
+                ++orange;
         }
     }
     EXPECT_GT(light, 10);
     EXPECT_GT(green, 5);
+    EXPECT_GT(orange, 20);
 }
 
 TEST(TextPainting, ASelectionOverMixedDirectionsIsHighlightedWhereItsGlyphsAre)

@@ -3,6 +3,7 @@
 // caller's thread waits at most for an in-memory update.
 #include "support/cache/SDURLCache.h"
 
+#include "core/AppPaths.h"
 #include "support/cache/CacheEntryArchive.h"
 #include "support/cache/CacheFiles.h"
 #include "support/cache/CacheKey.h"
@@ -23,7 +24,7 @@ bool SDURLCache::createDiskCachePath()
 {
     if (QFileInfo(m_diskCachePath).isDir())
         return true;
-    if (QDir().mkpath(m_diskCachePath))
+    if (AppPaths::makePrivateFolder(m_diskCachePath))
         return true;
     if (!m_warnedAboutWrites.exchange(true))
         qWarning().noquote() << "The disk cache cannot create its folder" << m_diskCachePath;
