@@ -63,6 +63,7 @@ void AppDelegate::awakeFromNib()
     createFolderAndFiles();
     createCache();
     runFirstStartAndMigrations();
+    WindowPlacement::keepPlaceAndSize(m_window);
 
     // The timers run from start-up, signed in or not.
     m_scheduler->setRefreshTimer();
