@@ -1,9 +1,13 @@
 #include "app/AppDelegate.h"
+#include "app/AuthWindow.h"
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
 #include "app/SignInPage.h"
 #include "app/StartupReport.h"
+#include "core/AppPaths.h"
+#include "core/Preferences.h"
 #include "platform/ColourScheme.h"
+#include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
 
@@ -25,13 +29,29 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("velto"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
 
+    // Before anything is read or written: a second program on the same
+    // profile would write the same files.
+    SingleInstance instance(
+        Preferences::standardFilePath() + QLatin1Char('\n') + AppPaths::supportFolder());
+    if (!instance.claim())
+        return 0;
+
     ToolkitServices::install();
     ColourScheme::applyFromEnvironment();
     AppDelegate delegate;
+    QObject::connect(&instance, &SingleInstance::secondStartAsked, &delegate, [&delegate] {
+        // Signed out, the sign-in window is the program.
+        if (QWidget *signIn = delegate.authWindow(); signIn && signIn->isVisible()) {
+            signIn->raise();
+            signIn->activateWindow();
+        } else {
+            delegate.applicationShouldHandleReopen();
+        }
+    });
     LifecycleWatcher lifecycle(&delegate, delegate.window());
     if (StartupReport::isRequested())
         new StartupReport(&delegate, delegate.window()->listView()->viewport());
     delegate.awakeFromNib();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
-    return app.exec();
+    return TerminationSignals::exec();
 }

@@ -67,6 +67,7 @@ void AppDelegate::awakeFromNib()
     createFolderAndFiles();
     createCache();
     runFirstStartAndMigrations();
+    WindowPlacement::keepPlaceAndSize(m_window);
 
     // The timers run from start-up, signed in or not.
     m_scheduler->setRefreshTimer();

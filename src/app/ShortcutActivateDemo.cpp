@@ -147,6 +147,24 @@ void ShortcutActivateDemo::shortcutRecorderKeyComboDidChange(
     saveKeyCombo(newCombo, finder ? newPostPrefix : showHidePrefix);
 }
 
+bool ShortcutActivateDemo::shortcutRecorderIsKeyCodeAndFlagsTaken(
+    SRRecorderControl *recorder, int keyCode, quint32 toolkitFlags, QString *reason)
+{
+    SRRecorderControl *other = recorder == m_recorderControl ? m_recorderControlFinder.data()
+        : recorder == m_recorderControlFinder                ? m_recorderControl.data()
+                                                             : nullptr;
+    if (!other)
+        return false;
+    const SRKeyCombo held = other->keyCombo();
+    if (held.isEmpty() || held.code != keyCode
+        || ToolkitToCarbonFlags(held.flags) != ToolkitToCarbonFlags(toolkitFlags))
+        return false;
+    if (reason)
+        *reason = QStringLiteral("it's already used by the hot key \"%1\"")
+                      .arg(other->accessibleName());
+    return true;
+}
+
 void ShortcutActivateDemo::saveCombo()
 {
     if (m_hotKey)

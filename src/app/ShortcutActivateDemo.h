@@ -39,6 +39,10 @@ public:
     void delayedNewPost();
 
     void shortcutRecorderKeyComboDidChange(SRRecorderControl *recorder, SRKeyCombo combo) override;
+    // One combination cannot be both hot keys: each recorder refuses the
+    // other's.
+    bool shortcutRecorderIsKeyCodeAndFlagsTaken(
+        SRRecorderControl *recorder, int keyCode, quint32 toolkitFlags, QString *reason) override;
     void saveCombo();
     // Saves the new-post combination (its counterpart for the other key).
     void saveComboFinder();

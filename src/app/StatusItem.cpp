@@ -3,9 +3,11 @@
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 StatusItem::StatusItem(MainWindow *window, QMenu *menu, QObject *parent)
     : QObject(parent)
@@ -39,6 +41,7 @@ void StatusItem::makeStatusItem()
         });
     setNewMentionsWaiting(m_waiting);
     m_icon->show();
+    QCoreApplication::instance()->installEventFilter(this);
     // Hidden, the window can come back from here; without a tray to show
     // the item it stays minimised instead.
     m_window->setHideToTray(QSystemTrayIcon::isSystemTrayAvailable());
@@ -48,6 +51,8 @@ void StatusItem::hideStatusItem()
 {
     if (!m_icon)
         return;
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->removeEventFilter(this);
     m_icon->hide();
     delete m_icon;
     m_icon = nullptr;
@@ -83,4 +88,20 @@ void StatusItem::statusItemAction()
     m_window->showNormal();
     m_window->raise();
     m_window->activateWindow();
+}
+
+bool StatusItem::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Quit) {
+        // Quitting closes every window, with events just like the close
+        // button's; those closes go through.
+        m_quitting = true;
+        QTimer::singleShot(0, this, [this] { m_quitting = false; });
+    } else if (event->type() == QEvent::Close && watched == m_window && event->spontaneous()
+        && !m_quitting) {
+        event->ignore();
+        m_window->hideApplication();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -11,7 +11,8 @@ class QSystemTrayIcon;
 // The tray item: "status_off", "status_off_blue" while new mentions wait,
 // "status_on" while its menu is open. A click brings the window forward;
 // while it is there, hiding the window hides it (else the window is only
-// minimised, so it can always be found). Made and dropped as the
+// minimised, so it can always be found), and so does the close button of
+// the window's frame, which without the item quits. Made and dropped as the
 // preference says.
 class StatusItem : public QObject {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
     // The picture's name now ("status_off", "status_on", "status_off_blue").
     const QString &pictureName() const { return m_picture; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showPicture(const QString &name);
 
@@ -38,4 +42,5 @@ private:
     QSystemTrayIcon *m_icon = nullptr;
     QString m_picture;
     bool m_waiting = false;
+    bool m_quitting = false;
 };

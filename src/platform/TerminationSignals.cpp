@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -14,6 +15,7 @@ namespace TerminationSignals {
 namespace {
 
 int g_pipe[2] = { -1, -1 };
+bool g_quitAsked = false;
 
 void onSignal(int signal)
 {
@@ -29,12 +31,17 @@ void quitOnTerminationSignals()
         return;
     auto *notifier
         = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(g_pipe[0], &byte, 1);
-        notifier->setEnabled(false);
         qInfo("signal %d: quitting", int(byte));
+        g_quitAsked = true;
+        // quit() closes the windows and ends the running loop; it does
+        // nothing before the application's loop runs. exit() ends every
+        // loop that runs now, a modal alert's too, and makes those that
+        // start before the application's loop return at once.
         QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     struct sigaction action { };
     action.sa_handler = onSignal;
@@ -42,6 +49,13 @@ void quitOnTerminationSignals()
     action.sa_flags = SA_RESTART;
     for (int signal : { SIGINT, SIGTERM, SIGHUP })
         sigaction(signal, &action, nullptr);
+}
+
+int exec()
+{
+    if (g_quitAsked)
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    return QCoreApplication::exec();
 }
 
 void disableCoreDumps()

@@ -4,8 +4,11 @@
 #include "platform/SystemBeep.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,9 +42,15 @@ public:
         }
         if (!buttons.isEmpty())
             box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+        // Written to the log too: a report of a program that hangs or quits
+        // then says what it was asking.
+        qInfo().noquote() << "alert:" << alert.title;
         box.exec();
         const int index = buttons.indexOf(box.clickedButton());
-        return index < 0 ? 0 : index;
+        // A box ended with no button chosen (the program quits while it is
+        // open) answers with the last one, the one that does nothing, never
+        // with the action the first one offers.
+        return index < 0 ? std::max(int(buttons.size()) - 1, 0) : index;
     }
 };
 

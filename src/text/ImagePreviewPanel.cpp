@@ -3,6 +3,7 @@
 #include "text/DragImageView.h"
 
 #include <QDebug>
+#include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QVBoxLayout>
@@ -41,6 +42,34 @@ ImagePreviewPanel::~ImagePreviewPanel()
         m_reply->abort();
         m_reply->deleteLater();
     }
+}
+
+namespace {
+bool closesPanel(const QKeyEvent *key)
+{
+    return (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier)
+        || key->matches(QKeySequence::Close);
+}
+} // namespace
+
+bool ImagePreviewPanel::event(QEvent *event)
+{
+    // The main window's own Escape and Close shortcuts reach a window of its
+    // own; here they are the panel's.
+    if (event->type() == QEvent::ShortcutOverride && closesPanel(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void ImagePreviewPanel::keyPressEvent(QKeyEvent *event)
+{
+    if (closesPanel(event)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QRect ImagePreviewPanel::contentRectForMainWindow(const QRect &mainWindowFrame)

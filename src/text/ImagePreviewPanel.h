@@ -11,7 +11,8 @@ class DragImageView;
 
 // The floating window that previews an image link: over the main window's
 // top, as wide as the main window and three quarters as high, at least
-// 200 x 150, closed for good when the user closes it. The image loads
+// 200 x 150, closed for good when the user closes it (Escape and Ctrl+W
+// close it, and only it, not the main window behind). The image loads
 // without blocking; until it is there (or when it cannot be loaded) the
 // window says so.
 class ImagePreviewPanel : public QWidget {
@@ -34,6 +35,10 @@ public:
 
 Q_SIGNALS:
     void loadFinished(bool ok);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void load(QNetworkAccessManager *manager);

@@ -198,9 +198,12 @@ bool SRRecorderCell::performKeyEquivalent(const RecorderKeyEvent &event)
     }
     ShortcutError error;
     if (m_validator.isKeyCodeAndFlagsTaken(event.keyCode, ToolkitToCarbonFlags(flags), &error)) {
-        if (!error.description.isEmpty())
+        if (!error.description.isEmpty()) {
+            Q_EMIT alertShowing(true);
             alerts::show(error.description, error.recoverySuggestion, { QStringLiteral("OK") },
                 AlertStyle::Critical);
+            Q_EMIT alertShowing(false);
+        }
         flagsChanged(event.modifierFlags);
         return true;
     }

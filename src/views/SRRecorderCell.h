@@ -90,6 +90,8 @@ public:
 Q_SIGNALS:
     void recordingChanged(bool recording);
     void displayChanged();
+    // A refusal's alert opens (true) and is answered (false).
+    void alertShowing(bool showing);
 
 private:
     bool shortcutValidatorIsKeyCodeAndFlagsTaken(

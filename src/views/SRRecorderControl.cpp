@@ -36,7 +36,12 @@ SRRecorderControl::SRRecorderControl(QWidget *parent)
         updateAccessibleText();
         update();
     });
-    connect(&m_cell, &SRRecorderCell::recordingChanged, this, &SRRecorderControl::recordingChanged);
+    connect(
+        &m_cell, &SRRecorderCell::recordingChanged, this, &SRRecorderControl::updateKeyboardGrab);
+    connect(&m_cell, &SRRecorderCell::alertShowing, this, [this](bool showing) {
+        m_alertOpen = showing;
+        updateKeyboardGrab();
+    });
     updateAccessibleText();
 }
 
@@ -112,14 +117,14 @@ bool SRRecorderControl::shortcutRecorderCellIsKeyCodeAndFlagsTaken(
         && m_delegate->shortcutRecorderIsKeyCodeAndFlagsTaken(this, keyCode, toolkitFlags, reason);
 }
 
-void SRRecorderControl::recordingChanged(bool recording)
+void SRRecorderControl::updateKeyboardGrab()
 {
-    if (!m_cell.canCaptureGlobalHotKeys() || !onX11())
-        return;
-    if (recording && !m_keyboardGrabbed) {
+    const bool hold = m_cell.isRecording() && m_cell.canCaptureGlobalHotKeys() && onX11()
+        && !m_alertOpen && isActiveWindow();
+    if (hold && !m_keyboardGrabbed) {
         grabKeyboard();
         m_keyboardGrabbed = true;
-    } else if (!recording && m_keyboardGrabbed) {
+    } else if (!hold && m_keyboardGrabbed) {
         releaseKeyboard();
         m_keyboardGrabbed = false;
     }
@@ -127,6 +132,13 @@ void SRRecorderControl::recordingChanged(bool recording)
 
 bool SRRecorderControl::event(QEvent *event)
 {
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
+        // Another window in front ends recording, unless it is the alert
+        // that explains a refusal, after which recording goes on.
+        if (event->type() == QEvent::WindowDeactivate && !m_alertOpen)
+            m_cell.resignFirstResponder();
+        updateKeyboardGrab();
+    }
     // While recording every key belongs to the recorder, not to a menu item;
     // when idle, Space starts recording.
     if (event->type() == QEvent::ShortcutOverride) {
@@ -159,8 +171,8 @@ void SRRecorderControl::keyReleaseEvent(QKeyEvent *event)
 
 void SRRecorderControl::focusOutEvent(QFocusEvent *event)
 {
-    // The window losing the keyboard to our own grab is no reason to stop.
-    if (!(m_keyboardGrabbed && event->reason() == Qt::ActiveWindowFocusReason))
+    // The window's own activation is followed in event().
+    if (event->reason() != Qt::ActiveWindowFocusReason)
         m_cell.resignFirstResponder();
     QWidget::focusOutEvent(event);
 }

@@ -22,8 +22,11 @@ public:
 // The field in which the user records a keyboard shortcut: click it or press
 // Space, then press the combination. The small button at its right clears
 // the shortcut, or while recording gives the old one back. While recording
-// it takes the whole keyboard, so that neither the desktop's shortcuts nor
-// the program's own hot keys swallow the combination being recorded.
+// with its window in front it takes the whole keyboard, so that neither the
+// desktop's shortcuts nor the program's own hot keys swallow the combination
+// being recorded; it lets go while a refusal's alert is open, so the alert
+// can be answered, and recording ends when its window loses the front to
+// another one, so the keyboard is never held for a program in the back.
 class SRRecorderControl : public QWidget, private SRRecorderCellDelegate {
     Q_OBJECT
 public:
@@ -81,11 +84,14 @@ private:
     void shortcutRecorderCellKeyComboDidChange(SRRecorderCell *cell, SRKeyCombo combo) override;
     bool shortcutRecorderCellIsKeyCodeAndFlagsTaken(
         SRRecorderCell *cell, int keyCode, quint32 toolkitFlags, QString *reason) override;
-    void recordingChanged(bool recording);
+    // Holds the keyboard exactly while recording in the front window with
+    // no alert open.
+    void updateKeyboardGrab();
     void updateAccessibleText();
 
     SRRecorderCell m_cell;
     SRRecorderControlDelegate *m_delegate = nullptr;
     bool m_mouseDownInButton = false;
     bool m_keyboardGrabbed = false;
+    bool m_alertOpen = false;
 };

@@ -16,6 +16,7 @@
 #include "text/TextClick.h"
 #include "views/TimelineListView.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,6 +98,23 @@ TEST_F(ListLinksTest, AnImageLinkOpensThePreviewAndAPageLinkTheBrowser)
     ASSERT_NE(links->imageView(), nullptr);
     EXPECT_FALSE(links->imageView()->image().isNull()) << "the picture is shown";
     EXPECT_TRUE(opener.opened().isEmpty());
+
+    // Escape and Ctrl+W close the preview alone, not the window behind it.
+    for (const QKeySequence &keys :
+        { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) }) {
+        if (!links->panel() || !links->panel()->isVisible()) {
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onImage);
+            ASSERT_TRUE(testsupport::waitUntil(
+                [&] { return links->panel() && links->panel()->isVisible(); }, 10000ms));
+        }
+        QPointer<ImagePreviewPanel> shown = links->panel();
+        shown->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+        QTest::keySequence(shown, keys);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return !shown || !shown->isVisible(); }, 3000ms))
+            << keys.toString().toStdString();
+        EXPECT_FALSE(delegate->window()->isHiddenFromUser()) << keys.toString().toStdString();
+    }
 
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onPage);
     ASSERT_TRUE(testsupport::waitUntil([&] { return !opener.opened().isEmpty(); }, 10000ms));

@@ -1,13 +1,17 @@
-// The program as a process: the signals of a logout, `kill` and Ctrl+C end it
-// the way Quit does, with the data files written and private to the user.
+// The program as a process: the signals of a logout, `kill` and Ctrl+C end
+// it the way Quit does, with the data files written and private to the user,
+// quickly and whatever is open; and a second start on the same profile
+// leaves the first one running alone.
 #include "SandboxServer.h"
 #include "SignedInProfile.h"
 #include "TestSupport.h"
 
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
+#include "support/CompletionWords.h"
 #include "support/DataFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -21,71 +25,151 @@
 
 namespace {
 
-class TerminationTest : public ::testing::TestWithParam<int> {
+using namespace std::chrono_literals;
+
+// What the program shows when the signal comes.
+enum class Showing { FirstPage, FirstPageWithTrayItem, Welcome, PreferencesDamaged };
+
+struct SignalCase {
+    int signal;
+    Showing showing;
+    const char *name;
+};
+
+void PrintTo(const SignalCase &signalCase, std::ostream *out)
+{
+    *out << signalCase.name;
+}
+
+class ProgramProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
         testsupport::pointXdgFoldersAt(profile.path());
         ASSERT_TRUE(sandbox.start());
         testsupport::prepareSignedInProfile(sandbox);
-        Preferences::resetStandard(); // the program reads the file itself
     }
-    void TearDown() override { Preferences::resetStandard(); }
+    void TearDown() override
+    {
+        for (QProcess *process : { &velto, &second }) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished();
+            }
+        }
+        Preferences::resetStandard();
+    }
+    void start(QProcess &process)
+    {
+        Preferences::resetStandard(); // the program reads the file itself
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        // The usual umask, which leaves new folders readable by everyone.
+        const mode_t umask = ::umask(022);
+        process.start(QStringLiteral(VELTO_BINARY), {});
+        ::umask(umask);
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+    // Waits for a line of the program's log.
+    bool logged(QProcess &process, const QByteArray &text, std::chrono::milliseconds timeout)
+    {
+        return testsupport::waitUntil(
+            [&] {
+                output += process.readAll();
+                return output.contains(text);
+            },
+            timeout);
+    }
 
     QTemporaryDir profile;
     SandboxServer sandbox;
+    QProcess velto;
+    QProcess second;
+    QByteArray output;
 };
 
-TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSaves)
+class TerminationTest : public ProgramProcess, public ::testing::WithParamInterface<SignalCase> { };
+
+TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSavesWithinTwoSeconds)
 {
     const QString folder = AppPaths::supportFolder();
     const QString words = folder + QLatin1Char('/') + DataFiles::autocompletionsFileName;
-    QFile::remove(words);
-
-    QProcess velto;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    velto.setProcessEnvironment(env);
-    velto.setProcessChannelMode(QProcess::MergedChannels);
-    // The usual umask, which leaves new folders readable by everyone.
-    const mode_t umask = ::umask(022);
-    velto.start(QStringLiteral(VELTO_BINARY), {});
-    ::umask(umask);
-    ASSERT_TRUE(velto.waitForStarted(10000));
-    // Up and showing its first page: the folder is made at start.
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return QFileInfo(folder).isDir(); }, std::chrono::seconds(15)));
-    // The names are written once the followed users have come; taken away
-    // again, only the quit's own saving brings the file back.
-    ASSERT_TRUE(
-        testsupport::waitUntil([&] { return QFile::exists(words); }, std::chrono::seconds(15)));
-    QTest::qWait(300);
+    Preferences &p = Preferences::standard();
+    const Showing showing = GetParam().showing;
+    p.setValue(prefs::prefsShowStatusItem, showing == Showing::FirstPageWithTrayItem);
+    p.setValue(prefs::firstStartEver, showing != Showing::Welcome);
+    if (showing == Showing::PreferencesDamaged) {
+        QFile file(Preferences::standardFilePath());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("\ncutOf");
+    }
+    if (showing == Showing::Welcome || showing == Showing::PreferencesDamaged) {
+        // A list the start-up reads before its alert.
+        QDir().mkpath(folder);
+        CompletionWords list;
+        list.load(words);
+        ASSERT_TRUE(list.save());
+        start(velto);
+        const char *title
+            = showing == Showing::Welcome ? "alert: Velto Alpha" : "alert: Preferences Damaged";
+        ASSERT_TRUE(logged(velto, title, 15s)) << output.constData();
+    } else {
+        QFile::remove(words);
+        start(velto);
+        // The names are written once the followed users have come, which is
+        // after the first page.
+        ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(words); }, 15s));
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return QFileInfo(AppPaths::diskCacheFolder()).isDir(); }));
+        QTest::qWait(300);
+    }
+    // Taken away, only the quit's own saving brings the file back.
     ASSERT_TRUE(QFile::remove(words));
-    ASSERT_TRUE(
-        testsupport::waitUntil([&] { return QFileInfo(AppPaths::diskCacheFolder()).isDir(); }));
 
-    ::kill(pid_t(velto.processId()), GetParam());
-    ASSERT_TRUE(velto.waitForFinished(10000)) << velto.readAll().constData();
-    EXPECT_EQ(velto.exitStatus(), QProcess::NormalExit) << velto.readAll().constData();
+    ::kill(pid_t(velto.processId()), GetParam().signal);
+    ASSERT_TRUE(velto.waitForFinished(2000)) << QByteArray(output + velto.readAll()).constData();
+    EXPECT_EQ(velto.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(velto.exitCode(), 0);
 
     ASSERT_TRUE(QFile::exists(words));
     EXPECT_EQ(QFile::permissions(words),
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     // The pictures in the cache are the user's as much as the data files.
-    for (const QString &privateFolder :
-        { folder, AppPaths::cacheFolder(), AppPaths::diskCacheFolder() })
+    // (Behind a start-up alert nothing has been fetched, so there is no disk cache yet.)
+    QStringList privateFolders { folder, AppPaths::cacheFolder() };
+    if (showing == Showing::FirstPage || showing == Showing::FirstPageWithTrayItem)
+        privateFolders << AppPaths::diskCacheFolder();
+    for (const QString &privateFolder : std::as_const(privateFolders))
         EXPECT_EQ(QFile::permissions(privateFolder),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
                 | QFile::WriteUser | QFile::ExeUser)
             << privateFolder.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, TerminationTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
-    [](const ::testing::TestParamInfo<int> &info) {
-        return info.param == SIGTERM ? std::string("Term")
-            : info.param == SIGHUP   ? std::string("Hangup")
-                                     : std::string("Interrupt");
-    });
+INSTANTIATE_TEST_SUITE_P(Signals, TerminationTest,
+    ::testing::Values(SignalCase { SIGTERM, Showing::FirstPage, "Term" },
+        SignalCase { SIGHUP, Showing::FirstPage, "Hangup" },
+        SignalCase { SIGINT, Showing::FirstPage, "Interrupt" },
+        SignalCase { SIGTERM, Showing::FirstPageWithTrayItem, "TermWithTrayItem" },
+        SignalCase { SIGTERM, Showing::Welcome, "TermDuringWelcome" },
+        SignalCase { SIGINT, Showing::Welcome, "InterruptDuringWelcome" },
+        SignalCase { SIGHUP, Showing::PreferencesDamaged, "HangupDuringPreferencesDamaged" }),
+    [](const ::testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ProgramProcess, ASecondStartOnTheSameProfileBringsTheFirstForwardAndEnds)
+{
+    start(velto);
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return QFileInfo(AppPaths::supportFolder()).isDir(); }, 15s));
+    start(second);
+    ASSERT_TRUE(second.waitForFinished(10000)) << "two programs run on one profile";
+    EXPECT_EQ(second.exitCode(), 0) << second.readAll().constData();
+    EXPECT_TRUE(logged(velto, "second start", 5s)) << output.constData();
+    EXPECT_EQ(velto.state(), QProcess::Running);
+    ::kill(pid_t(velto.processId()), SIGTERM);
+    ASSERT_TRUE(velto.waitForFinished(5000));
+}
 
 } // namespace

@@ -72,6 +72,13 @@ TEST(AlertPresenter, TheMessageBoxShowsTheStylesIconTitleAndButtonsAndAnswersThe
         EXPECT_TRUE(seenButtons.contains(QStringLiteral("Cancel")));
         EXPECT_EQ(answer, 1) << int(c.style);
     }
+    // Ended with no button chosen, as when the program quits meanwhile: the
+    // last button's answer, never the first one's action.
+    QTimer::singleShot(
+        50, [] { qobject_cast<QDialog *>(QApplication::activeModalWidget())->done(0); });
+    EXPECT_EQ(alerts::show(QStringLiteral("Delete Post"), QStringLiteral("Really?"),
+                  { QStringLiteral("Do this"), QStringLiteral("Cancel") }),
+        1);
     alerts::setPresenter(nullptr);
 }
 

@@ -15,20 +15,20 @@
 #include "desktop/PTHotKeyCenter.h"
 #include "desktop/VirtualKeyCodes.h"
 #include "desktop/X11Session.h"
+#include "platform/ToolkitServices.h"
 #include "views/PreferencePanel.h"
 #include "views/SRValidator.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <xcb/xcb.h>
+#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -47,30 +47,6 @@ void press(const QString &keys)
     ASSERT_TRUE(xdotool.waitForFinished(5000));
     ASSERT_EQ(xdotool.exitCode(), 0);
 }
-
-// Another program on the same display, holding a combination.
-class OtherClient {
-public:
-    OtherClient()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-    bool grab(int virtualKeyCode, quint16 x11Modifiers)
-    {
-        const xcb_setup_t *setup = xcb_get_setup(m_connection);
-        const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
-        const auto keycode = VirtualKeyCodes::x11Keycode(virtualKeyCode);
-        xcb_generic_error_t *error = xcb_request_check(m_connection,
-            xcb_grab_key_checked(m_connection, 1, root, x11Modifiers, xcb_keycode_t(*keycode),
-                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-
-private:
-    xcb_connection_t *m_connection;
-};
 
 TEST(X11HotKeys, APressedCombinationReachesItsHotKeyWithOrWithoutNumLock)
 {
@@ -105,7 +81,8 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
     QTemporaryDir home;
     testsupport::pointXdgFoldersAt(home.path());
     OtherClient other;
-    ASSERT_TRUE(other.grab(keyJ, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ASSERT_TRUE(other.grabKey(
+        xcb_keycode_t(*VirtualKeyCodes::x11Keycode(keyJ)), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
 
     PTHotKeyCenter center(makeDesktopHotKeyGrabber());
     PTHotKey hotKey(QStringLiteral("AppLauncher"), PTKeyCombo(keyJ, ctrlAlt));
@@ -135,6 +112,17 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     record(preferences.showHideRecorder(), Qt::Key_H);
     record(preferences.newPostRecorder(), Qt::Key_N);
     ASSERT_TRUE(alerts.shown().isEmpty()) << alerts.shown().at(0).message.toStdString();
+    // One combination cannot be both hot keys.
+    SRRecorderControl *newPost = preferences.newPostRecorder();
+    QTest::mouseClick(newPost, Qt::LeftButton, {}, QPoint(10, newPost->height() / 2));
+    QTest::keyClick(newPost, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("The key combination ⌃⌥H can't be used!"));
+    EXPECT_TRUE(alerts.shown().at(0).message.contains(u"\"Show or hide Velto\""))
+        << alerts.shown().at(0).message.toStdString();
+    EXPECT_TRUE(newPost->cell().isRecording());
+    QTest::keyClick(newPost, Qt::Key_Escape);
+    EXPECT_EQ(newPost->keyCombo().code, keyN);
     Preferences &p = Preferences::standard();
     EXPECT_EQ(p.value(prefs::hotKeyKeyCode), keyH);
     EXPECT_EQ(p.value(prefs::hotKeyModifiers), ctrlAlt);
@@ -172,6 +160,54 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     EXPECT_EQ(delegate->shortcuts().hotKey()->carbonHotKeyID(), 0u);
     EXPECT_EQ(p.value(prefs::hotKeyKeyCode), -1);
     EXPECT_EQ(p.value(prefs::hotKeyModifiers), 0u);
+}
+
+TEST_F(ProgramOnX11, RecordingHoldsTheKeyboardOnlyInFrontAndLetsItsAlertBeAnswered)
+{
+    delegate->preferencesWindow().showPreferences();
+    PreferencePanel *panel = delegate->preferencesWindow().panel();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    SRRecorderControl *recorder = delegate->preferencesWindow().showHideRecorder();
+    const auto startRecording = [&] {
+        QTest::mouseClick(recorder, Qt::LeftButton, {}, QPoint(10, recorder->height() / 2));
+        return recorder->cell().isRecording();
+    };
+    OtherClient other;
+    ASSERT_TRUE(startRecording());
+    EXPECT_FALSE(other.canGrabKeyboard()) << "recording in front holds the keyboard";
+
+    // Another program comes forward: recording ends and the keyboard is free.
+    other.takeFocus();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !recorder->cell().isRecording(); }, 3000ms));
+    EXPECT_TRUE(other.canGrabKeyboard());
+
+    // Quit's combination is refused; its alert takes Return from the keyboard.
+    other.focus(xcb_window_t(panel->winId()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    ToolkitServices::install();
+    ASSERT_TRUE(startRecording());
+    bool returnPressed = false;
+    bool closedByTest = false;
+    const QDeadlineTimer deadline(8000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (!returnPressed && box->isActiveWindow()) {
+            returnPressed = true;
+            press(QStringLiteral("Return"));
+        } else if (deadline.hasExpired()) {
+            closedByTest = true;
+            box->done(0);
+        }
+    });
+    poll.start(50);
+    QTest::keyClick(recorder, Qt::Key_Q, Qt::ControlModifier);
+    poll.stop();
+    EXPECT_TRUE(returnPressed && !closedByTest) << "the alert was not answered by Return";
+    EXPECT_TRUE(recorder->cell().isRecording()) << "recording goes on after a refusal";
+    QTest::keyClick(recorder, Qt::Key_Escape);
 }
 
 TEST_F(ProgramOnX11, CtrlCommaOpensThePreferencesOnGeneral)

@@ -1,0 +1,162 @@
+// The main window on an X display without a window manager: full screen,
+// where nobody answers the window's full-screen request; the frame's close
+// button; and the place and size the program keeps between starts.
+#include "ProgramOnX11.h"
+
+#include "app/StatusItem.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+
+#include <csignal>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(ProgramOnX11, F11CoversTheScreenAndGivesTheWindowItsPlaceBack)
+{
+    const QRect before = window()->geometry();
+    const QRect screen = window()->screen()->geometry();
+    ASSERT_NE(before, screen);
+    QTest::keyClick(window(), Qt::Key_F11);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return window()->geometry() == screen; }, std::chrono::milliseconds(2000)))
+        << "the window covers the screen";
+    EXPECT_TRUE(window()->isFullScreen());
+    // The list keeps its width, centred.
+    EXPECT_EQ(window()->contentsMargins().left(), (screen.width() - before.width()) / 2);
+
+    QTest::keyClick(window(), Qt::Key_F11);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return window()->geometry() == before; }, std::chrono::milliseconds(2000)));
+    EXPECT_FALSE(window()->isFullScreen());
+    EXPECT_EQ(window()->contentsMargins().left(), 0);
+}
+
+TEST_F(ProgramOnX11, WithTheTrayItemTheCloseButtonHidesTheWindowInsteadOfQuitting)
+{
+    Preferences::standard().setValue(prefs::prefsShowStatusItem, true);
+    delegate->statusItem().toggleStatusItem();
+    ASSERT_TRUE(delegate->statusItem().exists());
+    // The application's own loop runs, as a closed last window quits it.
+    constexpr int endedByTest = 7;
+    OtherClient windowManager;
+    QTimer::singleShot(0, [&] { windowManager.askToClose(xcb_window_t(window()->winId())); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (window()->isHiddenFromUser())
+            QTimer::singleShot(0, [] { QCoreApplication::exit(endedByTest); });
+    });
+    poll.start(50);
+    EXPECT_EQ(QCoreApplication::exec(), endedByTest) << "closing the window quit";
+    poll.stop();
+    delegate->statusItem().statusItemAction();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !window()->isHiddenFromUser(); }, 3000ms));
+}
+
+// The program's own process at scale 2, its window as another X client sees
+// it (in device pixels), through xdotool.
+class WindowPlaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::pointXdgFoldersAt(profile.path());
+        ASSERT_TRUE(sandbox.start());
+        testsupport::prepareSignedInProfile(sandbox);
+        Preferences::resetStandard(); // the program reads the file itself
+    }
+    void TearDown() override
+    {
+        if (velto.state() != QProcess::NotRunning) {
+            velto.kill();
+            velto.waitForFinished();
+        }
+        Preferences::resetStandard();
+    }
+    static QString xdotool(const QStringList &arguments)
+    {
+        QProcess run;
+        run.start(QStringLiteral("xdotool"), arguments);
+        return run.waitForFinished(20000) ? QString::fromUtf8(run.readAllStandardOutput())
+                                          : QString();
+    }
+    // Starts the program and answers its window once it is shown.
+    QString start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        velto.setProcessEnvironment(env);
+        velto.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        velto.start(QStringLiteral(VELTO_BINARY), {});
+        if (!velto.waitForStarted(10000))
+            return {};
+        return xdotool(
+            { QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(velto.processId()) })
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+    static QRect geometry(const QString &window)
+    {
+        QRect frame;
+        const QStringList lines
+            = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window })
+                  .split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            const int value = line.section(QLatin1Char('='), 1).toInt();
+            if (line.startsWith(u"X="))
+                frame.moveLeft(value);
+            else if (line.startsWith(u"Y="))
+                frame.moveTop(value);
+            else if (line.startsWith(u"WIDTH="))
+                frame.setWidth(value);
+            else if (line.startsWith(u"HEIGHT="))
+                frame.setHeight(value);
+        }
+        return frame;
+    }
+    void quit()
+    {
+        ::kill(pid_t(velto.processId()), SIGTERM);
+        ASSERT_TRUE(velto.waitForFinished(10000));
+        ASSERT_EQ(velto.exitCode(), 0);
+    }
+
+    QTemporaryDir profile;
+    SandboxServer sandbox;
+    QProcess velto;
+};
+
+TEST_F(WindowPlaceTest, TheWindowFitsTheScreenAtScaleTwoAndComesBackWhereItWas)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry(); // 1280 x 1024
+    QString window = start();
+    ASSERT_FALSE(window.isEmpty());
+    const QRect first = geometry(window);
+    EXPECT_TRUE(screen.contains(first))
+        << first.x() << "," << first.y() << " " << first.width() << "x" << first.height();
+
+    const QRect moved(100, 80, 700, 760);
+    xdotool({ QStringLiteral("windowsize"), window, QStringLiteral("700"), QStringLiteral("760") });
+    xdotool({ QStringLiteral("windowmove"), window, QStringLiteral("100"), QStringLiteral("80") });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return geometry(window) == moved; }, 5000ms));
+    // Kept in the preferences (in the toolkit's pixels, half as many).
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            QFile file(Preferences::standardFilePath());
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("50 40 350 380");
+        },
+        5000ms));
+    quit();
+
+    window = start();
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_EQ(geometry(window), moved);
+    quit();
+}
+
+} // namespace
