@@ -1,5 +1,7 @@
 #include "support/PropertyList.h"
 
+#include "support/BinaryPlistShape.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
@@ -99,8 +101,15 @@ plist_t toNode(const QVariant &value)
     }
 }
 
-QVariant fromNode(plist_t node)
+// `tooDeep` is set, and the rest left out, past the depth a binary list may
+// have: a hostile list read as XML could otherwise nest deep enough to end
+// the program.
+QVariant fromNode(plist_t node, int depth, bool *tooDeep)
 {
+    if (depth > BinaryPlistShape::maximumDepth) {
+        *tooDeep = true;
+        return {};
+    }
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
         QVariantMap map;
@@ -114,7 +123,7 @@ QVariant fromNode(plist_t node)
                 free(key);
                 break;
             }
-            map.insert(QString::fromUtf8(key), fromNode(child));
+            map.insert(QString::fromUtf8(key), fromNode(child, depth + 1, tooDeep));
             free(key);
         }
         free(it);
@@ -125,7 +134,7 @@ QVariant fromNode(plist_t node)
         const uint32_t size = plist_array_get_size(node);
         list.reserve(static_cast<qsizetype>(size));
         for (uint32_t i = 0; i < size; ++i)
-            list.append(fromNode(plist_array_get_item(node, i)));
+            list.append(fromNode(plist_array_get_item(node, i), depth + 1, tooDeep));
         return list;
     }
     case PLIST_STRING: {
@@ -206,14 +215,20 @@ std::optional<QVariant> decode(const QByteArray &data)
         return std::nullopt;
     plist_t node = nullptr;
     const auto length = static_cast<uint32_t>(data.size());
-    if (plist_is_binary(data.constData(), length))
+    if (plist_is_binary(data.constData(), length)) {
+        if (!BinaryPlistShape::isReasonable(data))
+            return std::nullopt;
         plist_from_bin(data.constData(), length, &node);
-    else if (looksLikeXml(data))
+    } else if (looksLikeXml(data))
         plist_from_xml(data.constData(), length, &node);
     if (!node)
         return std::nullopt;
     PlistPtr owner(node);
-    return fromNode(node);
+    bool tooDeep = false;
+    QVariant value = fromNode(node, 1, &tooDeep);
+    if (tooDeep)
+        return std::nullopt;
+    return value;
 }
 
 FileResult readFile(const QString &path)
