@@ -20,9 +20,9 @@ fi
 # 20 times the input in memory. The harness (fuzz/FuzzHarness.cpp) holds each
 # input to it exactly; libFuzzer's own limits bound the same from outside:
 #   -max_len=1048576      inputs up to one megabyte
-#   -timeout=1            a second for any input, libFuzzer's smallest unit:
-#                         the budget of the largest input, 100 ms, with room
-#                         for the sanitizers' slowdown
+#   -timeout=3            three seconds for any input (libFuzzer counts whole
+#                         seconds): the budget of the largest input, 100 ms,
+#                         times the sanitizers' slowdown the harness allows
 #   -malloc_limit_mb=20   no single allocation above 20 times the largest input
 #   -rss_limit_mb=1024    the whole process, sanitizer shadow memory included
 export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=64:detect_stack_use_after_return=1}"
@@ -36,7 +36,7 @@ for target in "${targets[@]}"; do
   log="$out/last-run.log"
   started=$(date +%s)
   result=ok
-  if ! "$binary" -max_total_time="$seconds" -max_len=1048576 -timeout=1 \
+  if ! "$binary" -max_total_time="$seconds" -max_len=1048576 -timeout=3 \
       -malloc_limit_mb=20 -rss_limit_mb=1024 -print_final_stats=1 \
       -artifact_prefix="$out/" "$out/corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
     result="FAILED, see $log"
