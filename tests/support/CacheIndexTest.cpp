@@ -34,16 +34,19 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
 
 TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
 {
-    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
+    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1700000000500, Qt::UTC);
+    // Dates the cache cannot have written: they would not read back the same.
+    const QDateTime before2001 = QDateTime::fromMSecsSinceEpoch(631152000500, Qt::UTC);
+    const QDateTime after2068 = QDateTime(QDate(2070, 1, 1), QTime(0, 0), Qt::UTC);
     const QVariantMap plist {
         { QStringLiteral("diskUsage"), 999999 },
         { QStringLiteral("accesses"),
             QVariantMap { { key(1), date }, { key(2), date },
-                { key(3), QStringLiteral("not a date") },
-                { QStringLiteral("../../escape"), date } } },
+                { key(3), QStringLiteral("not a date") }, { QStringLiteral("../../escape"), date },
+                { key(5), before2001 }, { key(6), after2068 } } },
         { QStringLiteral("sizes"),
             QVariantMap { { key(1), 10 }, { key(3), 20 }, { QStringLiteral("../../escape"), 5 },
-                { key(4), 7 } } },
+                { key(4), 7 }, { key(5), 1 }, { key(6), 1 } } },
     };
     const auto index = DiskCacheIndex::fromPropertyList(plist);
     ASSERT_TRUE(index);
