@@ -167,7 +167,10 @@ QVariant fromNode(plist_t node, int depth, bool *tooDeep)
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        const qint64 ms = (static_cast<qint64>(sec) + kPlistEpochOffset) * 1000 + usec / 1000;
+        // The library cuts the fraction of a second off rather than rounding
+        // it: 7 ms may come as 6999 microseconds.
+        const qint64 ms
+            = (static_cast<qint64>(sec) + kPlistEpochOffset) * 1000 + (usec + 500) / 1000;
         return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
     }
     case PLIST_UID: {

@@ -17,11 +17,13 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
     DiskCacheIndex index;
     index.recordStore(key(1), 100, 1'700'000'000'000);
     index.recordStore(key(2), 50, 1'700'000'001'500);
+    // A time whose fraction of a second a double carries as 6.99999 ms.
+    index.recordStore(key(3), 1, 1'767'268'800'007);
     const QByteArray bytes = index.encode();
     ASSERT_TRUE(bytes.startsWith("bplist00"));
 
     const QVariantMap root = PropertyList::decode(bytes)->toMap();
-    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 150u);
+    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 151u);
     const QVariantMap accesses = root.value(QStringLiteral("accesses")).toMap();
     ASSERT_EQ(accesses.value(key(2)).typeId(), QMetaType::QDateTime);
     EXPECT_EQ(accesses.value(key(2)).toDateTime().toMSecsSinceEpoch(), 1'700'000'001'500);
