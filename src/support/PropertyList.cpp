@@ -11,6 +11,7 @@
 
 #include <plist/plist.h>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -101,13 +102,14 @@ plist_t toNode(const QVariant &value)
     }
 }
 
-// `tooDeep` is set, and the rest left out, past the depth a binary list may
-// have: a hostile list read as XML could otherwise nest deep enough to end
-// the program.
-QVariant fromNode(plist_t node, int depth, bool *tooDeep)
+// `refused` is set, and the rest left out, past the depth a binary list may
+// have (a hostile list read as XML could otherwise nest deep enough to end the
+// program) and at a string holding a zero character, which no list the
+// program writes holds and none it writes could carry back.
+QVariant fromNode(plist_t node, int depth, bool *refused)
 {
     if (depth > BinaryPlistShape::maximumDepth) {
-        *tooDeep = true;
+        *refused = true;
         return {};
     }
     switch (plist_get_node_type(node)) {
@@ -123,7 +125,7 @@ QVariant fromNode(plist_t node, int depth, bool *tooDeep)
                 free(key);
                 break;
             }
-            map.insert(QString::fromUtf8(key), fromNode(child, depth + 1, tooDeep));
+            map.insert(QString::fromUtf8(key), fromNode(child, depth + 1, refused));
             free(key);
         }
         free(it);
@@ -134,12 +136,14 @@ QVariant fromNode(plist_t node, int depth, bool *tooDeep)
         const uint32_t size = plist_array_get_size(node);
         list.reserve(static_cast<qsizetype>(size));
         for (uint32_t i = 0; i < size; ++i)
-            list.append(fromNode(plist_array_get_item(node, i), depth + 1, tooDeep));
+            list.append(fromNode(plist_array_get_item(node, i), depth + 1, refused));
         return list;
     }
     case PLIST_STRING: {
         uint64_t length = 0;
         const char *text = plist_get_string_ptr(node, &length);
+        if (text && std::memchr(text, 0, length))
+            *refused = true;
         return QString::fromUtf8(text, static_cast<qsizetype>(length));
     }
     case PLIST_BOOLEAN: {
@@ -227,9 +231,9 @@ std::optional<QVariant> decode(const QByteArray &data)
     if (!node)
         return std::nullopt;
     PlistPtr owner(node);
-    bool tooDeep = false;
-    QVariant value = fromNode(node, 1, &tooDeep);
-    if (tooDeep)
+    bool refused = false;
+    QVariant value = fromNode(node, 1, &refused);
+    if (refused)
         return std::nullopt;
     return value;
 }

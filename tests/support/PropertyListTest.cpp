@@ -133,6 +133,8 @@ TEST(PropertyList, HostileListsDecodeToNothing)
         { "deeply nested XML", xml },
         { "an array shared over and over", binaryList(doubling) },
         { "a dictionary keyed by a number", numberKey },
+        { "a string holding a zero character",
+            binaryList({ container({ 1 }), QByteArray("\x63\0a\0\0\0b", 7) }) },
         { "a key holding a zero character",
             binaryList({ container({ 1, 2 }, char(0xD0)),
                 QByteArray("\x53"
