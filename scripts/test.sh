@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layers and the format, builds everything
-# with warnings as errors and runs every test.
+# with warnings as errors and runs every test; then builds the window-free code
+# and its tests under the sanitizers and runs them, and runs each fuzz target
+# for 20 seconds.
 # Widget tests use the offscreen platform; the X11 and end-to-end tests get a
 # private X server (Xvfb) and a private session bus, so nothing touches the
 # user's own desktop or files.
@@ -16,3 +18,5 @@ cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
   dbus-run-session -- \
   ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"
+"$root/scripts/sanitize.sh"
+"$root/scripts/fuzz.sh" 20

@@ -47,13 +47,13 @@ void Uploader::upload(const QUrl &serverURL, const QString &fileName)
     m_reply = Network::manager().post(request, multipartBody(fileName, data));
     connect(m_reply, &QNetworkReply::readyRead, this, [this] {
         const QByteArray chunk = m_reply->readAll();
-        if (chunk.startsWith("YES"))
+        if (answerSaysStored(chunk))
             m_uploadDidSucceed = true;
     });
     connect(m_reply, &QNetworkReply::finished, this, [this] {
         m_reply->deleteLater();
         const QByteArray rest = m_reply->readAll();
-        if (rest.startsWith("YES"))
+        if (answerSaysStored(rest))
             m_uploadDidSucceed = true;
         report(m_reply->error() == QNetworkReply::NoError && m_uploadDidSucceed);
     });

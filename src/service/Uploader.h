@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -24,6 +25,8 @@ public:
     // The body: the boundary, the "uploaded" field with the file name, the
     // bytes, the closing boundary; no per-part content type.
     static QByteArray multipartBody(const QString &fileName, const QByteArray &data);
+    // Whether a piece of the host's answer, as it arrives, says the picture was stored.
+    static bool answerSaysStored(QByteArrayView piece) { return piece.startsWith("YES"); }
 
 Q_SIGNALS:
     void finished(bool succeeded);

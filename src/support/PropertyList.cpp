@@ -1,5 +1,7 @@
 #include "support/PropertyList.h"
 
+#include "support/BinaryPlistShape.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
@@ -9,6 +11,7 @@
 
 #include <plist/plist.h>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -99,8 +102,16 @@ plist_t toNode(const QVariant &value)
     }
 }
 
-QVariant fromNode(plist_t node)
+// `refused` is set, and the rest left out, past the depth a binary list may
+// have (a hostile list read as XML could otherwise nest deep enough to end the
+// program) and at a string holding a zero character, which no list the
+// program writes holds and none it writes could carry back.
+QVariant fromNode(plist_t node, int depth, bool *refused)
 {
+    if (depth > BinaryPlistShape::maximumDepth) {
+        *refused = true;
+        return {};
+    }
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
         QVariantMap map;
@@ -114,7 +125,7 @@ QVariant fromNode(plist_t node)
                 free(key);
                 break;
             }
-            map.insert(QString::fromUtf8(key), fromNode(child));
+            map.insert(QString::fromUtf8(key), fromNode(child, depth + 1, refused));
             free(key);
         }
         free(it);
@@ -125,12 +136,14 @@ QVariant fromNode(plist_t node)
         const uint32_t size = plist_array_get_size(node);
         list.reserve(static_cast<qsizetype>(size));
         for (uint32_t i = 0; i < size; ++i)
-            list.append(fromNode(plist_array_get_item(node, i)));
+            list.append(fromNode(plist_array_get_item(node, i), depth + 1, refused));
         return list;
     }
     case PLIST_STRING: {
         uint64_t length = 0;
         const char *text = plist_get_string_ptr(node, &length);
+        if (text && std::memchr(text, 0, length))
+            *refused = true;
         return QString::fromUtf8(text, static_cast<qsizetype>(length));
     }
     case PLIST_BOOLEAN: {
@@ -158,7 +171,10 @@ QVariant fromNode(plist_t node)
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        const qint64 ms = (static_cast<qint64>(sec) + kPlistEpochOffset) * 1000 + usec / 1000;
+        // The library cuts the fraction of a second off rather than rounding
+        // it: 7 ms may come as 6999 microseconds.
+        const qint64 ms
+            = (static_cast<qint64>(sec) + kPlistEpochOffset) * 1000 + (usec + 500) / 1000;
         return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
     }
     case PLIST_UID: {
@@ -206,14 +222,20 @@ std::optional<QVariant> decode(const QByteArray &data)
         return std::nullopt;
     plist_t node = nullptr;
     const auto length = static_cast<uint32_t>(data.size());
-    if (plist_is_binary(data.constData(), length))
+    if (plist_is_binary(data.constData(), length)) {
+        if (!BinaryPlistShape::isReasonable(data))
+            return std::nullopt;
         plist_from_bin(data.constData(), length, &node);
-    else if (looksLikeXml(data))
+    } else if (looksLikeXml(data))
         plist_from_xml(data.constData(), length, &node);
     if (!node)
         return std::nullopt;
     PlistPtr owner(node);
-    return fromNode(node);
+    bool refused = false;
+    QVariant value = fromNode(node, 1, &refused);
+    if (refused)
+        return std::nullopt;
+    return value;
 }
 
 FileResult readFile(const QString &path)

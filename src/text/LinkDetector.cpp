@@ -116,25 +116,32 @@ bool isTrailingPunctuation(QChar c)
 }
 
 // Drops sentence punctuation and unmatched closing brackets from the end of a
-// link body; never goes below `minEnd`.
+// link body; never goes below `minEnd`. The brackets of the body are counted
+// once and the counts follow the end back, so a long run of closing brackets
+// costs one pass.
 int trimTrailing(QStringView text, int start, int end, int minEnd)
 {
+    static constexpr char16_t closers[] = { u')', u']', u'}' };
+    static constexpr char16_t openers[] = { u'(', u'[', u'{' };
+    const QStringView body = text.mid(start, end - start);
+    qsizetype opened[3];
+    qsizetype closed[3];
+    for (int kind = 0; kind < 3; ++kind) {
+        opened[kind] = body.count(QChar(openers[kind]));
+        closed[kind] = body.count(QChar(closers[kind]));
+    }
     while (end > minEnd) {
         const QChar last = text[end - 1];
         if (isTrailingPunctuation(last)) {
             --end;
             continue;
         }
-        const QChar open = last == u')' ? u'('
-            : last == u']'              ? u'['
-            : last == u'}'              ? u'{'
-                                        : QChar();
-        if (!open.isNull()) {
-            const QStringView body = text.mid(start, end - start);
-            if (body.count(last) > body.count(open)) {
-                --end;
-                continue;
-            }
+        const auto closer = std::find(std::begin(closers), std::end(closers), last.unicode());
+        const auto kind = closer - std::begin(closers);
+        if (closer != std::end(closers) && closed[kind] > opened[kind]) {
+            --closed[kind];
+            --end;
+            continue;
         }
         break;
     }

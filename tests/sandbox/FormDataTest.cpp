@@ -57,7 +57,7 @@ TEST(FormData, WellFormedUtf16)
 TEST(Multipart, ReadsTheUploadVeltoSends)
 {
     const QByteArray boundary = "0xKhTmLbOuNdArY";
-    const QByteArray data("\x00\xFF\r\n--not-a-boundary\r\n", 24);
+    const QByteArray data("\x00\xFF\r\n--not-a-boundary\r\n", 22);
     const QByteArray body = "--" + boundary
         + "\r\n"
           "Content-Disposition: form-data; name=\"uploaded\"; "

@@ -96,6 +96,13 @@ TEST(CacheEntryArchive, OtherPropertyListsAreNotEntries)
     QVariantMap noUrl = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
     noUrl[QStringLiteral("response")] = QVariantMap { { QStringLiteral("statusCode"), 200 } };
     EXPECT_FALSE(CacheEntryArchive::decode(encode(noUrl)));
+    QVariantMap bytesAsField
+        = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
+    QVariantMap response = bytesAsField.value(QStringLiteral("response")).toMap();
+    response[QStringLiteral("headerFields")]
+        = QVariantMap { { QStringLiteral("Server"), QByteArray("\x89PNG\0\0", 6) } };
+    bytesAsField[QStringLiteral("response")] = response;
+    EXPECT_FALSE(CacheEntryArchive::decode(encode(bytesAsField)));
     EXPECT_FALSE(CacheEntryArchive::decode(QByteArray("<?xml version=\"1.0\"?><plist><dict>")));
 }
 

@@ -17,11 +17,13 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
     DiskCacheIndex index;
     index.recordStore(key(1), 100, 1'700'000'000'000);
     index.recordStore(key(2), 50, 1'700'000'001'500);
+    // A time whose fraction of a second a double carries as 6.99999 ms.
+    index.recordStore(key(3), 1, 1'767'268'800'007);
     const QByteArray bytes = index.encode();
     ASSERT_TRUE(bytes.startsWith("bplist00"));
 
     const QVariantMap root = PropertyList::decode(bytes)->toMap();
-    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 150u);
+    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 151u);
     const QVariantMap accesses = root.value(QStringLiteral("accesses")).toMap();
     ASSERT_EQ(accesses.value(key(2)).typeId(), QMetaType::QDateTime);
     EXPECT_EQ(accesses.value(key(2)).toDateTime().toMSecsSinceEpoch(), 1'700'000'001'500);
@@ -34,16 +36,19 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
 
 TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
 {
-    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
+    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1700000000500, Qt::UTC);
+    // Dates the cache cannot have written: they would not read back the same.
+    const QDateTime before2001 = QDateTime::fromMSecsSinceEpoch(631152000500, Qt::UTC);
+    const QDateTime after2068 = QDateTime(QDate(2070, 1, 1), QTime(0, 0), Qt::UTC);
     const QVariantMap plist {
         { QStringLiteral("diskUsage"), 999999 },
         { QStringLiteral("accesses"),
             QVariantMap { { key(1), date }, { key(2), date },
-                { key(3), QStringLiteral("not a date") },
-                { QStringLiteral("../../escape"), date } } },
+                { key(3), QStringLiteral("not a date") }, { QStringLiteral("../../escape"), date },
+                { key(5), before2001 }, { key(6), after2068 } } },
         { QStringLiteral("sizes"),
             QVariantMap { { key(1), 10 }, { key(3), 20 }, { QStringLiteral("../../escape"), 5 },
-                { key(4), 7 } } },
+                { key(4), 7 }, { key(5), 1 }, { key(6), 1 } } },
     };
     const auto index = DiskCacheIndex::fromPropertyList(plist);
     ASSERT_TRUE(index);

@@ -70,4 +70,82 @@ TEST(PropertyList, DamagedBytesDecodeToNothing)
         PropertyList::decode(QByteArray("<?xml version=\"1.0\"?><plist><dict><key>a")).has_value());
 }
 
+// A binary list of the objects given (object 0 is the top), with references
+// and offsets of four bytes.
+QByteArray binaryList(const QList<QByteArray> &objects)
+{
+    auto bigEndian = [](quint64 value, int width) {
+        QByteArray bytes;
+        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
+            bytes += char((value >> shift) & 0xFF);
+        return bytes;
+    };
+    QByteArray list("bplist00");
+    QByteArray offsets;
+    for (const QByteArray &object : objects) {
+        offsets += bigEndian(quint64(list.size()), 4);
+        list += object;
+    }
+    const quint64 table = quint64(list.size());
+    list += offsets;
+    list += QByteArray(6, '\0') + char(4) + char(4);
+    return list + bigEndian(quint64(objects.size()), 8) + bigEndian(0, 8) + bigEndian(table, 8);
+}
+
+// An array (or, with marker 0xD0, a dictionary) referring to `objects`.
+QByteArray container(const QList<quint64> &objects, char marker = char(0xA0))
+{
+    QByteArray bytes(1, char(marker | objects.size() / (marker == char(0xA0) ? 1 : 2)));
+    for (const quint64 object : objects)
+        bytes += QByteArray(1, '\0') + char(object >> 16) + char(object >> 8) + char(object);
+    return bytes;
+}
+
+// Each array holds the next one, `levels` deep.
+QList<QByteArray> nestedArrays(int levels)
+{
+    QList<QByteArray> objects;
+    for (int i = 0; i + 1 < levels; ++i)
+        objects.append(container({ quint64(i + 1) }));
+    objects.append(container({}));
+    return objects;
+}
+
+// Lists that are hostile rather than damaged: each must read as nothing, at
+// once, without ending the program.
+TEST(PropertyList, HostileListsDecodeToNothing)
+{
+    constexpr int levels = 100000;
+    QList<QByteArray> doubling; // each array holds the next twice: 2^40 objects unfolded
+    for (quint64 i = 0; i + 1 < 40; ++i)
+        doubling.append(container({ i + 1, i + 1 }));
+    doubling.append(container({}));
+    const QByteArray xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">"
+        + QByteArray("<array>").repeated(levels) + QByteArray("</array>").repeated(levels)
+        + "</plist>";
+    const QByteArray numberKey
+        = binaryList({ container({ 1, 2 }, char(0xD0)), "\x10\x05", "\x10\x06" });
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        { "deeply nested binary", binaryList(nestedArrays(levels)) },
+        { "deeply nested XML", xml },
+        { "an array shared over and over", binaryList(doubling) },
+        { "a dictionary keyed by a number", numberKey },
+        { "a string holding a zero character",
+            binaryList({ container({ 1 }), QByteArray("\x63\0a\0\0\0b", 7) }) },
+        { "a key holding a zero character",
+            binaryList({ container({ 1, 2 }, char(0xD0)),
+                QByteArray("\x53"
+                           "a\0b",
+                    4),
+                "\x10\x06" }) },
+    };
+    for (const auto &hostile : cases)
+        EXPECT_FALSE(PropertyList::decode(hostile.bytes).has_value()) << hostile.what;
+    // The same shapes at the depth of real files still read.
+    EXPECT_TRUE(PropertyList::decode(binaryList(nestedArrays(50))).has_value());
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "text/LinkDetector.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -105,6 +107,13 @@ TEST(LinkDetector, StaysLinearOnHugeInput)
     EXPECT_EQ(found.first().length, text.size());
     // A single host label longer than DNS allows is no host.
     EXPECT_TRUE(detect(word + QStringLiteral(".com")).empty());
+    // Closing brackets without their opening ones are dropped one by one; a
+    // long run of them once took time quadratic in its length.
+    const QString brackets = QStringLiteral("http://example.com/(a") + QString(200000, u')');
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(detect(brackets), one("http://example.com/(a)", "http://example.com/(a)"));
+    EXPECT_LT(clock.elapsed(), 2000);
 }
 
 } // namespace

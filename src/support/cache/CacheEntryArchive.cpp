@@ -75,8 +75,12 @@ std::optional<CachedURLResponse> decode(const QByteArray &bytes)
         return std::nullopt;
     response.statusCode = static_cast<int>(statusCode);
     const QVariantMap headerMap = headers.toMap();
-    for (auto it = headerMap.cbegin(); it != headerMap.cend(); ++it)
+    for (auto it = headerMap.cbegin(); it != headerMap.cend(); ++it) {
+        // Every field is written as a string; bytes in its place are damage.
+        if (it.value().typeId() != QMetaType::QString)
+            return std::nullopt;
         response.headerFields.insert(it.key(), it.value().toString());
+    }
     response.mimeType = fields.value(QStringLiteral("MIMEType")).toString();
     response.isHTTP = fields.value(QStringLiteral("HTTP"), true).toBool();
     response.body = body.toByteArray();

@@ -7,6 +7,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -31,6 +32,19 @@ std::optional<quint64> asSize(const QVariant &value)
     }
 }
 
+// The property-list library carries a date as whole seconds from 2001 in 32
+// bits and the part of a second without its sign, so only the dates from 2001
+// to 2069 read back as they were written. A last access outside them is not
+// one the cache wrote.
+bool isTrustedAccess(const QDateTime &date)
+{
+    static const qint64 first
+        = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+    static const qint64 last = first + qint64(std::numeric_limits<qint32>::max()) * 1000;
+    const qint64 ms = date.toMSecsSinceEpoch();
+    return ms >= first && ms < last;
+}
+
 } // namespace
 
 std::optional<DiskCacheIndex> DiskCacheIndex::fromPropertyList(const QVariant &plist)
@@ -49,7 +63,8 @@ std::optional<DiskCacheIndex> DiskCacheIndex::fromPropertyList(const QVariant &p
     index.m_accesses.reserve(accessMap.size());
     index.m_sizes.reserve(sizeMap.size());
     for (auto it = accessMap.cbegin(); it != accessMap.cend(); ++it) {
-        if (!CacheKey::isValid(it.key()) || it.value().typeId() != QMetaType::QDateTime)
+        if (!CacheKey::isValid(it.key()) || it.value().typeId() != QMetaType::QDateTime
+            || !isTrustedAccess(it.value().toDateTime()))
             continue;
         const auto size = asSize(sizeMap.value(it.key()));
         if (!size)
