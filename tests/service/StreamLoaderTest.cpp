@@ -2,9 +2,9 @@
 // latency: every way in, what happens to a load asked for while one runs,
 // a failure, the back label and Back's place.
 #include "SandboxServer.h"
-#include "SignedInProfile.h"
 #include "TestSupport.h"
 
+#include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "service/ApiClient.h"
 #include "service/PostsArrayController.h"
@@ -29,7 +29,8 @@ protected:
     {
         testsupport::pointXdgFoldersAt(profile.path());
         ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        sandbox.setEnvironment();
+        OutsideAddresses::setCurrent(OutsideAddresses::load());
         ASSERT_TRUE(sandbox.setLatency(300, 50));
         api = std::make_unique<ApiClient>(sandbox.token());
         loader.setApi(api.get());
