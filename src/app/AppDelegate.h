@@ -111,7 +111,6 @@ private:
     void connectParts();
     void createFolderAndFiles();
     void createCache();
-    void runFirstStartAndMigrations();
     void subscribeToNotifications();
     void showSignIn();
     void startSignedIn();

@@ -5,6 +5,7 @@
 
 #include "app/CommandTable.h"
 #include "app/ComposerController.h"
+#include "app/FirstStart.h"
 #include "app/ImageUploads.h"
 #include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
@@ -17,7 +18,6 @@
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
-#include "platform/AlertPresenter.h"
 #include "platform/SleepWatcher.h"
 #include "service/Account.h"
 #include "service/Network.h"
@@ -33,17 +33,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString welcomeTitle = QStringLiteral("Velto Alpha");
-const QString welcomeText = QStringLiteral(
-    "Thank you for trying Velto. This is an early version: it is stable, but not "
-    "everything is there yet, and its speed is still being improved. Please report any "
-    "problem you find.");
-const QString alphaTitle = QStringLiteral("What Alpha Means");
-const QString alphaText = QStringLiteral(
-    "Velto is at an early stage. The Help menu has the manual, the known problems and "
-    "the plans. Tell us what you think from the Help menu, or in a post with the hashtag "
-    "#Velto.");
 
 constexpr int followQuestionDelayMs = 900;
 
@@ -66,7 +55,7 @@ void AppDelegate::awakeFromNib()
 
     createFolderAndFiles();
     createCache();
-    runFirstStartAndMigrations();
+    FirstStart::runNoticesAndMigrations(m_window);
     WindowPlacement::keepPlaceAndSize(m_window);
 
     // The timers run from start-up, signed in or not.
@@ -120,36 +109,6 @@ void AppDelegate::createCache()
     m_streams->setCache(SDURLCache::sharedURLCache());
 }
 
-void AppDelegate::runFirstStartAndMigrations()
-{
-    Preferences &p = preferences();
-    // The store was rewritten from what could be read; the copy is the user's
-    // to look at, and the message comes once because the new file reads whole.
-    if (const auto copy = p.damagedFileCopy()) {
-        alerts::show(QStringLiteral("Preferences Damaged"),
-            alerts::localized(QStringLiteral("The preferences file could not be read whole. "
-                                             "What could be read was kept; the file as it was "
-                                             "is in %1."))
-                .arg(*copy));
-    }
-    if (!p.value(prefs::firstStartEver)) {
-        WindowPlacement::centreOnScreen(m_window);
-        p.setValue(prefs::prefsRefreshInterval, 1);
-        alerts::show(welcomeTitle, welcomeText);
-        p.setValue(prefs::firstStartEver, true);
-    }
-    if (!p.value(prefs::update042)) {
-        p.setValue(prefs::prefsOnStartLoadStream, 0);
-        p.setValue(prefs::prefsEnableGestures, true);
-        p.setValue(prefs::update042, true);
-    }
-    if (!p.value(prefs::update060)) {
-        p.setValue(prefs::prefsRefreshThreshold, 1);
-        p.setValue(prefs::prefsRestoreSelection, true);
-        p.setValue(prefs::update060, true);
-    }
-}
-
 void AppDelegate::subscribeToNotifications()
 {
     // The names the views post: a command's name runs that command, so a row
@@ -195,10 +154,7 @@ void AppDelegate::showSignIn()
 void AppDelegate::startSignedIn()
 {
     Preferences &p = preferences();
-    if (!p.value(prefs::alphHint20)) {
-        alerts::show(alphaTitle, alphaText);
-        p.setValue(prefs::alphHint20, true);
-    }
+    FirstStart::showEarlyVersionNoticeOnce();
     m_account->readTokenFromDefaults();
     if (!p.value(prefs::followVeltoAsked)) {
         // Written at once: the question comes on one start only, whatever the answer.
