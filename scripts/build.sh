@@ -10,7 +10,12 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$root"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-# VELTO_WARNINGS_AS_ERRORS=1 (the test command sets it) fails the build on any warning.
-werror="-DVELTO_WARNINGS_AS_ERRORS=${VELTO_WARNINGS_AS_ERRORS:-0}"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$werror" "${launcher[@]}" >/dev/null
+# VELTO_WARNINGS_AS_ERRORS=1 (the test command sets it) fails the build on any
+# warning. Unset, a build folder keeps what it had, so the demo after the tests
+# does not build everything again.
+werror=()
+if [ -n "${VELTO_WARNINGS_AS_ERRORS:-}" ]; then
+  werror=(-DVELTO_WARNINGS_AS_ERRORS="$VELTO_WARNINGS_AS_ERRORS")
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${werror[@]}" "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
