@@ -42,7 +42,10 @@ void URLImageLoader::loadRequest(const QNetworkRequest &request)
 {
     cancel();
     m_request = request;
-    if (!request.url().isValid() || request.url().isEmpty()) {
+    // Pictures come from the web only: an address the service sends must not
+    // make the program read and show a file of this computer.
+    const QString scheme = request.url().scheme().toLower();
+    if (!request.url().isValid() || (scheme != u"http" && scheme != u"https")) {
         Q_EMIT loadFailed();
         return;
     }

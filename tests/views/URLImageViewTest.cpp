@@ -8,6 +8,7 @@
 #include "support/cache/SDURLCache.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,6 +167,19 @@ TEST_F(URLImageViewTest, ErrorAnswersAndNonImagesLeaveTheViewEmptyAndUncached)
     view.loadRequest(QNetworkRequest(QUrl()));
     EXPECT_EQ(failed.count(), 4);
     EXPECT_FALSE(view.isLoading());
+
+    // A picture on this computer, named by the service, is never read.
+    const QString local = m_folder.filePath(QStringLiteral("private.png"));
+    QFile file(local);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(png(Qt::green));
+    file.close();
+    for (const QUrl &url : { QUrl::fromLocalFile(local), QUrl(QStringLiteral("qrc:/logo.png")) }) {
+        view.loadRequest(URLImageLoader::imageRequest(url));
+        ASSERT_TRUE(waitUntil([&] { return failed.count() == 5; })) << url.toString().toStdString();
+        EXPECT_TRUE(view.image().isNull());
+        failed.removeLast();
+    }
 }
 
 TEST_F(URLImageViewTest, SettingAnImageDropsTheLoadInFlight)
