@@ -55,12 +55,12 @@ void CommandTable::addShortcutsTo(QWidget *window) const
     }
 }
 
-QStringList CommandTable::shortcutLines() const
+QList<CommandTable::KeyGroup> CommandTable::keyGroups() const
 {
-    QStringList lines;
+    QList<KeyGroup> groups;
     QSet<QString> listed;
     for (const MenuLayout &menu : m_menus) {
-        QStringList group;
+        KeyGroup group { QString(menu.title).remove(QLatin1Char('&')), {} };
         for (const QString &id : menu.ids) {
             const QAction *command = action(id);
             if (!command || command->shortcuts().isEmpty() || listed.contains(id))
@@ -69,12 +69,10 @@ QStringList CommandTable::shortcutLines() const
             QStringList keys;
             for (const QKeySequence &key : command->shortcuts())
                 keys << key.toString(QKeySequence::NativeText);
-            group << command->text() + QLatin1Char('\t') + keys.join(QStringLiteral(", "));
+            group.commands.append({ command->text(), keys.join(QStringLiteral(", ")) });
         }
-        if (group.isEmpty())
-            continue;
-        lines << QString(menu.title).remove(QLatin1Char('&'));
-        lines << group;
+        if (!group.commands.isEmpty())
+            groups.append(group);
     }
-    return lines;
+    return groups;
 }

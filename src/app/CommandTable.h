@@ -68,9 +68,14 @@ public:
     // Makes every command with keys answer them in `window`.
     void addShortcutsTo(QWidget *window) const;
 
-    // The keys of the commands, grouped as the menus are, one line each:
-    // "Title<TAB>keys" in the desktop's notation.
-    QStringList shortcutLines() const;
+    // The commands with keys, grouped as the menus are (each listed once):
+    // the menu's title, then each command's title and keys in the desktop's
+    // notation.
+    struct KeyGroup {
+        QString menu;
+        QList<QPair<QString, QString>> commands;
+    };
+    QList<KeyGroup> keyGroups() const;
 
 private:
     QList<Command> m_commands;

@@ -29,19 +29,14 @@ void show(QWidget *parent, const CommandTable &commands)
     tree->setHeaderLabels({ QStringLiteral("Command"), QStringLiteral("Keys") });
     tree->setRootIsDecorated(false);
     tree->setAccessibleName(QStringLiteral("Keyboard shortcuts"));
-    QTreeWidgetItem *group = nullptr;
-    for (const QString &line : commands.shortcutLines()) {
-        const int tab = line.indexOf(QLatin1Char('\t'));
-        if (tab < 0) {
-            group = new QTreeWidgetItem(tree, { line });
-            QFont bold = group->font(0);
-            bold.setBold(true);
-            group->setFont(0, bold);
-            group->setFirstColumnSpanned(true);
-            continue;
-        }
-        new QTreeWidgetItem(
-            group ? group : tree->invisibleRootItem(), { line.left(tab), line.mid(tab + 1) });
+    for (const CommandTable::KeyGroup &keyGroup : commands.keyGroups()) {
+        auto *group = new QTreeWidgetItem(tree, { keyGroup.menu });
+        QFont bold = group->font(0);
+        bold.setBold(true);
+        group->setFont(0, bold);
+        group->setFirstColumnSpanned(true);
+        for (const auto &[title, keys] : keyGroup.commands)
+            new QTreeWidgetItem(group, { title, keys });
     }
     tree->expandAll();
     tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);

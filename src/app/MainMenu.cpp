@@ -5,10 +5,10 @@
 #include "app/MainWindow.h"
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
-#include "app/SavedPostCommands.h"
 #include "app/StatusItem.h"
 #include "app/WindowCommands.h"
 #include "core/Preferences.h"
+#include "service/StreamLoader.h"
 #include "views/SRValidator.h"
 #include "views/TimelineListView.h"
 
@@ -38,9 +38,11 @@ void followTheSelectedPost(AppDelegate *delegate, const CommandTable &commands)
     };
     QObject::connect(&delegate->postActions(), &PostActions::stateChanged, star, follow);
     follow();
-    unsave->setVisible(delegate->savedPostCommands().isSavedViewShown());
-    QObject::connect(&delegate->savedPostCommands(), &SavedPostCommands::savedViewShownChanged,
-        unsave, &QAction::setVisible);
+    auto followTheSavedView
+        = [delegate, unsave] { unsave->setVisible(delegate->streams().isSavedShown()); };
+    QObject::connect(
+        &delegate->streams(), &StreamLoader::shownStreamChanged, unsave, followTheSavedView);
+    followTheSavedView();
 }
 
 void connectTheViewItems(MainWindow *window, AppDelegate *delegate, const CommandTable &commands)

@@ -16,12 +16,6 @@ SavedPostCommands::SavedPostCommands(SavedPostList *saved, const SelectedPost *s
     , m_posts(posts)
     , m_streams(streams)
 {
-    connect(m_streams, &StreamLoader::shownStreamChanged, this, [this] {
-        if (m_shown == isSavedViewShown())
-            return;
-        m_shown = isSavedViewShown();
-        Q_EMIT savedViewShownChanged(m_shown);
-    });
     // The saved view shows the saved posts themselves: what changes in a
     // row there (a star) changes the saved post.
     connect(m_posts->model(), &PostsModel::recordReplaced, this,

@@ -23,13 +23,9 @@ public:
     // stream kind); the loader owns it.
     bool isSavedViewShown() const;
 
-Q_SIGNALS:
-    void savedViewShownChanged(bool shown);
-
 private:
     SavedPostList *m_saved;
     const SelectedPost *m_selection;
     PostsArrayController *m_posts;
     StreamLoader *m_streams;
-    bool m_shown = false;
 };

@@ -9,13 +9,6 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
 {
     connect(streams, &StreamLoader::loadStateChanged, this, &StreamPresenter::loadStateChanged);
     connect(streams, &StreamLoader::shownStreamChanged, this, &StreamPresenter::shownStreamChanged);
-    connect(
-        streams, &StreamLoader::visibleRowsResetRequested, window, &MainWindow::resetVisibleRows);
-    connect(streams, &StreamLoader::scrollToTopRequested, window, &MainWindow::scrollListToTop);
-    connect(streams, &StreamLoader::readingPlaceSaveRequested, this,
-        [this] { m_backPlace = m_window->listView()->readingPlace(); });
-    connect(streams, &StreamLoader::readingPlaceRestoreRequested, this,
-        [this] { m_window->listView()->restoreReadingPlace(m_backPlace); });
     connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
         m_fullScreen = fullScreen;
         updateBars();
@@ -27,6 +20,16 @@ void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
     if (!m_window)
         return;
     using State = StreamLoader::LoadState;
+    const bool busy
+        = state == State::Loading || state == State::Refreshing || state == State::LoadingOlder;
+    // A stream reached from a post, or the saved posts, start with no row
+    // showing its buttons or a selected piece of text (a fade does that too).
+    if (busy && !m_busy
+        && (isSecondary(m_streams->currentStreamKind()) || m_streams->isSavedShown()))
+        m_window->resetVisibleRows();
+    if (state == State::Idle)
+        showPlaceAfterLoad();
+
     // A new stream or an older page fades the list out until its posts are
     // in; a refresh keeps it on screen; every end of a load shows it again.
     const bool faded = state == State::Loading || state == State::LoadingOlder;
@@ -40,8 +43,6 @@ void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
     if (state == State::LoadingOlder)
         m_window->showLoadOlderIndicator();
 
-    const bool busy
-        = state == State::Loading || state == State::Refreshing || state == State::LoadingOlder;
     if (busy != m_busy) {
         m_busy = busy;
         if (busy)
@@ -53,10 +54,32 @@ void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
         m_window->stopLoading();
 }
 
+void StreamPresenter::showPlaceAfterLoad()
+{
+    switch (m_streams->placeAfterLoad()) {
+    case StreamLoader::ListPlace::Top:
+        m_window->scrollListToTop();
+        break;
+    case StreamLoader::ListPlace::WhereBackLeftIt:
+        m_window->listView()->restoreReadingPlace(m_backPlace);
+        break;
+    case StreamLoader::ListPlace::AsItWas:
+        break;
+    }
+}
+
 void StreamPresenter::shownStreamChanged()
 {
     if (!m_window)
         return;
+    // Leaving a main stream for one reached from it (or for the saved posts):
+    // the list still shows where the reader is, kept for Back.
+    const bool onMainStream
+        = isMainStream(m_streams->currentStreamKind()) && !m_streams->isSavedShown();
+    if (m_wasOnMainStream && !onMainStream)
+        m_backPlace = m_window->listView()->readingPlace();
+    m_wasOnMainStream = onMainStream;
+
     showShownStreamInSideBar();
     m_window->setBackBarLabel(m_streams->backBarLabel());
     updateBars();

@@ -17,20 +17,21 @@ class StreamPresenter : public QObject {
 public:
     StreamPresenter(MainWindow *window, StreamLoader *streams, QObject *parent = nullptr);
 
+private:
     // The side bar names the stream that is shown (after a click that may
     // have been dropped, too).
     void showShownStreamInSideBar();
-
-private:
     void loadStateChanged(StreamLoader::LoadState state);
     void shownStreamChanged();
     void updateBars();
+    void showPlaceAfterLoad();
 
     QPointer<MainWindow> m_window;
     StreamLoader *m_streams;
     bool m_listFaded = false;
     bool m_busy = false;
     bool m_fullScreen = false;
+    bool m_wasOnMainStream = true;
     // Where the reader was in the main stream that Back returns to.
     TimelineListView::ReadingPlace m_backPlace;
 };

@@ -107,7 +107,8 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
 {
     if (m_isCurrentlyLoading)
         return;
-    Q_EMIT streamRequested(kind, params);
+    m_loadParameters = params;
+    m_placeAfterLoad = ListPlace::AsItWas;
 
     const auto endpoint = topLevelEndpoint(kind);
     if (!endpoint) {
@@ -143,7 +144,8 @@ void StreamLoader::sendStreamRequest(
 {
     if (m_isCurrentlyLoading)
         return;
-    Q_EMIT visibleRowsResetRequested();
+    m_loadParameters = params;
+    m_placeAfterLoad = ListPlace::AsItWas;
     rememberShownStream();
     // Remember the main stream this one was opened from; opening one
     // secondary stream from another keeps the first.
@@ -223,7 +225,7 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
             if (const auto row = m_posts->rowOfId(m_refreshID))
                 m_posts->setSelectionIndex(*row);
         } else {
-            Q_EMIT scrollToTopRequested();
+            m_placeAfterLoad = ListPlace::Top;
         }
         m_shouldBeRefreshed = false;
     }
@@ -236,7 +238,7 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
         if (!m_backSelectionID.isEmpty())
             if (const auto row = m_posts->rowOfId(m_backSelectionID))
                 m_posts->setSelectionIndex(*row);
-        Q_EMIT readingPlaceRestoreRequested();
+        m_placeAfterLoad = ListPlace::WhereBackLeftIt;
     }
     finishStreamLoad(true);
 }
@@ -253,7 +255,6 @@ void StreamLoader::leaveMainStream(StreamKind next)
     const PostRecord *selected = m_posts->selectedObject();
     m_backSelectionID = selected ? selected->id() : QString();
     m_backPlaceSaved = true;
-    Q_EMIT readingPlaceSaveRequested();
 }
 
 StreamKind StreamLoader::sideBarKindOf(StreamKind kind) const
@@ -297,11 +298,12 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
     }
     m_currentStreamKind = StreamKind::Starred;
     m_savedShown = true;
-    Q_EMIT visibleRowsResetRequested();
-    m_posts->setContent({});
+    m_placeAfterLoad = ListPlace::AsItWas;
     setBackBarLabel(QStringLiteral("Saved"));
+    // Said while the list still shows the stream left, so its place can be kept.
     Q_EMIT shownStreamChanged();
     setLoadState(LoadState::Loading);
+    m_posts->setContent({});
     m_posts->setContent(saved);
     m_posts->rearrangeObjects();
     const int showing = ++m_savedShowing;

@@ -35,6 +35,10 @@ public:
     // list on screen; a failed load keeps the posts that were shown.
     enum class LoadState { Idle, Loading, Refreshing, LoadingOlder, Failed };
     Q_ENUM(LoadState)
+    // Where the list shows the page a load brought: as the reader left it
+    // (the selection kept), from its top, or where the reader was when the
+    // main stream was left for the one Back closed.
+    enum class ListPlace { AsItWas, Top, WhereBackLeftIt };
 
     using RefreshHold = std::function<bool()>;
 
@@ -60,6 +64,10 @@ public:
     bool isRefreshAction() const { return m_isRefreshAction; }
     bool shouldBeRefreshed() const { return m_shouldBeRefreshed; }
     LoadState loadState() const { return m_loadState; }
+    // Of the last page put in; read when the load state turns Idle.
+    ListPlace placeAfterLoad() const { return m_placeAfterLoad; }
+    // The query of the load running or last run ("count", "before_id").
+    const QVariantMap &loadParameters() const { return m_loadParameters; }
     // The saved posts are shown in place of a stream.
     bool isSavedShown() const { return m_savedShown; }
     // The side bar's stream while this one is shown: a stream reached from a
@@ -109,8 +117,6 @@ public:
     static constexpr int savedPostsFadeInMs = 360;
 
 Q_SIGNALS:
-    // A stream was asked for (kind and parameters as given).
-    void streamRequested(StreamKind kind, const QVariantMap &params);
     // A load finished (successfully or not) and the flags are clear again.
     void streamLoadFinished(bool succeeded);
     void loadStateChanged(StreamLoader::LoadState state);
@@ -119,13 +125,6 @@ Q_SIGNALS:
     // bar names the stream that is shown.
     void shownStreamChanged();
 
-    void visibleRowsResetRequested();
-    void scrollToTopRequested();
-    // A main stream is left for one reached from it: the list notes where
-    // the reader is, to put them back there when Back returns.
-    void readingPlaceSaveRequested();
-    // Back has shown the main stream again, with its selection restored.
-    void readingPlaceRestoreRequested();
     void userPanelCloseRequested();
     // The mentions are on screen: they count as seen.
     void mentionsShown();
@@ -171,6 +170,8 @@ private:
     QString m_backBarLabel;
     bool m_savedShown = false;
     LoadState m_loadState = LoadState::Idle;
+    ListPlace m_placeAfterLoad = ListPlace::AsItWas;
+    QVariantMap m_loadParameters;
     // Counts the saved view's shows, so a late fade-in of one left already
     // changes nothing.
     int m_savedShowing = 0;

@@ -48,7 +48,7 @@ protected:
 TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
 {
     AppDelegate delegate;
-    QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
+    QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
     QSignalSpy signIn(&delegate, &AppDelegate::signInStarted);
     delegate.awakeFromNib();
 
@@ -84,7 +84,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
     prefs().setValue(prefs::accessToken, QStringLiteral("secret"));
     {
         AppDelegate delegate;
-        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
         delegate.awakeFromNib();
         EXPECT_EQ(alertTitles(),
             (QStringList { QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means") }));
@@ -92,8 +92,9 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
             prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
         EXPECT_EQ(delegate.account().accessToken(), QStringLiteral("secret"));
         ASSERT_EQ(streams.count(), 1);
-        EXPECT_EQ(streams.at(0).at(0).toULongLong(), 0u);
-        EXPECT_EQ(streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("20"));
+        EXPECT_EQ(streamKindNumber(delegate.streams().currentStreamKind()), 0u);
+        EXPECT_EQ(delegate.streams().loadParameters().value(QStringLiteral("count")),
+            QStringLiteral("20"));
         EXPECT_EQ(delegate.authWindow(), nullptr);
     }
     // The next start shows no notice and honours the start stream; row 4 is Starred.
@@ -105,12 +106,12 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         prefs().setValue(prefs::prefsOnStartLoadStream, c.row);
         prefs().setValue(prefs::prefsStreamCount, 3);
         AppDelegate delegate;
-        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
         delegate.awakeFromNib();
         ASSERT_EQ(streams.count(), 1) << c.row;
-        EXPECT_EQ(streams.at(0).at(0).toULongLong(), c.kind) << c.row;
-        EXPECT_EQ(
-            streams.at(0).at(1).toMap().value(QStringLiteral("count")), QStringLiteral("200"));
+        EXPECT_EQ(streamKindNumber(delegate.streams().currentStreamKind()), c.kind) << c.row;
+        EXPECT_EQ(delegate.streams().loadParameters().value(QStringLiteral("count")),
+            QStringLiteral("200"));
     }
     EXPECT_EQ(alerts.shown().size(), 2);
 }
@@ -127,7 +128,7 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
     }
     {
         AppDelegate delegate;
-        QSignalSpy streams(&delegate.streams(), &StreamLoader::streamRequested);
+        QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
         delegate.awakeFromNib();
         ASSERT_FALSE(alerts.shown().isEmpty());
         EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Preferences Damaged"));
