@@ -68,7 +68,7 @@ AppDelegate::AppDelegate(QObject *parent)
         = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
     m_mentionCheck = new MentionCheck(&m_account->api(), m_mentions, this);
     m_notifications = new MentionNotifications(m_window, this);
-    m_presenter = new StreamPresenter(m_window, m_streams, this);
+    new StreamPresenter(m_window, m_streams, this);
     m_keyboardSelection = new KeyboardSelection(m_window, m_posts, this);
     // Every command once; the menus, the keys and the tray menu share them.
     m_commands = ProgramCommands::declare(*this, this);

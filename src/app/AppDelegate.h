@@ -33,7 +33,6 @@ class SelectedPost;
 class SignInController;
 class StatusItem;
 class StreamLoader;
-class StreamPresenter;
 class UpdateChecker;
 class UserLookup;
 class UserPanelController;
@@ -119,7 +118,6 @@ private:
 
     MainWindow *m_window = nullptr;
     CommandTable *m_commands = nullptr;
-    StreamPresenter *m_presenter = nullptr;
     KeyboardSelection *m_keyboardSelection = nullptr;
     SignInController *m_signIn = nullptr;
     PostsArrayController *m_posts = nullptr;

@@ -306,10 +306,9 @@ bool StreamLoader::showSavedPosts(const QList<PostRecord> &saved)
     m_posts->setContent({});
     m_posts->setContent(saved);
     m_posts->rearrangeObjects();
-    const int showing = ++m_savedShowing;
-    QTimer::singleShot(savedPostsFadeInMs, this, [this, showing] {
-        // Unless a load has begun since, the saved posts are in.
-        if (showing == m_savedShowing && !m_isCurrentlyLoading)
+    QTimer::singleShot(savedPostsFadeInMs, this, [this] {
+        // Unless a load has taken their place since, the saved posts are in.
+        if (m_savedShown && m_loadState == LoadState::Loading && !m_isCurrentlyLoading)
             setLoadState(LoadState::Idle);
     });
     return true;
@@ -332,7 +331,6 @@ void StreamLoader::finishStreamLoad(bool succeeded)
 {
     m_isCurrentlyLoading = false;
     m_isRefreshAction = false;
-    ++m_savedShowing;
     // A failed load shows the list again too, with the posts it had.
     setLoadState(succeeded ? LoadState::Idle : LoadState::Failed);
     Q_EMIT streamLoadFinished(succeeded);

@@ -172,9 +172,6 @@ private:
     LoadState m_loadState = LoadState::Idle;
     ListPlace m_placeAfterLoad = ListPlace::AsItWas;
     QVariantMap m_loadParameters;
-    // Counts the saved view's shows, so a late fade-in of one left already
-    // changes nothing.
-    int m_savedShowing = 0;
 
     // What the list showed when the running load began; a failed load
     // returns to it.
