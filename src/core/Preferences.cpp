@@ -44,6 +44,9 @@ bool readsWhole(const QString &filePath, const QByteArray &bytes)
     return probe.status() == QSettings::NoError;
 }
 
+// The file may hold the token: it is private from the moment it exists.
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 QString copyAside(const QString &filePath, const QByteArray &bytes)
 {
     const QString stem = filePath + QStringLiteral(".damaged-")
@@ -52,10 +55,9 @@ QString copyAside(const QString &filePath, const QByteArray &bytes)
     for (int n = 2; QFileInfo::exists(copy); ++n)
         copy = stem + QLatin1Char('-') + QString::number(n);
     QFile file(copy);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size()
-        || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly)
+        || file.write(bytes) != bytes.size() || !file.flush())
         return {};
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return copy;
 }
 
@@ -71,12 +73,10 @@ Preferences::Preferences(const QString &filePath, QObject *parent)
         // Made private before the token goes in, and never empty: an empty
         // file is one whose write was cut off.
         QFile file(filePath);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (file.open(QIODevice::WriteOnly, ownerOnly))
             file.write("[General]\n");
-        }
     }
-    QFile::setPermissions(filePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(filePath, ownerOnly);
     if (!m_settings)
         m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
@@ -110,7 +110,13 @@ void Preferences::recoverFrom(const QString &filePath)
         for (const QString &key : damaged.allKeys())
             kept.insert(key, damaged.value(key));
     }
-    QFile::remove(filePath);
+    // Emptied in place rather than removed: a file made anew would be
+    // readable by others until its first write is done.
+    QFile::setPermissions(filePath, ownerOnly);
+    QFile clean(filePath);
+    if (clean.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        clean.write("[General]\n");
+    clean.close();
     m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
     for (auto it = kept.cbegin(); it != kept.cend(); ++it)
         m_settings->setValue(it.key(), it.value());
@@ -305,5 +311,5 @@ void Preferences::restrictPermissions()
 {
     const QString path = m_settings ? m_settings->fileName() : QString();
     if (!path.isEmpty() && QFileInfo::exists(path))
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(path, ownerOnly);
 }

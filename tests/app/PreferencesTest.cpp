@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 class PreferencesTest : public ::testing::Test {
@@ -95,7 +102,82 @@ QStringList copiesBeside(const QString &path)
     return info.dir().entryList({ info.fileName() + QStringLiteral(".damaged*") }, QDir::Files);
 }
 
+// Looks at every file a folder gains or changes, as soon as the kernel says so,
+// and remembers any that others could read at that moment. The settings' lock
+// file holds only the writer's process id.
+class OpenFileWatch {
+public:
+    explicit OpenFileWatch(const QString &folder)
+        : m_folder(folder.toStdString())
+        , m_fd(inotify_init1(IN_NONBLOCK))
+    {
+        inotify_add_watch(m_fd, m_folder.c_str(), IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_ATTRIB);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~OpenFileWatch()
+    {
+        stop();
+        ::close(m_fd);
+    }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool sawReadableByOthers() const { return m_sawReadable; }
+
+private:
+    void run()
+    {
+        alignas(inotify_event) char buffer[8192];
+        // Events are queued by the writes themselves: once asked to stop, the
+        // watch still reads what is queued.
+        for (;;) {
+            pollfd p { m_fd, POLLIN, 0 };
+            if (poll(&p, 1, 5) <= 0) {
+                if (m_stop)
+                    return;
+                continue;
+            }
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                struct stat info { };
+                if (event->len > 0 && ::stat((m_folder + '/' + event->name).c_str(), &info) == 0
+                    && (info.st_mode & 077) != 0 && !QByteArray(event->name).endsWith(".lock"))
+                    m_sawReadable = true;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+    std::string m_folder;
+    int m_fd;
+    std::atomic_bool m_stop { false };
+    std::atomic_bool m_sawReadable { false };
+    std::thread m_thread;
+};
+
 } // namespace
+
+TEST_F(PreferencesTest, NoFileHoldingTheTokenIsReadableByOthersEvenForAMoment)
+{
+    const mode_t umask = ::umask(022);
+    writeAll(path(), "[General]\n");
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        OpenFileWatch watch(QFileInfo(path()).absolutePath());
+        for (int i = 0; i < 20; ++i) {
+            writeAll(path(), "[General]\naccess_token=demo-token\nisUser");
+            Preferences preferences(path());
+            ASSERT_TRUE(preferences.damagedFileCopy());
+            preferences.setValue(prefs::firstStartEver, false);
+        }
+        watch.stop();
+        EXPECT_FALSE(watch.sawReadableByOthers());
+    }
+    ::umask(umask);
+}
 
 TEST_F(PreferencesTest, AFileCutShortIsCopiedAsideAndWhatItStillHoldsIsKept)
 {
