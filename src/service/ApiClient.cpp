@@ -5,18 +5,41 @@
 #include "service/Network.h"
 #include "service/SignIn.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr const char *endedByDeadline = "veltoEndedByDeadline";
 constexpr const char *refusedAsTooLarge = "veltoRefusedAsTooLarge";
+
+bool hasText(const QJsonObject &object, QLatin1StringView key)
+{
+    const QJsonValue value = object.value(key);
+    return (value.isString() && !value.toString().isEmpty()) || value.isDouble();
+}
+
+// A post or a user can be shown and acted on only with its id; a user is
+// named by its user name. A page is usable when it is empty (nothing new)
+// or has one such record.
+bool holdsSomethingUsable(AnswerShape shape, const QJsonValue &json)
+{
+    if (shape == AnswerShape::UserRecord)
+        return hasText(json.toObject(), QLatin1StringView("id"))
+            && hasText(json.toObject(), QLatin1StringView("username"));
+    const QJsonArray page = json.toArray();
+    return page.isEmpty() || std::any_of(page.begin(), page.end(), [](const QJsonValue &record) {
+        return hasText(record.toObject(), QLatin1StringView("id"));
+    });
+}
 
 // A body that can be read once. Qt sends a request again when the connection
 // breaks before any answer came; for a new post that could make the same post
@@ -182,15 +205,22 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply, Endpoint endpoint)
         return result;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(result.body, &parseError);
-    if (document.isArray() && shape == AnswerShape::Array)
+    const bool wantsObject = shape == AnswerShape::UserRecord;
+    if (document.isArray() && !wantsObject)
         result.json = document.array();
-    else if (document.isObject() && shape == AnswerShape::Object)
+    else if (document.isObject() && wantsObject)
         result.json = document.object();
-    else {
+    if (!result.hasJson()) {
         result.malformed = true;
         result.errorString = document.isNull()
             ? QStringLiteral("answer is not JSON: %1").arg(parseError.errorString())
             : QStringLiteral("answer is JSON of the wrong shape");
+    } else if (!holdsSomethingUsable(shape, result.json)) {
+        // Taken as it is, such an answer would empty the list or open an
+        // empty panel without a word.
+        result.malformed = true;
+        result.errorString = wantsObject ? QStringLiteral("answer is a user without id or name")
+                                         : QStringLiteral("answer holds nothing readable");
     }
     return result;
 }

@@ -72,7 +72,11 @@ AnswerShape expectedAnswer(Endpoint endpoint)
     case Endpoint::CurrentUser:
     case Endpoint::User:
     case Endpoint::UserSearch:
-        return AnswerShape::Object;
+        return AnswerShape::UserRecord;
+    case Endpoint::Followers:
+    case Endpoint::Following:
+    case Endpoint::CurrentUserFollowing:
+        return AnswerShape::UserPage;
     case Endpoint::NewPost:
     case Endpoint::StarPost:
     case Endpoint::UnstarPost:
@@ -82,6 +86,6 @@ AnswerShape expectedAnswer(Endpoint endpoint)
     case Endpoint::UnfollowUser:
         return AnswerShape::Unread;
     default:
-        return AnswerShape::Array;
+        return AnswerShape::PostPage;
     }
 }

@@ -66,5 +66,5 @@ const EndpointInfo &endpointInfo(Endpoint endpoint);
 
 // The shape a good answer has: a page of posts or users is an array, a user
 // an object; a command's answer is not read.
-enum class AnswerShape { Array, Object, Unread };
+enum class AnswerShape { PostPage, UserPage, UserRecord, Unread };
 AnswerShape expectedAnswer(Endpoint endpoint);

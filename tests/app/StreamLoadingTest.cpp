@@ -209,6 +209,39 @@ TEST_F(StreamLoadingTest, AnAnswerThatIsNotAPageIsAFailureThatKeepsThePosts)
         QByteArrayLiteral(R"({"not":"a page"})"), "application/json"));
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     EXPECT_EQ(shownIds(), shown);
+
+    // A page of things that are not posts, in a main stream and in the
+    // streams opened from a post, empties nothing and is said.
+    posts().setSelectionIndex(0);
+    const QString firstId = shown.first();
+    const struct {
+        QString path;
+        std::function<void()> load;
+        QString message;
+    } junkPages[] = {
+        { u"/stream/0/posts/stream"_qs, [&] { delegate->streams().doTheRefreshVoid(); },
+            u"Unable to fetch stream."_qs },
+        { u"/stream/0/posts/tag/books"_qs, [&] { delegate->streams().showHashtag(u"#books"_qs); },
+            u"Unable to load stream."_qs },
+        { u"/stream/0/posts/%1/replies"_qs.arg(firstId),
+            [&] { delegate->streams().showConversation(); }, u"Unable to load stream."_qs },
+        { u"/stream/0/users/%1/posts"_qs.arg(posts().arrangedObject(0)->userId()),
+            [&] {
+                delegate->streams().showUserPosts(
+                    posts().arrangedObject(0)->post.value(u"user"_qs).toMap());
+            },
+            u"Unable to load stream."_qs },
+    };
+    for (const auto &junk : junkPages) {
+        const qsizetype alertsBefore = alerts.shown().size();
+        ASSERT_TRUE(sandbox.injectAnswer(junk.path,
+            QByteArrayLiteral(R"([1, "two", {"text": "no id"}, {"id": ""}, null])"),
+            "application/json"));
+        ASSERT_TRUE(waitForLoad(junk.load, false)) << qPrintable(junk.path);
+        EXPECT_EQ(shownIds(), shown) << qPrintable(junk.path);
+        ASSERT_EQ(alerts.shown().size(), alertsBefore + 1) << qPrintable(junk.path);
+        EXPECT_EQ(alerts.shown().last().message, junk.message);
+    }
 }
 
 TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
