@@ -47,6 +47,7 @@ PostPageProcessor::~PostPageProcessor()
 void PostPageProcessor::cancel()
 {
     ++m_generation;
+    ++m_avatarGeneration;
     m_running = false;
     for (const QPointer<QNetworkReply> &reply : std::as_const(m_replies)) {
         if (reply)
@@ -56,13 +57,11 @@ void PostPageProcessor::cancel()
     m_queue.clear();
     m_inFlight = 0;
     m_pending.clear();
-    m_records.clear();
-    m_avatars.clear();
 }
 
 void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePreference)
 {
-    cancel();
+    ++m_generation;
     m_running = true;
     const quint64 generation = m_generation;
     SDURLCache *cache = m_cache;
@@ -108,6 +107,8 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
                         page.cachedAvatars.insert(avatar, image);
                         continue;
                     }
+                    // Stored before only pictures were: it is asked for again.
+                    cache->removeCachedResponseForRequest(request);
                 }
             }
             page.missingUrls.append(avatar);
@@ -127,28 +128,37 @@ void PostPageProcessor::prepared(quint64 generation, const Prepared &page)
 {
     if (generation != m_generation)
         return;
-    m_records = page.records;
-    m_avatars = page.cachedAvatars;
-    for (const QString &url : page.missingUrls)
+    m_running = false;
+    QList<PostRecord> records = page.records;
+    for (PostRecord &record : records)
+        record.theAvatarImage = page.cachedAvatars.value(record.avatarUrl());
+    // The shown page's avatars before those of pages left behind.
+    QStringList first;
+    for (const QString &url : page.missingUrls) {
+        if (m_pending.contains(url) && !m_queue.contains(url))
+            continue; // on its way already
+        m_queue.removeOne(url);
+        first.append(url);
         m_pending.insert(url);
-    m_queue = page.missingUrls;
-    fetchMore(generation);
-    finishIfDone(generation);
+    }
+    m_queue = first + m_queue;
+    Q_EMIT finished(records);
+    fetchMore();
 }
 
-void PostPageProcessor::fetchMore(quint64 generation)
+void PostPageProcessor::fetchMore()
 {
     // As many at a time as the manager runs per host: a request queued behind
     // the manager's limit would spend its time-out waiting for a connection,
     // and making two hundred replies in one go would hold up the event loop.
     while (!m_queue.isEmpty() && m_inFlight < maxRequestsInFlight)
-        fetch(generation, m_queue.takeFirst());
+        fetch(m_queue.takeFirst());
 }
 
-void PostPageProcessor::fetch(quint64 generation, const QString &url)
+void PostPageProcessor::fetch(const QString &url)
 {
     if (!m_manager) {
-        m_pending.remove(url);
+        avatarReady(m_avatarGeneration, url, {});
         return;
     }
     const QNetworkRequest request = avatarRequest(AvatarImages::avatarUrl(url));
@@ -156,31 +166,30 @@ void PostPageProcessor::fetch(quint64 generation, const QString &url)
     m_replies.append(reply);
     ++m_inFlight;
     // The transfer time-out only notices a silent host; one that trickles
-    // bytes would hold a connection and the page for as long as it likes.
+    // bytes would hold a connection for as long as it likes.
     QTimer::singleShot(avatarTimeoutMs, reply, [reply] {
         if (reply->isRunning())
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, this, [this, generation, url, reply] {
+    const quint64 avatarGeneration = m_avatarGeneration;
+    connect(reply, &QNetworkReply::finished, this, [this, avatarGeneration, url, reply] {
         reply->deleteLater();
         m_replies.removeAll(reply);
-        if (generation != m_generation)
+        if (avatarGeneration != m_avatarGeneration)
             return;
         --m_inFlight;
-        fetched(generation, url, reply);
-        fetchMore(generation);
+        fetched(url, reply);
+        fetchMore();
     });
 }
 
-void PostPageProcessor::fetched(quint64 generation, const QString &url, QNetworkReply *reply)
+void PostPageProcessor::fetched(const QString &url, QNetworkReply *reply)
 {
-    if (generation != m_generation)
-        return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray body
         = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     if (body.isEmpty()) {
-        avatarReady(generation, url, {});
+        avatarReady(m_avatarGeneration, url, {});
         return;
     }
     std::optional<CachedURLResponse> response;
@@ -190,42 +199,31 @@ void PostPageProcessor::fetched(quint64 generation, const QString &url, QNetwork
     const QNetworkRequest request = reply->request();
     auto work = [cache, response, request, body]() mutable {
         const QImage image = AvatarImages::fittedAvatar(body);
-        if (response) {
+        // Only a picture is kept: a page of HTML or JSON under an avatar's
+        // address would fill the cache and be decoded in vain each time.
+        if (response && !image.isNull()) {
             // Stored with the fitted picture, which spares the next page the decoding.
-            if (!image.isNull())
-                response->userInfo = AvatarImages::userInfoForFittedAvatar(image);
+            response->userInfo = AvatarImages::userInfoForFittedAvatar(image);
             cache->storeCachedResponse(*response, request);
         }
         return image;
     };
     auto *watcher = new QFutureWatcher<QImage>(this);
-    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, generation, url] {
-        watcher->deleteLater();
-        avatarReady(generation, url, watcher->result());
-    });
+    const quint64 avatarGeneration = m_avatarGeneration;
+    connect(
+        watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, avatarGeneration, url] {
+            watcher->deleteLater();
+            avatarReady(avatarGeneration, url, watcher->result());
+        });
     watcher->setFuture(QtConcurrent::run(std::move(work)));
 }
 
-void PostPageProcessor::avatarReady(quint64 generation, const QString &url, const QImage &image)
+void PostPageProcessor::avatarReady(
+    quint64 avatarGeneration, const QString &url, const QImage &image)
 {
-    if (generation != m_generation)
+    if (avatarGeneration != m_avatarGeneration || !m_pending.remove(url))
         return;
-    if (!image.isNull())
-        m_avatars.insert(url, image);
-    m_pending.remove(url);
-    finishIfDone(generation);
-}
-
-void PostPageProcessor::finishIfDone(quint64 generation)
-{
-    if (generation != m_generation || !m_running || !m_pending.isEmpty())
-        return;
-    QList<PostRecord> records = std::move(m_records);
-    for (PostRecord &record : records)
-        record.theAvatarImage = m_avatars.value(record.avatarUrl());
-    m_records.clear();
-    m_avatars.clear();
-    m_replies.clear();
-    m_running = false;
-    Q_EMIT finished(records);
+    Q_EMIT avatarArrived(url, image);
+    if (m_pending.isEmpty())
+        Q_EMIT avatarsSettled();
 }

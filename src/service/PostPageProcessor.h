@@ -19,12 +19,15 @@ class SDURLCache;
 //
 // The window keeps painting while a page is processed: posts are styled on a
 // worker thread; avatars already in the response cache are read and decoded
-// there too; the others are fetched concurrently through the network manager
-// with the cache-first policy, six at a time (the manager's connections
-// per host) and a 3-second deadline each, stored in the cache,
-// and decoded off the main thread. A post whose avatar cannot be had gets a
-// record without one. `finished` comes once, on the main thread, with the
-// records in the order of the answer (the list sorts them).
+// there too. `finished` comes once per page, on the main thread, with the
+// records in the order of the answer (the list sorts them), as soon as the
+// text is styled: a page never waits for a picture. The avatars not in the
+// cache are then fetched through the network manager with the cache-first
+// policy, six at a time (the manager's connections per host) and a 3-second
+// deadline each, decoded off the main thread, stored in the cache when they
+// are pictures, and announced one by one with `avatarArrived`. A newer page's
+// avatars go first; those of a page left behind are still fetched (the next
+// page of the same stream usually shows them again).
 class PostPageProcessor : public QObject {
     Q_OBJECT
 public:
@@ -35,30 +38,37 @@ public:
     ~PostPageProcessor() override;
 
     // Starts on `answer` (an array of post objects; anything else gives no
-    // records). Anything still running for an earlier page is dropped.
+    // records). A page still being styled is dropped; avatars being fetched
+    // are not.
     void process(const QJsonValue &answer, qint64 fontSizePreference);
+    // Drops the page and every avatar request.
     void cancel();
     void setCache(SDURLCache *cache) { m_cache = cache; }
     bool isRunning() const { return m_running; }
+    bool isFetchingAvatars() const { return !m_pending.isEmpty(); }
 
 Q_SIGNALS:
     void finished(const QList<PostRecord> &records);
+    // An avatar that was not in the cache when its page was shown; a null
+    // image when it could not be had.
+    void avatarArrived(const QString &avatarUrl, const QImage &image);
+    // Nothing is being fetched any more.
+    void avatarsSettled();
 
 private:
     struct Prepared;
     void prepared(quint64 generation, const Prepared &page);
-    void fetchMore(quint64 generation);
-    void fetch(quint64 generation, const QString &url);
-    void fetched(quint64 generation, const QString &url, QNetworkReply *reply);
-    void avatarReady(quint64 generation, const QString &url, const QImage &image);
-    void finishIfDone(quint64 generation);
+    void fetchMore();
+    void fetch(const QString &url);
+    void fetched(const QString &url, QNetworkReply *reply);
+    void avatarReady(quint64 avatarGeneration, const QString &url, const QImage &image);
 
     SDURLCache *m_cache;
     QPointer<QNetworkAccessManager> m_manager;
     quint64 m_generation = 0;
+    quint64 m_avatarGeneration = 0;
     bool m_running = false;
-    QList<PostRecord> m_records;
-    QHash<QString, QImage> m_avatars;
+    // Avatars queued or on their way.
     QSet<QString> m_pending;
     QStringList m_queue;
     int m_inFlight = 0;

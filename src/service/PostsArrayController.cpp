@@ -85,6 +85,20 @@ void PostsModel::replaceRecord(int row, const PostRecord &record)
     Q_EMIT recordReplaced(before, record);
 }
 
+void PostsModel::putAvatar(const QString &avatarUrl, const QImage &image)
+{
+    if (image.isNull() || avatarUrl.isEmpty())
+        return;
+    for (int row = 0; row < m_records.size(); ++row) {
+        PostRecord &record = m_records[row];
+        if (!record.theAvatarImage.isNull() || record.avatarUrl() != avatarUrl)
+            continue;
+        record.theAvatarImage = image;
+        const QModelIndex changed = index(row);
+        Q_EMIT dataChanged(changed, changed, { Qt::DecorationRole });
+    }
+}
+
 PostsArrayController::PostsArrayController(QObject *parent)
     : QObject(parent)
     , m_selection(&m_sorted)

@@ -32,6 +32,9 @@ public:
     void setRecords(QList<PostRecord> records);
     // Replaces one record in place (starring changes "you_starred").
     void replaceRecord(int row, const PostRecord &record);
+    // Gives the avatar that arrived after its page to every row that shows
+    // it and has none yet; the rows keep their size.
+    void putAvatar(const QString &avatarUrl, const QImage &image);
 
 Q_SIGNALS:
     void recordReplaced(const PostRecord &before, const PostRecord &after);

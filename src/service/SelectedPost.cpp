@@ -7,6 +7,19 @@ SelectedPost::SelectedPost(PostsArrayController *posts, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
 {
+    // An avatar that arrives after its post was selected belongs to the
+    // post a save or a drag takes from here.
+    connect(posts->model(), &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex &top, const QModelIndex &bottom, const QList<int> &roles) {
+            if (!roles.contains(Qt::DecorationRole) || !m_post.theAvatarImage.isNull())
+                return;
+            for (int row = top.row(); row <= bottom.row(); ++row) {
+                const PostRecord *record = m_posts->model()->recordAt(row);
+                if (record && record->id() == m_post.id()
+                    && record->avatarUrl() == m_post.avatarUrl())
+                    m_post.theAvatarImage = record->theAvatarImage;
+            }
+        });
 }
 
 void SelectedPost::selectionChanged(StreamKind shownKind)

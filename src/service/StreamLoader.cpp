@@ -76,6 +76,8 @@ void StreamLoader::setPageProcessor(PostPageProcessor *processor)
         delete m_processor;
     m_processor = processor;
     connect(m_processor, &PostPageProcessor::finished, this, &StreamLoader::installRecords);
+    connect(
+        m_processor, &PostPageProcessor::avatarArrived, m_posts->model(), &PostsModel::putAvatar);
 }
 
 void StreamLoader::setCache(SDURLCache *cache)

@@ -57,7 +57,11 @@ protected:
     PostsArrayController *posts() const { return delegate->postsArrayController(); }
     QString saveRow(int row)
     {
+        // Selected while its avatar is still on its way over the slow service:
+        // the saved copy has the picture all the same.
         posts()->setSelectionIndex(row);
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&] { return !posts()->arrangedObject(row)->theAvatarImage.isNull(); }));
         delegate->savedPostCommands().savePost();
         return posts()->arrangedObject(row)->id();
     }

@@ -21,6 +21,7 @@
 #include "service/UserLookup.h"
 #include "support/cache/SDURLCache.h"
 #include "views/SideBar.h"
+#include "views/TimelineListView.h"
 
 #include <QNetworkRequest>
 #include <QSignalSpy>
@@ -80,26 +81,40 @@ protected:
     std::unique_ptr<AppDelegate> delegate;
 };
 
-TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageNewestFirstWithAvatars)
+TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageBeforeItsAvatarsAndPutsEachInWhenItArrives)
 {
+    // A slow picture host: the page's answer is read long before any avatar.
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/*"), 0, 1500, false, false, 0));
     start();
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     ASSERT_EQ(posts().count(), 20);
-    int withAvatar = 0;
     for (int i = 0; i < posts().count(); ++i) {
         const PostRecord *r = posts().arrangedObject(i);
         if (i > 0) {
             EXPECT_GE(posts().arrangedObject(i - 1)->createdAt(), r->createdAt());
         }
-        if (!r->theAvatarImage.isNull()) {
-            EXPECT_EQ(r->theAvatarImage.size(), QSize(48, 48));
-            ++withAvatar;
-        }
+        EXPECT_TRUE(r->theAvatarImage.isNull()) << "the page waited for avatar " << i;
         EXPECT_EQ(r->attributedString.text(), r->text());
     }
-    EXPECT_EQ(withAvatar, 20);
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_TRUE(alerts.shown().isEmpty());
+
+    // A refresh is taken while the avatars are on their way.
+    TimelineListView *list = delegate->window()->listView();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return list->isVisible(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }));
+    const QRect thirdRow = list->visualRect(list->model()->index(2, 0));
+
+    const auto withAvatar = [&] {
+        int n = 0;
+        for (int i = 0; i < posts().count(); ++i)
+            n += posts().arrangedObject(i)->theAvatarImage.isNull() ? 0 : 1;
+        return n;
+    };
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return withAvatar() == 20; }, std::chrono::seconds(15)));
+    EXPECT_EQ(posts().arrangedObject(0)->theAvatarImage.size(), QSize(48, 48));
+    EXPECT_EQ(list->visualRect(list->model()->index(2, 0)), thirdRow) << "the rows stay put";
     // The signed-in user is known once its record arrives.
     ASSERT_TRUE(testsupport::waitUntil([&] { return !delegate->account().meID().isEmpty(); }));
     EXPECT_EQ(delegate->account().meUsername(), QStringLiteral("demo"));
@@ -256,6 +271,8 @@ TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
         sandbox.baseUrl().toString() + QStringLiteral("/stream/0/posts/stream?count=20&"));
     EXPECT_FALSE(cache->cachedResponseForRequest(QNetworkRequest(page)).has_value());
     // The avatars, public pictures, are.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !posts().arrangedObject(0)->theAvatarImage.isNull(); }));
     const QUrl avatar(posts().arrangedObject(0)->avatarUrl());
     EXPECT_TRUE(cache->cachedResponseForRequest(QNetworkRequest(avatar)).has_value());
 

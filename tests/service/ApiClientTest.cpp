@@ -339,7 +339,7 @@ TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
     server.setHandler([](const Request &request) {
         if (request.target.endsWith("/users/me"))
             return Reply::redirect(QByteArrayLiteral("/stream/0/users/5"));
-        return Reply::json(200, QByteArrayLiteral(R"({"id":"5"})"));
+        return Reply::json(200, QByteArrayLiteral(R"({"id":"5","username":"five"})"));
     });
     const ApiResult result = run({ Endpoint::CurrentUser });
     EXPECT_TRUE(result.succeeded());

@@ -5,6 +5,7 @@
 #include "support/cache/SDURLCache.h"
 #include "text/PostTextStyling.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -89,7 +90,21 @@ TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
     EXPECT_EQ(records.at(5).id(), QStringLiteral("6"));
 }
 
-TEST(PostPageProcessor, AvatarsAreFittedStoredAndServedFromTheCacheAfterwards)
+// Each avatar the page's `finished` came without, as it arrives.
+QHash<QString, QImage> arrivedAvatars(PostPageProcessor &processor)
+{
+    QHash<QString, QImage> arrived;
+    QSignalSpy spy(&processor, &PostPageProcessor::avatarArrived);
+    if (processor.isFetchingAvatars()) {
+        QSignalSpy settled(&processor, &PostPageProcessor::avatarsSettled);
+        EXPECT_TRUE(settled.wait(15000));
+    }
+    for (const QList<QVariant> &args : spy)
+        arrived.insert(args.at(0).toString(), args.at(1).value<QImage>());
+    return arrived;
+}
+
+TEST(PostPageProcessor, AvatarsComeAfterThePageAreFittedAndOnlyPicturesAreStored)
 {
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start());
@@ -98,48 +113,68 @@ TEST(PostPageProcessor, AvatarsAreFittedStoredAndServedFromTheCacheAfterwards)
     QNetworkAccessManager manager;
     PostPageProcessor processor(&cache, &manager);
 
+    // A host that answers a page of JSON or HTML where a picture belongs.
+    const QString base = sandbox.baseUrl().toString();
+    ASSERT_TRUE(sandbox.injectAnswer(u"/avatars/json.png"_qs, "[1,2]", "application/json", 200, 0));
+    ASSERT_TRUE(
+        sandbox.injectAnswer(u"/avatars/html.png"_qs, "<html>hi</html>", "text/html", 200, 0));
     QJsonArray page;
     for (int i = 1; i <= 12; ++i) {
         // Two posts share each avatar.
-        const QString avatar
-            = sandbox.baseUrl().toString() + QStringLiteral("/avatars/p%1.png").arg(i / 2);
-        page.append(postWithAvatar(QString::number(i), avatar));
+        page.append(postWithAvatar(
+            QString::number(i), base + QStringLiteral("/avatars/p%1.png").arg(i / 2)));
     }
+    page.append(postWithAvatar(u"13"_qs, base + u"/avatars/json.png"_qs));
+    page.append(postWithAvatar(u"14"_qs, base + u"/avatars/html.png"_qs));
     const auto first = runPage(processor, page);
-    ASSERT_EQ(first.size(), 12);
+    ASSERT_EQ(first.size(), 14);
     for (const PostRecord &r : first) {
-        ASSERT_FALSE(r.theAvatarImage.isNull()) << r.avatarUrl().toStdString();
-        EXPECT_EQ(r.theAvatarImage.size(), QSize(48, 48));
+        EXPECT_TRUE(r.theAvatarImage.isNull()) << "the page waits for no picture";
         EXPECT_FALSE(r.attributedString.spans().isEmpty());
+    }
+    const auto arrived = arrivedAvatars(processor);
+    ASSERT_EQ(arrived.size(), 9); // p0 to p6, json, html: each once
+    for (int i = 0; i <= 6; ++i) {
+        const QString url = base + QStringLiteral("/avatars/p%1.png").arg(i);
+        EXPECT_EQ(arrived.value(url).size(), QSize(48, 48)) << qPrintable(url);
+    }
+    for (const char *junk : { "/avatars/json.png", "/avatars/html.png" }) {
+        const QString url = base + QLatin1String(junk);
+        EXPECT_TRUE(arrived.value(url).isNull());
+        EXPECT_FALSE(cache.cachedResponseForRequest(QNetworkRequest(QUrl(url))).has_value())
+            << junk << " is no picture and is not kept";
     }
     cache.waitForPendingDiskWork();
 
-    // With the avatars failing on the network, the page still gets them all.
+    // With the avatars failing on the network, the next page has them all from the cache.
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/*"), 500, 0, false, true, 0));
+    page.removeLast();
+    page.removeLast();
     const auto second = runPage(processor, page);
     ASSERT_EQ(second.size(), 12);
     for (const PostRecord &r : second)
         EXPECT_FALSE(r.theAvatarImage.isNull()) << r.avatarUrl().toStdString();
+    EXPECT_FALSE(processor.isFetchingAvatars());
 }
 
-TEST(PostPageProcessor, ANewPageDropsTheOneStillRunning)
+TEST(PostPageProcessor, ANewPageDropsTheOneBeingStyledButNotItsAvatars)
 {
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start());
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/slow.png"), 200, 1500));
+    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/slow.png"), 0, 800));
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     QSignalSpy finished(&processor, &PostPageProcessor::finished);
-    processor.process(QJsonArray { postWithAvatar(QStringLiteral("1"),
-                          sandbox.baseUrl().toString() + QStringLiteral("/avatars/slow.png")) },
-        0);
-    processor.process(QJsonArray { postWithAvatar(QStringLiteral("2"), QString()) }, 0);
+    const QString slow = sandbox.baseUrl().toString() + QStringLiteral("/avatars/slow.png");
+    processor.process(QJsonArray { postWithAvatar(QStringLiteral("1"), slow) }, 0);
+    processor.process(QJsonArray { postWithAvatar(QStringLiteral("2"), slow) }, 0);
     ASSERT_TRUE(finished.wait(5000));
-    QTest::qWait(1800);
-    ASSERT_EQ(finished.count(), 1);
     const auto records = finished.at(0).at(0).value<QList<PostRecord>>();
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records.first().id(), QStringLiteral("2"));
+    EXPECT_FALSE(arrivedAvatars(processor).value(slow).isNull());
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/avatars/slow.png"_qs), 1);
 }
 
 } // namespace

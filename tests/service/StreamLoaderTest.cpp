@@ -7,6 +7,7 @@
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "service/ApiClient.h"
+#include "service/PostPageProcessor.h"
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
@@ -168,7 +169,9 @@ TEST_F(StreamLoaderTest, BackSelectsThePostThatWasSelectedAndTheSavedPostsNeedNo
     EXPECT_TRUE(loader.isSavedShown());
     EXPECT_EQ(loader.backBarLabel(), u"Saved"_qs);
     EXPECT_EQ(loader.sideBarKind(), StreamKind::Personal);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return loader.loadState() == State::Idle; }));
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return loader.loadState() == State::Idle && !loader.pageProcessor()->isFetchingAvatars();
+    }));
     ASSERT_TRUE(sandbox.clearRequests());
     loader.doTheRefreshVoid();
     EXPECT_FALSE(testsupport::waitUntil([&] { return sandbox.requests().size() > 0; }, 1s));
