@@ -11,6 +11,7 @@
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
+#include "app/UnreadableFilesNotice.h"
 #include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
@@ -75,6 +76,8 @@ void AppDelegate::awakeFromNib()
     setupSidebar();
     // What was being written when the program last ended comes back.
     m_composer->openDraft(AppPaths::supportFolder() + QLatin1Char('/') + DataFiles::draftFileName);
+    UnreadableFilesNotice::tell(
+        m_window->noticeBar(), m_savedPosts, m_account->completionWords(), m_composer->draftFile());
 
     if (!preferences().value(prefs::isUserAuthDone)) {
         showSignIn();

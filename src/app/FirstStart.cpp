@@ -33,7 +33,22 @@ void runNoticesAndMigrations(QWidget *window)
                                              "is in %1."))
                 .arg(*copy));
     }
-    if (!p.value(prefs::firstStartEver)) {
+    // A file that cannot be read or written is no first start: the user
+    // hears why their settings and sign-in are gone, or will not be kept.
+    const bool usable = p.access() == Preferences::Access::Usable;
+    if (!usable) {
+        const QString meaning = p.access() == Preferences::Access::Unreadable
+            ? QStringLiteral("The preferences file %1 cannot be read, so Velto runs with its "
+                             "default settings and without your sign-in. Nothing you change, "
+                             "sign-in included, can be kept until the file can be read and "
+                             "written again: check its owner and permissions.")
+            : QStringLiteral("The preferences file %1 cannot be written. Nothing you change, "
+                             "sign-in included, can be kept until it can: check the file's and "
+                             "its folder's owner and permissions.");
+        alerts::show(QStringLiteral("Preferences Unavailable"),
+            alerts::localized(meaning).arg(p.filePath()));
+    }
+    if (usable && !p.value(prefs::firstStartEver)) {
         WindowPlacement::centreOnScreen(window);
         p.setValue(prefs::prefsRefreshInterval, 1);
         alerts::show(welcomeTitle, welcomeText);

@@ -3,6 +3,7 @@
 #include "app/ComposerPane.h"
 #include "service/PostsArrayController.h"
 #include "text/LinedTextView.h"
+#include "views/NoticeBar.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
 #include "views/TimelineListView.h"
@@ -83,6 +84,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_progress->setTextVisible(false);
     m_progress->hide();
     column->addWidget(m_progress);
+    m_notices = new NoticeBar(m_content);
+    column->addWidget(m_notices);
 
     m_split = new QSplitter(Qt::Vertical, m_content);
     m_split->setChildrenCollapsible(true);

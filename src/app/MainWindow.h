@@ -15,6 +15,7 @@ class QToolButton;
 class RefreshScrollView;
 class SideBar;
 class LinedTextView;
+class NoticeBar;
 
 // The main window: the side bar of streams on the left; on the right the bar
 // with the back button and the window's tools, the composer pane (collapsed
@@ -38,6 +39,8 @@ public:
     ComposerPane *composerPane() const { return m_composerPane; }
     LinedTextView *composer() const;
     QToolButton *backButton() const { return m_backButton; }
+    // Says what the user should know without stopping them.
+    NoticeBar *noticeBar() const { return m_notices; }
     // Tab goes the way the window reads: down the side bar's streams, across
     // the bar's buttons, into the composer and its Send button, then to the
     // list. Called again once the side bar has its buttons.
@@ -121,6 +124,7 @@ private:
     QWidget *m_tools = nullptr;
     QLabel *m_mentionIndicator = nullptr;
     QProgressBar *m_progress = nullptr;
+    NoticeBar *m_notices = nullptr;
     QSplitter *m_split = nullptr;
     ComposerPane *m_composerPane = nullptr;
     TimelineListView *m_list = nullptr;

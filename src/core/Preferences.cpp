@@ -61,6 +61,18 @@ QString copyAside(const QString &filePath, const QByteArray &bytes)
     return copy;
 }
 
+Preferences::Access accessOf(const QString &filePath)
+{
+    QFile file(filePath);
+    // A folder of that name, or a file its owner keeps from us.
+    if (QFileInfo::exists(filePath) && !file.open(QIODevice::ReadOnly))
+        return Preferences::Access::Unreadable;
+    file.close();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return Preferences::Access::Unwritable;
+    return Preferences::Access::Usable;
+}
+
 } // namespace
 
 Preferences::Preferences(const QString &filePath, QObject *parent)
@@ -79,6 +91,10 @@ Preferences::Preferences(const QString &filePath, QObject *parent)
     QFile::setPermissions(filePath, ownerOnly);
     if (!m_settings)
         m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+    m_access = accessOf(filePath);
+    if (m_access != Access::Usable)
+        qWarning().noquote() << "Preferences file" << filePath << "cannot be"
+                             << (m_access == Access::Unreadable ? "read" : "written");
 }
 
 void Preferences::recoverFrom(const QString &filePath)
@@ -296,8 +312,11 @@ void Preferences::sync()
     if (!m_settings)
         return;
     m_settings->sync();
-    if (m_settings->status() != QSettings::NoError)
+    if (m_settings->status() != QSettings::NoError) {
         qWarning().noquote() << "Cannot write preferences to" << m_settings->fileName();
+        if (m_access == Access::Usable && m_settings->status() == QSettings::AccessError)
+            m_access = Access::Unwritable;
+    }
     restrictPermissions();
 }
 

@@ -54,6 +54,10 @@ public:
 
     QString filePath() const;
     void sync();
+    // Whether the file can be read and written. A store that cannot is no
+    // first start: what is set lives only until the program ends.
+    enum class Access { Usable, Unreadable, Unwritable };
+    Access access() const { return m_access; }
     // Where a damaged file was copied when this store was opened.
     std::optional<QString> damagedFileCopy() const { return m_damagedFileCopy; }
 
@@ -67,4 +71,5 @@ private:
 
     std::unique_ptr<QSettings> m_settings;
     std::optional<QString> m_damagedFileCopy;
+    Access m_access = Access::Usable;
 };

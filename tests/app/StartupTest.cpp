@@ -14,6 +14,7 @@
 #include "support/DataFiles.h"
 #include "support/PropertyList.h"
 #include "text/LinedTextView.h"
+#include "views/NoticeBar.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +146,37 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
     EXPECT_FALSE(alertTitles().mid(shownBefore).contains(QStringLiteral("Preferences Damaged")));
 }
 
+TEST_F(StartupTest, PreferencesThatCannotBeReadOrWrittenAreSaidAndAreNoFirstStart)
+{
+    const QString path = Preferences::standardFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    // A folder where the file belongs cannot be read; a file where its
+    // folder belongs keeps anything from being written.
+    const struct {
+        std::function<void()> damage;
+        const char *says;
+    } cases[] = {
+        { [&] { QDir().mkpath(path); }, "cannot be read" },
+        { [&] { QFile(folder).open(QIODevice::WriteOnly); }, "cannot be written" },
+    };
+    for (const auto &c : cases) {
+        QDir(folder).removeRecursively();
+        QFile::remove(folder);
+        c.damage();
+        const qsizetype before = alerts.shown().size();
+        {
+            AppDelegate delegate;
+            delegate.awakeFromNib();
+            ASSERT_EQ(alertTitles().mid(before),
+                QStringList { QStringLiteral("Preferences Unavailable") })
+                << c.says << ": and no welcome";
+            EXPECT_TRUE(alerts.shown().last().message.contains(path));
+            EXPECT_TRUE(alerts.shown().last().message.contains(QLatin1String(c.says)));
+        }
+        Preferences::resetStandard();
+    }
+}
+
 TEST_F(StartupTest, MigrationsOnAnOlderInstallationKeepTheChosenInterval)
 {
     prefs().setValue(prefs::firstStartEver, true);
@@ -206,10 +239,25 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
         f.write(bytes);
     }
 
+    const QString draftPath = AppPaths::supportFolder() + QStringLiteral("/Draft.json");
+    {
+        QFile draft(draftPath);
+        ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+        draft.write("{\"text\": \"half");
+    }
+
     AppDelegate delegate;
     delegate.awakeFromNib();
     EXPECT_FALSE(delegate.account().completionWords().isAvailable());
     EXPECT_FALSE(delegate.savedPosts().isAvailable());
+    // Said once, beside the list, with each path; nothing modal.
+    const NoticeBar *notices = delegate.window()->noticeBar();
+    EXPECT_FALSE(notices->isHidden());
+    for (const QString &path : { wordsPath, postsPath, draftPath })
+        EXPECT_EQ(notices->text().count(path), 1) << path.toStdString();
+    EXPECT_FALSE(alertTitles().contains(QStringLiteral("Error!")));
+    notices->closeButton()->click();
+    EXPECT_TRUE(notices->isHidden());
     delegate.applicationWillTerminate();
 
     for (const auto &[path, bytes] :
