@@ -82,6 +82,11 @@ MainWindow::MainWindow(QWidget *parent)
     m_progress->setRange(0, 0);
     m_progress->setFixedHeight(3);
     m_progress->setTextVisible(false);
+    // Its place is kept while it is hidden: showing it for a refresh must not
+    // move the list, which would lay out and paint every row again.
+    QSizePolicy keepsPlace = m_progress->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keepsPlace);
     m_progress->hide();
     column->addWidget(m_progress);
     m_notices = new NoticeBar(m_content);

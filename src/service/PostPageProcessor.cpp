@@ -66,8 +66,9 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
     const quint64 generation = m_generation;
     SDURLCache *cache = m_cache;
     const QJsonArray posts = answer.toArray();
+    const QHash<QString, QImage> recent = m_recentAvatars;
 
-    auto work = [posts, fontSizePreference, cache]() {
+    auto work = [posts, fontSizePreference, cache, recent]() {
         Prepared page;
         page.records.reserve(posts.size());
         QSet<QString> seen;
@@ -87,6 +88,10 @@ void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePrefere
             if (avatar.isEmpty() || seen.contains(avatar))
                 continue;
             seen.insert(avatar);
+            if (const auto kept = recent.constFind(avatar); kept != recent.cend()) {
+                page.cachedAvatars.insert(avatar, *kept);
+                continue;
+            }
             const QUrl url = AvatarImages::avatarUrl(avatar);
             if (!url.isValid())
                 continue;
@@ -132,6 +137,8 @@ void PostPageProcessor::prepared(quint64 generation, const Prepared &page)
     QList<PostRecord> records = page.records;
     for (PostRecord &record : records)
         record.theAvatarImage = page.cachedAvatars.value(record.avatarUrl());
+    for (auto it = page.cachedAvatars.cbegin(); it != page.cachedAvatars.cend(); ++it)
+        keepRecent(it.key(), it.value());
     // The shown page's avatars before those of pages left behind.
     QStringList first;
     for (const QString &url : page.missingUrls) {
@@ -223,7 +230,20 @@ void PostPageProcessor::avatarReady(
 {
     if (avatarGeneration != m_avatarGeneration || !m_pending.remove(url))
         return;
+    if (!image.isNull())
+        keepRecent(url, image);
     Q_EMIT avatarArrived(url, image);
     if (m_pending.isEmpty())
         Q_EMIT avatarsSettled();
+}
+
+void PostPageProcessor::keepRecent(const QString &url, const QImage &image)
+{
+    if (m_recentAvatars.contains(url))
+        return;
+    // Bounded the simple way: a full memory starts again, the disk cache
+    // still holding every avatar.
+    if (m_recentAvatars.size() >= recentAvatarsKept)
+        m_recentAvatars.clear();
+    m_recentAvatars.insert(url, image);
 }

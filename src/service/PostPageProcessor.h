@@ -33,6 +33,9 @@ class PostPageProcessor : public QObject {
 public:
     static constexpr int avatarTimeoutMs = 3000;
     static constexpr int maxRequestsInFlight = 6;
+    // Fitted avatars kept in memory (48 x 48, about 9 KB each), so a refresh
+    // of the same posts decodes none again.
+    static constexpr int recentAvatarsKept = 500;
 
     PostPageProcessor(SDURLCache *cache, QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~PostPageProcessor() override;
@@ -62,12 +65,14 @@ private:
     void fetch(const QString &url);
     void fetched(const QString &url, QNetworkReply *reply);
     void avatarReady(quint64 avatarGeneration, const QString &url, const QImage &image);
+    void keepRecent(const QString &url, const QImage &image);
 
     SDURLCache *m_cache;
     QPointer<QNetworkAccessManager> m_manager;
     quint64 m_generation = 0;
     quint64 m_avatarGeneration = 0;
     bool m_running = false;
+    QHash<QString, QImage> m_recentAvatars;
     // Avatars queued or on their way.
     QSet<QString> m_pending;
     QStringList m_queue;

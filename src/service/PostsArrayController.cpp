@@ -2,6 +2,7 @@
 
 #include "text/RelativeDate.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -73,6 +74,31 @@ void PostsModel::setRecords(QList<PostRecord> records)
     beginResetModel();
     m_records = std::move(records);
     endResetModel();
+}
+
+void PostsModel::refreshRecords(QList<PostRecord> records)
+{
+    const bool samePosts = !records.isEmpty() && records.size() == m_records.size()
+        && std::equal(records.cbegin(), records.cend(), m_records.cbegin(),
+            [](const PostRecord &a, const PostRecord &b) { return a.id() == b.id(); });
+    if (!samePosts) {
+        setRecords(std::move(records));
+        return;
+    }
+    // The posts already shown: only the rows whose post did change are
+    // changed, and the list is not laid out and painted anew.
+    for (int row = 0; row < records.size(); ++row) {
+        PostRecord &shown = m_records[row];
+        PostRecord &incoming = records[row];
+        if (incoming.theAvatarImage.isNull() && incoming.avatarUrl() == shown.avatarUrl())
+            incoming.theAvatarImage = shown.theAvatarImage;
+        if (incoming.post == shown.post && incoming.attributedString == shown.attributedString
+            && incoming.theAvatarImage.cacheKey() == shown.theAvatarImage.cacheKey())
+            continue;
+        shown = std::move(incoming);
+        const QModelIndex changed = index(row);
+        Q_EMIT dataChanged(changed, changed);
+    }
 }
 
 void PostsModel::replaceRecord(int row, const PostRecord &record)
@@ -188,6 +214,11 @@ std::optional<int> PostsArrayController::rowOfId(const QString &id) const
 void PostsArrayController::setContent(QList<PostRecord> records)
 {
     m_model.setRecords(std::move(records));
+}
+
+void PostsArrayController::refreshContent(QList<PostRecord> records)
+{
+    m_model.refreshRecords(std::move(records));
 }
 
 void PostsArrayController::removeAllObjects()

@@ -30,6 +30,9 @@ public:
     const QList<PostRecord> &records() const { return m_records; }
     const PostRecord *recordAt(int row) const;
     void setRecords(QList<PostRecord> records);
+    // A refresh's page: the same posts in the same order change only the
+    // rows whose post changed; any other page replaces the list.
+    void refreshRecords(QList<PostRecord> records);
     // Replaces one record in place (starring changes "you_starred").
     void replaceRecord(int row, const PostRecord &record);
     // Gives the avatar that arrived after its page to every row that shows
@@ -69,6 +72,7 @@ public:
     std::optional<int> rowOfId(const QString &id) const;
 
     void setContent(QList<PostRecord> records);
+    void refreshContent(QList<PostRecord> records);
     void removeAllObjects();
     void rearrangeObjects();
 

@@ -215,7 +215,10 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
 {
     if (!m_isCurrentlyLoading)
         return; // a page nobody waits for any more
-    m_posts->setContent(records);
+    if (m_isRefreshAction)
+        m_posts->refreshContent(records);
+    else
+        m_posts->setContent(records);
     m_posts->rearrangeObjects();
 
     Preferences &prefs = Preferences::standard();
@@ -227,6 +230,7 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
             if (const auto row = m_posts->rowOfId(m_refreshID))
                 m_posts->setSelectionIndex(*row);
         } else {
+            m_posts->clearSelection();
             m_placeAfterLoad = ListPlace::Top;
         }
         m_shouldBeRefreshed = false;

@@ -4,6 +4,8 @@
 #include <QAbstractItemModelTester>
 #include <QJsonDocument>
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +105,22 @@ TEST(PostsArrayController, ArrangesNewestFirstAndMovesTheSelection)
     EXPECT_EQ(posts.selectionIndex(), 2);
     EXPECT_EQ(posts.rowOfId(QStringLiteral("3")), 0);
     EXPECT_FALSE(posts.rowOfId(QStringLiteral("9")).has_value());
+
+    // The same posts again (a refresh with nothing new): no row is laid out
+    // anew, the selection stays, and a post that changed shows its change.
+    QSignalSpy resets(posts.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(posts.model(), &QAbstractItemModel::dataChanged);
+    QList<PostRecord> again = posts.model()->records();
+    again[1].post.insert(QStringLiteral("num_stars"), 5);
+    posts.refreshContent(again);
+    EXPECT_EQ(resets.count(), 0);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.first().at(0).value<QModelIndex>().row(), 1);
+    EXPECT_EQ(posts.model()->recordAt(1)->post.value(QStringLiteral("num_stars")).toInt(), 5);
+    EXPECT_EQ(posts.selectionIndex(), 2);
+    // Another set of posts is a new list.
+    posts.refreshContent({ post(QStringLiteral("4"), QStringLiteral("2014-01-01T00:00:00Z")) });
+    EXPECT_EQ(resets.count(), 1);
 
     posts.removeAllObjects();
     EXPECT_EQ(posts.count(), 0);
