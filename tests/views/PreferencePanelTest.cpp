@@ -4,6 +4,7 @@
 
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "views/HotKeyBox.h"
 #include "views/PreferencePanel.h"
 #include "views/PreferencePanes.h"
 #include "views/SRRecorderControl.h"
@@ -14,8 +15,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -109,8 +112,8 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
     actions.toggleStatusItem = [&trayToggles] { ++trayToggles; };
     Preferences::standard().setValue(prefs::prefsRefreshInterval, 9);
     // The pane owns the recorders it is given.
-    std::unique_ptr<QWidget> general(
-        PreferencePanes::general(new SRRecorderControl, new SRRecorderControl, {}, actions));
+    std::unique_ptr<QWidget> general(PreferencePanes::general(
+        new HotKeyBox(new SRRecorderControl, new SRRecorderControl), actions));
     std::unique_ptr<QWidget> gestures(PreferencePanes::gestures());
     std::unique_ptr<QWidget> update(PreferencePanes::update(actions));
 
@@ -152,19 +155,37 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
     EXPECT_EQ(choices.at(3)->currentIndex(), 1);
 }
 
-TEST_F(PreferencePanelTest, RecordersAreOffWhereTheSessionHasNoHotKeys)
+TEST_F(PreferencePanelTest, TheHotKeyGroupShowsRecordersTheDesktopsKeysOrWhyThereAreNone)
 {
     auto *showHide = new SRRecorderControl;
     auto *newPost = new SRRecorderControl;
-    std::unique_ptr<QWidget> general(
-        PreferencePanes::general(showHide, newPost, QStringLiteral("no X11 here"), {}));
+    auto *box = new HotKeyBox(showHide, newPost);
+    std::unique_ptr<QWidget> general(PreferencePanes::general(box, {}));
+    general->show();
+    EXPECT_EQ(showHide->accessibleName(), QStringLiteral("Show or hide Velto"));
+
+    box->showUnavailable(QStringLiteral("no hot keys here"));
+    EXPECT_TRUE(showHide->isVisible());
     EXPECT_FALSE(showHide->isEnabled());
     EXPECT_FALSE(newPost->isEnabled());
-    bool explained = false;
-    for (QLabel *label : general->findChildren<QLabel *>())
-        explained = explained || label->text() == QStringLiteral("no X11 here");
-    EXPECT_TRUE(explained);
-    EXPECT_EQ(showHide->accessibleName(), QStringLiteral("Show or hide Velto"));
+    EXPECT_TRUE(box->note()->isVisible());
+    EXPECT_EQ(box->note()->text(), QStringLiteral("no hot keys here"));
+
+    box->showDesktopKeys(QStringLiteral("Ctrl+Alt+H"), QString(), true);
+    EXPECT_FALSE(showHide->isVisible()) << "the desktop's keys replace the recorders";
+    EXPECT_EQ(box->desktopKeys(false)->text(), QStringLiteral("Ctrl+Alt+H"));
+    EXPECT_EQ(box->desktopKeys(true)->text(), QStringLiteral("Not set"));
+    EXPECT_TRUE(box->desktopKeys(true)->isVisible());
+    QSignalSpy configure(box, &HotKeyBox::configureRequested);
+    box->configureButton()->click();
+    EXPECT_EQ(configure.count(), 1);
+    box->showDesktopKeys(QStringLiteral("Ctrl+Alt+H"), QString(), false);
+    EXPECT_FALSE(box->configureButton()->isVisible());
+
+    box->showRecorders();
+    EXPECT_TRUE(showHide->isVisible() && showHide->isEnabled() && newPost->isEnabled());
+    EXPECT_FALSE(box->desktopKeys(false)->isVisible());
+    EXPECT_FALSE(box->note()->isVisible());
 }
 
 TEST_F(PreferencePanelTest, AMalformedAddressIsRefusedAndNeverStored)
