@@ -1,12 +1,18 @@
-// The one place that chooses, for this session, where global hot keys come
-// from.
+// The one place that chooses, for this session, where global hot keys and the
+// idle time come from.
+#include "desktop/DBusIdleTimeSource.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/HotKeyGrabber.h"
+#include "desktop/IdleTime.h"
 #include "desktop/PortalHotKeyGrabber.h"
 #include "desktop/X11HotKeyGrabber.h"
 #include "desktop/X11Session.h"
 
+#include <QLoggingCategory>
+
 namespace {
+Q_LOGGING_CATEGORY(lcIdle, "velto.idle")
+
 // Used where there is no X11 session and no Wayland one: every hot key is
 // refused.
 class NoHotKeyGrabber : public HotKeyGrabber {
@@ -38,4 +44,18 @@ std::unique_ptr<HotKeyGrabber> makeDesktopHotKeyGrabber()
     if (X11Session::available())
         return std::make_unique<X11HotKeyGrabber>();
     return std::make_unique<NoHotKeyGrabber>();
+}
+
+std::unique_ptr<IdleTime> IdleTime::createForDesktop()
+{
+    try {
+        // XWayland's screen saver counts only input to XWayland's windows.
+        if (DesktopSession::isWayland())
+            return std::make_unique<IdleTime>(DBusIdleTimeSource::open());
+        return openX11();
+    } catch (const IdleTimeError &error) {
+        qCWarning(lcIdle).noquote()
+            << "Idle refresh disabled:" << error.name() << error.reason().trimmed();
+        return nullptr;
+    }
 }

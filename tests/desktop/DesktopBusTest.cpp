@@ -1,18 +1,29 @@
-// Global hot keys from a Wayland desktop through its portal, against a fake
-// of the portal on the test's private session bus.
+// Global hot keys and idle time from a Wayland desktop over D-Bus, against
+// fakes of the desktop's services on the test's private session bus.
 #include "FakePortal.h"
 #include "TestSupport.h"
 
+#include "desktop/DBusIdleTimeSource.h"
+#include "desktop/IdleTime.h"
 #include "desktop/ModifierFlags.h"
 #include "desktop/PTHotKey.h"
 #include "desktop/PTHotKeyCenter.h"
 #include "desktop/PortalHotKeyGrabber.h"
 
 #include <QDBusConnection>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
+
 namespace {
+
+struct WaylandSession {
+    WaylandSession() { qputenv("XDG_SESSION_TYPE", "wayland"); }
+    ~WaylandSession() { qunsetenv("XDG_SESSION_TYPE"); }
+};
 
 // A hot-key centre on the portal, with hot keys that note their presses.
 struct PortalClient {
@@ -113,6 +124,101 @@ TEST(PortalHotKeys, WithoutThePortalOrItsInterfaceHotKeysAreOffAndSayWhy)
         other.unregisterObject(PortalHotKeyGrabber::path);
         other.unregisterService(PortalHotKeyGrabber::service);
         QDBusConnection::disconnectFromBus(QStringLiteral("otherPortal"));
+    }
+}
+
+// The desktop's idle services, answering from a thread of their own because
+// the idle time is asked for with a blocking call.
+class FakeScreenSaver : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    std::atomic<uint> milliseconds { 0 };
+public Q_SLOTS:
+    uint GetSessionIdleTime() { return milliseconds; }
+};
+
+class FakeIdleMonitor : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
+public:
+    std::atomic<qulonglong> milliseconds { 0 };
+public Q_SLOTS:
+    qulonglong GetIdletime() { return milliseconds; }
+};
+
+class IdleServices {
+public:
+    IdleServices()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("idle")))
+    {
+        m_thread.start();
+        screenSaver.moveToThread(&m_thread);
+        idleMonitor.moveToThread(&m_thread);
+    }
+    ~IdleServices()
+    {
+        stop(DBusIdleTimeSource::screenSaver);
+        stop(DBusIdleTimeSource::gnomeIdleMonitor);
+        QDBusConnection::disconnectFromBus(QStringLiteral("idle"));
+        m_thread.quit();
+        m_thread.wait();
+    }
+    bool offer(const DBusIdleTimeSource::Service &service, QObject *object)
+    {
+        return m_bus.registerService(service.name)
+            && m_bus.registerObject(service.path, object, QDBusConnection::ExportAllSlots);
+    }
+    void stop(const DBusIdleTimeSource::Service &service)
+    {
+        m_bus.unregisterObject(service.path);
+        m_bus.unregisterService(service.name);
+    }
+
+    FakeScreenSaver screenSaver;
+    FakeIdleMonitor idleMonitor;
+
+private:
+    QDBusConnection m_bus;
+    QThread m_thread;
+};
+
+TEST(WaylandIdleTime, TheDesktopsIdleServiceIsAskedAndNoneTurnsTheIdleRefreshOff)
+{
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+    WaylandSession wayland;
+    struct Case {
+        const char *what;
+        bool screenSaver;
+        bool idleMonitor;
+        std::optional<quint64> nanoseconds;
+    };
+    const Case cases[] = {
+        { "the screen saver service", true, true, 4000ull * 1000000 },
+        { "the GNOME idle monitor", false, true, 7000ull * 1000000 },
+        { "neither", false, false, std::nullopt },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        IdleServices services;
+        services.screenSaver.milliseconds = 4000;
+        services.idleMonitor.milliseconds = 7000;
+        if (c.screenSaver) {
+            ASSERT_TRUE(services.offer(DBusIdleTimeSource::screenSaver, &services.screenSaver));
+        }
+        if (c.idleMonitor) {
+            ASSERT_TRUE(
+                services.offer(DBusIdleTimeSource::gnomeIdleMonitor, &services.idleMonitor));
+        }
+        std::unique_ptr<IdleTime> idle = IdleTime::createForDesktop();
+        ASSERT_EQ(idle != nullptr, c.nanoseconds.has_value());
+        if (!idle)
+            continue;
+        EXPECT_EQ(idle->timeIdle(), *c.nanoseconds);
+        // A service that goes away is a failed query, not a crash.
+        services.stop(
+            c.screenSaver ? DBusIdleTimeSource::screenSaver : DBusIdleTimeSource::gnomeIdleMonitor);
+        EXPECT_EQ(idle->secondsIdleIfKnown(), std::nullopt);
     }
 }
 
