@@ -42,27 +42,24 @@ struct PortalClient {
     }
 };
 
-TEST(PortalHotKeys, BothActionsAreBoundAndTheDesktopsKeysReachThem)
+// What the program shows and how presses arrive is checked with the whole
+// program; here, what is bound.
+TEST(PortalHotKeys, BothActionsAreBoundWithTheirWordsAndOnlyPressesReachThem)
 {
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
     FakePortal portal;
     ASSERT_TRUE(portal.isRunning());
-    portal.chosenKeys.insert(QStringLiteral("show-hide"), QStringLiteral("Ctrl+Alt+H"));
-    PortalClient fixture;
-    PTHotKeyCenter &center = fixture.center;
-    int changes = 0;
-    fixture.grabber->setChangeHandler([&changes] { ++changes; });
-
+    PortalClient client;
     auto showHide
-        = fixture.hotKey(QStringLiteral("show-hide"), { 4, carbon::control | carbon::option });
+        = client.hotKey(QStringLiteral("show-hide"), { 4, carbon::control | carbon::option });
     // Without a recorded combination the action is bound all the same, for
     // the user to give it keys in the desktop's settings.
-    auto newPost = fixture.hotKey(QStringLiteral("new-post"), PTKeyCombo::clearKeyCombo());
-    ASSERT_TRUE(center.registerHotKey(showHide.get()));
-    ASSERT_TRUE(center.registerHotKey(newPost.get()));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return fixture.grabber->isBound() && changes > 0; }));
+    auto newPost = client.hotKey(QStringLiteral("new-post"), PTKeyCombo::clearKeyCombo());
+    ASSERT_TRUE(client.center.registerHotKey(showHide.get()));
+    ASSERT_TRUE(client.center.registerHotKey(newPost.get()));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return client.grabber->isBound(); }));
 
-    ASSERT_EQ(portal.bound.size(), 2);
+    ASSERT_EQ(portal.bound.size(), 2) << "both in one call";
     EXPECT_EQ(portal.bound.at(0).id, QStringLiteral("show-hide"));
     EXPECT_EQ(portal.bound.at(0).properties.value(QStringLiteral("description")),
         QStringLiteral("Does show-hide"));
@@ -70,28 +67,13 @@ TEST(PortalHotKeys, BothActionsAreBoundAndTheDesktopsKeysReachThem)
         QStringLiteral("CTRL+ALT+h"));
     EXPECT_EQ(portal.bound.at(1).id, QStringLiteral("new-post"));
     EXPECT_FALSE(portal.bound.at(1).properties.contains(QStringLiteral("preferred_trigger")));
-    EXPECT_EQ(fixture.grabber->desktopTrigger(showHide->carbonEventHotKeyRef()),
-        QStringLiteral("Ctrl+Alt+H"));
-    EXPECT_TRUE(fixture.grabber->canConfigureOnDesktop());
 
     portal.activate(QStringLiteral("new-post"));
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !fixture.invoked.isEmpty(); }));
     portal.activate(QStringLiteral("show-hide"));
-    EXPECT_TRUE(testsupport::waitUntil([&] { return fixture.invoked.size() == 2; }));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return client.invoked.size() == 2; }));
     EXPECT_EQ(
-        fixture.invoked, QStringList({ QStringLiteral("new-post"), QStringLiteral("show-hide") }))
+        client.invoked, QStringList({ QStringLiteral("new-post"), QStringLiteral("show-hide") }))
         << "each press once, the release does nothing";
-
-    const int before = changes;
-    portal.changeKeys(QStringLiteral("new-post"), QStringLiteral("Super+N"));
-    EXPECT_TRUE(testsupport::waitUntil([&] {
-        return fixture.grabber->desktopTrigger(newPost->carbonEventHotKeyRef())
-            == QStringLiteral("Super+N");
-    }));
-    EXPECT_GT(changes, before);
-
-    fixture.grabber->configureOnDesktop();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return portal.configureCalls == 1; }));
 }
 
 // The portal's object without the GlobalShortcuts interface.
@@ -114,12 +96,12 @@ TEST(PortalHotKeys, WithoutThePortalOrItsInterfaceHotKeysAreOffAndSayWhy)
             ASSERT_TRUE(other.registerObject(
                 PortalHotKeyGrabber::path, &settings, QDBusConnection::ExportAllSlots));
         }
-        PortalClient fixture;
-        EXPECT_TRUE(testsupport::waitUntil([&] { return !fixture.center.isAvailable(); }));
-        EXPECT_TRUE(fixture.grabber->whyUnavailable().contains(
+        PortalClient client;
+        EXPECT_TRUE(testsupport::waitUntil([&] { return !client.center.isAvailable(); }));
+        EXPECT_TRUE(client.grabber->whyUnavailable().contains(
             QStringLiteral("offers no global shortcuts to programs")));
-        auto key = fixture.hotKey(QStringLiteral("show-hide"), { 4, carbon::control });
-        EXPECT_FALSE(fixture.center.registerHotKey(key.get()))
+        auto key = client.hotKey(QStringLiteral("show-hide"), { 4, carbon::control });
+        EXPECT_FALSE(client.center.registerHotKey(key.get()))
             << "never a registration that does nothing";
         other.unregisterObject(PortalHotKeyGrabber::path);
         other.unregisterService(PortalHotKeyGrabber::service);
