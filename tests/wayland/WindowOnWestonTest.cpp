@@ -9,9 +9,11 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/PreferencesController.h"
 #include "app/SignInPage.h"
 #include "service/PostRecord.h"
 #include "service/PostsArrayController.h"
+#include "views/PreferencePanel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -117,6 +119,10 @@ TEST(WindowOnWeston, TheProgramRunsAsAWaylandClientAndShowsTheSandboxsPosts)
     ASSERT_EQ(posts->count(), stream.size());
     EXPECT_EQ(posts->arrangedObject(0)->id(),
         stream.first().toObject().value(QStringLiteral("id")).toString());
+
+    // A second window of its own, as under X11.
+    delegate.preferencesWindow().showPreferences();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(delegate.preferencesWindow().panel()));
 }
 
 } // namespace
