@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ShortcutActivateDemo.h"
 #include "desktop/ModifierFlags.h"
+#include "views/HotKeyBox.h"
 #include "views/PreferencePanel.h"
 #include "views/SRRecorderControl.h"
 
@@ -35,12 +36,35 @@ void PreferencesController::build()
         recorder->setAllowedFlags(toolkit::allModifiers & ~toolkit::function);
         recorder->setCanCaptureGlobalHotKeys(true);
     }
-    m_panel->setPanes(PreferencePanes::general(
-                          m_recorder, m_recorderFinder, m_shortcuts->whyHotKeysAreOff(), m_actions),
-        PreferencePanes::advanced(), PreferencePanes::gestures(),
-        PreferencePanes::update(m_actions));
+    m_hotKeys = new HotKeyBox(m_recorder, m_recorderFinder);
+    connect(m_hotKeys, &HotKeyBox::configureRequested, m_shortcuts,
+        &ShortcutActivateDemo::configureOnDesktop);
+    connect(m_shortcuts, &ShortcutActivateDemo::hotKeysChanged, this,
+        &PreferencesController::showHotKeys);
+    showHotKeys();
+    m_panel->setPanes(PreferencePanes::general(m_hotKeys, m_actions), PreferencePanes::advanced(),
+        PreferencePanes::gestures(), PreferencePanes::update(m_actions));
     m_shortcuts->awakeFromNib(m_recorder, m_recorderFinder);
     m_panel->awakeFromNib();
+}
+
+void PreferencesController::showHotKeys()
+{
+    if (!m_hotKeys)
+        return;
+    const QString whyOff = m_shortcuts->whyHotKeysAreOff();
+    if (!whyOff.isEmpty())
+        m_hotKeys->showUnavailable(whyOff);
+    else if (m_shortcuts->desktopChoosesKeys())
+        m_hotKeys->showDesktopKeys(m_shortcuts->desktopTrigger(false),
+            m_shortcuts->desktopTrigger(true), m_shortcuts->canConfigureOnDesktop());
+    else
+        m_hotKeys->showRecorders();
+}
+
+HotKeyBox *PreferencesController::hotKeyBox() const
+{
+    return m_hotKeys;
 }
 
 void PreferencesController::showPreferences()

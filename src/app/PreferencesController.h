@@ -5,13 +5,16 @@
 #include <QObject>
 #include <QPointer>
 
+class HotKeyBox;
 class MainWindow;
 class PreferencePanel;
 class ShortcutActivateDemo;
 class SRRecorderControl;
 
 // Opens the preferences window, built on first use, with its four panes
-// and the two hot-key recorders, whose changes go to the hot keys.
+// and the two hot-key recorders, whose changes go to the hot keys; where the
+// desktop chooses the keys, the group shows what it reports and follows its
+// changes.
 class PreferencesController : public QObject {
     Q_OBJECT
 public:
@@ -23,9 +26,12 @@ public:
     PreferencePanel *panel() const;
     SRRecorderControl *showHideRecorder() const;
     SRRecorderControl *newPostRecorder() const;
+    HotKeyBox *hotKeyBox() const;
 
 private:
     void build();
+    // The hot-key group in the form the session's hot keys call for.
+    void showHotKeys();
 
     QPointer<MainWindow> m_window;
     ShortcutActivateDemo *m_shortcuts;
@@ -33,4 +39,5 @@ private:
     QPointer<PreferencePanel> m_panel;
     QPointer<SRRecorderControl> m_recorder;
     QPointer<SRRecorderControl> m_recorderFinder;
+    QPointer<HotKeyBox> m_hotKeys;
 };

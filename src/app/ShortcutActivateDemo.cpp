@@ -45,13 +45,20 @@ ShortcutActivateDemo::ShortcutActivateDemo(
     , m_windowCommands(windowCommands)
     , m_center(center ? center : &PTHotKeyCenter::sharedCenter())
 {
+    m_center->grabber().setChangeHandler([this] { Q_EMIT hotKeysChanged(); });
 }
 
-ShortcutActivateDemo::~ShortcutActivateDemo() = default;
+ShortcutActivateDemo::~ShortcutActivateDemo()
+{
+    m_center->grabber().setChangeHandler({});
+}
 
 std::unique_ptr<PTHotKey> ShortcutActivateDemo::makeHotKey(const PTKeyCombo &combo, bool finder)
 {
     auto hotKey = std::make_unique<PTHotKey>(identifier, combo);
+    hotKey->setDesktopAction(finder
+            ? HotKeyAction { QStringLiteral("new-post"), QStringLiteral("New post") }
+            : HotKeyAction { QStringLiteral("show-hide"), QStringLiteral("Show or hide Velto") });
     hotKey->setTarget(this);
     if (finder)
         hotKey->setAction([this](PTHotKey *sender) { activateFinder(sender); });
@@ -202,6 +209,28 @@ QString ShortcutActivateDemo::whyHotKeysAreOff() const
 {
     if (m_center->isAvailable())
         return {};
-    return QStringLiteral("Global hot keys need an X11 session. This session has none (it runs "
-                          "on Wayland, say), so Velto cannot register them here.");
+    return m_center->grabber().whyUnavailable();
+}
+
+bool ShortcutActivateDemo::desktopChoosesKeys() const
+{
+    return m_center->grabber().desktopChoosesKeys();
+}
+
+QString ShortcutActivateDemo::desktopTrigger(bool finder) const
+{
+    const PTHotKey *hotKey = finder ? m_hotKeyFinder.get() : m_hotKey.get();
+    if (!hotKey || hotKey->carbonEventHotKeyRef() == 0)
+        return {};
+    return m_center->grabber().desktopTrigger(hotKey->carbonEventHotKeyRef());
+}
+
+bool ShortcutActivateDemo::canConfigureOnDesktop() const
+{
+    return m_center->grabber().canConfigureOnDesktop();
+}
+
+void ShortcutActivateDemo::configureOnDesktop()
+{
+    m_center->grabber().configureOnDesktop();
 }

@@ -53,6 +53,17 @@ public:
     PTHotKey *hotKeyFinder() const { return m_hotKeyFinder.get(); }
     // Why this session has no global hot keys, or empty when it has them.
     QString whyHotKeysAreOff() const;
+    // Whether the desktop chooses the keys (the recorders are then not used
+    // and the recorded combinations are kept for X11 sessions).
+    bool desktopChoosesKeys() const;
+    // The keys the desktop reports for a hot key; empty when none.
+    QString desktopTrigger(bool finder) const;
+    bool canConfigureOnDesktop() const;
+    void configureOnDesktop();
+
+Q_SIGNALS:
+    // Availability or the desktop's keys changed.
+    void hotKeysChanged();
 
 private:
     std::unique_ptr<PTHotKey> makeHotKey(const PTKeyCombo &combo, bool finder);

@@ -59,17 +59,6 @@ std::unique_ptr<IdleTime> IdleTime::openX11(const QByteArray &displayName)
     return std::make_unique<IdleTime>(std::make_unique<X11IdleTimeSource>(displayName));
 }
 
-std::unique_ptr<IdleTime> IdleTime::createForDesktop()
-{
-    try {
-        return openX11();
-    } catch (const IdleTimeError &error) {
-        qCWarning(lcIdle).noquote()
-            << "Idle refresh disabled:" << error.name() << error.reason().trimmed();
-        return nullptr;
-    }
-}
-
 quint64 IdleTime::timeIdle()
 {
     return idleNanosecondsFromValue(m_source->read());

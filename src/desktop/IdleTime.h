@@ -24,8 +24,9 @@ public:
     // $DISPLAY). Throws IdleTimeError when there is no server or no extension.
     static std::unique_ptr<IdleTime> openX11(const QByteArray &displayName = {});
 
-    // What the program uses at start-up: the X11 facility, or null after one
-    // log line when there is none (a Wayland session, a server without the
+    // What the program uses at start-up: on a Wayland session the desktop's
+    // idle time over D-Bus, else the X11 facility; null after one log line
+    // when there is none (a desktop that offers neither, a server without the
     // extension). The idle refresh is then skipped; nothing else changes.
     static std::unique_ptr<IdleTime> createForDesktop();
 

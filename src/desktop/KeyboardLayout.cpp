@@ -165,3 +165,16 @@ QString KeyboardLayout::text(int x11Keycode, bool shift, bool levelThree) const
     xkb_state_unref(state);
     return QString::fromUtf8(buffer);
 }
+
+QString KeyboardLayout::keysymName(int x11Keycode) const
+{
+    const xkb_keysym_t *syms = nullptr;
+    const int count
+        = xkb_keymap_key_get_syms_by_level(m_keymap, xkb_keycode_t(x11Keycode), m_group, 0, &syms);
+    if (count < 1 || syms[0] == XKB_KEY_NoSymbol)
+        return {};
+    char buffer[64] = {};
+    if (xkb_keysym_get_name(syms[0], buffer, sizeof buffer) < 0)
+        return {};
+    return QString::fromLatin1(buffer);
+}

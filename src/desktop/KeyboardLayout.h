@@ -30,6 +30,9 @@ public:
     // (Num Lock always on, so keypad keys give their digits); empty for keys
     // that type nothing.
     QString text(int x11Keycode, bool shift = false, bool levelThree = false) const;
+    // The keysym name of the key's first level ("h", "F1", "space"); empty
+    // for a key the layout does not have.
+    QString keysymName(int x11Keycode) const;
 
 private:
     KeyboardLayout(xkb_context *context, xkb_keymap *keymap, unsigned group);

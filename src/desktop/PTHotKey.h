@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/HotKeyGrabber.h"
 #include "desktop/PTKeyCombo.h"
 
 #include <QObject>
@@ -27,6 +28,9 @@ public:
     void setName(const QString &name) { m_name = name; }
     PTKeyCombo keyCombo() const { return m_keyCombo; }
     void setKeyCombo(const PTKeyCombo &combo) { m_keyCombo = combo; }
+    // How the desktop lists the hot key, where it lists them.
+    HotKeyAction desktopAction() const { return m_desktopAction; }
+    void setDesktopAction(const HotKeyAction &action) { m_desktopAction = action; }
     QObject *target() const { return m_target; }
     void setTarget(QObject *target) { m_target = target; }
     void setAction(Action action) { m_action = std::move(action); }
@@ -42,6 +46,7 @@ private:
     QString m_identifier;
     QString m_name;
     PTKeyCombo m_keyCombo;
+    HotKeyAction m_desktopAction;
     QPointer<QObject> m_target;
     Action m_action;
     quint32 m_carbonHotKeyID = 0;

@@ -21,10 +21,11 @@ bool PTHotKeyCenter::registerHotKey(PTHotKey *hotKey)
     if (hotKey->carbonHotKeyID() != 0)
         unregisterHotKey(hotKey);
     const PTKeyCombo combo = hotKey->keyCombo();
-    if (!combo.isValidHotKeyCombo())
+    if (!combo.isValidHotKeyCombo() && !m_grabber->desktopChoosesKeys())
         return true;
     const quint32 hotKeyID = ++m_hotKeyCount;
-    const quintptr handle = m_grabber->grab(combo.keyCode(), combo.modifiers(), hotKeyID);
+    const quintptr handle
+        = m_grabber->grab(combo.keyCode(), combo.modifiers(), hotKeyID, hotKey->desktopAction());
     if (handle == 0)
         return false;
     hotKey->setRegistration(this, hotKeyID, handle);

@@ -53,29 +53,7 @@ private:
     X11HotKeyGrabber *m_grabber;
 };
 
-// Used where there is no X11 session: every hot key is refused.
-class NoHotKeyGrabber : public HotKeyGrabber {
-public:
-    NoHotKeyGrabber()
-    {
-        qInfo("global hot keys: this session has no X11 display (Wayland or none); "
-              "hot keys are off");
-    }
-    bool isAvailable() const override { return false; }
-    quintptr grab(qint32, quint32, quint32) override { return 0; }
-    void ungrab(quintptr) override { }
-    void installHandler(std::function<int(const HotKeyEvent &)>) override { }
-    std::optional<bool> isHeldElsewhere(qint32, quint32) override { return std::nullopt; }
-};
-
 } // namespace
-
-std::unique_ptr<HotKeyGrabber> makeDesktopHotKeyGrabber()
-{
-    if (X11Session::available())
-        return std::make_unique<X11HotKeyGrabber>();
-    return std::make_unique<NoHotKeyGrabber>();
-}
 
 X11HotKeyGrabber::X11HotKeyGrabber() = default;
 
@@ -137,7 +115,8 @@ void X11HotKeyGrabber::ungrabOnServer(const Grab &grab)
     xcb_flush(connection);
 }
 
-quintptr X11HotKeyGrabber::grab(qint32 keyCode, quint32 carbonModifiers, quint32 hotKeyID)
+quintptr X11HotKeyGrabber::grab(
+    qint32 keyCode, quint32 carbonModifiers, quint32 hotKeyID, const HotKeyAction &)
 {
     const auto keycode = VirtualKeyCodes::x11Keycode(keyCode);
     if (!keycode || hotKeyID == 0)

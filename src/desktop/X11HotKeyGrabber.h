@@ -20,7 +20,8 @@ public:
     ~X11HotKeyGrabber() override;
 
     bool isAvailable() const override { return true; }
-    quintptr grab(qint32 keyCode, quint32 carbonModifiers, quint32 hotKeyID) override;
+    quintptr grab(qint32 keyCode, quint32 carbonModifiers, quint32 hotKeyID,
+        const HotKeyAction &action) override;
     void ungrab(quintptr handle) override;
     void installHandler(std::function<int(const HotKeyEvent &)> handler) override;
     std::optional<bool> isHeldElsewhere(qint32 keyCode, quint32 carbonModifiers) override;

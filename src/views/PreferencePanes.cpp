@@ -2,7 +2,6 @@
 
 #include "core/Preferences.h"
 #include "views/PreferenceControls.h"
-#include "views/SRRecorderControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,8 +35,7 @@ QLabel *note(const QString &text, QWidget *parent)
 
 } // namespace
 
-QWidget *general(SRRecorderControl *showHideRecorder, SRRecorderControl *newPostRecorder,
-    const QString &hotKeysWhyOff, const PreferencePaneActions &actions)
+QWidget *general(QWidget *hotKeys, const PreferencePaneActions &actions)
 {
     QWidget *pane = paneWidget(QStringLiteral("GeneralPane"));
     auto *layout = new QVBoxLayout(pane);
@@ -90,19 +88,7 @@ QWidget *general(SRRecorderControl *showHideRecorder, SRRecorderControl *newPost
     windowLayout->addWidget(agent);
     layout->addWidget(window);
 
-    auto *hotKeys = new QGroupBox(QStringLiteral("Global hot keys"), pane);
-    auto *hotKeyLayout = new QFormLayout(hotKeys);
-    showHideRecorder->setParent(hotKeys);
-    newPostRecorder->setParent(hotKeys);
-    showHideRecorder->setAccessibleName(QStringLiteral("Show or hide Velto"));
-    newPostRecorder->setAccessibleName(QStringLiteral("New post"));
-    hotKeyLayout->addRow(QStringLiteral("Show or hide Velto:"), showHideRecorder);
-    hotKeyLayout->addRow(QStringLiteral("New post:"), newPostRecorder);
-    if (!hotKeysWhyOff.isEmpty()) {
-        showHideRecorder->setEnabled(false);
-        newPostRecorder->setEnabled(false);
-        hotKeyLayout->addRow(note(hotKeysWhyOff, hotKeys));
-    }
+    hotKeys->setParent(pane);
     layout->addWidget(hotKeys);
     layout->addStretch();
     pane->setMinimumWidth(460);

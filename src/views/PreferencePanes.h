@@ -3,7 +3,6 @@
 #include <functional>
 
 class QWidget;
-class SRRecorderControl;
 
 // What the panes ask of the program beyond writing their settings.
 struct PreferencePaneActions {
@@ -18,11 +17,9 @@ struct PreferencePaneActions {
 // preference key at once.
 namespace PreferencePanes {
 
-// Streams, refresh, text, notifications, tray and window, the two hot keys
-// (the recorders are the caller's; `hotKeysWhyOff` explains when the
-// session cannot have hot keys).
-QWidget *general(SRRecorderControl *showHideRecorder, SRRecorderControl *newPostRecorder,
-    const QString &hotKeysWhyOff, const PreferencePaneActions &actions);
+// Streams, refresh, text, notifications, tray and window, and the group of
+// the two hot keys, which is the caller's and is taken over.
+QWidget *general(QWidget *hotKeys, const PreferencePaneActions &actions);
 // The service addresses.
 QWidget *advanced();
 // Swipes and pull-to-refresh.

@@ -25,7 +25,7 @@ public:
     {
     }
     bool isAvailable() const override { return true; }
-    quintptr grab(qint32, quint32, quint32 hotKeyID) override
+    quintptr grab(qint32, quint32, quint32 hotKeyID, const HotKeyAction &) override
     {
         if (m_desktop->refuse)
             return 0;

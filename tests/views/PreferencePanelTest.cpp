@@ -4,6 +4,7 @@
 
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "views/HotKeyBox.h"
 #include "views/PreferencePanel.h"
 #include "views/PreferencePanes.h"
 #include "views/SRRecorderControl.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -109,8 +111,8 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
     actions.toggleStatusItem = [&trayToggles] { ++trayToggles; };
     Preferences::standard().setValue(prefs::prefsRefreshInterval, 9);
     // The pane owns the recorders it is given.
-    std::unique_ptr<QWidget> general(
-        PreferencePanes::general(new SRRecorderControl, new SRRecorderControl, {}, actions));
+    std::unique_ptr<QWidget> general(PreferencePanes::general(
+        new HotKeyBox(new SRRecorderControl, new SRRecorderControl), actions));
     std::unique_ptr<QWidget> gestures(PreferencePanes::gestures());
     std::unique_ptr<QWidget> update(PreferencePanes::update(actions));
 
@@ -152,19 +154,20 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
     EXPECT_EQ(choices.at(3)->currentIndex(), 1);
 }
 
-TEST_F(PreferencePanelTest, RecordersAreOffWhereTheSessionHasNoHotKeys)
+TEST_F(PreferencePanelTest, TheHotKeyGroupOffersTheDesktopsSettingsOnlyWhereItHasThem)
 {
     auto *showHide = new SRRecorderControl;
-    auto *newPost = new SRRecorderControl;
-    std::unique_ptr<QWidget> general(
-        PreferencePanes::general(showHide, newPost, QStringLiteral("no X11 here"), {}));
-    EXPECT_FALSE(showHide->isEnabled());
-    EXPECT_FALSE(newPost->isEnabled());
-    bool explained = false;
-    for (QLabel *label : general->findChildren<QLabel *>())
-        explained = explained || label->text() == QStringLiteral("no X11 here");
-    EXPECT_TRUE(explained);
+    auto *box = new HotKeyBox(showHide, new SRRecorderControl);
+    std::unique_ptr<QWidget> general(PreferencePanes::general(box, {}));
+    general->show();
     EXPECT_EQ(showHide->accessibleName(), QStringLiteral("Show or hide Velto"));
+    for (const bool canConfigure : { true, false }) {
+        box->showDesktopKeys(QStringLiteral("Ctrl+Alt+H"), QString(), canConfigure);
+        EXPECT_EQ(box->configureButton()->isVisible(), canConfigure);
+    }
+    box->showRecorders();
+    EXPECT_TRUE(showHide->isVisible() && showHide->isEnabled());
+    EXPECT_FALSE(box->desktopKeys(false)->isVisible() || box->configureButton()->isVisible());
 }
 
 TEST_F(PreferencePanelTest, AMalformedAddressIsRefusedAndNeverStored)
