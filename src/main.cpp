@@ -1,8 +1,7 @@
 #include "app/AppDelegate.h"
-#include "app/AuthWindow.h"
 #include "app/LifecycleWatcher.h"
 #include "app/MainWindow.h"
-#include "app/SignInPage.h"
+#include "app/SignInController.h"
 #include "app/StartupReport.h"
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
@@ -20,7 +19,6 @@
 int main(int argc, char *argv[])
 {
     TerminationSignals::disableCoreDumps();
-    SignInPage::prepareBeforeApplication();
     QApplication app(argc, argv);
     TerminationSignals::quitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Velto"));
@@ -41,12 +39,10 @@ int main(int argc, char *argv[])
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::secondStartAsked, &delegate, [&delegate] {
         // Signed out, the sign-in window is the program.
-        if (QWidget *signIn = delegate.authWindow(); signIn && signIn->isVisible()) {
-            signIn->raise();
-            signIn->activateWindow();
-        } else {
+        if (delegate.signIn().isSigningIn())
+            delegate.signIn().bringForward();
+        else
             delegate.applicationShouldHandleReopen();
-        }
     });
     LifecycleWatcher lifecycle(&delegate, delegate.window());
     if (StartupReport::isRequested())

@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include "app/AuthWindow.h"
 #include "app/CommandTable.h"
 #include "app/ComposerController.h"
 #include "app/ImageUploads.h"
@@ -109,11 +108,6 @@ AppDelegate::~AppDelegate()
     delete m_window;
 }
 
-AuthWindow *AppDelegate::authWindow() const
-{
-    return m_signIn->authWindow();
-}
-
 void AppDelegate::revokeCredentials()
 {
     SignInController::revokeCredentials();
@@ -130,7 +124,7 @@ QMenu *AppDelegate::buildTrayMenu()
 
 void AppDelegate::connectParts()
 {
-    // Signed out, the sign-in window is the program: closing it quits.
+    // Signed out, the sign-in is the program: quitting it quits.
     connect(m_signIn, &SignInController::quitRequested, QCoreApplication::instance(),
         &QCoreApplication::quit, Qt::QueuedConnection);
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);

@@ -11,7 +11,6 @@
 #include <memory>
 
 class Account;
-class AuthWindow;
 class CommandTable;
 class ComposerController;
 class IdleTime;
@@ -79,7 +78,7 @@ public:
     CommandTable &commands() const { return *m_commands; }
     KeyboardSelection &keyboardSelection() const { return *m_keyboardSelection; }
     MainWindow *window() const { return m_window; }
-    AuthWindow *authWindow() const;
+    SignInController &signIn() const { return *m_signIn; }
     PostsArrayController *postsArrayController() const { return m_posts; }
 
     Account &account() const { return *m_account; }

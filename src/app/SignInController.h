@@ -1,40 +1,47 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
-#include <QPointer>
-#include <QUrl>
+#include <QProcess>
 
-class AuthWindow;
-
-// Signing in and out. Signed out, the sign-in window shows the service's
-// authorisation page; the redirect to the program's own scheme is caught
-// before it loads, its token stored and the program restarted, which then
-// starts signed in. Signing out forgets the token here and restarts.
+// Signing in and out. Signed out, Velto shows no window of its own: it starts
+// the sign-in program (velto-signin, which alone loads the web engine) on the
+// service's authorisation page and reads the token from the program's
+// standard output, one line, so it never passes through a file or a command
+// line. The token is stored and written at once and the program restarts,
+// signed in. Signing out forgets the token here and restarts.
 class SignInController : public QObject {
     Q_OBJECT
 public:
     explicit SignInController(QObject *parent = nullptr);
     ~SignInController() override;
 
-    // Makes the sign-in window (and with it the web engine) on first use,
-    // brings it forward and loads the authorisation page.
+    // Starts the sign-in program on the authorisation page; while it runs,
+    // brings its window forward instead.
     void showSignIn();
-    AuthWindow *authWindow() const;
+    bool isSigningIn() const;
+    // The sign-in program's process while it runs, else 0.
+    qint64 processId() const;
+    // Asks the sign-in program to bring its window forward.
+    void bringForward();
 
-    // Loads the authorisation page on the site address.
-    void doTheAuth();
-
-    // Sees every address the sign-in page is about to load; false cancels it.
-    // A redirect to the program's scheme with a token stores the token and
-    // restarts the program; one without a token is let through and fails.
-    bool webViewWillSendRequest(const QUrl &address);
+    // VELTO_SIGNIN_PROGRAM when set, else velto-signin beside this program.
+    static QString programPath();
 
     // Asks, then signs out and restarts the program.
     static void revokeCredentials();
 
 Q_SIGNALS:
+    // The user quit the sign-in, or it cannot go on: the program ends.
     void quitRequested();
 
 private:
-    QPointer<AuthWindow> m_window;
+    void readToken();
+    void ended(int exitCode, QProcess::ExitStatus status);
+    void failedToStart();
+    void discardProcess();
+
+    QProcess *m_process = nullptr;
+    QByteArray m_output;
+    bool m_tokenTaken = false;
 };

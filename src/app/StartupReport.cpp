@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -21,6 +22,7 @@ StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
     : QObject(delegate)
     , m_list(list)
 {
+    QCoreApplication::instance()->installEventFilter(this);
     connect(&delegate->streams(), &StreamLoader::streamLoadFinished, this, [this, delegate](bool) {
         if (m_posts >= 0)
             return;
@@ -34,6 +36,13 @@ StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
 
 bool StartupReport::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!m_mapped && event->type() == QEvent::Expose && watched->isWindowType()
+        && static_cast<QWindow *>(watched)->isExposed()) {
+        m_mapped = true;
+        QCoreApplication::instance()->removeEventFilter(this);
+        std::fprintf(stderr, "velto: window mapped\n");
+        std::fflush(stderr);
+    }
     if (watched == m_list && event->type() == QEvent::Paint && !m_reported) {
         m_reported = true;
         // After this paint has finished.
@@ -41,7 +50,6 @@ bool StartupReport::eventFilter(QObject *watched, QEvent *event)
             std::fprintf(stderr, "velto: first page painted: %d posts, resident memory %lld KiB\n",
                 m_posts, static_cast<long long>(residentMemoryKiB()));
             std::fflush(stderr);
-            QCoreApplication::quit();
         });
     }
     return QObject::eventFilter(watched, event);

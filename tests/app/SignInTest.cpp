@@ -1,11 +1,13 @@
-// Signing in on the sandbox's own page in the real web view, with the
-// service's latency, and what the window shows when the page cannot be had.
+// Signing in as Velto sees it: the sign-in program of this build started on
+// the page, the token it hands back stored at once and the program restarted,
+// and what Velto says when that program is missing or ends early.
 #include "SandboxServer.h"
+#include "ScriptedHttpServer.h"
 #include "SignedInProfile.h"
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/AuthWindow.h"
+#include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "core/OutsideAddresses.h"
@@ -15,17 +17,14 @@
 #include "service/SignIn.h"
 #include "service/StreamLoader.h"
 
-#include <QApplication>
 #include <QJsonObject>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -51,33 +50,18 @@ protected:
     {
         delegate.reset();
         Relaunch::setRestartHandler({});
+        qputenv("VELTO_SIGNIN_PROGRAM", VELTO_SIGNIN_BINARY);
         Preferences::resetStandard();
     }
 
-    AuthWindow *window() const { return delegate->authWindow(); }
-    QString pageTitle() const { return window()->webView()->page()->title(); }
-    bool waitForTitle(const QString &title)
+    // The sign-in page comes from `site`.
+    static void useSite(const ScriptedHttpServer &site)
     {
-        return testsupport::waitUntil([&] { return pageTitle() == title; }, pageWait);
+        OutsideAddresses addresses = OutsideAddresses::current();
+        addresses.siteBase = site.origin();
+        OutsideAddresses::setCurrent(addresses);
     }
-    void fillAndSend(const QString &password, const QString &button)
-    {
-        window()->webView()->page()->runJavaScript(
-            QStringLiteral("document.getElementById('password').value = '%1';"
-                           "document.getElementById('%2').click();")
-                .arg(password, button));
-    }
-
-    void clickRetry()
-    {
-        for (QPushButton *button : window()->findChildren<QPushButton *>()) {
-            if (button->text() == u"Retry" && button->isVisible()) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no Retry button is shown";
-    }
+    SignInController &signIn() const { return delegate->signIn(); }
 
     QTemporaryDir profile;
     SandboxServer sandbox;
@@ -86,153 +70,110 @@ protected:
     int restarts = 0;
 };
 
-const QString formTitle = QStringLiteral("Sign in to the stream");
-
-TEST_F(SignInTest, SigningInOnTheServicesPageStoresATokenItAcceptsAndTheNextStartIsSignedIn)
+TEST_F(SignInTest, TheTokenTheSignInProgramHandsBackIsStoredAtOnceAndTheNextStartIsSignedIn)
 {
+    // A service that grants access at once, so the real sign-in program
+    // catches the redirect without anyone typing.
+    ScriptedHttpServer site;
+    site.route("/oauth/authenticate",
+        ScriptedHttpServer::Reply::redirect(
+            "velto://done#access_token=" + sandbox.token().toUtf8()));
+    useSite(site);
+    QSignalSpy quit(&signIn(), &SignInController::quitRequested);
+
     delegate->awakeFromNib();
-    ASSERT_NE(window(), nullptr);
-    EXPECT_TRUE(window()->isVisible());
-    // The page takes its time: the window says it is loading meanwhile.
-    EXPECT_TRUE(testsupport::waitUntil([&] { return window()->isShowingProgress(); }, pageWait));
-    ASSERT_TRUE(waitForTitle(formTitle)) << pageTitle().toStdString();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !window()->isShowingProgress(); }));
-
-    // What the page was asked for: the four parameters on the site's address.
-    bool askedWithParameters = false;
-    for (const QJsonValue &r : sandbox.requests()) {
-        const QJsonObject request = r.toObject();
-        if (request.value(u"path").toString() == u"/oauth/authenticate"
-            && request.value(u"method").toString() == u"GET")
-            askedWithParameters = request.value(u"query").toString().contains(
-                u"scope=stream%20email%20write_post%20follow%20messages%20export");
-    }
-    EXPECT_TRUE(askedWithParameters);
-
-    fillAndSend(QStringLiteral("demo"), QStringLiteral("allow"));
+    EXPECT_TRUE(signIn().isSigningIn());
+    EXPECT_FALSE(delegate->window()->isVisible());
     ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }, pageWait));
-    EXPECT_TRUE(window()->ignoresErrors());
-    EXPECT_FALSE(window()->isShowingFailure());
+    EXPECT_EQ(site.hits("/oauth/authenticate"), 1);
 
     // Written to disk before the restart.
     Preferences::resetStandard();
-    const QString token = Preferences::standard().value(prefs::accessToken).value_or(QString());
-    ASSERT_FALSE(token.isEmpty());
+    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), sandbox.token());
     EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
-    const auto me = sandbox.request(
-        "GET", "/stream/0/users/me", {}, { { "Authorization", "Bearer " + token.toUtf8() } });
-    EXPECT_EQ(me.status, 200);
-    EXPECT_EQ(me.json().value(u"username").toString(), u"demo");
-    QTest::qWait(300);
+    // The sign-in program ends by itself, and that is no reason to quit.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !signIn().isSigningIn(); }, 10s));
     EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(quit.count(), 0);
+    EXPECT_TRUE(alerts.shown().isEmpty());
 
-    // The new start: the main window and the stream, no web view at all.
+    // The new start: the main window and the stream, no sign-in program.
     delegate.reset();
     delegate = std::make_unique<AppDelegate>();
     QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     delegate->awakeFromNib();
-    EXPECT_EQ(window(), nullptr);
-    EXPECT_EQ(delegate->account().accessToken(), token);
+    EXPECT_FALSE(signIn().isSigningIn());
+    EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_TRUE(loaded.first().at(0).toBool());
 }
 
-TEST_F(SignInTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWithRetry)
+TEST_F(SignInTest, ASignInProgramThatIsMissingOrEndsEarlySaysSoOrQuits)
 {
+    const QString missing = profile.path() + QStringLiteral("/nowhere/velto-signin");
+    const struct {
+        QString program;
+        QString title; // of the alert; none when empty
+        QStringList buttons;
+    } cases[] = {
+        { missing, QStringLiteral("Cannot Sign In"), { QStringLiteral("Quit") } },
+        { QStringLiteral("/bin/false"), QStringLiteral("Sign-In Ended"),
+            { QStringLiteral("Retry"), QStringLiteral("Quit") } },
+        // The user quit the sign-in: the program ends without a word.
+        { QStringLiteral("/bin/true"), QString(), {} },
+    };
+    for (const auto &c : cases) {
+        qputenv("VELTO_SIGNIN_PROGRAM", c.program.toLocal8Bit());
+        delegate = std::make_unique<AppDelegate>();
+        QSignalSpy quit(&signIn(), &SignInController::quitRequested);
+        const qsizetype alertsBefore = alerts.shown().size();
+        if (!c.buttons.isEmpty())
+            alerts.answerNext(int(c.buttons.size()) - 1); // Quit
+        delegate->awakeFromNib();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }))
+            << c.program.toStdString();
+        ASSERT_EQ(alerts.shown().size(), alertsBefore + !c.title.isEmpty())
+            << c.program.toStdString();
+        if (!c.title.isEmpty()) {
+            const Alert alert = alerts.shown().last();
+            EXPECT_EQ(alert.title, c.title);
+            EXPECT_EQ(alert.buttons, c.buttons);
+            // The missing program is named.
+            EXPECT_TRUE(c.program != missing || alert.message.contains(missing))
+                << alert.message.toStdString();
+        }
+        EXPECT_EQ(restarts, 0);
+    }
+}
+
+TEST_F(SignInTest, ASignInProgramKilledWhileThePageShowsIsOfferedAgain)
+{
+    ScriptedHttpServer site;
+    site.route("/oauth/authenticate",
+        ScriptedHttpServer::Reply::answer(200,
+            "<html><head><title>Sign in</title></head><body>Sign in</body></html>", "text/html"));
+    useSite(site);
+    QSignalSpy quit(&signIn(), &SignInController::quitRequested);
     delegate->awakeFromNib();
-    ASSERT_TRUE(waitForTitle(formTitle));
-
-    // The service answers 401 with its form and a message: that page is shown.
-    fillAndSend(QStringLiteral("wrong"), QStringLiteral("allow"));
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] {
-            QString text;
-            window()->webView()->page()->toPlainText([&](const QString &t) { text = t; });
-            QTest::qWait(50);
-            return text.contains(u"Wrong user name or password.");
-        },
-        pageWait));
-    EXPECT_FALSE(window()->isShowingFailure());
-
-    // Deny: the service sends the user back without a token.
-    fillAndSend(QString(), QStringLiteral("deny"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
-    EXPECT_TRUE(window()->failureMessage().contains(u"not given access"))
-        << window()->failureMessage().toStdString();
+    for (int page = 1; page <= 2; ++page) {
+        ASSERT_TRUE(testsupport::waitUntil(
+            [&] { return site.hits("/oauth/authenticate") == page; }, pageWait));
+        alerts.answerNext(page == 1 ? 0 : 1); // Retry, then Quit
+        ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
+        EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
+        EXPECT_EQ(alerts.shown().last().buttons,
+            (QStringList { QStringLiteral("Retry"), QStringLiteral("Quit") }));
+    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
+    EXPECT_FALSE(signIn().isSigningIn());
     EXPECT_EQ(restarts, 0);
-    EXPECT_FALSE(Preferences::standard().value(prefs::accessToken).has_value());
-    EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));
-
-    clickRetry();
-    EXPECT_FALSE(window()->isShowingFailure());
-    EXPECT_TRUE(waitForTitle(formTitle));
-}
-
-TEST_F(SignInTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnceItCan)
-{
-    // A 500 from the service: a message naming it, then Retry gets the form.
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/oauth/authenticate"), 500));
-    delegate->awakeFromNib();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
-    EXPECT_TRUE(window()->failureMessage().contains(u"answered 500"))
-        << window()->failureMessage().toStdString();
-    EXPECT_FALSE(window()->isShowingProgress());
-    clickRetry();
-    ASSERT_TRUE(waitForTitle(formTitle));
-
-    // An answer that trickles in: the window gives up and says so.
-    ASSERT_TRUE(sandbox.injectTrickle(QStringLiteral("/oauth/authenticate"), 5000));
-    window()->setLoadTimeout(2s);
-    window()->webView()->page()->triggerAction(QWebEnginePage::Reload);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
-    EXPECT_TRUE(window()->failureMessage().contains(u"did not load in time"))
-        << window()->failureMessage().toStdString();
-}
-
-TEST_F(SignInTest, ASiteNobodyAnswersShowsAMessageWithoutTheEnginesInternals)
-{
-    // A port nothing listens on.
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    OutsideAddresses addresses = OutsideAddresses::current();
-    addresses.siteBase = QStringLiteral("http://127.0.0.1:%1").arg(port);
-    OutsideAddresses::setCurrent(addresses);
-
-    delegate->awakeFromNib();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
-    const QString message = window()->failureMessage();
-    EXPECT_TRUE(message.contains(u"could not be reached")) << message.toStdString();
-    EXPECT_FALSE(message.contains(u"ERR_")) << message.toStdString();
-    EXPECT_EQ(restarts, 0);
-}
-
-TEST_F(SignInTest, QuitAndClosingTheWindowEndTheProgramWhileSignedOut)
-{
-    delegate->awakeFromNib();
-    ASSERT_TRUE(waitForTitle(formTitle));
-    QSignalSpy quit(delegate->findChild<SignInController *>(), &SignInController::quitRequested);
-    ASSERT_TRUE(quit.isValid());
-
-    QApplication::setActiveWindow(window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
-    QWidget *page = window()->webView()->focusProxy();
-    ASSERT_NE(page, nullptr);
-    page->setFocus();
-    // Through the window system, as a typed key comes: the page has the focus.
-    QTest::keyClick(window()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(quit.count(), 1);
-
-    QTest::keyClick(window()->windowHandle(), Qt::Key_W, Qt::ControlModifier);
-    EXPECT_EQ(quit.count(), 2);
-    EXPECT_FALSE(window()->isVisible());
 }
 
 TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
 {
     delegate->awakeFromNib();
-    ASSERT_TRUE(waitForTitle(formTitle));
+    ASSERT_TRUE(signIn().isSigningIn());
     ASSERT_TRUE(sandbox.clearRequests());
     const qsizetype alertsBefore = alerts.shown().size();
     auto streamRequests = [&] {
@@ -250,25 +191,6 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
     EXPECT_FALSE(testsupport::waitUntil(
         [&] { return streamRequests() > 0 || alerts.shown().size() > alertsBefore; }, 3s))
         << streamRequests() << " requests to the service";
-}
-
-TEST_F(SignInTest, OnlyARedirectToTheProgramsSchemeWithATokenIsCancelled)
-{
-    SignInController controller;
-    const char *passed[] = { "http://127.0.0.1:1/oauth/authenticate?client_id=x",
-        "https://example.com/#access_token=abc", "velto://done", "velto://done#error=access_denied",
-        "velto://done#access_token=" };
-    for (const char *address : passed)
-        EXPECT_TRUE(controller.webViewWillSendRequest(QUrl(QString::fromLatin1(address))))
-            << address;
-    EXPECT_EQ(restarts, 0);
-    EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));
-
-    EXPECT_FALSE(controller.webViewWillSendRequest(
-        QUrl(QStringLiteral("velto://done#access_token=tok&x=1"))));
-    EXPECT_EQ(restarts, 1);
-    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok&x=1"));
-    EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
 }
 
 TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)

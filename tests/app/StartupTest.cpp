@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/AuthWindow.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
 #include "app/RefreshScheduler.h"
+#include "app/SignInController.h"
 #include "app/WindowCommands.h"
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
@@ -67,8 +67,8 @@ TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
     EXPECT_FALSE(prefs().value(prefs::alphHint20));
     EXPECT_FALSE(prefs().value(prefs::followVeltoAsked));
 
-    ASSERT_NE(delegate.authWindow(), nullptr);
-    EXPECT_TRUE(delegate.authWindow()->isVisible());
+    EXPECT_TRUE(delegate.signIn().isSigningIn());
+    EXPECT_FALSE(delegate.window()->isVisible());
     EXPECT_EQ(signIn.count(), 1);
     EXPECT_EQ(streams.count(), 0);
     EXPECT_TRUE(QDir(AppPaths::supportFolder()).exists());
@@ -97,7 +97,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         EXPECT_EQ(streamKindNumber(delegate.streams().currentStreamKind()), 0u);
         EXPECT_EQ(delegate.streams().loadParameters().value(QStringLiteral("count")),
             QStringLiteral("20"));
-        EXPECT_EQ(delegate.authWindow(), nullptr);
+        EXPECT_FALSE(delegate.signIn().isSigningIn());
     }
     // The next start shows no notice and honours the start stream; row 4 is Starred.
     const struct {
@@ -136,7 +136,7 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
         EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Preferences Damaged"));
         ASSERT_TRUE(prefs().damagedFileCopy());
         EXPECT_TRUE(alerts.shown().first().message.contains(*prefs().damagedFileCopy()));
-        EXPECT_EQ(delegate.authWindow(), nullptr) << "the token survived the cut";
+        EXPECT_FALSE(delegate.signIn().isSigningIn()) << "the token survived the cut";
         EXPECT_EQ(streams.count(), 1);
     }
     const qsizetype shownBefore = alerts.shown().size();

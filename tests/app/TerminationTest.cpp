@@ -59,11 +59,13 @@ protected:
         }
         Preferences::resetStandard();
     }
-    void start(QProcess &process)
+    void start(QProcess &process, const QString &signInProgram = {})
     {
         Preferences::resetStandard(); // the program reads the file itself
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!signInProgram.isEmpty())
+            env.insert(QStringLiteral("VELTO_SIGNIN_PROGRAM"), signInProgram);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
         // The usual umask, which leaves new folders readable by everyone.
@@ -160,16 +162,31 @@ INSTANTIATE_TEST_SUITE_P(Signals, TerminationTest,
 
 TEST_F(ProgramProcess, ASecondStartOnTheSameProfileBringsTheFirstForwardAndEnds)
 {
-    start(velto);
-    ASSERT_TRUE(
-        testsupport::waitUntil([&] { return QFileInfo(AppPaths::supportFolder()).isDir(); }, 15s));
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(10000)) << "two programs run on one profile";
-    EXPECT_EQ(second.exitCode(), 0) << second.readAll().constData();
-    EXPECT_TRUE(logged(velto, "second start", 5s)) << output.constData();
-    EXPECT_EQ(velto.state(), QProcess::Running);
-    ::kill(pid_t(velto.processId()), SIGTERM);
-    ASSERT_TRUE(velto.waitForFinished(5000));
+    // Signed out, what comes forward is the sign-in window; a stand-in for
+    // the sign-in program logs what Velto asks of it.
+    const QString standIn = profile.path() + QStringLiteral("/signin-stand-in");
+    QFile script(standIn);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(
+        "#!/bin/sh\nwhile read -r request; do echo \"sign-in asked: $request\" >&2; done\n");
+    script.close();
+    ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    for (const bool signedIn : { true, false }) {
+        SCOPED_TRACE(signedIn ? "signed in" : "signed out");
+        Preferences::standard().setValue(prefs::isUserAuthDone, signedIn);
+        output.clear();
+        start(velto, signedIn ? QString() : standIn);
+        ASSERT_TRUE(testsupport::waitUntil(
+            [&] { return QFileInfo(AppPaths::supportFolder()).isDir(); }, 15s));
+        start(second);
+        ASSERT_TRUE(second.waitForFinished(10000)) << "two programs run on one profile";
+        EXPECT_EQ(second.exitCode(), 0) << second.readAll().constData();
+        EXPECT_TRUE(logged(velto, signedIn ? "second start" : "sign-in asked: raise", 5s))
+            << output.constData();
+        EXPECT_EQ(velto.state(), QProcess::Running);
+        ::kill(pid_t(velto.processId()), SIGTERM);
+        ASSERT_TRUE(velto.waitForFinished(5000));
+    }
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 // private XDG folders, so no test touches the user's desktop or files.
 #include "TestSupport.h"
 
-#include "app/SignInPage.h"
-
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -19,7 +17,8 @@ int main(int argc, char **argv)
     if (!home.isValid())
         return 2;
     testsupport::pointXdgFoldersAt(home.path());
-    SignInPage::prepareBeforeApplication();
+    // A signed-out start runs the sign-in program of this build.
+    qputenv("VELTO_SIGNIN_PROGRAM", VELTO_SIGNIN_BINARY);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velto"));

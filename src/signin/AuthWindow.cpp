@@ -1,4 +1,4 @@
-#include "app/AuthWindow.h"
+#include "signin/AuthWindow.h"
 
 #include "service/SignIn.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SignInPage.h"
+#include "signin/SignInPage.h"
 
 #include <QUrl>
 #include <QWidget>

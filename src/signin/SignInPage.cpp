@@ -1,4 +1,4 @@
-#include "app/SignInPage.h"
+#include "signin/SignInPage.h"
 
 #include "service/SignIn.h"
 
