@@ -10,7 +10,6 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesController.h"
-#include "app/SignInPage.h"
 #include "service/PostRecord.h"
 #include "service/PostsArrayController.h"
 #include "views/PreferencePanel.h"
@@ -140,7 +139,6 @@ int main(int argc, char **argv)
     if (!listing)
         compositor = std::make_unique<HeadlessWeston>();
     weston = compositor.get();
-    SignInPage::prepareBeforeApplication();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velto"));
