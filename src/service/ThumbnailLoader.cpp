@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -16,6 +17,20 @@ namespace {
 // Failures kept before the list is started afresh; a long session meets
 // many broken links, and an old one may work again.
 constexpr qsizetype failuresKept = 2000;
+
+// One worker, at low priority, decodes: on a machine of two cores the window
+// keeps one to itself while a page of pictures comes in.
+QThreadPool *decoders()
+{
+    static QThreadPool pool;
+    static const bool once = [] {
+        pool.setMaxThreadCount(1);
+        pool.setThreadPriority(QThread::LowPriority);
+        return true;
+    }();
+    Q_UNUSED(once);
+    return &pool;
+}
 
 } // namespace
 
@@ -126,7 +141,8 @@ void ThumbnailLoader::fetched(const QUrl &url, QNetworkReply *reply)
         watcher->deleteLater();
         finish(url, watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(&ThumbnailLoader::decode, reply->readAll(), m_pixelSize));
+    watcher->setFuture(
+        QtConcurrent::run(decoders(), &ThumbnailLoader::decode, reply->readAll(), m_pixelSize));
 }
 
 void ThumbnailLoader::finish(const QUrl &url, const QImage &image)

@@ -138,6 +138,12 @@ bool TimelineDelegate::showsControls(const QStyleOptionViewItem &option) const
 TimelineRowLayout TimelineDelegate::rowLayout(
     const QStyleOptionViewItem &option, const PostRecord &record) const
 {
+    return rowLayout(option, record, int(picturesOf(record).size()));
+}
+
+TimelineRowLayout TimelineDelegate::rowLayout(
+    const QStyleOptionViewItem &option, const PostRecord &record, int pictureCount) const
+{
     const bool controls = showsControls(option);
     // Reply and quote are for other people's posts (what "isME" says of the
     // selected post).
@@ -365,7 +371,8 @@ void TimelineDelegate::paint(
     if (!painter || !index.isValid())
         return;
     const PostRecord record = recordFor(index);
-    const TimelineRowLayout layout = rowLayout(option, record);
+    const QList<QUrl> pictures = picturesOf(record);
+    const TimelineRowLayout layout = rowLayout(option, record, int(pictures.size()));
     const bool selected = option.state.testFlag(QStyle::State_Selected);
 
     painter->save();
@@ -402,7 +409,7 @@ void TimelineDelegate::paint(
     text->draw(
         painter, layout.text.topLeft(), selections, readable, !ReadableColors::isDark(background));
     if (!layout.pictures.isEmpty())
-        paintPictures(painter, layout, picturesOf(record), background, colors.name);
+        paintPictures(painter, layout, pictures, background, colors.name);
 
     if (layout.showsControls)
         paintButtons(painter, layout, index);

@@ -114,6 +114,8 @@ private:
     void paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const;
     void paintNameLine(QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record,
         const RowColors &colors, const QColor &background) const;
+    TimelineRowLayout rowLayout(
+        const QStyleOptionViewItem &option, const PostRecord &record, int pictureCount) const;
     void paintPictures(QPainter *painter, const TimelineRowLayout &layout,
         const QList<QUrl> &pictures, const QColor &background, const QColor &ink) const;
     void paintButtons(
