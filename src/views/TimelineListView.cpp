@@ -524,6 +524,11 @@ void TimelineListView::mouseDoubleClickEvent(QMouseEvent *event)
             mousePressEvent(event);
             return;
         }
+        // The first click opened the picture; the second is not a reply.
+        if (part == Part::Picture) {
+            event->accept();
+            return;
+        }
         if (selectWordInSelectedRow(index, point)) {
             event->accept();
             return;

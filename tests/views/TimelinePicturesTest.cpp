@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSet>
+#include <QSignalSpy>
 
 using namespace timelinetest;
 using testsupport::waitUntil;
@@ -153,6 +154,14 @@ TEST_F(TimelinePicturesTest, AClickOrSpaceOrReturnOpensThePictureAndEscapeCloses
     EXPECT_EQ(links->panel()->url(), picture(QStringLiteral("/img/sample-5.png")));
     EXPECT_EQ(selectedRows(), QList<int> { 0 });
     links->panel()->close();
+    ASSERT_TRUE(waitUntil([&] { return !links->panel(); }));
+    // The second click of a double click on a picture does not reply to the post.
+    QSignalSpy doubleClicked(m_list, &TimelineListView::rowDoubleClicked);
+    QTest::mouseDClick(
+        viewport(), Qt::LeftButton, Qt::NoModifier, layoutOf(0).pictures.at(0).center().toPoint());
+    EXPECT_EQ(doubleClicked.count(), 0);
+    if (links->panel())
+        links->panel()->close();
     ASSERT_TRUE(waitUntil([&] { return !links->panel(); }));
 
     for (const Qt::Key key : { Qt::Key_Space, Qt::Key_Return }) {
