@@ -215,6 +215,9 @@ FaultPlan SandboxService::planFor(const HttpRequest &request)
     if (!plan.hostile.isEmpty())
         makeHostileAnswer(plan, request);
     plan.delayMs += drawLatencyMs();
+    // The image host's slow pictures come later than a client waits for one.
+    if (request.path().startsWith(u"/img/slow-"))
+        plan.delayMs += kSlowPictureMs;
     return plan;
 }
 

@@ -14,6 +14,8 @@ inline constexpr char kDemoPassword[] = "demo";
 inline constexpr char kOtherUsersPassword[] = "password";
 inline constexpr char kVeltoClientId[] = "Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U";
 inline constexpr int kSampleImageCount = 8; // /img/sample-1.png ... sample-8.png
+// How much later than others /img/slow-N.png is answered.
+inline constexpr int kSlowPictureMs = 8000;
 
 // Fills an empty store with a believable world: about 45 users, 650 posts over
 // the last four months (the newest a few minutes before `anchor`), mentions of

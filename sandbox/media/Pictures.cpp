@@ -27,6 +27,29 @@ quint32 nameHash(const QString &name)
     return h;
 }
 
+quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray bigEndian(quint32 value)
+{
+    const char bytes[4] = { char(value >> 24), char(value >> 16), char(value >> 8), char(value) };
+    return QByteArray(bytes, 4);
+}
+
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    const QByteArray typed = QByteArray(type) + data;
+    return bigEndian(quint32(data.size())) + typed + bigEndian(crc32(typed));
+}
+
 QByteArray encodePng(const QImage &image)
 {
     QByteArray bytes;
@@ -191,6 +214,23 @@ QByteArray PictureCache::samplePng(int n)
     const QMutexLocker lock(&m_mutex);
     m_samples.insert(n, png);
     return png;
+}
+
+QByteArray PictureCache::bombPng()
+{
+    const QMutexLocker lock(&m_mutex);
+    if (!m_bomb.isEmpty())
+        return m_bomb;
+    constexpr quint32 side = 20000;
+    // One bit per pixel, grey: every row is a filter byte and 2500 zero bytes.
+    QByteArray header = bigEndian(side) + bigEndian(side);
+    header += QByteArray("\x01\x00\x00\x00\x00", 5);
+    const QByteArray rows(qsizetype(side) * (1 + side / 8), '\0');
+    // qCompress writes a zlib stream after four bytes of length.
+    const QByteArray zlib = qCompress(rows, 1).mid(4);
+    m_bomb = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
+        + pngChunk("IEND", {});
+    return m_bomb;
 }
 
 bool PictureCache::hasSample(int n) const

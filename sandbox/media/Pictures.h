@@ -29,6 +29,10 @@ public:
     QByteArray samplePng(int n);
     bool hasSample(int n) const;
     static QSize sampleSize(int n);
+    // A small PNG whose header claims 20000 x 20000 pixels, all of them
+    // there once inflated: a decompression bomb for the image host's
+    // "huge.png" (made once).
+    QByteArray bombPng();
 
     // A strong validator for a body: a quoted hash of its bytes.
     static QByteArray etagFor(const QByteArray &data);
@@ -37,6 +41,7 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, QByteArray> m_avatars;
     QHash<int, QByteArray> m_samples;
+    QByteArray m_bomb;
 };
 
 } // namespace sandbox

@@ -162,6 +162,27 @@ void addControlRoutes(Router &control, SandboxService &s)
         return jsonResponse(JsonRenderer(service->store(), service->baseUrl(), 0).post(post));
     });
 
+    // Mentions of the demo user that link pictures of every kind the hosts
+    // serve, newest last: a good one, one that is not a picture, a slow one,
+    // a decompression bomb, and one on another site.
+    control.add({ "POST" }, u"pictures"_s, [=](const RouteCall &) {
+        const QString base = service->baseUrl();
+        QUrl other(base);
+        other.setHost(u"localhost"_s);
+        const QStringList texts = {
+            u"@demo the view from the top %1/img/sample-3.png"_s.arg(base),
+            u"@demo this one will not open %1/img/broken.png"_s.arg(base),
+            u"@demo on a slow line %1/img/slow-5.png"_s.arg(base),
+            u"@demo far too big %1/img/huge.png"_s.arg(base),
+            u"@demo seen elsewhere %1/pictures/photo-2.jpg"_s.arg(other.toString()),
+        };
+        const User *alice = service->store().userByName(u"alice"_s);
+        QList<Id> ids;
+        for (const QString &text : texts)
+            ids.append(service->addDemoMention(alice ? alice->id : 0, text).id);
+        return ok({ { u"count"_s, int(ids.size()) }, { u"ids"_s, idStrings(ids) } });
+    });
+
     // Made-up users the demo user follows, or who follow the demo user.
     const auto crowd = [=](bool demoFollows) {
         return [=](const RouteCall &call) {

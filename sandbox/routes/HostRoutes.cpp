@@ -175,11 +175,32 @@ void addHostRoutes(Router &site, SandboxService &s)
     site.add({ "GET" }, u"img/{}"_s, [=](const RouteCall &call) {
         const QString name = call.args[0];
         QByteArray data = service->hosts().uploads.value(name);
-        static const QRegularExpression samplePattern(u"^sample-([1-9][0-9]?)\\.png$"_s);
+        // "slow-N.png" is sample N, answered late (the service adds the wait).
+        static const QRegularExpression samplePattern(u"^(sample|slow)-([1-9][0-9]?)\\.png$"_s);
         if (const auto m = samplePattern.match(name); data.isEmpty() && m.hasMatch())
-            data = service->pictures().samplePng(m.captured(1).toInt());
+            data = service->pictures().samplePng(m.captured(2).toInt());
+        if (data.isEmpty() && name == u"broken.png") {
+            HttpResponse notAPicture = textResponse(u"This is not a picture."_s);
+            notAPicture.contentType = "image/png";
+            return notAPicture;
+        }
+        if (data.isEmpty() && name == u"huge.png")
+            data = service->pictures().bombPng();
         if (data.isEmpty())
             return errorResponse(404, u"No such image: %1"_s.arg(name.left(100)));
+        return cachedPicture(call.request, data, sniffImageType(data),
+            QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    });
+
+    // Pictures on "another site": the same server under another host name
+    // (localhost rather than 127.0.0.1). "photo-N.jpg" is sample N.
+    site.add({ "GET" }, u"pictures/{}"_s, [=](const RouteCall &call) {
+        static const QRegularExpression photoPattern(u"^photo-([1-9][0-9]?)\\.jpg$"_s);
+        const auto m = photoPattern.match(call.args[0]);
+        const QByteArray data
+            = m.hasMatch() ? service->pictures().samplePng(m.captured(1).toInt()) : QByteArray();
+        if (data.isEmpty())
+            return errorResponse(404, u"No such picture: %1"_s.arg(call.args[0].left(100)));
         return cachedPicture(call.request, data, sniffImageType(data),
             QDateTime(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::utc()));
     });

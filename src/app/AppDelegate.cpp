@@ -2,6 +2,7 @@
 
 #include "app/CommandTable.h"
 #include "app/ComposerController.h"
+#include "app/ComposerPane.h"
 #include "app/ImageUploads.h"
 #include "app/KeyboardSelection.h"
 #include "app/MainMenu.h"
@@ -139,6 +140,8 @@ void AppDelegate::connectParts()
     connect(m_scheduler, &RefreshScheduler::refreshDue, m_streams, &StreamLoader::doTheRefreshVoid);
     connect(m_uploads, &ImageUploads::composerWanted, m_composer,
         &ComposerController::uncollapseSplitView);
+    connect(m_uploads, &ImageUploads::imageUploaded, m_window->composerPane(),
+        &ComposerPane::addPicture);
 
     connect(m_users, &UserLookup::progressStarted, m_window, &MainWindow::startProgress);
     connect(m_users, &UserLookup::progressStopped, m_window, &MainWindow::stopProgress);

@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -24,6 +26,13 @@ ComposerPane::ComposerPane(QWidget *parent)
     m_text->document()->setDocumentMargin(7);
     m_text->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(m_text, 1);
+
+    // The thumbnails of the images uploaded into the text, one under another.
+    m_pictures = new QVBoxLayout;
+    m_pictures->setSpacing(4);
+    m_pictures->addStretch(1);
+    layout->addLayout(m_pictures);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &ComposerPane::dropPicturesNotInText);
 
     auto *side = new QVBoxLayout;
     m_counter = new QLabel(this);
@@ -87,6 +96,43 @@ void ComposerPane::changeEvent(QEvent *event)
     if (event->type() == QEvent::PaletteChange && m_counterColour.isValid())
         colourCounter();
     QWidget::changeEvent(event);
+}
+
+void ComposerPane::addPicture(const QString &link, const QImage &thumbnail)
+{
+    if (link.isEmpty() || thumbnail.isNull() || !m_text->toPlainText().contains(link))
+        return;
+    auto *label = new QLabel(this);
+    QPixmap pixmap = QPixmap::fromImage(thumbnail);
+    // Drawn 48 points square, sharp at twice the density.
+    pixmap.setDevicePixelRatio(qMax(1.0, thumbnail.width() / 48.0));
+    label->setPixmap(pixmap);
+    label->setToolTip(link);
+    label->setAccessibleName(QStringLiteral("picture"));
+    m_pictures->insertWidget(m_pictures->count() - 1, label);
+    label->show();
+    m_pictureLabels.append({ link, label });
+}
+
+QStringList ComposerPane::pictureLinks() const
+{
+    QStringList links;
+    for (const auto &[link, label] : m_pictureLabels)
+        links.append(link);
+    return links;
+}
+
+void ComposerPane::dropPicturesNotInText()
+{
+    if (m_pictureLabels.isEmpty())
+        return;
+    const QString text = m_text->toPlainText();
+    for (qsizetype i = m_pictureLabels.size() - 1; i >= 0; --i) {
+        if (text.contains(m_pictureLabels.at(i).first))
+            continue;
+        delete m_pictureLabels.at(i).second;
+        m_pictureLabels.removeAt(i);
+    }
 }
 
 void ComposerPane::setPostingAllowed(bool allowed)

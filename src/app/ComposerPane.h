@@ -1,11 +1,17 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QList>
+#include <QStringList>
 #include <QWidget>
+
+#include <utility>
 
 class LinedTextView;
 class QLabel;
 class QToolButton;
+class QVBoxLayout;
 
 namespace ComposerRules {
 struct Counter;
@@ -31,6 +37,11 @@ public:
     // The send button can be pressed.
     void setPostingAllowed(bool allowed);
 
+    // Shows `thumbnail` beside the text for as long as `link` is in it.
+    void addPicture(const QString &link, const QImage &thumbnail);
+    // The links whose thumbnails show, oldest first.
+    QStringList pictureLinks() const;
+
 Q_SIGNALS:
     void postClicked();
 
@@ -39,10 +50,13 @@ protected:
 
 private:
     void colourCounter();
+    void dropPicturesNotInText();
 
     LinedTextView *m_text = nullptr;
     QLabel *m_counter = nullptr;
     QToolButton *m_postButton = nullptr;
     QString m_postButtonImage;
     QColor m_counterColour;
+    QVBoxLayout *m_pictures = nullptr;
+    QList<std::pair<QString, QLabel *>> m_pictureLabels;
 };

@@ -33,9 +33,14 @@ const QString uploadNotice = QStringLiteral(
     "JPEG files, and the oldest images may be deleted when space runs out. If you do not agree, "
     "please do not use this feature.");
 
-// Reads, fits and encodes the image, then writes it: the work of a worker
-// thread. Empty when any step fails.
-QString prepare(const QString &source)
+struct Prepared {
+    QString path; // empty when any step failed
+    QImage thumbnail;
+};
+
+// Reads, fits and encodes the image, then writes it, and makes the
+// composer's thumbnail of it: the work of a worker thread.
+Prepared prepare(const QString &source)
 {
     QImageReader reader(source);
     reader.setAutoTransform(true);
@@ -58,7 +63,7 @@ QString prepare(const QString &source)
         return {};
     }
     qInfo().noquote() << "fileName:" << path;
-    return path;
+    return { path, imageCroppedToFitSize(image, ImageUploads::thumbnailSize) };
 }
 
 } // namespace
@@ -150,20 +155,20 @@ void ImageUploads::uploadImage(const QString &source)
     }
     ++m_running;
     m_window->startProgress();
-    auto *watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+    auto *watcher = new QFutureWatcher<Prepared>(this);
+    connect(watcher, &QFutureWatcher<Prepared>::finished, this, [this, watcher] {
         watcher->deleteLater();
-        const QString path = watcher->result();
-        if (path.isEmpty()) {
+        const Prepared prepared = watcher->result();
+        if (prepared.path.isEmpty()) {
             failed();
             return;
         }
-        send(path);
+        send(prepared.path, prepared.thumbnail);
     });
     watcher->setFuture(QtConcurrent::run(prepare, source));
 }
 
-void ImageUploads::send(const QString &jpegPath)
+void ImageUploads::send(const QString &jpegPath, const QImage &thumbnail)
 {
     QString base = OutsideAddresses::current().imageHostBase;
     while (base.endsWith(QLatin1Char('/')))
@@ -174,18 +179,20 @@ void ImageUploads::send(const QString &jpegPath)
     Preferences::standard().setValue(prefs::uploadedFileName, jpegPath);
     // The host is told the file's own name, never the folders it is in.
     auto *uploader = new Uploader(QUrl(base + QStringLiteral("/img.php")), jpegPath, name, this);
-    connect(uploader, &Uploader::finished, this, [this, uploader, remoteURL](bool succeeded) {
-        uploader->deleteLater();
-        QFile::remove(uploader->filePath());
-        if (!succeeded) {
-            failed();
-            return;
-        }
-        insertLink(remoteURL);
-        --m_running;
-        m_window->stopProgress();
-        Q_EMIT uploadFinished(true);
-    });
+    connect(uploader, &Uploader::finished, this,
+        [this, uploader, remoteURL, thumbnail](bool succeeded) {
+            uploader->deleteLater();
+            QFile::remove(uploader->filePath());
+            if (!succeeded) {
+                failed();
+                return;
+            }
+            insertLink(remoteURL);
+            Q_EMIT imageUploaded(remoteURL.trimmed(), thumbnail);
+            --m_running;
+            m_window->stopProgress();
+            Q_EMIT uploadFinished(true);
+        });
 }
 
 void ImageUploads::insertLink(const QString &remoteURL)

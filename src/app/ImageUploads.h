@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 class LinedTextView;
@@ -15,6 +16,8 @@ class ImageUploads : public QObject {
     Q_OBJECT
 public:
     static constexpr int widestImage = 600;
+    // The composer's thumbnail of an upload, in pixels.
+    static constexpr QSize thumbnailSize { 96, 96 };
 
     ImageUploads(MainWindow *window, QObject *parent = nullptr);
 
@@ -39,9 +42,11 @@ Q_SIGNALS:
     // The link is about to go into the composer, which must be open to
     // show it.
     void composerWanted();
+    // The image's link is in the composer now; `thumbnail` shows it there.
+    void imageUploaded(const QString &link, const QImage &thumbnail);
 
 private:
-    void send(const QString &jpegPath);
+    void send(const QString &jpegPath, const QImage &thumbnail);
     void insertLink(const QString &remoteURL);
     void failed();
 

@@ -41,6 +41,8 @@ inline constexpr IntKey prefsFontSize { { "prefsFontSize" } };
 inline constexpr BoolKey prefsShowInNC { { "prefsShowInNC" } };
 inline constexpr BoolKey prefsRemoveAllNotifications { { "prefsRemoveAllNotifications" } };
 inline constexpr BoolKey prefsUseNCSound { { "prefsUseNCSound" } };
+// Written when the reader turns off "Show pictures from other sites".
+inline constexpr BoolKey prefsHideOtherSitePictures { { "prefsHideOtherSitePictures" } };
 
 // State carried between components
 inline constexpr StringKey lastMentionID { { "lastMentionID" } };

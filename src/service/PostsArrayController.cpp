@@ -1,5 +1,6 @@
 #include "service/PostsArrayController.h"
 
+#include "service/PostPictures.h"
 #include "text/RelativeDate.h"
 
 #include <algorithm>
@@ -25,14 +26,19 @@ int PostsModel::rowCount(const QModelIndex &parent) const
 
 QString PostsModel::accessibleText(const PostRecord &record)
 {
-    // What a screen reader speaks for a row: who, when, what.
+    // What a screen reader speaks for a row: who, when, what, and a word
+    // for each picture the row shows.
     static const StringDateToRelativeDateStringTransformer dates;
     QString author = QStringLiteral("@") + record.username();
     if (!record.name().isEmpty())
         author = QStringLiteral("%1 (%2)").arg(record.name(), author);
     const QString when = dates.transformedValue(record.createdAt());
-    return when.isEmpty() ? QStringLiteral("%1: %2").arg(author, record.text())
-                          : QStringLiteral("%1, %2: %3").arg(author, when, record.text());
+    const QString pictures
+        = QStringLiteral(", picture")
+              .repeated(PostPictures::pictureLinks(record.attributedString).size());
+    return (when.isEmpty() ? QStringLiteral("%1: %2").arg(author, record.text())
+                           : QStringLiteral("%1, %2: %3").arg(author, when, record.text()))
+        + pictures;
 }
 
 QVariant PostsModel::data(const QModelIndex &index, int role) const

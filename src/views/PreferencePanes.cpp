@@ -33,6 +33,28 @@ QLabel *note(const QString &text, QWidget *parent)
     return label;
 }
 
+// On by default, so its key is stored the other way round: written (true)
+// when the reader turns it off.
+QCheckBox *otherSitePictures(QWidget *parent)
+{
+    auto *box = new QCheckBox(QStringLiteral("Show pictures from other sites"), parent);
+    box->setToolTip(QStringLiteral("Off: only pictures on Velto's image host are shown, and "
+                                   "other sites never see a request from you"));
+    const BoolKey hidden = prefs::prefsHideOtherSitePictures;
+    auto show = [box, hidden] { box->setChecked(!Preferences::standard().value(hidden)); };
+    show();
+    QObject::connect(box, &QCheckBox::toggled, box, [hidden](bool on) {
+        if (Preferences::standard().value(hidden) == on)
+            Preferences::standard().setValue(hidden, !on);
+    });
+    QObject::connect(
+        &Preferences::standard(), &Preferences::changed, box, [show, hidden](const QString &key) {
+            if (key == hidden.key())
+                show();
+        });
+    return box;
+}
+
 } // namespace
 
 QWidget *general(QWidget *hotKeys, const PreferencePaneActions &actions)
@@ -60,6 +82,7 @@ QWidget *general(QWidget *hotKeys, const PreferencePaneActions &actions)
     layout->addLayout(streams);
     layout->addWidget(checkBox(QStringLiteral("Keep the selected post selected when refreshing"),
         prefs::prefsRestoreSelection, pane));
+    layout->addWidget(otherSitePictures(pane));
 
     auto *notifications = new QGroupBox(QStringLiteral("Mention notifications"), pane);
     auto *notificationLayout = new QVBoxLayout(notifications);

@@ -1,7 +1,10 @@
 #include "views/TimelineDelegate.h"
 
+#include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "service/PostPictures.h"
 #include "service/PostsArrayController.h"
+#include "service/ThumbnailLoader.h"
 #include "text/ReadableColors.h"
 #include "views/TimelineButtonArt.h"
 #include "views/URLImageView.h"
@@ -40,6 +43,19 @@ const QColor atNameColor(0x3a, 0x3d, 0x42);
 const QColor dateColor(0x86, 0x8b, 0x92);
 const QColor starColor(0xe0, 0xa1, 0x1b);
 const QColor separatorColor(0xe4, 0xe6, 0xe9);
+
+QUrl imageHost()
+{
+    // Parsed again only when the address changes.
+    static QString base;
+    static QUrl url;
+    const QString &current = OutsideAddresses::current().imageHostBase;
+    if (current != base) {
+        base = current;
+        url = QUrl(base);
+    }
+    return url;
+}
 
 } // namespace
 
@@ -122,11 +138,23 @@ bool TimelineDelegate::showsControls(const QStyleOptionViewItem &option) const
 TimelineRowLayout TimelineDelegate::rowLayout(
     const QStyleOptionViewItem &option, const PostRecord &record) const
 {
+    return rowLayout(option, record, int(picturesOf(record).size()));
+}
+
+TimelineRowLayout TimelineDelegate::rowLayout(
+    const QStyleOptionViewItem &option, const PostRecord &record, int pictureCount) const
+{
     const bool controls = showsControls(option);
     // Reply and quote are for other people's posts (what "isME" says of the
     // selected post).
     const bool enabled = controls ? PostTransformers::isMEtoBOOL(&record, signedInUserId()) : true;
-    return TimelineRowLayout::compute(option.rect, listWidthFor(option), controls, enabled);
+    return TimelineRowLayout::compute(
+        option.rect, listWidthFor(option), controls, enabled, int(picturesOf(record).size()));
+}
+
+QList<QUrl> TimelineDelegate::picturesOf(const PostRecord &record) const
+{
+    return PostPictures::pictureLinks(record.attributedString, imageHost(), m_otherSitePictures);
 }
 
 TimelineRowLayout TimelineDelegate::rowLayout(
@@ -145,6 +173,12 @@ TimelineDelegate::Hit TimelineDelegate::hitTest(
     const TimelineRowLayout layout = rowLayout(option, record);
     hit.part = layout.partAt(point);
     hit.enabled = layout.isEnabled(hit.part);
+    if (hit.part == Part::Picture) {
+        const int picture = layout.pictureAt(point);
+        const QList<QUrl> pictures = picturesOf(record);
+        if (picture >= 0 && picture < pictures.size())
+            hit.picture = pictures.at(picture);
+    }
     if (hit.part == Part::Text) {
         const auto text
             = m_cache.layout(cacheKeyFor(record), record.attributedString, listWidthFor(option));
@@ -176,8 +210,9 @@ QSize TimelineDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 {
     const PostRecord record = recordFor(index);
     const qreal width = listWidthFor(option);
+    const int textRow = m_cache.rowHeight(cacheKeyFor(record), record.attributedString, width);
     return QSize(std::max(0, int(width)),
-        m_cache.rowHeight(cacheKeyFor(record), record.attributedString, width));
+        TimelineRowMetrics::rowHeightWithPictures(textRow, int(picturesOf(record).size())));
 }
 
 QString TimelineDelegate::nameLineText(const PostRecord &record, bool showsControls)
@@ -203,6 +238,8 @@ QString TimelineDelegate::toolTipFor(Part part)
         return tr("More");
     case Part::Avatar:
         return tr("Show User Info");
+    case Part::Picture:
+        return tr("Show Picture");
     default:
         return {};
     }
@@ -285,6 +322,36 @@ void TimelineDelegate::paintNameLine(QPainter *painter, const TimelineRowLayout 
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
+void TimelineDelegate::paintPictures(QPainter *painter, const TimelineRowLayout &layout,
+    const QList<QUrl> &pictures, const QColor &background, const QColor &ink) const
+{
+    // Until a picture is there, and when it cannot be had, its tile is a
+    // quiet shape; one that failed carries a small mark so it does not look
+    // like one still on its way.
+    const QColor placeholder = ReadableColors::blend(background, ink, 0.08);
+    const QColor mark = ReadableColors::blend(background, ink, 0.30);
+    for (int i = 0; i < layout.pictures.size() && i < pictures.size(); ++i) {
+        const QRectF tile = layout.pictures.at(i);
+        const QImage image = m_thumbnails ? m_thumbnails->thumbnail(pictures.at(i)) : QImage();
+        if (!image.isNull()) {
+            // The thumbnail is made at the tile's full size; a narrowed tile
+            // shows its middle.
+            const qreal scale = image.height() / tile.height();
+            const qreal sourceWidth = std::min<qreal>(image.width(), tile.width() * scale);
+            const QRectF source((image.width() - sourceWidth) / 2, 0, sourceWidth, image.height());
+            painter->drawImage(tile, image, source);
+            continue;
+        }
+        painter->fillRect(tile, placeholder);
+        if (m_thumbnails && m_thumbnails->state(pictures.at(i)) == ThumbnailLoader::State::Failed) {
+            const QPointF c = tile.center();
+            painter->setPen(QPen(mark, 1.5));
+            painter->drawRect(QRectF(c.x() - 10, c.y() - 8, 20, 16));
+            painter->drawLine(QPointF(c.x() - 10, c.y() + 8), QPointF(c.x() + 10, c.y() - 8));
+        }
+    }
+}
+
 void TimelineDelegate::paintButtons(
     QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const
 {
@@ -304,7 +371,8 @@ void TimelineDelegate::paint(
     if (!painter || !index.isValid())
         return;
     const PostRecord record = recordFor(index);
-    const TimelineRowLayout layout = rowLayout(option, record);
+    const QList<QUrl> pictures = picturesOf(record);
+    const TimelineRowLayout layout = rowLayout(option, record, int(pictures.size()));
     const bool selected = option.state.testFlag(QStyle::State_Selected);
 
     painter->save();
@@ -340,6 +408,8 @@ void TimelineDelegate::paint(
     }
     text->draw(
         painter, layout.text.topLeft(), selections, readable, !ReadableColors::isDark(background));
+    if (!layout.pictures.isEmpty())
+        paintPictures(painter, layout, pictures, background, colors.name);
 
     if (layout.showsControls)
         paintButtons(painter, layout, index);

@@ -9,9 +9,13 @@
 #include <QFont>
 #include <QPalette>
 #include <QPersistentModelIndex>
+#include <QUrl>
+
+class ThumbnailLoader;
 
 // Draws the timeline's rows (no widget per row): background, avatar, names,
-// relative date, styled text and, on the selected row, its buttons. Sizes
+// relative date, styled text, the thumbnails of the post's pictures and, on
+// the selected row, its buttons. Sizes
 // rows by the height rule and answers what lies under a point. All three
 // work from one TimelineRowLayout per row, so what is clicked is what was
 // drawn. Rows show the PostRecord of the model's PostsModel::RecordRole.
@@ -25,6 +29,8 @@ public:
         bool enabled = false;
         // The character of the styled text under the point, or -1.
         int characterIndex = -1;
+        // The picture under the point, or an empty address.
+        QUrl picture;
     };
 
     explicit TimelineDelegate(QObject *parent = nullptr);
@@ -47,6 +53,16 @@ public:
 
     // The button drawn held down (none for an invalid index).
     void setPressedButton(const QModelIndex &index, Part part);
+
+    // Where the thumbnails come from (none: the tiles stay placeholders).
+    void setThumbnails(ThumbnailLoader *thumbnails) { m_thumbnails = thumbnails; }
+    ThumbnailLoader *thumbnails() const { return m_thumbnails; }
+    // Whether pictures on other sites than the program's image host are
+    // shown (the reader's preference, as the list passes it on).
+    void setOtherSitePictures(bool shown) { m_otherSitePictures = shown; }
+    bool otherSitePictures() const { return m_otherSitePictures; }
+    // The pictures a row shows, in the order the post links them.
+    QList<QUrl> picturesOf(const PostRecord &record) const;
 
     // The date phrases come from this transformer (tests pin its clock).
     void setDateTransformer(const StringDateToRelativeDateStringTransformer &transformer);
@@ -98,11 +114,17 @@ private:
     void paintAvatar(QPainter *painter, const QRectF &frame, const QImage &image) const;
     void paintNameLine(QPainter *painter, const TimelineRowLayout &layout, const PostRecord &record,
         const RowColors &colors, const QColor &background) const;
+    TimelineRowLayout rowLayout(
+        const QStyleOptionViewItem &option, const PostRecord &record, int pictureCount) const;
+    void paintPictures(QPainter *painter, const TimelineRowLayout &layout,
+        const QList<QUrl> &pictures, const QColor &background, const QColor &ink) const;
     void paintButtons(
         QPainter *painter, const TimelineRowLayout &layout, const QModelIndex &index) const;
     bool showsControls(const QStyleOptionViewItem &option) const;
 
     mutable TimelineTextCache m_cache;
+    ThumbnailLoader *m_thumbnails = nullptr; // not owned
+    bool m_otherSitePictures = true;
     StringDateToRelativeDateStringTransformer m_dates;
     bool m_controlsHidden = false;
     qreal m_contentOpacity = 1.0;

@@ -4,8 +4,11 @@
 
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
+#include "core/Preferences.h"
 #include "service/Network.h"
+#include "service/PostPictures.h"
 #include "service/PostsArrayController.h"
+#include "service/ThumbnailLoader.h"
 #include "text/LinkOpener.h"
 #include "text/ReadableColors.h"
 #include "text/TextClick.h"
@@ -35,6 +38,18 @@ TimelineListView::TimelineListView(QWidget *parent)
     setItemDelegate(m_delegate);
     m_links = new LinkOpener(this);
     m_links->setNetworkAccessManager(&Network::manager());
+    const QSizeF tile(TimelineRowMetrics::pictureWidth, TimelineRowMetrics::pictureHeight);
+    m_thumbnails
+        = new ThumbnailLoader((tile * devicePixelRatioF()).toSize(), &Network::manager(), this);
+    m_delegate->setThumbnails(m_thumbnails);
+    m_delegate->setOtherSitePictures(PostPictures::otherSitesAllowed());
+    // A thumbnail takes the place kept for it: the row is only painted again.
+    connect(m_thumbnails, &ThumbnailLoader::thumbnailChanged, viewport(),
+        qOverload<>(&QWidget::update));
+    connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString &key) {
+        if (key == prefs::prefsHideOtherSitePictures.key())
+            showOtherSitePictures(PostPictures::otherSitesAllowed());
+    });
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -69,6 +84,35 @@ TimelineListView::TimelineListView(QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(true);
     applyBase();
+}
+
+void TimelineListView::showOtherSitePictures(bool shown)
+{
+    if (m_delegate->otherSitePictures() == shown)
+        return;
+    m_delegate->setOtherSitePictures(shown);
+    if (!shown)
+        m_thumbnails->dropWaiting();
+    // Rows gain or lose their picture strips: measured again, with the
+    // reader's place kept.
+    const ReadingPlace place = readingPlace();
+    scheduleDelayedItemsLayout();
+    if (!place.postID.isEmpty())
+        restoreReadingPlace(place);
+    viewport()->update();
+}
+
+bool TimelineListView::openSelectedPicture()
+{
+    const std::optional<int> row = selectedRow();
+    if (!row || !model())
+        return false;
+    const QList<QUrl> pictures
+        = m_delegate->picturesOf(TimelineDelegate::recordFor(model()->index(*row, 0)));
+    if (pictures.isEmpty())
+        return false;
+    m_links->generateImageViewWithURL(pictures.first());
+    return true;
 }
 
 void TimelineListView::applyBase()
@@ -398,6 +442,8 @@ void TimelineListView::mousePressEvent(QMouseEvent *event)
     const TimelineDelegate::Hit hit = hitAt(pressed, point);
     if (hit.part == Part::Avatar) {
         setPressed(pressed, Part::Avatar);
+    } else if (hit.part == Part::Picture && !hit.picture.isEmpty()) {
+        m_links->generateImageViewWithURL(hit.picture);
     } else if (hit.part == Part::Text && hit.characterIndex >= 0) {
         const PostRecord record = TimelineDelegate::recordFor(pressed);
         m_links->performPostTextClick(
@@ -476,6 +522,11 @@ void TimelineListView::mouseDoubleClickEvent(QMouseEvent *event)
         // A quick second click on a button is another click of it.
         if (isRowButton(part) || part == Part::Avatar) {
             mousePressEvent(event);
+            return;
+        }
+        // The first click opened the picture; the second is not a reply.
+        if (part == Part::Picture) {
+            event->accept();
             return;
         }
         if (selectWordInSelectedRow(index, point)) {
@@ -559,6 +610,15 @@ void TimelineListView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const bool opens
+        = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (opens
+        && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return
+            || event->key() == Qt::Key_Enter)
+        && openSelectedPicture()) {
+        event->accept();
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 
@@ -573,7 +633,8 @@ void TimelineListView::updateCursor(QPoint point)
                        .attributedString.attributesAt(hit.characterIndex)
                        .pointingHand;
         else
-            hand = hit.part == Part::Avatar || (isRowButton(hit.part) && hit.enabled);
+            hand = hit.part == Part::Avatar || hit.part == Part::Picture
+                || (isRowButton(hit.part) && hit.enabled);
     }
     if (hand)
         viewport()->setCursor(Qt::PointingHandCursor);

@@ -14,12 +14,15 @@
 #include <QMenu>
 
 class LinkOpener;
+class ThumbnailLoader;
 
 // The main window's list of posts, newest first. Rows are drawn by a
 // TimelineDelegate; the selected row carries the reply, quote, conversation
 // and action buttons (reply and quote off on one's own post), which post
 // "REPLYNF", "QUOTENF" and "CONVERSATIONNF" or show the item menu; a click
-// on a row's avatar posts "USERINFONF". A click on marked text first selects
+// on a row's avatar posts "USERINFONF"; a click on a thumbnail, or Space or
+// Return on the selected row (its first picture), opens the picture in the
+// preview panel. A click on marked text first selects
 // the row, then follows the post text rules (probe and open the link, load
 // the hashtag, load the user). In the selected row the text can be selected
 // by dragging (also from a mark) or double-clicking a word, and copied with
@@ -100,6 +103,9 @@ public:
     void copySelectedText();
     // Where links clicked in the rows go (probed first).
     LinkOpener *linkOpener() const { return m_links; }
+    ThumbnailLoader *thumbnails() const { return m_thumbnails; }
+    // Opens the selected row's first picture; false when it has none.
+    bool openSelectedPicture();
 
 Q_SIGNALS:
     // A double click on a row (not on its buttons), after the click has
@@ -132,6 +138,7 @@ private:
     void setPressed(const QModelIndex &index, Part part);
     void showItemMenu();
     void updateCursor(QPoint point);
+    void showOtherSitePictures(bool shown);
 
     // Text selection in the selected row (TimelineListTextSelection.cpp).
     bool pressSelectedRowText(
@@ -172,4 +179,5 @@ private:
     // The press before a double click was on text of a row already selected.
     bool m_lastPressOnSelectedText = false;
     LinkOpener *m_links = nullptr;
+    ThumbnailLoader *m_thumbnails = nullptr;
 };

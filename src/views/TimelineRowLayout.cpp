@@ -29,12 +29,17 @@ int rowHeight(const StyledText &text, qreal listWidth)
     return rowHeightForTextHeight(heightForWidth(text, textWidthForListWidth(listWidth)));
 }
 
+int rowHeightWithPictures(int rowHeight, int pictureCount)
+{
+    return pictureCount > 0 ? rowHeight + int(pictureStripHeight) : rowHeight;
+}
+
 } // namespace TimelineRowMetrics
 
 using namespace TimelineRowMetrics;
 
-TimelineRowLayout TimelineRowLayout::compute(
-    const QRectF &row, qreal listWidth, bool showsControls, bool replyAndQuoteEnabled)
+TimelineRowLayout TimelineRowLayout::compute(const QRectF &row, qreal listWidth, bool showsControls,
+    bool replyAndQuoteEnabled, int pictureCount)
 {
     TimelineRowLayout layout;
     layout.row = row;
@@ -56,8 +61,18 @@ TimelineRowLayout TimelineRowLayout::compute(
     layout.date = QRectF(
         layout.nameLine.right() - dateWidthHere, layout.nameLine.top(), dateWidthHere, nameHeight);
 
-    layout.text = QRectF(
-        left + textLeft, top + textTop, textWidth, std::max<qreal>(0, row.height() - chromeHeight));
+    const qreal strip = pictureCount > 0 ? pictureStripHeight : 0;
+    layout.text = QRectF(left + textLeft, top + textTop, textWidth,
+        std::max<qreal>(0, row.height() - chromeHeight - strip));
+    if (pictureCount > 0) {
+        const int count = std::min(pictureCount, 4);
+        const qreal fits = (textWidth - 2 * inner - (count - 1) * pictureGap) / count;
+        const qreal width = std::max<qreal>(1, std::min(pictureWidth, fits));
+        const qreal pictureTop = layout.text.bottom() + pictureGap;
+        for (int i = 0; i < count; ++i)
+            layout.pictures.append(QRectF(left + textLeft + inner + i * (width + pictureGap),
+                pictureTop, width, pictureHeight));
+    }
 
     const qreal buttonTop = row.bottom() - buttonBottomMargin - buttonSize;
     qreal x = left + textLeft + inner - 3; // the icon's ink lines up with the text
@@ -105,10 +120,20 @@ QRectF TimelineRowLayout::rectOf(Part part) const
         return conversation;
     case Part::Action:
         return action;
+    case Part::Picture:
     case Part::None:
         break;
     }
     return {};
+}
+
+int TimelineRowLayout::pictureAt(QPointF point) const
+{
+    for (int i = 0; i < pictures.size(); ++i) {
+        if (pictures.at(i).contains(point))
+            return i;
+    }
+    return -1;
 }
 
 TimelineRowLayout::Part TimelineRowLayout::partAt(QPointF point) const
@@ -123,6 +148,8 @@ TimelineRowLayout::Part TimelineRowLayout::partAt(QPointF point) const
     }
     if (avatar.contains(point))
         return Part::Avatar;
+    if (pictureAt(point) >= 0)
+        return Part::Picture;
     if (text.contains(point))
         return Part::Text;
     if (nameLine.contains(point))

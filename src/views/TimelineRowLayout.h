@@ -2,6 +2,7 @@
 
 #include "text/StyledText.h"
 
+#include <QList>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
@@ -13,6 +14,7 @@
 //   +--------+------------------------------------------+
 //   | avatar | name / @name                       date  |
 //   |        | styled text, as many lines as it needs  |
+//   |        | [picture] [picture] ...  (when it links any) |
 //   |        | [reply] [quote] [conversation]    [...]  |
 //   +--------+------------------------------------------+
 namespace TimelineRowMetrics {
@@ -37,6 +39,13 @@ inline constexpr qreal buttonSize = 22;
 inline constexpr qreal buttonGap = 6;
 inline constexpr qreal buttonBottomMargin = 6;
 inline constexpr qreal dateWidth = 120;
+// The pictures' strip under the text: up to four tiles of a fixed 4:3 size,
+// narrower only where the list is too narrow for them. The strip's height
+// never changes, so a row keeps its height while its pictures arrive.
+inline constexpr qreal pictureWidth = 112;
+inline constexpr qreal pictureHeight = 84;
+inline constexpr qreal pictureGap = 6;
+inline constexpr qreal pictureStripHeight = pictureHeight + pictureGap;
 
 // The width the styled text is laid out in for a list `listWidth` wide.
 qreal textWidthForListWidth(qreal listWidth);
@@ -46,6 +55,8 @@ qreal textWidthForListWidth(qreal listWidth);
 int rowHeightForTextHeight(qreal textHeight);
 // The row height of `text` in a list `listWidth` wide (measures the text).
 int rowHeight(const StyledText &text, qreal listWidth);
+// A row's height with its picture strip, when it shows pictures.
+int rowHeightWithPictures(int rowHeight, int pictureCount);
 
 } // namespace TimelineRowMetrics
 
@@ -59,6 +70,7 @@ struct TimelineRowLayout {
         Quote,
         Conversation,
         Action,
+        Picture,
     };
 
     QRectF row;
@@ -70,6 +82,7 @@ struct TimelineRowLayout {
     QRectF quote;
     QRectF conversation;
     QRectF action;
+    QList<QRectF> pictures; // the thumbnails' tiles, in the order of the links
 
     // The selected row shows its full name and the buttons; every other row
     // (and the selected one after a reset) shows the @-name and the date.
@@ -79,8 +92,8 @@ struct TimelineRowLayout {
 
     // `row` is the row's rectangle in the list; `listWidth` the width the
     // heights were measured for (the text width follows from it).
-    static TimelineRowLayout compute(
-        const QRectF &row, qreal listWidth, bool showsControls, bool replyAndQuoteEnabled);
+    static TimelineRowLayout compute(const QRectF &row, qreal listWidth, bool showsControls,
+        bool replyAndQuoteEnabled, int pictureCount = 0);
 
     // What lies under `point` (list coordinates). Hidden buttons are not
     // there; disabled ones are (isEnabled tells).
@@ -88,6 +101,8 @@ struct TimelineRowLayout {
     bool isButton(Part part) const;
     bool isEnabled(Part part) const;
     QRectF rectOf(Part part) const;
+    // The picture whose tile holds `point`, or -1.
+    int pictureAt(QPointF point) const;
     // `point` in the text box's coordinates.
     QPointF toTextPoint(QPointF point) const { return point - text.topLeft(); }
 };

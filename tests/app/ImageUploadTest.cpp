@@ -7,6 +7,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/CommandTable.h"
+#include "app/ComposerPane.h"
 #include "app/ImageUploads.h"
 #include "app/MainWindow.h"
 #include "core/NotificationBus.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -132,6 +134,17 @@ TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelectio
     EXPECT_FALSE(QUrl(link).fileName().contains(u"photo"));
     EXPECT_TRUE(cachedUploads().isEmpty()) << "the temporary JPEG is removed";
     EXPECT_TRUE(alerts.shown().isEmpty());
+
+    // The composer shows the picture beside the text until its link goes.
+    ComposerPane *pane = delegate->window()->composerPane();
+    EXPECT_EQ(pane->pictureLinks(), QStringList { link });
+    const auto thumbnails = pane->findChildren<QLabel *>();
+    EXPECT_TRUE(std::any_of(thumbnails.begin(), thumbnails.end(),
+        [](QLabel *label) { return !label->isHidden() && !label->pixmap().isNull(); }));
+    composer()->setPlainText(text + u" more"_qs);
+    EXPECT_EQ(pane->pictureLinks(), QStringList { link });
+    composer()->setPlainText(u"look at this"_qs);
+    EXPECT_TRUE(pane->pictureLinks().isEmpty());
 }
 
 TEST_F(ImageUploadTest, AttachImageWithTheComposerClosedOpensItWithTheLink)

@@ -11,7 +11,11 @@
 //   base/<user>/post/<id>   permalinks;  base/  the root page (reachability probe)
 //   base/create.php?format=simple&url=...   the shortener; base/s/<code> redirects
 //   base/img.php (multipart field "uploaded", answers "YES <link>") and base/img/<name>;
-//                           base/img/sample-1.png ... sample-8.png are always there
+//                           base/img/sample-1.png ... sample-8.png are always there;
+//                           slow-1.png ... slow-8.png are the same, answered 8 s late;
+//                           broken.png is text sent as image/png; huge.png a
+//                           decompression bomb (20000 x 20000 pixels in a few KB)
+//   base/pictures/photo-N.jpg  sample N as "another site" (reach it as localhost)
 //   base/macpad/Velto.txt   release notes; base/macpad/<anything>.plist the version
 //                           description (productVersion, productPageURL)
 //   base/downloads/Velto.zip
@@ -82,6 +86,9 @@
 //                             post mentioning the demo user, answered as a post object;
 //                             with "count": 1500 (1 to 20000) that many at once, answered
 //                             {"ok": true, "count": n, "ids": ["...", ...]} oldest first
+//   POST   /_sandbox/pictures five mentions of the demo user linking pictures: a good
+//                             one, broken.png, slow-5.png, huge.png and one on localhost;
+//                             answers {"ok": true, "count": 5, "ids": [...]}
 //   POST   /_sandbox/following {"count": 5000} (1 to 20000): that many made-up users
 //                             (valid names of at most 20 characters, avatars, password
 //                             "password"), followed by the demo user; answers {"ok": true,

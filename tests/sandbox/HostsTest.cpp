@@ -8,6 +8,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
+#include <QJsonArray>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -191,6 +193,45 @@ TEST(ImageHost, StoresWhatVeltoUploadsAndServesItBack)
     ASSERT_EQ(sample.status, 200);
     EXPECT_EQ(QImage::fromData(sample.body).size(), QSize(1200, 400));
     EXPECT_EQ(h.send("GET", "/img/sample-99.png").status, 404);
+}
+
+TEST(ImageHost, PicturePostsLinkEveryKindOfPictureTheHostsServe)
+{
+    ServiceHarness h;
+    const HttpResponse made = h.send("POST", "/_sandbox/pictures");
+    ASSERT_EQ(made.status, 200);
+    const QJsonArray ids = ServiceHarness::object(made).value(u"ids"_qs).toArray();
+    ASSERT_EQ(ids.size(), 5);
+    const struct {
+        QByteArray path;
+        int status;
+        QSize decoded; // empty: not a picture to a reader that checks first
+    } links[] = {
+        { "/img/sample-3.png", 200, PictureCache::sampleSize(3) },
+        { "/img/broken.png", 200, {} },
+        { "/img/slow-5.png", 200, PictureCache::sampleSize(5) },
+        { "/img/huge.png", 200, QSize(20000, 20000) },
+        { "/pictures/photo-2.jpg", 200, PictureCache::sampleSize(2) },
+    };
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString text
+            = ServiceHarness::object(h.api("GET", "posts/" + ids.at(i).toString().toUtf8()))
+                  .value(u"text"_qs)
+                  .toString();
+        EXPECT_TRUE(text.endsWith(QString::fromUtf8(links[i].path))) << text.toStdString();
+        const HttpResponse served = h.send("GET", links[i].path);
+        EXPECT_EQ(served.status, links[i].status) << links[i].path.constData();
+        QBuffer body;
+        body.setData(served.body);
+        body.open(QIODevice::ReadOnly);
+        EXPECT_EQ(QImageReader(&body).size(), links[i].decoded) << links[i].path.constData();
+    }
+    EXPECT_EQ(h.send("GET", "/pictures/photo-9.jpg").status, 404);
+
+    HttpRequest slow;
+    slow.method = "GET";
+    slow.rawPath = "/img/slow-5.png";
+    EXPECT_GE(h.service.planFor(slow).delayMs, kSlowPictureMs);
 }
 
 TEST(MakerSite, VersionNotesAndDownload)

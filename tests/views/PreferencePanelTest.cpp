@@ -134,9 +134,12 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
 
     QList<QCheckBox *> boxes = general->findChildren<QCheckBox *>();
     boxes << gestures->findChildren<QCheckBox *>() << update->findChildren<QCheckBox *>();
-    const char *boxKeys[] = { "prefsRestoreSelection", "prefsShowInNC", "prefsUseNCSound",
-        "prefsRemoveAllNotifications", "prefsShowStatusItem", "prefsAutoHide", "LaunchAsAgentApp",
-        "prefsEnableGestures", "RWUpdateChecker:CheckAtStartup" };
+    // "Show pictures from other sites" is on by default; turned off, it
+    // writes the key that hides them.
+    const char *boxKeys[] = { "prefsRestoreSelection", "prefsHideOtherSitePictures",
+        "prefsShowInNC", "prefsUseNCSound", "prefsRemoveAllNotifications", "prefsShowStatusItem",
+        "prefsAutoHide", "LaunchAsAgentApp", "prefsEnableGestures",
+        "RWUpdateChecker:CheckAtStartup" };
     ASSERT_EQ(boxes.size(), int(std::size(boxKeys)));
     for (int i = 0; i < boxes.size(); ++i) {
         if (QLatin1String(boxKeys[i]) == QLatin1String("LaunchAsAgentApp"))
@@ -149,7 +152,9 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
 
     // Something else writing a key moves its control.
     Preferences::standard().setValue(prefs::prefsShowStatusItem, false);
-    EXPECT_FALSE(boxes.at(4)->isChecked());
+    EXPECT_FALSE(boxes.at(5)->isChecked());
+    Preferences::standard().setValue(prefs::prefsHideOtherSitePictures, false);
+    EXPECT_TRUE(boxes.at(1)->isChecked());
     Preferences::standard().setValue(prefs::prefsFontSize, 1);
     EXPECT_EQ(choices.at(3)->currentIndex(), 1);
 }
