@@ -175,6 +175,8 @@ TEST_F(ProgramProcess, ASecondStartOnTheSameProfileBringsTheFirstForwardAndEnds)
         SCOPED_TRACE(signedIn ? "signed in" : "signed out");
         Preferences::standard().setValue(prefs::isUserAuthDone, signedIn);
         output.clear();
+        // The data folder is made once the first program answers second starts.
+        QDir(AppPaths::supportFolder()).removeRecursively();
         start(velto, signedIn ? QString() : standIn);
         ASSERT_TRUE(testsupport::waitUntil(
             [&] { return QFileInfo(AppPaths::supportFolder()).isDir(); }, 15s));
