@@ -3,7 +3,6 @@
 #include <QVariantList>
 
 #include <algorithm>
-#include <set>
 #include <vector>
 
 QString entityKindName(EntityKind kind)
@@ -102,15 +101,21 @@ QList<StyledText::Run> StyledText::runs() const
     std::sort(edges.begin(), edges.end(),
         [](const Edge &a, const Edge &b) { return a.position < b.position; });
 
-    std::set<int> covering;
+    // The spans over the current position, in the order they were added; a
+    // few at most, so a sorted vector beats a tree.
+    std::vector<int> covering;
+    // Every run starts at an edge or at 0.
+    result.reserve(qsizetype(edges.size()) + 1);
     std::size_t next = 0;
     int at = 0;
     while (at < length()) {
         while (next < edges.size() && edges[next].position <= at) {
+            const int span = edges[next].span;
+            const auto place = std::lower_bound(covering.begin(), covering.end(), span);
             if (edges[next].opens)
-                covering.insert(edges[next].span);
-            else
-                covering.erase(edges[next].span);
+                covering.insert(place, span);
+            else if (place != covering.end() && *place == span)
+                covering.erase(place);
             ++next;
         }
         const int until = next < edges.size() ? std::min(edges[next].position, length()) : length();
