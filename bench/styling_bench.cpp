@@ -1,6 +1,7 @@
 // Styling of post texts as a page of posts is processed: posts per second
 // (items_per_second), median of the repetitions. Also the text measurement
-// the list does for every row when its width changes.
+// the list does for every row when its width changes, and one megabyte of
+// text packed with hashtags, mentions and links.
 #include "BenchProfile.h"
 
 #include "core/Preferences.h"
@@ -103,6 +104,24 @@ void BM_HeightsOfAPageAtANewWidth(benchmark::State &state)
 BENCHMARK(BM_HeightsOfAPageAtANewWidth)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+// A megabyte of "#tag @alice a.com " over and over: every word a mark. The
+// styled text and its runs, as the fuzzers check them; the time of one
+// iteration is the time per megabyte, whose budget is 100 ms.
+void BM_StyleOneMegabyteOfDenseEntities(benchmark::State &state)
+{
+    constexpr int megabyte = 1 << 20;
+    const QString dense = QStringLiteral("#tag @alice a.com ").repeated(megabyte / 18 + 1);
+    const QString text = dense.left(megabyte);
+    for (auto _ : state) {
+        const StyledText styled = PostTextStyling::styledText(text, 0);
+        benchmark::DoNotOptimize(styled.runs());
+    }
+}
+BENCHMARK(BM_StyleOneMegabyteOfDenseEntities)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -2,59 +2,41 @@
 
 #include "text/LinkDetector.h"
 
-#include <QDebug>
-
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
-
-#include <memory>
-
 namespace {
 
-// Compiled once; RegexPattern is immutable and may be shared between threads,
-// each thread keeps its own matcher.
-const icu::RegexPattern *compiledPattern(const char16_t *source)
+// Whether `u` may follow the sign of a hashtag (`hyphen`) or a mention. The
+// patterns are matched ignoring case, and two letters outside ASCII fold to
+// ASCII ones: the long s and the Kelvin sign.
+bool isEntityCharacter(char16_t u, bool hyphen)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError {};
-    icu::RegexPattern *pattern = icu::RegexPattern::compile(
-        icu::UnicodeString(source), UREGEX_CASE_INSENSITIVE, parseError, status);
-    if (U_FAILURE(status)) {
-        qWarning() << "Entity pattern does not compile:" << u_errorName(status);
-        delete pattern;
-        return nullptr;
-    }
-    return pattern;
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+        || u == u'_' || (hyphen && u == u'-') || u == 0x017F || u == 0x212A;
 }
 
-QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
-    std::unique_ptr<icu::RegexMatcher> &matcher, const QString &text)
+// The matches of "sign, then one or more entity characters", each as long
+// as it goes, left to right. One pass, whatever the text holds: a long text
+// packed with marks costs no more per character than plain prose.
+QList<EntityMarking::Range> findAll(const QString &text, char16_t sign, bool hyphen)
 {
     QList<EntityMarking::Range> ranges;
-    if (!pattern || text.isEmpty())
-        return ranges;
-    UErrorCode status = U_ZERO_ERROR;
-    if (!matcher) {
-        matcher.reset(pattern->matcher(status));
-        if (U_FAILURE(status)) {
-            matcher.reset();
-            return ranges;
+    const qsizetype n = text.size();
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
+    qsizetype i = 0;
+    while (i < n) {
+        if (units[i] != sign) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && isEntityCharacter(units[end], hyphen))
+            ++end;
+        if (end > i + 1) {
+            ranges.append({ int(i), int(end - i) });
+            i = end;
+        } else {
+            ++i;
         }
     }
-    // Wraps the QString's UTF-16 buffer without copying it.
-    const icu::UnicodeString input(
-        false, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
-    matcher->reset(input);
-    while (matcher->find(status) && U_SUCCESS(status)) {
-        const int32_t start = matcher->start(status);
-        const int32_t end = matcher->end(status);
-        if (U_FAILURE(status))
-            break;
-        if (end > start)
-            ranges.append({ int(start), int(end - start) });
-    }
-    static const icu::UnicodeString nothing;
-    matcher->reset(nothing);
     return ranges;
 }
 
@@ -64,6 +46,7 @@ QList<EntityMarking::Range> findAll(const icu::RegexPattern *pattern,
 void appendSpansOutsideLinks(QList<StyledText::Span> &spans, const QString &text,
     const QList<EntityMarking::Range> &ranges, const QList<LinkMatch> &links, EntityKind kind)
 {
+    const QColor color = EntityMarking::colorFor(kind);
     qsizetype link = 0;
     for (const auto &range : ranges) {
         while (link < links.size() && links[link].start + links[link].length <= range.start)
@@ -73,8 +56,7 @@ void appendSpansOutsideLinks(QList<StyledText::Span> &spans, const QString &text
         const QString value = text.mid(range.start, range.length);
         if (value.isEmpty())
             continue;
-        spans.append(
-            { range.start, range.length, kind, value, EntityMarking::colorFor(kind), true });
+        spans.append({ range.start, range.length, kind, value, color, true });
     }
 }
 
@@ -110,16 +92,12 @@ QColor colorFor(EntityKind kind)
 
 QList<Range> hashtagRanges(const QString &text)
 {
-    static const icu::RegexPattern *pattern = compiledPattern(hashtagPattern);
-    thread_local std::unique_ptr<icu::RegexMatcher> matcher;
-    return findAll(pattern, matcher, text);
+    return findAll(text, u'#', true);
 }
 
 QList<Range> mentionRanges(const QString &text)
 {
-    static const icu::RegexPattern *pattern = compiledPattern(mentionPattern);
-    thread_local std::unique_ptr<icu::RegexMatcher> matcher;
-    return findAll(pattern, matcher, text);
+    return findAll(text, u'@', false);
 }
 
 QList<StyledText::Span> entitySpans(const QString &text)
@@ -128,16 +106,21 @@ QList<StyledText::Span> entitySpans(const QString &text)
     if (text.isEmpty())
         return spans;
     const QList<LinkMatch> links = LinkDetector::detect(text);
+    const QList<Range> hashtags = hashtagRanges(text);
+    const QList<Range> mentions = mentionRanges(text);
+    spans.reserve(links.size() + hashtags.size() + mentions.size());
+    const QColor color = linkColor();
     for (const LinkMatch &link : links)
-        spans.append({ link.start, link.length, EntityKind::Link, link.url, linkColor(), true });
-    appendSpansOutsideLinks(spans, text, hashtagRanges(text), links, EntityKind::Hash);
-    appendSpansOutsideLinks(spans, text, mentionRanges(text), links, EntityKind::User);
+        spans.append({ link.start, link.length, EntityKind::Link, link.url, color, true });
+    appendSpansOutsideLinks(spans, text, hashtags, links, EntityKind::Hash);
+    appendSpansOutsideLinks(spans, text, mentions, links, EntityKind::User);
     return spans;
 }
 
 void markEntities(StyledText &text)
 {
     const QList<StyledText::Span> spans = entitySpans(text.text());
+    text.reserveSpans(spans.size());
     for (const StyledText::Span &span : spans)
         text.addSpan(span);
 }

@@ -12,7 +12,8 @@
 // e-mail address) is part of the link, so one click does one thing.
 namespace EntityMarking {
 
-// Run case-insensitive by ICU. A match needs no word boundary in front
+// Matched ignoring case, as a regular expression would (so the long s and the
+// Kelvin sign count as "s" and "k"). A match needs no word boundary in front
 // ("abc#def" holds "#def"); any other character ends it ("#café" is "#caf").
 inline constexpr char16_t hashtagPattern[] = u"(#[a-zA-Z0-9_-]+)";
 inline constexpr char16_t mentionPattern[] = u"(@[a-zA-Z0-9_]+)";

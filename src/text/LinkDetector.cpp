@@ -1,10 +1,13 @@
 #include "text/LinkDetector.h"
 
-#include <QSet>
 #include <QUrl>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -12,9 +15,10 @@ constexpr int maxLabelLength = 63;
 constexpr int maxHostLength = 253;
 constexpr int maxLocalPartLength = 64;
 
-const QSet<QString> &topLevelDomains()
+// Lower-case and sorted, to be searched without making a string per lookup.
+const std::vector<std::string> &topLevelDomains()
 {
-    static const QSet<QString> domains = [] {
+    static const std::vector<std::string> domains = [] {
         const char *generic[] = { "com", "net", "org", "edu", "gov", "mil", "int", "info", "biz",
             "name", "pro", "mobi", "aero", "asia", "cat", "coop", "jobs", "museum", "tel", "travel",
             "xxx", "post", "app", "dev", "blog", "cloud", "page", "online", "site", "shop", "store",
@@ -31,16 +35,21 @@ const QSet<QString> &topLevelDomains()
               "np nr nu nz om pa pe pf pg ph pk pl pm pn pr ps pt pw qa re ro ru rw sa sb sc sd "
               "se sg si sk sl sm sn sr ss st su sv sx sy sz tc td tf tg th tj tk tl tm tn to tr "
               "tt tv tw tz ua ug uk us uy uz va vc ve vg vi vn vu wf ws ye yt za zm zw";
-        QSet<QString> set;
-        for (const char *g : generic)
-            set.insert(QString::fromLatin1(g));
+        std::vector<std::string> list(std::begin(generic), std::end(generic));
         const QStringList codes
             = QString::fromLatin1(countries).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString &code : codes)
-            set.insert(code);
-        return set;
+            list.push_back(code.toStdString());
+        std::sort(list.begin(), list.end());
+        return list;
     }();
     return domains;
+}
+
+bool isListedDomain(std::string_view lowered)
+{
+    const auto &domains = topLevelDomains();
+    return std::binary_search(domains.begin(), domains.end(), lowered, std::less<>());
 }
 
 bool isAsciiAlnum(QChar c)
@@ -163,9 +172,13 @@ struct Host {
 
 // Reads dot-separated labels from `from`; answers every label end, so callers
 // can pick the longest prefix that satisfies them.
-QList<int> scanLabelEnds(QStringView text, int from)
+// A host of up to 253 characters has at most 127 labels; most have two or
+// three, kept on the stack.
+using LabelEnds = QVarLengthArray<int, 8>;
+
+LabelEnds scanLabelEnds(QStringView text, int from)
 {
-    QList<int> ends;
+    LabelEnds ends;
     int i = from;
     while (i < text.size() && i - from <= maxHostLength) {
         const int labelStart = i;
@@ -197,7 +210,7 @@ bool endsHostCleanly(QStringView text, int end)
 template <typename Accept>
 std::optional<Host> scanHost(QStringView text, int from, int minLabels, Accept acceptLast)
 {
-    const QList<int> ends = scanLabelEnds(text, from);
+    const LabelEnds ends = scanLabelEnds(text, from);
     for (qsizetype n = ends.size(); n >= minLabels; --n) {
         const int end = ends[n - 1];
         const int lastStart = n >= 2 ? ends[n - 2] + 1 : from;
@@ -328,7 +341,24 @@ bool isKnownTopLevelDomain(QStringView label)
 {
     if (label.size() < 2 || label.size() > 10)
         return false;
-    return topLevelDomains().contains(label.toString().toLower());
+    // An ASCII label (every label the detector reads) is lowered in place,
+    // with no string to allocate for each word that looks like a host.
+    char lowered[10];
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        const char16_t u = label[i].unicode();
+        if (u >= 0x80) {
+            // Unicode lowering can turn a letter into an ASCII one (the
+            // Kelvin sign into "k"); the list holds only ASCII.
+            const QString other = label.toString().toLower();
+            for (QChar c : other) {
+                if (c.unicode() >= 0x80)
+                    return false;
+            }
+            return isListedDomain(other.toStdString());
+        }
+        lowered[i] = char(u >= u'A' && u <= u'Z' ? u + (u'a' - u'A') : u);
+    }
+    return isListedDomain(std::string_view(lowered, std::size_t(label.size())));
 }
 
 QList<LinkMatch> detect(QStringView text)

@@ -44,6 +44,8 @@ struct LinkMatch {
 
     friend bool operator==(const LinkMatch &, const LinkMatch &) = default;
 };
+// Moved by a plain memory copy, so the list of a text full of links grows cheaply.
+Q_DECLARE_TYPEINFO(LinkMatch, Q_RELOCATABLE_TYPE);
 
 namespace LinkDetector {
 

@@ -3,7 +3,6 @@
 #include <QVariantList>
 
 #include <algorithm>
-#include <set>
 #include <vector>
 
 QString entityKindName(EntityKind kind)
@@ -93,24 +92,41 @@ QList<StyledText::Run> StyledText::runs() const
         int span;
         bool opens;
     };
-    std::vector<Edge> edges;
-    edges.reserve(std::size_t(2 * m_spans.size()));
-    for (int i = 0; i < int(m_spans.size()); ++i) {
-        edges.push_back({ m_spans[i].start, i, true });
-        edges.push_back({ m_spans[i].end(), i, false });
+    if (m_spans.isEmpty())
+        return { Run { 0, length(), {} } };
+    // The edges in text order by counting them per position: linear in the
+    // text and the spans. Every span holds at least one character, so no
+    // span opens and closes at one position and the order among edges at one
+    // position does not matter.
+    std::vector<int> before(std::size_t(length()) + 2, 0);
+    for (const Span &span : m_spans) {
+        ++before[std::size_t(span.start) + 1];
+        ++before[std::size_t(span.end()) + 1];
     }
-    std::sort(edges.begin(), edges.end(),
-        [](const Edge &a, const Edge &b) { return a.position < b.position; });
+    for (std::size_t p = 1; p < before.size(); ++p)
+        before[p] += before[p - 1];
+    std::vector<Edge> edges(std::size_t(2 * m_spans.size()));
+    for (int i = 0; i < int(m_spans.size()); ++i) {
+        const Span &span = m_spans[i];
+        edges[std::size_t(before[std::size_t(span.start)]++)] = { span.start, i, true };
+        edges[std::size_t(before[std::size_t(span.end())]++)] = { span.end(), i, false };
+    }
 
-    std::set<int> covering;
+    // The spans over the current position, in the order they were added; a
+    // few at most, so a sorted vector beats a tree.
+    std::vector<int> covering;
+    // Every run starts at an edge or at 0.
+    result.reserve(qsizetype(edges.size()) + 1);
     std::size_t next = 0;
     int at = 0;
     while (at < length()) {
         while (next < edges.size() && edges[next].position <= at) {
+            const int span = edges[next].span;
+            const auto place = std::lower_bound(covering.begin(), covering.end(), span);
             if (edges[next].opens)
-                covering.insert(edges[next].span);
-            else
-                covering.erase(edges[next].span);
+                covering.insert(place, span);
+            else if (place != covering.end() && *place == span)
+                covering.erase(place);
             ++next;
         }
         const int until = next < edges.size() ? std::min(edges[next].position, length()) : length();

@@ -83,6 +83,8 @@ public:
     // Adds a span over [start, start + length); the part outside the text is
     // cut off, an empty remainder is dropped.
     void addSpan(Span span);
+    // Room for `count` more spans, so marking a long text grows the list once.
+    void reserveSpans(qsizetype count) { m_spans.reserve(m_spans.size() + count); }
 
     // The attributes of the character at `index` (none outside the text).
     TextAttributes attributesAt(int index) const;
@@ -103,4 +105,8 @@ private:
     QList<Span> m_spans;
 };
 
+// Spans and runs hold only values Qt moves with a plain memory copy, so the
+// lists of a long, densely marked text grow without moving each element.
+Q_DECLARE_TYPEINFO(StyledText::Span, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(StyledText::Run, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(StyledText)

@@ -106,6 +106,9 @@ TEST_F(Styling, EntitiesEndAtTheFirstCharacterOutsideTheirPattern)
         (std::vector<Marked> { hash("#a"), hash("#b"), user("@c"), user("@d") }));
     EXPECT_EQ(marks(QStringLiteral("#TAG @Bob_2")),
         (std::vector<Marked> { hash("#TAG"), user("@Bob_2") }));
+    // Ignoring case, the long s and the Kelvin sign are "s" and "k".
+    EXPECT_EQ(marks(QString::fromUtf8("#\u017Fun @\u212Aim")),
+        (std::vector<Marked> { hash("#\u017Fun"), user("@\u212Aim") }));
     EXPECT_TRUE(marks(QStringLiteral("# @ #- @-")).size() == 1); // only "#-"
 }
 

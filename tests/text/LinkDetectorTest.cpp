@@ -71,9 +71,21 @@ TEST(LinkDetector, AddressesWithoutSchemeGetOne)
     EXPECT_EQ(detect(QStringLiteral("example.com:abc")), one("example.com", "http://example.com"));
     EXPECT_EQ(
         detect(QStringLiteral("Is it example.com?")), one("example.com", "http://example.com"));
+    EXPECT_EQ(
+        detect(QStringLiteral("EXAMPLE.COM/A")), one("EXAMPLE.COM/A", "http://EXAMPLE.COM/A"));
     EXPECT_EQ(detect(QStringLiteral("a.com b.org")),
         (Found { { QStringLiteral("a.com"), QStringLiteral("http://a.com") },
             { QStringLiteral("b.org"), QStringLiteral("http://b.org") } }));
+}
+
+TEST(LinkDetector, TopLevelDomainsAreKnownWhateverTheirCase)
+{
+    const std::pair<const char16_t *, bool> cases[] = { { u"com", true }, { u"CoM", true },
+        { u"UK", true }, { u"\u212Ae", true }, { u"py", false }, { u"c\u00F6m", false },
+        { u"c", false }, { u"cloudcloudx", false } };
+    for (const auto &[label, known] : cases)
+        EXPECT_EQ(LinkDetector::isKnownTopLevelDomain(QStringView(label)), known)
+            << QString::fromUtf16(label).toStdString();
 }
 
 TEST(LinkDetector, EmailAddressesBecomeMailto)
