@@ -16,8 +16,10 @@
 #include "text/TextClick.h"
 #include "views/TimelineListView.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -103,7 +105,10 @@ TEST_F(ListLinksTest, AnImageLinkOpensThePreviewAndAPageLinkTheBrowser)
     for (const QKeySequence &keys :
         { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) }) {
         if (!links->panel() || !links->panel()->isVisible()) {
-            QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onImage);
+            // A click again, not the second half of a double click (which
+            // selects a word).
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, *onImage,
+                QGuiApplication::styleHints()->mouseDoubleClickInterval() + 1);
             ASSERT_TRUE(testsupport::waitUntil(
                 [&] { return links->panel() && links->panel()->isVisible(); }, 10000ms));
         }
