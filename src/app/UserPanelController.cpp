@@ -28,9 +28,16 @@ UserPanelController::UserPanelController(MainWindow *window, const SelectedPost 
 {
     connect(m_users, &UserLookup::userLoaded, this,
         &UserPanelController::showUserInfoPanelForDictionary);
-    // A hashtag or a user's posts asked for ends the sheet.
-    connect(
-        m_streams, &StreamLoader::userPanelCloseRequested, this, &UserPanelController::closeSheet);
+    // A hashtag's posts coming on screen end the sheet (the user's own posts
+    // end it from the sheet's button).
+    connect(m_streams, &StreamLoader::shownStreamChanged, this, [this] {
+        const QString label = m_streams->backBarLabel();
+        const bool newHashtag
+            = m_streams->currentStreamKind() == StreamKind::Hashtag && label != m_shownLabel;
+        m_shownLabel = label;
+        if (newHashtag)
+            closeSheet();
+    });
 }
 
 UserPanel *UserPanelController::ensurePanel()

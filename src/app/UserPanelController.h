@@ -53,6 +53,8 @@ private:
     const SelectedPost *m_selection;
     Account *m_account;
     StreamLoader *m_streams;
+    // The back label last seen, to tell a hashtag newly shown from one refreshed.
+    QString m_shownLabel;
     UserLookup *m_users;
     QPointer<UserPanel> m_panel;
     // Answers for a user the panel no longer shows are dropped.

@@ -472,7 +472,6 @@ void StreamLoader::showHashtag(const QString &hashtag)
 {
     if (m_isCurrentlyLoading)
         return;
-    Q_EMIT userPanelCloseRequested();
     m_hashtag = hashtag.startsWith(QLatin1Char('#')) ? hashtag.mid(1) : hashtag;
     m_isRefreshAction = false;
     getStreamForHashtag(m_hashtag, {});

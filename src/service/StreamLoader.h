@@ -125,7 +125,6 @@ Q_SIGNALS:
     // bar names the stream that is shown.
     void shownStreamChanged();
 
-    void userPanelCloseRequested();
     // The mentions are on screen: they count as seen.
     void mentionsShown();
 

@@ -244,6 +244,7 @@ TEST_F(UserPanelTest, TheSearchesDoNotDoubleATypedSign)
     EXPECT_EQ(Preferences::standard().value(prefs::currentHashtag), QStringLiteral("#coffee"));
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+    EXPECT_FALSE(panel()->isVisible()) << "the hashtag's posts end the sheet";
 
     // A user nobody has: the request layer's message, no panel.
     const qsizetype before = alerts.shown().size();
