@@ -2,9 +2,6 @@
 
 #include "support/ImageFitting.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
 #include <cstring>
 
 namespace AvatarImages {
@@ -22,26 +19,7 @@ QUrl avatarUrl(const QString &text)
 
 QImage fittedAvatar(const QByteArray &body)
 {
-    if (body.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.setData(body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid()) {
-        // Huge pictures are decoded straight to a small size where the format
-        // allows it; 96 pixels keep the 48-point avatar sharp at twice the density.
-        constexpr int keep = 96;
-        const int shortSide = qMin(size.width(), size.height());
-        if (shortSide > 4 * keep)
-            reader.setScaledSize(size.scaled(keep, keep, Qt::KeepAspectRatioByExpanding));
-    }
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    return imageCroppedToFitSize(image, avatarSize);
+    return decodedToFill(body, avatarSize);
 }
 
 namespace {

@@ -2,10 +2,8 @@
 
 #include "support/ImageFitting.h"
 
-#include <QBuffer>
 #include <QDebug>
 #include <QFutureWatcher>
-#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QThreadPool>
@@ -161,26 +159,5 @@ void ThumbnailLoader::finish(const QUrl &url, const QImage &image)
 
 QImage ThumbnailLoader::decode(const QByteArray &body, QSize pixelSize)
 {
-    if (body.isEmpty() || pixelSize.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.setData(body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    // The size comes from the header alone: a picture that claims too many
-    // pixels is refused before any of them are made.
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels)
-        return {};
-    reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 1);
-    // Large pictures are decoded straight to a smaller size where the format
-    // allows it (JPEG does it cheaply).
-    const QSize wanted = size.scaled(pixelSize, Qt::KeepAspectRatioByExpanding);
-    if (wanted.width() * 2 < size.width())
-        reader.setScaledSize(wanted * 2);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    return imageCroppedToFitSize(image, pixelSize);
+    return decodedToFill(body, pixelSize, maxPixels);
 }

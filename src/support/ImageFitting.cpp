@@ -1,5 +1,7 @@
 #include "support/ImageFitting.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QLoggingCategory>
 
 #include <cmath>
@@ -138,4 +140,27 @@ QImage imageCroppedToFitSize(const QImage &source, QSize targetSize, qreal devic
 QImage imageScaledToFitSize(const QImage &source, QSize targetSize, qreal devicePixelRatio)
 {
     return imageToFitSize(source, targetSize, FitMethod::ScaleToFit, devicePixelRatio);
+}
+
+QImage decodedToFill(const QByteArray &body, QSize pixelSize, qint64 maxPixels)
+{
+    if (body.isEmpty() || pixelSize.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.setData(body);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    // The size comes from the header alone.
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels)
+        return {};
+    reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 1);
+    const QSize wanted = size.scaled(pixelSize, Qt::KeepAspectRatioByExpanding);
+    if (wanted.width() * 2 < size.width())
+        reader.setScaledSize(wanted * 2);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return imageCroppedToFitSize(image, pixelSize);
 }

@@ -42,3 +42,9 @@ QImage imageScaledToFitSize(const QImage &source, QSize targetSize, qreal device
 // drawn outside `target`.
 void drawImageInRect(QPainter &painter, const QImage &source, const QRectF &target,
     QPainter::CompositionMode operation, qreal opacity, FitMethod method);
+
+// Decodes a downloaded picture and crops it to fill `pixelSize`. A picture
+// whose header claims more than `maxPixels` (a decompression bomb) is refused
+// before any pixel is made; a large one is decoded straight to about twice
+// the size where the format allows it. Anything else gives a null image.
+QImage decodedToFill(const QByteArray &body, QSize pixelSize, qint64 maxPixels = 60'000'000);
