@@ -74,7 +74,9 @@ private:
             }
             answer(a);
         });
-        QTimer::singleShot(answerTimeout, context, [silent = m_silent, answer] {
+        QTimer::singleShot(answerTimeout, context, [silent = m_silent, answered, answer] {
+            if (*answered)
+                return;
             *silent = true;
             answer({ Outcome::NoKeyring, {},
                 QStringLiteral("the keyring did not answer within %1 s")
