@@ -166,13 +166,7 @@ void AppDelegate::showSignIn()
 
 void AppDelegate::startSignedIn()
 {
-    Preferences &p = preferences();
     FirstStart::showEarlyVersionNoticeOnce();
-    if (!p.value(prefs::followVeltoAsked)) {
-        // Written at once: the question comes on one start only, whatever the answer.
-        QTimer::singleShot(followQuestionDelayMs, m_account, &Account::askToFollowVelto);
-        p.setValue(prefs::followVeltoAsked, true);
-    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -187,6 +181,12 @@ void AppDelegate::startSignedIn()
         // A token the keyring keeps but does not give is no reason to sign in again.
         if (loaded.token.isEmpty() && loaded.keyringMissing)
             return;
+        // Asked once the token is known, so that a yes can be sent.
+        if (!preferences().value(prefs::followVeltoAsked)) {
+            // Written at once: the question comes on one start only, whatever the answer.
+            QTimer::singleShot(followQuestionDelayMs, m_account, &Account::askToFollowVelto);
+            preferences().setValue(prefs::followVeltoAsked, true);
+        }
         loadFirstStream();
     });
 }

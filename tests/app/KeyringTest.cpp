@@ -22,6 +22,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -175,6 +177,32 @@ TEST_F(KeyringTest, ATokenInTheFileMovesIntoAWorkingKeyringAndStaysWhereNoneTake
         }
         delegate.reset();
     }
+}
+
+TEST_F(KeyringTest, ATokenKeptInAKeyringThatIsGoneLoadsNothingAndTheWindowSaysWhy)
+{
+    testsupport::PrivateKeyring keyring(testsupport::PrivateKeyring::Daemon::None);
+    ASSERT_EQ(keyring.problem(), QString());
+    Preferences::standard().remove(prefs::accessToken);
+    ASSERT_TRUE(sandbox.clearRequests());
+    Preferences::resetStandard();
+    delegate = std::make_unique<AppDelegate>();
+    delegate->awakeFromNib();
+    const NoticeBar *notice = delegate->window()->noticeBar();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !notice->text().isEmpty(); }));
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("cannot read its sign-in")))
+        << notice->text().toStdString();
+    // Not even a stream chosen now loads, so nothing draws a refusal that
+    // would offer to sign in again.
+    delegate->selectView(2);
+    const auto serviceAsked = [&] {
+        for (const QJsonValue &request : sandbox.requests())
+            if (request.toObject().value(u"path").toString().startsWith(u"/stream/"))
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(
+        testsupport::waitUntil([&] { return serviceAsked() || !alerts.shown().isEmpty(); }, 2s));
 }
 
 } // namespace
