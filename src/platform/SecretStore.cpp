@@ -74,14 +74,16 @@ private:
             }
             answer(a);
         });
-        QTimer::singleShot(answerTimeout, context, [silent = m_silent, answered, answer] {
-            if (*answered)
-                return;
-            *silent = true;
-            answer({ Outcome::NoKeyring, {},
-                QStringLiteral("the keyring did not answer within %1 s")
-                    .arg(answerTimeout.count()) });
-        });
+        // Precise: a coarse timer may give up a few hundred milliseconds early.
+        QTimer::singleShot(
+            answerTimeout, Qt::PreciseTimer, context, [silent = m_silent, answered, answer] {
+                if (*answered)
+                    return;
+                *silent = true;
+                answer({ Outcome::NoKeyring, {},
+                    QStringLiteral("the keyring did not answer within %1 s")
+                        .arg(answerTimeout.count()) });
+            });
         job->start();
     }
 

@@ -142,8 +142,8 @@ TEST_F(KeyringTest, ATokenInTheFileMovesIntoAWorkingKeyringAndStaysWhereNoneTake
         { Keyring::Working, Keyring::Locked, Keyring::Absent, Keyring::Silent }) {
         SCOPED_TRACE(int(kind));
         testsupport::prepareSignedInProfile(sandbox);
-        const QByteArray before = settingsFile();
-        ASSERT_TRUE(before.contains(QByteArray("access_token=").append(sandbox.token().toUtf8())));
+        const QByteArray tokenLine = QByteArray("access_token=").append(sandbox.token().toUtf8());
+        ASSERT_TRUE(settingsFile().contains(tokenLine));
         testsupport::PrivateKeyring keyring(kind == Keyring::Absent
                 ? testsupport::PrivateKeyring::Daemon::None
                 : testsupport::PrivateKeyring::Daemon::Unlocked);
@@ -163,13 +163,14 @@ TEST_F(KeyringTest, ATokenInTheFileMovesIntoAWorkingKeyringAndStaysWhereNoneTake
             EXPECT_FALSE(settingsFile().contains("access_token"));
             EXPECT_TRUE(notice.isEmpty()) << notice.toStdString();
         } else {
-            // The file as it was, and one quiet word about it.
-            EXPECT_EQ(settingsFile(), before);
+            // The token where it was, and one quiet word about it.
+            EXPECT_TRUE(settingsFile().contains(tokenLine));
             EXPECT_EQ(notice.count(noKeyringNotice), 1) << notice.toStdString();
             EXPECT_TRUE(notice.contains(Preferences::standardFilePath()));
             EXPECT_TRUE(alerts.shown().isEmpty());
             // Nothing loaded while the keyring was waited for.
-            EXPECT_TRUE(kind != Keyring::Silent || waited.elapsed() >= 10000);
+            EXPECT_TRUE(kind != Keyring::Silent || waited.elapsed() >= 10000)
+                << logLines().join(u'\n').toStdString();
             // (A keyring that wakes up may still take the write it was sent.)
             if (kind != Keyring::Silent) {
                 EXPECT_EQ(keyring.secret(StoredToken::keyringKey()), std::nullopt);

@@ -106,8 +106,8 @@ struct PrivateBus {
 // Started on first use and kept to the end of the process.
 PrivateBus &privateBus()
 {
-    static PrivateBus *bus = new PrivateBus;
-    return *bus;
+    static PrivateBus bus;
+    return bus;
 }
 
 QDBusConnection checkConnection()
@@ -124,6 +124,9 @@ PrivateKeyring::PrivateKeyring(Daemon daemon)
         m_problem = bus.problem;
         return;
     }
+    // The toolkit's own session bus (notifications, portals) stays the
+    // test's: it is opened, if it was not yet, before the address changes.
+    QDBusConnection::sessionBus();
     if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
         m_oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
