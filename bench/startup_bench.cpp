@@ -259,6 +259,8 @@ int main(int argc, char **argv)
     env.insert(QStringLiteral("XDG_DATA_HOME"), profile.path() + QStringLiteral("/data"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), profile.path() + QStringLiteral("/cache"));
     env.remove(QStringLiteral("VELTO_SIGNIN_PROGRAM"));
+    // The profile's token stays in its file, out of the user's keyring.
+    env.insert(QStringLiteral("VELTO_KEYRING"), QStringLiteral("off"));
     const QString base = sandbox.baseUrl().toString();
     env.insert(QStringLiteral("VELTO_API_BASE"), base + QStringLiteral("/stream/0"));
     env.insert(QStringLiteral("VELTO_PROBE_URL"), base + QStringLiteral("/"));

@@ -77,6 +77,9 @@ export VELTO_SHORTENER_BASE="$base"
 export VELTO_IMAGE_HOST_BASE="$base"
 export VELTO_MAKER_SITE_BASE="$base"
 
+# The demo's throwaway sign-in stays out of your keyring (any other value
+# of VELTO_KEYRING lets Velto use it).
+export VELTO_KEYRING="${VELTO_KEYRING:-off}"
 # Signing in and out restarts Velto; with this it asks the script to, so the
 # sandbox and the profile stay for the new start.
 export VELTO_RESTART_BY_PARENT=1

@@ -112,6 +112,7 @@ private:
     void subscribeToNotifications();
     void showSignIn();
     void startSignedIn();
+    void loadFirstStream();
     void mentionsShown();
     QMenu *buildTrayMenu();
 

@@ -19,14 +19,17 @@
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
+#include "platform/AlertPresenter.h"
 #include "platform/SleepWatcher.h"
 #include "service/Account.h"
 #include "service/Network.h"
 #include "service/PostsArrayController.h"
+#include "service/StoredToken.h"
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
 #include "support/DataFiles.h"
 #include "support/cache/SDURLCache.h"
+#include "views/NoticeBar.h"
 
 #include <QDebug>
 #include <QDir>
@@ -36,6 +39,13 @@
 namespace {
 
 constexpr int followQuestionDelayMs = 900;
+
+const QString tokenInFileText = QStringLiteral(
+    "No keyring answered, so Velto keeps its sign-in in the settings file %1, which only you can "
+    "read. At a start when a keyring answers, Velto moves the sign-in there.");
+const QString signInUnreadableText = QStringLiteral(
+    "No keyring answered, so Velto cannot read its sign-in and loads nothing. Velto keeps its "
+    "settings in %1; start Velto again once the keyring is unlocked.");
 
 Preferences &preferences()
 {
@@ -156,19 +166,35 @@ void AppDelegate::showSignIn()
 
 void AppDelegate::startSignedIn()
 {
-    Preferences &p = preferences();
     FirstStart::showEarlyVersionNoticeOnce();
-    m_account->readTokenFromDefaults();
-    if (!p.value(prefs::followVeltoAsked)) {
-        // Written at once: the question comes on one start only, whatever the answer.
-        QTimer::singleShot(followQuestionDelayMs, m_account, &Account::askToFollowVelto);
-        p.setValue(prefs::followVeltoAsked, true);
-    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The window is up while the keyring is asked; nothing loads before the
+    // token is known.
+    StoredToken::load(m_account, [this](const StoredToken::Loaded &loaded) {
+        m_account->setAccessToken(loaded.token);
+        if (loaded.keyringMissing)
+            m_window->noticeBar()->addNotice(
+                alerts::localized(loaded.token.isEmpty() ? signInUnreadableText : tokenInFileText)
+                    .arg(preferences().filePath()));
+        // A token the keyring keeps but does not give is no reason to sign in again.
+        if (loaded.token.isEmpty() && loaded.keyringMissing)
+            return;
+        // Asked once the token is known, so that a yes can be sent.
+        if (!preferences().value(prefs::followVeltoAsked)) {
+            // Written at once: the question comes on one start only, whatever the answer.
+            QTimer::singleShot(followQuestionDelayMs, m_account, &Account::askToFollowVelto);
+            preferences().setValue(prefs::followVeltoAsked, true);
+        }
+        loadFirstStream();
+    });
+}
+
+void AppDelegate::loadFirstStream()
+{
     m_account->getCurrentUsern();
-    qint64 row = p.value(prefs::prefsOnStartLoadStream);
+    qint64 row = preferences().value(prefs::prefsOnStartLoadStream);
     if (row < 0 || row > 4) {
         // A value the preference panel cannot write would ask for no stream at all.
         qWarning() << "prefsOnStartLoadStream" << row << "names no stream; loading the stream";

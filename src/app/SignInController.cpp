@@ -110,8 +110,8 @@ void SignInController::readToken()
     if (m_tokenTaken || token.trimmed().isEmpty())
         return;
     m_tokenTaken = true;
-    SignIn::storeToken(token);
-    Relaunch::restartProgram();
+    // The restart waits for the keyring: the new start must find the token.
+    SignIn::storeToken(token, this, [] { Relaunch::restartProgram(); });
 }
 
 void SignInController::ended(int exitCode, QProcess::ExitStatus status)
@@ -159,6 +159,5 @@ void SignInController::revokeCredentials()
         { QStringLiteral("Revoke"), QStringLiteral("Cancel") });
     if (answer != 0)
         return;
-    SignIn::forgetCredentials();
-    Relaunch::restartProgram();
+    SignIn::forgetCredentials(nullptr, [] { Relaunch::restartProgram(); });
 }

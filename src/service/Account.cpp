@@ -11,11 +11,6 @@ Account::Account(QObject *parent)
 {
 }
 
-void Account::readTokenFromDefaults()
-{
-    m_api.setAccessToken(Preferences::standard().value(prefs::accessToken).value_or(QString()));
-}
-
 void Account::getCurrentUsern()
 {
     m_api.send(ApiCall(Endpoint::CurrentUser), this, [this](const ApiResult &result) {

@@ -16,13 +16,13 @@ public:
     explicit Account(QObject *parent = nullptr);
 
     // The client every part of the program sends its API requests through;
-    // it carries the token read by readTokenFromDefaults().
+    // it carries the token set here.
     const ApiClient &api() const { return m_api; }
     // Where the API lives (tests point it elsewhere).
     void setApiBase(const QString &base) { m_api.setApiBase(base); }
 
-    // Takes the token from the preferences.
-    void readTokenFromDefaults();
+    // The token the start-up found (see StoredToken).
+    void setAccessToken(const QString &token) { m_api.setAccessToken(token); }
     const QString &accessToken() const { return m_api.accessToken(); }
 
     // Asks for the signed-in user's record; when it arrives its id is kept

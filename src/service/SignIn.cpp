@@ -1,10 +1,10 @@
 #include "service/SignIn.h"
 
-#include "core/PreferenceKeys.h"
-#include "core/Preferences.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Relaunch.h"
+#include "service/StoredToken.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -64,22 +64,20 @@ std::optional<QString> tokenFromRedirect(const QString &addressAsWritten)
     return tokenFromFragment(addressAsWritten.mid(hash + 1));
 }
 
-void storeToken(const QString &token)
+void storeToken(const QString &token, QObject *context, std::function<void()> done)
 {
-    Preferences &p = Preferences::standard();
-    p.setValue(prefs::accessToken, token);
-    p.setValue(prefs::isUserAuthDone, true);
-    // Written at once: the program restarts next and must find it.
-    p.sync();
+    StoredToken::store(token, context ? context : QCoreApplication::instance(), [done] {
+        if (done)
+            done();
+    });
 }
 
-void forgetCredentials()
+void forgetCredentials(QObject *context, std::function<void()> done)
 {
-    Preferences &p = Preferences::standard();
-    p.setValue(prefs::isUserAuthDone, false);
-    p.remove(prefs::accessToken);
-    p.setValue(prefs::launchAsAgentApp, false);
-    p.sync();
+    StoredToken::forget(context ? context : QCoreApplication::instance(), [done] {
+        if (done)
+            done();
+    });
 }
 
 namespace {
@@ -106,8 +104,7 @@ void signInNoLongerValid()
         { QStringLiteral("Sign In Again"), QStringLiteral("Later") }, AlertStyle::Warning);
     if (answer != 0)
         return;
-    forgetCredentials();
-    Relaunch::restartProgram();
+    forgetCredentials(nullptr, [] { Relaunch::restartProgram(); });
 }
 
 void forgetSignInQuestion()

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
+
+class QObject;
 
 // Signing in through the service's own authorisation page: the page's address,
 // and the token taken from the redirect to the program's own scheme.
@@ -36,11 +39,14 @@ bool isRedirect(const QString &addressAsWritten);
 // and holds a token.
 std::optional<QString> tokenFromRedirect(const QString &addressAsWritten);
 
-// Keeps the token, marks the user signed in and writes the store at once.
-void storeToken(const QString &token);
+// Keeps the token (in the keyring, see StoredToken), marks the user signed
+// in and writes the store; `done` runs once all of it is kept, while
+// `context` (the application when none) lives.
+void storeToken(const QString &token, QObject *context = nullptr, std::function<void()> done = {});
 // Signs out on this machine only: the flag and the token go, the dock-icon
-// setting is reset. Nothing is sent to the service.
-void forgetCredentials();
+// setting is reset; `done` runs once the keyring has let go of the token too.
+// Nothing is sent to the service.
+void forgetCredentials(QObject *context = nullptr, std::function<void()> done = {});
 
 // The service refused the token (401): once per run, an alert says the
 // sign-in is no longer valid and offers to sign in again, which forgets the

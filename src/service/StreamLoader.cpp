@@ -348,7 +348,9 @@ void StreamLoader::finishStreamLoad(bool succeeded)
 
 void StreamLoader::selectViewWithIndex(int row)
 {
-    if (m_isCurrentlyLoading) {
+    // Without a token (a start still waiting for the keyring) there is
+    // nothing to load; the service would only answer 401.
+    if (m_isCurrentlyLoading || !m_api || m_api->accessToken().isEmpty()) {
         // Dropped: whoever showed the choice learns again what is shown.
         Q_EMIT shownStreamChanged();
         return;

@@ -11,6 +11,8 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // No test here uses a keyring; the session bus may start the user's own.
+    qputenv("VELTO_KEYRING", "off");
     QTemporaryDir home;
     if (!home.isValid())
         return 2;
