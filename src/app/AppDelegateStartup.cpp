@@ -11,6 +11,7 @@
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
+#include "app/StreamPresenter.h"
 #include "app/UnreadableFilesNotice.h"
 #include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
@@ -26,6 +27,7 @@
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
 #include "support/DataFiles.h"
+#include "support/PostStore.h"
 #include "support/cache/SDURLCache.h"
 
 #include <QDebug>
@@ -168,6 +170,10 @@ void AppDelegate::startSignedIn()
     m_window->raise();
     m_window->activateWindow();
     m_account->getCurrentUsern();
+    // The last pages come from here before the service answers.
+    m_store = new PostStore(PostStore::defaultPath(), StoreDatabase::defaultSizeCap, this);
+    m_streams->setStore(m_store);
+    m_presenter->setStore(m_store);
     qint64 row = p.value(prefs::prefsOnStartLoadStream);
     if (row < 0 || row > 4) {
         // A value the preference panel cannot write would ask for no stream at all.

@@ -153,12 +153,14 @@ void SignInController::discardProcess()
     m_process = nullptr;
 }
 
-void SignInController::revokeCredentials()
+void SignInController::revokeCredentials(const std::function<void()> &forgetMore)
 {
     const int answer = alerts::show(alerts::localized(revokeTitle), alerts::localized(revokeText),
         { QStringLiteral("Revoke"), QStringLiteral("Cancel") });
     if (answer != 0)
         return;
     SignIn::forgetCredentials();
+    if (forgetMore)
+        forgetMore();
     Relaunch::restartProgram();
 }

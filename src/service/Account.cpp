@@ -18,7 +18,11 @@ void Account::readTokenFromDefaults()
 
 void Account::getCurrentUsern()
 {
-    m_api.send(ApiCall(Endpoint::CurrentUser), this, [this](const ApiResult &result) {
+    ApiCall call(Endpoint::CurrentUser);
+    // Offline, the shown stream's notice says so; the user is asked for
+    // again when the service answers.
+    call.alertWhenUnreachable = false;
+    m_api.send(call, this, [this](const ApiResult &result) {
         if (!result.succeeded() || !result.json.isObject())
             return;
         m_me = result.jsonObject().toVariantMap();

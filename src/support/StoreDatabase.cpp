@@ -427,17 +427,22 @@ bool StoreDatabase::savePlace(int stream, const StoredPlace &place)
 {
     if (!m_open)
         return false;
+    // One place is kept, the last one: an older place in another stream
+    // says nothing about where the reader is now.
+    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (!exec(QStringLiteral("DELETE FROM places")))
+        return failWrite({});
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO places (stream, top_post, top_offset, "
+    query.prepare(QStringLiteral("INSERT INTO places (stream, top_post, top_offset, "
                                  "selected_post) VALUES (?, ?, ?, ?)"));
     query.addBindValue(stream);
     query.addBindValue(place.topPostId);
     query.addBindValue(place.offset);
     query.addBindValue(place.selectedPostId);
-    if (query.exec())
-        return true;
-    m_lastError = query.lastError().text();
-    return false;
+    if (!query.exec())
+        return failWrite(query.lastError().text());
+    return exec(QStringLiteral("COMMIT")) || failWrite({});
 }
 
 std::optional<StoredPlace> StoreDatabase::loadPlace(int stream) const

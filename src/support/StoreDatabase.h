@@ -75,6 +75,7 @@ public:
     // The newest `count` stored posts of `stream`, reaching down to the
     // stored place's posts when they are older (at most postsPerStream).
     StoredPage loadPage(int stream, int count) const;
+    // The reader's place when the program last ended; only the last one is kept.
     bool savePlace(int stream, const StoredPlace &place);
     std::optional<StoredPlace> loadPlace(int stream) const;
     qint64 postCount(int stream) const;
