@@ -4,8 +4,11 @@
 // the page has faded in, scrolled to its end and been laid out at a second
 // width, a 1-ms timer on the window's thread records the longest time it
 // could not run. Each page runs kRuns times; the median of the worst stalls
-// is printed, with the whole time to the painted page.
-// Run: build/bench/stall_bench   (one line per page)
+// is printed, with the whole time to the painted page. Then the same meter
+// over a refresh that merges 200 posts, 100 of them new, into 200 shown
+// while the reader is down the list: from the refresh until the page is in
+// and the reader's place is back.
+// Run: build/bench/stall_bench [name part]   (one line per page, then the merge)
 #include "BenchProfile.h"
 #include "ScriptedHttpServer.h"
 
@@ -16,6 +19,7 @@
 #include "platform/AlertPresenter.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
+#include "support/PostStore.h"
 #include "views/TimelineListView.h"
 
 #include <QApplication>
@@ -29,6 +33,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -131,7 +136,8 @@ void waitFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-Run runOnce(const ScriptedHttpServer &server)
+// Signed in, against `server`.
+void signInTo(const ScriptedHttpServer &server)
 {
     Preferences &p = Preferences::standard();
     for (auto key : { prefs::firstStartEver, prefs::update042, prefs::update060, prefs::alphHint20,
@@ -141,7 +147,13 @@ Run runOnce(const ScriptedHttpServer &server)
     qputenv("VELTO_API_BASE", server.url(QStringLiteral("/stream/0")).toString().toUtf8());
     qputenv("VELTO_PROBE_URL", server.url(QStringLiteral("/")).toString().toUtf8());
     OutsideAddresses::setCurrent(OutsideAddresses::load());
+}
 
+Run runOnce(const ScriptedHttpServer &server)
+{
+    signInTo(server);
+    // Each run starts without a stored page, as the page's first showing.
+    PostStore::removeFiles(PostStore::defaultPath());
     Run run;
     AppDelegate delegate;
     QSignalSpy finished(&delegate.streams(), &StreamLoader::streamLoadFinished);
@@ -170,6 +182,82 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Posts `from` to `to`, newest first, a minute apart.
+QByteArray datedPage(int from, int to)
+{
+    const QDateTime start(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC);
+    QJsonArray posts;
+    for (int id = to; id >= from; --id) {
+        QJsonObject one = post(id, QStringLiteral("Post %1 about #coffee with @alice").arg(id));
+        one.insert(QStringLiteral("created_at"), start.addSecs(60 * id).toString(Qt::ISODate));
+        posts.append(one);
+    }
+    return QJsonDocument(posts).toJson(QJsonDocument::Compact);
+}
+
+// One refresh of 200 posts (101 to 300) over the 200 shown (1 to 200).
+double mergeStall(const ScriptedHttpServer &server, std::atomic<int> &answer)
+{
+    answer = 0;
+    signInTo(server);
+    PostStore::removeFiles(PostStore::defaultPath());
+    Preferences::standard().setValue(prefs::prefsStreamCount, 3);
+    AppDelegate delegate;
+    QSignalSpy finished(&delegate.streams(), &StreamLoader::streamLoadFinished);
+    delegate.awakeFromNib();
+    while (finished.isEmpty())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitFor(MainWindow::fadeListMs + 300);
+    TimelineListView *list = delegate.window()->listView();
+    list->scrollTo(list->model()->index(60, 0), QAbstractItemView::PositionAtTop);
+    waitFor(200);
+    const TimelineListView::ReadingPlace place = list->readingPlace();
+
+    answer = 1;
+    finished.clear();
+    StallMeter meter;
+    meter.start();
+    delegate.streams().reloadShownStream();
+    QElapsedTimer clock;
+    clock.start();
+    while ((finished.isEmpty() || list->readingPlace() != place) && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitFor(100);
+    if (delegate.postsArrayController()->count() != 300 || list->readingPlace() != place)
+        std::fprintf(stderr, "the merge did not keep the place: %d posts, %s to %s, %d finished\n",
+            delegate.postsArrayController()->count(),
+            qPrintable(delegate.postsArrayController()->arrangedObject(0)->id()),
+            qPrintable(delegate.postsArrayController()
+                           ->arrangedObject(delegate.postsArrayController()->count() - 1)
+                           ->id()),
+            int(finished.size()));
+    return meter.worstMs();
+}
+
+void measureMerge()
+{
+    std::atomic<int> answer { 0 };
+    const QByteArray shown = datedPage(1, 200);
+    const QByteArray refreshed = datedPage(101, 300);
+    ScriptedHttpServerThread service([&](ScriptedHttpServer &server) {
+        server.setKeepAlive(true);
+        server.setHandler([&](const ScriptedHttpServer::Request &request) {
+            if (request.path().startsWith("/stream/0/posts/stream"))
+                return ScriptedHttpServer::Reply::json(200, answer ? refreshed : shown);
+            if (request.path().startsWith("/stream/0/"))
+                return ScriptedHttpServer::Reply::json(200, "{}");
+            return ScriptedHttpServer::Reply::answer(200, "ok", "text/plain");
+        });
+    });
+    std::vector<double> stalls;
+    for (int i = 0; i < kRuns; ++i)
+        stalls.push_back(mergeStall(service.server(), answer));
+    std::printf("refresh merging 200 posts (100 new) into 200 shown: worst stall %.1f ms "
+                "(median of %d; min %.1f, max %.1f)\n",
+        median(stalls), kRuns, *std::min_element(stalls.begin(), stalls.end()),
+        *std::max_element(stalls.begin(), stalls.end()));
 }
 
 } // namespace
@@ -210,5 +298,7 @@ int main(int argc, char **argv)
             last.loaded ? "loaded" : "refused", last.posts);
         std::fflush(stdout);
     }
+    if (only.isEmpty() || QStringLiteral("merge").contains(only))
+        measureMerge();
     return 0;
 }

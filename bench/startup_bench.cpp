@@ -2,8 +2,10 @@
 // the X display when there is one (run under xvfb-run) and offscreen: from
 // starting the process to its window mapped and to the first page of posts
 // painted (VELTO_STARTUP_REPORT=1), and its resident memory 5 s after start.
-// Signed out: the memory of Velto and of the sign-in program while the
-// sign-in page shows. Medians of kRuns starts each.
+// Then, offscreen, the first page with the API 300 ms away, without and with
+// a stored page, and with the API unreachable (from the store). Signed out:
+// the memory of Velto and of the sign-in program while the sign-in page
+// shows. Medians of kRuns starts each.
 // Run: xvfb-run -a build/bench/startup_bench [program]   (default: this build's velto)
 #include "SandboxServer.h"
 
@@ -261,7 +263,7 @@ int main(int argc, char **argv)
     env.remove(QStringLiteral("VELTO_SIGNIN_PROGRAM"));
     // The profile's token stays in its file, out of the user's keyring.
     env.insert(QStringLiteral("VELTO_KEYRING"), QStringLiteral("off"));
-    const QString base = sandbox.baseUrl().toString();
+    QString base = sandbox.baseUrl().toString();
     env.insert(QStringLiteral("VELTO_API_BASE"), base + QStringLiteral("/stream/0"));
     env.insert(QStringLiteral("VELTO_PROBE_URL"), base + QStringLiteral("/"));
     for (const char *name : { "VELTO_SITE_BASE", "VELTO_SHORTENER_BASE", "VELTO_IMAGE_HOST_BASE",
@@ -306,6 +308,48 @@ int main(int argc, char **argv)
             qPrintable(figure(painted, "ms")), posts);
         std::printf("  resident memory 5 s after start: %s; GL driver loaded: %s\n",
             qPrintable(figure(resident, "MiB", 1)), gl ? "yes" : "no");
+    }
+
+    // A distant service and none at all: the stored page comes first.
+    {
+        QProcessEnvironment on = env;
+        on.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const QString store = profile.path() + QStringLiteral("/data/Velto/Posts.sqlite");
+        sandbox.setLatency(300);
+        struct Way {
+            const char *name;
+            bool stored;
+            bool unreachable;
+        };
+        for (const Way way : { Way { "API 300 ms away, no stored page", false, false },
+                 Way { "API 300 ms away, from the store", true, false },
+                 Way { "API unreachable, from the store", true, true } }) {
+            if (way.unreachable)
+                sandbox.stop();
+            std::vector<double> painted;
+            int posts = 0;
+            for (int i = 0; i < kRuns; ++i) {
+                if (!way.stored)
+                    for (const char *suffix : { "", "-wal", "-shm" })
+                        QFile::remove(store + QLatin1String(suffix));
+                const Start s = timedStart(program, on, nullptr);
+                if (s.paintedMs >= 0)
+                    painted.push_back(s.paintedMs);
+                posts = s.posts;
+            }
+            std::printf("%s, offscreen: start to first page painted: %s, %d posts\n", way.name,
+                qPrintable(figure(painted, "ms")), posts);
+        }
+        if (!sandbox.start()) {
+            std::fprintf(stderr, "cannot start the sandbox again\n");
+            return 1;
+        }
+        base = sandbox.baseUrl().toString();
+        for (const char *name : { "VELTO_SITE_BASE", "VELTO_SHORTENER_BASE",
+                 "VELTO_IMAGE_HOST_BASE", "VELTO_MAKER_SITE_BASE" })
+            env.insert(QString::fromLatin1(name), base);
+        env.insert(QStringLiteral("VELTO_API_BASE"), base + QStringLiteral("/stream/0"));
+        env.insert(QStringLiteral("VELTO_PROBE_URL"), base + QStringLiteral("/"));
     }
 
     // Signed out on the first platform: the sign-in page shows.

@@ -8,6 +8,7 @@
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/MentionNotifications.h"
+#include "app/OfflineNotice.h"
 #include "app/PostActions.h"
 #include "app/PostCommands.h"
 #include "app/PreferencesController.h"
@@ -36,6 +37,7 @@
 #include "service/StreamLoader.h"
 #include "service/UpdateChecker.h"
 #include "service/UserLookup.h"
+#include "support/PostStore.h"
 #include "text/LinedTextView.h"
 #include "views/TimelineListView.h"
 
@@ -68,7 +70,8 @@ AppDelegate::AppDelegate(QObject *parent)
         = new UserPanelController(m_window, m_selection, m_account, m_streams, m_users, this);
     m_mentionCheck = new MentionCheck(&m_account->api(), m_mentions, this);
     m_notifications = new MentionNotifications(m_window, this);
-    new StreamPresenter(m_window, m_streams, this);
+    m_presenter = new StreamPresenter(m_window, m_streams, this);
+    new OfflineNotice(m_window->noticeBar(), m_streams, this);
     m_keyboardSelection = new KeyboardSelection(m_window, m_posts, this);
     // Every command once; the menus, the keys and the tray menu share them.
     m_commands = ProgramCommands::declare(*this, this);
@@ -111,7 +114,13 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::revokeCredentials()
 {
-    SignInController::revokeCredentials();
+    // The posts kept on this computer go with the credentials.
+    SignInController::revokeCredentials([this] {
+        if (m_store)
+            m_store->erase();
+        else
+            PostStore::removeFiles(PostStore::defaultPath());
+    });
 }
 
 QMenu *AppDelegate::buildTrayMenu()
@@ -129,6 +138,12 @@ void AppDelegate::connectParts()
     connect(m_signIn, &SignInController::quitRequested, QCoreApplication::instance(),
         &QCoreApplication::quit, Qt::QueuedConnection);
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);
+    // A start without the service has no user yet: asked for once it answers.
+    connect(m_streams, &StreamLoader::offlineChanged, m_account, [this] {
+        if (!m_streams->offline() && m_account->meID().isEmpty()
+            && !m_account->accessToken().isEmpty())
+            m_account->getCurrentUsern();
+    });
 
     connect(m_posts, &PostsArrayController::selectionIndexesChanged, this,
         [this] { m_selection->selectionChanged(m_streams->currentStreamKind()); });
@@ -208,6 +223,7 @@ void AppDelegate::applicationWillTerminate()
     // The composer's draft is on disk already unless its last change was a
     // moment ago.
     m_composer->saveDraftNow();
+    m_presenter->keepReadingPlace();
     m_account->completionWords().save();
     m_savedPosts.save();
 }

@@ -22,6 +22,8 @@ class MentionCounter;
 class MentionNotifications;
 class PostActions;
 class PostCommands;
+class PostStore;
+class StreamPresenter;
 class PostsArrayController;
 class PreferencesController;
 class QMenu;
@@ -101,6 +103,8 @@ public:
     PreferencesController &preferencesWindow() const { return *m_preferences; }
     MentionNotifications &notifications() const { return *m_notifications; }
     UserLookup &userLookup() const { return *m_users; }
+    // Null until a signed-in start.
+    PostStore *postStore() const { return m_store; }
 
 Q_SIGNALS:
     void signInStarted();
@@ -132,6 +136,9 @@ private:
     PostCommands *m_postCommands = nullptr;
     PostActions *m_postActions = nullptr;
     SavedPostList m_savedPosts;
+    StreamPresenter *m_presenter = nullptr;
+    // The main streams' last pages; made by a signed-in start.
+    PostStore *m_store = nullptr;
     SavedPostCommands *m_savedCommands = nullptr;
     UserPanelController *m_userPanel = nullptr;
     MentionCheck *m_mentionCheck = nullptr;

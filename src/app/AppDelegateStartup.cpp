@@ -11,6 +11,7 @@
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "app/StatusItem.h"
+#include "app/StreamPresenter.h"
 #include "app/UnreadableFilesNotice.h"
 #include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
@@ -28,6 +29,7 @@
 #include "service/StreamLoader.h"
 #include "service/UserLookup.h"
 #include "support/DataFiles.h"
+#include "support/PostStore.h"
 #include "support/cache/SDURLCache.h"
 #include "views/NoticeBar.h"
 
@@ -170,6 +172,11 @@ void AppDelegate::startSignedIn()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The store opens on its own thread while the keyring is asked, so the
+    // last pages are ready when the first stream loads.
+    m_store = new PostStore(PostStore::defaultPath(), StoreDatabase::defaultSizeCap, this);
+    m_streams->setStore(m_store);
+    m_presenter->setStore(m_store);
     // The window is up while the keyring is asked; nothing loads before the
     // token is known.
     StoredToken::load(m_account, [this](const StoredToken::Loaded &loaded) {

@@ -3,6 +3,7 @@
 #include "app/ComposerPane.h"
 #include "service/PostsArrayController.h"
 #include "text/LinedTextView.h"
+#include "views/NewPostsMarker.h"
 #include "views/NoticeBar.h"
 #include "views/RefreshScrollView.h"
 #include "views/SideBar.h"
@@ -102,6 +103,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_list->setObjectName(QStringLiteral("timeline"));
     m_list->setAccessibleName(QStringLiteral("Posts"));
     m_refreshView = new RefreshScrollView(m_list, m_split);
+    m_newPosts = new NewPostsMarker(m_list);
+    connect(m_newPosts, &NewPostsMarker::topWanted, this, &MainWindow::scrollListToTop);
     m_split->addWidget(m_composerPane);
     m_split->addWidget(m_refreshView);
     // Only the list grows and shrinks with the window.
@@ -290,6 +293,16 @@ void MainWindow::rearrangePosts()
 void MainWindow::scrollListToTop()
 {
     m_list->scrollToFirstRow();
+}
+
+void MainWindow::showNewPostsMarker(int count)
+{
+    m_newPosts->showCount(count);
+}
+
+void MainWindow::hideNewPostsMarker()
+{
+    m_newPosts->hide();
 }
 
 void MainWindow::scrollToSelection()

@@ -16,6 +16,7 @@ class RefreshScrollView;
 class SideBar;
 class LinedTextView;
 class NoticeBar;
+class NewPostsMarker;
 
 // The main window: the side bar of streams on the left; on the right the bar
 // with the back button and the window's tools, the composer pane (collapsed
@@ -64,6 +65,10 @@ public:
     void reloadTableViewKeepingSelection();
     void rearrangePosts();
     void scrollListToTop();
+    // "N new posts" over the top of the list; a click scrolls to the top.
+    void showNewPostsMarker(int count);
+    void hideNewPostsMarker();
+    NewPostsMarker *newPostsMarker() const { return m_newPosts; }
     void scrollToSelection();
     void showLoadOlderIndicator();
     bool isLoadOlderIndicatorVisible() const;
@@ -128,6 +133,7 @@ private:
     QSplitter *m_split = nullptr;
     ComposerPane *m_composerPane = nullptr;
     TimelineListView *m_list = nullptr;
+    NewPostsMarker *m_newPosts = nullptr;
     RefreshScrollView *m_refreshView = nullptr;
     QLabel *m_loadOlderIndicator = nullptr;
     PostsArrayController *m_posts = nullptr;

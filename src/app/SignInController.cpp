@@ -153,11 +153,13 @@ void SignInController::discardProcess()
     m_process = nullptr;
 }
 
-void SignInController::revokeCredentials()
+void SignInController::revokeCredentials(const std::function<void()> &forgetMore)
 {
     const int answer = alerts::show(alerts::localized(revokeTitle), alerts::localized(revokeText),
         { QStringLiteral("Revoke"), QStringLiteral("Cancel") });
     if (answer != 0)
         return;
+    if (forgetMore)
+        forgetMore();
     SignIn::forgetCredentials(nullptr, [] { Relaunch::restartProgram(); });
 }

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QObject>
+
 #include <QProcess>
+#include <functional>
 
 // Signing in and out. Signed out, Velto shows no window of its own: it starts
 // the sign-in program (velto-signin, which alone loads the web engine) on the
@@ -28,8 +30,9 @@ public:
     // VELTO_SIGNIN_PROGRAM when set, else velto-signin beside this program.
     static QString programPath();
 
-    // Asks, then signs out and restarts the program.
-    static void revokeCredentials();
+    // Asks, then signs out, runs `forgetMore` (what else is the user's to
+    // forget) and restarts the program.
+    static void revokeCredentials(const std::function<void()> &forgetMore = {});
 
 Q_SIGNALS:
     // The user quit the sign-in, or it cannot go on: the program ends.

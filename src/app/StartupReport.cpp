@@ -23,7 +23,8 @@ StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
     , m_list(list)
 {
     QCoreApplication::instance()->installEventFilter(this);
-    connect(&delegate->streams(), &StreamLoader::streamLoadFinished, this, [this, delegate](bool) {
+    // The first page is the stored one when there is one, else the service's.
+    const auto firstPage = [this, delegate] {
         if (m_posts >= 0)
             return;
         m_posts = delegate->postsArrayController()->count();
@@ -31,7 +32,9 @@ StartupReport::StartupReport(AppDelegate *delegate, QWidget *list)
             m_list->installEventFilter(this);
             m_list->update();
         }
-    });
+    };
+    connect(&delegate->streams(), &StreamLoader::streamLoadFinished, this, firstPage);
+    connect(&delegate->streams(), &StreamLoader::storedPageShown, this, firstPage);
 }
 
 bool StartupReport::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 #include "app/StreamPresenter.h"
 
 #include "app/MainWindow.h"
+#include "support/PostStore.h"
 
 StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObject *parent)
     : QObject(parent)
@@ -9,6 +10,14 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
 {
     connect(streams, &StreamLoader::loadStateChanged, this, &StreamPresenter::loadStateChanged);
     connect(streams, &StreamLoader::shownStreamChanged, this, &StreamPresenter::shownStreamChanged);
+    connect(
+        streams, &StreamLoader::refreshAboutToMerge, this, &StreamPresenter::takePlaceBeforeMerge);
+    connect(streams, &StreamLoader::storedPageShown, this, [this](const StoredPlace &place) {
+        m_listKind = m_streams->currentStreamKind();
+        m_window->hideNewPostsMarker();
+        if (!place.topPostId.isEmpty())
+            m_window->listView()->restoreReadingPlace({ place.topPostId, place.offset });
+    });
     connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
         m_fullScreen = fullScreen;
         updateBars();
@@ -27,8 +36,15 @@ void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
     if (busy && !m_busy
         && (isSecondary(m_streams->currentStreamKind()) || m_streams->isSavedShown()))
         m_window->resetVisibleRows();
-    if (state == State::Idle)
-        showPlaceAfterLoad();
+    if (state == State::Idle || state == State::Failed) {
+        if (state == State::Idle)
+            showPlaceAfterLoad();
+        const StreamKind shown = m_streams->currentStreamKind();
+        m_listKind = isTopLevel(shown) && !m_streams->isSavedShown() ? shown : StreamKind::None;
+    }
+    // Another stream's posts or an older page: the marker has nothing to point at.
+    if (state == State::Loading || state == State::LoadingOlder)
+        m_window->hideNewPostsMarker();
 
     // A new stream or an older page fades the list out until its posts are
     // in; a refresh keeps it on screen; every end of a load shows it again.
@@ -63,9 +79,51 @@ void StreamPresenter::showPlaceAfterLoad()
     case StreamLoader::ListPlace::WhereBackLeftIt:
         m_window->listView()->restoreReadingPlace(m_backPlace);
         break;
+    case StreamLoader::ListPlace::KeepReadingPlace:
+        keepPlaceAfterMerge();
+        break;
     case StreamLoader::ListPlace::AsItWas:
         break;
     }
+}
+
+void StreamPresenter::takePlaceBeforeMerge()
+{
+    m_placeBeforeMerge = m_window->listView()->placeToKeep();
+    m_idsBeforeMerge.clear();
+    const PostsArrayController *posts = m_window->listView()->postsController();
+    for (int row = 0; posts && row < posts->count(); ++row)
+        m_idsBeforeMerge.insert(posts->arrangedObject(row)->id());
+}
+
+void StreamPresenter::keepPlaceAfterMerge()
+{
+    if (m_placeBeforeMerge.postID.isEmpty())
+        return;
+    TimelineListView *list = m_window->listView();
+    list->restoreReadingPlace(m_placeBeforeMerge);
+    // The posts that came in above what the reader looks at.
+    const PostsArrayController *posts = list->postsController();
+    const auto top = posts->rowOfId(m_placeBeforeMerge.postID);
+    int added = 0;
+    for (int row = 0; top && row < *top; ++row)
+        added += !m_idsBeforeMerge.contains(posts->arrangedObject(row)->id());
+    if (added > 0)
+        m_window->showNewPostsMarker(added);
+}
+
+void StreamPresenter::keepReadingPlace()
+{
+    if (!m_store || !m_window || !isTopLevel(m_listKind))
+        return;
+    const TimelineListView *list = m_window->listView();
+    const TimelineListView::ReadingPlace place = list->placeToKeep();
+    if (place.postID.isEmpty())
+        return;
+    const PostRecord *selected
+        = list->postsController() ? list->postsController()->selectedObject() : nullptr;
+    m_store->savePlace(int(streamKindNumber(m_listKind)),
+        { place.postID, place.offset, selected ? selected->id() : QString() });
 }
 
 void StreamPresenter::shownStreamChanged()
@@ -74,6 +132,8 @@ void StreamPresenter::shownStreamChanged()
         return;
     // Leaving a main stream for one reached from it (or for the saved posts):
     // the list still shows where the reader is, kept for Back.
+    if (m_listKind != m_streams->currentStreamKind() || m_streams->isSavedShown())
+        m_listKind = StreamKind::None;
     const bool onMainStream
         = isMainStream(m_streams->currentStreamKind()) && !m_streams->isSavedShown();
     if (m_wasOnMainStream && !onMainStream)

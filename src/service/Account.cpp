@@ -13,7 +13,11 @@ Account::Account(QObject *parent)
 
 void Account::getCurrentUsern()
 {
-    m_api.send(ApiCall(Endpoint::CurrentUser), this, [this](const ApiResult &result) {
+    ApiCall call(Endpoint::CurrentUser);
+    // Offline, the shown stream's notice says so; the user is asked for
+    // again when the service answers.
+    call.alertWhenUnreachable = false;
+    m_api.send(call, this, [this](const ApiResult &result) {
         if (!result.succeeded() || !result.json.isObject())
             return;
         m_me = result.jsonObject().toVariantMap();

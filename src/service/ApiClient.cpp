@@ -146,7 +146,8 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
         });
 
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-        [reply, owned, owner, &info, endpoint = call.endpoint, completion = std::move(completion)] {
+        [reply, owned, owner, &info, endpoint = call.endpoint,
+            alertWhenUnreachable = call.alertWhenUnreachable, completion = std::move(completion)] {
             reply->deleteLater();
             if (owned && !owner)
                 return;
@@ -165,7 +166,7 @@ void ApiClient::send(const ApiCall &call, QObject *context, Completion completio
                 // asked to sign in again instead of told this one failed.
                 finish();
                 SignIn::signInNoLongerValid();
-            } else if (!info.showsAlert()) {
+            } else if (!info.showsAlert() || (!alertWhenUnreachable && result.unreachable())) {
                 finish();
             } else if (info.alertOrder == AlertOrder::AlertThenCompletion) {
                 alerts::error(info.alertMessage());

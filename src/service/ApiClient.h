@@ -24,6 +24,9 @@ struct ApiCall {
     QString pathValue;
     QueryParameters query;
     QByteArray body;
+    // A main stream's load: when the network or the service is down, its
+    // caller says so in a notice instead of the alert.
+    bool alertWhenUnreachable = true;
 
     ApiCall(
         Endpoint endpoint, QString pathValue = {}, QueryParameters query = {}, QByteArray body = {})
@@ -60,6 +63,9 @@ struct ApiResult {
     bool malformed = false;
 
     bool succeeded() const { return status == 200 && !malformed; }
+    // No answer came (no network, refused, timed out) or the service failed
+    // on its side (5xx): nothing the request itself did wrong.
+    bool unreachable() const { return (status == 0 && !malformed) || status >= 500; }
     bool hasJson() const { return json.isArray() || json.isObject(); }
     // The root as an array or object; empty when it has the other shape or
     // there is none, so a stream that answers an object shows no posts.

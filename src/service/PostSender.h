@@ -9,7 +9,8 @@ class ApiClient;
 // or a reply (a quote is sent as a reply to the quoted post). One send at a
 // time: while one is on its way, another is refused, so one click makes one
 // post. A failed send has the "Unable to post." alert from the request layer,
-// shown after `finished` so that sending is allowed again first.
+// shown after `finished` so that sending is allowed again first; when the
+// network or the service is down it says too that the text is kept.
 class PostSender : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ public:
     // Answers false, and sends nothing, while another send is outstanding or
     // when the text is empty. `replyTo` empty: a new post.
     bool send(const QString &text, const QString &replyTo = {});
+    static QString offlineMessage();
 
 Q_SIGNALS:
     // The service answered 200 (true), or anything else or nothing (false).

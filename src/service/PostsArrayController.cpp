@@ -84,27 +84,70 @@ void PostsModel::setRecords(QList<PostRecord> records)
 
 void PostsModel::refreshRecords(QList<PostRecord> records)
 {
-    const bool samePosts = !records.isEmpty() && records.size() == m_records.size()
-        && std::equal(records.cbegin(), records.cend(), m_records.cbegin(),
-            [](const PostRecord &a, const PostRecord &b) { return a.id() == b.id(); });
-    if (!samePosts) {
+    if (records.isEmpty() || m_records.isEmpty()) {
         setRecords(std::move(records));
         return;
     }
-    // The posts already shown: only the rows whose post did change are
-    // changed, and the list is not laid out and painted anew.
-    for (int row = 0; row < records.size(); ++row) {
-        PostRecord &shown = m_records[row];
-        PostRecord &incoming = records[row];
-        if (incoming.theAvatarImage.isNull() && incoming.avatarUrl() == shown.avatarUrl())
-            incoming.theAvatarImage = shown.theAvatarImage;
-        if (incoming.post == shown.post && incoming.attributedString == shown.attributedString
-            && incoming.theAvatarImage.cacheKey() == shown.theAvatarImage.cacheKey())
+    QString oldest = sortableDate(records.first().createdAt());
+    for (const PostRecord &record : std::as_const(records))
+        oldest = std::min(oldest, sortableDate(record.createdAt()));
+    QString newestShown;
+    for (const PostRecord &record : std::as_const(m_records))
+        newestShown = std::max(newestShown, sortableDate(record.createdAt()));
+    // A page that does not reach the posts shown leaves a gap between them:
+    // it replaces the list rather than sitting above posts long past.
+    if (newestShown < oldest) {
+        setRecords(std::move(records));
+        return;
+    }
+
+    QHash<QString, qsizetype> incoming;
+    for (qsizetype i = 0; i < records.size(); ++i)
+        incoming.insert(records.at(i).id(), i);
+    // Shown posts in the page's span that it no longer holds were deleted on
+    // the service; the posts older than the page stay where they are.
+    for (qsizetype row = m_records.size() - 1; row >= 0; --row) {
+        const PostRecord &shown = m_records.at(row);
+        if (incoming.contains(shown.id()) || sortableDate(shown.createdAt()) < oldest)
             continue;
-        shown = std::move(incoming);
+        qsizetype first = row;
+        while (first > 0 && !incoming.contains(m_records.at(first - 1).id())
+            && sortableDate(m_records.at(first - 1).createdAt()) >= oldest)
+            --first;
+        beginRemoveRows({}, int(first), int(row));
+        m_records.remove(first, row - first + 1);
+        endRemoveRows();
+        row = first;
+    }
+    // The posts already shown change only where the service changed them,
+    // so their rows are not laid out and painted anew.
+    QList<bool> taken(records.size(), false);
+    for (int row = 0; row < m_records.size(); ++row) {
+        PostRecord &shown = m_records[row];
+        const auto found = incoming.constFind(shown.id());
+        if (found == incoming.cend())
+            continue;
+        taken[*found] = true;
+        PostRecord &fresh = records[*found];
+        if (fresh.theAvatarImage.isNull() && fresh.avatarUrl() == shown.avatarUrl())
+            fresh.theAvatarImage = shown.theAvatarImage;
+        if (fresh.post == shown.post && fresh.attributedString == shown.attributedString
+            && fresh.theAvatarImage.cacheKey() == shown.theAvatarImage.cacheKey())
+            continue;
+        shown = std::move(fresh);
         const QModelIndex changed = index(row);
         Q_EMIT dataChanged(changed, changed);
     }
+    // New posts go in at once; the sorting proxy puts them above.
+    QList<PostRecord> added;
+    for (qsizetype i = 0; i < records.size(); ++i)
+        if (!taken.at(i))
+            added.append(std::move(records[i]));
+    if (added.isEmpty())
+        return;
+    beginInsertRows({}, int(m_records.size()), int(m_records.size() + added.size() - 1));
+    m_records.append(std::move(added));
+    endInsertRows();
 }
 
 void PostsModel::replaceRecord(int row, const PostRecord &record)

@@ -30,8 +30,10 @@ public:
     const QList<PostRecord> &records() const { return m_records; }
     const PostRecord *recordAt(int row) const;
     void setRecords(QList<PostRecord> records);
-    // A refresh's page: the same posts in the same order change only the
-    // rows whose post changed; any other page replaces the list.
+    // A refresh's page, merged: new posts are added, posts in the page's
+    // span of time that it no longer holds go, posts it holds change only
+    // where they changed, and posts older than the page stay. A page that
+    // does not reach the newest post shown replaces the list.
     void refreshRecords(QList<PostRecord> records);
     // Replaces one record in place (starring changes "you_starred").
     void replaceRecord(int row, const PostRecord &record);

@@ -7,6 +7,7 @@
 #include "service/PostsArrayController.h"
 #include "service/Reachability.h"
 #include "service/SelectedPost.h"
+#include "support/PostStore.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -132,13 +133,76 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
     m_isCurrentlyLoading = true;
     m_answerIsTopLevel = true;
     Q_EMIT shownStreamChanged();
+    const bool older = params.contains(QStringLiteral("before_id"));
     if (m_isRefreshAction)
         setLoadState(LoadState::Refreshing);
     else
-        setLoadState(params.contains(QStringLiteral("before_id")) ? LoadState::LoadingOlder
-                                                                  : LoadState::Loading);
-    m_api->send(ApiCall(*endpoint, {}, queryFrom(params)), this,
-        [this](const ApiResult &result) { streamAnswered(result, true); });
+        setLoadState(older ? LoadState::LoadingOlder : LoadState::Loading);
+
+    // A stream chosen anew is shown from the store first; the request for
+    // its page goes out once that is on screen, so no answer can overtake it.
+    if (m_store && !m_isRefreshAction && !older && !m_restoreBackPlace) {
+        const quint64 generation = ++m_storeGeneration;
+        m_store->loadPage(int(streamKindNumber(kind)), streamCountString().toInt(), this,
+            [this, generation](const StoredPage &page) { storedPageRead(generation, page); });
+        return;
+    }
+    requestTopLevel(kind, *endpoint, params);
+}
+
+void StreamLoader::requestTopLevel(StreamKind kind, Endpoint endpoint, const QVariantMap &params)
+{
+    ApiCall call(endpoint, {}, queryFrom(params));
+    call.alertWhenUnreachable = false;
+    m_api->send(call, this,
+        [this, kind, older = params.contains(QStringLiteral("before_id"))](
+            const ApiResult &result) {
+            if (result.succeeded() && m_store)
+                m_store->savePage(int(streamKindNumber(kind)), result.jsonArray(), !older);
+            streamAnswered(result, true);
+        });
+}
+
+void StreamLoader::storedPageRead(quint64 generation, const StoredPage &page)
+{
+    if (generation != m_storeGeneration || !m_isCurrentlyLoading)
+        return;
+    if (page.posts.isEmpty()) {
+        requestTopLevel(
+            m_currentStreamKind, *topLevelEndpoint(m_currentStreamKind), m_loadParameters);
+        return;
+    }
+    m_storedPlace = page.place;
+    m_storedAt = page.savedAt;
+    m_processingStored = true;
+    m_processor->process(page.posts, Preferences::standard().value(prefs::prefsFontSize));
+}
+
+void StreamLoader::showStoredPage(const QList<PostRecord> &records)
+{
+    m_posts->setContent(records);
+    m_posts->rearrangeObjects();
+    // The place kept at the last quit is the reader's only for the first
+    // page of this run; a stream chosen later opens at its top.
+    const StoredPlace place = m_pageShown ? StoredPlace {} : m_storedPlace.value_or(StoredPlace {});
+    m_pageShown = true;
+    if (const auto row = m_posts->rowOfId(place.selectedPostId))
+        m_posts->setSelectionIndex(*row);
+    m_listPostsFrom = m_storedAt;
+    // The list shows this stream now: a failed request leaves it there, and
+    // the page that comes is merged into it as a refresh.
+    rememberShownStream();
+    m_isRefreshAction = true;
+    setLoadState(LoadState::Refreshing);
+    Q_EMIT storedPageShown(place);
+}
+
+void StreamLoader::setOffline(std::optional<Offline> offline)
+{
+    if (!offline && !m_offline)
+        return;
+    m_offline = std::move(offline);
+    Q_EMIT offlineChanged();
 }
 
 void StreamLoader::sendStreamRequest(
@@ -203,11 +267,20 @@ void StreamLoader::streamAnswered(const ApiResult &result, bool topLevel)
     // The request layer has already logged the status and shown the alert
     // of a failed load.
     if (!result.succeeded()) {
+        if (topLevel && result.unreachable())
+            setOffline(
+                Offline { endpointInfo(*topLevelEndpoint(m_currentStreamKind)).alertMessage(),
+                    m_listPostsFrom });
         returnToShownStream();
         finishStreamLoad(false);
         return;
     }
     m_answerIsTopLevel = topLevel;
+    m_pageShown = true;
+    if (topLevel) {
+        m_listPostsFrom = QDateTime::currentDateTimeUtc();
+        setOffline(std::nullopt);
+    }
     m_processor->process(result.json, Preferences::standard().value(prefs::prefsFontSize));
 }
 
@@ -215,10 +288,20 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
 {
     if (!m_isCurrentlyLoading)
         return; // a page nobody waits for any more
-    if (m_isRefreshAction)
+    if (m_processingStored) {
+        m_processingStored = false;
+        showStoredPage(records);
+        requestTopLevel(
+            m_currentStreamKind, *topLevelEndpoint(m_currentStreamKind), m_loadParameters);
+        return;
+    }
+    if (m_isRefreshAction) {
+        Q_EMIT refreshAboutToMerge();
         m_posts->refreshContent(records);
-    else
+        m_placeAfterLoad = ListPlace::KeepReadingPlace;
+    } else {
         m_posts->setContent(records);
+    }
     m_posts->rearrangeObjects();
 
     Preferences &prefs = Preferences::standard();
@@ -391,6 +474,10 @@ void StreamLoader::doTheRefreshVoid()
         m_probeInFlight = false;
         if (!reachable) {
             qInfo("noInternet!");
+            if (isTopLevel(m_currentStreamKind) && !m_isCurrentlyLoading)
+                setOffline(
+                    Offline { endpointInfo(*topLevelEndpoint(m_currentStreamKind)).alertMessage(),
+                        m_listPostsFrom });
             // Nothing is loaded; close a pulled-open header and clear the flags
             // so the next load fades as usual.
             m_isRefreshAction = false;

@@ -2,15 +2,19 @@
 
 #include "core/StreamKind.h"
 #include "service/ApiClient.h"
+#include "support/StoreDatabase.h"
 
+#include <QDateTime>
 #include <QJsonValue>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
 
 #include <functional>
+#include <optional>
 
 class PostPageProcessor;
+class PostStore;
 class PostsArrayController;
 class SDURLCache;
 class SelectedPost;
@@ -23,9 +27,18 @@ struct PostRecord;
 // is dropped. The answer becomes post records (PostPageProcessor) that
 // replace the list's content, the selection carried over a refresh.
 //
+// With a post store, a main stream chosen, stepped to or loaded at start
+// shows its stored page first (the first one at the place the reader left
+// at the last quit), and the network
+// page follows as a refresh; every page a main stream answers is stored. A
+// refresh merges its page into the list (PostsModel::refreshRecords) and the
+// window keeps the reader's place. When the network or the service is down,
+// a main stream's load fails without an alert: the loader says it is
+// offline, with the message and the time of the posts the list shows.
+//
 // The loader is the one owner of the shown stream: its kind, whether the
-// saved posts stand in for it, the stream Back returns to, the back label
-// and the load state. It draws nothing; the window derives its fades, the
+// saved posts stand in for it, the stream Back returns to, the back label,
+// the load state and whether it is offline. It draws nothing; the window derives its fades, the
 // progress indicator, the side bar's row and the bars from the change
 // signals (StreamPresenter).
 class StreamLoader : public QObject {
@@ -38,7 +51,17 @@ public:
     // Where the list shows the page a load brought: as the reader left it
     // (the selection kept), from its top, or where the reader was when the
     // main stream was left for the one Back closed.
-    enum class ListPlace { AsItWas, Top, WhereBackLeftIt };
+    // A refresh keeps the reader's place: the post at the top of the list's
+    // visible part stays where it was.
+    enum class ListPlace { AsItWas, Top, WhereBackLeftIt, KeepReadingPlace };
+
+    // A main stream's load found the network or the service down: what
+    // failed, in the service's words, and when the posts the list shows
+    // arrived (invalid when it shows none).
+    struct Offline {
+        QString message;
+        QDateTime postsFrom;
+    };
 
     using RefreshHold = std::function<bool()>;
 
@@ -53,6 +76,8 @@ public:
     void setPageProcessor(PostPageProcessor *processor);
     PostPageProcessor *pageProcessor() const { return m_processor; }
     void setCache(SDURLCache *cache);
+    // Where the main streams' pages are kept and read back; not owned.
+    void setStore(PostStore *store) { m_store = store; }
     // While this answers true (a search sheet is open) refreshes do nothing.
     void setRefreshHold(RefreshHold hold) { m_refreshHold = std::move(hold); }
 
@@ -70,6 +95,9 @@ public:
     const QVariantMap &loadParameters() const { return m_loadParameters; }
     // The saved posts are shown in place of a stream.
     bool isSavedShown() const { return m_savedShown; }
+    // Set while main streams cannot be loaded; cleared by the next load
+    // of one that succeeds.
+    const std::optional<Offline> &offline() const { return m_offline; }
     // The side bar's stream while this one is shown: a stream reached from a
     // post, or the saved posts, keep the row of the main stream Back returns to.
     StreamKind sideBarKind() const;
@@ -128,7 +156,19 @@ Q_SIGNALS:
     // The mentions are on screen: they count as seen.
     void mentionsShown();
 
+    // The stored page of the shown stream is in the list; `place` is where
+    // the reader was in it (empty when not known).
+    void storedPageShown(const StoredPlace &place);
+    // A refresh's page is about to go into the list, which still shows the
+    // reader's place.
+    void refreshAboutToMerge();
+    void offlineChanged();
+
 private:
+    void requestTopLevel(StreamKind kind, Endpoint endpoint, const QVariantMap &params);
+    void storedPageRead(quint64 generation, const StoredPage &page);
+    void showStoredPage(const QList<PostRecord> &records);
+    void setOffline(std::optional<Offline> offline);
     void sendStreamRequest(
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
     void streamAnswered(const ApiResult &result, bool topLevel);
@@ -147,7 +187,19 @@ private:
     const SelectedPost *m_selection;
     const ApiClient *m_api = nullptr;
     PostPageProcessor *m_processor = nullptr;
+    PostStore *m_store = nullptr;
     RefreshHold m_refreshHold;
+    // The load a stored page being read belongs to.
+    quint64 m_storeGeneration = 0;
+    // The page being styled is the stored one, not the network's.
+    bool m_processingStored = false;
+    std::optional<StoredPlace> m_storedPlace;
+    // A page has been shown in this run.
+    bool m_pageShown = false;
+    QDateTime m_storedAt;
+    // When the page the list shows arrived (stored or from the network).
+    QDateTime m_listPostsFrom;
+    std::optional<Offline> m_offline;
 
     StreamKind m_currentStreamKind = StreamKind::Personal;
     StreamKind m_oldStreamType = StreamKind::Personal;

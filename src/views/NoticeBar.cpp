@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 NoticeBar::NoticeBar(QWidget *parent)
     : QFrame(parent)
@@ -20,7 +21,23 @@ NoticeBar::NoticeBar(QWidget *parent)
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setForegroundRole(QPalette::ToolTipText);
-    row->addWidget(m_text, 1);
+    auto *lines = new QVBoxLayout;
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->addWidget(m_text);
+    auto *statusLine = new QHBoxLayout;
+    m_status = new QLabel(this);
+    m_status->setWordWrap(true);
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setForegroundRole(QPalette::ToolTipText);
+    statusLine->addWidget(m_status, 1);
+    m_statusAction = new QToolButton(this);
+    statusLine->addWidget(m_statusAction, 0, Qt::AlignVCenter);
+    connect(m_statusAction, &QToolButton::clicked, this, &NoticeBar::statusActionClicked);
+    lines->addLayout(statusLine);
+    row->addLayout(lines, 1);
+    m_text->hide();
+    m_status->hide();
+    m_statusAction->hide();
     m_close = new QToolButton(this);
     m_close->setText(QStringLiteral("✕"));
     m_close->setAutoRaise(true);
@@ -29,7 +46,8 @@ NoticeBar::NoticeBar(QWidget *parent)
     row->addWidget(m_close, 0, Qt::AlignTop);
     connect(m_close, &QToolButton::clicked, this, [this] {
         m_text->clear();
-        hide();
+        clearStatus();
+        showOrHide();
     });
     hide();
 }
@@ -37,8 +55,38 @@ NoticeBar::NoticeBar(QWidget *parent)
 void NoticeBar::addNotice(const QString &text)
 {
     m_text->setText(m_text->text().isEmpty() ? text : m_text->text() + QLatin1Char('\n') + text);
-    setAccessibleDescription(m_text->text());
-    show();
+    showOrHide();
+}
+
+void NoticeBar::setStatus(const QString &text, const QString &actionText)
+{
+    m_status->setText(text);
+    m_statusAction->setText(actionText);
+    m_statusAction->setAccessibleName(actionText);
+    showOrHide();
+}
+
+void NoticeBar::clearStatus()
+{
+    m_status->clear();
+    showOrHide();
+}
+
+QString NoticeBar::statusText() const
+{
+    return m_status->text();
+}
+
+void NoticeBar::showOrHide()
+{
+    const bool notices = !m_text->text().isEmpty();
+    const bool status = !m_status->text().isEmpty();
+    m_text->setVisible(notices);
+    m_status->setVisible(status);
+    m_statusAction->setVisible(status && !m_statusAction->text().isEmpty());
+    setAccessibleDescription(
+        QStringList { m_text->text(), m_status->text() }.join(u'\n').trimmed());
+    setVisible(notices || status);
 }
 
 QString NoticeBar::text() const

@@ -262,9 +262,13 @@ bool RefreshScrollView::overRefreshView()
 {
     if (!m_list)
         return false;
+    const QScrollBar *bar = m_list->verticalScrollBar();
+    // A range that shrank under the rows (posts removed, rows laid out
+    // again) leaves the value past its end for a moment: that is no pull.
+    if (bar->value() > bar->maximum())
+        return false;
     const int threshold = refreshThreshold();
     const int y = originY();
-    const QScrollBar *bar = m_list->verticalScrollBar();
     const double visible = m_list->viewport()->height();
     const double document = double(bar->maximum() - bar->minimum()) + visible;
     if (pull::isPastBottom(y - bar->minimum(), document, visible, threshold)

@@ -284,6 +284,11 @@ TimelineListView::ReadingPlace TimelineListView::readingPlace() const
     return { record->id(), -visualRect(top).top() };
 }
 
+TimelineListView::ReadingPlace TimelineListView::placeToKeep() const
+{
+    return m_pendingPlace.postID.isEmpty() ? readingPlace() : m_pendingPlace;
+}
+
 void TimelineListView::restoreReadingPlace(const ReadingPlace &place)
 {
     m_pendingPlace = place;

@@ -54,6 +54,9 @@ public:
         bool operator==(const ReadingPlace &) const = default;
     };
     ReadingPlace readingPlace() const;
+    // The place asked for while the layout has not reached it yet, else
+    // readingPlace(): where the reader is about to be.
+    ReadingPlace placeToKeep() const;
     // Scrolls that post's row back to where it was, once the batched layout
     // has reached it; the reader's own scrolling or new content cancels it.
     // A post no longer listed leaves the scrolling as it is.

@@ -6,6 +6,7 @@
 #include "app/PostCommands.h"
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
+#include "service/PostSender.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
 #include "text/ComposerRules.h"
@@ -209,20 +210,23 @@ TEST_F(ComposerTest, AFailedSendKeepsTextKindAndDraftAndAllowsSendingAgain)
     ASSERT_TRUE(sandbox.setLatency(200));
 
     const QString path = QStringLiteral("/stream/0/posts");
-    const std::function<bool()> faults[] = {
-        [&] { return sandbox.injectFault(path, 500); },
-        [&] { return sandbox.injectAnswer(path, R"({"id":"1"})", "application/json", 201); },
-        [&] { return sandbox.injectFault(path, 0, 0, false, true); },
-        [&] { return sandbox.injectFault(path, 0, 0, false, true, 2); },
+    // With the service or the connection down the alert says the text is kept.
+    const QString down = PostSender::offlineMessage();
+    const std::pair<std::function<bool()>, QString> faults[] = {
+        { [&] { return sandbox.injectFault(path, 500); }, down },
+        { [&] { return sandbox.injectAnswer(path, R"({"id":"1"})", "application/json", 201); },
+            u"Unable to post."_qs },
+        { [&] { return sandbox.injectFault(path, 0, 0, false, true); }, down },
+        { [&] { return sandbox.injectFault(path, 0, 0, false, true, 2); }, down },
     };
     qsizetype alertsSoFar = 0;
-    for (const auto &fault : faults) {
+    for (const auto &[fault, message] : faults) {
         ASSERT_TRUE(fault());
         ASSERT_TRUE(sandbox.clearRequests());
         EXPECT_FALSE(sendAndWait([&] { delegate->composer().post(); }));
         ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > alertsSoFar; }));
         alertsSoFar = alerts.shown().size();
-        EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to post."));
+        EXPECT_EQ(alerts.shown().last().message, message);
         // A broken connection is not sent again: it could post twice.
         EXPECT_EQ(postRequests().size(), 1);
         EXPECT_TRUE(window().isComposerOpen());

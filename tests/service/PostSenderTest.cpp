@@ -63,11 +63,14 @@ TEST_F(PostSenderTest, APostGoesOutOnceWithItsFormBody)
 
 TEST_F(PostSenderTest, EveryAnswerBut200IsAFailureWithItsAlertAfterSendingIsAllowedAgain)
 {
-    const Reply answers[] = {
-        Reply::json(500, R"({"error":"down"})"),
-        Reply::json(201, R"({"id":"1"})"),
-        Reply::json(400, R"({"meta":{"error_message":"text is too long"}})"),
-        Reply::close(),
+    // With the service or the connection down the alert says the text is kept.
+    const QString down = PostSender::offlineMessage();
+    const std::pair<Reply, QString> answers[] = {
+        { Reply::json(500, R"({"error":"down"})"), down },
+        { Reply::json(201, R"({"id":"1"})"), u"Unable to post."_qs },
+        { Reply::json(400, R"({"meta":{"error_message":"text is too long"}})"),
+            u"Unable to post."_qs },
+        { Reply::close(), down },
     };
     // When `finished` comes, sending is possible again and the alert is yet to come.
     qsizetype alertsAtFinish = -1;
@@ -77,7 +80,7 @@ TEST_F(PostSenderTest, EveryAnswerBut200IsAFailureWithItsAlertAfterSendingIsAllo
         sendingAtFinish = sender.isSending();
     });
     qsizetype expectedAlerts = 0;
-    for (const Reply &answer : answers) {
+    for (const auto &[answer, message] : answers) {
         server.route("/stream/0/posts", answer);
         ASSERT_TRUE(sender.send(QStringLiteral("hello")));
         EXPECT_FALSE(finish());
@@ -87,7 +90,7 @@ TEST_F(PostSenderTest, EveryAnswerBut200IsAFailureWithItsAlertAfterSendingIsAllo
         ASSERT_TRUE(
             testsupport::waitUntil([&] { return alerts.shown().size() == expectedAlerts; }));
         EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Error!"));
-        EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to post."));
+        EXPECT_EQ(alerts.shown().last().message, message);
     }
     // A connection closed before the answer is not sent again: one post at most.
     EXPECT_EQ(server.hits("/stream/0/posts"), 4);
