@@ -80,6 +80,12 @@ public:
     // The list's scroll position less the pull at the top plus the push past
     // the bottom: negative while pulled down past the first row.
     int originY() const;
+    // Nothing will move on its own: no slide under way and no wheel run
+    // waiting to be let go.
+    bool isAtRest() const
+    {
+        return m_settle.state() != QAbstractAnimation::Running && !m_wheelRelease.isActive();
+    }
 
     QWidget *refreshHeader() const;
     PullArrow *refreshArrow() const;

@@ -2,9 +2,7 @@
 
 // The program against the sandbox, signed in and showing its first page, for
 // the composer's tests.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/ComposerController.h"
@@ -29,44 +27,32 @@
 
 #include <memory>
 
-class ComposerFixture : public ::testing::Test {
+class ComposerFixture : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
+        if (HasFatalFailure())
+            return;
         SystemBeep::setPlayer([this] { ++beeps; });
         startProgram();
     }
     void TearDown() override
     {
         SystemBeep::setPlayer({});
-        delegate.reset();
-        Preferences::resetStandard();
+        ProgramTest::TearDown();
     }
 
     void startProgram()
     {
-        delegate = std::make_unique<AppDelegate>();
-        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
-        delegate->awakeFromNib();
-        ASSERT_TRUE(finished.wait(15000));
+        start();
         QApplication::setActiveWindow(delegate->window());
     }
 
-    MainWindow &window() { return *delegate->window(); }
     ComposerController &composer() { return delegate->composer(); }
     LinedTextView &view() { return *window().composer(); }
     ComposerPane &pane() { return *window().composerPane(); }
-    PostsArrayController &posts() { return *delegate->postsArrayController(); }
-
-    void select(const QString &postId)
-    {
-        const auto row = posts().rowOfId(postId);
-        ASSERT_TRUE(row.has_value()) << postId.toStdString();
-        posts().setSelectionIndex(*row);
-    }
+    void select(const QString &postId) { selectPost(postId); }
 
     // Types into the composer as a user would.
     void type(const QString &text)
@@ -78,14 +64,7 @@ protected:
     // The POST requests to the posts endpoint the sandbox has seen.
     QList<QJsonObject> postRequests()
     {
-        QList<QJsonObject> found;
-        for (const QJsonValue &value : sandbox.requests()) {
-            const QJsonObject request = value.toObject();
-            if (request.value(QStringLiteral("method")).toString() == u"POST"
-                && request.value(QStringLiteral("path")).toString() == u"/stream/0/posts")
-                found.append(request);
-        }
-        return found;
+        return requestsTo(QStringLiteral("POST"), QStringLiteral("/stream/0/posts"));
     }
 
     // Sends what the composer holds and waits for the answer.
@@ -103,9 +82,5 @@ protected:
         return AppPaths::supportFolder() + QLatin1Char('/') + DataFiles::draftFileName;
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
     int beeps = 0;
 };

@@ -1,9 +1,7 @@
 // Images put into posts, against the sandbox's image host over a slow
 // network: what is sent, the multipart body, the link at the caret, the
 // host's answers, and the files the upload leaves behind.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/CommandTable.h"
@@ -65,30 +63,23 @@ TEST(ImageUploadRules, WhatIsSentAndWhichFilesAreTaken)
     const QString id = ImageUploads::idString();
     EXPECT_EQ(id.size(), 4);
     EXPECT_TRUE(QStringLiteral("zabcdefg").contains(id.at(0)));
-    EXPECT_NE(ImageUploads::temporaryPath(), QString());
 }
 
-class ImageUploadTest : public ::testing::Test {
+class ImageUploadTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         Preferences::standard().setValue(prefs::firstImageUpload, true);
         ASSERT_TRUE(sandbox.setLatency(250, 50));
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
+        start();
+        if (HasFatalFailure())
+            return;
         delegate->newPost();
         image = files.filePath(u"wide photo.png"_qs);
         QImage picture(1200, 400, QImage::Format_RGB32);
         picture.fill(QColor(200, 40, 40));
         ASSERT_TRUE(picture.save(image));
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
     }
     LinedTextView *composer() const { return delegate->window()->composer(); }
     bool upload(const QString &path)
@@ -105,11 +96,7 @@ protected:
             .entryList(QDir::Files);
     }
 
-    QTemporaryDir profile;
     QTemporaryDir files;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
     QString image;
 };
 
@@ -147,21 +134,34 @@ TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelectio
     EXPECT_TRUE(pane->pictureLinks().isEmpty());
 }
 
-TEST_F(ImageUploadTest, AttachImageWithTheComposerClosedOpensItWithTheLink)
+TEST_F(ImageUploadTest, AttachImageOpensTheComposerWithTheLinkAfterANoticeOnTheFirstUpload)
 {
+    Preferences::standard().setValue(prefs::firstImageUpload, false);
     delegate->newPost(); // the second Ctrl+N on an empty composer closes it
     ASSERT_FALSE(delegate->window()->isComposerOpen());
-    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
-    delegate->commands().trigger(u"attachImage"_qs);
-    auto *chooser = delegate->window()->findChild<QFileDialog *>();
-    ASSERT_NE(chooser, nullptr);
-    chooser->selectFile(image);
-    QMetaObject::invokeMethod(chooser, "accept");
-    ASSERT_TRUE(finished.wait(15000));
-    ASSERT_TRUE(finished.first().at(0).toBool());
+    // File > Attach Image…, the file chosen in the dialog it opens.
+    const auto attach = [&] {
+        QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+        delegate->commands().trigger(u"attachImage"_qs);
+        QFileDialog *chooser = nullptr;
+        ASSERT_TRUE(testsupport::waitUntil([&] {
+            for (QFileDialog *open : delegate->window()->findChildren<QFileDialog *>())
+                chooser = open->isVisible() ? open : chooser;
+            return chooser != nullptr;
+        }));
+        chooser->selectFile(image);
+        QMetaObject::invokeMethod(chooser, "accept");
+        ASSERT_TRUE(finished.wait(15000));
+        ASSERT_TRUE(finished.first().at(0).toBool());
+    };
+    attach();
     EXPECT_TRUE(delegate->window()->isComposerOpen());
     EXPECT_TRUE(composer()->toPlainText().contains(sandbox.baseUrl().toString() + u"/img/"_qs))
         << composer()->toPlainText().toStdString();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("Image Upload"));
+    attach();
+    EXPECT_EQ(alerts.shown().size(), 1) << "the notice comes once";
 }
 
 TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)

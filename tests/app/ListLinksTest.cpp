@@ -1,9 +1,7 @@
 // A link clicked in a row of the list, over a slow network: an image link
 // opens the preview panel with the picture from the image host, a page link
 // goes to the browser; what the text views do, from the same code.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -30,28 +28,22 @@ namespace {
 using Part = TimelineRowLayout::Part;
 using namespace std::chrono_literals;
 
-class ListLinksTest : public ::testing::Test {
+class ListLinksTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         const QString image = sandbox.baseUrl().toString() + QStringLiteral("/img/sample-1.png");
         const QString page = sandbox.baseUrl().toString() + QStringLiteral("/help");
         const auto posted = sandbox.api("POST", "posts",
             newPostBody(QStringLiteral("picture %1 and page %2 here").arg(image, page)));
         ASSERT_EQ(posted.status, 200);
         ASSERT_TRUE(sandbox.setLatency(300, 50));
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
+        start();
+        if (HasFatalFailure())
+            return;
         list()->doItemsLayout();
         QTest::qWait(100);
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
     }
 
     TimelineListView *list() const { return delegate->window()->listView(); }
@@ -78,11 +70,7 @@ protected:
         return std::nullopt;
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
     testsupport::RecordingOpener opener;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(ListLinksTest, AnImageLinkOpensThePreviewAndAPageLinkTheBrowser)

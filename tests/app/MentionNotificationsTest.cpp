@@ -2,13 +2,12 @@
 // notification's title and text, the click that shows the mentions, no
 // mention announced twice (overlapping checks, a restart between checks),
 // and the real notification server on the test's private session bus.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
+#include "app/RefreshScheduler.h"
 #include "app/StatusItem.h"
 #include "core/Preferences.h"
 #include "platform/DesktopNotifier.h"
@@ -16,6 +15,7 @@
 #include "service/MentionCounter.h"
 #include "service/StreamLoader.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QJsonArray>
@@ -26,6 +26,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -80,16 +81,14 @@ public:
     uint next = 1;
 };
 
-class MentionNotificationsTest : public ::testing::Test {
+class MentionNotificationsTest : public ProgramTest {
 protected:
     void SetUp() override
     {
         auto owned = std::make_unique<RecordingNotifier>();
         notifier = owned.get();
         DesktopNotifier::setCurrent(std::move(owned));
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         Preferences::standard().setValue(prefs::prefsShowInNC, true);
         Preferences::standard().setValue(prefs::prefsShowStatusItem, true);
         ASSERT_TRUE(sandbox.setLatency(250, 50));
@@ -97,14 +96,8 @@ protected:
     }
     void TearDown() override
     {
-        delegate.reset();
+        ProgramTest::TearDown();
         DesktopNotifier::setCurrent(nullptr);
-        Preferences::resetStandard();
-    }
-    void start()
-    {
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
     }
     // One check, waited for.
     void check()
@@ -114,11 +107,7 @@ protected:
             testsupport::waitUntil([&] { return !delegate->mentionCheck().isChecking(); }, 10s));
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
     RecordingNotifier *notifier = nullptr;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMentions)
@@ -131,7 +120,6 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     delegate->mentionCheck().loadMentionsForNotifications();
     delegate->mentionCheck().loadMentionsForNotifications(); // the next tick, too early
     ASSERT_TRUE(testsupport::waitUntil([&] { return !notifier->shown.isEmpty(); }, 10s));
-    QTest::qWait(600);
     EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/me/mentions"_qs), 1);
     ASSERT_EQ(notifier->shown.size(), 1);
     EXPECT_EQ(notifier->shown.at(0).title, QStringLiteral("@alice (Alice Moreau)"));
@@ -186,18 +174,47 @@ TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
     EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QStringLiteral("40"));
     EXPECT_EQ(delegate->window()->mentionCountText(), QStringLiteral("@ 40"));
     // The test command runs with a private session bus: the badge goes out there.
-    if (QDBusConnection::sessionBus().isConnected()) {
-        ASSERT_TRUE(badge.connected);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return badge.counts.contains(40); }));
-    }
+    ASSERT_TRUE(badge.connected);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return badge.counts.contains(40); }));
+}
+
+TEST_F(MentionNotificationsTest, TheTimerChecksAndTheSwitchesDecideWhatIsShownAndClosed)
+{
+    check();
+    sandbox.postMention(QStringLiteral("alice"), QStringLiteral("@demo one"));
+    sandbox.postMention(QStringLiteral("bob_t"), QStringLiteral("@demo two"));
+    // The check the timer makes, its interval shortened.
+    QTimer *timer = delegate->scheduler().notificationTimer();
+    ASSERT_NE(timer, nullptr);
+    const int interval = timer->interval();
+    timer->start(20);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return notifier->shown.size() == 2; }, 10s));
+    timer->start(interval);
+
+    // "Remove all": a click on one closes every notification shown.
+    Preferences::standard().setValue(prefs::prefsRemoveAllNotifications, true);
+    ASSERT_TRUE(waitForLoad([&] { notifier->click(notifier->shown.at(0).id); }));
+    EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(0).id));
+    EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(1).id));
+
+    // Off, "show them while Velto is in front" holds them back while it is.
+    Preferences::standard().setValue(prefs::prefsShowInNC, false);
+    delegate->window()->show();
+    QApplication::setActiveWindow(delegate->window());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return delegate->window()->isActiveWindow(); }));
+    sandbox.postMention(QStringLiteral("carol"), QStringLiteral("@demo three"));
+    check();
+    EXPECT_EQ(notifier->shown.size(), 2);
+    EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u) << "the check saw it";
 }
 
 TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
 {
+    // The test command gives a session bus and a display; the setup installs dunst.
     const QString dunst = QStandardPaths::findExecutable(QStringLiteral("dunst"));
-    if (dunst.isEmpty() || !QDBusConnection::sessionBus().isConnected()
-        || qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs dunst, a session bus and a display (the test command has them)";
+    ASSERT_FALSE(dunst.isEmpty());
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
     QProcess server;
     server.start(dunst, {});
     ASSERT_TRUE(server.waitForStarted());

@@ -2,9 +2,7 @@
 // without any input, and a failed load leaves the posts on screen. The
 // pictures are taken from what reached the screen (the window's flushed
 // backing store), not rendered afresh, so rows that were never painted show.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/CommandTable.h"
@@ -24,41 +22,27 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 constexpr int kLatencyMs = 200;
 
-class PaintedPagesTest : public ::testing::Test {
+class PaintedPagesTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(kLatencyMs));
         delegate = std::make_unique<AppDelegate>();
     }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
-    }
 
-    bool waitForLoad(const std::function<void()> &action, bool expectSuccess = true)
+    // Waits for the fade to end, then for the screen to show `what` without any input.
+    bool painted(const std::function<bool(const QImage &)> &what
+        = [](const QImage &shown) { return colourCount(shown) > 20; })
     {
-        QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
-        action();
-        if (!finished.wait(20000))
-            return false;
-        return finished.first().at(0).toBool() == expectSuccess;
-    }
-
-    // Waits for the fade to end, then lets the window flush without any input.
-    void settle()
-    {
-        ASSERT_TRUE(
-            testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; }));
-        QTest::qWait(MainWindow::fadeListMs + 150);
+        return testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; })
+            && testsupport::waitUntil([&] { return what(shownList()); });
     }
 
     // The list's viewport as it is on the screen.
@@ -82,20 +66,6 @@ protected:
                 colours.insert(image.pixel(x, y));
         return int(colours.size());
     }
-
-    QStringList shownIds()
-    {
-        QStringList ids;
-        PostsArrayController *posts = delegate->postsArrayController();
-        for (int i = 0; i < posts->count(); ++i)
-            ids << posts->arrangedObject(i)->id();
-        return ids;
-    }
-
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
@@ -105,35 +75,30 @@ TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
     ASSERT_TRUE(sandbox.injectTrickle(QStringLiteral("/avatars/*"), 1000));
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
     ASSERT_EQ(delegate->postsArrayController()->count(), 20);
-    settle();
+    EXPECT_TRUE(painted()) << "the first page is not on the screen";
     const QImage first = shownList();
-    EXPECT_GT(colourCount(first), 20) << "the first page is not on the screen";
 
     // A side-bar stream, a hashtag, back, and an older page: each fades out
     // and in again, and each ends painted.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
-    settle();
-    const QImage global = shownList();
-    EXPECT_GT(colourCount(global), 20) << "the global stream is not on the screen";
-    EXPECT_NE(global, first);
+    EXPECT_TRUE(painted([&](const QImage &shown) {
+        return colourCount(shown) > 20 && shown != first;
+    })) << "the global stream is not on the screen";
 
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#books")); }));
-    settle();
-    EXPECT_GT(colourCount(shownList()), 20) << "the hashtag stream is not on the screen";
+    EXPECT_TRUE(painted()) << "the hashtag stream is not on the screen";
 
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().goBack(); }));
-    settle();
-    EXPECT_GT(colourCount(shownList()), 20) << "the stream gone back to is not on the screen";
+    EXPECT_TRUE(painted()) << "the stream gone back to is not on the screen";
 
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().loadOlderPosts(); }));
-    settle();
-    EXPECT_GT(colourCount(shownList()), 20) << "the older page is not on the screen";
+    EXPECT_TRUE(painted()) << "the older page is not on the screen";
 }
 
 TEST_F(PaintedPagesTest, ASideBarClickDuringARefreshEndsWithTheNamedStreamPainted)
 {
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
-    settle();
+    ASSERT_TRUE(painted());
     SideBar *bar = delegate->window()->sideBar();
     StreamLoader &streams = delegate->streams();
     for (const int row : { 3, 1, 4, 2, 0 }) {
@@ -144,13 +109,12 @@ TEST_F(PaintedPagesTest, ASideBarClickDuringARefreshEndsWithTheNamedStreamPainte
         ASSERT_TRUE(testsupport::waitUntil(
             [&] { return streams.loadState() == StreamLoader::LoadState::Idle; },
             std::chrono::seconds(20)));
-        settle();
+        EXPECT_TRUE(painted()) << "the list is blank after a click on " << row;
         EXPECT_EQ(bar->selectedRow(), sideBarRowForStreamKind(streams.currentStreamKind()))
             << "row " << row;
-        EXPECT_GT(colourCount(shownList()), 20) << "the list is blank after a click on " << row;
         // Then the click again, with nothing loading: it is taken.
         ASSERT_TRUE(waitForLoad([&] { QTest::mouseClick(bar->cellForItem(row), Qt::LeftButton); }));
-        settle();
+        EXPECT_TRUE(painted());
         EXPECT_EQ(streams.currentStreamKind(), streamKindForSideBarRow(row));
         EXPECT_EQ(bar->selectedRow(), row);
     }
@@ -160,13 +124,22 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
 {
     Preferences::standard().setValue(prefs::prefsRestoreSelection, true);
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
-    settle();
     PostsArrayController *posts = delegate->postsArrayController();
     posts->setSelectionIndex(2);
     const QString selected = posts->selectedObject()->id();
     const QStringList ids = shownIds();
-    settle();
-    const QImage before = shownList();
+    // What the screen holds once every avatar is in and it stops changing.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            for (int i = 0; i < posts->count(); ++i)
+                if (posts->arrangedObject(i)->theAvatarImage.isNull())
+                    return false;
+            return true;
+        },
+        std::chrono::seconds(15)));
+    QImage before;
+    ASSERT_TRUE(
+        painted([&](const QImage &shown) { return std::exchange(before, shown) == shown; }));
 
     // A refusal (the service down says so in a notice above the list instead).
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 404));
@@ -176,8 +149,7 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
     EXPECT_EQ(shownIds(), ids);
     ASSERT_NE(posts->selectedObject(), nullptr);
     EXPECT_EQ(posts->selectedObject()->id(), selected);
-    settle();
-    EXPECT_EQ(shownList(), before);
+    EXPECT_TRUE(painted([&](const QImage &shown) { return shown == before; }));
 
     // A stream switch that the service drops returns to the posts shown.
     ASSERT_TRUE(sandbox.injectFault(
@@ -185,8 +157,7 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     EXPECT_EQ(shownIds(), ids);
-    settle();
-    EXPECT_GT(colourCount(shownList()), 20);
+    EXPECT_TRUE(painted());
 }
 
 } // namespace

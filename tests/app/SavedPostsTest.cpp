@@ -1,9 +1,7 @@
 // Saving posts and the saved view against the sandbox, over a slow network:
 // saving, the refusal of a second save, the view titled "Saved", deleting,
 // and the saved posts after a restart.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/CommandTable.h"
@@ -28,25 +26,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class SavedPostsTest : public ::testing::Test {
+class SavedPostsTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         start();
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
-    }
-    void start()
-    {
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
     }
     bool load(const std::function<void()> &action)
     {
@@ -54,37 +40,24 @@ protected:
         action();
         return loaded.wait(15000) && loaded.first().at(0).toBool();
     }
-    PostsArrayController *posts() const { return delegate->postsArrayController(); }
     QString saveRow(int row)
     {
         // Selected while its avatar is still on its way over the slow service:
         // the saved copy has the picture all the same.
-        posts()->setSelectionIndex(row);
+        posts().setSelectionIndex(row);
         EXPECT_TRUE(testsupport::waitUntil(
-            [&] { return !posts()->arrangedObject(row)->theAvatarImage.isNull(); }));
+            [&] { return !posts().arrangedObject(row)->theAvatarImage.isNull(); }));
         delegate->savedPostCommands().savePost();
-        return posts()->arrangedObject(row)->id();
+        return posts().arrangedObject(row)->id();
     }
-    QStringList shownIds() const
-    {
-        QStringList ids;
-        for (int i = 0; i < posts()->count(); ++i)
-            ids << posts()->arrangedObject(i)->id();
-        return ids;
-    }
-
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
 {
-    ASSERT_GE(posts()->count(), 3);
+    ASSERT_GE(posts().count(), 3);
     const QString newer = saveRow(0);
     const QString older = saveRow(2);
-    posts()->setSelectionIndex(0);
+    posts().setSelectionIndex(0);
     delegate->savedPostCommands().savePost();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().at(0).message, QStringLiteral("Post is already saved."));
@@ -105,7 +78,7 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     }));
 
     // In the saved view the shown post is the saved one.
-    posts()->setSelectionIndex(0);
+    posts().setSelectionIndex(0);
     delegate->savedPostCommands().savePost();
     EXPECT_EQ(alerts.shown().size(), 2);
     delegate->savedPostCommands().deleteSavedPost();
@@ -120,7 +93,7 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     ASSERT_EQ(delegate->savedPosts().count(), 1);
     delegate->savedPostCommands().showSavedPosts();
     EXPECT_EQ(shownIds(), QStringList { older });
-    EXPECT_FALSE(posts()->arrangedObject(0)->theAvatarImage.isNull())
+    EXPECT_FALSE(posts().arrangedObject(0)->theAvatarImage.isNull())
         << "the picture came from the file";
 }
 
@@ -145,7 +118,7 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
     delegate->applicationDidUpdate();
     EXPECT_FALSE(delegate->window()->isBackBarVisible());
     // Out of the saved view, delete does nothing to the saved posts.
-    posts()->setSelectionIndex(0);
+    posts().setSelectionIndex(0);
     delegate->savedPostCommands().deleteSavedPost();
     EXPECT_EQ(delegate->savedPosts().count(), 1);
 }
@@ -161,7 +134,7 @@ TEST_F(SavedPostsTest, TheSavedViewActsOnTheSavedPostsAndAFailedSwitchStaysThere
     };
     delegate->commands().trigger(QStringLiteral("savedPosts"));
     ASSERT_TRUE(savedShownAndIdle());
-    posts()->setSelectionIndex(0);
+    posts().setSelectionIndex(0);
 
     // A star given here is the saved post's: it is still found as saved.
     const bool starred = delegate->savedPosts()
@@ -197,7 +170,7 @@ TEST_F(SavedPostsTest, TheSavedViewActsOnTheSavedPostsAndAFailedSwitchStaysThere
     EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("Saved"));
     EXPECT_TRUE(delegate->window()->isBackBarVisible());
     EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), sideBarRowForStreamKind(backTo));
-    EXPECT_EQ(posts()->count(), 1);
+    EXPECT_EQ(posts().count(), 1);
 }
 
 TEST_F(SavedPostsTest, TheNamesOfTheFollowedAreOnDiskWithoutWaitingForQuit)

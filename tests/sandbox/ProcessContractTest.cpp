@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QLocale>
@@ -95,21 +94,8 @@ TEST_F(SandboxProcess, IsNotReachableFromOtherAddresses)
     EXPECT_FALSE(socket.waitForConnected(2000));
 }
 
-TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
+TEST_F(SandboxProcess, ADroppedRequestGetsNoAnswerChangesNothingAndIsLogged)
 {
-    ASSERT_TRUE(
-        sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 500, 0, false, false, 2));
-    EXPECT_EQ(sandbox.api("GET", "posts/stream").status, 500);
-    EXPECT_EQ(sandbox.api("GET", "posts/stream?count=1").status, 500);
-    EXPECT_EQ(sandbox.api("GET", "posts/stream?count=1").status, 200);
-
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream/global"), 0, 0, true));
-    const SandboxServer::Reply bad = sandbox.api("GET", "posts/stream/global");
-    EXPECT_EQ(bad.status, 200);
-    QJsonParseError error;
-    QJsonDocument::fromJson(bad.body, &error);
-    EXPECT_NE(error.error, QJsonParseError::NoError);
-
     ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts"), 0, 0, false, true));
     const int before = sandbox.api("GET", "users/me")
                            .json()[QStringLiteral("counts")][QStringLiteral("posts")]
@@ -120,13 +106,6 @@ TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
                   .toInt(),
         before);
 
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/*"), 503, 0, false, false, 0));
-    EXPECT_EQ(sandbox.request("GET", "/avatars/a.png").status, 503);
-    EXPECT_EQ(sandbox.request("GET", "/avatars/b.png").status, 503);
-    ASSERT_TRUE(sandbox.clearFaults());
-    EXPECT_EQ(sandbox.request("GET", "/avatars/a.png").status, 200);
-    EXPECT_FALSE(sandbox.injectFault(QStringLiteral("no-slash"), 500));
-
     // What was asked is in the log, dropped requests with status 0.
     const QJsonArray log = sandbox.requests();
     bool sawDrop = false;
@@ -136,25 +115,6 @@ TEST_F(SandboxProcess, InjectedStatusesBadBodiesAndDrops)
                 && entry[QStringLiteral("status")].toInt() == 0
                 && entry[QStringLiteral("body")].toString() == u"text=lost");
     EXPECT_TRUE(sawDrop);
-}
-
-TEST_F(SandboxProcess, ADelayedAnswerHoldsNoOtherClient)
-{
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me"), 0, 1500));
-    QNetworkAccessManager nam;
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_ptr<QNetworkReply> slow(get(nam, QStringLiteral("/users/me")));
-    // Let the slow request reach the server before the fast one goes out.
-    testsupport::waitUntil([&] { return clock.elapsed() > 200; });
-    QElapsedTimer fast;
-    fast.start();
-    EXPECT_EQ(sandbox.api("GET", "posts/stream/global?count=1").status, 200);
-    EXPECT_LT(fast.elapsed(), 1000);
-    ASSERT_TRUE(
-        testsupport::waitUntil([&] { return slow->isFinished(); }, std::chrono::seconds(10)));
-    EXPECT_GE(clock.elapsed(), 1400);
-    EXPECT_EQ(slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
 }
 
 TEST_F(SandboxProcess, ManyClientsAtOnceEachGetTheirAnswer)

@@ -73,54 +73,37 @@ TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
 
-TEST_F(ApiClientTest, TheStarredStreamAndAQueryReachTheServerUnchanged)
+TEST_F(ApiClientTest, EachCallGoesOutWithItsMethodPathAndBodyAfterBothHeaders)
 {
-    run({ Endpoint::StarredPosts, {},
-        { { QStringLiteral("count"), QStringLiteral("200") },
-            { QStringLiteral("before_id"), QStringLiteral("987") } } });
-    run({ Endpoint::UserSearch, QStringLiteral("@al ice") });
-    ASSERT_EQ(server.requests().size(), 2);
-    EXPECT_EQ(server.requests().at(0).target,
-        QByteArrayLiteral("/stream/0/users/me/stars?count=200&before_id=987&"));
-    EXPECT_EQ(server.requests().at(1).target, QByteArrayLiteral("/stream/0/users/@@al%20ice"));
-}
-
-TEST_F(ApiClientTest, ANewPostCarriesItsFormBody)
-{
-    const ApiResult result
-        = run(ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")));
-    ASSERT_EQ(server.requests().size(), 1);
-    const Request request = server.requests().first();
-    EXPECT_EQ(request.method, QByteArrayLiteral("POST"));
-    EXPECT_EQ(request.target, QByteArrayLiteral("/stream/0/posts"));
-    EXPECT_EQ(request.body, QByteArrayLiteral("text=a%26b%20c%20%C3%A9&reply_to=42"));
-    EXPECT_EQ(
-        request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
-    EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
-    EXPECT_TRUE(result.succeeded());
-}
-
-TEST_F(ApiClientTest, CommandsUseTheirMethodsAndSendNoBody)
-{
-    run({ Endpoint::StarPost, QStringLiteral("7") });
-    run({ Endpoint::UnstarPost, QStringLiteral("7") });
-    run({ Endpoint::DeletePost, QStringLiteral("7") });
-    run({ Endpoint::UnfollowUser, QStringLiteral("3") });
-    const QList<Request> requests = server.requests();
-    ASSERT_EQ(requests.size(), 4);
-    EXPECT_EQ(requests[0].method + ' ' + requests[0].target,
-        QByteArrayLiteral("POST /stream/0/posts/7/star"));
-    EXPECT_EQ(requests[1].method + ' ' + requests[1].target,
-        QByteArrayLiteral("DELETE /stream/0/posts/7/star"));
-    EXPECT_EQ(requests[2].method + ' ' + requests[2].target,
-        QByteArrayLiteral("DELETE /stream/0/posts/7"));
-    EXPECT_EQ(requests[3].method + ' ' + requests[3].target,
-        QByteArrayLiteral("DELETE /stream/0/users/3/follow"));
-    for (const Request &request : requests) {
-        EXPECT_TRUE(request.body.isEmpty());
+    const struct {
+        ApiCall call;
+        QByteArray request; // method and target
+        QByteArray body;
+    } cases[] = {
+        { { Endpoint::StarredPosts, {},
+              { { QStringLiteral("count"), QStringLiteral("200") },
+                  { QStringLiteral("before_id"), QStringLiteral("987") } } },
+            "GET /stream/0/users/me/stars?count=200&before_id=987&", {} },
+        { { Endpoint::UserSearch, QStringLiteral("@al ice") }, "GET /stream/0/users/@@al%20ice",
+            {} },
+        { ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")),
+            "POST /stream/0/posts", "text=a%26b%20c%20%C3%A9&reply_to=42" },
+        { { Endpoint::StarPost, QStringLiteral("7") }, "POST /stream/0/posts/7/star", {} },
+        { { Endpoint::UnstarPost, QStringLiteral("7") }, "DELETE /stream/0/posts/7/star", {} },
+        { { Endpoint::DeletePost, QStringLiteral("7") }, "DELETE /stream/0/posts/7", {} },
+        { { Endpoint::UnfollowUser, QStringLiteral("3") }, "DELETE /stream/0/users/3/follow", {} },
+    };
+    for (const auto &c : cases) {
+        run(c.call);
+        const Request request = server.requests().last();
+        EXPECT_EQ(request.method + ' ' + request.target, c.request);
+        EXPECT_EQ(request.body, c.body) << c.request.constData();
         EXPECT_EQ(request.header("Authorization"), QByteArrayLiteral("Bearer tok-1"));
+        EXPECT_EQ(
+            request.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
         EXPECT_LT(request.headerIndex("Authorization"), request.headerIndex("Content-Type"));
     }
+    EXPECT_EQ(server.requests().size(), qsizetype(std::size(cases)));
 }
 
 TEST_F(ApiClientTest, OnlyStatus200Succeeds)

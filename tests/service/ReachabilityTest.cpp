@@ -37,34 +37,27 @@ protected:
     }
 };
 
-TEST_F(ReachabilityTest, AnyBodyMeansYesWhateverTheStatus)
+TEST_F(ReachabilityTest, AnyBodyMeansYesWhateverTheStatusAndNoBodyOrNoAnswerNo)
 {
-    server.answerAll(Reply::answer(200, QByteArrayLiteral("<html>hi</html>"), "text/html"));
-    EXPECT_EQ(probe(), std::optional<bool>(true));
-    server.answerAll(Reply::answer(404, QByteArrayLiteral("not here"), "text/plain"));
-    EXPECT_EQ(probe(), std::optional<bool>(true));
-    server.answerAll(Reply::answer(503, QByteArrayLiteral("busy"), "text/plain"));
-    EXPECT_EQ(probe(), std::optional<bool>(true));
-}
-
-TEST_F(ReachabilityTest, NoBodyOrNoAnswerMeansNo)
-{
-    server.answerAll(Reply::answer(200, QByteArray(), "text/html"));
-    EXPECT_EQ(probe(), std::optional<bool>(false));
-    server.answerAll(Reply::close());
-    EXPECT_EQ(probe(), std::optional<bool>(false));
-}
-
-TEST_F(ReachabilityTest, BodyDataThatCameBeforeTheConnectionBrokeMeansYes)
-{
-    server.answerAll(Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody());
-    EXPECT_EQ(probe(), std::optional<bool>(true));
-}
-
-TEST_F(ReachabilityTest, ARefusedConnectionMeansNo)
-{
-    std::optional<bool> answer;
+    const struct {
+        Reply reply;
+        bool reachable;
+    } cases[] = {
+        { Reply::answer(200, QByteArrayLiteral("<html>hi</html>"), "text/html"), true },
+        { Reply::answer(404, QByteArrayLiteral("not here"), "text/plain"), true },
+        { Reply::answer(503, QByteArrayLiteral("busy"), "text/plain"), true },
+        // Body data that came before the connection broke.
+        { Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody(), true },
+        { Reply::answer(200, QByteArray(), "text/html"), false },
+        { Reply::close(), false },
+    };
+    for (const auto &c : cases) {
+        server.answerAll(c.reply);
+        EXPECT_EQ(probe(), std::optional<bool>(c.reachable)) << &c - cases;
+    }
+    // Nobody listening at all.
     const QUrl nobody(QStringLiteral("http://127.0.0.1:%1/").arg(ScriptedHttpServer::unusedPort()));
+    std::optional<bool> answer;
     probeReachability(nobody, 2s, nullptr, [&](bool yes) { answer = yes; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return answer.has_value(); }));
     EXPECT_FALSE(*answer);

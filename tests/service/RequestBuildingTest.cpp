@@ -52,66 +52,46 @@ TEST(NewPostBody, TextIsEscapedAndTheReplyIdFollows)
     EXPECT_EQ(newPostBody(QString()), QByteArrayLiteral("text="));
 }
 
-TEST(EndpointUrl, TheFirstPageOfThePersonalStream)
+TEST(EndpointUrl, PutsInThePathValueAndTheQueryWithOneSlashAfterTheBase)
 {
-    EXPECT_EQ(text(endpointUrl(base, Endpoint::PersonalStream, {},
-                  { { QStringLiteral("count"), QStringLiteral("20") } })),
-        base + QStringLiteral("/posts/stream?count=20&"));
-}
-
-TEST(EndpointUrl, ExactlyOneSlashAfterTheBase)
-{
-    const QString stars = base + QStringLiteral("/users/me/stars");
-    EXPECT_EQ(endpointUrlText(base, Endpoint::StarredPosts), stars);
-    EXPECT_EQ(endpointUrlText(base + QStringLiteral("/"), Endpoint::StarredPosts), stars);
-    EXPECT_EQ(endpointUrlText(base + QStringLiteral("/"), Endpoint::GlobalStream),
-        base + QStringLiteral("/posts/stream/global"));
-}
-
-TEST(EndpointUrl, WithoutParametersThereIsNoQuestionMark)
-{
-    EXPECT_EQ(
-        endpointUrlText(base, Endpoint::Mentions), base + QStringLiteral("/users/me/mentions"));
-    EXPECT_EQ(endpointUrlText(base, Endpoint::CurrentUser), base + QStringLiteral("/users/me"));
-}
-
-TEST(EndpointUrl, PathValuesArePutIn)
-{
-    EXPECT_EQ(endpointUrlText(base, Endpoint::UserPosts, QStringLiteral("77"),
-                  { { QStringLiteral("count"), QStringLiteral("50") },
-                      { QStringLiteral("before_id"), QStringLiteral("1000") } }),
-        base + QStringLiteral("/users/77/posts?count=50&before_id=1000&"));
-    EXPECT_EQ(endpointUrlText(base, Endpoint::StarPost, QStringLiteral("42")),
-        base + QStringLiteral("/posts/42/star"));
-    EXPECT_EQ(endpointUrlText(base, Endpoint::DeletePost, QStringLiteral("42")),
-        base + QStringLiteral("/posts/42"));
-    EXPECT_EQ(endpointUrlText(base, Endpoint::HashtagPosts, QStringLiteral("rain")),
-        base + QStringLiteral("/posts/tag/rain"));
-}
-
-TEST(EndpointUrl, ATypedSearchKeepsItsAtSignsButCannotLeaveItsSegment)
-{
-    EXPECT_EQ(endpointUrlText(base, Endpoint::UserSearch, QStringLiteral("@bob")),
-        base + QStringLiteral("/users/@@bob"));
-    EXPECT_EQ(endpointUrlText(base, Endpoint::UserSearch, QStringLiteral("me/follow?x#y")),
-        base + QStringLiteral("/users/@me%2Ffollow%3Fx%23y"));
-    EXPECT_EQ(text(endpointUrl(base, Endpoint::HashtagPosts, QStringLiteral("caf\u00e9 x"))),
-        base + QStringLiteral("/posts/tag/caf%C3%A9%20x"));
-}
-
-TEST(EndpointUrl, EndpointsWithoutAQueryDropTheParameters)
-{
-    EXPECT_EQ(endpointUrlText(base, Endpoint::Conversation, QStringLiteral("9"),
-                  { { QStringLiteral("count"), QStringLiteral("20") } }),
-        base + QStringLiteral("/posts/9/replies"));
-}
-
-TEST(EndpointUrl, TheMentionPollAsksForTwoHundredSinceTheLastOne)
-{
-    EXPECT_EQ(text(endpointUrl(base, Endpoint::MentionPoll, {},
-                  { { QStringLiteral("count"), QStringLiteral("200") },
-                      { QStringLiteral("since_id"), QStringLiteral("12345") } })),
-        base + QStringLiteral("/users/me/mentions?count=200&since_id=12345&"));
+    const QueryParameters page { { QStringLiteral("count"), QStringLiteral("20") } };
+    const struct {
+        QString base;
+        Endpoint endpoint;
+        QString pathValue;
+        QueryParameters query;
+        QString expected; // after the base
+    } cases[] = {
+        { base, Endpoint::PersonalStream, {}, page, QStringLiteral("/posts/stream?count=20&") },
+        { base, Endpoint::StarredPosts, {}, {}, QStringLiteral("/users/me/stars") },
+        { base + u'/', Endpoint::StarredPosts, {}, {}, QStringLiteral("/users/me/stars") },
+        { base + u'/', Endpoint::GlobalStream, {}, {}, QStringLiteral("/posts/stream/global") },
+        { base, Endpoint::Mentions, {}, {}, QStringLiteral("/users/me/mentions") },
+        { base, Endpoint::CurrentUser, {}, {}, QStringLiteral("/users/me") },
+        { base, Endpoint::UserPosts, QStringLiteral("77"),
+            { { QStringLiteral("count"), QStringLiteral("50") },
+                { QStringLiteral("before_id"), QStringLiteral("1000") } },
+            QStringLiteral("/users/77/posts?count=50&before_id=1000&") },
+        { base, Endpoint::StarPost, QStringLiteral("42"), {}, QStringLiteral("/posts/42/star") },
+        { base, Endpoint::DeletePost, QStringLiteral("42"), {}, QStringLiteral("/posts/42") },
+        { base, Endpoint::HashtagPosts, QStringLiteral("rain"), {},
+            QStringLiteral("/posts/tag/rain") },
+        // A typed search keeps its at signs but cannot leave its segment.
+        { base, Endpoint::UserSearch, QStringLiteral("@bob"), {}, QStringLiteral("/users/@@bob") },
+        { base, Endpoint::UserSearch, QStringLiteral("me/follow?x#y"), {},
+            QStringLiteral("/users/@me%2Ffollow%3Fx%23y") },
+        { base, Endpoint::HashtagPosts, QStringLiteral("caf\u00e9 x"), {},
+            QStringLiteral("/posts/tag/caf%C3%A9%20x") },
+        // Endpoints without a query drop the parameters.
+        { base, Endpoint::Conversation, QStringLiteral("9"), page,
+            QStringLiteral("/posts/9/replies") },
+        { base, Endpoint::MentionPoll, {},
+            { { QStringLiteral("count"), QStringLiteral("200") },
+                { QStringLiteral("since_id"), QStringLiteral("12345") } },
+            QStringLiteral("/users/me/mentions?count=200&since_id=12345&") },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(text(endpointUrl(c.base, c.endpoint, c.pathValue, c.query)), base + c.expected);
 }
 
 TEST(URLWithBaseURL, NoPairsAnswerTheBaseItself)

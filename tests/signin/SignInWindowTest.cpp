@@ -149,12 +149,12 @@ TEST_F(SignInWindowTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWith
 
     // The service answers 401 with its form and a message: that page is shown.
     fillAndSend(QStringLiteral("wrong"), QStringLiteral("allow"));
+    // The page's text comes back later: each poll reads what the last one brought.
+    const auto text = std::make_shared<QString>();
     ASSERT_TRUE(testsupport::waitUntil(
         [&] {
-            QString text;
-            window()->webView()->page()->toPlainText([&](const QString &t) { text = t; });
-            QTest::qWait(50);
-            return text.contains(u"Wrong user name or password.");
+            window()->webView()->page()->toPlainText([text](const QString &t) { *text = t; });
+            return text->contains(u"Wrong user name or password.");
         },
         pageWait));
     EXPECT_FALSE(window()->isShowingFailure());

@@ -32,136 +32,88 @@ TEST(CacheExpirationRules, OnlyCacheableStatusesExpire)
         EXPECT_FALSE(expiry(dated({}), status)) << status;
 }
 
-TEST(CacheExpirationRules, PragmaBlocksOnlyWhenItIsExactlyNoCache)
+TEST(CacheExpirationRules, TheHeadersGiveTheLifetime)
 {
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Pragma"), QStringLiteral("no-cache") } })));
-    for (const QString &value : { QStringLiteral("No-Cache"), QStringLiteral("no-cache, x"),
-             QStringLiteral("no-cache "), QStringLiteral("") })
-        EXPECT_TRUE(expiry(dated({ { QStringLiteral("Pragma"), value } }))) << value.toStdString();
-}
-
-TEST(CacheExpirationRules, MaxAgeCountsFromTheResponseDateInAnyCase)
-{
-    const QDateTime served = kNow.addSecs(-100);
-    for (const QString &value : { QStringLiteral("max-age=600"), QStringLiteral("MAX-AGE=600"),
-             QStringLiteral("Max-Age = 600"), QStringLiteral("public, mAx-aGe=+600"),
-             QStringLiteral("max-age 600") }) {
-        EXPECT_EQ(expiry(dated({ { QStringLiteral("Cache-Control"), value } }, served)),
-            served.addSecs(600))
-            << value.toStdString();
+    constexpr qint64 day = 86400;
+    const auto at = [](qint64 secs) { return httpDate(kNow.addSecs(secs)); };
+    const QString cc = QStringLiteral("Cache-Control");
+    const QString pragma = QStringLiteral("Pragma");
+    const QString expires = QStringLiteral("Expires");
+    const QString modified = QStringLiteral("Last-Modified");
+    const auto S = [](const char *text) { return QString::fromUtf8(text); };
+    const std::optional<qint64> never;
+    const struct {
+        HeaderFields headers;
+        std::optional<qint64> served; // the Date header's offset from now; none: no Date
+        std::optional<qint64> expires; // offset from now; none: not cached
+        int status = 200;
+        Flavour flavour = Flavour::Cache;
+    } cases[] = {
+        // Without freshness headers an hour after the date; a Date that does
+        // not parse counts as now.
+        { {}, 0, 3600 },
+        { {}, -600, 3000 },
+        { {}, never, 3600 },
+        { { { S("Date"), S("garbage") } }, never, 3600 },
+        // Pragma blocks only when it is exactly no-cache, whatever the name's case.
+        { { { pragma, S("no-cache") } }, 0, never },
+        { { { S("PRAGMA"), S("no-cache") } }, never, never },
+        { { { pragma, S("No-Cache") } }, 0, 3600 },
+        { { { pragma, S("no-cache, x") } }, 0, 3600 },
+        { { { pragma, S("no-cache ") } }, 0, 3600 },
+        { { { pragma, S("") } }, 0, 3600 },
+        // max-age counts from the response's date, in any case and spacing.
+        { { { cc, S("max-age=600") } }, -100, 500 },
+        { { { cc, S("MAX-AGE=600") } }, -100, 500 },
+        { { { cc, S("Max-Age = 600") } }, -100, 500 },
+        { { { cc, S("public, mAx-aGe=+600") } }, -100, 500 },
+        { { { cc, S("max-age 600") } }, -100, 500 },
+        { { { S("cache-control"), S("max-age=5") } }, never, 5 },
+        { { { cc, S("max-age=0") } }, 0, never },
+        { { { cc, S("max-age=-5") } }, 0, never },
+        { { { cc, S("max-age=-99999999999999999999999") } }, 0, never },
+        // no-store wins over everything.
+        { { { cc, S("public, max-age=600, No-Store") } }, 0, never },
+        { { { S("cache-control"), S("no-store") } }, 0, never },
+        // A max-age without a number falls through to Expires, which is
+        // measured from the date (a server clock a day behind) and added to now.
+        { { { cc, S("max-age=\"60\"") }, { expires, at(-day + 900) } }, -day, 900 },
+        { { { expires, at(-3000) } }, -3600, 600 },
+        { { { expires, at(-10) } }, 0, never },
+        { { { expires, at(0) } }, 0, never },
+        // An Expires that does not parse ends the search, as already expired.
+        { { { expires, S("0") }, { modified, at(-10 * day) } }, 0, never },
+        // Last-Modified gives a tenth of the age.
+        { { { modified, at(-3600 - 10 * day) } }, -3600, day },
+        { { { modified, at(-3600) } }, -3600, never },
+        { { { modified, at(-3595) } }, -3600, never },
+        { { { modified, S("yesterday") } }, 0, never },
+        // Redirects need an explicit lifetime.
+        { {}, 0, never, 302 },
+        { { { modified, at(-10 * day) } }, 0, never, 307 },
+        { { { cc, S("max-age=700") } }, 0, 700, 302 },
+        { { { expires, at(800) } }, 0, 800, 307 },
+        // The helpers' flavour reads Cache-Control as sent.
+        { { { cc, S("MAX-AGE=600") } }, 0, 3600, 200, Flavour::Helpers },
+        { { { cc, S("max-age 600") } }, 0, 3600, 200, Flavour::Helpers },
+        { { { cc, S("max-age= 600") } }, 0, 600, 200, Flavour::Helpers },
+        { { { cc, S("NO-STORE") } }, 0, 3600, 200, Flavour::Helpers },
+        { { { cc, S("no-store") } }, 0, never, 200, Flavour::Helpers },
+    };
+    for (const auto &c : cases) {
+        const HeaderFields fields
+            = c.served ? dated(c.headers, kNow.addSecs(*c.served)) : c.headers;
+        const auto expected = c.expires ? std::optional(kNow.addSecs(*c.expires)) : std::nullopt;
+        EXPECT_EQ(expirationDate(fields, c.status, kNow, c.flavour), expected)
+            << c.headers.keys().join(u',').toStdString() << ": "
+            << c.headers.values().join(u',').toStdString() << " status " << c.status;
     }
-}
 
-TEST(CacheExpirationRules, MaxAgeOfZeroOrLessMeansNoExpiration)
-{
-    for (const QString &value : { QStringLiteral("max-age=0"), QStringLiteral("max-age=-5"),
-             QStringLiteral("max-age=-99999999999999999999999") })
-        EXPECT_FALSE(expiry(dated({ { QStringLiteral("Cache-Control"), value } })))
-            << value.toStdString();
-}
-
-TEST(CacheExpirationRules, HugeMaxAgeIsFarAheadButStillADate)
-{
-    const auto date = expiry(dated({ { QStringLiteral("Cache-Control"),
-        QStringLiteral("max-age=999999999999999999999999999") } }));
+    // A huge max-age is far ahead but still a date.
+    const auto date = expiry(dated({ { cc, S("max-age=999999999999999999999999999") } }));
     ASSERT_TRUE(date);
     EXPECT_TRUE(date->isValid());
     EXPECT_GT(*date, kNow.addYears(50));
-}
-
-TEST(CacheExpirationRules, NoStoreWinsOverEveryOtherDirective)
-{
-    EXPECT_FALSE(expiry(dated(
-        { { QStringLiteral("Cache-Control"), QStringLiteral("public, max-age=600, No-Store") } })));
-    EXPECT_FALSE(
-        expiry(dated({ { QStringLiteral("cache-control"), QStringLiteral("no-store") } })));
-}
-
-TEST(CacheExpirationRules, MaxAgeWithoutANumberFallsThroughToExpires)
-{
-    const QDateTime served = kNow.addSecs(-86400); // a server clock a day behind
-    const HeaderFields fields
-        = dated({ { QStringLiteral("Cache-Control"), QStringLiteral("max-age=\"60\"") },
-                    { QStringLiteral("Expires"), httpDate(served.addSecs(900)) } },
-            served);
-    EXPECT_EQ(expiry(fields), kNow.addSecs(900));
-}
-
-TEST(CacheExpirationRules, ExpiresIsMeasuredFromTheDateAndAddedToNow)
-{
-    EXPECT_EQ(expiry(dated({ { QStringLiteral("Expires"), httpDate(kNow.addSecs(-3000)) } },
-                  kNow.addSecs(-3600))),
-        kNow.addSecs(600));
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Expires"), httpDate(kNow.addSecs(-10)) } })));
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Expires"), httpDate(kNow) } })));
-    // An Expires that does not parse ends the search, as "already expired".
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Expires"), QStringLiteral("0") },
-        { QStringLiteral("Last-Modified"), httpDate(kNow.addDays(-10)) } })));
-}
-
-TEST(CacheExpirationRules, RedirectsNeedAnExplicitLifetime)
-{
-    for (int status : { 302, 307 }) {
-        EXPECT_FALSE(expiry(dated({}), status));
-        EXPECT_FALSE(expiry(
-            dated({ { QStringLiteral("Last-Modified"), httpDate(kNow.addDays(-10)) } }), status));
-        EXPECT_EQ(
-            expiry(dated({ { QStringLiteral("Cache-Control"), QStringLiteral("max-age=700") } }),
-                status),
-            kNow.addSecs(700));
-        EXPECT_EQ(
-            expiry(dated({ { QStringLiteral("Expires"), httpDate(kNow.addSecs(800)) } }), status),
-            kNow.addSecs(800));
-    }
-}
-
-TEST(CacheExpirationRules, LastModifiedGivesATenthOfTheAge)
-{
-    const QDateTime served = kNow.addSecs(-3600);
-    EXPECT_EQ(expiry(dated(
-                  { { QStringLiteral("Last-Modified"), httpDate(served.addDays(-10)) } }, served)),
-        kNow.addDays(1));
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Last-Modified"), httpDate(served) } }, served)));
-    EXPECT_FALSE(expiry(
-        dated({ { QStringLiteral("Last-Modified"), httpDate(served.addSecs(5)) } }, served)));
-    EXPECT_FALSE(
-        expiry(dated({ { QStringLiteral("Last-Modified"), QStringLiteral("yesterday") } })));
-}
-
-TEST(CacheExpirationRules, WithoutFreshnessHeadersAnHourAfterTheDate)
-{
-    EXPECT_EQ(expiry(dated({}, kNow.addSecs(-600))), kNow.addSecs(3000));
-    EXPECT_EQ(expiry({}), kNow.addSecs(3600));
-    // A Date that does not parse counts as now.
-    EXPECT_EQ(
-        expiry({ { QStringLiteral("Date"), QStringLiteral("garbage") } }), kNow.addSecs(3600));
-}
-
-TEST(CacheExpirationRules, HeaderNamesMatchWithoutRegardToCase)
-{
-    EXPECT_FALSE(expiry({ { QStringLiteral("PRAGMA"), QStringLiteral("no-cache") } }));
-    EXPECT_EQ(expiry({ { QStringLiteral("cache-control"), QStringLiteral("max-age=5") } }),
-        kNow.addSecs(5));
-}
-
-TEST(CacheExpirationRules, HelpersReadCacheControlAsSent)
-{
-    const HeaderFields upper
-        = dated({ { QStringLiteral("Cache-Control"), QStringLiteral("MAX-AGE=600") } });
-    EXPECT_EQ(expiry(upper, 200, Flavour::Helpers), kNow.addSecs(3600)); // not recognised
-    EXPECT_EQ(expiry(upper, 200, Flavour::Cache), kNow.addSecs(600));
-
-    const HeaderFields spaced
-        = dated({ { QStringLiteral("Cache-Control"), QStringLiteral("max-age 600") } });
-    EXPECT_EQ(expiry(spaced, 200, Flavour::Helpers), kNow.addSecs(3600));
-    EXPECT_EQ(expiry(dated({ { QStringLiteral("Cache-Control"), QStringLiteral("max-age= 600") } }),
-                  200, Flavour::Helpers),
-        kNow.addSecs(600));
-
-    EXPECT_TRUE(expiry(dated({ { QStringLiteral("Cache-Control"), QStringLiteral("NO-STORE") } }),
-        200, Flavour::Helpers));
-    EXPECT_FALSE(expiry(dated({ { QStringLiteral("Cache-Control"), QStringLiteral("no-store") } }),
-        200, Flavour::Helpers));
 }
 
 TEST(CacheExpirationRules, FetchDateIsTheResponseDate)

@@ -53,20 +53,6 @@ TEST_F(SDURLCacheTest, FragmentsShareOneEntry)
     EXPECT_EQ(found->body, QByteArray("second"));
 }
 
-TEST_F(SDURLCacheTest, RequestsIgnoringLocalDataNeitherStoreNorRead)
-{
-    QNetworkRequest reload = request(kAvatar);
-    reload.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    cache->storeCachedResponse(keepable(kAvatar), reload);
-    settle();
-    EXPECT_FALSE(cache->cachedResponseForRequest(request(kAvatar)));
-    EXPECT_FALSE(QFileInfo::exists(folder));
-
-    cache->storeCachedResponse(keepable(kAvatar), request(kAvatar));
-    EXPECT_TRUE(cache->cachedResponseForRequest(request(kAvatar)));
-    EXPECT_FALSE(cache->cachedResponseForRequest(reload));
-}
-
 // Whether a response reaches the disk: every one is in memory right away.
 struct DiskCase {
     const char *name;

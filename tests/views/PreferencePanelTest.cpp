@@ -125,9 +125,10 @@ TEST_F(PreferencePanelTest, EachControlWritesItsKeyWithItsType)
     const char *choiceKeys[] = { "prefsOnStartLoadStream", "prefsStreamCount",
         "prefsRefreshInterval", "prefsFontSize", "prefsRefreshThreshold" };
     for (int i = 0; i < choices.size(); ++i) {
+        // The third entry, chosen with the arrow key as a user would.
         QComboBox *choice = choices.at(i);
-        choice->setCurrentIndex(2);
-        Q_EMIT choice->activated(2);
+        choice->setCurrentIndex(1);
+        QTest::keyClick(choice, Qt::Key_Down);
         EXPECT_EQ(stored(choiceKeys[i]), QVariant(2).toString()) << choiceKeys[i];
     }
     EXPECT_EQ(Preferences::standard().value(prefs::prefsStreamCount), 2);
@@ -184,8 +185,8 @@ TEST_F(PreferencePanelTest, AMalformedAddressIsRefusedAndNeverStored)
 
     for (const QString &bad : { QStringLiteral("ftp://short.example"), QStringLiteral("http://"),
              QStringLiteral("short example"), QStringLiteral("http://short.example/?q=1") }) {
-        api->setText(bad);
-        Q_EMIT api->editingFinished();
+        QTest::keyClicks(api, bad);
+        QTest::keyClick(api, Qt::Key_Return);
         EXPECT_FALSE(Preferences::standard().rawString(key).has_value()) << bad.toStdString();
         EXPECT_TRUE(api->text().isEmpty()) << "the field goes back to what is stored";
     }
@@ -194,11 +195,12 @@ TEST_F(PreferencePanelTest, AMalformedAddressIsRefusedAndNeverStored)
     EXPECT_EQ(alerts.shown().at(0).message,
         QStringLiteral("An address must begin with http:// or https://."));
 
-    api->setText(QStringLiteral("https://short.example/base"));
-    Q_EMIT api->editingFinished();
+    QTest::keyClicks(api, QStringLiteral("https://short.example/base"));
+    QTest::keyClick(api, Qt::Key_Return);
     EXPECT_EQ(Preferences::standard().rawString(key), QStringLiteral("https://short.example/base"));
-    api->clear();
-    Q_EMIT api->editingFinished();
+    api->selectAll();
+    QTest::keyClick(api, Qt::Key_Delete);
+    QTest::keyClick(api, Qt::Key_Return);
     EXPECT_FALSE(Preferences::standard().rawString(key).has_value()) << "empty means the default";
     EXPECT_EQ(alerts.shown().size(), 4);
 }

@@ -99,6 +99,11 @@ protected:
         return waitUntil([&] { return m_view->originY() == y; }, std::chrono::seconds(3));
     }
 
+    bool comesToRest()
+    {
+        return waitUntil([&] { return m_view->isAtRest(); }, std::chrono::seconds(3));
+    }
+
     void refreshByPull()
     {
         pullTo(-2 * m_view->refreshThreshold());
@@ -144,7 +149,7 @@ TEST_F(RefreshScrollViewTest, ThresholdZeroRefreshesFromTwentyPixelsOfPull)
 
     // The band opens fully and stays open above the first row.
     EXPECT_TRUE(settlesAt(-pull::headerHeight));
-    QTest::qWait(RefreshScrollView::settleMs + 50);
+    ASSERT_TRUE(comesToRest());
     EXPECT_EQ(m_view->originY(), -pull::headerHeight);
     EXPECT_EQ(m_view->refreshHeader()->geometry(), QRect(0, 0, 300, pull::headerHeight));
     EXPECT_EQ(m_list->y(), pull::headerHeight);
@@ -209,7 +214,7 @@ TEST_F(RefreshScrollViewTest, NoSecondRefreshWhileOneRuns)
     for (int guard = 0; m_view->originY() < -30 && guard < 500; ++guard)
         touch(Qt::ScrollUpdate, -1);
     letGo();
-    QTest::qWait(RefreshScrollView::settleMs + 50);
+    ASSERT_TRUE(comesToRest());
     EXPECT_EQ(m_view->originY(), -30);
 }
 
@@ -247,7 +252,7 @@ TEST_F(RefreshScrollViewTest, StopLoadingWithoutRefreshLeavesTheListWhereItIs)
     QSignalSpy changes(m_view.get(), &RefreshScrollView::isRefreshingChanged);
     bar()->setValue(150);
     m_view->stopLoading();
-    QTest::qWait(RefreshScrollView::settleMs + 50);
+    ASSERT_TRUE(comesToRest());
     EXPECT_EQ(bar()->value(), 150);
     EXPECT_EQ(m_view->originY(), 150);
     EXPECT_EQ(changes.count(), 0);
@@ -358,7 +363,7 @@ TEST_F(RefreshScrollViewTest, WheelRunThatReachesTheTopDoesNotPull)
     notches(12);
     EXPECT_EQ(bar()->value(), 0);
     EXPECT_EQ(m_view->originY(), 0);
-    QTest::qWait(RefreshScrollView::wheelReleaseMs + 100);
+    ASSERT_TRUE(comesToRest());
     EXPECT_EQ(m_refreshes, 0);
 
     // A new run from the top does pull.
@@ -394,7 +399,7 @@ TEST_F(RefreshScrollViewTest, RowsScrolledFromElsewhereTakeTheOpenBandWithThem)
     EXPECT_EQ(m_view->originY(), 200);
     EXPECT_EQ(m_list->y(), 0);
     EXPECT_FALSE(m_view->refreshHeader()->isVisible());
-    QTest::qWait(RefreshScrollView::settleMs + 50);
+    ASSERT_TRUE(comesToRest());
     EXPECT_EQ(m_view->originY(), 200);
     m_view->stopLoading();
     EXPECT_EQ(m_view->originY(), 200);

@@ -183,7 +183,6 @@ TEST_F(SideBarTest, NewRowsComeFromTheCellFactory)
 TEST_F(SideBarTest, MarkerAppearsOnlyWithAnImageAndFollowsTheSelection)
 {
     bar.setLayoutMode(SideBar::LayoutMode::Top);
-    QTest::qWait(200);
     EXPECT_EQ(bar.selectorImageView(), nullptr);
 
     QPixmap notch(8, 16);

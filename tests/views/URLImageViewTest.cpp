@@ -56,10 +56,10 @@ protected:
     }
 
     // Answers the request held for `path`, if its client still waits.
-    void answer(
+    bool answer(
         const QString &path, int status, const QByteArray &contentType, const QByteArray &body)
     {
-        m_server.answerHanging(path.toUtf8(),
+        return m_server.answerHanging(path.toUtf8(),
             ScriptedHttpServer::Reply::answer(status, body, contentType)
                 .header("Cache-Control", "max-age=86400"));
     }
@@ -67,6 +67,11 @@ protected:
     QNetworkRequest request(const QString &path) const
     {
         return URLImageLoader::imageRequest(m_server.url(path));
+    }
+    // The client has hung up `count` requests so far: their answers can no longer come.
+    bool hungUp(int count)
+    {
+        return waitUntil([&] { return m_server.connectionsClosedByClient() == count; });
     }
     bool cached(const QString &path)
     {
@@ -117,23 +122,23 @@ TEST_F(URLImageViewTest, AReplacedRequestsAnswerIsNeitherShownNorCached)
             = olderAnswersFirst ? QStringLiteral("/old1.png") : QStringLiteral("/old2.png");
         const QString newer
             = olderAnswersFirst ? QStringLiteral("/new1.png") : QStringLiteral("/new2.png");
+        const int hungUpBefore = m_server.connectionsClosedByClient();
         AvatarImageView view;
         view.loadRequest(request(older));
         ASSERT_TRUE(waitForRequest(older));
         view.loadRequest(request(newer));
         ASSERT_TRUE(waitForRequest(newer));
+        ASSERT_TRUE(hungUp(hungUpBefore + 1));
 
         if (olderAnswersFirst) {
-            answer(older, 200, "image/png", png(Qt::red));
-            QTest::qWait(50);
+            EXPECT_FALSE(answer(older, 200, "image/png", png(Qt::red)));
             answer(newer, 200, "image/png", png(Qt::blue));
         } else {
             answer(newer, 200, "image/png", png(Qt::blue));
             ASSERT_TRUE(waitUntil([&] { return !view.image().isNull(); }));
-            answer(older, 200, "image/png", png(Qt::red));
+            EXPECT_FALSE(answer(older, 200, "image/png", png(Qt::red)));
         }
         ASSERT_TRUE(waitUntil([&] { return !view.image().isNull(); }));
-        QTest::qWait(50);
         EXPECT_EQ(centreOf(view.image()), QColor(Qt::blue));
         EXPECT_TRUE(cached(newer));
         EXPECT_FALSE(cached(older));
@@ -188,8 +193,8 @@ TEST_F(URLImageViewTest, SettingAnImageDropsTheLoadInFlight)
     view.loadRequest(request(QStringLiteral("/slow.png")));
     ASSERT_TRUE(waitForRequest(QStringLiteral("/slow.png")));
     view.setImage(QImage::fromData(png(Qt::magenta)));
-    answer(QStringLiteral("/slow.png"), 200, "image/png", png(Qt::red));
-    QTest::qWait(100);
+    ASSERT_TRUE(hungUp(1));
+    EXPECT_FALSE(answer(QStringLiteral("/slow.png"), 200, "image/png", png(Qt::red)));
     EXPECT_EQ(centreOf(view.image()), QColor(Qt::magenta));
     EXPECT_FALSE(cached(QStringLiteral("/slow.png")));
 }
@@ -200,8 +205,8 @@ TEST_F(URLImageViewTest, AViewGoneBeforeTheAnswerIsNoProblem)
     view->loadRequest(request(QStringLiteral("/late.png")));
     ASSERT_TRUE(waitForRequest(QStringLiteral("/late.png")));
     view.reset();
-    answer(QStringLiteral("/late.png"), 200, "image/png", png(Qt::red));
-    QTest::qWait(100);
+    ASSERT_TRUE(hungUp(1));
+    EXPECT_FALSE(answer(QStringLiteral("/late.png"), 200, "image/png", png(Qt::red)));
     EXPECT_FALSE(cached(QStringLiteral("/late.png")));
 }
 

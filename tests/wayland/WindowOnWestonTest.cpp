@@ -96,9 +96,8 @@ HeadlessWeston *weston = nullptr;
 
 TEST(WindowOnWeston, TheProgramRunsAsAWaylandClientAndShowsTheSandboxsPosts)
 {
-    if (!weston->installed())
-        GTEST_SKIP() << "weston is not installed, so there is no Wayland compositor to run under "
-                        "(the setup step installs it)";
+    ASSERT_TRUE(weston->installed()) << "weston is not installed, so there is no Wayland "
+                                        "compositor to run under (the setup step installs it)";
     ASSERT_TRUE(weston->error().isEmpty()) << weston->error().toStdString();
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
 

@@ -2,16 +2,13 @@
 
 // The whole program, signed in against the sandbox with its latency, its
 // window shown and in front on the test's own X display.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "views/SRRecorderControl.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -106,23 +103,18 @@ private:
     xcb_window_t m_window = 0;
 };
 
-struct ProgramOnX11 : ::testing::Test {
+class ProgramOnX11 : public ProgramTest {
+protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(250, 50));
-        delegate = std::make_unique<AppDelegate>();
-        ASSERT_TRUE(testsupport::awakeAndWaitForFirstPage(*delegate));
+        start();
+        if (HasFatalFailure())
+            return;
         window()->show();
         window()->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        Preferences::resetStandard();
     }
     MainWindow *window() const { return delegate->window(); }
     // Records a combination in a recorder as the user does: a click, then keys.
@@ -133,9 +125,4 @@ struct ProgramOnX11 : ::testing::Test {
         QTest::keyClick(recorder, key, Qt::ControlModifier | Qt::AltModifier);
         ASSERT_FALSE(recorder->cell().isRecording());
     }
-
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
 };
