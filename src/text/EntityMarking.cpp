@@ -138,10 +138,7 @@ QList<StyledText::Span> entitySpansStartingBefore(const QString &text, qsizetype
 
 void markEntities(StyledText &text)
 {
-    const QList<StyledText::Span> spans = entitySpans(text.text());
-    text.reserveSpans(spans.size());
-    for (const StyledText::Span &span : spans)
-        text.addSpan(span);
+    text.addSpans(entitySpans(text.text()));
 }
 
 } // namespace EntityMarking
