@@ -131,6 +131,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const std::int64_t grew = peakBytes.load() - liveBefore;
     const std::int64_t allowedBytes = memoryFloorBytes + memoryFactor * std::int64_t(size);
+    // VELTO_FUZZ_BUDGET=1 prints what each input cost, to see how near the
+    // budget the worst inputs come.
+    static const bool report = qEnvironmentVariableIntValue("VELTO_FUZZ_BUDGET") != 0;
+    if (report) {
+        std::fprintf(stderr,
+            "cost: %zu bytes took %.1f ms (allowed %.1f) and held %lld bytes (allowed %lld)\n",
+            size, spentMs, allowedMs, static_cast<long long>(grew),
+            static_cast<long long>(allowedBytes));
+    }
     if (grew > allowedBytes) {
         std::fprintf(stderr, "budget: %zu bytes held %lld bytes of heap at once (allowed %lld)\n",
             size, static_cast<long long>(grew), static_cast<long long>(allowedBytes));

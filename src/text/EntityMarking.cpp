@@ -2,6 +2,8 @@
 
 #include "text/LinkDetector.h"
 
+#include <algorithm>
+
 namespace {
 
 // Whether `u` may follow the sign of a hashtag (`hyphen`) or a mention. The
@@ -14,15 +16,17 @@ bool isEntityCharacter(char16_t u, bool hyphen)
 }
 
 // The matches of "sign, then one or more entity characters", each as long
-// as it goes, left to right. One pass, whatever the text holds: a long text
-// packed with marks costs no more per character than plain prose.
-QList<EntityMarking::Range> findAll(const QString &text, char16_t sign, bool hyphen)
+// as it goes, left to right, that start before `limit`. One pass, whatever
+// the text holds: a long text packed with marks costs no more per character
+// than plain prose.
+QList<EntityMarking::Range> findAll(
+    const QString &text, char16_t sign, bool hyphen, qsizetype limit)
 {
     QList<EntityMarking::Range> ranges;
     const qsizetype n = text.size();
     const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
     qsizetype i = 0;
-    while (i < n) {
+    while (i < std::min(n, limit)) {
         if (units[i] != sign) {
             ++i;
             continue;
@@ -92,26 +96,41 @@ QColor colorFor(EntityKind kind)
 
 QList<Range> hashtagRanges(const QString &text)
 {
-    return findAll(text, u'#', true);
+    return findAll(text, u'#', true, text.size());
 }
 
 QList<Range> mentionRanges(const QString &text)
 {
-    return findAll(text, u'@', false);
+    return findAll(text, u'@', false, text.size());
 }
 
 QList<StyledText::Span> entitySpans(const QString &text)
 {
+    return entitySpansStartingBefore(text, text.size());
+}
+
+QList<StyledText::Span> entitySpansStartingBefore(const QString &text, qsizetype limit)
+{
     QList<StyledText::Span> spans;
     if (text.isEmpty())
         return spans;
-    const QList<LinkMatch> links = LinkDetector::detect(text);
-    const QList<Range> hashtags = hashtagRanges(text);
-    const QList<Range> mentions = mentionRanges(text);
-    spans.reserve(links.size() + hashtags.size() + mentions.size());
+    const QList<Range> hashtags = findAll(text, u'#', true, limit);
+    const QList<Range> mentions = findAll(text, u'@', false, limit);
+    // A link that starts after the limit still hides a hashtag or mention
+    // that starts before it and reaches into the link.
+    qsizetype linksBefore = limit;
+    for (const QList<Range> *ranges : { &hashtags, &mentions }) {
+        if (!ranges->isEmpty())
+            linksBefore
+                = std::max(linksBefore, qsizetype(ranges->last().start + ranges->last().length));
+    }
+    const QList<LinkMatch> links = LinkDetector::detect(text, linksBefore);
+    const auto linksShown = std::find_if(
+        links.begin(), links.end(), [limit](const LinkMatch &link) { return link.start >= limit; });
+    spans.reserve((linksShown - links.begin()) + hashtags.size() + mentions.size());
     const QColor color = linkColor();
-    for (const LinkMatch &link : links)
-        spans.append({ link.start, link.length, EntityKind::Link, link.url, color, true });
+    for (auto link = links.begin(); link != linksShown; ++link)
+        spans.append({ link->start, link->length, EntityKind::Link, link->url, color, true });
     appendSpansOutsideLinks(spans, text, hashtags, links, EntityKind::Hash);
     appendSpansOutsideLinks(spans, text, mentions, links, EntityKind::User);
     return spans;
@@ -119,10 +138,7 @@ QList<StyledText::Span> entitySpans(const QString &text)
 
 void markEntities(StyledText &text)
 {
-    const QList<StyledText::Span> spans = entitySpans(text.text());
-    text.reserveSpans(spans.size());
-    for (const StyledText::Span &span : spans)
-        text.addSpan(span);
+    text.addSpans(entitySpans(text.text()));
 }
 
 } // namespace EntityMarking

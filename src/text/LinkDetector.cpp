@@ -1,7 +1,6 @@
 #include "text/LinkDetector.h"
 
 #include <QUrl>
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <optional>
@@ -49,6 +48,22 @@ const std::vector<std::string> &topLevelDomains()
 bool isListedDomain(std::string_view lowered)
 {
     const auto &domains = topLevelDomains();
+    // Two letters, the commonest case by far in a text packed with host
+    // names, are looked up in a table.
+    static const std::vector<bool> twoLetters = [&domains] {
+        std::vector<bool> table(26 * 26, false);
+        for (const std::string &domain : domains) {
+            if (domain.size() == 2)
+                table[std::size_t((domain[0] - 'a') * 26 + (domain[1] - 'a'))] = true;
+        }
+        return table;
+    }();
+    if (lowered.size() == 2) {
+        const auto isLower = [](char c) { return c >= 'a' && c <= 'z'; };
+        if (!isLower(lowered[0]) || !isLower(lowered[1]))
+            return false;
+        return twoLetters[std::size_t((lowered[0] - 'a') * 26 + (lowered[1] - 'a'))];
+    }
     return std::binary_search(domains.begin(), domains.end(), lowered, std::less<>());
 }
 
@@ -126,19 +141,17 @@ bool isTrailingPunctuation(QChar c)
 
 // Drops sentence punctuation and unmatched closing brackets from the end of a
 // link body; never goes below `minEnd`. The brackets of the body are counted
-// once and the counts follow the end back, so a long run of closing brackets
-// costs one pass.
+// once, when a closing one first stands at the end, and the counts follow the
+// end back: a long run of closing brackets costs one pass, a link that ends
+// in none costs nothing.
 int trimTrailing(QStringView text, int start, int end, int minEnd)
 {
     static constexpr char16_t closers[] = { u')', u']', u'}' };
     static constexpr char16_t openers[] = { u'(', u'[', u'{' };
-    const QStringView body = text.mid(start, end - start);
-    qsizetype opened[3];
-    qsizetype closed[3];
-    for (int kind = 0; kind < 3; ++kind) {
-        opened[kind] = body.count(QChar(openers[kind]));
-        closed[kind] = body.count(QChar(closers[kind]));
-    }
+    const int bodyEnd = end;
+    bool counted = false;
+    qsizetype opened[3] = {};
+    qsizetype closed[3] = {};
     while (end > minEnd) {
         const QChar last = text[end - 1];
         if (isTrailingPunctuation(last)) {
@@ -146,13 +159,22 @@ int trimTrailing(QStringView text, int start, int end, int minEnd)
             continue;
         }
         const auto closer = std::find(std::begin(closers), std::end(closers), last.unicode());
-        const auto kind = closer - std::begin(closers);
-        if (closer != std::end(closers) && closed[kind] > opened[kind]) {
-            --closed[kind];
-            --end;
-            continue;
+        if (closer == std::end(closers))
+            break;
+        if (!counted) {
+            for (QChar c : text.mid(start, bodyEnd - start)) {
+                for (int kind = 0; kind < 3; ++kind) {
+                    opened[kind] += c == openers[kind];
+                    closed[kind] += c == closers[kind];
+                }
+            }
+            counted = true;
         }
-        break;
+        const auto kind = closer - std::begin(closers);
+        if (closed[kind] <= opened[kind])
+            break;
+        --closed[kind];
+        --end;
     }
     return end;
 }
@@ -170,33 +192,6 @@ struct Host {
     QStringView lastLabel;
 };
 
-// Reads dot-separated labels from `from`; answers every label end, so callers
-// can pick the longest prefix that satisfies them.
-// A host of up to 253 characters has at most 127 labels; most have two or
-// three, kept on the stack.
-using LabelEnds = QVarLengthArray<int, 8>;
-
-LabelEnds scanLabelEnds(QStringView text, int from)
-{
-    LabelEnds ends;
-    int i = from;
-    while (i < text.size() && i - from <= maxHostLength) {
-        const int labelStart = i;
-        while (i < text.size() && (isAsciiAlnum(text[i]) || text[i] == u'-')
-            && i - labelStart < maxLabelLength + 1)
-            ++i;
-        if (i == labelStart || i - labelStart > maxLabelLength || text[labelStart] == u'-'
-            || text[i - 1] == u'-')
-            break;
-        ends.append(i);
-        if (i + 1 < text.size() && text[i] == u'.' && isAsciiAlnum(text[i + 1]))
-            ++i;
-        else
-            break;
-    }
-    return ends;
-}
-
 bool endsHostCleanly(QStringView text, int end)
 {
     if (end >= text.size())
@@ -205,20 +200,59 @@ bool endsHostCleanly(QStringView text, int end)
     return !(isWordCharacter(next) || next == u'-' || next == u'@');
 }
 
-// The longest run of at least `minLabels` labels whose last label passes
-// `acceptLast` and which is not followed by more of a word.
+// The labels of a host name read so far: dot-separated runs of ASCII letters,
+// digits and "-", 1 to 63 long, neither starting nor ending with "-", each
+// starting at most maxHostLength after the host.
+struct LabelChain {
+    int host = -1; // where the host starts
+    int next = 0; // where the next label starts
+    int count = 0; // labels read
+    int ends[3] = { -1, -1, -1 }; // the ends of the last three labels read, the last first
+    bool goesOn = false; // the length bound, not the text, stopped the reading
+};
+
+// Reads the labels of `chain` from `chain.next` on; answers the longest host
+// of at least `minLabels` labels whose last label passes `acceptLast` and
+// which is not followed by more of a word.
+template <typename Accept>
+std::optional<Host> readLabels(
+    QStringView text, LabelChain &chain, int minLabels, Accept acceptLast)
+{
+    std::optional<Host> longest;
+    chain.goesOn = false;
+    int i = chain.next;
+    while (i < text.size()) {
+        if (i - chain.host > maxHostLength) {
+            chain.goesOn = true;
+            break;
+        }
+        const int labelStart = i;
+        while (i < text.size() && (isAsciiAlnum(text[i]) || text[i] == u'-')
+            && i - labelStart < maxLabelLength + 1)
+            ++i;
+        if (i == labelStart || i - labelStart > maxLabelLength || text[labelStart] == u'-'
+            || text[i - 1] == u'-')
+            break;
+        ++chain.count;
+        chain.ends[2] = chain.ends[1];
+        chain.ends[1] = chain.ends[0];
+        chain.ends[0] = i;
+        const QStringView label = text.mid(labelStart, i - labelStart);
+        if (chain.count >= minLabels && acceptLast(label) && endsHostCleanly(text, i))
+            longest = Host { i, label };
+        if (i + 1 < text.size() && text[i] == u'.' && isAsciiAlnum(text[i + 1]))
+            chain.next = ++i;
+        else
+            break;
+    }
+    return longest;
+}
+
 template <typename Accept>
 std::optional<Host> scanHost(QStringView text, int from, int minLabels, Accept acceptLast)
 {
-    const LabelEnds ends = scanLabelEnds(text, from);
-    for (qsizetype n = ends.size(); n >= minLabels; --n) {
-        const int end = ends[n - 1];
-        const int lastStart = n >= 2 ? ends[n - 2] + 1 : from;
-        const QStringView last = text.mid(lastStart, end - lastStart);
-        if (acceptLast(last) && endsHostCleanly(text, end))
-            return Host { end, last };
-    }
-    return std::nullopt;
+    LabelChain chain { from, from };
+    return readLabels(text, chain, minLabels, acceptLast);
 }
 
 bool isAlphabeticTld(QStringView label)
@@ -252,6 +286,50 @@ bool startsWithCaseless(QStringView text, int at, QLatin1String prefix)
 
 std::optional<LinkMatch> matchEmail(QStringView text, int start);
 
+// The host of a scheme link: up to the first "/", "?", "#" or character that
+// cannot stand in a link.
+int hostRegionEnd(QStringView text, int hostStart)
+{
+    int end = hostStart;
+    while (end < text.size() && isLinkBodyCharacter(text[end]) && text[end] != u'/'
+        && text[end] != u'?' && text[end] != u'#')
+        ++end;
+    return end;
+}
+
+// Whether trimming the end of a link whose host ends at `hostEnd` stops
+// before it reaches the host: some character of the body at or after
+// `hostEnd` is neither sentence punctuation nor a closing bracket. Only
+// punctuation and brackets are read, and a scheme starts with a letter, so
+// the texts read for all scheme starts in a run of link characters add up to
+// the run once.
+bool hostIsSettled(QStringView text, int hostEnd)
+{
+    for (int p = hostEnd; p < text.size() && isLinkBodyCharacter(text[p]); ++p) {
+        const QChar c = text[p];
+        if (!isTrailingPunctuation(c) && c != u')' && c != u']' && c != u'}')
+            return true;
+    }
+    return false;
+}
+
+// Whether the scheme, user and host written from `start` to `authorityEnd`
+// make a link: a host that starts with a letter, digit or "[", has no empty
+// label, and that QUrl takes. QUrl reads this part the same way whatever
+// follows, and in its tolerant mode takes any path, query or fragment after
+// it, so it takes the whole link exactly when it takes this part.
+bool isPlausibleAuthority(QStringView text, int start, int hostStart, int authorityEnd)
+{
+    QStringView host = text.mid(hostStart, authorityEnd - hostStart);
+    if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
+        host = host.mid(at + 1);
+    if (host.isEmpty() || !(host.front().isLetterOrNumber() || host.front() == u'[')
+        || host.contains(u".."))
+        return false;
+    const QUrl url(text.mid(start, authorityEnd - start).toString(), QUrl::TolerantMode);
+    return url.isValid() && !url.host().isEmpty();
+}
+
 std::optional<LinkMatch> matchScheme(QStringView text, int start)
 {
     static const QLatin1String schemes[]
@@ -260,23 +338,18 @@ std::optional<LinkMatch> matchScheme(QStringView text, int start)
         if (!startsWithCaseless(text, start, scheme))
             continue;
         const int hostStart = start + int(scheme.size());
-        const int bodyEnd = scanBody(text, hostStart);
-        int hostEnd = hostStart;
-        while (hostEnd < bodyEnd && text[hostEnd] != u'/' && text[hostEnd] != u'?'
-            && text[hostEnd] != u'#')
-            ++hostEnd;
+        const int hostEnd = hostRegionEnd(text, hostStart);
+        // A host that fails is refused before the rest of the word is read:
+        // a long word full of schemes without a host ("http://-http://-...")
+        // would otherwise be read again from each of them.
+        const bool settled = hostIsSettled(text, hostEnd);
+        if (settled && !isPlausibleAuthority(text, start, hostStart, hostEnd))
+            return std::nullopt;
+        const int bodyEnd = scanBody(text, hostEnd);
         const int end = trimTrailing(text, start, bodyEnd, hostStart + 1);
-        QStringView host = text.mid(hostStart, std::min(hostEnd, end) - hostStart);
-        if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
-            host = host.mid(at + 1);
-        if (host.isEmpty() || !(host.front().isLetterOrNumber() || host.front() == u'[')
-            || host.contains(u".."))
+        if (!settled && !isPlausibleAuthority(text, start, hostStart, std::min(hostEnd, end)))
             return std::nullopt;
-        const QString value = text.mid(start, end - start).toString();
-        const QUrl url(value, QUrl::TolerantMode);
-        if (!url.isValid() || url.host().isEmpty())
-            return std::nullopt;
-        return LinkMatch { start, end - start, value };
+        return LinkMatch { start, end - start, text.mid(start, end - start).toString() };
     }
     if (startsWithCaseless(text, start, QLatin1String("mailto:"))) {
         const int addressStart = start + 7;
@@ -304,11 +377,34 @@ std::optional<LinkMatch> matchEmail(QStringView text, int start)
     return LinkMatch { start, int(address.size()), QStringLiteral("mailto:") + address };
 }
 
-std::optional<LinkMatch> matchWww(QStringView text, int start)
+// "www." may start again and again inside one long host name
+// ("www.1-www.1-www..."). An earlier start whose host had no acceptable last
+// label leaves its labels here: a later start inside them has the same labels
+// after its first, none acceptable either, and reads on only from where the
+// earlier one stopped, so a long host name is read once, not once per "www.".
+std::optional<LinkMatch> matchWww(QStringView text, int start, LabelChain &failed)
 {
     if (!startsWithCaseless(text, start, QLatin1String("www.")))
         return std::nullopt;
-    const auto host = scanHost(text, start, 3, isAlphabeticTld);
+    std::optional<Host> host;
+    bool readAgain = true;
+    if (failed.count > 0 && start > failed.host && start < failed.ends[0]) {
+        if (!failed.goesOn)
+            return std::nullopt;
+        // From inside one of the last two labels read, the labels after them
+        // may still be this start's first or second; those it reads itself.
+        if (failed.count >= 3 && start < failed.ends[2]) {
+            failed.host = start;
+            host = readLabels(text, failed, 0, isAlphabeticTld);
+            readAgain = false;
+        }
+    }
+    if (readAgain) {
+        LabelChain chain { start, start };
+        host = readLabels(text, chain, 3, isAlphabeticTld);
+        if (!host)
+            failed = chain;
+    }
     if (!host)
         return std::nullopt;
     const int end = extendAfterHost(text, start, host->end);
@@ -363,8 +459,14 @@ bool isKnownTopLevelDomain(QStringView label)
 
 QList<LinkMatch> detect(QStringView text)
 {
+    return detect(text, text.size());
+}
+
+QList<LinkMatch> detect(QStringView text, qsizetype startsBefore)
+{
     QList<LinkMatch> matches;
-    const int n = int(text.size());
+    const int n = int(std::min(text.size(), startsBefore));
+    LabelChain failedWww;
     int i = 0;
     while (i < n) {
         const QChar c = text[i];
@@ -373,8 +475,11 @@ QList<LinkMatch> detect(QStringView text)
             ++i;
             continue;
         }
+        // Most word starts begin no scheme and no "www.": the first letter
+        // says so without comparing strings.
+        const char16_t lower = isAsciiLetter(c) ? (c.unicode() | 0x20) : 0;
         std::optional<LinkMatch> match;
-        if (isAsciiLetter(c))
+        if (lower == u'h' || lower == u'f' || lower == u'm')
             match = matchScheme(text, i);
         if (!match
             && (i == 0
@@ -382,7 +487,8 @@ QList<LinkMatch> detect(QStringView text)
                     && !isLocalPartCharacter(text[i - 1]))))
             match = matchEmail(text, i);
         if (!match && isAsciiAlnum(c)) {
-            match = matchWww(text, i);
+            if (lower == u'w')
+                match = matchWww(text, i, failedWww);
             if (!match)
                 match = matchBareHost(text, i);
         }

@@ -50,6 +50,9 @@ Q_DECLARE_TYPEINFO(LinkMatch, Q_RELOCATABLE_TYPE);
 namespace LinkDetector {
 
 QList<LinkMatch> detect(QStringView text);
+// The links of detect(text) that start before `startsBefore`; the text after
+// the last of them is not read.
+QList<LinkMatch> detect(QStringView text, qsizetype startsBefore);
 
 // True when the last label names a top-level domain of rule 4.
 bool isKnownTopLevelDomain(QStringView label);

@@ -43,18 +43,17 @@ StyledText styledPostText(const QString &text, qint64 prefsFontSize)
 {
     if (text.size() > maximumShownLength) {
         // The marks come from the whole text, so a link cut by the ellipsis
-        // still opens its whole address.
-        const StyledText whole = styledText(text, prefsFontSize);
+        // still opens its whole address; only those that start in the part
+        // shown are looked for.
         int cut = maximumShownLength;
         if (text.at(cut - 1).isHighSurrogate())
             --cut;
-        StyledText shown(text.left(cut) + QChar(0x2026), whole.baseStyle());
-        for (const StyledText::Span &span : whole.spans()) {
-            if (span.start < cut) {
-                StyledText::Span kept = span;
-                kept.length = std::min(span.end(), cut) - span.start;
-                shown.addSpan(std::move(kept));
-            }
+        StyledText shown(text.left(cut) + QChar(0x2026), baseStyle(prefsFontSize));
+        const QList<StyledText::Span> spans = EntityMarking::entitySpansStartingBefore(text, cut);
+        shown.reserveSpans(spans.size());
+        for (StyledText::Span span : spans) {
+            span.length = std::min(span.end(), cut) - span.start;
+            shown.addSpan(std::move(span));
         }
         return shown;
     }

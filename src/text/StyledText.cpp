@@ -3,6 +3,7 @@
 #include <QVariantList>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 QString entityKindName(EntityKind kind)
@@ -43,6 +44,25 @@ void StyledText::addSpan(Span span)
     span.start = start;
     span.length = end - start;
     m_spans.append(std::move(span));
+}
+
+void StyledText::addSpans(QList<Span> spans)
+{
+    if (!m_spans.isEmpty()) {
+        reserveSpans(spans.size());
+        for (Span &span : spans)
+            addSpan(std::move(span));
+        return;
+    }
+    m_spans = std::move(spans);
+    const auto fits = [this](const Span &span) {
+        return span.start >= 0 && span.length > 0 && span.start <= length() - span.length;
+    };
+    if (std::all_of(m_spans.cbegin(), m_spans.cend(), fits))
+        return;
+    QList<Span> all = std::exchange(m_spans, {});
+    for (Span &span : all)
+        addSpan(std::move(span));
 }
 
 namespace {

@@ -85,6 +85,9 @@ public:
     void addSpan(Span span);
     // Room for `count` more spans, so marking a long text grows the list once.
     void reserveSpans(qsizetype count) { m_spans.reserve(m_spans.size() + count); }
+    // addSpan() for each in order; a text without spans takes the list itself,
+    // so a long, densely marked text holds its marks once, not twice.
+    void addSpans(QList<Span> spans);
 
     // The attributes of the character at `index` (none outside the text).
     TextAttributes attributesAt(int index) const;
