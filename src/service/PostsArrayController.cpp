@@ -4,6 +4,7 @@
 #include "text/RelativeDate.h"
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -145,9 +146,38 @@ void PostsModel::refreshRecords(QList<PostRecord> records)
             added.append(std::move(records[i]));
     if (added.isEmpty())
         return;
+    const qsizetype before = m_records.size();
     beginInsertRows({}, int(m_records.size()), int(m_records.size() + added.size() - 1));
     m_records.append(std::move(added));
     endInsertRows();
+    // A window left open all day would otherwise gather every post of it.
+    dropOldestBeyond(std::max(before, maximumRefreshedRows));
+}
+
+void PostsModel::dropOldestBeyond(qsizetype rows)
+{
+    if (m_records.size() <= rows)
+        return;
+    QList<qsizetype> order(m_records.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](qsizetype a, qsizetype b) {
+        return sortableDate(m_records.at(a).createdAt())
+            > sortableDate(m_records.at(b).createdAt());
+    });
+    QList<bool> dropped(m_records.size(), false);
+    for (qsizetype i = rows; i < order.size(); ++i)
+        dropped[order.at(i)] = true;
+    for (qsizetype row = m_records.size() - 1; row >= 0; --row) {
+        if (!dropped.at(row))
+            continue;
+        qsizetype first = row;
+        while (first > 0 && dropped.at(first - 1))
+            --first;
+        beginRemoveRows({}, int(first), int(row));
+        m_records.remove(first, row - first + 1);
+        endRemoveRows();
+        row = first;
+    }
 }
 
 void PostsModel::replaceRecord(int row, const PostRecord &record)

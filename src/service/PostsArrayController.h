@@ -33,8 +33,11 @@ public:
     // A refresh's page, merged: new posts are added, posts in the page's
     // span of time that it no longer holds go, posts it holds change only
     // where they changed, and posts older than the page stay. A page that
-    // does not reach the newest post shown replaces the list.
+    // does not reach the newest post shown replaces the list. Refreshes
+    // never make the list longer than `maximumRefreshedRows` (or than it was
+    // before, where older pages were loaded): past that the oldest posts go.
     void refreshRecords(QList<PostRecord> records);
+    static constexpr qsizetype maximumRefreshedRows = 1000;
     // Replaces one record in place (starring changes "you_starred").
     void replaceRecord(int row, const PostRecord &record);
     // Gives the avatar that arrived after its page to every row that shows
@@ -45,6 +48,8 @@ Q_SIGNALS:
     void recordReplaced(const PostRecord &before, const PostRecord &after);
 
 private:
+    void dropOldestBeyond(qsizetype rows);
+
     QList<PostRecord> m_records;
 };
 

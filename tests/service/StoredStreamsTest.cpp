@@ -14,8 +14,10 @@
 #include "support/PostStore.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +28,8 @@ PostRecord record(int n, int stars = 0)
     PostRecord r;
     r.post = { { u"id"_qs, QString::number(n) },
         { u"created_at"_qs,
-            QStringLiteral("2024-05-01T00:%1:00Z").arg(n, 2, 10, QLatin1Char('0')) },
+            QDateTime::fromSecsSinceEpoch(1714521600 + qint64(n) * 60, QTimeZone::utc())
+                .toString(Qt::ISODate) },
         { u"num_stars"_qs, stars } };
     return r;
 }
@@ -83,6 +86,25 @@ TEST(RefreshMerge, NewPostsComeAboveDeletedOnesGoAndOlderOnesStay)
         posts.refreshContent(c.page);
         EXPECT_EQ(arrangedIds(posts), c.expected);
         EXPECT_EQ(resets.count(), c.replaced ? 1 : 0);
+    }
+    // A list refreshed all day keeps its newest posts, no more than the
+    // bound, or than older pages had made it.
+    for (const qsizetype shownRows : { qsizetype(990), qsizetype(1200) }) {
+        SCOPED_TRACE(shownRows);
+        QList<PostRecord> shown;
+        for (int n = 0; n < shownRows; ++n)
+            shown << record(n + 30);
+        PostsArrayController posts;
+        posts.setContent(shown);
+        QList<PostRecord> page;
+        for (int n = int(shownRows) + 49; n >= int(shownRows) + 20; --n)
+            page << record(n);
+        posts.refreshContent(page);
+        const qsizetype bound = std::max(shownRows, PostsModel::maximumRefreshedRows);
+        ASSERT_EQ(posts.count(), bound);
+        EXPECT_EQ(posts.arrangedObject(0)->id(), QString::number(shownRows + 49));
+        EXPECT_EQ(
+            posts.arrangedObject(int(bound) - 1)->id(), QString::number(shownRows + 50 - bound));
     }
     // The service's counts win over the ones shown.
     PostsArrayController posts;
