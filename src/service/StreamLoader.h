@@ -29,8 +29,8 @@ struct PostRecord;
 //
 // With a post store, a main stream chosen, stepped to or loaded at start
 // shows its stored page first (the first one at the place the reader left
-// at the last quit), and the network
-// page follows as a refresh; every page a main stream answers is stored. A
+// at the last quit), and the network page follows as a refresh; every page a
+// main stream answers is stored. A
 // refresh merges its page into the list (PostsModel::refreshRecords) and the
 // window keeps the reader's place. When the network or the service is down,
 // a main stream's load fails without an alert: the loader says it is
@@ -38,9 +38,9 @@ struct PostRecord;
 //
 // The loader is the one owner of the shown stream: its kind, whether the
 // saved posts stand in for it, the stream Back returns to, the back label,
-// the load state and whether it is offline. It draws nothing; the window derives its fades, the
-// progress indicator, the side bar's row and the bars from the change
-// signals (StreamPresenter).
+// the load state and whether it is offline. It draws nothing; the window
+// derives its fades, the progress indicator, the side bar's row and the bars
+// from the change signals (StreamPresenter).
 class StreamLoader : public QObject {
     Q_OBJECT
 public:

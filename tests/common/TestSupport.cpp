@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "SandboxServer.h"
+
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 
@@ -12,6 +14,12 @@
 #include <memory>
 
 namespace testsupport {
+
+void pointProgramAt(const SandboxServer &sandbox)
+{
+    sandbox.setEnvironment();
+    OutsideAddresses::setCurrent(OutsideAddresses::load());
+}
 
 void pointXdgFoldersAt(const QString &root)
 {

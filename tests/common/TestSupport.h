@@ -10,7 +10,13 @@
 #include <chrono>
 #include <functional>
 
+class SandboxServer;
+
 namespace testsupport {
+
+// Points every outside address of the program (API, sites, hosts) at
+// `sandbox`, for this process and the programs it starts.
+void pointProgramAt(const SandboxServer &sandbox);
 
 // Sets HOME and the XDG folders to fresh folders below `root`, and forgets the
 // preferences store opened so far.

@@ -5,7 +5,6 @@
 #include "SandboxServer.h"
 #include "TestSupport.h"
 
-#include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "service/ApiClient.h"
 #include "service/PostsArrayController.h"
@@ -119,8 +118,7 @@ protected:
     {
         testsupport::pointXdgFoldersAt(profile.path());
         ASSERT_TRUE(sandbox.start());
-        sandbox.setEnvironment();
-        OutsideAddresses::setCurrent(OutsideAddresses::load());
+        testsupport::pointProgramAt(sandbox);
         ASSERT_TRUE(sandbox.setLatency(300));
         api = std::make_unique<ApiClient>(sandbox.token());
         loader.setApi(api.get());

@@ -4,7 +4,6 @@
 #include "SandboxServer.h"
 #include "TestSupport.h"
 
-#include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "service/UpdateChecker.h"
 
@@ -26,8 +25,7 @@ protected:
         testsupport::pointXdgFoldersAt(home.path());
         ASSERT_TRUE(sandbox.start());
         ASSERT_TRUE(sandbox.setLatency(250, 50));
-        sandbox.setEnvironment();
-        OutsideAddresses::setCurrent(OutsideAddresses::load());
+        testsupport::pointProgramAt(sandbox);
         checker.setClock([this] { return clock; });
     }
     void TearDown() override { Preferences::resetStandard(); }
