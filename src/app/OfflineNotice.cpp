@@ -14,6 +14,16 @@ OfflineNotice::OfflineNotice(NoticeBar *bar, StreamLoader *streams, QObject *par
 {
     connect(streams, &StreamLoader::offlineChanged, this, &OfflineNotice::update);
     connect(bar, &NoticeBar::statusActionClicked, this, &OfflineNotice::retry);
+}
+
+void OfflineNotice::watchNetwork()
+{
+    // Loaded only once the streams first go offline: the backends bring their
+    // own libraries (GIO, a system bus connection) that a program that never
+    // loses the service should not carry.
+    if (m_watching)
+        return;
+    m_watching = true;
     if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
         connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, this,
             [this](QNetworkInformation::Reachability reachability) {
@@ -44,10 +54,12 @@ void OfflineNotice::update()
 {
     if (!m_bar)
         return;
-    if (const auto &offline = m_streams->offline())
+    if (const auto &offline = m_streams->offline()) {
+        watchNetwork();
         m_bar->setStatus(text(offline->message, offline->postsFrom), QStringLiteral("Retry"));
-    else
+    } else {
         m_bar->clearStatus();
+    }
 }
 
 void OfflineNotice::retry()

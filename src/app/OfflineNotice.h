@@ -11,7 +11,8 @@ class StreamLoader;
 // loaded the notice bar says so ("Offline: showing posts from 10:42. Unable
 // to fetch stream.") with a Retry button, in place of an alert per attempt.
 // Retries otherwise follow the refresh schedule, and come at once when the
-// system says the network is back (where Qt has a backend that can tell).
+// system says the network is back (where Qt has a backend that can tell;
+// the network is watched from the first time the streams go offline).
 class OfflineNotice : public QObject {
     Q_OBJECT
 public:
@@ -25,7 +26,9 @@ public:
 private:
     void update();
     void retry();
+    void watchNetwork();
 
     QPointer<NoticeBar> m_bar;
     StreamLoader *m_streams;
+    bool m_watching = false;
 };
