@@ -2,14 +2,13 @@
 
 #include "TestSupport.h"
 
-#include "platform/SecretStore.h"
+#include "platform/SecretService.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFile>
-#include <QLibrary>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -43,11 +42,6 @@ void endWithParent(QProcess &process)
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
-template <typename F> F glibFunction(const char *library, const char *name)
-{
-    return reinterpret_cast<F>(QLibrary::resolve(QString::fromLatin1(library), 0, name));
-}
-
 struct PrivateBus {
     QTemporaryDir dir;
     QProcess process;
@@ -76,30 +70,6 @@ struct PrivateBus {
         address = QString::fromUtf8(process.readLine().trimmed());
     }
 
-    // The keyring library reaches the bus through GLib's shared session
-    // connection, which by default ends the process when its bus goes away
-    // (here at the process's own end). Held from the first keyring on; false
-    // when this process already talks to another session bus.
-    bool holdSessionConnection()
-    {
-        if (held)
-            return true;
-        using BusGet = void *(*)(int, void *, void **);
-        auto busGet = glibFunction<BusGet>("gio-2.0", "g_bus_get_sync");
-        auto setExitOnClose
-            = glibFunction<void (*)(void *, int)>("gio-2.0", "g_dbus_connection_set_exit_on_close");
-        auto uniqueName
-            = glibFunction<const char *(*)(void *)>("gio-2.0", "g_dbus_connection_get_unique_name");
-        void *connection = busGet ? busGet(2 /* G_BUS_TYPE_SESSION */, nullptr, nullptr) : nullptr;
-        if (!connection || !setExitOnClose || !uniqueName)
-            return false;
-        setExitOnClose(connection, 0);
-        const QDBusConnection check = QDBusConnection::connectToBus(address, checkName);
-        held = check.interface()->isServiceRegistered(QString::fromUtf8(uniqueName(connection)));
-        return held;
-    }
-
-    bool held = false;
     static inline const QString checkName = QStringLiteral("keyring-check");
 };
 
@@ -124,18 +94,10 @@ PrivateKeyring::PrivateKeyring(Daemon daemon)
         m_problem = bus.problem;
         return;
     }
-    // The toolkit's own session bus (notifications, portals) stays the
-    // test's: it is opened, if it was not yet, before the address changes.
-    QDBusConnection::sessionBus();
-    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
-        m_oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
-    if (!bus.holdSessionConnection()) {
-        m_problem = QStringLiteral("this process already uses another session bus for keyrings");
-        return;
-    }
-    qunsetenv("VELTO_KEYRING");
-    SecretStore::setCurrent(nullptr);
+    // The program's keyring speaks over a connection to this bus; its other
+    // services (notifications, portals) stay on the test's session bus.
+    SecretStore::setCurrent(std::make_unique<SecretService>(
+        QDBusConnection::connectToBus(bus.address, QStringLiteral("keyring"))));
     if (daemon == Daemon::None)
         return;
 
@@ -155,9 +117,6 @@ PrivateKeyring::PrivateKeyring(Daemon daemon)
 
 PrivateKeyring::~PrivateKeyring()
 {
-    // The keyring library opens its next session with the next daemon.
-    if (auto disconnect = glibFunction<void (*)()>("secret-1", "secret_service_disconnect"))
-        disconnect();
     if (m_daemon.state() != QProcess::NotRunning) {
         pause(false);
         m_daemon.kill();
@@ -167,11 +126,6 @@ PrivateKeyring::~PrivateKeyring()
             return !checkConnection().interface()->isServiceRegistered(secretsName).value();
         });
     }
-    if (m_oldAddress.isNull())
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    else
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_oldAddress);
-    qputenv("VELTO_KEYRING", "off");
     SecretStore::setCurrent(nullptr);
 }
 

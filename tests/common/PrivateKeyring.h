@@ -12,11 +12,8 @@ namespace testsupport {
 // in a fresh private folder (or, when asked for none, no keyring at all), on
 // a private session bus on which nothing starts on demand, so never the
 // user's own keyring daemon. While it lives, the program's keyring is in use
-// (the tests turn it off otherwise).
-//
-// The bus is one per test process (ctest runs each test in a process of its
-// own): the keyring library holds on to the first session bus it meets for
-// the rest of the process, so later keyrings come and go on that bus.
+// (the tests turn it off otherwise). The bus is one per test process; the
+// keyrings of its tests come and go on it.
 class PrivateKeyring {
 public:
     enum class Daemon { Unlocked, None };
@@ -43,7 +40,6 @@ private:
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_problem;
-    QByteArray m_oldAddress;
 };
 
 } // namespace testsupport
