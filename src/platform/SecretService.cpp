@@ -82,13 +82,26 @@ public:
     enum class Kind { Read, Write, Remove };
 
     Operation(QDBusConnection bus, Kind kind, QString key, QString secret,
-        std::function<void(const Answer &)> done)
+        std::shared_ptr<bool> silent, std::function<void(const Answer &)> done)
         : m_bus(std::move(bus))
         , m_kind(kind)
         , m_key(std::move(key))
         , m_secret(std::move(secret))
+        , m_silent(std::move(silent))
         , m_done(std::move(done))
     {
+        // The limit is on the keyring, not on the user: it stops while a
+        // prompt waits for a password and starts again once it is answered.
+        m_limit.setSingleShot(true);
+        m_limit.setTimerType(Qt::PreciseTimer);
+        m_limit.setInterval(SecretStore::answerTimeout);
+        connect(&m_limit, &QTimer::timeout, this, [this] {
+            *m_silent = true;
+            finish({ Outcome::NoKeyring, {},
+                QStringLiteral("the keyring did not answer within %1 s")
+                    .arg(SecretStore::answerTimeout.count()) });
+        });
+        m_limit.start();
     }
 
     void start()
@@ -99,7 +112,12 @@ public:
                 << QStringLiteral("plain") << QVariant::fromValue(QDBusVariant(QString())),
             [this](const QDBusMessage &reply) {
                 m_session = qdbus_cast<QDBusObjectPath>(reply.arguments().value(1));
-                search();
+                // A path that is not one could not even be sent back with a secret.
+                if (m_session.path().isEmpty())
+                    finish({ Outcome::NoKeyring, {},
+                        QStringLiteral("the keyring opened no session") });
+                else
+                    search();
             });
     }
 
@@ -109,6 +127,7 @@ public Q_SLOTS:
         if (!m_afterPrompt)
             return;
         auto next = std::exchange(m_afterPrompt, {});
+        m_limit.start();
         if (dismissed)
             finish({ Outcome::NoKeyring, {}, QStringLiteral("the keyring stayed locked") });
         else
@@ -145,11 +164,12 @@ private:
     void prompt(const QString &path, std::function<void(const QVariant &)> next)
     {
         m_afterPrompt = std::move(next);
+        m_limit.stop();
         m_bus.connect(serviceName, path, promptInterface, QStringLiteral("Completed"), this,
             SLOT(promptCompleted(bool, QDBusVariant)));
         call(objectMessage(QDBusObjectPath(path), promptInterface, QStringLiteral("Prompt"))
                 << QString(),
-            [](const QDBusMessage &) { });
+            [](const QDBusMessage &) {});
     }
 
     void search()
@@ -209,7 +229,9 @@ private:
             // The entry keeps its place and attributes; only the secret changes.
             call(objectMessage(items.first(), itemInterface, QStringLiteral("SetSecret"))
                     << QVariant::fromValue(secretValue()),
-                [this](const QDBusMessage &) { finish({ Outcome::Done, {}, {} }); });
+                [this](const QDBusMessage &) {
+                    finish({ Outcome::Done, {}, {} });
+                });
             return;
         case Kind::Remove:
             removeEach(items);
@@ -261,8 +283,8 @@ private:
         QVariantMap properties;
         properties.insert(QStringLiteral("org.freedesktop.Secret.Item.Label"),
             QString(programName + QStringLiteral(": ") + m_key));
-        properties.insert(
-            QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes));
+        properties.insert(QStringLiteral("org.freedesktop.Secret.Item.Attributes"),
+            QVariant::fromValue(attributes));
         call(objectMessage(collection, collectionInterface, QStringLiteral("CreateItem"))
                 << properties << QVariant::fromValue(secretValue()) << true,
             [this](const QDBusMessage &reply) {
@@ -271,8 +293,9 @@ private:
                 if (promptPath.isEmpty() || promptPath == noPrompt)
                     finish({ Outcome::Done, {}, {} });
                 else
-                    prompt(promptPath,
-                        [this](const QVariant &) { finish({ Outcome::Done, {}, {} }); });
+                    prompt(promptPath, [this](const QVariant &) {
+                        finish({ Outcome::Done, {}, {} });
+                    });
             });
     }
 
@@ -286,6 +309,7 @@ private:
         if (m_finished)
             return;
         m_finished = true;
+        m_limit.stop();
         if (!m_session.path().isEmpty() && m_session.path() != noPrompt)
             m_bus.call(objectMessage(m_session, sessionInterface, QStringLiteral("Close")),
                 QDBus::NoBlock);
@@ -297,7 +321,9 @@ private:
     Kind m_kind;
     QString m_key;
     QString m_secret;
+    std::shared_ptr<bool> m_silent;
     std::function<void(const Answer &)> m_done;
+    QTimer m_limit;
     QDBusObjectPath m_session;
     std::function<void(const QVariant &)> m_afterPrompt;
     bool m_finished = false;
@@ -316,7 +342,8 @@ void SecretService::read(const QString &key, QObject *context, Callback done)
     run(int(Operation::Kind::Read), key, {}, context, std::move(done));
 }
 
-void SecretService::write(const QString &key, const QString &secret, QObject *context, Callback done)
+void SecretService::write(
+    const QString &key, const QString &secret, QObject *context, Callback done)
 {
     run(int(Operation::Kind::Write), key, secret, context, std::move(done));
 }
@@ -329,33 +356,21 @@ void SecretService::remove(const QString &key, QObject *context, Callback done)
 void SecretService::run(
     int kind, const QString &key, const QString &secret, QObject *context, Callback done)
 {
-    // One answer per call, whichever comes first: the keyring's or the time limit's.
-    auto answered = std::make_shared<bool>(false);
-    auto answer = [answered, context = QPointer<QObject>(context), done](const Answer &a) {
-        if (std::exchange(*answered, true))
-            return;
-        if (context)
-            done(a);
-    };
     if (*m_silent || !m_bus.isConnected()) {
         const QString problem = *m_silent
             ? QStringLiteral("the keyring did not answer earlier")
             : QStringLiteral("no session bus: ") + m_bus.lastError().message();
-        QTimer::singleShot(0, context, [answer, problem] {
-            answer({ Outcome::NoKeyring, {}, problem });
+        QTimer::singleShot(0, context, [done, problem] {
+            done({ Outcome::NoKeyring, {}, problem });
         });
         return;
     }
-    auto *operation = new Operation(m_bus, Operation::Kind(kind), key, secret, answer);
-    // Precise: a coarse timer may give up a few hundred milliseconds early.
-    QTimer::singleShot(answerTimeout, Qt::PreciseTimer, context, [silent = m_silent, answered,
-                                                                     answer] {
-        if (*answered)
-            return;
-        *silent = true;
-        answer({ Outcome::NoKeyring, {},
-            QStringLiteral("the keyring did not answer within %1 s").arg(answerTimeout.count()) });
-    });
+    auto answer = [context = QPointer<QObject>(context), done](const Answer &a) {
+        if (context)
+            done(a);
+    };
+    auto *operation
+        = new Operation(m_bus, Operation::Kind(kind), key, secret, m_silent, std::move(answer));
     operation->start();
 }
 

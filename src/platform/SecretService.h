@@ -23,6 +23,6 @@ private:
     void run(int kind, const QString &key, const QString &secret, QObject *context, Callback done);
 
     QDBusConnection m_bus;
-    // Shared with the time limits still running, which may outlive the store.
+    // Shared with the operations still running, which may outlive the store.
     std::shared_ptr<bool> m_silent = std::make_shared<bool>(false);
 };

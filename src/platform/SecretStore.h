@@ -26,7 +26,8 @@ public:
     using Callback = std::function<void(const Answer &)>;
 
     // A keyring that has not answered by then counts as missing for the rest
-    // of the run: later calls answer NoKeyring at once.
+    // of the run: later calls answer NoKeyring at once. The time a prompt
+    // waits for the user does not count.
     static constexpr std::chrono::seconds answerTimeout { 10 };
 
     virtual ~SecretStore() = default;

@@ -115,6 +115,11 @@ PrivateKeyring::PrivateKeyring(Daemon daemon)
             + QString::fromLocal8Bit(m_daemon.readAllStandardError());
 }
 
+QString PrivateKeyring::busAddress()
+{
+    return privateBus().address;
+}
+
 PrivateKeyring::~PrivateKeyring()
 {
     if (m_daemon.state() != QProcess::NotRunning) {

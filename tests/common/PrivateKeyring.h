@@ -24,6 +24,8 @@ public:
 
     // Empty when the bus (and the daemon asked for) are up; else what failed.
     QString problem() const { return m_problem; }
+    // The private bus, for a fake keyring of a test's own.
+    static QString busAddress();
 
     // What Velto's entry under `key` holds, read by the keyring's own tool;
     // nothing when there is no such entry.
