@@ -102,6 +102,10 @@ bool StoreDatabase::openConnection(const QString &path)
         m_lastError = db.lastError().text();
         return false;
     }
+    // Pages are read once at start and written a page of posts at a time, so
+    // SQLite's default cache of 2 MB would mostly hold the start's check of
+    // the whole file.
+    exec(QStringLiteral("PRAGMA cache_size = -256"));
     return true;
 }
 
