@@ -66,8 +66,11 @@ struct HotKeyCenterTest : ::testing::Test {
     }
 };
 
-TEST_F(HotKeyCenterTest, IdentifiersOnlyGrowAcrossReRegistrations)
+TEST_F(HotKeyCenterTest, IdentifiersOnlyGrowAndAKeyWithoutModifiersIsNotGrabbed)
 {
+    auto keyAlone = hotKey({ 4, 0 });
+    EXPECT_TRUE(center.registerHotKey(keyAlone.get()));
+    EXPECT_EQ(keyAlone->carbonHotKeyID(), 0u);
     auto first = hotKey({ 4, carbon::control });
     ASSERT_TRUE(center.registerHotKey(first.get()));
     EXPECT_EQ(first->carbonHotKeyID(), 1u);
@@ -80,7 +83,6 @@ TEST_F(HotKeyCenterTest, IdentifiersOnlyGrowAcrossReRegistrations)
     ASSERT_TRUE(center.registerHotKey(second.get()));
     EXPECT_EQ(second->carbonHotKeyID(), 3u);
     EXPECT_EQ(desktop.grabbedIDs, QList<quint32>({ 1, 2, 3 }));
-    EXPECT_EQ(center.allHotKeys().size(), 2);
     EXPECT_EQ(desktop.handlersInstalled, 1);
 
     // A refused registration still uses up its identifier.
@@ -93,17 +95,6 @@ TEST_F(HotKeyCenterTest, IdentifiersOnlyGrowAcrossReRegistrations)
     EXPECT_EQ(third->carbonHotKeyID(), 5u);
 }
 
-TEST_F(HotKeyCenterTest, ACombinationWithoutModifiersIsAcceptedButNotRegistered)
-{
-    auto keyAlone = hotKey({ 4, 0 });
-    EXPECT_TRUE(center.registerHotKey(keyAlone.get()));
-    auto cleared = hotKey(PTKeyCombo::clearKeyCombo());
-    EXPECT_TRUE(center.registerHotKey(cleared.get()));
-    EXPECT_TRUE(desktop.grabbedIDs.isEmpty());
-    EXPECT_EQ(center.lastHotKeyID(), 0u);
-    EXPECT_EQ(keyAlone->carbonHotKeyID(), 0u);
-}
-
 TEST_F(HotKeyCenterTest, PressesInvokeReleasesDoNotAndUnregisteredKeysAreSilent)
 {
     auto key = hotKey({ 4, carbon::control });
@@ -112,7 +103,6 @@ TEST_F(HotKeyCenterTest, PressesInvokeReleasesDoNotAndUnregisteredKeysAreSilent)
     EXPECT_EQ(send(HotKeyEvent::pressedKind, id), PTHotKeyCenter::noErr);
     EXPECT_EQ(send(HotKeyEvent::releasedKind, id), PTHotKeyCenter::noErr);
     EXPECT_EQ(invoked, 1);
-    EXPECT_EQ(center.hotKeyWithIdentifier(QStringLiteral("AppLauncher")), key.get());
 
     HotKeyEvent unreadable;
     unreadable.hasHotKeyID = false;
@@ -123,7 +113,6 @@ TEST_F(HotKeyCenterTest, PressesInvokeReleasesDoNotAndUnregisteredKeysAreSilent)
     EXPECT_EQ(key->carbonEventHotKeyRef(), 0u);
     EXPECT_EQ(send(HotKeyEvent::pressedKind, id), PTHotKeyCenter::noErr);
     EXPECT_EQ(invoked, 1);
-    EXPECT_EQ(center.hotKeyWithIdentifier(QStringLiteral("AppLauncher")), nullptr);
 }
 
 TEST_F(HotKeyCenterTest, AHotKeyThatGoesAwayIsNeverCalled)
@@ -134,7 +123,6 @@ TEST_F(HotKeyCenterTest, AHotKeyThatGoesAwayIsNeverCalled)
         ASSERT_TRUE(center.registerHotKey(key.get()));
         id = key->carbonHotKeyID();
     }
-    EXPECT_TRUE(center.allHotKeys().isEmpty());
     EXPECT_EQ(send(HotKeyEvent::pressedKind, id), PTHotKeyCenter::noErr);
 
     // Nor one whose target has gone.

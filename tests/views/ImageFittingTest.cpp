@@ -6,182 +6,151 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <string_view>
+
 namespace {
 
-// A picture of vertical (or horizontal) bands of solid colour, so that every
-// pixel of a result tells which part of the source landed there.
-QImage bands(
-    QSize size, const QList<std::pair<int, QColor>> &stops, Qt::Orientation along = Qt::Horizontal)
+const std::pair<char, QColor> palette[]
+    = { { 'r', Qt::red }, { 'g', Qt::green }, { 'b', Qt::blue }, { 'y', Qt::yellow } };
+
+// Bands of solid colour along the width (or the height), one for each letter
+// of `colours`, so that every pixel of a result tells which part of the
+// source landed there.
+QImage bands(QSize size, std::string_view colours, Qt::Orientation along = Qt::Horizontal)
 {
     QImage image(size, QImage::Format_ARGB32);
     QPainter p(&image);
-    int start = 0;
-    for (const auto &[length, colour] : stops) {
-        if (along == Qt::Horizontal)
-            p.fillRect(QRect(start, 0, length, size.height()), colour);
-        else
-            p.fillRect(QRect(0, start, size.width(), length), colour);
-        start += length;
+    const int count = int(colours.size());
+    const int length = (along == Qt::Horizontal ? size.width() : size.height()) / count;
+    for (int i = 0; i < count; ++i) {
+        const auto found = std::find_if(std::begin(palette), std::end(palette),
+            [&](const auto &entry) { return entry.first == colours[i]; });
+        p.fillRect(along == Qt::Horizontal ? QRect(i * length, 0, length, size.height())
+                                           : QRect(0, i * length, size.width(), length),
+            found->second);
     }
     return image;
 }
 
-QImage quadrants(QSize size)
+// The nearest of the painted colours along a row or a column, one letter
+// each (r g b y, '.' for clear).
+QString lineOf(const QImage &image, int at, Qt::Orientation along)
 {
-    QImage image(size, QImage::Format_ARGB32);
-    QPainter p(&image);
-    const int w = size.width() / 2, h = size.height() / 2;
-    p.fillRect(0, 0, w, h, Qt::red);
-    p.fillRect(w, 0, w, h, Qt::green);
-    p.fillRect(0, h, w, h, Qt::blue);
-    p.fillRect(w, h, w, h, Qt::yellow);
-    return image;
-}
-
-// The colour a pixel is closest to, among those the tests paint with.
-QString nearest(const QImage &image, int x, int y)
-{
-    const QColor c = image.pixelColor(x, y);
-    if (c.alpha() < 16)
-        return QStringLiteral("clear");
-    const std::pair<const char *, QColor> palette[] = { { "red", Qt::red }, { "green", Qt::green },
-        { "blue", Qt::blue }, { "yellow", Qt::yellow } };
-    QString best;
-    int bestDistance = INT_MAX;
-    for (const auto &[name, ref] : palette) {
-        const int d = std::abs(c.red() - ref.red()) + std::abs(c.green() - ref.green())
-            + std::abs(c.blue() - ref.blue());
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = QString::fromLatin1(name);
+    QString line;
+    const int length = along == Qt::Horizontal ? image.width() : image.height();
+    for (int i = 0; i < length; ++i) {
+        const QColor c
+            = along == Qt::Horizontal ? image.pixelColor(i, at) : image.pixelColor(at, i);
+        if (c.alpha() < 16) {
+            line += u'.';
+            continue;
         }
+        int best = INT_MAX;
+        char letter = 0;
+        for (const auto &[name, ref] : palette) {
+            const int d = std::abs(c.red() - ref.red()) + std::abs(c.green() - ref.green())
+                + std::abs(c.blue() - ref.blue());
+            if (d < best) {
+                best = d;
+                letter = name;
+            }
+        }
+        line += QLatin1Char(letter);
     }
-    return best;
+    return line;
 }
 
-// The row of nearest colours along y, one letter each (r g b y, '.' for clear).
-QString rowOf(const QImage &image, int y)
+QString run(const char *pattern)
 {
-    QString row;
-    for (int x = 0; x < image.width(); ++x)
-        row += nearest(image, x, y).at(0) == u'c' ? u'.' : nearest(image, x, y).at(0);
-    return row;
+    // "200. 200b" reads as 200 clear then 200 blue.
+    QString out;
+    for (const QString &part : QString::fromLatin1(pattern).split(u' '))
+        out += QString(part.chopped(1).toInt(), part.back());
+    return out;
 }
 
-QString columnOf(const QImage &image, int x)
+TEST(ImageFitting, EachMethodKeepsThePartOfThePictureItPromises)
 {
-    QString column;
-    for (int y = 0; y < image.height(); ++y)
-        column += nearest(image, x, y).at(0) == u'c' ? u'.' : nearest(image, x, y).at(0);
-    return column;
-}
-
-QString repeat(QChar c, int n)
-{
-    return QString(n, c);
-}
-
-TEST(ImageFitting, WideImageScaledIntoSquareIsCentredWithEmptyBands)
-{
-    const QImage source = bands({ 1200, 400 }, { { 600, Qt::blue }, { 600, Qt::green } });
-    const QImage fitted = imageScaledToFitSize(source, { 600, 600 });
-    ASSERT_EQ(fitted.size(), QSize(600, 600));
-
-    EXPECT_EQ(fittedImageRect(source.size(), QRectF(0, 0, 600, 600), FitMethod::ScaleToFit),
-        QRectF(0, 200, 600, 200));
-    // 200 points empty above and below, the picture between them.
-    EXPECT_EQ(columnOf(fitted, 150), repeat(u'.', 200) + repeat(u'b', 200) + repeat(u'.', 200));
-    EXPECT_EQ(columnOf(fitted, 450), repeat(u'.', 200) + repeat(u'g', 200) + repeat(u'.', 200));
-    // The whole width of the source is there: its two halves meet in the middle.
-    EXPECT_EQ(rowOf(fitted, 300), repeat(u'b', 300) + repeat(u'g', 300));
-}
-
-TEST(ImageFitting, AvatarCroppedToFillLosesEqualMarginsOrOneEnd)
-{
-    // 25 source points on each side fall off when 100 x 50 is drawn at 96 x 48.
-    const QImage avatar
-        = bands({ 100, 50 }, { { 25, Qt::red }, { 50, Qt::green }, { 25, Qt::blue } });
-    const QRectF square(0, 0, 48, 48);
-
-    EXPECT_EQ(
-        fittedImageRect(avatar.size(), square, FitMethod::CropCentred), QRectF(-24, 0, 96, 48));
-    const QImage centred = imageCroppedToFitSize(avatar, { 48, 48 });
-    ASSERT_EQ(centred.size(), QSize(48, 48));
-    for (int y : { 0, 24, 47 })
-        EXPECT_EQ(rowOf(centred, y), repeat(u'g', 48)) << "row " << y;
-
-    const QImage start = imageToFitSize(avatar, { 48, 48 }, 1);
-    EXPECT_EQ(rowOf(start, 20), repeat(u'r', 24) + repeat(u'g', 24));
-
-    const QImage end = imageToFitSize(avatar, { 48, 48 }, 2);
-    EXPECT_EQ(rowOf(end, 20), repeat(u'g', 24) + repeat(u'b', 24));
-}
-
-TEST(ImageFitting, TallImageCropsAlongItsHeight)
-{
-    const QImage tall = bands(
-        { 50, 100 }, { { 25, Qt::red }, { 50, Qt::green }, { 25, Qt::blue } }, Qt::Vertical);
-    EXPECT_EQ(
-        columnOf(imageToFitSize(tall, { 48, 48 }, FitMethod::CropCentred), 10), repeat(u'g', 48));
-    EXPECT_EQ(columnOf(imageToFitSize(tall, { 48, 48 }, FitMethod::CropKeepStart), 10),
-        repeat(u'r', 24) + repeat(u'g', 24));
-    EXPECT_EQ(columnOf(imageToFitSize(tall, { 48, 48 }, FitMethod::CropKeepEnd), 10),
-        repeat(u'g', 24) + repeat(u'b', 24));
-    // Scaled to fit, it stands in the middle with clear sides.
-    EXPECT_EQ(rowOf(imageToFitSize(tall, { 48, 48 }, FitMethod::ScaleToFit), 30),
-        repeat(u'.', 12) + repeat(u'g', 24) + repeat(u'.', 12));
-}
-
-TEST(ImageFitting, SameAspectFillsTheTargetExactlyWithEveryMethod)
-{
-    const QImage source = quadrants({ 200, 100 });
+    const struct {
+        const char *what;
+        QImage source;
+        QSize target;
+        int method;
+        Qt::Orientation along;
+        int at;
+        const char *expected;
+    } cases[] = {
+        { "wide into a square: centred between clear bands", bands({ 1200, 400 }, "bg"),
+            { 600, 600 }, 3, Qt::Vertical, 150, "200. 200b 200." },
+        { "both halves of it meet in the middle", bands({ 1200, 400 }, "bg"), { 600, 600 }, 3,
+            Qt::Horizontal, 300, "300b 300g" },
+        { "an avatar cropped centred loses equal margins", bands({ 100, 50 }, "rggb"), { 48, 48 },
+            0, Qt::Horizontal, 24, "48g" },
+        { "kept at its start", bands({ 100, 50 }, "rggb"), { 48, 48 }, 1, Qt::Horizontal, 20,
+            "24r 24g" },
+        { "kept at its end", bands({ 100, 50 }, "rggb"), { 48, 48 }, 2, Qt::Horizontal, 20,
+            "24g 24b" },
+        { "tall cropped along its height", bands({ 50, 100 }, "rggb", Qt::Vertical), { 48, 48 }, 1,
+            Qt::Vertical, 10, "24r 24g" },
+        { "tall scaled stands between clear sides", bands({ 50, 100 }, "rggb", Qt::Vertical),
+            { 48, 48 }, 3, Qt::Horizontal, 30, "12. 24g 12." },
+        { "an unknown code keeps the whole picture", bands({ 100, 50 }, "rb"), { 48, 48 }, 9,
+            Qt::Horizontal, 24, "24r 24b" },
+        { "so does a negative one", bands({ 100, 50 }, "r"), { 48, 48 }, -1, Qt::Vertical, 5,
+            "12. 24r 12." },
+    };
+    for (const auto &c : cases) {
+        const QImage fitted = imageToFitSize(c.source, c.target, c.method);
+        ASSERT_EQ(fitted.size(), c.target) << c.what;
+        EXPECT_EQ(lineOf(fitted, c.at, c.along), run(c.expected)) << c.what;
+    }
+    // The same aspect fills the target exactly with every method.
     for (int method = 0; method <= 3; ++method) {
-        const QImage fitted = imageToFitSize(source, { 100, 50 }, method);
-        ASSERT_EQ(fitted.size(), QSize(100, 50));
-        EXPECT_EQ(rowOf(fitted, 0), repeat(u'r', 50) + repeat(u'g', 50)) << "method " << method;
-        EXPECT_EQ(rowOf(fitted, 49), repeat(u'b', 50) + repeat(u'y', 50)) << "method " << method;
-        EXPECT_EQ(columnOf(fitted, 0), repeat(u'r', 25) + repeat(u'b', 25)) << "method " << method;
-        EXPECT_EQ(columnOf(fitted, 99), repeat(u'g', 25) + repeat(u'y', 25)) << "method " << method;
+        const QImage fitted = imageToFitSize(bands({ 200, 100 }, "rg"), { 100, 50 }, method);
+        EXPECT_EQ(lineOf(fitted, 0, Qt::Horizontal), run("50r 50g")) << method;
+        EXPECT_EQ(lineOf(fitted, 0, Qt::Vertical), run("50r")) << method;
     }
 }
 
 TEST(ImageFitting, SizesRoundToWholePointsAndCropOffsetsToo)
 {
     const QRectF square(0, 0, 10, 10);
-    // 10 / 3 = 3.33 rounds to 3; the free 7 points split as 3.5 either side.
-    EXPECT_EQ(fittedImageRect({ 3, 1 }, square, FitMethod::ScaleToFit), QRectF(0, 3.5, 10, 3));
-    // 10 x 1.5 = 15: the 5 extra points cannot split evenly; the offset rounds
-    // away from zero.
-    EXPECT_EQ(fittedImageRect({ 3, 2 }, square, FitMethod::CropCentred), QRectF(-3, 0, 15, 10));
-    EXPECT_EQ(fittedImageRect({ 3, 2 }, square, FitMethod::CropKeepStart), QRectF(0, 0, 15, 10));
-    EXPECT_EQ(fittedImageRect({ 3, 2 }, square, FitMethod::CropKeepEnd), QRectF(-5, 0, 15, 10));
-    // 1000 x 333 into 600 x 600: 600 / 3.003 = 199.8, drawn 200 high.
-    EXPECT_EQ(fittedImageRect({ 1000, 333 }, QRectF(0, 0, 600, 600), FitMethod::ScaleToFit),
-        QRectF(0, 200, 600, 200));
-    // The target's origin carries over.
-    EXPECT_EQ(fittedImageRect({ 100, 50 }, QRectF(10, 20, 48, 48), FitMethod::CropCentred),
-        QRectF(-14, 20, 96, 48));
+    const struct {
+        QSizeF source;
+        QRectF target;
+        FitMethod method;
+        QRectF drawn;
+    } cases[] = {
+        // 10 / 3 = 3.33 rounds to 3; the free 7 points split as 3.5 either side.
+        { { 3, 1 }, square, FitMethod::ScaleToFit, QRectF(0, 3.5, 10, 3) },
+        // 15 wide: the 5 extra points cannot split evenly; the offset rounds away from zero.
+        { { 3, 2 }, square, FitMethod::CropCentred, QRectF(-3, 0, 15, 10) },
+        { { 3, 2 }, square, FitMethod::CropKeepStart, QRectF(0, 0, 15, 10) },
+        { { 3, 2 }, square, FitMethod::CropKeepEnd, QRectF(-5, 0, 15, 10) },
+        // 600 / 3.003 = 199.8, drawn 200 high.
+        { { 1000, 333 }, QRectF(0, 0, 600, 600), FitMethod::ScaleToFit, QRectF(0, 200, 600, 200) },
+        // The target's origin carries over.
+        { { 100, 50 }, QRectF(10, 20, 48, 48), FitMethod::CropCentred, QRectF(-14, 20, 96, 48) },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(fittedImageRect(c.source, c.target, c.method), c.drawn) << c.source.width();
 }
 
-TEST(ImageFitting, DrawingStaysInsideTheTargetRectangleWithItsOpacity)
+TEST(ImageFitting, DrawingStaysInsideTheTargetWithItsOpacityAndShrinksWithoutAliasing)
 {
     QImage canvas(100, 100, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::white);
     {
         QPainter p(&canvas);
-        drawImageInRect(p, bands({ 100, 50 }, { { 100, Qt::blue } }), QRectF(20, 20, 48, 48),
+        drawImageInRect(p, bands({ 100, 50 }, "b"), QRectF(20, 20, 48, 48),
             QPainter::CompositionMode_SourceOver, 0.5, FitMethod::CropCentred);
     }
-    EXPECT_EQ(canvas.pixelColor(19, 40), QColor(Qt::white));
-    EXPECT_EQ(canvas.pixelColor(68, 40), QColor(Qt::white));
-    EXPECT_EQ(canvas.pixelColor(40, 19), QColor(Qt::white));
-    const QColor half = canvas.pixelColor(40, 40);
-    EXPECT_NEAR(half.red(), 127, 2);
-    EXPECT_NEAR(half.blue(), 255, 1);
-}
+    for (const QPoint outside : { QPoint(19, 40), QPoint(68, 40), QPoint(40, 19) })
+        EXPECT_EQ(canvas.pixelColor(outside), QColor(Qt::white));
+    EXPECT_NEAR(canvas.pixelColor(40, 40).red(), 127, 2);
 
-TEST(ImageFitting, LargePhotoShrinksWithoutAliasing)
-{
     // One-pixel stripes average to grey; point sampling would give black or white.
     QImage stripes(960, 960, QImage::Format_ARGB32);
     for (int y = 0; y < stripes.height(); ++y)
@@ -192,39 +161,22 @@ TEST(ImageFitting, LargePhotoShrinksWithoutAliasing)
         EXPECT_NEAR(avatar.pixelColor(x, 24).red(), 128, 24) << "x " << x;
 }
 
-TEST(ImageFitting, OddInputStillGivesAnImageOfTheAskedSize)
+TEST(ImageFitting, OddInputAndHighDensityStillGiveAnImageOfTheAskedSize)
 {
     const QImage empty = imageCroppedToFitSize(QImage(), { 48, 48 });
     ASSERT_EQ(empty.size(), QSize(48, 48));
     EXPECT_EQ(empty.pixelColor(24, 24).alpha(), 0);
-
-    EXPECT_TRUE(imageCroppedToFitSize(quadrants({ 10, 10 }), { 0, 48 }).isNull());
-    EXPECT_TRUE(imageCroppedToFitSize(quadrants({ 10, 10 }), { -5, 5 }).isNull());
-
+    EXPECT_TRUE(imageCroppedToFitSize(bands({ 10, 10 }, "r"), { 0, 48 }).isNull());
+    EXPECT_TRUE(imageCroppedToFitSize(bands({ 10, 10 }, "r"), { -5, 5 }).isNull());
     // A strip too thin to show anything at the target size leaves the canvas clear.
-    const QImage thin
-        = imageScaledToFitSize(bands({ 10000, 1 }, { { 10000, Qt::red } }), { 600, 600 });
+    const QImage thin = imageScaledToFitSize(bands({ 10000, 1 }, "r"), { 600, 600 });
     ASSERT_EQ(thin.size(), QSize(600, 600));
     EXPECT_EQ(thin.pixelColor(300, 300).alpha(), 0);
 
-    // Unknown codes keep the whole picture.
-    EXPECT_EQ(fitMethodFromCode(9), FitMethod::ScaleToFit);
-    EXPECT_EQ(rowOf(imageToFitSize(
-                        bands({ 100, 50 }, { { 50, Qt::red }, { 50, Qt::blue } }), { 48, 48 }, 9),
-                  24),
-        repeat(u'r', 24) + repeat(u'b', 24));
-    EXPECT_EQ(columnOf(imageToFitSize(bands({ 100, 50 }, { { 100, Qt::red } }), { 48, 48 }, -1), 5),
-        repeat(u'.', 12) + repeat(u'r', 24) + repeat(u'.', 12));
-}
-
-TEST(ImageFitting, HighDensityCanvasHasTheLogicalSizeAndDoublePixels)
-{
-    const QImage fitted = imageCroppedToFitSize(
-        bands({ 100, 50 }, { { 25, Qt::red }, { 50, Qt::green }, { 25, Qt::blue } }), { 48, 48 },
-        2.0);
-    EXPECT_EQ(fitted.size(), QSize(96, 96));
-    EXPECT_EQ(fitted.deviceIndependentSize(), QSizeF(48, 48));
-    EXPECT_EQ(rowOf(fitted, 50), repeat(u'g', 96));
+    const QImage dense = imageCroppedToFitSize(bands({ 100, 50 }, "rggb"), { 48, 48 }, 2.0);
+    EXPECT_EQ(dense.size(), QSize(96, 96));
+    EXPECT_EQ(dense.deviceIndependentSize(), QSizeF(48, 48));
+    EXPECT_EQ(lineOf(dense, 50, Qt::Horizontal), run("96g"));
 }
 
 } // namespace

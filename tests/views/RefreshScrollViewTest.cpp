@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using testsupport::waitUntil;
@@ -158,28 +159,18 @@ TEST_F(RefreshScrollViewTest, ThresholdZeroRefreshesFromTwentyPixelsOfPull)
     EXPECT_TRUE(m_view->refreshSpinner()->isSpinning());
 }
 
-TEST_F(RefreshScrollViewTest, ChangedThresholdAppliesToTheNextScroll)
+TEST_F(RefreshScrollViewTest, AChangedThresholdOrPullingBackBeforeLettingGoCancels)
 {
     setThreshold(2);
     pullTo(-45);
     EXPECT_FALSE(m_view->isOverRefresh());
-
     setThreshold(0);
     touch(Qt::ScrollUpdate, 1);
-    EXPECT_TRUE(m_view->isOverRefresh());
-    EXPECT_TRUE(m_view->refreshArrow()->isTurned());
-
+    EXPECT_TRUE(m_view->isOverRefresh() && m_view->refreshArrow()->isTurned());
     setThreshold(2);
     touch(Qt::ScrollUpdate, 1);
-    EXPECT_FALSE(m_view->isOverRefresh());
-    EXPECT_FALSE(m_view->refreshArrow()->isTurned());
-    letGo();
-    EXPECT_EQ(m_refreshes, 0);
-    EXPECT_TRUE(settlesAt(0));
-}
-
-TEST_F(RefreshScrollViewTest, PullingBackBeforeLettingGoCancelsTheRefresh)
-{
+    EXPECT_FALSE(m_view->isOverRefresh() || m_view->refreshArrow()->isTurned());
+    setThreshold(1);
     pullTo(-50);
     EXPECT_TRUE(m_view->isOverRefresh());
     for (int guard = 0; m_view->originY() < -10 && guard < 5000; ++guard)
@@ -247,20 +238,6 @@ TEST_F(RefreshScrollViewTest, StopLoadingShowsTheArrowUprightAndSettlesAtTheTop)
     EXPECT_EQ(m_refreshes, 2);
 }
 
-TEST_F(RefreshScrollViewTest, StopLoadingWithoutRefreshLeavesTheListWhereItIs)
-{
-    QSignalSpy changes(m_view.get(), &RefreshScrollView::isRefreshingChanged);
-    bar()->setValue(150);
-    m_view->stopLoading();
-    ASSERT_TRUE(comesToRest());
-    EXPECT_EQ(bar()->value(), 150);
-    EXPECT_EQ(m_view->originY(), 150);
-    EXPECT_EQ(changes.count(), 0);
-    EXPECT_FALSE(m_view->refreshArrow()->isHidden());
-    EXPECT_FALSE(m_view->refreshArrow()->isTurned());
-    EXPECT_EQ(m_refreshes + m_olderRequests, 0);
-}
-
 TEST_F(RefreshScrollViewTest, PushingPastTheBottomAsksForOlderPostsOncePerTwoSeconds)
 {
     m_list->scrollToBottom();
@@ -324,21 +301,16 @@ TEST_F(RefreshScrollViewTest, EmptyListRefreshesAndAsksForOlderPostsButNotWhileR
     EXPECT_EQ(m_olderRequests, 1);
 }
 
-TEST_F(RefreshScrollViewTest, FirstMomentumEventLetsGo)
-{
-    pullTo(-50);
-    const QPoint momentum(0, 8);
-    wheel(Qt::ScrollMomentum, momentum, momentum);
-    EXPECT_EQ(m_refreshes, 1);
-    EXPECT_TRUE(m_view->isRefreshing());
-    wheel(Qt::ScrollMomentum, momentum, momentum);
-    letGo();
-    EXPECT_EQ(m_refreshes, 1);
-    EXPECT_TRUE(settlesAt(-pull::headerHeight));
-}
-
 TEST_F(RefreshScrollViewTest, MouseWheelHeldAtTheTopPullsAndRefreshesWhenItRests)
 {
+    // A run of notches that reaches the top from below does not pull.
+    bar()->setValue(40);
+    notches(12);
+    EXPECT_EQ(m_view->originY(), 0);
+    ASSERT_TRUE(comesToRest());
+    EXPECT_EQ(m_refreshes, 0);
+
+    // A new run from the top does.
     notches(2);
     EXPECT_EQ(m_view->originY(), -30);
     EXPECT_FALSE(m_view->isOverRefresh());
@@ -357,38 +329,62 @@ TEST_F(RefreshScrollViewTest, MouseWheelHeldAtTheTopPullsAndRefreshesWhenItRests
     EXPECT_EQ(bar()->value(), 0);
 }
 
-TEST_F(RefreshScrollViewTest, WheelRunThatReachesTheTopDoesNotPull)
+// Every kind of input ends a pull or a push the same way, also one whose end
+// never arrives, and a list that shrinks under the reader is no push at all.
+TEST_F(RefreshScrollViewTest, EveryKindOfInputEndsAPullOrAPush)
 {
-    bar()->setValue(40);
-    notches(12);
-    EXPECT_EQ(bar()->value(), 0);
-    EXPECT_EQ(m_view->originY(), 0);
-    ASSERT_TRUE(comesToRest());
-    EXPECT_EQ(m_refreshes, 0);
-
-    // A new run from the top does pull.
-    notches(3);
-    EXPECT_EQ(m_view->originY(), -45);
-    EXPECT_TRUE(waitUntil([&] { return m_refreshes == 1; }));
-}
-
-TEST_F(RefreshScrollViewTest, MouseWheelPastTheBottomAsksForOlderPostsAndSettlesBack)
-{
-    m_list->scrollToBottom();
-    const int last = bar()->maximum();
-    notches(-3);
-    EXPECT_EQ(m_view->originY(), last + 45);
-    EXPECT_EQ(m_olderRequests, 1);
-    EXPECT_TRUE(settlesAt(last));
-    EXPECT_EQ(m_refreshes, 0);
-}
-
-TEST_F(RefreshScrollViewTest, TouchpadWithoutPhasesPullsLikeTheWheel)
-{
-    for (int guard = 0; m_view->originY() > -45 && guard < 5000; ++guard)
-        wheel(Qt::NoScrollPhase, QPoint(0, 2), QPoint(0, 2));
-    EXPECT_TRUE(m_view->isOverRefresh());
-    EXPECT_TRUE(waitUntil([&] { return m_refreshes == 1; }));
+    const QPoint momentum(0, 8);
+    const struct {
+        const char *what;
+        std::function<void()> input;
+        int refreshes;
+        int older;
+    } cases[] = {
+        { "the first momentum event lets go",
+            [&] {
+                pullTo(-50);
+                wheel(Qt::ScrollMomentum, momentum, momentum);
+                wheel(Qt::ScrollMomentum, momentum, momentum);
+                letGo();
+            },
+            1, 0 },
+        { "a touchpad without phases",
+            [&] {
+                for (int guard = 0; m_view->originY() > -45 && guard < 5000; ++guard)
+                    wheel(Qt::NoScrollPhase, QPoint(0, 2), QPoint(0, 2));
+            },
+            1, 0 },
+        { "a pull whose end never arrives", [&] { pullTo(-50); }, 1, 0 },
+        { "the mouse wheel past the bottom",
+            [&] {
+                m_list->scrollToBottom();
+                notches(-3);
+                EXPECT_EQ(m_view->originY(), bar()->maximum() + 45);
+            },
+            0, 1 },
+        { "a list shrinking under the reader",
+            [&] {
+                bar()->setValue(bar()->maximum() - 10);
+                m_model.removeRows(30, 70);
+                ASSERT_TRUE(waitUntil([&] { return bar()->maximum() < 1000; }));
+            },
+            0, 0 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_model.setStringList(rows(100));
+        m_view->stopLoading();
+        m_view->setLoadingOldAllowerd();
+        ASSERT_TRUE(comesToRest());
+        bar()->setValue(0);
+        m_refreshes = m_olderRequests = 0;
+        c.input();
+        EXPECT_TRUE(waitUntil([&] { return m_refreshes == c.refreshes; }));
+        EXPECT_EQ(m_olderRequests, c.older);
+        EXPECT_TRUE(settlesAt(c.refreshes ? -pull::headerHeight
+                : c.older                 ? bar()->maximum()
+                                          : bar()->value()));
+    }
 }
 
 TEST_F(RefreshScrollViewTest, RowsScrolledFromElsewhereTakeTheOpenBandWithThem)
@@ -414,15 +410,17 @@ TEST_F(RefreshScrollViewTest, RowsScrolledFromElsewhereTakeTheOpenBandWithThem)
     EXPECT_EQ(m_view->originY(), bar()->value());
 }
 
-TEST_F(RefreshScrollViewTest, APullWhoseEndNeverArrivesIsLetGo)
-{
-    pullTo(-50);
-    EXPECT_TRUE(waitUntil([&] { return m_refreshes == 1; }, std::chrono::seconds(3)));
-    EXPECT_TRUE(settlesAt(-pull::headerHeight));
-}
-
 TEST_F(RefreshScrollViewTest, OrdinaryScrollingInTheMiddleIsTheListsOwn)
 {
+    // Stopping a load that was no refresh leaves the list where it is.
+    QSignalSpy changes(m_view.get(), &RefreshScrollView::isRefreshingChanged);
+    bar()->setValue(150);
+    m_view->stopLoading();
+    ASSERT_TRUE(comesToRest());
+    EXPECT_EQ(m_view->originY(), 150);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_FALSE(m_view->refreshArrow()->isHidden() || m_view->refreshArrow()->isTurned());
+
     bar()->setValue(300);
     touch(Qt::ScrollBegin, 0);
     touch(Qt::ScrollUpdate, 25);

@@ -10,7 +10,6 @@
 #include "core/NotificationBus.h"
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
-#include "service/PostsArrayController.h"
 #include "text/TextClick.h"
 
 #include <QApplication>
@@ -28,13 +27,13 @@
 namespace timelinetest {
 
 using Part = TimelineRowLayout::Part;
+using testsupport::waitUntil;
 
 class TimelineListViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         Preferences::standard().setValue(prefs::meID, QStringLiteral("42"));
-
         m_window = std::make_unique<QWidget>();
         auto *layout = new QVBoxLayout(m_window.get());
         layout->setContentsMargins(0, 0, 0, 0);
@@ -43,20 +42,17 @@ protected:
         m_list->setPostsController(&m_posts);
         m_window->resize(420, 640);
         m_window->show();
-
         QObject::connect(&NotificationBus::defaultCenter(), &NotificationBus::posted, &m_context,
             [this](const QString &name) {
                 m_posted.append(name);
                 m_selectedWhenPosted.append(m_posts.selectionIndex().value_or(-1));
             });
     }
-
     void TearDown() override
     {
         m_window.reset();
-        Preferences::standard().remove(prefs::meID);
-        Preferences::standard().remove(prefs::currentHashtag);
-        Preferences::standard().remove(prefs::currentUser);
+        for (const char *key : { "meID", "currentHashtag", "currentUser" })
+            Preferences::standard().remove(key);
     }
 
     void show(QList<PostRecord> records)
@@ -71,15 +67,14 @@ protected:
     }
 
     QWidget *viewport() const { return m_list->viewport(); }
+    QRect rectOf(int row) const { return m_list->visualRect(m_posts.arranged()->index(row, 0)); }
     TimelineRowLayout layoutOf(int row) const { return m_list->rowLayout(row); }
     QPoint centreOf(int row, Part part) const
     {
         return layoutOf(row).rectOf(part).center().toPoint();
     }
-
     void click(QPoint at) { QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at); }
     void click(int row, Part part) { click(centreOf(row, part)); }
-
     void rightClick(QPoint at)
     {
         QTest::mousePress(viewport(), Qt::RightButton, Qt::NoModifier, at);
@@ -96,33 +91,41 @@ protected:
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-
     bool rowIsVisible(int row) const
     {
-        const QRect rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
-        return rect.isValid() && viewport()->rect().intersects(rect);
+        return rectOf(row).isValid() && viewport()->rect().intersects(rectOf(row));
+    }
+    bool laidOut() const
+    {
+        return waitUntil([&] { return rectOf(m_posts.arranged()->rowCount() - 1).isValid(); });
     }
 
-    // The first point of the row's text whose character carries what
-    // `wanted` asks for.
-    std::optional<QPoint> pointOnText(
-        int row, const std::function<bool(const ClickActions &)> &wanted) const
+    // The first point of the row's text over a character that `wanted` takes.
+    std::optional<QPoint> pointOnCharacter(int row, const std::function<bool(int)> &wanted) const
     {
         const TimelineRowLayout layout = layoutOf(row);
-        const StyledText &text = m_posts.arrangedObject(row)->attributedString;
         QStyleOptionViewItem option;
-        option.rect = m_list->visualRect(m_posts.arranged()->index(row, 0));
-        for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 8) {
+        option.rect = rectOf(row);
+        for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 4) {
             for (int x = int(layout.text.left()); x < layout.text.right(); ++x) {
-                const QPoint point(x, y);
                 const auto hit = m_list->timelineDelegate()->hitTest(
-                    option, m_posts.arranged()->index(row, 0), point);
-                if (hit.part == Part::Text
-                    && wanted(TextClick::actionsAt(text, hit.characterIndex)))
-                    return point;
+                    option, m_posts.arranged()->index(row, 0), QPoint(x, y));
+                if (hit.part == Part::Text && hit.characterIndex >= 0 && wanted(hit.characterIndex))
+                    return QPoint(x, y);
             }
         }
         return std::nullopt;
+    }
+    std::optional<QPoint> pointOnCharacter(int row, int index) const
+    {
+        return pointOnCharacter(row, [index](int at) { return at == index; });
+    }
+    std::optional<QPoint> pointOnText(
+        int row, const std::function<bool(const ClickActions &)> &wanted) const
+    {
+        const StyledText &text = m_posts.arrangedObject(row)->attributedString;
+        return pointOnCharacter(
+            row, [&](int at) { return wanted(TextClick::actionsAt(text, at)); });
     }
 
     mutable CheckedPostsController m_posts;

@@ -5,6 +5,7 @@
 #include "views/RowTextSelection.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSignalSpy>
@@ -15,22 +16,6 @@ namespace {
 
 class TimelineTextSelectionTest : public TimelineListViewTest {
 protected:
-    // The point of the row's text over character `index`.
-    std::optional<QPoint> pointOnCharacter(int row, int index) const
-    {
-        const TimelineRowLayout layout = layoutOf(row);
-        QStyleOptionViewItem option;
-        const QModelIndex model = m_posts.arranged()->index(row, 0);
-        option.rect = m_list->visualRect(model);
-        for (int y = int(layout.text.top()) + 4; y < layout.text.bottom(); y += 4) {
-            for (int x = int(layout.text.left()); x < layout.text.right(); ++x) {
-                if (m_list->timelineDelegate()->hitTest(option, model, QPoint(x, y)).characterIndex
-                    == index)
-                    return QPoint(x, y);
-            }
-        }
-        return std::nullopt;
-    }
     void drag(QPoint from, QPoint to)
     {
         QTest::mousePress(viewport(), Qt::LeftButton, Qt::NoModifier, from);
@@ -39,7 +24,6 @@ protected:
             QTest::mouseMove(viewport(), i == 4 ? to : from + step * i);
         QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, to);
     }
-    void copyWithKeys() { QTest::keyClick(m_list, Qt::Key_C, Qt::ControlModifier); }
 };
 
 TEST(RowTextSelection, CoversWholeGraphemesAndBothEndsOfTheDrag)
@@ -65,7 +49,7 @@ TEST(RowTextSelection, CoversWholeGraphemesAndBothEndsOfTheDrag)
     EXPECT_TRUE(selection.isEmpty());
 }
 
-TEST_F(TimelineTextSelectionTest, ADragInTheSelectedRowSelectsAndCtrlCCopiesExactlyThat)
+TEST_F(TimelineTextSelectionTest, ADragInTheSelectedRowOnlySelectsAndCtrlCCopiesExactlyThat)
 {
     const QString text = QStringLiteral("plain words then 😀 emoji and עברית end");
     show({ post({ .id = QStringLiteral("a"), .text = text }) });
@@ -80,7 +64,7 @@ TEST_F(TimelineTextSelectionTest, ADragInTheSelectedRowSelectsAndCtrlCCopiesExac
     drag(*start, *end);
     EXPECT_EQ(m_list->selectedText(), text.mid(from, to - from + 1));
     QGuiApplication::clipboard()->clear();
-    copyWithKeys();
+    QTest::keyClick(m_list, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("then 😀 emoji and עברית"));
     EXPECT_TRUE(m_posted.isEmpty());
 
@@ -91,22 +75,20 @@ TEST_F(TimelineTextSelectionTest, ADragInTheSelectedRowSelectsAndCtrlCCopiesExac
     ASSERT_FALSE(m_list->selectedText().isEmpty());
     m_list->resetVisibleRows();
     EXPECT_TRUE(m_list->selectedText().isEmpty());
-}
 
-TEST_F(TimelineTextSelectionTest, OnlyTheSelectedRowsTextIsSelectable)
-{
-    show(posts(2, [](int) { return QStringLiteral("some words to select here"); }));
+    // Only the selected row's text is selectable: a drag whose press selects
+    // another row selects no text, a second one does.
+    show(posts(2, [&](int) { return text; }));
     m_posts.setSelectionIndex(0);
     settle();
-    const auto start = pointOnCharacter(1, 0);
-    const auto end = pointOnCharacter(1, 10);
-    ASSERT_TRUE(start && end);
-    // The drag's press selects row 1; its text was not selectable then.
-    drag(*start, *end);
+    const auto other = pointOnCharacter(1, 0);
+    const auto otherEnd = pointOnCharacter(1, 10);
+    ASSERT_TRUE(other && otherEnd);
+    drag(*other, *otherEnd);
     EXPECT_EQ(selectedRows(), QList<int> { 1 });
     EXPECT_TRUE(m_list->selectedText().isEmpty());
-    drag(*start, *end);
-    EXPECT_EQ(m_list->selectedText(), QStringLiteral("some words "));
+    drag(*other, *otherEnd);
+    EXPECT_EQ(m_list->selectedText(), text.left(11));
     m_posts.setSelectionIndex(0);
     settle();
     EXPECT_TRUE(m_list->selectedText().isEmpty());
