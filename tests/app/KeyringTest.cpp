@@ -4,14 +4,11 @@
 // refuses, is not there or does not answer, the file stays as it was and the
 // window says so once.
 #include "PrivateKeyring.h"
-#include "SandboxServer.h"
+#include "ProgramTest.h"
 #include "ScriptedHttpServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/SignInController.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/Relaunch.h"
@@ -23,19 +20,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const QString noKeyringNotice = QStringLiteral("No keyring answered");
+const QString noKeyringNotice = u"No keyring answered"_qs;
 
 QStringList &logLines()
 {
@@ -43,14 +34,12 @@ QStringList &logLines()
     return lines;
 }
 
-class KeyringTest : public ::testing::Test {
+class KeyringTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
+        ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(300, 50));
-        testsupport::prepareSignedInProfile(sandbox);
         Relaunch::setRestartHandler([this] { ++restarts; });
         logLines().clear();
         previousHandler = qInstallMessageHandler(
@@ -59,9 +48,8 @@ protected:
     void TearDown() override
     {
         qInstallMessageHandler(previousHandler);
-        delegate.reset();
+        ProgramTest::TearDown();
         Relaunch::setRestartHandler({});
-        Preferences::resetStandard();
         // The token never reaches the log.
         for (const QString &line : std::as_const(logLines()))
             EXPECT_FALSE(line.contains(sandbox.token())) << line.toStdString();
@@ -73,22 +61,19 @@ protected:
     }
     // A start of the program on this profile: the window at once, true when
     // its first page came.
-    bool start()
+    bool restart()
     {
+        delegate.reset();
         Preferences::resetStandard();
         delegate = std::make_unique<AppDelegate>();
         QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
         delegate->awakeFromNib();
-        EXPECT_TRUE(delegate->window()->isVisible());
+        EXPECT_TRUE(window().isVisible());
         // A stream chosen before the token is known loads nothing.
         delegate->selectView(1);
         return loaded.wait(20000) && loaded.first().at(0).toBool();
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
-    testsupport::ScriptedAlerts alerts;
-    std::unique_ptr<AppDelegate> delegate;
     QtMessageHandler previousHandler = nullptr;
     int restarts = 0;
 };
@@ -112,8 +97,7 @@ TEST_F(KeyringTest, SignInKeepsTheTokenInTheKeyringTheNextStartReadsItAndRevokeT
     delegate->awakeFromNib();
     ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }, 20s));
     const QString key = StoredToken::keyringKey();
-    EXPECT_TRUE(key.startsWith(QStringLiteral("127.0.0.1:%1 ").arg(sandbox.port())))
-        << key.toStdString();
+    EXPECT_TRUE(key.startsWith(u"127.0.0.1:%1 "_qs.arg(sandbox.port()))) << key.toStdString();
     EXPECT_EQ(keyring.secret(key), sandbox.token());
     EXPECT_FALSE(settingsFile().contains("access_token"));
     EXPECT_TRUE(settingsFile().contains("isUserAuthDone=true"));
@@ -121,9 +105,9 @@ TEST_F(KeyringTest, SignInKeepsTheTokenInTheKeyringTheNextStartReadsItAndRevokeT
     // The restart: the window at once, the page with the keyring's token.
     QElapsedTimer run;
     run.start();
-    ASSERT_TRUE(start());
+    ASSERT_TRUE(restart());
     EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
-    EXPECT_TRUE(delegate->window()->noticeBar()->text().isEmpty());
+    EXPECT_TRUE(window().noticeBar()->text().isEmpty());
 
     // Revoke later in the run, past the time limit of the start's read.
     ASSERT_TRUE(testsupport::waitUntil([&] { return run.elapsed() > 10500; }, 12s));
@@ -155,9 +139,9 @@ TEST_F(KeyringTest, ATokenInTheFileMovesIntoAWorkingKeyringAndStaysWhereNoneTake
 
         QElapsedTimer waited;
         waited.start();
-        ASSERT_TRUE(start());
+        ASSERT_TRUE(restart());
         EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
-        const QString notice = delegate->window()->noticeBar()->text();
+        const QString notice = window().noticeBar()->text();
         if (kind == Keyring::Working) {
             EXPECT_EQ(keyring.secret(StoredToken::keyringKey()), sandbox.token());
             EXPECT_FALSE(settingsFile().contains("access_token"));
@@ -189,9 +173,9 @@ TEST_F(KeyringTest, ATokenKeptInAKeyringThatIsGoneLoadsNothingAndTheWindowSaysWh
     Preferences::resetStandard();
     delegate = std::make_unique<AppDelegate>();
     delegate->awakeFromNib();
-    const NoticeBar *notice = delegate->window()->noticeBar();
+    const NoticeBar *notice = window().noticeBar();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !notice->text().isEmpty(); }));
-    EXPECT_TRUE(notice->text().contains(QStringLiteral("cannot read its sign-in")))
+    EXPECT_TRUE(notice->text().contains(u"cannot read its sign-in"_qs))
         << notice->text().toStdString();
     // Not even a stream chosen now loads, so nothing draws a refusal that
     // would offer to sign in again.

@@ -24,11 +24,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
@@ -41,9 +38,8 @@ public:
     BadgeListener()
     {
         connected = QDBusConnection::sessionBus().connect(QString(),
-            QStringLiteral("/com/canonical/unity/launcherentry/velto"),
-            QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"), this,
-            SLOT(update(QString, QVariantMap)));
+            u"/com/canonical/unity/launcherentry/velto"_qs, u"com.canonical.Unity.LauncherEntry"_qs,
+            u"Update"_qs, this, SLOT(update(QString, QVariantMap)));
     }
     bool connected = false;
     QList<qint64> counts;
@@ -51,7 +47,7 @@ public Q_SLOTS:
     void update(const QString &app, const QVariantMap &properties)
     {
         if (app == u"application://velto.desktop")
-            counts.append(properties.value(QStringLiteral("count")).toLongLong());
+            counts.append(properties.value(u"count"_qs).toLongLong());
     }
 };
 
@@ -114,7 +110,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
 {
     check(); // learns where the mentions stand
     EXPECT_TRUE(notifier->shown.isEmpty());
-    sandbox.postMention(QStringLiteral("alice"), QStringLiteral("lunch at noon, @demo?"));
+    sandbox.postMention(u"alice"_qs, u"lunch at noon, @demo?"_qs);
 
     ASSERT_TRUE(sandbox.clearRequests());
     delegate->mentionCheck().loadMentionsForNotifications();
@@ -122,12 +118,12 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     ASSERT_TRUE(testsupport::waitUntil([&] { return !notifier->shown.isEmpty(); }, 10s));
     EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/me/mentions"_qs), 1);
     ASSERT_EQ(notifier->shown.size(), 1);
-    EXPECT_EQ(notifier->shown.at(0).title, QStringLiteral("@alice (Alice Moreau)"));
-    EXPECT_EQ(notifier->shown.at(0).body, QStringLiteral("lunch at noon, @demo?"));
+    EXPECT_EQ(notifier->shown.at(0).title, u"@alice (Alice Moreau)"_qs);
+    EXPECT_EQ(notifier->shown.at(0).body, u"lunch at noon, @demo?"_qs);
     EXPECT_TRUE(notifier->shown.at(0).offersReply);
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u);
     ASSERT_TRUE(delegate->statusItem().exists());
-    EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off_blue"));
+    EXPECT_EQ(delegate->statusItem().pictureName(), u"status_off_blue"_qs);
 
     // A restart between checks announces nothing again.
     delegate.reset();
@@ -135,7 +131,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     check();
     EXPECT_EQ(notifier->shown.size(), 1);
 
-    sandbox.postMention(QStringLiteral("carol"), QStringLiteral("@demo again"));
+    sandbox.postMention(u"carol"_qs, u"@demo again"_qs);
     check();
     ASSERT_EQ(notifier->shown.size(), 2);
     QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
@@ -143,7 +139,7 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
     ASSERT_TRUE(loaded.wait(15000));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Mentions);
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 0u);
-    EXPECT_EQ(delegate->statusItem().pictureName(), QStringLiteral("status_off"));
+    EXPECT_EQ(delegate->statusItem().pictureName(), u"status_off"_qs);
     EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(1).id));
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
@@ -151,14 +147,13 @@ TEST_F(MentionNotificationsTest, ANewMentionIsAnnouncedOnceAndItsClickShowsTheMe
 TEST_F(MentionNotificationsTest, ReplyOnANotificationOpensTheComposerOnThatMention)
 {
     check();
-    const QJsonObject mention
-        = sandbox.postMention(QStringLiteral("kofi"), QStringLiteral("@demo coffee later?"));
+    const QJsonObject mention = sandbox.postMention(u"kofi"_qs, u"@demo coffee later?"_qs);
     check();
     ASSERT_EQ(notifier->shown.size(), 1);
     notifier->chooseReply(notifier->shown.at(0).id);
-    EXPECT_TRUE(delegate->window()->isComposerOpen());
-    EXPECT_TRUE(delegate->window()->composerText().startsWith(u"@kofi"))
-        << delegate->window()->composerText().toStdString();
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_TRUE(window().composerText().startsWith(u"@kofi"))
+        << window().composerText().toStdString();
     EXPECT_EQ(delegate->composer().replyOrQuoteID(), mention.value(u"id"_qs).toString());
     EXPECT_TRUE(notifier->closed.contains(notifier->shown.at(0).id));
 }
@@ -167,12 +162,12 @@ TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
 {
     BadgeListener badge;
     check();
-    sandbox.postMentions(40, QStringLiteral("bob_t"));
+    sandbox.postMentions(40, u"bob_t"_qs);
     check();
     ASSERT_EQ(notifier->shown.size(), 6);
-    EXPECT_EQ(notifier->shown.last().body, QStringLiteral("35 more new mentions"));
-    EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), QStringLiteral("40"));
-    EXPECT_EQ(delegate->window()->mentionCountText(), QStringLiteral("@ 40"));
+    EXPECT_EQ(notifier->shown.last().body, u"35 more new mentions"_qs);
+    EXPECT_EQ(delegate->mentions().numberOfNewNotifications(), u"40"_qs);
+    EXPECT_EQ(window().mentionCountText(), u"@ 40"_qs);
     // The test command runs with a private session bus: the badge goes out there.
     ASSERT_TRUE(badge.connected);
     ASSERT_TRUE(testsupport::waitUntil([&] { return badge.counts.contains(40); }));
@@ -181,8 +176,8 @@ TEST_F(MentionNotificationsTest, ManyAtOnceShowAFewAndOneThatCountsTheRest)
 TEST_F(MentionNotificationsTest, TheTimerChecksAndTheSwitchesDecideWhatIsShownAndClosed)
 {
     check();
-    sandbox.postMention(QStringLiteral("alice"), QStringLiteral("@demo one"));
-    sandbox.postMention(QStringLiteral("bob_t"), QStringLiteral("@demo two"));
+    sandbox.postMention(u"alice"_qs, u"@demo one"_qs);
+    sandbox.postMention(u"bob_t"_qs, u"@demo two"_qs);
     // The check the timer makes, its interval shortened.
     QTimer *timer = delegate->scheduler().notificationTimer();
     ASSERT_NE(timer, nullptr);
@@ -199,10 +194,10 @@ TEST_F(MentionNotificationsTest, TheTimerChecksAndTheSwitchesDecideWhatIsShownAn
 
     // Off, "show them while Velto is in front" holds them back while it is.
     Preferences::standard().setValue(prefs::prefsShowInNC, false);
-    delegate->window()->show();
+    window().show();
     QApplication::setActiveWindow(delegate->window());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return delegate->window()->isActiveWindow(); }));
-    sandbox.postMention(QStringLiteral("carol"), QStringLiteral("@demo three"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window().isActiveWindow(); }));
+    sandbox.postMention(u"carol"_qs, u"@demo three"_qs);
     check();
     EXPECT_EQ(notifier->shown.size(), 2);
     EXPECT_EQ(delegate->mentions().internNotificationCount(), 1u) << "the check saw it";
@@ -211,7 +206,7 @@ TEST_F(MentionNotificationsTest, TheTimerChecksAndTheSwitchesDecideWhatIsShownAn
 TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
 {
     // The test command gives a session bus and a display; the setup installs dunst.
-    const QString dunst = QStandardPaths::findExecutable(QStringLiteral("dunst"));
+    const QString dunst = QStandardPaths::findExecutable(u"dunst"_qs);
     ASSERT_FALSE(dunst.isEmpty());
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
@@ -220,12 +215,12 @@ TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
     ASSERT_TRUE(server.waitForStarted());
     ASSERT_TRUE(testsupport::waitUntil([] {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-            QStringLiteral("org.freedesktop.Notifications"));
+            u"org.freedesktop.Notifications"_qs);
     }));
     FreedesktopNotifier notifier;
     std::optional<uint> id;
-    notifier.notify(QStringLiteral("@alice (Alice)"),
-        QStringLiteral("Tom & <b>Jerry</b> <img src=\"http://example.com/x.png\">"), true,
+    notifier.notify(u"@alice (Alice)"_qs,
+        u"Tom & <b>Jerry</b> <img src=\"http://example.com/x.png\">"_qs, true,
         [&](uint shown) { id = shown; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return id.has_value(); }));
     EXPECT_GT(*id, 0u);
@@ -234,7 +229,7 @@ TEST(FreedesktopNotifications, TheServerOnTheSessionBusTakesOne)
     QString body;
     ASSERT_TRUE(testsupport::waitUntil([&] {
         QProcess history;
-        history.start(QStringLiteral("dunstctl"), { QStringLiteral("history") });
+        history.start(u"dunstctl"_qs, { u"history"_qs });
         history.waitForFinished(5000);
         const QJsonValue closed
             = QJsonDocument::fromJson(history.readAllStandardOutput()).object()[u"data"][0][0];

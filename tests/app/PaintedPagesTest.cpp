@@ -17,10 +17,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <utility>
 
@@ -41,19 +38,19 @@ protected:
     bool painted(const std::function<bool(const QImage &)> &what
         = [](const QImage &shown) { return colourCount(shown) > 20; })
     {
-        return testsupport::waitUntil([&] { return delegate->window()->listOpacity() == 1.0; })
+        return testsupport::waitUntil([&] { return window().listOpacity() == 1.0; })
             && testsupport::waitUntil([&] { return what(shownList()); });
     }
 
     // The list's viewport as it is on the screen.
     QImage shownList() const
     {
-        QWidget *viewport = delegate->window()->listView()->viewport();
+        QWidget *viewport = window().listView()->viewport();
         const QPoint origin = viewport->mapTo(delegate->window(), QPoint(0, 0));
-        QScreen *screen = delegate->window()->screen();
+        QScreen *screen = window().screen();
         return screen
-            ->grabWindow(delegate->window()->winId(), origin.x(), origin.y(), viewport->width(),
-                viewport->height())
+            ->grabWindow(
+                window().winId(), origin.x(), origin.y(), viewport->width(), viewport->height())
             .toImage();
     }
 
@@ -72,9 +69,9 @@ TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
 {
     // One avatar of the first page never finishes: the page still comes,
     // after that avatar's deadline at the latest.
-    ASSERT_TRUE(sandbox.injectTrickle(QStringLiteral("/avatars/*"), 1000));
+    ASSERT_TRUE(sandbox.injectTrickle(u"/avatars/*"_qs, 1000));
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
-    ASSERT_EQ(delegate->postsArrayController()->count(), 20);
+    ASSERT_EQ(posts().count(), 20);
     EXPECT_TRUE(painted()) << "the first page is not on the screen";
     const QImage first = shownList();
 
@@ -85,7 +82,7 @@ TEST_F(PaintedPagesTest, EveryLoadThatFadesIsPaintedWithoutInput)
         return colourCount(shown) > 20 && shown != first;
     })) << "the global stream is not on the screen";
 
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(QStringLiteral("#books")); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#books"_qs); }));
     EXPECT_TRUE(painted()) << "the hashtag stream is not on the screen";
 
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().goBack(); }));
@@ -99,11 +96,11 @@ TEST_F(PaintedPagesTest, ASideBarClickDuringARefreshEndsWithTheNamedStreamPainte
 {
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
     ASSERT_TRUE(painted());
-    SideBar *bar = delegate->window()->sideBar();
+    SideBar *bar = window().sideBar();
     StreamLoader &streams = delegate->streams();
     for (const int row : { 3, 1, 4, 2, 0 }) {
         // F5, and while its page is on the way a click on another row.
-        delegate->commands().trigger(QStringLiteral("refresh"));
+        delegate->commands().trigger(u"refresh"_qs);
         ASSERT_TRUE(testsupport::waitUntil([&] { return streams.isCurrentlyLoading(); }));
         QTest::mouseClick(bar->cellForItem(row), Qt::LeftButton);
         ASSERT_TRUE(testsupport::waitUntil(
@@ -124,15 +121,14 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
 {
     Preferences::standard().setValue(prefs::prefsRestoreSelection, true);
     ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }));
-    PostsArrayController *posts = delegate->postsArrayController();
-    posts->setSelectionIndex(2);
-    const QString selected = posts->selectedObject()->id();
+    posts().setSelectionIndex(2);
+    const QString selected = posts().selectedObject()->id();
     const QStringList ids = shownIds();
     // What the screen holds once every avatar is in and it stops changing.
     ASSERT_TRUE(testsupport::waitUntil(
         [&] {
-            for (int i = 0; i < posts->count(); ++i)
-                if (posts->arrangedObject(i)->theAvatarImage.isNull())
+            for (int i = 0; i < posts().count(); ++i)
+                if (posts().arrangedObject(i)->theAvatarImage.isNull())
                     return false;
             return true;
         },
@@ -142,18 +138,18 @@ TEST_F(PaintedPagesTest, AFailedRefreshOverASlowNetworkKeepsThePostsOnScreen)
         painted([&](const QImage &shown) { return std::exchange(before, shown) == shown; }));
 
     // A refusal (the service down says so in a notice above the list instead).
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/stream"), 404));
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/stream"_qs, 404));
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }, false));
     ASSERT_FALSE(alerts.shown().isEmpty());
-    EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to fetch stream."));
+    EXPECT_EQ(alerts.shown().last().message, u"Unable to fetch stream."_qs);
     EXPECT_EQ(shownIds(), ids);
-    ASSERT_NE(posts->selectedObject(), nullptr);
-    EXPECT_EQ(posts->selectedObject()->id(), selected);
+    ASSERT_NE(posts().selectedObject(), nullptr);
+    EXPECT_EQ(posts().selectedObject()->id(), selected);
     EXPECT_TRUE(painted([&](const QImage &shown) { return shown == before; }));
 
     // A stream switch that the service drops returns to the posts shown.
     ASSERT_TRUE(sandbox.injectFault(
-        QStringLiteral("/stream/0/posts/stream/global"), 0, 0, false, /*drop=*/true, /*times=*/3));
+        u"/stream/0/posts/stream/global"_qs, 0, 0, false, /*drop=*/true, /*times=*/3));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     EXPECT_EQ(shownIds(), ids);

@@ -16,10 +16,7 @@
 #include <QJsonObject>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -32,7 +29,7 @@ protected:
     void SetUp() override
     {
         ProgramTest::SetUp();
-        Preferences::standard().setValue(prefs::meID, QStringLiteral("1"));
+        Preferences::standard().setValue(prefs::meID, u"1"_qs);
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         start();
     }
@@ -62,7 +59,7 @@ protected:
     }
     QAction *postMenuAction(const QString &title) const
     {
-        for (QAction *menu : delegate->window()->menuBar()->actions()) {
+        for (QAction *menu : window().menuBar()->actions()) {
             if (menu->text() != u"&Post" || !menu->menu())
                 continue;
             for (QAction *action : menu->menu()->actions())
@@ -80,32 +77,28 @@ TEST_F(PostActionsTest, StarringAndUnstarringSendOneRequestEachAndTheRowAndMenuF
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
     ASSERT_FALSE(id.isEmpty());
     ASSERT_TRUE(sandbox.clearRequests());
-    ASSERT_NE(postMenuAction(QStringLiteral("Star Post")), nullptr);
+    ASSERT_NE(postMenuAction(u"Star Post"_qs), nullptr);
 
     actions().starOrUnstarPost();
     actions().starOrUnstarPost(); // a second press while the first is on its way
-    EXPECT_TRUE(delegate->window()->isProgressRunning());
+    EXPECT_TRUE(window().isProgressRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
-    EXPECT_FALSE(delegate->window()->isProgressRunning());
-    EXPECT_EQ(sandbox.requestCount(
-                  QStringLiteral("POST"), QStringLiteral("/stream/0/posts/%1/star").arg(id)),
-        1);
-    EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Unstar Post"));
-    EXPECT_NE(postMenuAction(QStringLiteral("Unstar Post")), nullptr);
+    EXPECT_FALSE(window().isProgressRunning());
+    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, u"/stream/0/posts/%1/star"_qs.arg(id)), 1);
+    EXPECT_EQ(actions().starItemTitle(), u"Unstar Post"_qs);
+    EXPECT_NE(postMenuAction(u"Unstar Post"_qs), nullptr);
 
     actions().starOrUnstarPost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
-    EXPECT_EQ(sandbox.requestCount(
-                  QStringLiteral("DELETE"), QStringLiteral("/stream/0/posts/%1/star").arg(id)),
-        1);
-    EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Star Post"));
+    EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, u"/stream/0/posts/%1/star"_qs.arg(id)), 1);
+    EXPECT_EQ(actions().starItemTitle(), u"Star Post"_qs);
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
 
 TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
 {
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
-    const QString path = QStringLiteral("/stream/0/posts/%1/star").arg(id);
+    const QString path = u"/stream/0/posts/%1/star"_qs.arg(id);
     // 500, a 201 that is not the 200 asked for, 404, and no answer at all.
     ASSERT_TRUE(sandbox.injectFault(path, 500));
     ASSERT_TRUE(sandbox.injectFault(path, 201));
@@ -117,28 +110,23 @@ TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
         actions().starOrUnstarPost();
         ASSERT_TRUE(testsupport::waitUntil([&] { return !actions().isBusy(); }, 15s));
         ASSERT_EQ(alerts.shown().size(), before + 1) << attempt;
-        EXPECT_EQ(alerts.shown().last().message, QStringLiteral("Unable to star post."));
+        EXPECT_EQ(alerts.shown().last().message, u"Unable to star post."_qs);
         EXPECT_FALSE(starredNow(id)) << attempt;
-        EXPECT_EQ(actions().starItemTitle(), QStringLiteral("Star Post"));
+        EXPECT_EQ(actions().starItemTitle(), u"Star Post"_qs);
     }
-    EXPECT_FALSE(delegate->window()->isProgressRunning());
+    EXPECT_FALSE(window().isProgressRunning());
 }
 
 TEST_F(PostActionsTest, UnstarringInTheStarredStreamRefreshesItSoThePostLeaves)
 {
-    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
     actions().starOrUnstarPost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
-    delegate->selectView(4);
-    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
     ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     ASSERT_TRUE(posts().rowOfId(id).has_value());
     posts().setSelectionIndex(*posts().rowOfId(id));
-    loaded.clear();
-
-    actions().starOrUnstarPost();
-    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_TRUE(waitForLoad([&] { actions().starOrUnstarPost(); }));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !posts().rowOfId(id).has_value(); }, 10s));
 }
 
@@ -146,37 +134,33 @@ TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
 {
     select(byOthers);
     EXPECT_FALSE(actions().canDelete());
-    ASSERT_NE(postMenuAction(QStringLiteral("Delete Post…")), nullptr);
-    EXPECT_FALSE(postMenuAction(QStringLiteral("Delete Post…"))->isEnabled());
+    ASSERT_NE(postMenuAction(u"Delete Post…"_qs), nullptr);
+    EXPECT_FALSE(postMenuAction(u"Delete Post…"_qs)->isEnabled());
     actions().deletePost();
     EXPECT_TRUE(alerts.shown().isEmpty());
 
     const QString own = select([](const PostRecord &r) { return !byOthers(r); });
     ASSERT_TRUE(actions().canDelete());
-    EXPECT_TRUE(postMenuAction(QStringLiteral("Delete Post…"))->isEnabled());
+    EXPECT_TRUE(postMenuAction(u"Delete Post…"_qs)->isEnabled());
     ASSERT_TRUE(sandbox.clearRequests());
     alerts.answerNext(1); // Cancel
     actions().deletePost();
     ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("Delete Post"));
-    EXPECT_EQ(
-        alerts.shown().at(0).message, QStringLiteral("Do you really want to delete this post?"));
-    EXPECT_EQ(alerts.shown().at(0).buttons,
-        (QStringList { QStringLiteral("Do this"), QStringLiteral("Cancel") }));
+    EXPECT_EQ(alerts.shown().at(0).title, u"Delete Post"_qs);
+    EXPECT_EQ(alerts.shown().at(0).message, u"Do you really want to delete this post?"_qs);
+    EXPECT_EQ(alerts.shown().at(0).buttons, (QStringList { u"Do this"_qs, u"Cancel"_qs }));
 
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/posts/") + own, 500));
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/"_qs + own, 500));
     actions().deletePost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 3; }, 10s));
-    EXPECT_EQ(alerts.shown().at(2).message, QStringLiteral("Unable to perform request."));
+    EXPECT_EQ(alerts.shown().at(2).message, u"Unable to perform request."_qs);
 
     actions().deletePost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 5; }, 10s));
-    EXPECT_EQ(alerts.shown().at(4).title, QStringLiteral("Success!"));
-    EXPECT_EQ(alerts.shown().at(4).message, QStringLiteral("Post deleted."));
+    EXPECT_EQ(alerts.shown().at(4).title, u"Success!"_qs);
+    EXPECT_EQ(alerts.shown().at(4).message, u"Post deleted."_qs);
     // Two requests: the cancelled question sent none.
-    EXPECT_EQ(
-        sandbox.requestCount(QStringLiteral("DELETE"), QStringLiteral("/stream/0/posts/") + own),
-        2);
+    EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, u"/stream/0/posts/"_qs + own), 2);
     // The row stays until the stream is loaded again.
     EXPECT_TRUE(posts().rowOfId(own).has_value());
 }
@@ -189,7 +173,7 @@ TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
     const QString permalink = sandbox.baseUrl().toString() + u'/' + username + u"/post/" + id;
     EXPECT_EQ(actions().permalink().toString(), permalink);
 
-    QGuiApplication::clipboard()->setText(QStringLiteral("earlier"));
+    QGuiApplication::clipboard()->setText(u"earlier"_qs);
     actions().copyLinkToPost();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), permalink);
     actions().copyPostToClipboard();
@@ -216,7 +200,7 @@ TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
     }
     EXPECT_EQ(opener.opened().size(), 2);
     ASSERT_EQ(alerts.shown().size(), 3);
-    EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Cannot Open Link"));
+    EXPECT_EQ(alerts.shown().last().title, u"Cannot Open Link"_qs);
 }
 
 } // namespace

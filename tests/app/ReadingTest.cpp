@@ -19,13 +19,12 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 namespace {
+
+using namespace std::chrono_literals;
 
 class ReadingTest : public ProgramTest {
 protected:
@@ -36,16 +35,13 @@ protected:
         start();
         if (HasFatalFailure())
             return;
-        delegate->window()->resize(420, 600);
-        delegate->window()->show();
+        window().resize(420, 600);
+        window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->window()));
         ASSERT_GE(posts().count(), 12) << "a page longer than the window";
     }
-    PostsArrayController &posts() const
-    {
-        return *delegate->window()->listView()->postsController();
-    }
-    TimelineListView *list() const { return delegate->window()->listView(); }
+    PostsArrayController &posts() const { return *window().listView()->postsController(); }
+    TimelineListView *list() const { return window().listView(); }
     int selected() const { return posts().selectionIndex().value_or(-1); }
     bool selectionInSight() const
     {
@@ -54,6 +50,16 @@ protected:
         return list()->viewport()->rect().intersects(place);
     }
     void press(Qt::Key key) { QTest::keyClick(delegate->window(), key); }
+    // Waits until nothing loads and, when one is named, that stream is shown.
+    bool idle(std::optional<StreamKind> kind = std::nullopt) const
+    {
+        return testsupport::waitUntil(
+            [&] {
+                return !delegate->streams().isCurrentlyLoading()
+                    && (!kind || delegate->streams().currentStreamKind() == *kind);
+            },
+            15s);
+    }
 };
 
 TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
@@ -97,87 +103,57 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
 
 TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream)
 {
-    // The reader scrolled part of the way into a row and selected a post in
-    // sight.
-    // Once nothing loads and the whole page is laid out (a busy machine may
-    // still be finishing either).
     QScrollBar *bar = list()->verticalScrollBar();
-    int row = -1;
-    ASSERT_TRUE(testsupport::waitUntil(
-        [this, bar, &row] {
-            const QModelIndex last = list()->model()->index(posts().count() - 1, 0);
-            if (delegate->streams().isCurrentlyLoading() || !list()->visualRect(last).isValid()
-                || bar->maximum() < 400)
-                return false;
-            bar->setValue(bar->maximum() / 2 + 7);
-            row = list()->indexAt(list()->viewport()->rect().center()).row();
-            return row >= 0;
-        },
-        std::chrono::milliseconds(15000)));
+    // Once nothing loads and the whole page is laid out (a busy machine may
+    // still be finishing either), the reader scrolls part of the way into a row.
+    const auto scrollTo = [&](int part, int offset) {
+        return testsupport::waitUntil(
+            [&] {
+                const QModelIndex last = list()->model()->index(posts().count() - 1, 0);
+                if (delegate->streams().isCurrentlyLoading() || !list()->visualRect(last).isValid()
+                    || bar->maximum() < 400)
+                    return false;
+                bar->setValue(bar->maximum() / part + offset);
+                return true;
+            },
+            15s);
+    };
+    // Each step waits for the one before, then for its stream to show.
+    const auto step = [&](const std::function<void()> &action, StreamKind kind) {
+        return idle() && (action(), true) && idle(kind);
+    };
+    const auto hashtagAndBack = [&] {
+        return step([&] { delegate->streams().showHashtag(u"#coffee"_qs); }, StreamKind::Hashtag)
+            && step([&] { delegate->streams().goBack(); }, StreamKind::Personal);
+    };
+
+    ASSERT_TRUE(scrollTo(2, 7));
+    const int row = list()->indexAt(list()->viewport()->rect().center()).row();
     posts().setSelectionIndex(row);
     const QString selectedID = posts().arrangedObject(row)->id();
     const TimelineListView::ReadingPlace place = list()->readingPlace();
     ASSERT_FALSE(place.postID.isEmpty());
-    // A load is over when the stream asked for is shown and nothing loads;
-    // a refresh still running would make a step wait for it.
-    auto shown = [this](StreamKind kind) {
-        return testsupport::waitUntil(
-            [this, kind] {
-                return !delegate->streams().isCurrentlyLoading()
-                    && delegate->streams().currentStreamKind() == kind;
-            },
-            std::chrono::milliseconds(15000));
-    };
-    auto whenIdle = [this](auto step) {
-        ASSERT_TRUE(
-            testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
-                std::chrono::milliseconds(15000)));
-        step();
-    };
-    whenIdle([this] { delegate->streams().showHashtag(QStringLiteral("#coffee")); });
-    ASSERT_TRUE(shown(StreamKind::Hashtag));
-    whenIdle([this] { delegate->streams().goBack(); });
-    ASSERT_TRUE(shown(StreamKind::Personal));
+    ASSERT_TRUE(hashtagAndBack());
     ASSERT_TRUE(posts().selectionIndex().has_value());
     EXPECT_EQ(posts().arrangedObject(selected())->id(), selectedID);
-    EXPECT_TRUE(testsupport::waitUntil(
-        [this, place] { return list()->readingPlace() == place; }, std::chrono::milliseconds(3000)))
-        << "the reader is back where they were: " << place.postID.toStdString() << " + "
-        << place.offset << ", now " << list()->readingPlace().postID.toStdString() << " + "
-        << list()->readingPlace().offset;
+    EXPECT_TRUE(testsupport::waitUntil([&] { return list()->readingPlace() == place; }, 3s))
+        << "back at " << place.postID.toStdString() << " + " << place.offset << ", now "
+        << list()->readingPlace().postID.toStdString() << " + " << list()->readingPlace().offset;
     EXPECT_TRUE(selectionInSight());
 
     // Switching main streams is no way back: nothing is carried over.
-    whenIdle([this] { delegate->selectView(3); });
-    ASSERT_TRUE(shown(StreamKind::Global));
-    whenIdle([this] { delegate->selectView(0); });
-    ASSERT_TRUE(shown(StreamKind::Personal));
+    ASSERT_TRUE(step([&] { delegate->selectView(3); }, StreamKind::Global));
+    ASSERT_TRUE(step([&] { delegate->selectView(0); }, StreamKind::Personal));
     EXPECT_NE(posts().selectionIndex().value_or(-1), row);
 
     // With nothing selected the scroll place still comes back.
-    ASSERT_TRUE(testsupport::waitUntil(
-        [this, bar] {
-            const QModelIndex last = list()->model()->index(posts().count() - 1, 0);
-            if (delegate->streams().isCurrentlyLoading() || !list()->visualRect(last).isValid()
-                || bar->maximum() < 400)
-                return false;
-            bar->setValue(bar->maximum() / 3 + 11);
-            return true;
-        },
-        std::chrono::milliseconds(15000)));
+    ASSERT_TRUE(scrollTo(3, 11));
     posts().clearSelection();
-    const TimelineListView::ReadingPlace unselectedPlace = list()->readingPlace();
-    ASSERT_FALSE(unselectedPlace.postID.isEmpty());
-    whenIdle([this] { delegate->streams().showHashtag(QStringLiteral("#coffee")); });
-    ASSERT_TRUE(shown(StreamKind::Hashtag));
-    whenIdle([this] { delegate->streams().goBack(); });
-    ASSERT_TRUE(shown(StreamKind::Personal));
-    EXPECT_TRUE(testsupport::waitUntil(
-        [this, unselectedPlace] { return list()->readingPlace() == unselectedPlace; },
-        std::chrono::milliseconds(3000)))
-        << "back at " << unselectedPlace.postID.toStdString() << " + " << unselectedPlace.offset
-        << ", now " << list()->readingPlace().postID.toStdString() << " + "
-        << list()->readingPlace().offset;
+    const TimelineListView::ReadingPlace unselected = list()->readingPlace();
+    ASSERT_FALSE(unselected.postID.isEmpty());
+    ASSERT_TRUE(hashtagAndBack());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return list()->readingPlace() == unselected; }, 3s))
+        << "back at " << unselected.postID.toStdString() << " + " << unselected.offset;
     EXPECT_FALSE(posts().selectionIndex().has_value());
 }
 
@@ -185,7 +161,7 @@ TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
 {
     QAccessibleInterface *listAccess = QAccessible::queryAccessibleInterface(list());
     ASSERT_TRUE(listAccess);
-    EXPECT_EQ(listAccess->text(QAccessible::Name), QStringLiteral("Posts"));
+    EXPECT_EQ(listAccess->text(QAccessible::Name), u"Posts"_qs);
     ASSERT_GE(listAccess->childCount(), posts().count());
     // The first post of the page: who, when, what.
     const PostRecord first
@@ -197,28 +173,27 @@ TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
             spoken = name;
     }
     ASSERT_FALSE(spoken.isEmpty()) << "no row speaks the first post";
-    EXPECT_TRUE(spoken.startsWith(QStringLiteral("@") + first.username())
-        || spoken.startsWith(first.name() + QStringLiteral(" (@") + first.username()))
+    EXPECT_TRUE(spoken.startsWith(u"@"_qs + first.username())
+        || spoken.startsWith(first.name() + u" (@"_qs + first.username()))
         << spoken.toStdString();
-    EXPECT_TRUE(spoken.contains(QStringLiteral(" ago: ")) || spoken.contains(QStringLiteral("now")))
+    EXPECT_TRUE(spoken.contains(u" ago: "_qs) || spoken.contains(u"now"_qs))
         << spoken.toStdString();
 
     // Every button of the window and the composer has a name.
     delegate->newPost();
     QStringList unnamed;
-    for (QAbstractButton *button : delegate->window()->findChildren<QAbstractButton *>()) {
+    for (QAbstractButton *button : window().findChildren<QAbstractButton *>()) {
         if (!button->isVisibleTo(delegate->window()))
             continue;
         QAccessibleInterface *access = QAccessible::queryAccessibleInterface(button);
         if (!access || access->text(QAccessible::Name).trimmed().isEmpty())
-            unnamed << button->objectName() + QStringLiteral("/")
+            unnamed << button->objectName() + u"/"_qs
                     + QString::fromLatin1(button->metaObject()->className());
     }
-    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
-    QAccessibleInterface *composer
-        = QAccessible::queryAccessibleInterface(delegate->window()->composer());
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(u", "_qs).toStdString();
+    QAccessibleInterface *composer = QAccessible::queryAccessibleInterface(window().composer());
     ASSERT_TRUE(composer);
-    EXPECT_EQ(composer->text(QAccessible::Name), QStringLiteral("Post text"));
+    EXPECT_EQ(composer->text(QAccessible::Name), u"Post text"_qs);
 }
 
 TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheList)
@@ -227,7 +202,7 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     delegate->newPost();
-    QTest::keyClicks(window->composer(), QStringLiteral("where Tab goes"));
+    QTest::keyClicks(window->composer(), u"where Tab goes"_qs);
     SideBar *bar = window->sideBar();
     ASSERT_EQ(bar->numberOfRows(), 5);
     // The streams are one group, as radio buttons are: Tab stops at the
@@ -239,9 +214,9 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
                 return button;
         return nullptr;
     };
-    const QList<QWidget *> expected { bar->cellForItem(0), tool(QStringLiteral("Refresh")),
-        tool(QStringLiteral("New Post")), window->composer(), window->composerPane()->postButton(),
-        list(), bar->cellForItem(0) };
+    const QList<QWidget *> expected { bar->cellForItem(0), tool(u"Refresh"_qs),
+        tool(u"New Post"_qs), window->composer(), window->composerPane()->postButton(), list(),
+        bar->cellForItem(0) };
     ASSERT_FALSE(expected.contains(nullptr));
 
     bar->cellForItem(0)->setFocus(Qt::TabFocusReason);
@@ -250,30 +225,23 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
         QWidget *focus = QApplication::focusWidget();
         QAccessibleInterface *access
             = focus ? QAccessible::queryAccessibleInterface(focus) : nullptr;
-        visited << (access ? access->text(QAccessible::Name) : QStringLiteral("(none)"));
-        EXPECT_EQ(focus, expected.at(step)) << visited.join(QStringLiteral(" → ")).toStdString();
+        visited << (access ? access->text(QAccessible::Name) : u"(none)"_qs);
+        EXPECT_EQ(focus, expected.at(step)) << visited.join(u" → "_qs).toStdString();
         if (!focus)
             break;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(window->composer()->text(), QStringLiteral("where Tab goes"))
+    EXPECT_EQ(window->composer()->text(), u"where Tab goes"_qs)
         << "Tab in the composer moves on and writes nothing";
 
     // Down moves to the next stream, and Space shows the stream in focus.
-    ASSERT_TRUE(testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
-        std::chrono::milliseconds(15000)));
+    ASSERT_TRUE(idle());
     bar->cellForItem(2)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(bar->cellForItem(2), Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(3));
-    ASSERT_TRUE(testsupport::waitUntil([this] { return !delegate->streams().isCurrentlyLoading(); },
-        std::chrono::milliseconds(15000)));
+    ASSERT_TRUE(idle());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_TRUE(testsupport::waitUntil(
-        [this] {
-            return !delegate->streams().isCurrentlyLoading()
-                && delegate->streams().currentStreamKind() == StreamKind::Global;
-        },
-        std::chrono::milliseconds(15000)));
+    EXPECT_TRUE(idle(StreamKind::Global));
     EXPECT_EQ(bar->selectedRow(), 3);
 
     // From the stream shown the arrows show the next one, as radio buttons
@@ -282,12 +250,7 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
     EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(4));
     EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
     QTest::keyClick(bar->cellForItem(4), Qt::Key_Up);
-    EXPECT_TRUE(testsupport::waitUntil(
-        [this] {
-            return !delegate->streams().isCurrentlyLoading()
-                && delegate->streams().currentStreamKind() == StreamKind::Starred;
-        },
-        std::chrono::milliseconds(15000)));
+    EXPECT_TRUE(idle(StreamKind::Starred));
     EXPECT_EQ(bar->selectedRow(), 4) << "the bar shows the stream on screen";
 }
 

@@ -9,7 +9,6 @@
 #include "app/PostActions.h"
 #include "app/SavedPostCommands.h"
 #include "core/Preferences.h"
-#include "service/Account.h"
 #include "service/PostsArrayController.h"
 #include "service/SavedPostList.h"
 #include "service/StreamLoader.h"
@@ -17,10 +16,7 @@
 #include "views/SideBar.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
@@ -33,12 +29,6 @@ protected:
         ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(250, 50));
         start();
-    }
-    bool load(const std::function<void()> &action)
-    {
-        QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
-        action();
-        return loaded.wait(15000) && loaded.first().at(0).toBool();
     }
     QString saveRow(int row)
     {
@@ -60,22 +50,21 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     posts().setSelectionIndex(0);
     delegate->savedPostCommands().savePost();
     ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).message, QStringLiteral("Post is already saved."));
+    EXPECT_EQ(alerts.shown().at(0).message, u"Post is already saved."_qs);
     EXPECT_EQ(delegate->savedPosts().count(), 2);
 
-    ASSERT_TRUE(load([&] { delegate->selectView(3); })); // the global stream
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); })); // the global stream
     delegate->savedPostCommands().showSavedPosts();
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
     EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Global);
-    EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("Saved"));
+    EXPECT_EQ(window().backBarLabel(), u"Saved"_qs);
     delegate->applicationDidUpdate();
-    EXPECT_TRUE(delegate->window()->isBackBarVisible());
+    EXPECT_TRUE(window().isBackBarVisible());
     EXPECT_EQ(shownIds(), (QStringList { newer, older })); // newest first
-    EXPECT_TRUE(delegate->window()->isProgressRunning());
-    ASSERT_TRUE(testsupport::waitUntil([&] {
-        return delegate->window()->listOpacity() == 1.0 && !delegate->window()->isProgressRunning();
-    }));
+    EXPECT_TRUE(window().isProgressRunning());
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return window().listOpacity() == 1.0 && !window().isProgressRunning(); }));
 
     // In the saved view the shown post is the saved one.
     posts().setSelectionIndex(0);
@@ -112,11 +101,11 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
     delegate->savedPostCommands().showSavedPosts();
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
     // Back leaves the saved posts for the stream they replaced.
-    ASSERT_TRUE(load([&] { delegate->streams().goBack(); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().goBack(); }));
     EXPECT_FALSE(delegate->savedPostCommands().isSavedViewShown());
     EXPECT_EQ(delegate->streams().currentStreamKind(), before);
     delegate->applicationDidUpdate();
-    EXPECT_FALSE(delegate->window()->isBackBarVisible());
+    EXPECT_FALSE(window().isBackBarVisible());
     // Out of the saved view, delete does nothing to the saved posts.
     posts().setSelectionIndex(0);
     delegate->savedPostCommands().deleteSavedPost();
@@ -132,54 +121,38 @@ TEST_F(SavedPostsTest, TheSavedViewActsOnTheSavedPostsAndAFailedSwitchStaysThere
                 && delegate->streams().loadState() == StreamLoader::LoadState::Idle;
         });
     };
-    delegate->commands().trigger(QStringLiteral("savedPosts"));
+    delegate->commands().trigger(u"savedPosts"_qs);
     ASSERT_TRUE(savedShownAndIdle());
     posts().setSelectionIndex(0);
 
     // A star given here is the saved post's: it is still found as saved.
-    const bool starred = delegate->savedPosts()
-                             .records()
-                             .first()
-                             .post.value(QStringLiteral("you_starred"))
-                             .toBool();
+    const bool starred
+        = delegate->savedPosts().records().first().post.value(u"you_starred"_qs).toBool();
     QSignalSpy starDone(&delegate->postActions(), &PostActions::stateChanged);
-    delegate->commands().trigger(QStringLiteral("star"));
+    delegate->commands().trigger(u"star"_qs);
     ASSERT_TRUE(starDone.wait(10000));
     EXPECT_NE(
-        delegate->savedPosts().records().first().post.value(QStringLiteral("you_starred")).toBool(),
-        starred);
+        delegate->savedPosts().records().first().post.value(u"you_starred"_qs).toBool(), starred);
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown()) << "the view stays the saved one";
-    delegate->commands().trigger(QStringLiteral("savePost"));
+    delegate->commands().trigger(u"savePost"_qs);
     EXPECT_EQ(delegate->savedPosts().count(), 1) << "saved twice";
-    delegate->commands().trigger(QStringLiteral("deleteSavedPost"));
+    delegate->commands().trigger(u"deleteSavedPost"_qs);
     EXPECT_EQ(delegate->savedPosts().count(), 0) << "the starred post was not found to delete";
 
     // A stream that fails to load leaves the saved view as it was, and the
     // side bar names the stream Back returns to.
-    ASSERT_TRUE(load([&] { delegate->commands().trigger(QStringLiteral("back")); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->commands().trigger(u"back"_qs); }));
     saveRow(0);
-    delegate->commands().trigger(QStringLiteral("savedPosts"));
+    delegate->commands().trigger(u"savedPosts"_qs);
     ASSERT_TRUE(savedShownAndIdle());
     const StreamKind backTo = delegate->streams().oldStreamType();
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/stream/0/users/me/posts"), 500));
-    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
-    delegate->commands().trigger(QStringLiteral("stream1"));
-    ASSERT_TRUE(loaded.wait(15000));
-    EXPECT_FALSE(loaded.first().at(0).toBool());
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/users/me/posts"_qs, 500));
+    ASSERT_TRUE(waitForLoad([&] { delegate->commands().trigger(u"stream1"_qs); }, false));
     EXPECT_TRUE(delegate->savedPostCommands().isSavedViewShown());
-    EXPECT_EQ(delegate->window()->backBarLabel(), QStringLiteral("Saved"));
-    EXPECT_TRUE(delegate->window()->isBackBarVisible());
-    EXPECT_EQ(delegate->window()->sideBar()->selectedRow(), sideBarRowForStreamKind(backTo));
+    EXPECT_EQ(window().backBarLabel(), u"Saved"_qs);
+    EXPECT_TRUE(window().isBackBarVisible());
+    EXPECT_EQ(window().sideBar()->selectedRow(), sideBarRowForStreamKind(backTo));
     EXPECT_EQ(posts().count(), 1);
-}
-
-TEST_F(SavedPostsTest, TheNamesOfTheFollowedAreOnDiskWithoutWaitingForQuit)
-{
-    const QString path = delegate->account().completionWords().path();
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return DataFiles::loadAutocompletions(path).value_or(QStringList()).size() > 1; },
-        10s));
-    EXPECT_EQ(DataFiles::loadAutocompletions(path), delegate->account().completionWords().words());
 }
 
 } // namespace

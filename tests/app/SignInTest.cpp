@@ -3,7 +3,6 @@
 // and what Velto says when that program is missing or ends early.
 #include "ProgramTest.h"
 #include "ScriptedHttpServer.h"
-#include "TestSupport.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -18,10 +17,7 @@
 
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <memory>
@@ -75,7 +71,7 @@ TEST_F(SignInTest, TheTokenTheSignInProgramHandsBackIsStoredAtOnceAndTheNextStar
 
     delegate->awakeFromNib();
     EXPECT_TRUE(signIn().isSigningIn());
-    EXPECT_FALSE(delegate->window()->isVisible());
+    EXPECT_FALSE(window().isVisible());
     ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }, pageWait));
     EXPECT_EQ(site.hits("/oauth/authenticate"), 1);
 
@@ -91,28 +87,23 @@ TEST_F(SignInTest, TheTokenTheSignInProgramHandsBackIsStoredAtOnceAndTheNextStar
 
     // The new start: the main window and the stream, no sign-in program.
     delegate.reset();
-    delegate = std::make_unique<AppDelegate>();
-    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
-    delegate->awakeFromNib();
+    start();
     EXPECT_FALSE(signIn().isSigningIn());
     EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
-    ASSERT_TRUE(loaded.wait(15000));
-    EXPECT_TRUE(loaded.first().at(0).toBool());
 }
 
 TEST_F(SignInTest, ASignInProgramThatIsMissingOrEndsEarlySaysSoOrQuits)
 {
-    const QString missing = profile.path() + QStringLiteral("/nowhere/velto-signin");
+    const QString missing = profile.path() + u"/nowhere/velto-signin"_qs;
     const struct {
         QString program;
         QString title; // of the alert; none when empty
         QStringList buttons;
     } cases[] = {
-        { missing, QStringLiteral("Cannot Sign In"), { QStringLiteral("Quit") } },
-        { QStringLiteral("/bin/false"), QStringLiteral("Sign-In Ended"),
-            { QStringLiteral("Retry"), QStringLiteral("Quit") } },
+        { missing, u"Cannot Sign In"_qs, { u"Quit"_qs } },
+        { u"/bin/false"_qs, u"Sign-In Ended"_qs, { u"Retry"_qs, u"Quit"_qs } },
         // The user quit the sign-in: the program ends without a word.
-        { QStringLiteral("/bin/true"), QString(), {} },
+        { u"/bin/true"_qs, QString(), {} },
     };
     for (const auto &c : cases) {
         qputenv("VELTO_SIGNIN_PROGRAM", c.program.toLocal8Bit());
@@ -154,8 +145,7 @@ TEST_F(SignInTest, ASignInProgramKilledWhileThePageShowsIsOfferedAgain)
         ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
         ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
         EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
-        EXPECT_EQ(alerts.shown().last().buttons,
-            (QStringList { QStringLiteral("Retry"), QStringLiteral("Quit") }));
+        EXPECT_EQ(alerts.shown().last().buttons, (QStringList { u"Retry"_qs, u"Quit"_qs }));
     }
     EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
     EXPECT_FALSE(signIn().isSigningIn());
@@ -191,14 +181,11 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
 TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
 {
     testsupport::prepareSignedInProfile(sandbox);
-    Preferences::standard().setValue(prefs::accessToken, QStringLiteral("cut-tok"));
+    Preferences::standard().setValue(prefs::accessToken, u"cut-tok"_qs);
     SignIn::forgetSignInQuestion();
     delegate = std::make_unique<AppDelegate>();
-    QSignalSpy loaded(&delegate->streams(), &StreamLoader::streamLoadFinished);
     alerts.answerNext(0); // Sign In Again
-    delegate->awakeFromNib();
-    ASSERT_TRUE(loaded.wait(15000));
-    EXPECT_FALSE(loaded.first().at(0).toBool());
+    ASSERT_TRUE(waitForLoad([&] { delegate->awakeFromNib(); }, false));
     // users/me is refused as well; both answers have come once the restart is asked for.
     ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }));
     ASSERT_TRUE(testsupport::waitUntil(
@@ -207,7 +194,7 @@ TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
     QStringList titles;
     for (const Alert &alert : alerts.shown())
         titles << alert.title;
-    EXPECT_EQ(titles, QStringList { QStringLiteral("Sign-In No Longer Valid") });
+    EXPECT_EQ(titles, QStringList { u"Sign-In No Longer Valid"_qs });
     EXPECT_EQ(restarts, 1);
     Preferences::resetStandard();
     EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));

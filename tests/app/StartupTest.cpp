@@ -1,8 +1,11 @@
+// The program's start without a service: first and later starts, damaged
+// preferences and data files, quit, and the refresh timers.
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
+#include "app/RefreshRules.h"
 #include "app/RefreshScheduler.h"
 #include "app/SignInController.h"
 #include "app/WindowCommands.h"
@@ -54,19 +57,16 @@ TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
     QSignalSpy signIn(&delegate, &AppDelegate::signInStarted);
     delegate.awakeFromNib();
 
-    EXPECT_EQ(alertTitles(), QStringList { QStringLiteral("Velto Alpha") });
-    EXPECT_TRUE(prefs().value(prefs::firstStartEver));
-    EXPECT_TRUE(prefs().value(prefs::update042));
-    EXPECT_TRUE(prefs().value(prefs::update060));
+    EXPECT_EQ(alertTitles(), QStringList { u"Velto Alpha"_qs });
+    for (auto key : { prefs::firstStartEver, prefs::update042, prefs::update060,
+             prefs::prefsEnableGestures, prefs::prefsRestoreSelection })
+        EXPECT_TRUE(prefs().value(key)) << key.name;
     EXPECT_EQ(prefs().value(prefs::prefsRefreshInterval), 1);
     EXPECT_EQ(prefs().value(prefs::prefsOnStartLoadStream), 0);
-    EXPECT_TRUE(prefs().value(prefs::prefsEnableGestures));
     EXPECT_EQ(prefs().value(prefs::prefsRefreshThreshold), 1);
-    EXPECT_TRUE(prefs().value(prefs::prefsRestoreSelection));
     // The early-version notice and the follow question wait for a signed-in start.
     EXPECT_FALSE(prefs().value(prefs::alphHint20));
     EXPECT_FALSE(prefs().value(prefs::followVeltoAsked));
-
     EXPECT_TRUE(delegate.signIn().isSigningIn());
     EXPECT_FALSE(delegate.window()->isVisible());
     EXPECT_EQ(signIn.count(), 1);
@@ -83,20 +83,18 @@ TEST_F(StartupTest, FirstStartWithoutAccountShowsSignInAndWritesFirstStartKeys)
 TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
 {
     prefs().setValue(prefs::isUserAuthDone, true);
-    prefs().setValue(prefs::accessToken, QStringLiteral("secret"));
+    prefs().setValue(prefs::accessToken, u"secret"_qs);
     {
         AppDelegate delegate;
         QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
         delegate.awakeFromNib();
-        EXPECT_EQ(alertTitles(),
-            (QStringList { QStringLiteral("Velto Alpha"), QStringLiteral("What Alpha Means") }));
+        EXPECT_EQ(alertTitles(), (QStringList { u"Velto Alpha"_qs, u"What Alpha Means"_qs }));
         EXPECT_TRUE(
             prefs().value(prefs::followVeltoAsked)); // written at once, not after the question
-        EXPECT_EQ(delegate.account().accessToken(), QStringLiteral("secret"));
+        EXPECT_EQ(delegate.account().accessToken(), u"secret"_qs);
         ASSERT_EQ(streams.count(), 1);
         EXPECT_EQ(streamKindNumber(delegate.streams().currentStreamKind()), 0u);
-        EXPECT_EQ(delegate.streams().loadParameters().value(QStringLiteral("count")),
-            QStringLiteral("20"));
+        EXPECT_EQ(delegate.streams().loadParameters().value(u"count"_qs), u"20"_qs);
         EXPECT_FALSE(delegate.signIn().isSigningIn());
     }
     // The next start shows no notice and honours the start stream; row 4 is Starred.
@@ -112,8 +110,7 @@ TEST_F(StartupTest, SignedInStartsShowTheNoticeOnceAndLoadTheChosenStream)
         delegate.awakeFromNib();
         ASSERT_EQ(streams.count(), 1) << c.row;
         EXPECT_EQ(streamKindNumber(delegate.streams().currentStreamKind()), c.kind) << c.row;
-        EXPECT_EQ(delegate.streams().loadParameters().value(QStringLiteral("count")),
-            QStringLiteral("200"));
+        EXPECT_EQ(delegate.streams().loadParameters().value(u"count"_qs), u"200"_qs);
     }
     EXPECT_EQ(alerts.shown().size(), 2);
 }
@@ -133,7 +130,7 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
         QSignalSpy streams(&delegate.streams(), &StreamLoader::loadStateChanged);
         delegate.awakeFromNib();
         ASSERT_FALSE(alerts.shown().isEmpty());
-        EXPECT_EQ(alerts.shown().first().title, QStringLiteral("Preferences Damaged"));
+        EXPECT_EQ(alerts.shown().first().title, u"Preferences Damaged"_qs);
         ASSERT_TRUE(prefs().damagedFileCopy());
         EXPECT_TRUE(alerts.shown().first().message.contains(*prefs().damagedFileCopy()));
         EXPECT_FALSE(delegate.signIn().isSigningIn()) << "the token survived the cut";
@@ -143,7 +140,7 @@ TEST_F(StartupTest, ACutOffPreferencesFileStartsSignedInAndNamesItsCopyOnce)
     Preferences::resetStandard();
     AppDelegate again;
     again.awakeFromNib();
-    EXPECT_FALSE(alertTitles().mid(shownBefore).contains(QStringLiteral("Preferences Damaged")));
+    EXPECT_FALSE(alertTitles().mid(shownBefore).contains(u"Preferences Damaged"_qs));
 }
 
 TEST_F(StartupTest, PreferencesThatCannotBeReadOrWrittenAreSaidAndAreNoFirstStart)
@@ -167,8 +164,7 @@ TEST_F(StartupTest, PreferencesThatCannotBeReadOrWrittenAreSaidAndAreNoFirstStar
         {
             AppDelegate delegate;
             delegate.awakeFromNib();
-            ASSERT_EQ(alertTitles().mid(before),
-                QStringList { QStringLiteral("Preferences Unavailable") })
+            ASSERT_EQ(alertTitles().mid(before), QStringList { u"Preferences Unavailable"_qs })
                 << c.says << ": and no welcome";
             EXPECT_TRUE(alerts.shown().last().message.contains(path));
             EXPECT_TRUE(alerts.shown().last().message.contains(QLatin1String(c.says)));
@@ -198,14 +194,13 @@ TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
     AppDelegate delegate;
     delegate.awakeFromNib();
     ASSERT_TRUE(delegate.account().completionWords().isAvailable());
-    EXPECT_EQ(
-        delegate.account().completionWords().words(), QStringList { QStringLiteral("velto") });
+    EXPECT_EQ(delegate.account().completionWords().words(), QStringList { u"velto"_qs });
     ASSERT_TRUE(delegate.savedPosts().isAvailable());
     EXPECT_EQ(delegate.savedPosts().count(), 0);
 
     delegate.account().completionWords().setWords({});
-    delegate.savedPosts().append(PostRecord::fromJson(QJsonObject {
-        { QStringLiteral("id"), QStringLiteral("7") }, { QStringLiteral("text"), u"hi"_qs } }));
+    delegate.savedPosts().append(
+        PostRecord::fromJson(QJsonObject { { u"id"_qs, u"7"_qs }, { u"text"_qs, u"hi"_qs } }));
     delegate.applicationWillTerminate();
 
     // An empty word list is still written, as an empty array.
@@ -219,18 +214,18 @@ TEST_F(StartupTest, QuitWritesBothListsAndMissingFilesGiveTheDefaults)
     ASSERT_EQ(saved->size(), 1);
     const auto record = SavedPostArchive::fromArchive(saved->at(0).toMap(), 0);
     ASSERT_TRUE(record.has_value());
-    EXPECT_EQ(record->id(), QStringLiteral("7"));
+    EXPECT_EQ(record->id(), u"7"_qs);
 }
 
 TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
 {
     QDir().mkpath(AppPaths::supportFolder());
-    const QString wordsPath = AppPaths::supportFolder() + QStringLiteral("/Autocompletions.plist");
-    const QString postsPath = AppPaths::supportFolder() + QStringLiteral("/Saved.mdb");
-    const QByteArray truncated = PropertyList::encode(
-        QVariantMap { { QStringLiteral("savedPosts"), QVariantList { 1, 2, 3 } } },
-        PropertyList::Format::Binary)
-                                     .left(20);
+    const QString wordsPath = AppPaths::supportFolder() + u"/Autocompletions.plist"_qs;
+    const QString postsPath = AppPaths::supportFolder() + u"/Saved.mdb"_qs;
+    const QByteArray truncated
+        = PropertyList::encode(QVariantMap { { u"savedPosts"_qs, QVariantList { 1, 2, 3 } } },
+            PropertyList::Format::Binary)
+              .left(20);
     const QByteArray garbage("<?xml version=\"1.0\"?><plist><array><string>half");
     for (const auto &[path, bytes] :
         { std::pair { wordsPath, garbage }, std::pair { postsPath, truncated } }) {
@@ -239,12 +234,12 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
         f.write(bytes);
     }
 
-    const QString draftPath = AppPaths::supportFolder() + QStringLiteral("/Draft.json");
-    {
-        QFile draft(draftPath);
-        ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
-        draft.write("{\"text\": \"half");
-    }
+    const QString draftPath = AppPaths::supportFolder() + u"/Draft.json"_qs;
+    const QByteArray draft("{\"text\": \"half");
+    QFile draftFile(draftPath);
+    ASSERT_TRUE(draftFile.open(QIODevice::WriteOnly));
+    draftFile.write(draft);
+    draftFile.close();
 
     AppDelegate delegate;
     delegate.awakeFromNib();
@@ -255,13 +250,17 @@ TEST_F(StartupTest, UnreadableFilesAreLeftExactlyAsTheyWere)
     EXPECT_FALSE(notices->isHidden());
     for (const QString &path : { wordsPath, postsPath, draftPath })
         EXPECT_EQ(notices->text().count(path), 1) << path.toStdString();
-    EXPECT_FALSE(alertTitles().contains(QStringLiteral("Error!")));
+    EXPECT_FALSE(alertTitles().contains(u"Error!"_qs));
     notices->closeButton()->click();
     EXPECT_TRUE(notices->isHidden());
+    // The composer starts empty, and what is written in it leaves the draft alone.
+    EXPECT_FALSE(delegate.window()->isComposerOpen());
+    delegate.newPost();
+    delegate.window()->composer()->setPlainText(u"new text"_qs);
     delegate.applicationWillTerminate();
 
-    for (const auto &[path, bytes] :
-        { std::pair { wordsPath, garbage }, std::pair { postsPath, truncated } }) {
+    for (const auto &[path, bytes] : { std::pair { wordsPath, garbage },
+             std::pair { postsPath, truncated }, std::pair { draftPath, draft } }) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), bytes) << path.toStdString();
@@ -276,7 +275,7 @@ TEST_F(StartupTest, ResigningActiveWithAutoHideKeepsAComposerThatHoldsText)
     delegate.awakeFromNib();
     EXPECT_FALSE(delegate.windowCommands().canActivateItself());
     delegate.composer().uncollapseSplitView();
-    delegate.window()->composer()->setPlainText(QStringLiteral("draft"));
+    delegate.window()->composer()->setPlainText(u"draft"_qs);
     delegate.applicationWillResignActive();
     EXPECT_TRUE(delegate.windowCommands().canActivateItself());
     EXPECT_TRUE(delegate.window()->isHiddenFromUser());
@@ -285,6 +284,109 @@ TEST_F(StartupTest, ResigningActiveWithAutoHideKeepsAComposerThatHoldsText)
     delegate.window()->composer()->clear();
     delegate.applicationWillResignActive();
     EXPECT_FALSE(delegate.window()->isComposerOpen());
+}
+
+TEST(RefreshRules, IdleRefreshFiresWhenQuotientEqualsRemainderAfterTheFirst29Seconds)
+{
+    const struct {
+        quint64 interval, count, first, last;
+    } cases[] = { { 30, 29, 31, 899 }, { 60, 59, 61, 3599 } };
+    for (const auto &c : cases) {
+        QList<quint64> moments;
+        for (quint64 s = 0; s <= 10000; ++s)
+            if (shouldRefreshWhileIdle(s, c.interval))
+                moments.append(s);
+        ASSERT_EQ(quint64(moments.size()), c.count) << c.interval;
+        EXPECT_EQ(moments.first(), c.first);
+        EXPECT_EQ(moments.at(1), 2 * c.first);
+        EXPECT_EQ(moments.last(), c.last);
+    }
+    // Never in the first 29 seconds, even where the rule would hold (0 / I == 0 % I).
+    EXPECT_FALSE(shouldRefreshWhileIdle(0, 30));
+}
+
+class RefreshTimersTest : public StartupTest {
+protected:
+    void SetUp() override
+    {
+        StartupTest::SetUp();
+        prefs().setValue(prefs::firstStartEver, true);
+        prefs().setValue(prefs::prefsRefreshInterval, 0);
+        delegate = std::make_unique<AppDelegate>();
+        delegate->awakeFromNib();
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        StartupTest::TearDown();
+    }
+    RefreshScheduler &scheduler() { return delegate->scheduler(); }
+
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(RefreshTimersTest, SleepStopsTheRefreshAndMentionTimersAndWakeRestartsThem)
+{
+    scheduler().resetIdleTimer();
+    ASSERT_NE(scheduler().currentRefreshTimer(), nullptr);
+    scheduler().sleepNotification();
+    EXPECT_EQ(scheduler().currentRefreshTimer(), nullptr);
+    EXPECT_EQ(scheduler().notificationTimer(), nullptr);
+    ASSERT_NE(scheduler().idlePollTimer(), nullptr); // the idle poll keeps running
+    EXPECT_TRUE(scheduler().idlePollTimer()->isActive());
+
+    Preferences::standard().setValue(prefs::prefsRefreshInterval, 2);
+    scheduler().wakeNotification();
+    ASSERT_NE(scheduler().currentRefreshTimer(), nullptr);
+    EXPECT_TRUE(scheduler().currentRefreshTimer()->isActive());
+    EXPECT_EQ(scheduler().currentRefreshTimer()->interval(), 300000);
+    // A fresh timer runs the full period again.
+    EXPECT_GT(scheduler().currentRefreshTimer()->remainingTime(), 299000);
+    ASSERT_NE(scheduler().notificationTimer(), nullptr);
+    EXPECT_TRUE(scheduler().notificationTimer()->isActive());
+}
+
+TEST_F(RefreshTimersTest, ReplacingATimerNeverLeavesTwoRunning)
+{
+    QPointer<QTimer> first = scheduler().currentRefreshTimer();
+    scheduler().setRefreshTimer();
+    EXPECT_NE(scheduler().currentRefreshTimer(), first.data());
+    EXPECT_TRUE(first.isNull() || !first->isActive());
+
+    // The periodic tick with the window in front only restarts the idle poll.
+    scheduler().setMainWindowIsKey([] { return true; });
+    QPointer<QTimer> periodic = scheduler().currentRefreshTimer();
+    scheduler().refreshCurrentStream();
+    EXPECT_EQ(scheduler().currentRefreshTimer(), periodic.data());
+    ASSERT_NE(scheduler().idlePollTimer(), nullptr);
+    EXPECT_EQ(scheduler().idlePollTimer()->interval(), 1000);
+
+    // In the background the tick refreshes and replaces the periodic timer.
+    scheduler().setMainWindowIsKey([] { return false; });
+    scheduler().refreshCurrentStream();
+    EXPECT_NE(scheduler().currentRefreshTimer(), periodic.data());
+}
+
+TEST_F(RefreshTimersTest, IdlePollRestartsOnlyWhenItRefreshes)
+{
+    std::optional<quint64> idle;
+    scheduler().setSecondsIdle([&idle] { return idle; });
+    scheduler().resetIdleTimer();
+    // I = 30: 30 / 30 != 30 % 30, but 31 / 30 == 31 % 30; only the window
+    // in front refreshes; a desktop that cannot tell the idle time skips the rule.
+    const struct {
+        std::optional<quint64> idle;
+        bool key, restarts;
+    } steps[] = { { 30, true, false }, { 31, true, true }, { 62, false, false },
+        { std::nullopt, true, false } };
+    for (const auto &step : steps) {
+        idle = step.idle;
+        scheduler().setMainWindowIsKey([key = step.key] { return key; });
+        QPointer<QTimer> poll = scheduler().idlePollTimer();
+        scheduler().printIdleTime();
+        EXPECT_EQ(scheduler().idlePollTimer() != poll.data(), step.restarts)
+            << step.idle.value_or(0) << (step.key ? " in front" : " behind");
+    }
 }
 
 } // namespace

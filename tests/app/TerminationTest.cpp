@@ -2,9 +2,7 @@
 // it the way Quit does, with the data files written and private to the user,
 // quickly and whatever is open; and a second start on the same profile
 // leaves the first one running alone.
-#include "SandboxServer.h"
-#include "SignedInProfile.h"
-#include "TestSupport.h"
+#include "ProgramTest.h"
 
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
@@ -15,13 +13,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 #include <sys/stat.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -36,36 +30,24 @@ struct SignalCase {
     const char *name;
 };
 
-void PrintTo(const SignalCase &signalCase, std::ostream *out)
-{
-    *out << signalCase.name;
-}
-
-class ProgramProcess : public ::testing::Test {
+class ProgramProcess : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
-    }
     void TearDown() override
     {
         for (QProcess *process : { &velto, &second }) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished();
-            }
+            process->kill();
+            process->waitForFinished();
         }
-        Preferences::resetStandard();
+        ProgramTest::TearDown();
     }
     void start(QProcess &process, const QString &signInProgram = {})
     {
         Preferences::resetStandard(); // the program reads the file itself
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        env.insert(u"VELTO_STARTUP_REPORT"_qs, u"1"_qs);
         if (!signInProgram.isEmpty())
-            env.insert(QStringLiteral("VELTO_SIGNIN_PROGRAM"), signInProgram);
+            env.insert(u"VELTO_SIGNIN_PROGRAM"_qs, signInProgram);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
         // The usual umask, which leaves new folders readable by everyone.
@@ -85,8 +67,6 @@ protected:
             timeout);
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
     QProcess velto;
     QProcess second;
     QByteArray output;
@@ -100,6 +80,7 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSavesWithinTwoSecond
     const QString words = folder + QLatin1Char('/') + DataFiles::autocompletionsFileName;
     Preferences &p = Preferences::standard();
     const Showing showing = GetParam().showing;
+    const bool behindAlert = showing == Showing::Welcome || showing == Showing::PreferencesDamaged;
     p.setValue(prefs::prefsShowStatusItem, showing == Showing::FirstPageWithTrayItem);
     p.setValue(prefs::firstStartEver, showing != Showing::Welcome);
     if (showing == Showing::PreferencesDamaged) {
@@ -107,25 +88,25 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSavesWithinTwoSecond
         ASSERT_TRUE(file.open(QIODevice::Append));
         file.write("\ncutOf");
     }
-    if (showing == Showing::Welcome || showing == Showing::PreferencesDamaged) {
+    if (behindAlert) {
         // A list the start-up reads before its alert.
         QDir().mkpath(folder);
         CompletionWords list;
         list.load(words);
         ASSERT_TRUE(list.save());
         start(velto);
-        const char *title
-            = showing == Showing::Welcome ? "alert: Velto Alpha" : "alert: Preferences Damaged";
-        ASSERT_TRUE(logged(velto, title, 15s)) << output.constData();
+        ASSERT_TRUE(logged(velto,
+            showing == Showing::Welcome ? "alert: Velto Alpha" : "alert: Preferences Damaged", 15s))
+            << output.constData();
     } else {
         QFile::remove(words);
         start(velto);
-        // The names are written once the followed users have come, which is
-        // after the first page.
+        // Up with its first page on screen; the names are written once the
+        // followed users have come, which is after the first page.
+        ASSERT_TRUE(logged(velto, "first page painted", 15s)) << output.constData();
         ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(words); }, 15s));
         ASSERT_TRUE(
             testsupport::waitUntil([&] { return QFileInfo(AppPaths::diskCacheFolder()).isDir(); }));
-        QTest::qWait(300);
     }
     // Taken away, only the quit's own saving brings the file back.
     ASSERT_TRUE(QFile::remove(words));
@@ -141,7 +122,7 @@ TEST_P(TerminationTest, ASignalEndsTheProgramLikeQuitWithItsSavesWithinTwoSecond
     // The pictures in the cache are the user's as much as the data files.
     // (Behind a start-up alert nothing has been fetched, so there is no disk cache yet.)
     QStringList privateFolders { folder, AppPaths::cacheFolder() };
-    if (showing == Showing::FirstPage || showing == Showing::FirstPageWithTrayItem)
+    if (!behindAlert)
         privateFolders << AppPaths::diskCacheFolder();
     for (const QString &privateFolder : std::as_const(privateFolders))
         EXPECT_EQ(QFile::permissions(privateFolder),
@@ -164,7 +145,7 @@ TEST_F(ProgramProcess, ASecondStartOnTheSameProfileBringsTheFirstForwardAndEnds)
 {
     // Signed out, what comes forward is the sign-in window; a stand-in for
     // the sign-in program logs what Velto asks of it.
-    const QString standIn = profile.path() + QStringLiteral("/signin-stand-in");
+    const QString standIn = profile.path() + u"/signin-stand-in"_qs;
     QFile script(standIn);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write(

@@ -32,7 +32,7 @@ namespace {
 const bool webEnginePrepared = (SignInPage::prepareBeforeApplication(), true);
 
 constexpr auto pageWait = 20s;
-const QString formTitle = QStringLiteral("Sign in to the stream");
+const QString formTitle = u"Sign in to the stream"_qs;
 
 class SignInWindowTest : public ::testing::Test {
 protected:
@@ -125,7 +125,7 @@ TEST_F(SignInWindowTest, SigningInOnTheServicesPageHandsVeltoATokenTheServiceAcc
     }
     EXPECT_TRUE(askedWithParameters);
 
-    fillAndSend(QStringLiteral("demo"), QStringLiteral("allow"));
+    fillAndSend(u"demo"_qs, u"allow"_qs);
     ASSERT_TRUE(testsupport::waitUntil([&] { return received().endsWith('\n'); }, pageWait));
     EXPECT_TRUE(testsupport::waitUntil([&] { return !exitCodes.isEmpty(); }));
     EXPECT_EQ(exitCodes, QList<int> { 0 });
@@ -148,7 +148,7 @@ TEST_F(SignInWindowTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWith
     ASSERT_TRUE(waitForTitle(formTitle));
 
     // The service answers 401 with its form and a message: that page is shown.
-    fillAndSend(QStringLiteral("wrong"), QStringLiteral("allow"));
+    fillAndSend(u"wrong"_qs, u"allow"_qs);
     // The page's text comes back later: each poll reads what the last one brought.
     const auto text = std::make_shared<QString>();
     ASSERT_TRUE(testsupport::waitUntil(
@@ -160,7 +160,7 @@ TEST_F(SignInWindowTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWith
     EXPECT_FALSE(window()->isShowingFailure());
 
     // Deny: the service sends the user back without a token.
-    fillAndSend(QString(), QStringLiteral("deny"));
+    fillAndSend(QString(), u"deny"_qs);
     ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
     EXPECT_TRUE(window()->failureMessage().contains(u"not given access"))
         << window()->failureMessage().toStdString();
@@ -175,7 +175,7 @@ TEST_F(SignInWindowTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWith
 TEST_F(SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnceItCan)
 {
     // A 500 from the service: a message naming it, then Retry gets the form.
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/oauth/authenticate"), 500));
+    ASSERT_TRUE(sandbox.injectFault(u"/oauth/authenticate"_qs, 500));
     session->start();
     ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
     EXPECT_TRUE(window()->failureMessage().contains(u"answered 500"))
@@ -185,7 +185,7 @@ TEST_F(SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnc
     ASSERT_TRUE(waitForTitle(formTitle));
 
     // An answer that trickles in: the window gives up and says so.
-    ASSERT_TRUE(sandbox.injectTrickle(QStringLiteral("/oauth/authenticate"), 5000));
+    ASSERT_TRUE(sandbox.injectTrickle(u"/oauth/authenticate"_qs, 5000));
     window()->setLoadTimeout(2s);
     window()->webView()->page()->triggerAction(QWebEnginePage::Reload);
     ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
@@ -196,8 +196,7 @@ TEST_F(SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnc
 TEST_F(SignInWindowTest, ASiteNobodyAnswersShowsAMessageWithoutTheEnginesInternals)
 {
     session.reset();
-    open(SignIn::authorisationUrl(
-        QStringLiteral("http://127.0.0.1:%1").arg(ScriptedHttpServer::unusedPort())));
+    open(SignIn::authorisationUrl(u"http://127.0.0.1:%1"_qs.arg(ScriptedHttpServer::unusedPort())));
     session->start();
     ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
     const QString message = window()->failureMessage();
@@ -236,8 +235,7 @@ TEST_F(SignInWindowTest, OnlyARedirectToTheProgramsSchemeWithATokenIsCancelledAn
     EXPECT_TRUE(exitCodes.isEmpty());
 
     for (int time = 0; time < 2; ++time)
-        EXPECT_FALSE(
-            session->willSendRequest(QUrl(QStringLiteral("velto://done#access_token=tok&x=1"))));
+        EXPECT_FALSE(session->willSendRequest(QUrl(u"velto://done#access_token=tok&x=1"_qs)));
     EXPECT_EQ(received(), "tok&x=1\n");
     EXPECT_EQ(exitCodes, QList<int> { 0 });
     EXPECT_TRUE(window()->ignoresErrors());
@@ -262,7 +260,7 @@ TEST_F(SignInWindowTest, VeltoCanAskForTheWindowAndItsGoingEndsTheSignIn)
     std::signal(SIGPIPE, SIG_IGN);
     ::close(tokenEnd);
     tokenEnd = -1;
-    EXPECT_FALSE(pipe->sendToken(QStringLiteral("tok")));
+    EXPECT_FALSE(pipe->sendToken(u"tok"_qs));
 }
 
 } // namespace

@@ -44,7 +44,7 @@ public:
     QString error() const { return m_error; }
 
     HeadlessWeston()
-        : m_program(QStandardPaths::findExecutable(QStringLiteral("weston")))
+        : m_program(QStandardPaths::findExecutable(u"weston"_qs))
     {
         if (!installed())
             return;
@@ -65,12 +65,12 @@ public:
         while (!QFileInfo::exists(socketPath)) {
             int status = 0;
             if (m_pid < 0 || waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_error = QStringLiteral("weston ended before it offered a display");
+                m_error = u"weston ended before it offered a display"_qs;
                 m_pid = -1;
                 return;
             }
             if (deadline.hasExpired()) {
-                m_error = QStringLiteral("weston offered no display within 10 s");
+                m_error = u"weston offered no display within 10 s"_qs;
                 return;
             }
             QThread::msleep(20);
@@ -99,7 +99,7 @@ TEST(WindowOnWeston, TheProgramRunsAsAWaylandClientAndShowsTheSandboxsPosts)
     ASSERT_TRUE(weston->installed()) << "weston is not installed, so there is no Wayland "
                                         "compositor to run under (the setup step installs it)";
     ASSERT_TRUE(weston->error().isEmpty()) << weston->error().toStdString();
-    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
+    ASSERT_EQ(QGuiApplication::platformName(), u"wayland"_qs);
 
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start());
@@ -115,8 +115,7 @@ TEST(WindowOnWeston, TheProgramRunsAsAWaylandClientAndShowsTheSandboxsPosts)
     ASSERT_FALSE(stream.isEmpty());
     const PostsArrayController *posts = delegate.postsArrayController();
     ASSERT_EQ(posts->count(), stream.size());
-    EXPECT_EQ(posts->arrangedObject(0)->id(),
-        stream.first().toObject().value(QStringLiteral("id")).toString());
+    EXPECT_EQ(posts->arrangedObject(0)->id(), stream.first().toObject().value(u"id"_qs).toString());
 
     // A second window of its own, as under X11.
     delegate.preferencesWindow().showPreferences();
@@ -140,7 +139,7 @@ int main(int argc, char **argv)
     weston = compositor.get();
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velto"));
+    QApplication::setApplicationName(u"Velto"_qs);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

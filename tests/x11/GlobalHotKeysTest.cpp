@@ -3,7 +3,6 @@
 // xdotool presses them as a user would while the program runs against the
 // sandbox with its latency.
 #include "ProgramOnX11.h"
-#include "TestSupport.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -24,11 +23,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -41,9 +37,9 @@ constexpr quint32 ctrlAlt = carbon::control | carbon::option;
 
 void press(const QString &keys)
 {
-    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty());
+    ASSERT_FALSE(QStandardPaths::findExecutable(u"xdotool"_qs).isEmpty());
     QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), { QStringLiteral("key"), keys });
+    xdotool.start(u"xdotool"_qs, { u"key"_qs, keys });
     ASSERT_TRUE(xdotool.waitForFinished(5000));
     ASSERT_EQ(xdotool.exitCode(), 0);
 }
@@ -55,35 +51,35 @@ TEST(X11HotKeys, APressedCombinationReachesItsHotKeyWithOrWithoutNumLock)
     ASSERT_TRUE(center.isAvailable());
     QObject target;
     int pressed = 0;
-    PTHotKey hotKey(QStringLiteral("AppLauncher"), PTKeyCombo(keyH, ctrlAlt));
+    PTHotKey hotKey(u"AppLauncher"_qs, PTKeyCombo(keyH, ctrlAlt));
     hotKey.setTarget(&target);
     hotKey.setAction([&pressed](PTHotKey *) { ++pressed; });
     ASSERT_TRUE(center.registerHotKey(&hotKey));
 
-    press(QStringLiteral("ctrl+alt+h"));
+    press(u"ctrl+alt+h"_qs);
     EXPECT_TRUE(testsupport::waitUntil([&] { return pressed == 1; }, 3000ms));
-    press(QStringLiteral("Num_Lock"));
-    press(QStringLiteral("ctrl+alt+h"));
+    press(u"Num_Lock"_qs);
+    press(u"ctrl+alt+h"_qs);
     EXPECT_TRUE(testsupport::waitUntil([&] { return pressed == 2; }, 3000ms));
-    press(QStringLiteral("Num_Lock"));
+    press(u"Num_Lock"_qs);
     // Keys arrive in order: once a later marker combination is seen, an
     // earlier press that reached nothing has been handled.
     int marked = 0;
-    PTHotKey marker(QStringLiteral("Marker"), PTKeyCombo(keyN, ctrlAlt));
+    PTHotKey marker(u"Marker"_qs, PTKeyCombo(keyN, ctrlAlt));
     marker.setTarget(&target);
     marker.setAction([&marked](PTHotKey *) { ++marked; });
     ASSERT_TRUE(center.registerHotKey(&marker));
     const auto pressThenMark = [&](const QString &keys) {
         const int before = marked;
         press(keys);
-        press(QStringLiteral("ctrl+alt+n"));
+        press(u"ctrl+alt+n"_qs);
         return testsupport::waitUntil([&] { return marked == before + 1; }, 3000ms);
     };
-    ASSERT_TRUE(pressThenMark(QStringLiteral("ctrl+h")));
+    ASSERT_TRUE(pressThenMark(u"ctrl+h"_qs));
     EXPECT_EQ(pressed, 2) << "another modifier set is another combination";
 
     center.unregisterHotKey(&hotKey);
-    ASSERT_TRUE(pressThenMark(QStringLiteral("ctrl+alt+h")));
+    ASSERT_TRUE(pressThenMark(u"ctrl+alt+h"_qs));
     EXPECT_EQ(pressed, 2);
     center.unregisterHotKey(&marker);
 }
@@ -97,7 +93,7 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
         xcb_keycode_t(*VirtualKeyCodes::x11Keycode(keyJ)), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
 
     PTHotKeyCenter center(makeDesktopHotKeyGrabber());
-    PTHotKey hotKey(QStringLiteral("AppLauncher"), PTKeyCombo(keyJ, ctrlAlt));
+    PTHotKey hotKey(u"AppLauncher"_qs, PTKeyCombo(keyJ, ctrlAlt));
     EXPECT_FALSE(center.registerHotKey(&hotKey));
     EXPECT_EQ(hotKey.carbonHotKeyID(), 0u);
     EXPECT_EQ(center.grabber().isHeldElsewhere(keyJ, ctrlAlt), true);
@@ -107,8 +103,8 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
     SRValidator validator;
     ShortcutError error;
     EXPECT_TRUE(validator.isKeyCodeAndFlagsTaken(keyJ, ctrlAlt, &error));
-    EXPECT_EQ(error.description, QStringLiteral("The key combination ⌃⌥J can't be used!"));
-    EXPECT_TRUE(error.recoverySuggestion.contains(QStringLiteral("system-wide keyboard shortcut")));
+    EXPECT_EQ(error.description, u"The key combination ⌃⌥J can't be used!"_qs);
+    EXPECT_TRUE(error.recoverySuggestion.contains(u"system-wide keyboard shortcut"_qs));
     EXPECT_FALSE(validator.isKeyCodeAndFlagsTaken(keyJ, carbon::control | carbon::shift, &error));
     Preferences::resetStandard();
 }
@@ -118,7 +114,7 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     delegate->preferencesWindow().showPreferences();
     PreferencesController &preferences = delegate->preferencesWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(preferences.panel()));
-    EXPECT_EQ(preferences.panel()->windowTitle(), QStringLiteral("General"));
+    EXPECT_EQ(preferences.panel()->windowTitle(), u"General"_qs);
     EXPECT_TRUE(preferences.showHideRecorder()->isEnabled());
 
     record(preferences.showHideRecorder(), Qt::Key_H);
@@ -129,7 +125,7 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     QTest::mouseClick(newPost, Qt::LeftButton, {}, QPoint(10, newPost->height() / 2));
     QTest::keyClick(newPost, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("The key combination ⌃⌥H can't be used!"));
+    EXPECT_EQ(alerts.shown().at(0).title, u"The key combination ⌃⌥H can't be used!"_qs);
     EXPECT_TRUE(alerts.shown().at(0).message.contains(u"\"Show or hide Velto\""))
         << alerts.shown().at(0).message.toStdString();
     EXPECT_TRUE(newPost->cell().isRecording());
@@ -139,8 +135,8 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     EXPECT_EQ(p.value(prefs::hotKeyKeyCode), keyH);
     EXPECT_EQ(p.value(prefs::hotKeyModifiers), ctrlAlt);
     EXPECT_EQ(p.value(prefs::hotKeyFinderKeyCode), keyN);
-    EXPECT_EQ(ShortcutActivateDemo::keyComboFromUserDefaults(QStringLiteral("hotKey")),
-        PTKeyCombo(keyH, ctrlAlt))
+    EXPECT_EQ(
+        ShortcutActivateDemo::keyComboFromUserDefaults(u"hotKey"_qs), PTKeyCombo(keyH, ctrlAlt))
         << "remembered for the next start";
     const quint32 firstID = delegate->shortcuts().hotKey()->carbonHotKeyID();
     EXPECT_NE(firstID, 0u);
@@ -148,17 +144,17 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     preferences.panel()->close();
     window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
-    press(QStringLiteral("ctrl+alt+h"));
+    press(u"ctrl+alt+h"_qs);
     EXPECT_TRUE(testsupport::waitUntil([&] { return window()->isHiddenFromUser(); }, 3000ms))
         << "in front, the hot key hides the window";
-    press(QStringLiteral("ctrl+alt+h"));
+    press(u"ctrl+alt+h"_qs);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return !window()->isHiddenFromUser() && window()->isActiveWindow(); }, 3000ms))
         << "hidden, it brings the window back";
 
     window()->hideApplication();
     ASSERT_TRUE(window()->isHiddenFromUser());
-    press(QStringLiteral("ctrl+alt+n"));
+    press(u"ctrl+alt+n"_qs);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return !window()->isHiddenFromUser() && window()->isComposerOpen(); }, 3000ms))
         << "the new-post hot key brings Velto forward with the composer";
@@ -208,7 +204,7 @@ TEST_F(ProgramOnX11, RecordingHoldsTheKeyboardOnlyInFrontAndLetsItsAlertBeAnswer
             return;
         if (!returnPressed && box->isActiveWindow()) {
             returnPressed = true;
-            press(QStringLiteral("Return"));
+            press(u"Return"_qs);
         } else if (deadline.hasExpired()) {
             closedByTest = true;
             box->done(0);
@@ -229,7 +225,7 @@ TEST_F(ProgramOnX11, CtrlCommaOpensThePreferencesOnGeneral)
     ASSERT_TRUE(panel);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(panel->selectedTag(), 0);
-    EXPECT_EQ(panel->windowTitle(), QStringLiteral("General"));
+    EXPECT_EQ(panel->windowTitle(), u"General"_qs);
 }
 
 } // namespace

@@ -13,8 +13,6 @@
 
 #include <xcb/xcb.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>

@@ -60,27 +60,23 @@ TEST_F(ProgramOnX11, WithTheTrayItemTheCloseButtonHidesTheWindowInsteadOfQuittin
 
 // The program's own process at scale 2, its window as another X client sees
 // it (in device pixels), through xdotool.
-class WindowPlaceTest : public ::testing::Test {
+class WindowPlaceTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        testsupport::pointXdgFoldersAt(profile.path());
-        ASSERT_TRUE(sandbox.start());
-        testsupport::prepareSignedInProfile(sandbox);
+        ProgramTest::SetUp();
         Preferences::resetStandard(); // the program reads the file itself
     }
     void TearDown() override
     {
-        if (velto.state() != QProcess::NotRunning) {
-            velto.kill();
-            velto.waitForFinished();
-        }
-        Preferences::resetStandard();
+        velto.kill();
+        velto.waitForFinished();
+        ProgramTest::TearDown();
     }
     static QString xdotool(const QStringList &arguments)
     {
         QProcess run;
-        run.start(QStringLiteral("xdotool"), arguments);
+        run.start(u"xdotool"_qs, arguments);
         return run.waitForFinished(20000) ? QString::fromUtf8(run.readAllStandardOutput())
                                           : QString();
     }
@@ -88,24 +84,22 @@ protected:
     QString start()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+        env.insert(u"QT_SCALE_FACTOR"_qs, u"2"_qs);
         velto.setProcessEnvironment(env);
         velto.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         velto.start(QStringLiteral(VELTO_BINARY), {});
         if (!velto.waitForStarted(10000))
             return {};
-        return xdotool(
-            { QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                QStringLiteral("--pid"), QString::number(velto.processId()) })
+        return xdotool({ u"search"_qs, u"--sync"_qs, u"--onlyvisible"_qs, u"--pid"_qs,
+                           QString::number(velto.processId()) })
             .section(QLatin1Char('\n'), 0, 0);
     }
     static QRect geometry(const QString &window)
     {
         QRect frame;
         const QStringList lines
-            = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window })
-                  .split(QLatin1Char('\n'));
+            = xdotool({ u"getwindowgeometry"_qs, u"--shell"_qs, window }).split(QLatin1Char('\n'));
         for (const QString &line : lines) {
             const int value = line.section(QLatin1Char('='), 1).toInt();
             if (line.startsWith(u"X="))
@@ -126,8 +120,6 @@ protected:
         ASSERT_EQ(velto.exitCode(), 0);
     }
 
-    QTemporaryDir profile;
-    SandboxServer sandbox;
     QProcess velto;
 };
 
@@ -141,8 +133,8 @@ TEST_F(WindowPlaceTest, TheWindowFitsTheScreenAtScaleTwoAndComesBackWhereItWas)
         << first.x() << "," << first.y() << " " << first.width() << "x" << first.height();
 
     const QRect moved(100, 80, 700, 760);
-    xdotool({ QStringLiteral("windowsize"), window, QStringLiteral("700"), QStringLiteral("760") });
-    xdotool({ QStringLiteral("windowmove"), window, QStringLiteral("100"), QStringLiteral("80") });
+    xdotool({ u"windowsize"_qs, window, u"700"_qs, u"760"_qs });
+    xdotool({ u"windowmove"_qs, window, u"100"_qs, u"80"_qs });
     ASSERT_TRUE(testsupport::waitUntil([&] { return geometry(window) == moved; }, 5000ms));
     // Kept in the preferences (in the toolkit's pixels, half as many).
     ASSERT_TRUE(testsupport::waitUntil(
