@@ -54,6 +54,7 @@ const QString noPrompt = QStringLiteral("/");
 const QString programAttribute = QStringLiteral("server");
 const QString keyAttribute = QStringLiteral("user");
 const QString programName = QStringLiteral("Velto");
+constexpr std::chrono::seconds promptTimeout { 60 };
 
 void registerTypes()
 {
@@ -102,6 +103,18 @@ public:
                     .arg(SecretStore::answerTimeout.count()) });
         });
         m_limit.start();
+        // A prompt nobody answers (one that cannot show, or is left open) is
+        // dismissed after a while: the window must not wait for it forever.
+        m_promptLimit.setSingleShot(true);
+        m_promptLimit.setInterval(promptTimeout);
+        connect(&m_promptLimit, &QTimer::timeout, this, [this] {
+            m_bus.call(objectMessage(QDBusObjectPath(m_promptPath), promptInterface,
+                           QStringLiteral("Dismiss")),
+                QDBus::NoBlock);
+            finish({ Outcome::NoKeyring, {},
+                QStringLiteral("the keyring's prompt was not answered within %1 s")
+                    .arg(promptTimeout.count()) });
+        });
     }
 
     void start()
@@ -127,6 +140,7 @@ public Q_SLOTS:
         if (!m_afterPrompt)
             return;
         auto next = std::exchange(m_afterPrompt, {});
+        m_promptLimit.stop();
         m_limit.start();
         if (dismissed)
             finish({ Outcome::NoKeyring, {}, QStringLiteral("the keyring stayed locked") });
@@ -165,6 +179,8 @@ private:
     {
         m_afterPrompt = std::move(next);
         m_limit.stop();
+        m_promptPath = path;
+        m_promptLimit.start();
         m_bus.connect(serviceName, path, promptInterface, QStringLiteral("Completed"), this,
             SLOT(promptCompleted(bool, QDBusVariant)));
         call(objectMessage(QDBusObjectPath(path), promptInterface, QStringLiteral("Prompt"))
@@ -310,6 +326,7 @@ private:
             return;
         m_finished = true;
         m_limit.stop();
+        m_promptLimit.stop();
         if (!m_session.path().isEmpty() && m_session.path() != noPrompt)
             m_bus.call(objectMessage(m_session, sessionInterface, QStringLiteral("Close")),
                 QDBus::NoBlock);
@@ -324,6 +341,8 @@ private:
     std::shared_ptr<bool> m_silent;
     std::function<void(const Answer &)> m_done;
     QTimer m_limit;
+    QTimer m_promptLimit;
+    QString m_promptPath;
     QDBusObjectPath m_session;
     std::function<void(const QVariant &)> m_afterPrompt;
     bool m_finished = false;

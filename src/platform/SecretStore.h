@@ -27,7 +27,8 @@ public:
 
     // A keyring that has not answered by then counts as missing for the rest
     // of the run: later calls answer NoKeyring at once. The time a prompt
-    // waits for the user does not count.
+    // waits for the user does not count; a prompt left unanswered for a
+    // minute is dismissed and the call answers NoKeyring.
     static constexpr std::chrono::seconds answerTimeout { 10 };
 
     virtual ~SecretStore() = default;
