@@ -43,9 +43,7 @@ bool hasPictureExtension(const QUrl &url)
 QList<QUrl> pictureLinks(const StyledText &text, const QUrl &imageHost, bool otherSites)
 {
     QList<QUrl> pictures;
-    for (const StyledText::Span &span : text.spans()) {
-        if (span.kind != EntityKind::Link)
-            continue;
+    for (const StyledText::Span &span : text.spans(EntityKind::Link)) {
         const QUrl url(span.value, QUrl::StrictMode);
         if (!isWebAddress(url) || pictures.contains(url))
             continue;

@@ -19,12 +19,11 @@ bool isEntityCharacter(char16_t u, bool hyphen)
 // as it goes, left to right, that start before `limit`. One pass, whatever
 // the text holds: a long text packed with marks costs no more per character
 // than plain prose.
-QList<EntityMarking::Range> findAll(
-    const QString &text, char16_t sign, bool hyphen, qsizetype limit)
+QList<EntityMarking::Range> findAll(QStringView text, char16_t sign, bool hyphen, qsizetype limit)
 {
     QList<EntityMarking::Range> ranges;
     const qsizetype n = text.size();
-    const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const char16_t *units = text.utf16();
     qsizetype i = 0;
     while (i < std::min(n, limit)) {
         if (units[i] != sign) {
@@ -44,11 +43,12 @@ QList<EntityMarking::Range> findAll(
     return ranges;
 }
 
-// Adds a span for each range that touches none of the links. The links and
-// the ranges both run left to right, so one pass over each will do, however
-// many a long text holds.
-void appendSpansOutsideLinks(QList<StyledText::Span> &spans, const QString &text,
-    const QList<EntityMarking::Range> &ranges, const QList<LinkMatch> &links, EntityKind kind)
+// Adds a mark for each range that touches none of the links, cut at
+// `limit`. The links and the ranges both run left to right, so one pass over
+// each will do, however many a long text holds.
+void addMarksOutsideLinks(StyledText &styled, QStringView source,
+    const QList<EntityMarking::Range> &ranges, const QList<LinkMatch> &links, EntityKind kind,
+    qsizetype limit)
 {
     const QColor color = EntityMarking::colorFor(kind);
     qsizetype link = 0;
@@ -57,10 +57,13 @@ void appendSpansOutsideLinks(QList<StyledText::Span> &spans, const QString &text
             ++link;
         if (link < links.size() && links[link].start < range.start + range.length)
             continue;
-        const QString value = text.mid(range.start, range.length);
-        if (value.isEmpty())
-            continue;
-        spans.append({ range.start, range.length, kind, value, color, true });
+        if (range.start + range.length <= limit) {
+            styled.addCharactersSpan(range.start, range.length, kind, color);
+        } else {
+            // Cut by the limit: the value is still the whole hashtag or mention.
+            styled.addSpan({ range.start, int(limit) - range.start, kind,
+                source.sliced(range.start, range.length).toString(), color, true });
+        }
     }
 }
 
@@ -106,16 +109,23 @@ QList<Range> mentionRanges(const QString &text)
 
 QList<StyledText::Span> entitySpans(const QString &text)
 {
-    return entitySpansStartingBefore(text, text.size());
+    StyledText marked(text);
+    markEntities(marked);
+    return marked.spans();
 }
 
-QList<StyledText::Span> entitySpansStartingBefore(const QString &text, qsizetype limit)
+void markEntities(StyledText &text)
 {
-    QList<StyledText::Span> spans;
-    if (text.isEmpty())
-        return spans;
-    const QList<Range> hashtags = findAll(text, u'#', true, limit);
-    const QList<Range> mentions = findAll(text, u'@', false, limit);
+    markEntities(text, text.text(), text.length());
+}
+
+void markEntities(StyledText &styled, QStringView source, qsizetype limit)
+{
+    limit = std::clamp<qsizetype>(limit, 0, source.size());
+    if (limit == 0)
+        return;
+    const QList<Range> hashtags = findAll(source, u'#', true, limit);
+    const QList<Range> mentions = findAll(source, u'@', false, limit);
     // A link that starts after the limit still hides a hashtag or mention
     // that starts before it and reaches into the link.
     qsizetype linksBefore = limit;
@@ -124,21 +134,18 @@ QList<StyledText::Span> entitySpansStartingBefore(const QString &text, qsizetype
             linksBefore
                 = std::max(linksBefore, qsizetype(ranges->last().start + ranges->last().length));
     }
-    const QList<LinkMatch> links = LinkDetector::detect(text, linksBefore);
+    const QList<LinkMatch> links = LinkDetector::detect(source, linksBefore);
     const auto linksShown = std::find_if(
         links.begin(), links.end(), [limit](const LinkMatch &link) { return link.start >= limit; });
-    spans.reserve((linksShown - links.begin()) + hashtags.size() + mentions.size());
+    styled.reserveSpans((linksShown - links.begin()) + hashtags.size() + mentions.size());
     const QColor color = linkColor();
-    for (auto link = links.begin(); link != linksShown; ++link)
-        spans.append({ link->start, link->length, EntityKind::Link, link->url, color, true });
-    appendSpansOutsideLinks(spans, text, hashtags, links, EntityKind::Hash);
-    appendSpansOutsideLinks(spans, text, mentions, links, EntityKind::User);
-    return spans;
-}
-
-void markEntities(StyledText &text)
-{
-    text.addSpans(entitySpans(text.text()));
+    for (auto link = links.begin(); link != linksShown; ++link) {
+        const int end = int(std::min<qsizetype>(link->start + link->length, limit));
+        styled.addSpan(
+            { link->start, end - link->start, EntityKind::Link, link->url, color, true });
+    }
+    addMarksOutsideLinks(styled, source, hashtags, links, EntityKind::Hash, limit);
+    addMarksOutsideLinks(styled, source, mentions, links, EntityKind::User, limit);
 }
 
 } // namespace EntityMarking

@@ -37,12 +37,13 @@ QList<Range> mentionRanges(const QString &text);
 // then the hashtags and then the mentions outside every link; each with its
 // value, colour and the pointing-hand cursor.
 QList<StyledText::Span> entitySpans(const QString &text);
-// The marks of entitySpans(text) that start before `limit`, in the same
-// order. The text after them is not read, so the beginning of a long text is
-// marked in the time its beginning takes.
-QList<StyledText::Span> entitySpansStartingBefore(const QString &text, qsizetype limit);
 
 // Adds the marks of its own text to `text`.
 void markEntities(StyledText &text);
+// Adds to `styled` the marks of entitySpans(source) that start before
+// `limit`, each cut at `limit`; the text after them is not read, so the
+// beginning of a long text is marked in the time its beginning takes. The
+// text of `styled` begins with those `limit` characters of `source`.
+void markEntities(StyledText &styled, QStringView source, qsizetype limit);
 
 } // namespace EntityMarking

@@ -49,12 +49,7 @@ StyledText styledPostText(const QString &text, qint64 prefsFontSize)
         if (text.at(cut - 1).isHighSurrogate())
             --cut;
         StyledText shown(text.left(cut) + QChar(0x2026), baseStyle(prefsFontSize));
-        const QList<StyledText::Span> spans = EntityMarking::entitySpansStartingBefore(text, cut);
-        shown.reserveSpans(spans.size());
-        for (StyledText::Span span : spans) {
-            span.length = std::min(span.end(), cut) - span.start;
-            shown.addSpan(std::move(span));
-        }
+        EntityMarking::markEntities(shown, text, cut);
         return shown;
     }
     if (!text.trimmed().isEmpty())

@@ -34,68 +34,284 @@ StyledText::StyledText(QString text, std::optional<BaseTextStyle> base)
 {
 }
 
-void StyledText::addSpan(Span span)
+// A value as the characters of a prefix and then of a stretch of text, so
+// that values can be compared without being made.
+struct StyledText::ValueParts {
+    QLatin1StringView prefix;
+    QStringView rest;
+
+    qsizetype size() const { return prefix.size() + rest.size(); }
+    char16_t at(qsizetype i) const
+    {
+        return i < prefix.size() ? char16_t(prefix.at(i).unicode())
+                                 : rest.at(i - prefix.size()).unicode();
+    }
+    QString toString() const
+    {
+        QString result;
+        result.reserve(size());
+        result.append(prefix);
+        result.append(rest);
+        return result;
+    }
+    friend bool operator==(const ValueParts &a, const ValueParts &b)
+    {
+        if (a.prefix == b.prefix)
+            return a.rest == b.rest;
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a.at(i) != b.at(i))
+                return false;
+        }
+        return true;
+    }
+};
+
+namespace {
+
+const QLatin1StringView httpPrefix("http://");
+const QLatin1StringView mailtoPrefix("mailto:");
+
+bool sameLook(const QColor &a, bool aHand, const QColor &b, bool bHand)
+{
+    return aHand == bHand && a == b;
+}
+
+// Whether two marks of `text` carry equal values without making them: two
+// hashtags alike are the same characters in two places of the text.
+template <typename Marks, typename Styles, typename Parts>
+bool sameValue(const QString &text, const Marks &marks, const Styles &styles, int a, int b,
+    const Parts &valueParts)
+{
+    if (a == b)
+        return true;
+    const auto &x = marks.constData()[a];
+    const auto &y = marks.constData()[b];
+    const auto &s = styles.constData()[x.style];
+    const auto &t = styles.constData()[y.style];
+    using Source = decltype(s.source);
+    if (s.source == t.source && s.source != Source::Kept) {
+        return x.length == y.length
+            && std::equal(text.constData() + x.start, text.constData() + x.start + x.length,
+                text.constData() + y.start);
+    }
+    return valueParts(a) == valueParts(b);
+}
+
+// The spans kept as `marks` of the kinds `keep` takes. A value equal to the
+// one made before for its kind is shared, so the spans of a text full of one
+// hashtag hold one string.
+template <typename Marks, typename Styles, typename Keep, typename Value, typename Parts>
+QList<StyledText::Span> collectSpans(const QString &text, const Marks &marks, const Styles &styles,
+    const Keep &keep, const Value &value, const Parts &valueParts)
+{
+    QList<StyledText::Span> result;
+    int madeFrom[3] = { -1, -1, -1 };
+    QString made[3];
+    for (int i = 0; i < int(marks.size()); ++i) {
+        const auto &mark = marks.constData()[i];
+        const auto &style = styles.constData()[mark.style];
+        if (!keep(style.kind))
+            continue;
+        const int kind = int(style.kind);
+        if (madeFrom[kind] < 0 || !sameValue(text, marks, styles, madeFrom[kind], i, valueParts))
+            made[kind] = value(i);
+        madeFrom[kind] = i;
+        result.append(
+            { mark.start, mark.length, style.kind, made[kind], style.color, style.pointingHand });
+    }
+    return result;
+}
+
+} // namespace
+
+StyledText::ValueParts StyledText::valueParts(qsizetype mark) const
+{
+    const Mark &m = m_marks[mark];
+    const Style &style = m_styles[m.style];
+    const QStringView characters = QStringView(m_text).sliced(m.start, m.length);
+    switch (style.source) {
+    case ValueSource::Characters:
+        return { {}, characters };
+    case ValueSource::HttpAndCharacters:
+        return { httpPrefix, characters };
+    case ValueSource::MailtoAndCharacters:
+        return { mailtoPrefix, characters };
+    case ValueSource::Kept:
+        break;
+    }
+    return { {}, style.keptValue };
+}
+
+QString StyledText::value(qsizetype mark) const
+{
+    const Style &style = styleOf(mark);
+    // A kept value is shared, not copied.
+    return style.source == ValueSource::Kept ? style.keptValue : valueParts(mark).toString();
+}
+
+StyledText::Span StyledText::span(qsizetype index) const
+{
+    const Mark &mark = m_marks[index];
+    const Style &style = m_styles[mark.style];
+    return { mark.start, mark.length, style.kind, value(index), style.color, style.pointingHand };
+}
+
+QList<StyledText::Span> StyledText::spans() const
+{
+    return collectSpans(
+        m_text, m_marks, m_styles, [](EntityKind) { return true; },
+        [this](int mark) { return value(mark); }, [this](int mark) { return valueParts(mark); });
+}
+
+QList<StyledText::Span> StyledText::spans(EntityKind kind) const
+{
+    return collectSpans(
+        m_text, m_marks, m_styles, [kind](EntityKind of) { return of == kind; },
+        [this](int mark) { return value(mark); }, [this](int mark) { return valueParts(mark); });
+}
+
+void StyledText::addMark(int start, int length, const Style &style)
+{
+    // The styles most recently used are the likeliest again (a marked text
+    // has one for each kind); looking further back would make a text whose
+    // every span looks different cost the square of its spans.
+    constexpr qsizetype looked = 8;
+    qsizetype found = -1;
+    for (qsizetype i = m_styles.size() - 1; i >= 0 && i >= m_styles.size() - looked; --i) {
+        const Style &s = m_styles.constData()[i];
+        if (s.kind == style.kind && s.source == style.source
+            && sameLook(s.color, s.pointingHand, style.color, style.pointingHand)
+            && s.keptValue == style.keptValue) {
+            found = i;
+            break;
+        }
+    }
+    if (found < 0) {
+        found = m_styles.size();
+        m_styles.append(style);
+    }
+    m_marks.append(Mark { start, length, quint32(found) });
+}
+
+void StyledText::addSpan(const Span &span)
 {
     const int start = std::clamp(span.start, 0, length());
     const qint64 wantedEnd = qint64(span.start) + qint64(span.length);
     const int end = int(std::clamp<qint64>(wantedEnd, start, length()));
     if (end <= start)
         return;
-    span.start = start;
-    span.length = end - start;
-    m_spans.append(std::move(span));
+    Style style { span.kind, ValueSource::Kept, span.pointingHand, span.color, {} };
+    const QStringView characters = QStringView(m_text).sliced(start, end - start);
+    const QStringView value = span.value;
+    if (value == characters)
+        style.source = ValueSource::Characters;
+    else if (value.size() == httpPrefix.size() + characters.size() && value.startsWith(httpPrefix)
+        && value.sliced(httpPrefix.size()) == characters)
+        style.source = ValueSource::HttpAndCharacters;
+    else if (value.size() == mailtoPrefix.size() + characters.size()
+        && value.startsWith(mailtoPrefix) && value.sliced(mailtoPrefix.size()) == characters)
+        style.source = ValueSource::MailtoAndCharacters;
+    else
+        style.keptValue = span.value;
+    addMark(start, end - start, style);
 }
 
-void StyledText::addSpans(QList<Span> spans)
+void StyledText::addCharactersSpan(int start, int length, EntityKind kind, const QColor &color)
 {
-    if (!m_spans.isEmpty()) {
-        reserveSpans(spans.size());
-        for (Span &span : spans)
-            addSpan(std::move(span));
-        return;
-    }
-    m_spans = std::move(spans);
-    const auto fits = [this](const Span &span) {
-        return span.start >= 0 && span.length > 0 && span.start <= length() - span.length;
-    };
-    if (std::all_of(m_spans.cbegin(), m_spans.cend(), fits))
-        return;
-    QList<Span> all = std::exchange(m_spans, {});
-    for (Span &span : all)
-        addSpan(std::move(span));
+    const int from = std::clamp(start, 0, this->length());
+    const int end = int(std::clamp<qint64>(qint64(start) + qint64(length), from, this->length()));
+    if (end > from)
+        addMark(from, end - from, Style { kind, ValueSource::Characters, true, color, {} });
 }
 
-namespace {
+// The marks that decide the attributes of a character: for each kind the
+// last one added over it (whose value it carries), and the last of all
+// (whose colour and cursor it takes); -1 for none.
+struct StyledText::Deciding {
+    int of[3] = { -1, -1, -1 };
+    int last = -1;
 
-void applySpan(TextAttributes &attributes, const StyledText::Span &span)
+    friend bool operator==(const Deciding &, const Deciding &) = default;
+};
+
+// The value last made for each kind and the mark it was made from, so that
+// a run of the same value as the one before shares its string.
+struct StyledText::MadeValues {
+    int mark[3] = { -1, -1, -1 };
+    QString value[3];
+};
+
+StyledText::Deciding StyledText::deciding(const std::vector<int> &covering) const
 {
-    switch (span.kind) {
-    case EntityKind::Link:
-        attributes.link = span.value;
-        break;
-    case EntityKind::Hash:
-        attributes.hash = span.value;
-        break;
-    case EntityKind::User:
-        attributes.user = span.value;
-        break;
-    }
-    attributes.color = span.color;
-    attributes.pointingHand = span.pointingHand;
+    Deciding result;
+    const Mark *marks = m_marks.constData();
+    const Style *styles = m_styles.constData();
+    for (int mark : covering)
+        result.of[int(styles[marks[mark].style].kind)] = mark;
+    if (!covering.empty())
+        result.last = covering.back();
+    return result;
 }
 
-} // namespace
+bool StyledText::sameAttributes(const Deciding &a, const Deciding &b) const
+{
+    if (a == b)
+        return true;
+    for (int kind = 0; kind < 3; ++kind) {
+        if ((a.of[kind] < 0) != (b.of[kind] < 0))
+            return false;
+        if (a.of[kind] >= 0
+            && !sameValue(m_text, m_marks, m_styles, a.of[kind], b.of[kind],
+                [this](int mark) { return valueParts(mark); }))
+            return false;
+    }
+    if ((a.last < 0) != (b.last < 0))
+        return false;
+    if (a.last < 0)
+        return true;
+    const Style &x = styleOf(a.last);
+    const Style &y = styleOf(b.last);
+    return sameLook(x.color, x.pointingHand, y.color, y.pointingHand);
+}
+
+TextAttributes StyledText::attributesFor(const Deciding &deciding, MadeValues &made) const
+{
+    TextAttributes attributes;
+    std::optional<QString> *values[3] = { &attributes.link, &attributes.hash, &attributes.user };
+    static_assert(
+        int(EntityKind::Link) == 0 && int(EntityKind::Hash) == 1 && int(EntityKind::User) == 2);
+    for (int kind = 0; kind < 3; ++kind) {
+        const int mark = deciding.of[kind];
+        if (mark < 0)
+            continue;
+        if (made.mark[kind] < 0
+            || !sameValue(m_text, m_marks, m_styles, made.mark[kind], mark,
+                [this](int mark) { return valueParts(mark); })) {
+            made.value[kind] = value(mark);
+        }
+        made.mark[kind] = mark;
+        *values[kind] = made.value[kind];
+    }
+    if (deciding.last >= 0) {
+        attributes.color = styleOf(deciding.last).color;
+        attributes.pointingHand = styleOf(deciding.last).pointingHand;
+    }
+    return attributes;
+}
 
 TextAttributes StyledText::attributesAt(int index) const
 {
-    TextAttributes attributes;
     if (index < 0 || index >= length())
-        return attributes;
-    for (const Span &span : m_spans) {
-        if (index >= span.start && index < span.end())
-            applySpan(attributes, span);
+        return {};
+    std::vector<int> covering;
+    for (int i = 0; i < int(m_marks.size()); ++i) {
+        if (index >= m_marks[i].start && index < m_marks[i].start + m_marks[i].length)
+            covering.push_back(i);
     }
-    return attributes;
+    MadeValues made;
+    return attributesFor(deciding(covering), made);
 }
 
 QList<StyledText::Run> StyledText::runs() const
@@ -103,65 +319,87 @@ QList<StyledText::Run> StyledText::runs() const
     QList<Run> result;
     if (m_text.isEmpty())
         return result;
-    // One sweep over the span edges in text order, keeping the spans that
+    if (m_marks.isEmpty())
+        return { Run { 0, length(), {} } };
+    // One sweep over the mark edges in text order, keeping the marks that
     // cover the current position (by the order they were added, which decides
-    // colour and cursor). Looking every cut up in all spans instead is
+    // colour and cursor). Looking every cut up in all marks instead is
     // quadratic, and a long text full of marks would freeze the window.
     struct Edge {
         int position;
-        int span;
+        int mark;
         bool opens;
     };
-    if (m_spans.isEmpty())
-        return { Run { 0, length(), {} } };
     // The edges in text order by counting them per position: linear in the
-    // text and the spans. Every span holds at least one character, so no
-    // span opens and closes at one position and the order among edges at one
+    // text and the marks. Every mark holds at least one character, so no
+    // mark opens and closes at one position and the order among edges at one
     // position does not matter.
+    const Mark *marks = m_marks.constData();
     std::vector<int> before(std::size_t(length()) + 2, 0);
-    for (const Span &span : m_spans) {
-        ++before[std::size_t(span.start) + 1];
-        ++before[std::size_t(span.end()) + 1];
+    for (const Mark &mark : m_marks) {
+        ++before[std::size_t(mark.start) + 1];
+        ++before[std::size_t(mark.start + mark.length) + 1];
     }
     for (std::size_t p = 1; p < before.size(); ++p)
         before[p] += before[p - 1];
-    std::vector<Edge> edges(std::size_t(2 * m_spans.size()));
-    for (int i = 0; i < int(m_spans.size()); ++i) {
-        const Span &span = m_spans[i];
-        edges[std::size_t(before[std::size_t(span.start)]++)] = { span.start, i, true };
-        edges[std::size_t(before[std::size_t(span.end())]++)] = { span.end(), i, false };
+    std::vector<Edge> edges(std::size_t(2 * m_marks.size()));
+    for (int i = 0; i < int(m_marks.size()); ++i) {
+        const Mark &mark = marks[i];
+        edges[std::size_t(before[std::size_t(mark.start)]++)] = { mark.start, i, true };
+        edges[std::size_t(before[std::size_t(mark.start + mark.length)]++)]
+            = { mark.start + mark.length, i, false };
     }
 
-    // The spans over the current position, in the order they were added; a
+    // The marks over the current position, in the order they were added; a
     // few at most, so a sorted vector beats a tree.
     std::vector<int> covering;
-    // Every run starts at an edge or at 0.
-    result.reserve(qsizetype(edges.size()) + 1);
+    Deciding previous;
+    MadeValues made;
     std::size_t next = 0;
     int at = 0;
     while (at < length()) {
         while (next < edges.size() && edges[next].position <= at) {
-            const int span = edges[next].span;
-            const auto place = std::lower_bound(covering.begin(), covering.end(), span);
+            const int mark = edges[next].mark;
+            const auto place = std::lower_bound(covering.begin(), covering.end(), mark);
             if (edges[next].opens)
-                covering.insert(place, span);
-            else if (place != covering.end() && *place == span)
+                covering.insert(place, mark);
+            else if (place != covering.end() && *place == mark)
                 covering.erase(place);
             ++next;
         }
         const int until = next < edges.size() ? std::min(edges[next].position, length()) : length();
-        TextAttributes attributes;
-        for (int span : covering)
-            applySpan(attributes, m_spans[span]);
-        // Neighbours with equal attributes (two spans meeting with the same
-        // values) read as one run.
-        if (!result.isEmpty() && result.last().attributes == attributes)
+        const Deciding now = deciding(covering);
+        // Neighbours with equal attributes (two marks meeting with the same
+        // values) read as one run; they are compared before any is made.
+        if (!result.isEmpty() && sameAttributes(previous, now))
             result.last().length += until - at;
         else
-            result.append(Run { at, until - at, std::move(attributes) });
+            result.append(Run { at, until - at, attributesFor(now, made) });
+        previous = now;
         at = until;
     }
     return result;
+}
+
+bool operator==(const StyledText &a, const StyledText &b)
+{
+    if (a.m_text != b.m_text || a.m_base != b.m_base || a.m_marks.size() != b.m_marks.size())
+        return false;
+    // Copies of one text share their lists (the list's caches compare them often).
+    if (a.m_marks.constData() == b.m_marks.constData()
+        && a.m_styles.constData() == b.m_styles.constData())
+        return true;
+    for (qsizetype i = 0; i < a.m_marks.size(); ++i) {
+        const StyledText::Mark &x = a.m_marks[i];
+        const StyledText::Mark &y = b.m_marks[i];
+        const StyledText::Style &s = a.m_styles[x.style];
+        const StyledText::Style &t = b.m_styles[y.style];
+        if (x.start != y.start || x.length != y.length || s.kind != t.kind
+            || !sameLook(s.color, s.pointingHand, t.color, t.pointingHand)
+            || !(a.valueParts(i) == b.valueParts(i)))
+            return false;
+    }
+    return true;
 }
 
 namespace {
@@ -194,8 +432,8 @@ QColor colorFromVariant(const QVariant &value)
 QVariantMap StyledText::toVariantMap() const
 {
     QVariantList spans;
-    spans.reserve(m_spans.size());
-    for (const Span &span : m_spans) {
+    spans.reserve(m_marks.size());
+    for (const Span &span : this->spans()) {
         spans.append(QVariantMap { { QStringLiteral("start"), span.start },
             { QStringLiteral("length"), span.length },
             { QStringLiteral("kind"), entityKindName(span.kind) },
@@ -247,14 +485,10 @@ StyledText StyledText::fromVariantMap(const QVariantMap &map)
         if (!kind || !startOk || !lengthOk || start < 0 || length <= 0
             || start + length > result.length())
             continue;
-        Span span;
-        span.start = int(start);
-        span.length = int(length);
-        span.kind = *kind;
-        span.value = s.value(QStringLiteral("value")).toString();
-        span.color = colorFromVariant(s.value(QStringLiteral("color")));
-        span.pointingHand = s.value(QStringLiteral("pointingHand"), true).toBool();
-        result.addSpan(std::move(span));
+        result.addSpan(
+            { int(start), int(length), *kind, s.value(QStringLiteral("value")).toString(),
+                colorFromVariant(s.value(QStringLiteral("color"))),
+                s.value(QStringLiteral("pointingHand"), true).toBool() });
     }
     return result;
 }

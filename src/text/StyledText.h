@@ -7,6 +7,7 @@
 #include <QVariantMap>
 
 #include <optional>
+#include <vector>
 
 // The look of a whole post text: font, colour and the faint shadow below the
 // glyphs. Sizes are logical pixels, so a 13 here is as tall as the 13-point
@@ -47,8 +48,17 @@ struct TextAttributes {
 // added over it, in the order they were added. Positions and lengths are
 // UTF-16 code units, as QString counts them. A plain value: cheap to copy,
 // safe to build on any thread.
+//
+// A long text can hold a mark for every two characters ("#a#a#a..."), so a
+// mark is kept in twelve bytes: its range and the index of a style shared by
+// the marks that look alike. A style holds the kind, colour and cursor, and
+// says where the value comes from: a hashtag's or mention's value is the
+// characters it marks, a link's the characters after "http://" or "mailto:"
+// or as written, so none of them is copied; any other value is kept in a
+// style of its own.
 class StyledText {
 public:
+    // A mark as callers write and read it.
     struct Span {
         int start = 0;
         int length = 0;
@@ -79,15 +89,21 @@ public:
     const std::optional<BaseTextStyle> &baseStyle() const { return m_base; }
     void setBaseStyle(std::optional<BaseTextStyle> base) { m_base = std::move(base); }
 
-    const QList<Span> &spans() const { return m_spans; }
+    qsizetype spanCount() const { return m_marks.size(); }
+    Span span(qsizetype index) const;
+    // Every span, or those of one kind, in the order added. Each value is
+    // made anew: read a long text's spans one kind at a time.
+    QList<Span> spans() const;
+    QList<Span> spans(EntityKind kind) const;
+
     // Adds a span over [start, start + length); the part outside the text is
     // cut off, an empty remainder is dropped.
-    void addSpan(Span span);
+    void addSpan(const Span &span);
+    // addSpan() of a span whose value is the characters it marks, with the
+    // pointing hand, without making the value.
+    void addCharactersSpan(int start, int length, EntityKind kind, const QColor &color);
     // Room for `count` more spans, so marking a long text grows the list once.
-    void reserveSpans(qsizetype count) { m_spans.reserve(m_spans.size() + count); }
-    // addSpan() for each in order; a text without spans takes the list itself,
-    // so a long, densely marked text holds its marks once, not twice.
-    void addSpans(QList<Span> spans);
+    void reserveSpans(qsizetype count) { m_marks.reserve(m_marks.size() + count); }
 
     // The attributes of the character at `index` (none outside the text).
     TextAttributes attributesAt(int index) const;
@@ -100,12 +116,41 @@ public:
     QVariantMap toVariantMap() const;
     static StyledText fromVariantMap(const QVariantMap &map);
 
-    friend bool operator==(const StyledText &, const StyledText &) = default;
+    // Equal texts, base styles and spans, however the spans are kept.
+    friend bool operator==(const StyledText &, const StyledText &);
 
 private:
+    // Where a span's value comes from.
+    enum class ValueSource : quint8 { Characters, HttpAndCharacters, MailtoAndCharacters, Kept };
+    struct Style {
+        EntityKind kind = EntityKind::Link;
+        ValueSource source = ValueSource::Characters;
+        bool pointingHand = true;
+        QColor color;
+        QString keptValue; // only for ValueSource::Kept
+    };
+    struct Mark {
+        qint32 start = 0;
+        qint32 length = 0;
+        quint32 style = 0;
+    };
+
+    struct ValueParts;
+    struct Deciding;
+    struct MadeValues;
+
+    void addMark(int start, int length, const Style &style);
+    const Style &styleOf(qsizetype mark) const { return m_styles[m_marks[mark].style]; }
+    ValueParts valueParts(qsizetype mark) const;
+    QString value(qsizetype mark) const;
+    Deciding deciding(const std::vector<int> &covering) const;
+    bool sameAttributes(const Deciding &a, const Deciding &b) const;
+    TextAttributes attributesFor(const Deciding &deciding, MadeValues &made) const;
+
     QString m_text;
     std::optional<BaseTextStyle> m_base;
-    QList<Span> m_spans;
+    QList<Mark> m_marks;
+    QList<Style> m_styles;
 };
 
 // Spans and runs hold only values Qt moves with a plain memory copy, so the

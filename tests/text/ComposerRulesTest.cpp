@@ -1,24 +1,26 @@
 // The composer's rules without a window: counter, length limit, reply and
-// quote texts, which pastes go to the shortener.
+// quote texts, which pastes go to the shortener, when names are offered.
 #include "text/ComposerRules.h"
+#include "text/CompletionRules.h"
 
 #include <QVariantList>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using namespace ComposerRules;
+using CompletionRules::caretAllowsCompletion;
+using CompletionRules::completionAt;
 
 QVariantMap postBy(const QString &author, const QVariantList &mentions, const QString &text = {})
 {
-    return {
-        { QStringLiteral("id"), QStringLiteral("77") },
-        { QStringLiteral("text"), text },
+    return { { QStringLiteral("id"), QStringLiteral("77") }, { QStringLiteral("text"), text },
         { QStringLiteral("user"), QVariantMap { { QStringLiteral("username"), author } } },
-        { QStringLiteral("entities"), QVariantMap { { QStringLiteral("mentions"), mentions } } },
-    };
+        { QStringLiteral("entities"), QVariantMap { { QStringLiteral("mentions"), mentions } } } };
 }
 
 QVariantMap mention(const QString &id, const QString &name)
@@ -26,29 +28,17 @@ QVariantMap mention(const QString &id, const QString &name)
     return { { QStringLiteral("id"), id }, { QStringLiteral("name"), name } };
 }
 
-TEST(ComposerCounter, ShowsWhatRemainsInThreeColours)
+TEST(ComposerCounter, ShowsWhatRemainsAndChangesColourAtTwentyAndAtTen)
 {
-    const QColor green = QColor::fromRgbF(0.228f, 0.431f, 0.0f);
-    const QColor orange = QColor::fromRgbF(0.8f, 0.378f, 0.0f);
-    const QColor red = QColor::fromRgbF(0.609f, 0.0f, 0.063f);
-    const struct {
-        qsizetype length;
-        qsizetype remaining;
-        QColor color;
-    } cases[] = {
-        { 1, 254, green },
-        { 235, 20, green },
-        { 236, 19, orange },
-        { 245, 10, orange },
-        { 246, 9, red },
-        { 255, 0, red },
-        { 300, -45, red },
-    };
-    for (const auto &c : cases) {
-        const Counter counter = counterFor(c.length);
-        EXPECT_TRUE(counter.visible) << c.length;
-        EXPECT_EQ(counter.remaining, c.remaining) << c.length;
-        EXPECT_EQ(counter.color, c.color) << c.length;
+    const std::pair<qsizetype, qsizetype> cases[] = { { 1, 254 }, { 235, 20 }, { 236, 19 },
+        { 245, 10 }, { 246, 9 }, { 255, 0 }, { 300, -45 } };
+    for (const auto &[length, remaining] : cases) {
+        const Counter counter = counterFor(length);
+        EXPECT_TRUE(counter.visible) << length;
+        EXPECT_EQ(counter.remaining, remaining) << length;
+        // The colour changes where the count crosses 20 and 10, and only there.
+        EXPECT_EQ(counter.color == counterFor(1).color, remaining >= 20) << length;
+        EXPECT_EQ(counter.color == counterFor(300).color, remaining < 10) << length;
     }
     EXPECT_EQ(counterFor(300).text(), QStringLiteral("-45"));
     EXPECT_FALSE(counterFor(0).visible);
@@ -56,13 +46,12 @@ TEST(ComposerCounter, ShowsWhatRemainsInThreeColours)
 
 TEST(ComposerLengthLimit, RefusesNewTextAtTheLimitAndAlwaysAllowsDeleting)
 {
-    EXPECT_TRUE(allowsChange(254, QStringLiteral("x")));
     // Below the limit a long replacement is taken whole.
-    EXPECT_TRUE(allowsChange(200, QString(100, u'x')));
-    EXPECT_FALSE(allowsChange(255, QStringLiteral("x")));
-    EXPECT_FALSE(allowsChange(300, QStringLiteral(" ")));
-    EXPECT_TRUE(allowsChange(255, QString()));
-    EXPECT_TRUE(allowsChange(300, QString()));
+    const std::tuple<qsizetype, QString, bool> cases[] = { { 254, QStringLiteral("x"), true },
+        { 200, QString(100, u'x'), true }, { 255, QStringLiteral("x"), false },
+        { 300, QStringLiteral(" "), false }, { 255, QString(), true }, { 300, QString(), true } };
+    for (const auto &[length, replacement, allowed] : cases)
+        EXPECT_EQ(allowsChange(length, replacement), allowed) << length;
 
     // Lengths are UTF-16 units: 253 letters and an emoji are at the limit.
     const QString text = QString(253, u'a') + QString::fromUtf8("\U0001F600");
@@ -99,18 +88,63 @@ TEST(ComposerQuoteText, IsTheGuillemetTheAuthorTwoSpacesTheTextAndASpace)
 
 TEST(ComposerPaste, ShortensOnlyALongLinkInOnePiece)
 {
-    EXPECT_TRUE(pasteShouldBeShortened(QStringLiteral("https://example.org/abcdefghij")));
-    EXPECT_TRUE(pasteShouldBeShortened(QStringLiteral("see:http://example.org/a")));
-    // 20 units are not enough, 21 are.
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("http://example.org/a")));
-    EXPECT_TRUE(pasteShouldBeShortened(QStringLiteral("http://example.org/ab")));
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("http://a.io")));
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("read https://example.org/abc now")));
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("example.org/abcdefghijklmnop")));
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("ftp://example.org/abcdefghijklmnop")));
-    // Two links on two lines, or a fragment the shortener would never see.
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("http://a.org/xxxxxx\nhttp://b.org/yy")));
-    EXPECT_FALSE(pasteShouldBeShortened(QStringLiteral("https://example.org/wiki/A#History")));
+    // 20 units are not enough, 21 are; two links on two lines, or a fragment
+    // the shortener would never see, are not shortened.
+    const std::pair<const char *, bool> cases[] = { { "https://example.org/abcdefghij", true },
+        { "see:http://example.org/a", true }, { "http://example.org/a", false },
+        { "http://example.org/ab", true }, { "http://a.io", false },
+        { "read https://example.org/abc now", false }, { "example.org/abcdefghijklmnop", false },
+        { "ftp://example.org/abcdefghijklmnop", false },
+        { "http://a.org/xxxxxx\nhttp://b.org/yy", false },
+        { "https://example.org/wiki/A#History", false } };
+    for (const auto &[paste, shortened] : cases)
+        EXPECT_EQ(pasteShouldBeShortened(QString::fromUtf8(paste)), shortened) << paste;
+}
+
+TEST(CompletionCaret, OpensAtTheEndOrBeforeASymbolSpaceOrPunctuationWithoutASelection)
+{
+    const struct {
+        const char *text;
+        int caret, selection;
+        bool opens;
+    } cases[] = { { "@bo x.y+z", 9, 0, true }, { "@bo x.y+z", 3, 0, true },
+        { "@bo x.y+z", 5, 0, true }, { "@bo x.y+z", 7, 0, true }, { "@bo x.y+z", 2, 0, false },
+        { "@b1", 2, 0, false }, { "@b\nx", 2, 0, true }, { "@b$", 2, 0, true },
+        // An emoji is a symbol, judged whole rather than as its halves.
+        { "@b\U0001F600", 2, 0, true }, { "@b\u00bb", 2, 0, true }, { "@bob", 4, 2, false },
+        { "@bob", 1, 3, false }, { "", 0, 0, false }, { "@bob", 5, 0, false },
+        { "@bob", -1, 0, false } };
+    for (const auto &c : cases)
+        EXPECT_EQ(caretAllowsCompletion(QString::fromUtf8(c.text), c.caret, c.selection), c.opens)
+            << c.text << " at " << c.caret;
+}
+
+TEST(CompletionCandidates, ContainWhatWasTypedBeforeTheCaretInListOrder)
+{
+    const QStringList words { QStringLiteral("adam"), QStringLiteral("Bob"),
+        QStringLiteral("bobby"), QStringLiteral("jimbo"), QStringLiteral("velto") };
+    const struct {
+        const char *text;
+        int caret;
+        QStringList names;
+        int start = -1, length = -1; // where the name goes, when it matters
+    } cases[]
+        = { { "hello @BO", 9,
+                { QStringLiteral("Bob"), QStringLiteral("bobby"), QStringLiteral("jimbo") }, 7, 2 },
+              { "@", 1, words }, { "#bob", 4, {} }, { "bob", 3, {} }, { "@bob ", 5, {} },
+              { "@zed", 4, {} },
+              // The mention being typed in the middle, or at the start of a line.
+              { "@ad and more", 3, { QStringLiteral("adam") }, 1, 2 },
+              { "hi\n@v", 5, { QStringLiteral("velto") }, 4, 1 } };
+    for (const auto &c : cases) {
+        const auto completion = completionAt(words, QString::fromUtf8(c.text), c.caret);
+        EXPECT_EQ(completion.names, c.names) << c.text;
+        if (c.start >= 0) {
+            EXPECT_EQ(completion.start, c.start) << c.text;
+            EXPECT_EQ(completion.length, c.length) << c.text;
+        }
+    }
+    EXPECT_TRUE(completionAt({}, QStringLiteral("@b"), 2).names.isEmpty());
 }
 
 } // namespace

@@ -1,9 +1,14 @@
 #include "text/DragImageView.h"
+#include "ScriptedHttpServer.h"
+#include "TestSupport.h"
 #include "core/AppPaths.h"
+#include "text/ImagePreviewPanel.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -11,10 +16,10 @@ namespace {
 
 TEST(DragImageView, DragStartsThreePointsAway)
 {
-    EXPECT_FALSE(DragImageView::isDragDistance(QPointF(10, 10), QPointF(12, 12)));
-    EXPECT_FALSE(DragImageView::isDragDistance(QPointF(10, 10), QPointF(12.99, 10)));
-    EXPECT_TRUE(DragImageView::isDragDistance(QPointF(10, 10), QPointF(13, 10)));
-    EXPECT_TRUE(DragImageView::isDragDistance(QPointF(10, 10), QPointF(10, 7)));
+    const std::pair<QPointF, bool> cases[] = { { QPointF(12, 12), false },
+        { QPointF(12.99, 10), false }, { QPointF(13, 10), true }, { QPointF(10, 7), true } };
+    for (const auto &[to, drags] : cases)
+        EXPECT_EQ(DragImageView::isDragDistance(QPointF(10, 10), to), drags) << to.x();
 }
 
 TEST(DragImageView, TheDraggedFileIsAJpegNamedPhotoPng)
@@ -60,10 +65,30 @@ TEST(DragImageView, ShowsWhatDecodesAndSaysWhenNothingDoes)
     EXPECT_TRUE(view.setImageData(png));
     EXPECT_EQ(view.image().size(), QSize(12, 7));
     EXPECT_FALSE(view.isAnimated());
+}
 
-    view.resize(100, 100);
-    view.setImage(QImage());
-    EXPECT_TRUE(view.image().isNull());
+TEST(ImagePreviewPanel, FollowsTheMainWindowAndSaysWhenTheLinkIsNoImage)
+{
+    EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect(100, 50, 800, 600)),
+        QRect(100, 72, 800, 600));
+    EXPECT_EQ(
+        ImagePreviewPanel::contentRectForMainWindow(QRect(0, 0, 401, 10)), QRect(0, 22, 401, 301));
+    EXPECT_EQ(ImagePreviewPanel::contentRectForMainWindow(QRect()), QRect(0, 22, 0, 0));
+
+    ScriptedHttpServer server;
+    server.route(
+        "/fake.png", ScriptedHttpServer::Reply::answer(200, "not really a png", "image/png"));
+    QNetworkAccessManager manager;
+    QWidget main;
+    main.setGeometry(200, 100, 300, 300);
+    ImagePreviewPanel panel(server.url(QStringLiteral("/fake.png")), &manager, &main);
+    EXPECT_GE(panel.width(), 200);
+    EXPECT_GE(panel.height(), 150);
+    QSignalSpy finished(&panel, &ImagePreviewPanel::loadFinished);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return finished.size() == 1; }));
+    EXPECT_FALSE(finished.first().at(0).toBool());
+    EXPECT_TRUE(panel.imageView()->image().isNull());
+    EXPECT_EQ(panel.imageView()->placeholderText(), u"Could not load the image.");
 }
 
 } // namespace
