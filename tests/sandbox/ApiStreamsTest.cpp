@@ -15,16 +15,7 @@ namespace {
 
 class ApiStreams : public ::testing::Test {
 protected:
-    QJsonArray stream(const QByteArray &path)
-    {
-        const HttpResponse r = h.api("GET", path);
-        EXPECT_EQ(r.status, 200) << path.constData() << ": " << r.body.constData();
-        return ServiceHarness::array(r);
-    }
-    static QString userId(const QJsonValue &post)
-    {
-        return post[QStringLiteral("user")][QStringLiteral("id")].toString();
-    }
+    QStringList ids(const QByteArray &path) { return ServiceHarness::ids(h.list(path)); }
 
     ServiceHarness h;
 };
@@ -33,8 +24,7 @@ protected:
 
 TEST_F(ApiStreams, EveryApiAnswerNeedsAValidBearerToken)
 {
-    for (const QByteArray &path : { QByteArray("posts/stream"), QByteArray("users/me"),
-             QByteArray("no/such/path"), QByteArray("posts/1/star") }) {
+    for (const QByteArray &path : { QByteArray("posts/stream"), QByteArray("no/such/path") }) {
         EXPECT_EQ(h.send("GET", "/stream/0/" + path).status, 401) << path.constData();
         EXPECT_EQ(h.api("GET", path, {}, "wrong-token").status, 401) << path.constData();
         EXPECT_EQ(
@@ -52,72 +42,57 @@ TEST_F(ApiStreams, EveryApiAnswerNeedsAValidBearerToken)
         200);
 }
 
-TEST_F(ApiStreams, PersonalStreamHoldsOwnAndFollowedPostsNewestFirst)
+TEST_F(ApiStreams, EachStreamFollowsItsRuleNewestFirst)
 {
-    const QJsonArray posts = stream("posts/stream?count=200&");
-    ASSERT_EQ(posts.size(), 200);
     const Store &store = h.service.store();
+    const QJsonArray personal = h.list("posts/stream?count=200&");
+    ASSERT_EQ(personal.size(), 200);
     qint64 previous = std::numeric_limits<qint64>::max();
-    for (const QJsonValue &p : posts) {
-        const Id author = userId(p).toLongLong();
+    for (const QJsonValue &p : personal) {
+        const Id author = str(p, "user.id").toLongLong();
         EXPECT_TRUE(author == kDemoUserId || store.follows(kDemoUserId, author)) << author;
-        const qint64 id = p[QStringLiteral("id")].toString().toLongLong();
-        EXPECT_LT(id, previous);
-        previous = id;
+        EXPECT_LT(str(p, "id").toLongLong(), previous);
+        previous = str(p, "id").toLongLong();
     }
-    EXPECT_EQ(stream("posts/stream").size(), 20); // the default page
-    EXPECT_EQ(stream("posts/stream?count=5000").size(), 200); // at most 200
+    EXPECT_EQ(h.list("posts/stream").size(), 20); // the default page
+    EXPECT_EQ(h.list("posts/stream?count=5000").size(), 200); // at most 200
+
+    for (const QJsonValue &p : h.list("users/me/posts?count=200"))
+        EXPECT_EQ(str(p, "user.id"), u"1"_qs);
+    EXPECT_EQ(h.list("users/@alice/posts?count=50"), h.list("users/3/posts?count=50"));
+    const QJsonArray mentions = h.list("users/me/mentions?count=200");
+    ASSERT_GE(mentions.size(), 30);
+    for (const QJsonValue &p : mentions) {
+        QStringList named;
+        for (const QJsonValue &m : at(p, "entities.mentions").toArray())
+            named << str(m, "id");
+        EXPECT_TRUE(named.contains(u"1"_qs)) << str(p, "text").toStdString();
+    }
+    const QJsonArray stars = h.list("users/me/stars?count=200");
+    ASSERT_GE(stars.size(), 20);
+    for (const QJsonValue &p : stars)
+        EXPECT_TRUE(at(p, "you_starred").toBool());
+    const QJsonArray tagged = h.list("posts/tag/COFFEE?count=200");
+    ASSERT_GE(tagged.size(), 3);
+    for (const QJsonValue &p : tagged)
+        EXPECT_TRUE(str(p, "text").contains(u"#coffee"_qs, Qt::CaseInsensitive));
+    EXPECT_TRUE(h.list("posts/tag/nosuchtag").isEmpty());
 }
 
 TEST_F(ApiStreams, PagingWithBeforeAndSinceIdJoinsSeamlessly)
 {
-    const QStringList all = ServiceHarness::ids(stream("posts/stream/global?count=60"));
+    const QStringList all = ids("posts/stream/global?count=60");
     ASSERT_EQ(all.size(), 60);
-    const QStringList first = ServiceHarness::ids(stream("posts/stream/global?count=20"));
-    const QStringList second = ServiceHarness::ids(
-        stream("posts/stream/global?count=20&before_id=" + first.last().toUtf8()));
-    const QStringList third = ServiceHarness::ids(
-        stream("posts/stream/global?count=20&before_id=" + second.last().toUtf8()));
-    EXPECT_EQ(first + second + third, all);
+    QStringList paged = ids("posts/stream/global?count=20");
+    for (int i = 0; i < 2; ++i)
+        paged += ids("posts/stream/global?count=20&before_id=" + paged.last().toUtf8());
+    EXPECT_EQ(paged, all);
     // since_id answers what came after; with both, the window between.
+    EXPECT_EQ(ids("posts/stream/global?count=200&since_id=" + all[10].toUtf8()), all.mid(0, 10));
     EXPECT_EQ(
-        ServiceHarness::ids(stream("posts/stream/global?count=200&since_id=" + all[10].toUtf8())),
-        all.mid(0, 10));
-    EXPECT_EQ(ServiceHarness::ids(stream("posts/stream/global?since_id=" + all[30].toUtf8()
-                  + "&before_id=" + all[20].toUtf8())),
+        ids("posts/stream/global?since_id=" + all[30].toUtf8() + "&before_id=" + all[20].toUtf8()),
         all.mid(21, 9));
-    EXPECT_TRUE(stream("posts/stream/global?since_id=" + all[0].toUtf8()).isEmpty());
-}
-
-TEST_F(ApiStreams, EachStreamFollowsItsRule)
-{
-    for (const QJsonValue &p : stream("users/me/posts?count=200"))
-        EXPECT_EQ(userId(p), QStringLiteral("1"));
-    for (const QJsonValue &p : stream("users/3/posts?count=50"))
-        EXPECT_EQ(userId(p), QStringLiteral("3"));
-    EXPECT_EQ(stream("users/@alice/posts?count=50"), stream("users/3/posts?count=50"));
-
-    const QJsonArray mentions = stream("users/me/mentions?count=200");
-    ASSERT_GE(mentions.size(), 30);
-    for (const QJsonValue &p : mentions) {
-        bool named = false;
-        for (const QJsonValue &m :
-            p[QStringLiteral("entities")][QStringLiteral("mentions")].toArray())
-            named = named || m[QStringLiteral("id")].toString() == u"1";
-        EXPECT_TRUE(named) << p[QStringLiteral("text")].toString().toStdString();
-    }
-
-    const QJsonArray stars = stream("users/me/stars?count=200");
-    ASSERT_GE(stars.size(), 20);
-    for (const QJsonValue &p : stars)
-        EXPECT_TRUE(p[QStringLiteral("you_starred")].toBool());
-
-    const QJsonArray tagged = stream("posts/tag/COFFEE?count=200");
-    ASSERT_GE(tagged.size(), 3);
-    for (const QJsonValue &p : tagged)
-        EXPECT_TRUE(p[QStringLiteral("text")].toString().contains(
-            QStringLiteral("#coffee"), Qt::CaseInsensitive));
-    EXPECT_TRUE(stream("posts/tag/nosuchtag").isEmpty());
+    EXPECT_TRUE(ids("posts/stream/global?since_id=" + all[0].toUtf8()).isEmpty());
 }
 
 TEST_F(ApiStreams, ConversationHoldsTheWholeThreadFromAnyOfItsPosts)
@@ -129,55 +104,42 @@ TEST_F(ApiStreams, ConversationHoldsTheWholeThreadFromAnyOfItsPosts)
         int depth = 0;
         for (const Post *q = p; q->replyTo; q = store.post(q->replyTo))
             ++depth;
-        if (depth > best) {
-            best = depth;
-            deepest = p;
-        }
+        if (depth > best)
+            std::tie(best, deepest) = std::pair(depth, p);
     }
     ASSERT_GE(best, 5);
-    const QJsonArray fromLeaf = stream("posts/" + QByteArray::number(deepest->id) + "/replies");
-    const QJsonArray fromRoot
-        = stream("posts/" + QByteArray::number(deepest->threadId) + "/replies");
-    EXPECT_EQ(fromLeaf, fromRoot);
+    const QJsonArray fromLeaf = h.list("posts/" + QByteArray::number(deepest->id) + "/replies");
+    EXPECT_EQ(fromLeaf, h.list("posts/" + QByteArray::number(deepest->threadId) + "/replies"));
     EXPECT_GE(fromLeaf.size(), best + 1);
     for (const QJsonValue &p : fromLeaf)
-        EXPECT_EQ(p[QStringLiteral("thread_id")].toString(), QString::number(deepest->threadId));
+        EXPECT_EQ(str(p, "thread_id"), QString::number(deepest->threadId));
     // The first post carries reply_to null, every other one its parent.
     const QJsonObject root = fromLeaf.last().toObject();
-    EXPECT_EQ(root[QStringLiteral("id")].toString(), QString::number(deepest->threadId));
-    ASSERT_TRUE(root.contains(QStringLiteral("reply_to")));
-    EXPECT_TRUE(root[QStringLiteral("reply_to")].isNull());
-    EXPECT_TRUE(fromLeaf.first()[QStringLiteral("reply_to")].isString());
+    EXPECT_EQ(str(root, "id"), QString::number(deepest->threadId));
+    ASSERT_TRUE(root.contains(u"reply_to"_qs));
+    EXPECT_TRUE(root.value(u"reply_to"_qs).isNull());
+    EXPECT_TRUE(at(fromLeaf.first(), "reply_to").isString());
 }
 
 TEST_F(ApiStreams, PostObjectCarriesEveryFieldVeltoReads)
 {
-    const QRegularExpression timeFormat(
-        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"));
+    const QRegularExpression time(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"_qs);
     int absentReplyTo = 0;
-    for (const QJsonValue &value : stream("posts/stream/global?count=200")) {
-        const QJsonObject p = value.toObject();
-        EXPECT_TRUE(p[QStringLiteral("id")].isString());
-        EXPECT_TRUE(timeFormat.match(p[QStringLiteral("created_at")].toString()).hasMatch());
-        EXPECT_TRUE(p[QStringLiteral("text")].isString());
-        EXPECT_TRUE(p[QStringLiteral("you_starred")].isBool());
-        EXPECT_FALSE(p[QStringLiteral("source")][QStringLiteral("name")].toString().isEmpty());
-        EXPECT_TRUE(
-            p[QStringLiteral("source")][QStringLiteral("link")].toString().startsWith(kBase));
-        const QJsonObject user = p[QStringLiteral("user")].toObject();
-        for (const char *key : { "id", "username", "name" })
-            EXPECT_TRUE(user[QLatin1String(key)].isString()) << key;
-        EXPECT_TRUE(
-            user[QStringLiteral("avatar_image")][QStringLiteral("url")].toString().startsWith(
-                kBase + QStringLiteral("/avatars/")));
-        EXPECT_TRUE(user[QStringLiteral("follows_you")].isDouble());
-        EXPECT_TRUE(user[QStringLiteral("you_follow")].isDouble());
-        const QJsonObject entities = p[QStringLiteral("entities")].toObject();
-        for (const char *key : { "mentions", "hashtags", "links" })
-            EXPECT_TRUE(entities[QLatin1String(key)].isArray()) << key;
-        if (!p.contains(QStringLiteral("reply_to"))) {
+    for (const QJsonValue &p : h.list("posts/stream/global?count=200")) {
+        EXPECT_TRUE(time.match(str(p, "created_at")).hasMatch());
+        for (const char *key : { "id", "text", "user.id", "user.username", "user.name" })
+            EXPECT_TRUE(at(p, key).isString()) << key;
+        for (const char *key : { "user.follows_you", "user.you_follow" })
+            EXPECT_TRUE(at(p, key).isDouble()) << key;
+        for (const char *key : { "entities.mentions", "entities.hashtags", "entities.links" })
+            EXPECT_TRUE(at(p, key).isArray()) << key;
+        EXPECT_TRUE(at(p, "you_starred").isBool());
+        EXPECT_FALSE(str(p, "source.name").isEmpty());
+        EXPECT_TRUE(str(p, "source.link").startsWith(kBase));
+        EXPECT_TRUE(str(p, "user.avatar_image.url").startsWith(kBase + u"/avatars/"_qs));
+        if (!p.toObject().contains(u"reply_to"_qs)) {
             ++absentReplyTo;
-            EXPECT_EQ(p[QStringLiteral("num_replies")].toInt(), 0);
+            EXPECT_EQ(at(p, "num_replies").toInt(), 0);
         }
     }
     EXPECT_GT(absentReplyTo, 50);
@@ -185,21 +147,17 @@ TEST_F(ApiStreams, PostObjectCarriesEveryFieldVeltoReads)
 
 TEST_F(ApiStreams, UsersAndTheirLists)
 {
-    const QJsonObject me = ServiceHarness::object(h.api("GET", "users/me"));
-    EXPECT_EQ(me[QStringLiteral("username")].toString(), QStringLiteral("demo"));
-    EXPECT_EQ(me[QStringLiteral("id")].toString(), QStringLiteral("1"));
-    EXPECT_EQ(ServiceHarness::object(h.api("GET", "users/@ALICE"))[QStringLiteral("id")].toString(),
-        QStringLiteral("3"));
+    EXPECT_EQ(str(h.one("users/me"), "username"), u"demo"_qs);
+    EXPECT_EQ(str(h.one("users/@ALICE"), "id"), u"3"_qs);
     // Velto asks "users/@%@" with the typed text; a typed "@" doubles it.
     EXPECT_EQ(h.api("GET", "users/@@alice").status, 404);
-
-    const QJsonArray following = ServiceHarness::array(h.api("GET", "users/1/following"));
+    const QJsonArray following = h.list("users/1/following");
     ASSERT_EQ(following.size(), qsizetype(h.service.store().followingOf(1).size()));
     for (const QJsonValue &u : following)
-        EXPECT_EQ(u[QStringLiteral("you_follow")].toInt(), 1);
-    for (const QJsonValue &u : ServiceHarness::array(h.api("GET", "users/me/followers")))
-        EXPECT_EQ(u[QStringLiteral("follows_you")].toInt(), 1);
-    EXPECT_EQ(ServiceHarness::array(h.api("GET", "users/me/followers?count=3")).size(), 3);
+        EXPECT_EQ(at(u, "you_follow"), 1);
+    for (const QJsonValue &u : h.list("users/me/followers"))
+        EXPECT_EQ(at(u, "follows_you"), 1);
+    EXPECT_EQ(h.list("users/me/followers?count=3").size(), 3);
 }
 
 TEST_F(ApiStreams, BadRequestsGetAClearStatusAndMessage)
@@ -210,36 +168,18 @@ TEST_F(ApiStreams, BadRequestsGetAClearStatusAndMessage)
         int status;
     } cases[] = {
         { "GET", "posts/stream?count=abc", 400 },
-        { "GET", "posts/stream?count=0", 400 },
-        { "GET", "posts/stream?count=-5", 400 },
-        { "GET", "posts/stream?before_id=12abc", 400 },
-        { "GET", "posts/stream?since_id=", 400 },
         { "GET", "posts/stream?count=20&count=50", 400 },
-        { "GET", "posts/stream?include_html=1", 400 },
-        { "GET", "posts/stream?count=%zz", 400 },
-        { "GET", "users/me?count=20", 400 },
-        { "GET", "users/abc", 400 },
-        { "GET", "users/-3/posts", 400 },
         { "GET", "users/99999", 404 },
-        { "GET", "users/@nobody/posts", 404 },
-        { "GET", "posts/abc/replies", 400 },
-        { "GET", "posts/99999/replies", 404 },
-        { "GET", "posts/1.5", 400 },
         { "GET", "posts/99999999999999999999", 400 },
-        { "GET", "posts/stream/", 404 },
         { "GET", "/users/me/stars", 404 }, // a doubled slash after the base
-        { "GET", "nothing/here", 404 },
         { "PUT", "posts/stream", 405 },
-        { "DELETE", "posts/stream/global", 405 },
         { "GET", "posts/1/star", 405 },
-        { "PATCH", "users/3/follow", 405 },
     };
     for (const auto &c : cases) {
         const HttpResponse r = h.api(c.method, c.path);
         EXPECT_EQ(r.status, c.status) << c.method.constData() << ' ' << c.path.constData();
         EXPECT_FALSE(ServiceHarness::errorMessage(r).isEmpty()) << c.path.constData();
-        EXPECT_EQ(ServiceHarness::object(r)[QStringLiteral("meta")][QStringLiteral("code")].toInt(),
-            c.status);
+        EXPECT_EQ(at(ServiceHarness::object(r), "meta.code").toInt(), c.status);
     }
     EXPECT_EQ(h.api("PUT", "posts/stream").header("Allow"), "GET, HEAD");
     EXPECT_EQ(h.api("GET", "posts/1/star").header("Allow"), "POST, DELETE");

@@ -1,9 +1,9 @@
-// The control endpoints and the fault table, in-process.
+// The control endpoints, in-process: faults, the request log, reset, tokens,
+// mentions one at a time and in bulk, and crowds of made-up users.
 #include "ServiceHarness.h"
 
-#include "data/Seed.h"
-
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,65 +21,20 @@ HttpRequest get(const QByteArray &path, const QByteArray &method = "GET")
     return r;
 }
 
-Fault fault(const QByteArray &json)
+QStringList idsOf(const HttpResponse &r)
 {
-    QString error;
-    const auto f = Fault::fromJson(QJsonDocument::fromJson(json).object(), &error);
-    EXPECT_TRUE(f) << error.toStdString();
-    return f.value_or(Fault());
+    QStringList out;
+    for (const QJsonValue &id : at(ServiceHarness::object(r), "ids").toArray())
+        out.append(id.toString());
+    return out;
+}
+
+int countOf(ServiceHarness &h, const char *which)
+{
+    return at(h.one("users/me"), QByteArray("counts.").append(which).constData()).toInt();
 }
 
 } // namespace
-
-TEST(Faults, ApplyToTheirPathTheGivenNumberOfTimes)
-{
-    FaultTable table;
-    table.add(fault(R"({"path": "/stream/0/posts/stream", "status": 503, "times": 2})"));
-    EXPECT_FALSE(table.take(get("/stream/0/posts/stream/global")).answer);
-    EXPECT_FALSE(table.take(get("/stream/0/posts/stream/global")).faultId);
-    FaultPlan plan = table.take(get("/stream/0/posts/stream"));
-    ASSERT_TRUE(plan.answer);
-    EXPECT_EQ(plan.answer->status, 503);
-    EXPECT_EQ(table.take(get("/stream/0/posts/stream")).answer->status, 503);
-    EXPECT_FALSE(table.take(get("/stream/0/posts/stream")).answer);
-    EXPECT_TRUE(table.isEmpty());
-}
-
-TEST(Faults, PrefixMethodAndLastingFaults)
-{
-    FaultTable table;
-    table.add(fault(R"({"path": "/stream/0/*", "method": "post", "badJson": true, "times": 0})"));
-    EXPECT_FALSE(table.take(get("/stream/0/posts")).faultId); // a GET
-    for (int i = 0; i < 3; ++i) {
-        const FaultPlan plan = table.take(get("/stream/0/posts", "POST"));
-        ASSERT_TRUE(plan.answer);
-        EXPECT_EQ(plan.answer->status, 200);
-        QJsonParseError error;
-        QJsonDocument::fromJson(plan.answer->body, &error);
-        EXPECT_NE(error.error, QJsonParseError::NoError);
-    }
-    table.clear();
-    EXPECT_FALSE(table.take(get("/stream/0/posts", "POST")).faultId);
-
-    table.add(fault(R"({"path": "/img.php", "drop": true, "delayMs": 250})"));
-    const FaultPlan drop = table.take(get("/img.php", "POST"));
-    EXPECT_TRUE(drop.drop);
-    EXPECT_EQ(drop.delayMs, 250);
-    EXPECT_FALSE(drop.answer);
-}
-
-TEST(Faults, BadDescriptionsAreRefused)
-{
-    for (const char *json :
-        { R"({"status": 500})", R"({"path": "stream", "status": 500})", R"({"path": "/x"})",
-            R"({"path": "/x", "status": 42})", R"({"path": "/x", "status": "500"})",
-            R"({"path": "/x", "delayMs": -1})", R"({"path": "/x", "delayMs": 1.5})",
-            R"({"path": "/x", "drop": "yes"})", R"({"path": "/x", "status": 500, "colour": 1})" }) {
-        QString error;
-        EXPECT_FALSE(Fault::fromJson(QJsonDocument::fromJson(json).object(), &error)) << json;
-        EXPECT_FALSE(error.isEmpty()) << json;
-    }
-}
 
 TEST(Control, FaultEndpointsAndTheRequestLog)
 {
@@ -102,51 +57,128 @@ TEST(Control, FaultEndpointsAndTheRequestLog)
     h.service.record(get("/_sandbox/reset", "POST"), 200);
     const QJsonArray log = ServiceHarness::array(h.send("GET", "/_sandbox/requests"));
     ASSERT_EQ(log.size(), 1);
-    EXPECT_EQ(log[0][QStringLiteral("query")].toString(), QStringLiteral("count=20&"));
-    EXPECT_EQ(log[0][QStringLiteral("headers")][QStringLiteral("authorization")].toString(),
-        QStringLiteral("Bearer demo-token"));
+    EXPECT_EQ(str(log[0], "query"), u"count=20&"_qs);
+    EXPECT_EQ(str(log[0], "headers.authorization"), u"Bearer demo-token"_qs);
     EXPECT_EQ(h.send("DELETE", "/_sandbox/requests").status, 200);
     EXPECT_TRUE(ServiceHarness::array(h.send("GET", "/_sandbox/requests")).isEmpty());
 }
 
-TEST(Control, ResetRestoresTheSeededWorld)
+TEST(Control, AChangedWorldReadsBackWholeAndResetRestoresTheSeededOne)
 {
     ServiceHarness h;
     const QJsonObject seeded = h.service.store().toJson();
     ASSERT_EQ(h.api("POST", "posts", "text=temporary").status, 200);
-    ASSERT_EQ(h.api("POST", "users/2/follow").status, 200);
-    const QString token = ServiceHarness::object(h.send(
-        "POST", "/_sandbox/tokens", R"({"username": "bob_t"})"))[QStringLiteral("access_token")]
-                              .toString();
-    ASSERT_EQ(h.api("GET", "users/me", {}, token.toUtf8()).status, 200);
-    h.service.faults().add(fault(R"({"path": "/", "status": 500})"));
+    const QByteArray reply
+        = str(ServiceHarness::object(h.api("POST", "posts", "text=later&reply_to=5")), "id")
+              .toUtf8();
+    for (const QByteArray &action :
+        { QByteArray("POST users/2/follow"), QByteArray("POST users/3/mute"),
+            QByteArray("POST posts/7/star"), QByteArray("DELETE posts/" + reply) })
+        ASSERT_EQ(h.api(action.split(' ')[0], action.split(' ')[1]).status, 200)
+            << action.constData();
+    // The changed world is saved and read back whole.
+    Store copy;
+    QString error;
+    ASSERT_TRUE(copy.fromJson(h.service.store().toJson(), &error)) << error.toStdString();
+    EXPECT_EQ(copy.toJson(), h.service.store().toJson());
+    const QByteArray token = str(
+        ServiceHarness::object(h.send("POST", "/_sandbox/tokens", R"({"username": "bob_t"})")),
+        "access_token")
+                                 .toUtf8();
+    ASSERT_EQ(h.api("GET", "users/me", {}, token).status, 200);
+    h.service.faults().add(
+        *Fault::fromJson({ { u"path"_qs, u"/"_qs }, { u"status"_qs, 500 } }, nullptr));
 
     EXPECT_EQ(h.send("POST", "/_sandbox/reset").status, 200);
     EXPECT_EQ(h.service.store().toJson(), seeded);
-    EXPECT_EQ(h.api("GET", "users/me", {}, token.toUtf8()).status, 401);
+    EXPECT_EQ(h.api("GET", "users/me", {}, token).status, 401);
     EXPECT_EQ(h.api("GET", "users/me").status, 200); // demo-token survives everything
     EXPECT_TRUE(h.service.faults().isEmpty());
+    EXPECT_EQ(h.send("POST", "/_sandbox/tokens", R"({"username": "nobody"})").status, 404);
+    EXPECT_EQ(h.send("GET", "/_sandbox/nothing").status, 404);
 }
 
-TEST(Control, TokensAndMentions)
+TEST(Control, MentionsOneAtATimeAndInBulkReachThePollAndThePages)
 {
     ServiceHarness h;
-    EXPECT_EQ(h.send("POST", "/_sandbox/tokens", R"({"username": "nobody"})").status, 404);
-    const HttpResponse mention
-        = h.send("POST", "/_sandbox/mention", R"({"from": "alice", "text": "@demo look!"})");
-    ASSERT_EQ(mention.status, 200);
-    const QString id = ServiceHarness::object(mention)[QStringLiteral("id")].toString();
-    EXPECT_EQ(ServiceHarness::ids(ServiceHarness::array(h.api("GET", "users/me/mentions?count=1"))),
-        QStringList { id });
-
-    // Without a body: a generated one from a random seeded user.
+    const QJsonObject mention = ServiceHarness::object(
+        h.send("POST", "/_sandbox/mention", R"({"from": "alice", "text": "@demo look!"})"));
+    EXPECT_EQ(str(mention, "user.username"), u"alice"_qs);
+    EXPECT_EQ(ServiceHarness::ids(h.list("users/me/mentions?count=1")),
+        QStringList { str(mention, "id") });
+    // Without a body: a generated one from a seeded user.
     const QJsonObject generated = ServiceHarness::object(h.send("POST", "/_sandbox/mention"));
-    EXPECT_TRUE(generated[QStringLiteral("text")].toString().contains(QStringLiteral("@demo")));
-    EXPECT_NE(
-        generated[QStringLiteral("user")][QStringLiteral("id")].toString(), QStringLiteral("1"));
-    EXPECT_EQ(h.send("POST", "/_sandbox/mention", R"({"from": "nobody"})").status, 404);
+    EXPECT_TRUE(str(generated, "text").contains(u"@demo"_qs));
+    EXPECT_NE(str(generated, "user.id"), u"1"_qs);
+
+    const QString newest = str(generated, "id");
+    const QStringList ids = idsOf(h.send("POST", "/_sandbox/mention", R"({"count": 1500})"));
+    ASSERT_EQ(ids.size(), 1500);
+    EXPECT_GT(ids.first().toLongLong(), newest.toLongLong());
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end(),
+        [](const QString &a, const QString &b) { return a.toLongLong() < b.toLongLong(); }));
+    // The poll sees the newest 200; paging back from there finds every one.
+    const QByteArray since = "users/me/mentions?count=200&since_id=" + newest.toUtf8();
+    const QJsonArray poll = h.list(since);
+    ASSERT_EQ(poll.size(), 200);
+    for (const QJsonValue &post : poll)
+        EXPECT_EQ(str(post, "entities.mentions.0.id"), u"1"_qs);
+    QStringList paged = ServiceHarness::ids(poll);
+    for (QStringList page = paged; !page.isEmpty(); paged += page)
+        page = ServiceHarness::ids(h.list(since + "&before_id=" + paged.last().toUtf8()));
+    std::reverse(paged.begin(), paged.end());
+    EXPECT_EQ(paged, ids);
+
+    const int posts = h.service.store().postCount();
+    for (const char *bad : { R"({"count": 0})", R"({"count": 20001})", R"({"count": "5"})",
+             R"({"count": 2.5})", R"({"count": 5, "from": "nobody"})", R"({"from": "nobody"})" })
+        EXPECT_NE(h.send("POST", "/_sandbox/mention", bad).status, 200) << bad;
     EXPECT_EQ(h.send("GET", "/_sandbox/mention").status, 405);
-    EXPECT_EQ(h.send("GET", "/_sandbox/nothing").status, 404);
+    EXPECT_EQ(h.service.store().postCount(), posts);
+}
+
+TEST(Control, CrowdsOfValidUsersFollowAndAreFollowed)
+{
+    ServiceHarness h;
+    const int following = countOf(h, "following");
+    const HttpResponse made = h.send("POST", "/_sandbox/following", R"({"count": 5000})");
+    const QStringList ids = idsOf(made);
+    const QJsonArray names = at(ServiceHarness::object(made), "usernames").toArray();
+    ASSERT_EQ(ids.size(), 5000);
+    ASSERT_EQ(names.size(), 5000);
+    EXPECT_EQ(countOf(h, "following"), following + 5000);
+    static const QRegularExpression validName(u"^[A-Za-z0-9_]{1,20}$"_qs);
+    QSet<QString> unique;
+    for (const QJsonValue &name : names) {
+        EXPECT_TRUE(validName.match(name.toString()).hasMatch()) << name.toString().toStdString();
+        unique.insert(name.toString().toLower());
+    }
+    EXPECT_EQ(unique.size(), 5000);
+
+    // The list answers its first page, newest first, as full user objects.
+    const QJsonArray page = h.list("users/me/following");
+    ASSERT_EQ(page.size(), 50);
+    EXPECT_EQ(str(page[0], "id"), ids.last());
+    EXPECT_EQ(h.list("users/me/following?count=200").size(), 200);
+    EXPECT_EQ(at(page[0], "you_follow"), 1);
+    const QString avatar = str(page[0], "avatar_image.url");
+    ASSERT_TRUE(avatar.startsWith(kBase + u"/avatars/"_qs));
+    EXPECT_TRUE(h.send("GET", avatar.mid(kBase.size()).toUtf8()).body.startsWith("\x89PNG"));
+    EXPECT_EQ(str(h.one("users/@" + names.last().toString().toUtf8()), "id"), ids.last());
+
+    const QStringList more = idsOf(h.send("POST", "/_sandbox/followers", R"({"count": 300})"));
+    ASSERT_EQ(more.size(), 300);
+    EXPECT_FALSE(ids.contains(more.first()));
+    EXPECT_EQ(at(h.list("users/me/followers").at(0), "follows_you"), 1);
+    // The whole state still loads.
+    Store reloaded;
+    QString error;
+    EXPECT_TRUE(reloaded.fromJson(h.service.stateJson(), &error)) << error.toStdString();
+    EXPECT_EQ(reloaded.users().size(), h.service.store().users().size());
+
+    EXPECT_EQ(h.send("POST", "/_sandbox/following", R"({})").status, 400);
+    EXPECT_EQ(h.send("POST", "/_sandbox/followers", R"({"count": -3})").status, 400);
+    EXPECT_EQ(h.send("GET", "/_sandbox/following").status, 405);
 }
 
 TEST(Control, AStatePathThatIsNoFileIsLeftAlone)
@@ -157,9 +189,9 @@ TEST(Control, AStatePathThatIsNoFileIsLeftAlone)
     SandboxService service(options);
     QString message;
     service.start(kBase, &message);
-    EXPECT_TRUE(message.contains(QStringLiteral("not a file")));
+    EXPECT_TRUE(message.contains(u"not a file"_qs));
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
-    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral(".unreadable")));
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + u".unreadable"_qs));
     EXPECT_TRUE(service.saveState());
     EXPECT_GT(service.store().postCount(), 500);
 }

@@ -22,7 +22,7 @@ public:
         , server(&service)
     {
         port = server.listenOnLoopback(0);
-        service.start(QStringLiteral("http://127.0.0.1:%1").arg(port));
+        service.start(u"http://127.0.0.1:%1"_qs.arg(port));
     }
 
     sandbox::SandboxService service;
@@ -45,7 +45,7 @@ public:
             arrivals.append({ clock.elapsed(), bytes });
             received += bytes;
         });
-        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        socket.connectToHost(u"127.0.0.1"_qs, port);
         EXPECT_TRUE(socket.waitForConnected(5000));
         send(method, target, body, keepAlive);
     }

@@ -13,7 +13,7 @@
 
 namespace sandboxtest {
 
-inline const QString kBase = QStringLiteral("http://127.0.0.1:9");
+inline const QString kBase = u"http://127.0.0.1:9"_qs;
 inline const QDateTime kNow(QDate(2024, 3, 1), QTime(12, 0), QTimeZone::utc());
 
 class ServiceHarness {
@@ -57,22 +57,43 @@ public:
     }
     static QString errorMessage(const sandbox::HttpResponse &r)
     {
-        return object(r)
-            .value(QStringLiteral("meta"))
-            .toObject()
-            .value(QStringLiteral("error_message"))
-            .toString();
+        return object(r).value(u"meta"_qs).toObject().value(u"error_message"_qs).toString();
+    }
+    // An API GET's answer, as an array or an object.
+    QJsonArray list(const QByteArray &path, const QByteArray &token = "demo-token")
+    {
+        return array(api("GET", path, {}, token));
+    }
+    QJsonObject one(const QByteArray &path, const QByteArray &token = "demo-token")
+    {
+        return object(api("GET", path, {}, token));
     }
     static QStringList ids(const QJsonArray &posts)
     {
         QStringList out;
         for (const QJsonValue &p : posts)
-            out.append(p.toObject().value(QStringLiteral("id")).toString());
+            out.append(p.toObject().value(u"id"_qs).toString());
         return out;
     }
 
     QDateTime now = kNow;
     sandbox::SandboxService service;
 };
+
+// The value at a dotted path: at(post, "user.avatar_image.url"), at(p, "entities.links.0.url").
+inline QJsonValue at(QJsonValue value, const char *path)
+{
+    for (const QByteArray &step : QByteArray(path).split('.')) {
+        bool isIndex = false;
+        const int index = step.toInt(&isIndex);
+        value
+            = isIndex ? value.toArray().at(index) : value.toObject().value(QString::fromUtf8(step));
+    }
+    return value;
+}
+inline QString str(const QJsonValue &value, const char *path)
+{
+    return at(value, path).toString();
+}
 
 } // namespace sandboxtest

@@ -27,7 +27,7 @@ protected:
 
     ScriptedHttpServer server;
     testsupport::ScriptedAlerts alerts;
-    ApiClient api { QStringLiteral("tok-1"), server.origin() + QStringLiteral("/stream/0") };
+    ApiClient api { u"tok-1"_qs, server.origin() + u"/stream/0"_qs };
 
     // Sends and waits for the completion.
     ApiResult run(const ApiCall &call, QObject *context = nullptr)
@@ -42,8 +42,8 @@ protected:
     {
         QStringList messages;
         for (const Alert &alert : alerts.shown()) {
-            EXPECT_EQ(alert.title, QStringLiteral("Error!"));
-            EXPECT_EQ(alert.buttons, QStringList { QStringLiteral("OK") });
+            EXPECT_EQ(alert.title, u"Error!"_qs);
+            EXPECT_EQ(alert.buttons, QStringList { u"OK"_qs });
             messages.append(alert.message);
         }
         return messages;
@@ -53,8 +53,7 @@ protected:
 TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed)
 {
     server.answerAll(Reply::json(200, QByteArrayLiteral(R"([{"id":"5"},{"id":"4"}])")));
-    const ApiResult result = run(
-        { Endpoint::PersonalStream, {}, { { QStringLiteral("count"), QStringLiteral("20") } } });
+    const ApiResult result = run({ Endpoint::PersonalStream, {}, { { u"count"_qs, u"20"_qs } } });
 
     ASSERT_EQ(server.requests().size(), 1);
     const Request request = server.requests().first();
@@ -68,8 +67,7 @@ TEST_F(ApiClientTest, AStreamPageGoesOutWithBothHeadersInOrderAndComesBackParsed
 
     EXPECT_TRUE(result.succeeded());
     ASSERT_EQ(result.jsonArray().size(), 2);
-    EXPECT_EQ(result.jsonArray().at(0).toObject().value(QStringLiteral("id")).toString(),
-        QStringLiteral("5"));
+    EXPECT_EQ(result.jsonArray().at(0).toObject().value(u"id"_qs).toString(), u"5"_qs);
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
 
@@ -81,17 +79,15 @@ TEST_F(ApiClientTest, EachCallGoesOutWithItsMethodPathAndBodyAfterBothHeaders)
         QByteArray body;
     } cases[] = {
         { { Endpoint::StarredPosts, {},
-              { { QStringLiteral("count"), QStringLiteral("200") },
-                  { QStringLiteral("before_id"), QStringLiteral("987") } } },
+              { { u"count"_qs, u"200"_qs }, { u"before_id"_qs, u"987"_qs } } },
             "GET /stream/0/users/me/stars?count=200&before_id=987&", {} },
-        { { Endpoint::UserSearch, QStringLiteral("@al ice") }, "GET /stream/0/users/@@al%20ice",
-            {} },
-        { ApiCall::newPost(QStringLiteral("a&b c \u00e9"), QStringLiteral("42")),
-            "POST /stream/0/posts", "text=a%26b%20c%20%C3%A9&reply_to=42" },
-        { { Endpoint::StarPost, QStringLiteral("7") }, "POST /stream/0/posts/7/star", {} },
-        { { Endpoint::UnstarPost, QStringLiteral("7") }, "DELETE /stream/0/posts/7/star", {} },
-        { { Endpoint::DeletePost, QStringLiteral("7") }, "DELETE /stream/0/posts/7", {} },
-        { { Endpoint::UnfollowUser, QStringLiteral("3") }, "DELETE /stream/0/users/3/follow", {} },
+        { { Endpoint::UserSearch, u"@al ice"_qs }, "GET /stream/0/users/@@al%20ice", {} },
+        { ApiCall::newPost(u"a&b c \u00e9"_qs, u"42"_qs), "POST /stream/0/posts",
+            "text=a%26b%20c%20%C3%A9&reply_to=42" },
+        { { Endpoint::StarPost, u"7"_qs }, "POST /stream/0/posts/7/star", {} },
+        { { Endpoint::UnstarPost, u"7"_qs }, "DELETE /stream/0/posts/7/star", {} },
+        { { Endpoint::DeletePost, u"7"_qs }, "DELETE /stream/0/posts/7", {} },
+        { { Endpoint::UnfollowUser, u"3"_qs }, "DELETE /stream/0/users/3/follow", {} },
     };
     for (const auto &c : cases) {
         run(c.call);
@@ -111,12 +107,12 @@ TEST_F(ApiClientTest, OnlyStatus200Succeeds)
     for (int status : { 201, 204, 302, 404, 500, 503 }) {
         server.answerAll(
             Reply::json(status, status == 204 ? QByteArray() : QByteArrayLiteral("{}")));
-        const ApiResult result = run({ Endpoint::StarPost, QStringLiteral("1") });
+        const ApiResult result = run({ Endpoint::StarPost, u"1"_qs });
         EXPECT_FALSE(result.succeeded()) << status;
         EXPECT_EQ(result.status, status);
         EXPECT_FALSE(result.hasJson()) << status;
     }
-    EXPECT_EQ(alertMessages(), QStringList(6, QStringLiteral("Unable to star post.")));
+    EXPECT_EQ(alertMessages(), QStringList(6, u"Unable to star post."_qs));
 }
 
 TEST_F(ApiClientTest, ARefusedTokenAsksOnceToSignInAgainInsteadOfTheOperationsAlert)
@@ -127,7 +123,7 @@ TEST_F(ApiClientTest, ARefusedTokenAsksOnceToSignInAgainInsteadOfTheOperationsAl
     int restarts = 0;
     Relaunch::setRestartHandler([&] { ++restarts; });
     Preferences::standard().setValue(prefs::isUserAuthDone, true);
-    Preferences::standard().setValue(prefs::accessToken, QStringLiteral("tok-1"));
+    Preferences::standard().setValue(prefs::accessToken, u"tok-1"_qs);
     server.answerAll(Reply::json(401, R"({"meta":{"code":401,"error_message":"Bad token"}})"));
 
     alerts.answerNext(1); // Later
@@ -137,14 +133,13 @@ TEST_F(ApiClientTest, ARefusedTokenAsksOnceToSignInAgainInsteadOfTheOperationsAl
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().at(0).title, u"Sign-In No Longer Valid");
     EXPECT_EQ(alerts.shown().at(0).style, AlertStyle::Warning);
-    EXPECT_EQ(alerts.shown().at(0).buttons,
-        (QStringList { QStringLiteral("Sign In Again"), QStringLiteral("Later") }));
+    EXPECT_EQ(alerts.shown().at(0).buttons, (QStringList { u"Sign In Again"_qs, u"Later"_qs }));
     // "Later" keeps the token; the next refusals, also of silent checks, do not ask again.
     run({ Endpoint::GlobalStream });
     run({ Endpoint::MentionPoll });
     EXPECT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(restarts, 0);
-    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok-1"));
+    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), u"tok-1"_qs);
 
     // In a new run the user signs in again: the token goes and the program restarts.
     SignIn::forgetSignInQuestion();
@@ -159,33 +154,10 @@ TEST_F(ApiClientTest, ARefusedTokenAsksOnceToSignInAgainInsteadOfTheOperationsAl
     Preferences::resetStandard();
 }
 
-TEST_F(ApiClientTest, EachOperationFailsWithItsOwnMessage)
-{
-    server.answerAll(
-        Reply::answer(500, QByteArrayLiteral("oops"), QByteArrayLiteral("text/plain")));
-    run({ Endpoint::GlobalStream });
-    run({ Endpoint::Conversation, QStringLiteral("1") });
-    run({ Endpoint::CurrentUser });
-    run({ Endpoint::CurrentUserFollowing, QStringLiteral("1") });
-    run({ Endpoint::Following, QStringLiteral("1") });
-    run({ Endpoint::User, QStringLiteral("1") });
-    run(ApiCall::newPost(QStringLiteral("x")));
-    run({ Endpoint::UnstarPost, QStringLiteral("1") });
-    run({ Endpoint::MuteUser, QStringLiteral("1") });
-    EXPECT_EQ(alertMessages(),
-        (QStringList { QStringLiteral("Unable to fetch stream."),
-            QStringLiteral("Unable to load stream."), QStringLiteral("Unable to load stream."),
-            QStringLiteral("Unable to load user following."),
-            QStringLiteral("Unable to load followers."), QStringLiteral("Unable to load user."),
-            QStringLiteral("Unable to post."), QStringLiteral("Unable to unstar post."),
-            QStringLiteral("Unable to perform request.") }));
-}
-
 TEST_F(ApiClientTest, AFailedMentionCheckIsOnlyLogged)
 {
     server.answerAll(Reply::json(500, {}));
-    const ApiResult result = run(
-        { Endpoint::MentionPoll, {}, { { QStringLiteral("count"), QStringLiteral("200") } } });
+    const ApiResult result = run({ Endpoint::MentionPoll, {}, { { u"count"_qs, u"200"_qs } } });
     EXPECT_EQ(result.status, 500);
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
@@ -202,7 +174,7 @@ TEST_F(ApiClientTest, AStreamLoadCleansUpAfterItsAlertACommandBefore)
         streamDone = true;
     });
     ASSERT_TRUE(testsupport::waitUntil([&] { return streamDone; }));
-    api.send({ Endpoint::StarPost, QStringLiteral("1") }, nullptr, [&](const ApiResult &) {
+    api.send({ Endpoint::StarPost, u"1"_qs }, nullptr, [&](const ApiResult &) {
         alertsSeenByStar = alerts.shown().size();
         starDone = true;
     });
@@ -221,13 +193,13 @@ TEST_F(ApiClientTest, A200ThatIsNotTheExpectedJsonIsAFailureWithTheOperationsAle
     EXPECT_EQ(page.status, 200);
     EXPECT_FALSE(page.hasJson());
     EXPECT_EQ(page.body, QByteArrayLiteral("<html>maintenance</html>"));
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
+    EXPECT_EQ(alertMessages(), QStringList { u"Unable to fetch stream."_qs });
 
     for (const QByteArray &bad : { QByteArrayLiteral("[{\"id\":\"1\"},"),
              QByteArrayLiteral("\"just text\""), QByteArrayLiteral("42"),
              QByteArray("[\xff\xfe]", 4), QByteArray(), QByteArrayLiteral("[{\"id\":\"1\"}]") }) {
         server.answerAll(Reply::json(200, bad));
-        const ApiResult user = run({ Endpoint::User, QStringLiteral("1") });
+        const ApiResult user = run({ Endpoint::User, u"1"_qs });
         EXPECT_FALSE(user.succeeded()) << bad.constData();
         EXPECT_FALSE(user.hasJson()) << bad.constData();
     }
@@ -238,95 +210,77 @@ TEST_F(ApiClientTest, A200ThatIsNotTheExpectedJsonIsAFailureWithTheOperationsAle
 
     // A command's answer is not read: any 200 does.
     server.answerAll(Reply::answer(200, QByteArrayLiteral("ok"), QByteArrayLiteral("text/plain")));
-    EXPECT_TRUE(run({ Endpoint::StarPost, QStringLiteral("1") }).succeeded());
+    EXPECT_TRUE(run({ Endpoint::StarPost, u"1"_qs }).succeeded());
 }
 
-TEST_F(ApiClientTest, ATrickleOfBytesEndsAtTheDeadlineAndTheNextRequestWorks)
-{
-    server.answerAll(Reply::json(200, QByteArray(400, ' ') + "[]").trickled(100));
-    api.setDeadline(800ms);
-    const auto started = std::chrono::steady_clock::now();
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(took, 700ms);
-    EXPECT_LT(took, 3s);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
-
-    server.answerAll(Reply::json(200, "[]"));
-    EXPECT_TRUE(run({ Endpoint::PersonalStream }).succeeded());
-}
-
-TEST_F(ApiClientTest, AnAnswerLargerThanTheLimitIsRefusedUnread)
+TEST_F(ApiClientTest, AnswersThatNeverComeWholeFailWithTheOperationsAlertAndTheNextRequestWorks)
 {
     QByteArray huge(ApiClient::maximumAnswerBytes + 1024, ' ');
     huge[0] = '[';
     huge[huge.size() - 1] = ']';
-    server.answerAll(Reply::json(200, huge));
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    EXPECT_FALSE(result.succeeded());
-    EXPECT_TRUE(result.body.isEmpty());
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
-}
-
-TEST_F(ApiClientTest, AConnectionClosedWithoutAnAnswerIsStatusZero)
-{
-    server.answerAll(Reply::close());
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    EXPECT_EQ(result.status, 0);
-    EXPECT_FALSE(result.errorString.isEmpty());
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
-}
-
-TEST_F(ApiClientTest, AnAnswerCutOffMidBodyIsAFailureNotATruncatedSuccess)
-{
-    server.answerAll(Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody());
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    EXPECT_EQ(result.status, 0);
-    EXPECT_FALSE(result.hasJson());
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
-}
-
-TEST_F(ApiClientTest, NoServerAtAllIsStatusZero)
-{
-    api.setApiBase(
-        QStringLiteral("http://127.0.0.1:%1/stream/0").arg(ScriptedHttpServer::unusedPort()));
-    const ApiResult result = run({ Endpoint::User, QStringLiteral("1") });
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to load user.") });
-}
-
-TEST_F(ApiClientTest, AServerThatNeverAnswersTimesOut)
-{
-    server.answerAll(Reply::hang());
+    api.setDeadline(800ms);
     api.setTransferTimeout(300ms);
-    const auto started = std::chrono::steady_clock::now();
-    const ApiResult result = run({ Endpoint::PersonalStream });
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to fetch stream.") });
+    const struct {
+        const char *name;
+        Reply reply;
+        int status;
+        std::chrono::milliseconds atLeast;
+    } cases[] = {
+        // A trickle of bytes ends at the deadline however long it goes on.
+        { "trickle", Reply::json(200, QByteArray(400, ' ') + "[]").trickled(100), 0, 700ms },
+        // Larger than the limit: refused unread.
+        { "too large", Reply::json(200, huge), 200, 0ms },
+        { "closed without an answer", Reply::close(), 0, 0ms },
+        // Cut off mid-body: a failure, not a truncated success.
+        { "cut off", Reply::json(200, R"([{"id":"1"},{"id":"2"},{"id":"3"}])").cutMidBody(), 0,
+            0ms },
+        { "never answers", Reply::hang(), 0, 0ms },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        server.answerAll(c.reply);
+        const qsizetype alertsBefore = alerts.shown().size();
+        const auto started = std::chrono::steady_clock::now();
+        const ApiResult result = run({ Endpoint::PersonalStream });
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_GE(took, c.atLeast);
+        EXPECT_LT(took, 3s);
+        EXPECT_FALSE(result.succeeded());
+        EXPECT_FALSE(result.hasJson());
+        if (c.status == 0) {
+            EXPECT_EQ(result.status, 0);
+            EXPECT_FALSE(result.errorString.isEmpty());
+        } else {
+            EXPECT_TRUE(result.body.isEmpty());
+        }
+        ASSERT_EQ(alerts.shown().size(), alertsBefore + 1);
+        EXPECT_EQ(alerts.shown().last().message, u"Unable to fetch stream."_qs);
+        server.answerAll(Reply::json(200, "[]"));
+        EXPECT_TRUE(run({ Endpoint::PersonalStream }).succeeded());
+    }
+    // Nobody listening at all.
+    api.setApiBase(u"http://127.0.0.1:%1/stream/0"_qs.arg(ScriptedHttpServer::unusedPort()));
+    EXPECT_EQ(run({ Endpoint::User, u"1"_qs }).status, 0);
+    EXPECT_EQ(alerts.shown().last().message, u"Unable to load user."_qs);
 }
 
-TEST_F(ApiClientTest, ARedirectToAnotherHostNeverCarriesTheToken)
+TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowedOneToAnotherHostNeverCarriesTheToken)
 {
     ScriptedHttpServer elsewhere;
-    server.answerAll(Reply::redirect((elsewhere.origin() + QStringLiteral("/steal")).toUtf8()));
-    const ApiResult result = run({ Endpoint::CurrentUser });
-    EXPECT_FALSE(result.succeeded());
-    EXPECT_TRUE(elsewhere.requests().isEmpty());
-    EXPECT_EQ(alertMessages(), QStringList { QStringLiteral("Unable to load stream.") });
-}
-
-TEST_F(ApiClientTest, ARedirectWithinTheServiceIsFollowed)
-{
-    server.setHandler([](const Request &request) {
+    const QByteArray away = (elsewhere.origin() + u"/steal"_qs).toUtf8();
+    server.setHandler([&](const Request &request) {
         if (request.target.endsWith("/users/me"))
             return Reply::redirect(QByteArrayLiteral("/stream/0/users/5"));
+        if (request.target.endsWith("/users/6"))
+            return Reply::redirect(away);
         return Reply::json(200, QByteArrayLiteral(R"({"id":"5","username":"five"})"));
     });
-    const ApiResult result = run({ Endpoint::CurrentUser });
-    EXPECT_TRUE(result.succeeded());
-    EXPECT_EQ(result.jsonObject().value(QStringLiteral("id")).toString(), QStringLiteral("5"));
+    const ApiResult followed = run({ Endpoint::CurrentUser });
+    EXPECT_TRUE(followed.succeeded());
+    EXPECT_EQ(followed.jsonObject().value(u"id"_qs).toString(), u"5"_qs);
+    EXPECT_FALSE(run({ Endpoint::User, u"6"_qs }).succeeded());
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
+    EXPECT_EQ(alertMessages(), QStringList { u"Unable to load user."_qs });
 }
 
 TEST_F(ApiClientTest, AGoneOwnerGetsNoCompletionNoAlertAndTheRequestIsAborted)

@@ -42,9 +42,9 @@ protected:
 TEST_F(LinkShortenerTest, SendsTheLinkUnescapedAndTakesThePlainTextAnswer)
 {
     server.route("/create.php", Reply::answer(200, "http://sho.rt/abc1\n", "text/plain"));
-    const auto result = run(QStringLiteral("https://example.org/a/b?c=d&e=f"));
+    const auto result = run(u"https://example.org/a/b?c=d&e=f"_qs);
     ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, std::optional<QString>(QStringLiteral("http://sho.rt/abc1")));
+    EXPECT_EQ(*result, std::optional<QString>(u"http://sho.rt/abc1"_qs));
     ASSERT_EQ(server.requests().size(), 1);
     const auto request = server.requests().first();
     EXPECT_EQ(request.method, QByteArrayLiteral("GET"));
@@ -56,11 +56,11 @@ TEST_F(LinkShortenerTest, SendsTheLinkUnescapedAndTakesThePlainTextAnswer)
 TEST_F(LinkShortenerTest, ErrorPagesRefusalsAndOddAnswersGiveNoShortLink)
 {
     server.route("/create.php", Reply::answer(400, "Error: Please enter a valid URL to shorten."));
-    EXPECT_EQ(run(QStringLiteral("http://example.org/xxxxxxxxxxxxx")), noShortLink);
+    EXPECT_EQ(run(u"http://example.org/xxxxxxxxxxxxx"_qs), noShortLink);
     server.route("/create.php", Reply::answer(200, "<html><body>Oops</body></html>", "text/html"));
-    EXPECT_EQ(run(QStringLiteral("http://example.org/xxxxxxxxxxxxx")), noShortLink);
+    EXPECT_EQ(run(u"http://example.org/xxxxxxxxxxxxx"_qs), noShortLink);
     server.route("/create.php", Reply::close());
-    EXPECT_EQ(run(QStringLiteral("http://example.org/xxxxxxxxxxxxx")), noShortLink);
+    EXPECT_EQ(run(u"http://example.org/xxxxxxxxxxxxx"_qs), noShortLink);
 
     using L = LinkShortener;
     EXPECT_FALSE(L::shortLinkFromAnswer(200, "").has_value());
@@ -68,7 +68,7 @@ TEST_F(LinkShortenerTest, ErrorPagesRefusalsAndOddAnswersGiveNoShortLink)
     EXPECT_FALSE(L::shortLinkFromAnswer(200, "ftp://a.b/1").has_value());
     EXPECT_FALSE(L::shortLinkFromAnswer(201, "http://a.b/1").has_value());
     EXPECT_FALSE(L::shortLinkFromAnswer(200, QByteArray(5000, 'h')).has_value());
-    EXPECT_EQ(L::shortLinkFromAnswer(200, "  https://a.b/1\r\n"), QStringLiteral("https://a.b/1"));
+    EXPECT_EQ(L::shortLinkFromAnswer(200, "  https://a.b/1\r\n"), u"https://a.b/1"_qs);
 }
 
 TEST_F(LinkShortenerTest, ASilentShortenerGivesUpAtTheDeadlineAndNothingWaitsForIt)
@@ -82,7 +82,7 @@ TEST_F(LinkShortenerTest, ASilentShortenerGivesUpAtTheDeadlineAndNothingWaitsFor
     ticker.start(50);
     QElapsedTimer clock;
     clock.start();
-    const auto result = run(QStringLiteral("http://example.org/xxxxxxxxxxxxx"));
+    const auto result = run(u"http://example.org/xxxxxxxxxxxxx"_qs);
     ASSERT_TRUE(result.has_value());
     EXPECT_FALSE(result->has_value());
     EXPECT_GE(clock.elapsed(), 550);
@@ -92,7 +92,7 @@ TEST_F(LinkShortenerTest, ASilentShortenerGivesUpAtTheDeadlineAndNothingWaitsFor
     // A trickle that never ends is held to the same deadline.
     server.route("/create.php", Reply::answer(200, QByteArray(400, 'h')).trickled(100));
     clock.restart();
-    const auto trickled = run(QStringLiteral("http://example.org/xxxxxxxxxxxxx"));
+    const auto trickled = run(u"http://example.org/xxxxxxxxxxxxx"_qs);
     ASSERT_TRUE(trickled.has_value());
     EXPECT_FALSE(trickled->has_value());
     EXPECT_LT(clock.elapsed(), 5000);
@@ -103,7 +103,7 @@ TEST_F(LinkShortenerTest, NoAnswerReachesAnOwnerThatIsGone)
     server.route("/create.php", Reply::hang());
     bool called = false;
     auto owner = std::make_unique<QObject>();
-    shortener.shorten(QStringLiteral("http://example.org/xxxxxxxxxxxxx"), owner.get(),
+    shortener.shorten(u"http://example.org/xxxxxxxxxxxxx"_qs, owner.get(),
         [&](const std::optional<QString> &) { called = true; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.hits("/create.php") == 1; }));
     owner.reset();
@@ -113,9 +113,9 @@ TEST_F(LinkShortenerTest, NoAnswerReachesAnOwnerThatIsGone)
 
 TEST_F(LinkShortenerTest, ALinkThatMakesNoRequestAnswersAtOnce)
 {
-    shortener.setBase(QStringLiteral("not a base"));
+    shortener.setBase(u"not a base"_qs);
     std::optional<std::optional<QString>> result;
-    shortener.shorten(QStringLiteral("http://example.org/xxxxxxxxxxxxx"), &context,
+    shortener.shorten(u"http://example.org/xxxxxxxxxxxxx"_qs, &context,
         [&](const std::optional<QString> &s) { result = s; });
     ASSERT_TRUE(result.has_value());
     EXPECT_FALSE(result->has_value());

@@ -18,21 +18,21 @@
 
 namespace {
 
-QJsonObject postWithAvatar(const QString &id, const QString &avatar,
-    const QString &text = QStringLiteral("hello #tag @bob"))
+QJsonObject postWithAvatar(
+    const QString &id, const QString &avatar, const QString &text = u"hello #tag @bob"_qs)
 {
     QJsonObject avatarImage;
-    avatarImage.insert(QStringLiteral("url"), avatar);
+    avatarImage.insert(u"url"_qs, avatar);
     QJsonObject user;
-    user.insert(QStringLiteral("id"), QString(QStringLiteral("u") + id));
-    user.insert(QStringLiteral("username"), QString(QStringLiteral("user") + id));
-    user.insert(QStringLiteral("avatar_image"), avatarImage);
+    user.insert(u"id"_qs, QString(u"u"_qs + id));
+    user.insert(u"username"_qs, QString(u"user"_qs + id));
+    user.insert(u"avatar_image"_qs, avatarImage);
     QJsonObject post;
-    post.insert(QStringLiteral("id"), id);
-    post.insert(QStringLiteral("created_at"),
-        QStringLiteral("2012-08-20T17:03:%1Z").arg(id.toInt() % 60, 2, 10, QLatin1Char('0')));
-    post.insert(QStringLiteral("text"), text);
-    post.insert(QStringLiteral("user"), user);
+    post.insert(u"id"_qs, id);
+    post.insert(
+        u"created_at"_qs, u"2012-08-20T17:03:%1Z"_qs.arg(id.toInt() % 60, 2, 10, QLatin1Char('0')));
+    post.insert(u"text"_qs, text);
+    post.insert(u"user"_qs, user);
     return post;
 }
 
@@ -51,12 +51,11 @@ TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     EXPECT_TRUE(runPage(processor, QJsonValue()).isEmpty());
-    EXPECT_TRUE(
-        runPage(processor, QJsonObject { { QStringLiteral("data"), QJsonArray {} } }).isEmpty());
+    EXPECT_TRUE(runPage(processor, QJsonObject { { u"data"_qs, QJsonArray {} } }).isEmpty());
     EXPECT_TRUE(runPage(processor, QJsonArray {}).isEmpty());
     const auto records = runPage(processor,
-        QJsonArray { 1, QStringLiteral("x"), QJsonValue::Null, QJsonObject {},
-            QJsonObject { { QStringLiteral("id"), QStringLiteral("7") } } });
+        QJsonArray {
+            1, u"x"_qs, QJsonValue::Null, QJsonObject {}, QJsonObject { { u"id"_qs, u"7"_qs } } });
     ASSERT_EQ(records.size(), 1); // only the object with an id becomes a record
     EXPECT_TRUE(records.first().theAvatarImage.isNull());
     // No text: the row says so, the record's text stays empty.
@@ -71,13 +70,12 @@ TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
     PostPageProcessor processor(nullptr, &manager);
     const QString longWord(10000, QLatin1Char('w'));
     const QJsonArray page {
-        postWithAvatar(QStringLiteral("1"), QString()),
-        postWithAvatar(QStringLiteral("2"), QStringLiteral("/relative/a.png")),
-        postWithAvatar(QStringLiteral("3"), QStringLiteral("file:///etc/passwd")),
-        postWithAvatar(QStringLiteral("4"), QStringLiteral("http://127.0.0.1:1/closed.png")),
-        postWithAvatar(QStringLiteral("5"), QStringLiteral("not a url at all"),
-            QStringLiteral("😀 עברית e\u0301 ") + longWord),
-        QJsonObject { { QStringLiteral("id"), 6 }, { QStringLiteral("user"), QJsonValue::Null } },
+        postWithAvatar(u"1"_qs, QString()),
+        postWithAvatar(u"2"_qs, u"/relative/a.png"_qs),
+        postWithAvatar(u"3"_qs, u"file:///etc/passwd"_qs),
+        postWithAvatar(u"4"_qs, u"http://127.0.0.1:1/closed.png"_qs),
+        postWithAvatar(u"5"_qs, u"not a url at all"_qs, u"😀 עברית e\u0301 "_qs + longWord),
+        QJsonObject { { u"id"_qs, 6 }, { u"user"_qs, QJsonValue::Null } },
     };
     const auto records = runPage(processor, page);
     ASSERT_EQ(records.size(), 6);
@@ -87,7 +85,7 @@ TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
     EXPECT_EQ(records.at(4).text().size(), 10000 + 12);
     EXPECT_EQ(
         records.at(4).attributedString.text().size(), PostTextStyling::maximumShownLength + 1);
-    EXPECT_EQ(records.at(5).id(), QStringLiteral("6"));
+    EXPECT_EQ(records.at(5).id(), u"6"_qs);
 }
 
 // Each avatar the page's `finished` came without, as it arrives.
@@ -121,8 +119,7 @@ TEST(PostPageProcessor, AvatarsComeAfterThePageAreFittedAndOnlyPicturesAreStored
     QJsonArray page;
     for (int i = 1; i <= 12; ++i) {
         // Two posts share each avatar.
-        page.append(postWithAvatar(
-            QString::number(i), base + QStringLiteral("/avatars/p%1.png").arg(i / 2)));
+        page.append(postWithAvatar(QString::number(i), base + u"/avatars/p%1.png"_qs.arg(i / 2)));
     }
     page.append(postWithAvatar(u"13"_qs, base + u"/avatars/json.png"_qs));
     page.append(postWithAvatar(u"14"_qs, base + u"/avatars/html.png"_qs));
@@ -135,7 +132,7 @@ TEST(PostPageProcessor, AvatarsComeAfterThePageAreFittedAndOnlyPicturesAreStored
     const auto arrived = arrivedAvatars(processor);
     ASSERT_EQ(arrived.size(), 9); // p0 to p6, json, html: each once
     for (int i = 0; i <= 6; ++i) {
-        const QString url = base + QStringLiteral("/avatars/p%1.png").arg(i);
+        const QString url = base + u"/avatars/p%1.png"_qs.arg(i);
         EXPECT_EQ(arrived.value(url).size(), QSize(48, 48)) << qPrintable(url);
     }
     for (const char *junk : { "/avatars/json.png", "/avatars/html.png" }) {
@@ -147,7 +144,7 @@ TEST(PostPageProcessor, AvatarsComeAfterThePageAreFittedAndOnlyPicturesAreStored
     cache.waitForPendingDiskWork();
 
     // With the avatars failing on the network, the next page has them all from the cache.
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/*"), 500, 0, false, true, 0));
+    ASSERT_TRUE(sandbox.injectFault(u"/avatars/*"_qs, 500, 0, false, true, 0));
     page.removeLast();
     page.removeLast();
     const auto second = runPage(processor, page);
@@ -161,17 +158,17 @@ TEST(PostPageProcessor, ANewPageDropsTheOneBeingStyledButNotItsAvatars)
 {
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start());
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/avatars/slow.png"), 0, 800));
+    ASSERT_TRUE(sandbox.injectFault(u"/avatars/slow.png"_qs, 0, 800));
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
     QSignalSpy finished(&processor, &PostPageProcessor::finished);
-    const QString slow = sandbox.baseUrl().toString() + QStringLiteral("/avatars/slow.png");
-    processor.process(QJsonArray { postWithAvatar(QStringLiteral("1"), slow) }, 0);
-    processor.process(QJsonArray { postWithAvatar(QStringLiteral("2"), slow) }, 0);
+    const QString slow = sandbox.baseUrl().toString() + u"/avatars/slow.png"_qs;
+    processor.process(QJsonArray { postWithAvatar(u"1"_qs, slow) }, 0);
+    processor.process(QJsonArray { postWithAvatar(u"2"_qs, slow) }, 0);
     ASSERT_TRUE(finished.wait(5000));
     const auto records = finished.at(0).at(0).value<QList<PostRecord>>();
     ASSERT_EQ(records.size(), 1);
-    EXPECT_EQ(records.first().id(), QStringLiteral("2"));
+    EXPECT_EQ(records.first().id(), u"2"_qs);
     EXPECT_FALSE(arrivedAvatars(processor).value(slow).isNull());
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/avatars/slow.png"_qs), 1);

@@ -22,8 +22,8 @@ namespace {
 
 QList<QUrl> picturesIn(const QString &text, bool otherSites)
 {
-    return PostPictures::pictureLinks(PostTextStyling::styledPostText(text, 0),
-        QUrl(QStringLiteral("http://img.test:8080")), otherSites);
+    return PostPictures::pictureLinks(
+        PostTextStyling::styledPostText(text, 0), QUrl(u"http://img.test:8080"_qs), otherSites);
 }
 
 QStringList asStrings(const QList<QUrl> &urls)
@@ -111,7 +111,7 @@ TEST(PostPictures, DecodingRefusesWhatIsNoPictureOrFarTooLarge)
 TEST(PostPictures, LoaderFetchesThroughTheCacheAndGivesUpOnBadOrSlowPictures)
 {
     SandboxServer sandbox;
-    ASSERT_TRUE(sandbox.start({ QStringLiteral("--latency"), QStringLiteral("200") }));
+    ASSERT_TRUE(sandbox.start({ u"--latency"_qs, u"200"_qs }));
     QTemporaryDir cacheDir;
     SDURLCache cache(5242880, 52428800, cacheDir.path());
     QNetworkAccessManager manager;
@@ -145,19 +145,19 @@ TEST(PostPictures, LoaderFetchesThroughTheCacheAndGivesUpOnBadOrSlowPictures)
     EXPECT_LT(clock.elapsed(), ThumbnailLoader::timeoutMs + 2000);
     for (const auto &c : cases)
         EXPECT_EQ(loader.state(QUrl(base + QLatin1String(c.path))), c.state) << c.path;
-    const QImage good = loader.thumbnail(QUrl(base + QStringLiteral("/img/sample-1.png")));
+    const QImage good = loader.thumbnail(QUrl(base + u"/img/sample-1.png"_qs));
     EXPECT_EQ(good.size(), QSize(112, 84));
-    EXPECT_EQ(sandbox.requestCount(QStringLiteral("GET"), QStringLiteral("/img/broken.png")), 1)
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/img/broken.png"_qs), 1)
         << "a failed picture is not asked for again";
-    loader.thumbnail(QUrl(base + QStringLiteral("/img/broken.png")));
+    loader.thumbnail(QUrl(base + u"/img/broken.png"_qs));
 
     // A loader that has nothing in memory finds the picture in the disk cache.
     cache.waitForPendingDiskWork();
-    ASSERT_TRUE(sandbox.injectFault(QStringLiteral("/img/*"), 500, 0, false, true, 0));
+    ASSERT_TRUE(sandbox.injectFault(u"/img/*"_qs, 500, 0, false, true, 0));
     ThumbnailLoader later(QSize(112, 84), &manager);
-    const QUrl sample(base + QStringLiteral("/img/sample-1.png"));
+    const QUrl sample(base + u"/img/sample-1.png"_qs);
     later.thumbnail(sample);
     ASSERT_TRUE(testsupport::waitUntil([&] { return later.state(sample) != State::Loading; }));
     EXPECT_EQ(later.state(sample), State::Ready);
-    EXPECT_EQ(sandbox.requestCount(QStringLiteral("GET"), QStringLiteral("/img/broken.png")), 1);
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/img/broken.png"_qs), 1);
 }

@@ -27,7 +27,7 @@ protected:
 
     ScriptedHttpServer server;
     testsupport::ScriptedAlerts alerts;
-    ApiClient api { QStringLiteral("tok-9"), server.origin() + QStringLiteral("/stream/0") };
+    ApiClient api { u"tok-9"_qs, server.origin() + u"/stream/0"_qs };
     PostSender sender { &api };
     QSignalSpy finished { &sender, &PostSender::finished };
 };
@@ -36,10 +36,10 @@ TEST_F(PostSenderTest, APostGoesOutOnceWithItsFormBody)
 {
     server.route("/stream/0/posts", Reply::json(200, R"({"id":"900"})").trickled(5));
     const QString text = QString::fromUtf8("a&b c=d+é \U0001F600\n»");
-    ASSERT_TRUE(sender.send(text, QStringLiteral("42")));
+    ASSERT_TRUE(sender.send(text, u"42"_qs));
     // A second send while the first is on its way is refused.
     EXPECT_TRUE(sender.isSending());
-    EXPECT_FALSE(sender.send(text, QStringLiteral("42")));
+    EXPECT_FALSE(sender.send(text, u"42"_qs));
     EXPECT_TRUE(finish());
     EXPECT_FALSE(sender.isSending());
 
@@ -55,7 +55,7 @@ TEST_F(PostSenderTest, APostGoesOutOnceWithItsFormBody)
     EXPECT_TRUE(alerts.shown().isEmpty());
 
     // A new post has no reply_to; an empty text sends nothing.
-    ASSERT_TRUE(sender.send(QStringLiteral("hi")));
+    ASSERT_TRUE(sender.send(u"hi"_qs));
     EXPECT_TRUE(finish());
     EXPECT_EQ(server.requests().last().body, QByteArrayLiteral("text=hi"));
     EXPECT_FALSE(sender.send(QString()));
@@ -82,14 +82,14 @@ TEST_F(PostSenderTest, EveryAnswerBut200IsAFailureWithItsAlertAfterSendingIsAllo
     qsizetype expectedAlerts = 0;
     for (const auto &[answer, message] : answers) {
         server.route("/stream/0/posts", answer);
-        ASSERT_TRUE(sender.send(QStringLiteral("hello")));
+        ASSERT_TRUE(sender.send(u"hello"_qs));
         EXPECT_FALSE(finish());
         EXPECT_FALSE(sendingAtFinish);
         EXPECT_EQ(alertsAtFinish, expectedAlerts);
         ++expectedAlerts;
         ASSERT_TRUE(
             testsupport::waitUntil([&] { return alerts.shown().size() == expectedAlerts; }));
-        EXPECT_EQ(alerts.shown().last().title, QStringLiteral("Error!"));
+        EXPECT_EQ(alerts.shown().last().title, u"Error!"_qs);
         EXPECT_EQ(alerts.shown().last().message, message);
     }
     // A connection closed before the answer is not sent again: one post at most.

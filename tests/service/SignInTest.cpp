@@ -12,8 +12,7 @@ namespace {
 
 TEST(SignInAddress, CarriesTheFourParametersOnTheSitesOwnPage)
 {
-    for (const QString &base :
-        { QStringLiteral("http://127.0.0.1:4100"), QStringLiteral("http://127.0.0.1:4100/") }) {
+    for (const QString &base : { u"http://127.0.0.1:4100"_qs, u"http://127.0.0.1:4100/"_qs }) {
         const QUrl url = SignIn::authorisationUrl(base);
         const QString text = url.toString(QUrl::FullyEncoded);
         EXPECT_TRUE(text.startsWith(u"http://127.0.0.1:4100/oauth/authenticate?"))
@@ -24,9 +23,8 @@ TEST(SignInAddress, CarriesTheFourParametersOnTheSitesOwnPage)
             << text.toStdString();
         EXPECT_TRUE(text.contains(u"redirect_uri=velto://done")) << text.toStdString();
         const QUrlQuery query(url);
-        EXPECT_EQ(query.queryItemValue(QStringLiteral("client_id")),
-            QStringLiteral("Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"));
-        EXPECT_EQ(query.queryItemValue(QStringLiteral("response_type")), QStringLiteral("token"));
+        EXPECT_EQ(query.queryItemValue(u"client_id"_qs), u"Xw3kT9pLq2Vb7RmZ4sHd8NfJ6cYgAe1U"_qs);
+        EXPECT_EQ(query.queryItemValue(u"response_type"_qs), u"token"_qs);
         EXPECT_EQ(query.queryItems().size(), 4);
     }
 }
@@ -63,26 +61,23 @@ TEST(SignInToken, IsEverythingAfterTheFirstEqualsSignOfAnAccessTokenFragment)
 
 TEST(SignInToken, IsTakenOnlyFromTheProgramsOwnSchemeWrittenInLowerCase)
 {
-    EXPECT_EQ(SignIn::tokenFromRedirect(QStringLiteral("velto://done#access_token=tok")),
-        QStringLiteral("tok"));
+    EXPECT_EQ(SignIn::tokenFromRedirect(u"velto://done#access_token=tok"_qs), u"tok"_qs);
     // Percent escapes are part of the token as the service wrote it.
-    EXPECT_EQ(SignIn::tokenFromRedirect(QStringLiteral("velto://done#access_token=a%2Fb")),
-        QStringLiteral("a%2Fb"));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("Velto://done#access_token=tok")));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("VELTO://done#access_token=tok")));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("veltox://done#access_token=tok")));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(
-        QStringLiteral("http://127.0.0.1:4100/oauth/authenticate#access_token=tok")));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("velto://done")));
-    EXPECT_FALSE(SignIn::tokenFromRedirect(QStringLiteral("velto://done#error=access_denied")));
-    EXPECT_TRUE(SignIn::isRedirect(QStringLiteral("velto://done#error=access_denied")));
-    EXPECT_FALSE(SignIn::isRedirect(QStringLiteral("https://velto.example/")));
+    EXPECT_EQ(SignIn::tokenFromRedirect(u"velto://done#access_token=a%2Fb"_qs), u"a%2Fb"_qs);
+    EXPECT_FALSE(SignIn::tokenFromRedirect(u"Velto://done#access_token=tok"_qs));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(u"VELTO://done#access_token=tok"_qs));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(u"veltox://done#access_token=tok"_qs));
+    EXPECT_FALSE(
+        SignIn::tokenFromRedirect(u"http://127.0.0.1:4100/oauth/authenticate#access_token=tok"_qs));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(u"velto://done"_qs));
+    EXPECT_FALSE(SignIn::tokenFromRedirect(u"velto://done#error=access_denied"_qs));
+    EXPECT_TRUE(SignIn::isRedirect(u"velto://done#error=access_denied"_qs));
+    EXPECT_FALSE(SignIn::isRedirect(u"https://velto.example/"_qs));
 }
 
 TEST(SignInToken, NeverReachesTheLogWithTheAddress)
 {
-    const QString logged
-        = SignIn::addressForLog(QUrl(QStringLiteral("velto://done#access_token=secret")));
+    const QString logged = SignIn::addressForLog(QUrl(u"velto://done#access_token=secret"_qs));
     EXPECT_FALSE(logged.contains(u"secret")) << logged.toStdString();
     EXPECT_TRUE(logged.startsWith(u"velto://done")) << logged.toStdString();
 }
@@ -93,10 +88,10 @@ TEST(SignInCredentials, AreWrittenToDiskAtOnceAndForgottenOnSignOut)
     testsupport::pointXdgFoldersAt(home.path());
     Preferences::standard().setValue(prefs::launchAsAgentApp, true);
 
-    SignIn::storeToken(QStringLiteral("tok en"));
+    SignIn::storeToken(u"tok en"_qs);
     // A fresh store reads the file: nothing waited for a later write.
     Preferences::resetStandard();
-    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), QStringLiteral("tok en"));
+    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), u"tok en"_qs);
     EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
 
     SignIn::forgetCredentials();

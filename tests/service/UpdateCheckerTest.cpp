@@ -35,13 +35,13 @@ protected:
         QSignalSpy finished(&checker, &UpdateChecker::checkFinished);
         check();
         if (!finished.wait(15000))
-            return QStringLiteral("none");
+            return u"none"_qs;
         return finished.first().at(0).toString();
     }
     int plistRequests()
     {
-        return sandbox.requestCount(QStringLiteral("GET"),
-            QStringLiteral("/macpad/%1.plist").arg(UpdateChecker::bundleIdentifier()));
+        return sandbox.requestCount(
+            u"GET"_qs, u"/macpad/%1.plist"_qs.arg(UpdateChecker::bundleIdentifier()));
     }
 
     QTemporaryDir home;
@@ -57,7 +57,7 @@ TEST(UpdateDescription, TakesTheProductKeysOrTheShortOnesAndMayBeKeyedByTheProgr
     using D = UpdateChecker;
     auto version = [](const QVariantMap &plist) {
         const auto d = D::descriptionFrom(plist);
-        return d ? d->version + u'|' + d->url : QStringLiteral("none");
+        return d ? d->version + u'|' + d->url : u"none"_qs;
     };
     EXPECT_EQ(version({ { u"productVersion"_qs, u"2.0"_qs }, { u"productPageURL"_qs, u"u1"_qs } }),
         u"2.0|u1"_qs);
@@ -74,19 +74,19 @@ TEST(UpdateDescription, TakesTheProductKeysOrTheShortOnesAndMayBeKeyedByTheProgr
 
 TEST_F(UpdateCheckerTest, AnotherVersionOffersTheNotesAndTheDownloadEvenAnOlderOne)
 {
-    for (const QString &latest : { QStringLiteral("9.0.0"), QStringLiteral("0.0.1") }) {
+    for (const QString &latest : { u"9.0.0"_qs, u"0.0.1"_qs }) {
         ASSERT_TRUE(sandbox.setLatestVersion(latest));
         const qsizetype before = alerts.shown().size();
         EXPECT_EQ(run([&] { checker.checkForUpdates(); }), u"update"_qs) << latest.toStdString();
         ASSERT_EQ(alerts.shown().size(), before + 1);
         const Alert shown = alerts.shown().last();
-        EXPECT_EQ(shown.title, QStringLiteral("Update available!"));
+        EXPECT_EQ(shown.title, u"Update available!"_qs);
         EXPECT_TRUE(shown.message.endsWith(u"Do you want to download the update now?\n"));
         EXPECT_GT(shown.message.size(), 45) << "the release notes come first";
         EXPECT_EQ(shown.buttons, (QStringList { u"Download…"_qs, u"Cancel"_qs }));
     }
     ASSERT_EQ(opener.opened().size(), 2);
-    EXPECT_EQ(opener.opened().first().path(), QStringLiteral("/downloads/Velto.zip"));
+    EXPECT_EQ(opener.opened().first().path(), u"/downloads/Velto.zip"_qs);
 }
 
 TEST_F(UpdateCheckerTest, UpToDateAndFailuresAreSaidOnlyWhenAskedFor)
@@ -96,16 +96,16 @@ TEST_F(UpdateCheckerTest, UpToDateAndFailuresAreSaidOnlyWhenAskedFor)
     EXPECT_TRUE(alerts.shown().isEmpty());
     EXPECT_EQ(run([&] { checker.checkForUpdates(); }), u"upToDate"_qs);
     ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).title, QStringLiteral("You're Up to Date"));
+    EXPECT_EQ(alerts.shown().at(0).title, u"You're Up to Date"_qs);
 
     ASSERT_TRUE(sandbox.setLatestVersion(QString())); // a description without a version
     EXPECT_EQ(run([&] { checker.checkForUpdatesAndNotify(false); }), u"error"_qs);
     EXPECT_EQ(alerts.shown().size(), 1);
     ASSERT_TRUE(sandbox.injectAnswer(
-        QStringLiteral("/macpad/%1.plist").arg(UpdateChecker::bundleIdentifier()), "not a plist"));
+        u"/macpad/%1.plist"_qs.arg(UpdateChecker::bundleIdentifier()), "not a plist"));
     EXPECT_EQ(run([&] { checker.checkForUpdates(); }), u"error"_qs);
     ASSERT_EQ(alerts.shown().size(), 2);
-    EXPECT_EQ(alerts.shown().at(1).title, QStringLiteral("Update Check Failed"));
+    EXPECT_EQ(alerts.shown().at(1).title, u"Update Check Failed"_qs);
 }
 
 TEST_F(UpdateCheckerTest, AtStartUpItChecksOnceADayAndAChangedSettingChecksAtOnce)
@@ -125,7 +125,7 @@ TEST_F(UpdateCheckerTest, AtStartUpItChecksOnceADayAndAChangedSettingChecksAtOnc
     EXPECT_EQ(plistRequests(), 1);
 
     checker.setCheckAtStartup(false);
-    EXPECT_EQ(Preferences::standard().value(prefs::updateLastCheckDate), QStringLiteral("0"));
+    EXPECT_EQ(Preferences::standard().value(prefs::updateLastCheckDate), u"0"_qs);
     checker.awakeFromNib();
     checker.setCheckAtStartup(true);
     EXPECT_EQ(run([&] { checker.awakeFromNib(); }), u"upToDate"_qs);

@@ -20,25 +20,24 @@ TEST(CacheBinaryPlistWriter, LibplistReadsBackEveryKindOfObject)
     const qint64 beforeEpoch
         = QDateTime(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
     const auto top = writer.addDictionary({
-        { writer.addString(QStringLiteral("small")), writer.addUnsigned(7) },
-        { writer.addString(QStringLiteral("wide")), writer.addUnsigned(70000) },
-        { writer.addString(QStringLiteral("huge")), writer.addUnsigned(5'000'000'000'000ULL) },
-        { writer.addString(QStringLiteral("when")), writer.addDate(millis) },
-        { writer.addString(QStringLiteral("long ago")), writer.addDate(beforeEpoch) },
-        { writer.addString(QStringLiteral("caf\u00e9 \u2603 \U0001F600")),
+        { writer.addString(u"small"_qs), writer.addUnsigned(7) },
+        { writer.addString(u"wide"_qs), writer.addUnsigned(70000) },
+        { writer.addString(u"huge"_qs), writer.addUnsigned(5'000'000'000'000ULL) },
+        { writer.addString(u"when"_qs), writer.addDate(millis) },
+        { writer.addString(u"long ago"_qs), writer.addDate(beforeEpoch) },
+        { writer.addString(u"caf\u00e9 \u2603 \U0001F600"_qs),
             writer.addString(QString(40, u'x')) },
         { writer.addString(QString()), writer.addDictionary({}) },
     });
     const auto decoded = PropertyList::decode(writer.finish(top));
     ASSERT_TRUE(decoded);
     const QVariantMap map = decoded->toMap();
-    EXPECT_EQ(map.value(QStringLiteral("small")).toULongLong(), 7u);
-    EXPECT_EQ(map.value(QStringLiteral("wide")).toULongLong(), 70000u);
-    EXPECT_EQ(map.value(QStringLiteral("huge")).toULongLong(), 5'000'000'000'000ULL);
-    EXPECT_EQ(map.value(QStringLiteral("when")).toDateTime().toMSecsSinceEpoch(), millis);
-    EXPECT_EQ(map.value(QStringLiteral("long ago")).toDateTime().toMSecsSinceEpoch(), beforeEpoch);
-    EXPECT_EQ(
-        map.value(QStringLiteral("caf\u00e9 \u2603 \U0001F600")).toString(), QString(40, u'x'));
+    EXPECT_EQ(map.value(u"small"_qs).toULongLong(), 7u);
+    EXPECT_EQ(map.value(u"wide"_qs).toULongLong(), 70000u);
+    EXPECT_EQ(map.value(u"huge"_qs).toULongLong(), 5'000'000'000'000ULL);
+    EXPECT_EQ(map.value(u"when"_qs).toDateTime().toMSecsSinceEpoch(), millis);
+    EXPECT_EQ(map.value(u"long ago"_qs).toDateTime().toMSecsSinceEpoch(), beforeEpoch);
+    EXPECT_EQ(map.value(u"caf\u00e9 \u2603 \U0001F600"_qs).toString(), QString(40, u'x'));
     EXPECT_EQ(map.value(QString()).typeId(), QMetaType::QVariantMap);
     EXPECT_EQ(map.size(), 7);
 }
@@ -50,19 +49,18 @@ TEST(CacheBinaryPlistWriter, ManyObjectsWidenTheReferences)
         BinaryPlistWriter writer;
         QList<QPair<BinaryPlistWriter::Id, BinaryPlistWriter::Id>> entries;
         for (int n = 0; n < count; ++n)
-            entries.append(
-                { writer.addString(QStringLiteral("k%1").arg(n)), writer.addUnsigned(quint64(n)) });
+            entries.append({ writer.addString(u"k%1"_qs.arg(n)), writer.addUnsigned(quint64(n)) });
         const QVariantMap map
             = PropertyList::decode(writer.finish(writer.addDictionary(entries)))->toMap();
         ASSERT_EQ(map.size(), count);
-        EXPECT_EQ(map.value(QStringLiteral("k%1").arg(count - 1)).toInt(), count - 1);
+        EXPECT_EQ(map.value(u"k%1"_qs.arg(count - 1)).toInt(), count - 1);
     }
 }
 
 TEST(CacheFiles, ReplacesWholeFilesAndLeavesNothingBehind)
 {
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/V2_0123456789abcdef0123456789abcdef");
+    const QString path = dir.path() + u"/V2_0123456789abcdef0123456789abcdef"_qs;
     ASSERT_TRUE(CacheFiles::replaceFile(path, QByteArray(5000, 'a')));
     ASSERT_TRUE(CacheFiles::replaceFile(path, QByteArray("short")));
     QFile file(path);
@@ -71,21 +69,19 @@ TEST(CacheFiles, ReplacesWholeFilesAndLeavesNothingBehind)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
     QString error;
-    EXPECT_FALSE(CacheFiles::replaceFile(path + QStringLiteral("/below-a-file"), "x", &error));
+    EXPECT_FALSE(CacheFiles::replaceFile(path + u"/below-a-file"_qs, "x", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(CacheFiles, RecognisesOnlyItsOwnLeftOvers)
 {
-    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(
-        QStringLiteral("V2_0123456789abcdef0123456789abcdef.aB3xY9")));
-    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("cacheInfo.plist.000000")));
-    EXPECT_FALSE(
-        CacheFiles::isLeftOverTemporaryFile(QStringLiteral("V2_0123456789abcdef0123456789abcdef")));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(QStringLiteral("notes.txt.aB3xY9")));
-    EXPECT_FALSE(
-        CacheFiles::isLeftOverTemporaryFile(QStringLiteral("cacheInfo.plist.aB3xY9.more")));
+    EXPECT_TRUE(
+        CacheFiles::isLeftOverTemporaryFile(u"V2_0123456789abcdef0123456789abcdef.aB3xY9"_qs));
+    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(u"cacheInfo.plist.000000"_qs));
+    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"V2_0123456789abcdef0123456789abcdef"_qs));
+    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"notes.txt.aB3xY9"_qs));
+    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"cacheInfo.plist.aB3xY9.more"_qs));
 }
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 
 QString key(int n)
 {
-    return QStringLiteral("V2_%1").arg(n, 32, 16, QLatin1Char('0'));
+    return u"V2_%1"_qs.arg(n, 32, 16, QLatin1Char('0'));
 }
 
 TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
@@ -23,11 +23,11 @@ TEST(CacheIndex, WritesTheThreeKeysAsABinaryPropertyList)
     ASSERT_TRUE(bytes.startsWith("bplist00"));
 
     const QVariantMap root = PropertyList::decode(bytes)->toMap();
-    EXPECT_EQ(root.value(QStringLiteral("diskUsage")).toULongLong(), 151u);
-    const QVariantMap accesses = root.value(QStringLiteral("accesses")).toMap();
+    EXPECT_EQ(root.value(u"diskUsage"_qs).toULongLong(), 151u);
+    const QVariantMap accesses = root.value(u"accesses"_qs).toMap();
     ASSERT_EQ(accesses.value(key(2)).typeId(), QMetaType::QDateTime);
     EXPECT_EQ(accesses.value(key(2)).toDateTime().toMSecsSinceEpoch(), 1'700'000'001'500);
-    EXPECT_EQ(root.value(QStringLiteral("sizes")).toMap().value(key(1)).toULongLong(), 100u);
+    EXPECT_EQ(root.value(u"sizes"_qs).toMap().value(key(1)).toULongLong(), 100u);
 
     const auto reread = DiskCacheIndex::fromPropertyList(*PropertyList::decode(bytes));
     ASSERT_TRUE(reread);
@@ -41,14 +41,13 @@ TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
     const QDateTime before2001 = QDateTime::fromMSecsSinceEpoch(631152000500, Qt::UTC);
     const QDateTime after2068 = QDateTime(QDate(2070, 1, 1), QTime(0, 0), Qt::UTC);
     const QVariantMap plist {
-        { QStringLiteral("diskUsage"), 999999 },
-        { QStringLiteral("accesses"),
-            QVariantMap { { key(1), date }, { key(2), date },
-                { key(3), QStringLiteral("not a date") }, { QStringLiteral("../../escape"), date },
-                { key(5), before2001 }, { key(6), after2068 } } },
-        { QStringLiteral("sizes"),
-            QVariantMap { { key(1), 10 }, { key(3), 20 }, { QStringLiteral("../../escape"), 5 },
-                { key(4), 7 }, { key(5), 1 }, { key(6), 1 } } },
+        { u"diskUsage"_qs, 999999 },
+        { u"accesses"_qs,
+            QVariantMap { { key(1), date }, { key(2), date }, { key(3), u"not a date"_qs },
+                { u"../../escape"_qs, date }, { key(5), before2001 }, { key(6), after2068 } } },
+        { u"sizes"_qs,
+            QVariantMap { { key(1), 10 }, { key(3), 20 }, { u"../../escape"_qs, 5 }, { key(4), 7 },
+                { key(5), 1 }, { key(6), 1 } } },
     };
     const auto index = DiskCacheIndex::fromPropertyList(plist);
     ASSERT_TRUE(index);
@@ -56,8 +55,7 @@ TEST(CacheIndex, ADamagedIndexKeepsOnlyWhatItCanTrust)
     EXPECT_EQ(index->diskUsage(), 10u);
 
     EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantList {}));
-    EXPECT_FALSE(
-        DiskCacheIndex::fromPropertyList(QVariantMap { { QStringLiteral("accesses"), 1 } }));
+    EXPECT_FALSE(DiskCacheIndex::fromPropertyList(QVariantMap { { u"accesses"_qs, 1 } }));
 }
 
 } // namespace

@@ -20,7 +20,7 @@ inline CachedURLResponse response(
     r.url = QUrl(url);
     r.statusCode = status;
     r.headerFields = std::move(headers);
-    r.mimeType = QStringLiteral("image/png");
+    r.mimeType = u"image/png"_qs;
     r.body = std::move(body);
     return r;
 }
@@ -28,8 +28,7 @@ inline CachedURLResponse response(
 // A response any disk tier keeps: fresh for a day.
 inline CachedURLResponse keepable(const QString &url, QByteArray body = QByteArray("body"))
 {
-    return response(url, 200,
-        { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=86400") } }, std::move(body));
+    return response(url, 200, { { u"Cache-Control"_qs, u"max-age=86400"_qs } }, std::move(body));
 }
 
 inline QNetworkRequest request(const QString &url)
@@ -68,7 +67,7 @@ inline qint64 fileSize(const QString &path)
 
 inline QStringList entryFiles(const QString &folder)
 {
-    return QDir(folder).entryList({ QStringLiteral("V2_*") }, QDir::Files, QDir::Name);
+    return QDir(folder).entryList({ u"V2_*"_qs }, QDir::Files, QDir::Name);
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)

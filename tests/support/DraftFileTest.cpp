@@ -26,7 +26,7 @@ void write(const QString &path, const QByteArray &bytes)
 class DraftFileTest : public ::testing::Test {
 protected:
     QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("Draft.json"));
+    QString path = folder.filePath(u"Draft.json"_qs);
 };
 
 TEST_F(DraftFileTest, ADraftComesBackAsItWasWrittenAndGoesWhenRemoved)
@@ -36,13 +36,11 @@ TEST_F(DraftFileTest, ADraftComesBackAsItWasWrittenAndGoesWhenRemoved)
     EXPECT_EQ(file.status(), DraftFile::Status::Missing);
     EXPECT_FALSE(file.draft().has_value());
 
-    const ComposerDraft draft { QString::fromUtf8("» @bob  line\nand \U0001F600 "), 2,
-        QStringLiteral("4711") };
+    const ComposerDraft draft { QString::fromUtf8("» @bob  line\nand \U0001F600 "), 2, u"4711"_qs };
     ASSERT_TRUE(file.save(draft));
     EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
     // Written whole and in place: nothing else is left in the folder.
-    EXPECT_EQ(
-        QDir(folder.path()).entryList(QDir::Files), QStringList { QStringLiteral("Draft.json") });
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList { u"Draft.json"_qs });
 
     DraftFile again;
     again.open(path);
@@ -73,7 +71,7 @@ TEST_F(DraftFileTest, AnUnreadableDraftIsLeftAloneForTheRun)
         file.open(path);
         EXPECT_EQ(file.status(), DraftFile::Status::Unreadable) << bytes.constData();
         EXPECT_FALSE(file.draft().has_value());
-        EXPECT_FALSE(file.save({ QStringLiteral("new"), 0, {} }));
+        EXPECT_FALSE(file.save({ u"new"_qs, 0, {} }));
         EXPECT_FALSE(file.remove());
         EXPECT_EQ(contents(path), bytes);
     }
@@ -82,22 +80,20 @@ TEST_F(DraftFileTest, AnUnreadableDraftIsLeftAloneForTheRun)
     DraftFile plain;
     plain.open(path);
     ASSERT_TRUE(plain.draft().has_value());
-    EXPECT_EQ(*plain.draft(), (ComposerDraft { QStringLiteral("only text"), 0, {} }));
+    EXPECT_EQ(*plain.draft(), (ComposerDraft { u"only text"_qs, 0, {} }));
 }
 
 TEST(CompletionWordsFilling, AddsEachNameOnceAndSortsWithoutRegardToCase)
 {
     QTemporaryDir folder;
     CompletionWords words;
-    words.load(folder.filePath(QStringLiteral("Autocompletions.plist")));
-    EXPECT_EQ(words.words(), QStringList { QStringLiteral("velto") });
-    const QStringList following { QStringLiteral("Carl"), QStringLiteral("bob"),
-        QStringLiteral("Émile"), QStringLiteral("alice"), QStringLiteral("zed") };
+    words.load(folder.filePath(u"Autocompletions.plist"_qs));
+    EXPECT_EQ(words.words(), QStringList { u"velto"_qs });
+    const QStringList following { u"Carl"_qs, u"bob"_qs, u"Émile"_qs, u"alice"_qs, u"zed"_qs };
     words.addNames(following);
-    words.addNames(following + QStringList { QStringLiteral("bob"), QString() });
+    words.addNames(following + QStringList { u"bob"_qs, QString() });
     EXPECT_EQ(words.words(),
-        (QStringList { QStringLiteral("alice"), QStringLiteral("bob"), QStringLiteral("Carl"),
-            QStringLiteral("Émile"), QStringLiteral("velto"), QStringLiteral("zed") }));
+        (QStringList { u"alice"_qs, u"bob"_qs, u"Carl"_qs, u"Émile"_qs, u"velto"_qs, u"zed"_qs }));
 }
 
 } // namespace

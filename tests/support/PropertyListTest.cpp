@@ -12,14 +12,14 @@ namespace {
 QVariant sample()
 {
     return QVariantMap {
-        { QStringLiteral("text"), QStringLiteral("héllo 😀 עברית") },
-        { QStringLiteral("count"), qint64(42) },
-        { QStringLiteral("negative"), qint64(-5) },
-        { QStringLiteral("ratio"), 0.25 },
-        { QStringLiteral("flag"), true },
-        { QStringLiteral("bytes"), QByteArray("\x00\x01\xff", 3) },
-        { QStringLiteral("when"), QDateTime(QDate(2012, 8, 20), QTime(17, 3, 0, 500), Qt::UTC) },
-        { QStringLiteral("list"), QVariantList { QStringLiteral("a"), qint64(1), QVariantMap {} } },
+        { u"text"_qs, u"héllo 😀 עברית"_qs },
+        { u"count"_qs, qint64(42) },
+        { u"negative"_qs, qint64(-5) },
+        { u"ratio"_qs, 0.25 },
+        { u"flag"_qs, true },
+        { u"bytes"_qs, QByteArray("\x00\x01\xff", 3) },
+        { u"when"_qs, QDateTime(QDate(2012, 8, 20), QTime(17, 3, 0, 500), Qt::UTC) },
+        { u"list"_qs, QVariantList { u"a"_qs, qint64(1), QVariantMap {} } },
     };
 }
 
@@ -32,19 +32,18 @@ TEST(PropertyList, BinaryAndXmlRoundTripEveryKind)
         ASSERT_TRUE(back.has_value());
         const QVariantMap map = back->toMap();
         const QVariantMap expected = sample().toMap();
-        EXPECT_EQ(map.value(QStringLiteral("text")).toString(),
-            expected.value(QStringLiteral("text")).toString());
-        EXPECT_EQ(map.value(QStringLiteral("count")).toLongLong(), 42);
-        EXPECT_EQ(map.value(QStringLiteral("negative")).toLongLong(), -5);
-        EXPECT_DOUBLE_EQ(map.value(QStringLiteral("ratio")).toDouble(), 0.25);
-        EXPECT_TRUE(map.value(QStringLiteral("flag")).toBool());
-        EXPECT_EQ(map.value(QStringLiteral("bytes")).toByteArray(), QByteArray("\x00\x01\xff", 3));
+        EXPECT_EQ(map.value(u"text"_qs).toString(), expected.value(u"text"_qs).toString());
+        EXPECT_EQ(map.value(u"count"_qs).toLongLong(), 42);
+        EXPECT_EQ(map.value(u"negative"_qs).toLongLong(), -5);
+        EXPECT_DOUBLE_EQ(map.value(u"ratio"_qs).toDouble(), 0.25);
+        EXPECT_TRUE(map.value(u"flag"_qs).toBool());
+        EXPECT_EQ(map.value(u"bytes"_qs).toByteArray(), QByteArray("\x00\x01\xff", 3));
         // XML keeps whole seconds, binary keeps milliseconds.
         const qint64 tolerance = format == PropertyList::Format::Xml ? 1000 : 1;
-        EXPECT_LT(std::abs(map.value(QStringLiteral("when")).toDateTime().toMSecsSinceEpoch()
-                      - expected.value(QStringLiteral("when")).toDateTime().toMSecsSinceEpoch()),
+        EXPECT_LT(std::abs(map.value(u"when"_qs).toDateTime().toMSecsSinceEpoch()
+                      - expected.value(u"when"_qs).toDateTime().toMSecsSinceEpoch()),
             tolerance);
-        EXPECT_EQ(map.value(QStringLiteral("list")).toList().size(), 3);
+        EXPECT_EQ(map.value(u"list"_qs).toList().size(), 3);
     }
     EXPECT_TRUE(
         PropertyList::encode(sample(), PropertyList::Format::Binary).startsWith("bplist00"));

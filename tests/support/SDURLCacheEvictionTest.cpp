@@ -9,7 +9,7 @@ using cachetest::request;
 
 QString url(int n)
 {
-    return QStringLiteral("http://example.com/e/%1").arg(n);
+    return u"http://example.com/e/%1"_qs.arg(n);
 }
 
 class SDURLCacheEvictionTest : public SDURLCacheTest {
@@ -44,41 +44,36 @@ protected:
     }
 };
 
-TEST_F(SDURLCacheEvictionTest, OneByteOverEvictsExactlyTheOldestEntry)
+TEST_F(SDURLCacheEvictionTest, EvictsOldestFirstJustUntilTheExcessIsCoveredAndHitsCountAsNew)
 {
-    storeFive();
-    cache->setDiskCapacity(cache->currentDiskUsage() - 1);
-    tick();
-    EXPECT_EQ(remaining(), (QList<int> { 2, 3, 4, 5 }));
-    EXPECT_EQ(cache->currentDiskUsage(), sizeOf(2) + sizeOf(3) + sizeOf(4) + sizeOf(5));
-    expectIndexMatchesFolder();
-}
-
-TEST_F(SDURLCacheEvictionTest, EvictsOldestFirstUntilTheExcessIsCovered)
-{
-    storeFive();
-    const quint64 usage = cache->currentDiskUsage();
-    // One byte more than the oldest entry holds: the second oldest goes too.
-    cache->setDiskCapacity(usage - sizeOf(1) - 1);
-    tick();
-    EXPECT_EQ(remaining(), (QList<int> { 3, 4, 5 }));
-    expectIndexMatchesFolder();
-
-    // At exactly the capacity nothing more goes.
-    cache->setDiskCapacity(cache->currentDiskUsage());
-    tick();
-    EXPECT_EQ(remaining(), (QList<int> { 3, 4, 5 }));
-}
-
-TEST_F(SDURLCacheEvictionTest, ADiskHitMovesTheEntryToTheNewestPosition)
-{
-    storeFive();
-    restart(); // empty memory: the lookup below is a disk hit
-    ASSERT_TRUE(cache->cachedResponseForRequest(request(url(1))));
-    cache->setDiskCapacity(cache->currentDiskUsage() - 1);
-    tick();
-    EXPECT_EQ(remaining(), (QList<int> { 1, 3, 4, 5 }));
-    expectIndexMatchesFolder();
+    const struct {
+        const char *name;
+        bool hitTheOldest; // on disk, after a restart
+        quint64 over; // bytes over the capacity
+        bool plusTheOldest; // the oldest entry's size more
+        QList<int> remaining;
+    } cases[] = {
+        { "one byte over", false, 1, false, { 2, 3, 4, 5 } },
+        { "one byte more than the oldest holds", false, 1, true, { 3, 4, 5 } },
+        { "exactly at the capacity", false, 0, false, { 1, 2, 3, 4, 5 } },
+        { "the oldest was just read from disk", true, 1, false, { 1, 3, 4, 5 } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        cache->setDiskCapacity(52428800);
+        cache->removeAllCachedResponses();
+        settle();
+        storeFive();
+        if (c.hitTheOldest) {
+            restart();
+            ASSERT_TRUE(cache->cachedResponseForRequest(request(url(1))));
+        }
+        cache->setDiskCapacity(
+            cache->currentDiskUsage() - c.over - (c.plusTheOldest ? sizeOf(1) : 0));
+        tick();
+        EXPECT_EQ(remaining(), c.remaining);
+        expectIndexMatchesFolder();
+    }
 }
 
 TEST_F(SDURLCacheEvictionTest, AccessDatesOfDiskHitsAreWrittenByTheTick)

@@ -9,7 +9,7 @@ using cachetest::request;
 
 QString url(int n)
 {
-    return QStringLiteral("http://example.com/r/%1").arg(n);
+    return u"http://example.com/r/%1"_qs.arg(n);
 }
 
 class SDURLCacheRecoveryTest : public SDURLCacheTest {
@@ -42,39 +42,26 @@ protected:
     }
 };
 
-TEST_F(SDURLCacheRecoveryTest, AMissingIndexAccountsForTheEntryFiles)
+TEST_F(SDURLCacheRecoveryTest, AMissingOrUnreadableIndexAccountsForTheEntryFiles)
 {
     storeSome(4);
     const quint64 usage = cache->currentDiskUsage();
-    cache.reset();
-    ASSERT_TRUE(QFile::remove(indexPath()));
-
-    restartAndLoad();
-    EXPECT_EQ(cache->currentDiskUsage(), usage);
-    EXPECT_EQ(cache->cachedResponseForRequest(request(url(3)))->body, QByteArray(2000, 'd'));
-    expectIndexMatchesFolder();
-
+    for (const QByteArray &garbage : { QByteArray("missing"), QByteArray(),
+             QByteArray("bplist00 and then nothing useful"), QByteArray(4096, '\xff') }) {
+        cache.reset();
+        ASSERT_TRUE(garbage == "missing" ? QFile::remove(indexPath())
+                                         : cachetest::writeBytes(indexPath(), garbage));
+        restartAndLoad();
+        EXPECT_EQ(cache->currentDiskUsage(), usage) << garbage.left(10).constData();
+        EXPECT_EQ(cache->cachedResponseForRequest(request(url(3)))->body, QByteArray(2000, 'd'));
+        expectIndexMatchesFolder();
+    }
     // The accounted files are within reach of eviction.
     cache->setDiskCapacity(usage / 2);
     cache->periodicMaintenance();
     settle();
     EXPECT_LE(sumOfEntryFiles(), usage / 2);
     expectIndexMatchesFolder();
-}
-
-TEST_F(SDURLCacheRecoveryTest, AnUnreadableIndexStartsEmptyAndRecounts)
-{
-    storeSome(3);
-    const quint64 usage = cache->currentDiskUsage();
-    cache.reset();
-    for (const QByteArray &garbage : { QByteArray("bplist00 and then nothing useful"), QByteArray(),
-             QByteArray(4096, '\xff') }) {
-        ASSERT_TRUE(cachetest::writeBytes(indexPath(), garbage));
-        restartAndLoad();
-        EXPECT_EQ(cache->currentDiskUsage(), usage);
-        expectIndexMatchesFolder();
-        cache.reset();
-    }
 }
 
 TEST_F(SDURLCacheRecoveryTest, EntriesWhoseFilesVanishedLeaveTheIndex)
@@ -117,17 +104,14 @@ TEST_F(SDURLCacheRecoveryTest, ADamagedIndexCannotReachFilesOutsideTheFolder)
 {
     storeSome(1);
     cache.reset();
-    const QString outside = m_root.path() + QStringLiteral("/Velto/keep-me");
+    const QString outside = m_root.path() + u"/Velto/keep-me"_qs;
     ASSERT_TRUE(cachetest::writeBytes(outside, "precious"));
     const QDateTime old = QDateTime::fromSecsSinceEpoch(1000, Qt::UTC);
     const QVariantMap hostile {
-        { QStringLiteral("diskUsage"), 1'000'000'000 },
-        { QStringLiteral("accesses"),
-            QVariantMap {
-                { QStringLiteral("../keep-me"), old }, { QStringLiteral("/etc/hostname"), old } } },
-        { QStringLiteral("sizes"),
-            QVariantMap { { QStringLiteral("../keep-me"), 999999999 },
-                { QStringLiteral("/etc/hostname"), 999999999 } } },
+        { u"diskUsage"_qs, 1'000'000'000 },
+        { u"accesses"_qs, QVariantMap { { u"../keep-me"_qs, old }, { u"/etc/hostname"_qs, old } } },
+        { u"sizes"_qs,
+            QVariantMap { { u"../keep-me"_qs, 999999999 }, { u"/etc/hostname"_qs, 999999999 } } },
     };
     ASSERT_TRUE(PropertyList::writeFileAtomically(
         indexPath(), PropertyList::encode(hostile, PropertyList::Format::Binary)));
@@ -145,12 +129,12 @@ TEST_F(SDURLCacheRecoveryTest, LeftOversOfInterruptedWritesAreCleanedUp)
     storeSome(2);
     cache.reset();
     const QString key = SDURLCache::cacheKeyForURL(QUrl(url(9)));
-    ASSERT_TRUE(cachetest::writeBytes(folder + u'/' + key + QStringLiteral(".aB3dE9"), "half"));
-    ASSERT_TRUE(cachetest::writeBytes(folder + QStringLiteral("/cacheInfo.plist.Zz0Yy1"), "half"));
-    ASSERT_TRUE(cachetest::writeBytes(folder + QStringLiteral("/notes.txt"), "someone else's"));
+    ASSERT_TRUE(cachetest::writeBytes(folder + u'/' + key + u".aB3dE9"_qs, "half"));
+    ASSERT_TRUE(cachetest::writeBytes(folder + u"/cacheInfo.plist.Zz0Yy1"_qs, "half"));
+    ASSERT_TRUE(cachetest::writeBytes(folder + u"/notes.txt"_qs, "someone else's"));
     restartAndLoad();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name).size(), 4); // 2 entries, index, notes
-    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/notes.txt")));
+    EXPECT_TRUE(QFileInfo::exists(folder + u"/notes.txt"_qs));
     expectIndexMatchesFolder();
 }
 
@@ -172,9 +156,9 @@ TEST_F(SDURLCacheRecoveryTest, AnEntryWrittenWithoutItsIndexRecordIsKept)
 
 TEST_F(SDURLCacheRecoveryTest, AFolderThatCannotBeCreatedOnlyCostsTheDiskTier)
 {
-    const QString blocker = m_root.path() + QStringLiteral("/blocker");
+    const QString blocker = m_root.path() + u"/blocker"_qs;
     ASSERT_TRUE(cachetest::writeBytes(blocker, "a file where a folder should be"));
-    folder = blocker + QStringLiteral("/SDURLCache");
+    folder = blocker + u"/SDURLCache"_qs;
     restart();
 
     cache->storeCachedResponse(keepable(url(1)), request(url(1)));

@@ -9,22 +9,16 @@ using cachetest::keepable;
 using cachetest::request;
 using cachetest::response;
 
-const QString kAvatar = QStringLiteral("http://127.0.0.1/avatars/1.png");
+const QString kAvatar = u"http://127.0.0.1/avatars/1.png"_qs;
 
-TEST_F(SDURLCacheTest, CreatesNothingUntilUsed)
+TEST_F(SDURLCacheTest, CreatesNothingUntilUsedAndAStoredResponseComesBackAfterARestart)
 {
+    cache->currentDiskUsage();
+    cache->cachedResponseForRequest(request(kAvatar));
+    settle();
     EXPECT_FALSE(QFileInfo::exists(folder));
-    EXPECT_EQ(cache->diskCapacity(), 52428800u);
-    EXPECT_EQ(cache->memoryCapacity(), 5242880u);
-    EXPECT_EQ(cache->minCacheInterval(), 300.0);
-    EXPECT_TRUE(cache->ignoreMemoryOnlyStoragePolicy());
-    EXPECT_FALSE(QFileInfo::exists(folder));
-}
-
-TEST_F(SDURLCacheTest, AStoredResponseComesBackAfterARestart)
-{
     CachedURLResponse stored = keepable(kAvatar, QByteArray(20000, 'x'));
-    stored.userInfo = QVariantMap { { QStringLiteral("k"), QStringLiteral("v") } };
+    stored.userInfo = QVariantMap { { u"k"_qs, u"v"_qs } };
     cache->storeCachedResponse(stored, request(kAvatar));
     settle();
     EXPECT_TRUE(QFileInfo::exists(entryPath(kAvatar)));
@@ -39,16 +33,14 @@ TEST_F(SDURLCacheTest, AStoredResponseComesBackAfterARestart)
 
 TEST_F(SDURLCacheTest, FragmentsShareOneEntry)
 {
-    const QString page = QStringLiteral("http://example.com/page");
-    cache->storeCachedResponse(
-        keepable(page + QStringLiteral("#one"), "first"), request(page + QStringLiteral("#one")));
-    cache->storeCachedResponse(
-        keepable(page + QStringLiteral("#two"), "second"), request(page + QStringLiteral("#two")));
+    const QString page = u"http://example.com/page"_qs;
+    cache->storeCachedResponse(keepable(page + u"#one"_qs, "first"), request(page + u"#one"_qs));
+    cache->storeCachedResponse(keepable(page + u"#two"_qs, "second"), request(page + u"#two"_qs));
     settle();
     EXPECT_EQ(
         cachetest::entryFiles(folder), QStringList { SDURLCache::cacheKeyForURL(QUrl(page)) });
     restart();
-    const auto found = cache->cachedResponseForRequest(request(page + QStringLiteral("#three")));
+    const auto found = cache->cachedResponseForRequest(request(page + u"#three"_qs));
     ASSERT_TRUE(found);
     EXPECT_EQ(found->body, QByteArray("second"));
 }
@@ -66,46 +58,35 @@ TEST_F(SDURLCacheTest, FreshnessAndStatusDecideWhatIsWrittenToDisk)
     const QDateTime now = clock.now();
     const QString date = cachetest::httpDate(now);
     const std::vector<DiskCase> cases = {
-        { "max-age=0", 200, { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=0") } },
-            false },
-        { "MAX-AGE=600", 200,
-            { { QStringLiteral("Cache-Control"), QStringLiteral("MAX-AGE=600") } }, true },
+        { "max-age=0", 200, { { u"Cache-Control"_qs, u"max-age=0"_qs } }, false },
+        { "MAX-AGE=600", 200, { { u"Cache-Control"_qs, u"MAX-AGE=600"_qs } }, true },
         { "max-age=300 is not more than the minimum", 200,
-            { { QStringLiteral("Date"), date },
-                { QStringLiteral("Cache-Control"), QStringLiteral("max-age=300") } },
-            false },
-        { "max-age=301", 200,
-            { { QStringLiteral("Date"), date },
-                { QStringLiteral("Cache-Control"), QStringLiteral("max-age=301") } },
+            { { u"Date"_qs, date }, { u"Cache-Control"_qs, u"max-age=300"_qs } }, false },
+        { "max-age=301", 200, { { u"Date"_qs, date }, { u"Cache-Control"_qs, u"max-age=301"_qs } },
             true },
-        { "Pragma no-cache", 200, { { QStringLiteral("Pragma"), QStringLiteral("no-cache") } },
-            false },
-        { "Pragma No-Cache", 200, { { QStringLiteral("Pragma"), QStringLiteral("No-Cache") } },
-            true },
-        { "404", 404, { { QStringLiteral("Cache-Control"), QStringLiteral("max-age=600") } },
-            false },
-        { "404 with Etag", 404, { { QStringLiteral("Etag"), QStringLiteral("\"a\"") } }, true },
-        { "302 bare", 302, { { QStringLiteral("Location"), QStringLiteral("/x") } }, false },
-        { "302 with ETag", 302, { { QStringLiteral("ETag"), QStringLiteral("\"a\"") } }, true },
+        { "Pragma no-cache", 200, { { u"Pragma"_qs, u"no-cache"_qs } }, false },
+        { "Pragma No-Cache", 200, { { u"Pragma"_qs, u"No-Cache"_qs } }, true },
+        { "404", 404, { { u"Cache-Control"_qs, u"max-age=600"_qs } }, false },
+        { "404 with Etag", 404, { { u"Etag"_qs, u"\"a\""_qs } }, true },
+        { "302 bare", 302, { { u"Location"_qs, u"/x"_qs } }, false },
+        { "302 with ETag", 302, { { u"ETag"_qs, u"\"a\""_qs } }, true },
         { "no-store with Etag", 200,
-            { { QStringLiteral("Cache-Control"), QStringLiteral("no-store") },
-                { QStringLiteral("Etag"), QStringLiteral("1") } },
-            true },
+            { { u"Cache-Control"_qs, u"no-store"_qs }, { u"Etag"_qs, u"1"_qs } }, true },
         { "Last-Modified ten days before Date", 200,
-            { { QStringLiteral("Date"), date },
-                { QStringLiteral("Last-Modified"), cachetest::httpDate(now.addDays(-10)) } },
+            { { u"Date"_qs, date },
+                { u"Last-Modified"_qs, cachetest::httpDate(now.addDays(-10)) } },
             true },
         { "Last-Modified 40 minutes before Date: fresh for 240 s", 200,
-            { { QStringLiteral("Date"), date },
-                { QStringLiteral("Last-Modified"), cachetest::httpDate(now.addSecs(-2400)) } },
+            { { u"Date"_qs, date },
+                { u"Last-Modified"_qs, cachetest::httpDate(now.addSecs(-2400)) } },
             false },
         { "no freshness headers", 200, {}, true },
         { "stale Date, no freshness headers", 200,
-            { { QStringLiteral("Date"), cachetest::httpDate(now.addSecs(-3400)) } }, false },
+            { { u"Date"_qs, cachetest::httpDate(now.addSecs(-3400)) } }, false },
     };
     int n = 0;
     for (const DiskCase &c : cases) {
-        const QString url = QStringLiteral("http://example.com/case/%1").arg(++n);
+        const QString url = u"http://example.com/case/%1"_qs.arg(++n);
         cache->storeCachedResponse(response(url, c.status, c.headers), request(url));
         EXPECT_TRUE(cache->cachedResponseForRequest(request(url))) << c.name;
         settle();
@@ -116,39 +97,38 @@ TEST_F(SDURLCacheTest, FreshnessAndStatusDecideWhatIsWrittenToDisk)
 
 TEST_F(SDURLCacheTest, StoragePolicyAndSchemeDecideWhereAResponseGoes)
 {
-    CachedURLResponse notAllowed = keepable(QStringLiteral("http://example.com/no"));
+    CachedURLResponse notAllowed = keepable(u"http://example.com/no"_qs);
     notAllowed.storagePolicy = CacheStoragePolicy::NotAllowed;
-    cache->storeCachedResponse(notAllowed, request(QStringLiteral("http://example.com/no")));
+    cache->storeCachedResponse(notAllowed, request(u"http://example.com/no"_qs));
 
-    CachedURLResponse memoryOnly = keepable(QStringLiteral("http://example.com/mem"));
+    CachedURLResponse memoryOnly = keepable(u"http://example.com/mem"_qs);
     memoryOnly.storagePolicy = CacheStoragePolicy::AllowedInMemoryOnly;
-    cache->storeCachedResponse(memoryOnly, request(QStringLiteral("http://example.com/mem")));
+    cache->storeCachedResponse(memoryOnly, request(u"http://example.com/mem"_qs));
 
-    CachedURLResponse file = keepable(QStringLiteral("file:///tmp/x"));
+    CachedURLResponse file = keepable(u"file:///tmp/x"_qs);
     file.isHTTP = false;
-    cache->storeCachedResponse(file, request(QStringLiteral("file:///tmp/x")));
+    cache->storeCachedResponse(file, request(u"file:///tmp/x"_qs));
     settle();
 
-    EXPECT_FALSE(cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/no"))));
-    EXPECT_FALSE(QFileInfo::exists(entryPath(QStringLiteral("http://example.com/no"))));
-    EXPECT_TRUE(QFileInfo::exists(entryPath(QStringLiteral("http://example.com/mem"))));
-    EXPECT_TRUE(cache->cachedResponseForRequest(request(QStringLiteral("file:///tmp/x"))));
-    EXPECT_FALSE(QFileInfo::exists(entryPath(QStringLiteral("file:///tmp/x"))));
+    EXPECT_FALSE(cache->cachedResponseForRequest(request(u"http://example.com/no"_qs)));
+    EXPECT_FALSE(QFileInfo::exists(entryPath(u"http://example.com/no"_qs)));
+    EXPECT_TRUE(QFileInfo::exists(entryPath(u"http://example.com/mem"_qs)));
+    EXPECT_TRUE(cache->cachedResponseForRequest(request(u"file:///tmp/x"_qs)));
+    EXPECT_FALSE(QFileInfo::exists(entryPath(u"file:///tmp/x"_qs)));
 
     cache->setIgnoreMemoryOnlyStoragePolicy(false);
-    cache->storeCachedResponse(memoryOnly, request(QStringLiteral("http://example.com/mem2")));
+    cache->storeCachedResponse(memoryOnly, request(u"http://example.com/mem2"_qs));
     settle();
-    EXPECT_TRUE(
-        cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/mem2"))));
-    EXPECT_FALSE(QFileInfo::exists(entryPath(QStringLiteral("http://example.com/mem2"))));
+    EXPECT_TRUE(cache->cachedResponseForRequest(request(u"http://example.com/mem2"_qs)));
+    EXPECT_FALSE(QFileInfo::exists(entryPath(u"http://example.com/mem2"_qs)));
 }
 
 TEST_F(SDURLCacheTest, BodiesFromEmptyToBeyondTheDiskCapacity)
 {
     restart(5242880, 4096);
-    const QString empty = QStringLiteral("http://example.com/empty");
-    const QString large = QStringLiteral("http://example.com/large");
-    const QString exact = QStringLiteral("http://example.com/exact");
+    const QString empty = u"http://example.com/empty"_qs;
+    const QString large = u"http://example.com/large"_qs;
+    const QString exact = u"http://example.com/exact"_qs;
     cache->storeCachedResponse(keepable(empty, QByteArray("")), request(empty));
     cache->storeCachedResponse(keepable(large, QByteArray(5000, 'L')), request(large));
     cache->storeCachedResponse(keepable(exact, QByteArray(4096, 'E')), request(exact));
@@ -185,11 +165,11 @@ TEST_F(SDURLCacheTest, StoringTheSameUrlTwiceKeepsOneEntryAndTheSecondSize)
 
 TEST_F(SDURLCacheTest, RemovingOneResponseTakesItFromBothTiers)
 {
-    const QString other = QStringLiteral("http://example.com/other");
+    const QString other = u"http://example.com/other"_qs;
     cache->storeCachedResponse(keepable(kAvatar), request(kAvatar));
     cache->storeCachedResponse(keepable(other), request(other));
     settle();
-    cache->removeCachedResponseForRequest(request(kAvatar + QStringLiteral("#frag")));
+    cache->removeCachedResponseForRequest(request(kAvatar + u"#frag"_qs));
     EXPECT_FALSE(cache->cachedResponseForRequest(request(kAvatar)));
     EXPECT_FALSE(cache->isCached(QUrl(kAvatar)));
     settle();
@@ -213,14 +193,14 @@ TEST_F(SDURLCacheTest, ARemovalAfterAQueuedStoreWins)
 TEST_F(SDURLCacheTest, RemoveAllEmptiesAtOnceAndTheNextStoreStartsAfresh)
 {
     for (int i = 0; i < 20; ++i) {
-        const QString url = QStringLiteral("http://example.com/%1").arg(i);
+        const QString url = u"http://example.com/%1"_qs.arg(i);
         cache->storeCachedResponse(keepable(url), request(url));
     }
     cache->removeAllCachedResponses();
     // Lookups and the usage see the empty cache before the worker deletes.
     EXPECT_EQ(cache->currentDiskUsage(), 0u);
-    EXPECT_FALSE(cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/3"))));
-    EXPECT_FALSE(cache->isCached(QUrl(QStringLiteral("http://example.com/3"))));
+    EXPECT_FALSE(cache->cachedResponseForRequest(request(u"http://example.com/3"_qs)));
+    EXPECT_FALSE(cache->isCached(QUrl(u"http://example.com/3"_qs)));
     settle();
     EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_EQ(cache->currentDiskUsage(), 0u);
@@ -250,20 +230,20 @@ TEST_F(SDURLCacheTest, TheMemoryTierStaysWithinItsCapacity)
 {
     restart(10000);
     for (int i = 0; i < 10; ++i) {
-        const QString url = QStringLiteral("http://example.com/m%1").arg(i);
+        const QString url = u"http://example.com/m%1"_qs.arg(i);
         cache->storeCachedResponse(keepable(url, QByteArray(3000, 'm')), request(url));
         EXPECT_LE(cache->currentMemoryUsage(), 10000u);
     }
     settle();
     // Gone from memory, still on disk.
-    EXPECT_TRUE(cache->cachedResponseForRequest(request(QStringLiteral("http://example.com/m0"))));
+    EXPECT_TRUE(cache->cachedResponseForRequest(request(u"http://example.com/m0"_qs)));
 }
 
 TEST_F(SDURLCacheTest, DefaultPathIsTheFolderOfTheUsersCache)
 {
     EXPECT_EQ(SDURLCache::defaultCachePath(),
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-            + QStringLiteral("/Velto/SDURLCache"));
+            + u"/Velto/SDURLCache"_qs);
 }
 
 TEST(SDURLCacheShared, IsForgottenWhenDestroyed)

@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
-        folder = m_root.path() + QStringLiteral("/Velto/SDURLCache");
+        folder = m_root.path() + u"/Velto/SDURLCache"_qs;
         cache = makeCache();
     }
 
@@ -48,7 +48,7 @@ protected:
         return folder + u'/' + SDURLCache::cacheKeyForURL(QUrl(url));
     }
 
-    QString indexPath() const { return folder + QStringLiteral("/cacheInfo.plist"); }
+    QString indexPath() const { return folder + u"/cacheInfo.plist"_qs; }
 
     std::optional<DiskCacheIndex> indexOnDisk() const
     {
