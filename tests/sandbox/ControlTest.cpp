@@ -13,14 +13,6 @@ using namespace sandboxtest;
 
 namespace {
 
-HttpRequest get(const QByteArray &path, const QByteArray &method = "GET")
-{
-    HttpRequest r;
-    r.method = method;
-    r.rawPath = path;
-    return r;
-}
-
 QStringList idsOf(const HttpResponse &r)
 {
     QStringList out;
@@ -46,15 +38,15 @@ TEST(Control, FaultEndpointsAndTheRequestLog)
     EXPECT_EQ(h.send("POST", "/_sandbox/faults", R"({"path": "/x"})").status, 400);
     EXPECT_EQ(ServiceHarness::array(h.send("GET", "/_sandbox/faults")).size(), 1);
     // Control requests are never faulted.
-    EXPECT_FALSE(h.service.planFor(get("/_sandbox/faults")).faultId);
+    EXPECT_FALSE(h.service.planFor(request("/_sandbox/faults")).faultId);
     EXPECT_EQ(h.send("DELETE", "/_sandbox/faults").status, 200);
     EXPECT_TRUE(ServiceHarness::array(h.send("GET", "/_sandbox/faults")).isEmpty());
 
-    HttpRequest r = get("/stream/0/posts/stream");
+    HttpRequest r = request("/stream/0/posts/stream");
     r.rawQuery = "count=20&";
     r.headers = { { "authorization", "Bearer demo-token" } };
     h.service.record(r, 200);
-    h.service.record(get("/_sandbox/reset", "POST"), 200);
+    h.service.record(request("/_sandbox/reset", "POST"), 200);
     const QJsonArray log = ServiceHarness::array(h.send("GET", "/_sandbox/requests"));
     ASSERT_EQ(log.size(), 1);
     EXPECT_EQ(str(log[0], "query"), u"count=20&"_qs);

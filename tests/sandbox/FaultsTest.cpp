@@ -10,14 +10,6 @@ using namespace sandboxtest;
 
 namespace {
 
-HttpRequest request(const QByteArray &path, const QByteArray &method = "GET")
-{
-    HttpRequest r;
-    r.method = method;
-    r.rawPath = path;
-    return r;
-}
-
 std::optional<Fault> parse(const char *json, QString *error = nullptr)
 {
     return Fault::fromJson(QJsonDocument::fromJson(json).object(), error);

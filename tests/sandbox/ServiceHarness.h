@@ -16,6 +16,15 @@ namespace sandboxtest {
 inline const QString kBase = u"http://127.0.0.1:9"_qs;
 inline const QDateTime kNow(QDate(2024, 3, 1), QTime(12, 0), QTimeZone::utc());
 
+// A bare request for the parts that read one (fault matching, control paths).
+inline sandbox::HttpRequest request(const QByteArray &path, const QByteArray &method = "GET")
+{
+    sandbox::HttpRequest r;
+    r.method = method;
+    r.rawPath = path;
+    return r;
+}
+
 class ServiceHarness {
 public:
     explicit ServiceHarness(sandbox::ServiceOptions options = {})
