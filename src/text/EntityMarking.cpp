@@ -141,8 +141,16 @@ void markEntities(StyledText &styled, QStringView source, qsizetype limit)
     const QColor color = linkColor();
     for (auto link = links.begin(); link != linksShown; ++link) {
         const int end = int(std::min<qsizetype>(link->start + link->length, limit));
-        styled.addSpan(
-            { link->start, end - link->start, EntityKind::Link, link->url, color, true });
+        if (end < link->start + link->length) {
+            // Cut at the limit, the link keeps its whole value.
+            styled.addSpan({ link->start, end - link->start, EntityKind::Link, link->url(source),
+                color, true });
+            continue;
+        }
+        const auto prefix = link->prefix == LinkMatch::Prefix::Http ? StyledText::ValuePrefix::Http
+            : link->prefix == LinkMatch::Prefix::Mailto ? StyledText::ValuePrefix::Mailto
+                                                        : StyledText::ValuePrefix::None;
+        styled.addCharactersSpan(link->start, link->length, EntityKind::Link, color, prefix);
     }
     addMarksOutsideLinks(styled, source, hashtags, links, EntityKind::Hash, limit);
     addMarksOutsideLinks(styled, source, mentions, links, EntityKind::User, limit);

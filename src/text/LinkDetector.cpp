@@ -349,14 +349,14 @@ std::optional<LinkMatch> matchScheme(QStringView text, int start)
         const int end = trimTrailing(text, start, bodyEnd, hostStart + 1);
         if (!settled && !isPlausibleAuthority(text, start, hostStart, std::min(hostEnd, end)))
             return std::nullopt;
-        return LinkMatch { start, end - start, text.mid(start, end - start).toString() };
+        return LinkMatch { start, end - start, LinkMatch::Prefix::None };
     }
     if (startsWithCaseless(text, start, QLatin1String("mailto:"))) {
         const int addressStart = start + 7;
         if (addressStart < text.size() && isLocalPartCharacter(text[addressStart])) {
             if (auto address = matchEmail(text, addressStart)) {
                 const int end = address->start + address->length;
-                return LinkMatch { start, end - start, text.mid(start, end - start).toString() };
+                return LinkMatch { start, end - start, LinkMatch::Prefix::None };
             }
         }
     }
@@ -374,7 +374,7 @@ std::optional<LinkMatch> matchEmail(QStringView text, int start)
     if (!host)
         return std::nullopt;
     const QStringView address = text.mid(start, host->end - start);
-    return LinkMatch { start, int(address.size()), QStringLiteral("mailto:") + address };
+    return LinkMatch { start, int(address.size()), LinkMatch::Prefix::Mailto };
 }
 
 // "www." may start again and again inside one long host name
@@ -409,7 +409,7 @@ std::optional<LinkMatch> matchWww(QStringView text, int start, LabelChain &faile
         return std::nullopt;
     const int end = extendAfterHost(text, start, host->end);
     const QStringView written = text.mid(start, end - start);
-    return LinkMatch { start, int(written.size()), QStringLiteral("http://") + written };
+    return LinkMatch { start, int(written.size()), LinkMatch::Prefix::Http };
 }
 
 std::optional<LinkMatch> matchBareHost(QStringView text, int start)
@@ -426,7 +426,7 @@ std::optional<LinkMatch> matchBareHost(QStringView text, int start)
         return std::nullopt;
     const int end = extendAfterHost(text, start, host->end);
     const QStringView written = text.mid(start, end - start);
-    return LinkMatch { start, int(written.size()), QStringLiteral("http://") + written };
+    return LinkMatch { start, int(written.size()), LinkMatch::Prefix::Http };
 }
 
 } // namespace
@@ -503,3 +503,17 @@ QList<LinkMatch> detect(QStringView text, qsizetype startsBefore)
 }
 
 } // namespace LinkDetector
+
+QString LinkMatch::url(QStringView text) const
+{
+    const QStringView written = text.sliced(start, length);
+    switch (prefix) {
+    case Prefix::Http:
+        return QLatin1String("http://") + written;
+    case Prefix::Mailto:
+        return QLatin1String("mailto:") + written;
+    case Prefix::None:
+        break;
+    }
+    return written.toString();
+}

@@ -37,10 +37,16 @@
 // Not detected: IP addresses and "localhost" without a scheme, other schemes
 // (file:, javascript:, custom handlers), internationalised host names
 // without a scheme.
+// A link found: where it is, and what its value puts before the characters
+// (so that finding a text full of links makes no string for each).
 struct LinkMatch {
+    enum class Prefix : quint8 { None, Http, Mailto };
     int start = 0;
     int length = 0;
-    QString url;
+    Prefix prefix = Prefix::None;
+
+    // The value of the link found in `text`: "http://a.co" for "a.co".
+    QString url(QStringView text) const;
 
     friend bool operator==(const LinkMatch &, const LinkMatch &) = default;
 };

@@ -218,12 +218,16 @@ void StyledText::addSpan(const Span &span)
     addMark(start, end - start, style);
 }
 
-void StyledText::addCharactersSpan(int start, int length, EntityKind kind, const QColor &color)
+void StyledText::addCharactersSpan(
+    int start, int length, EntityKind kind, const QColor &color, ValuePrefix prefix)
 {
     const int from = std::clamp(start, 0, this->length());
     const int end = int(std::clamp<qint64>(qint64(start) + qint64(length), from, this->length()));
+    const ValueSource source = prefix == ValuePrefix::Http ? ValueSource::HttpAndCharacters
+        : prefix == ValuePrefix::Mailto                    ? ValueSource::MailtoAndCharacters
+                                                           : ValueSource::Characters;
     if (end > from)
-        addMark(from, end - from, Style { kind, ValueSource::Characters, true, color, {} });
+        addMark(from, end - from, Style { kind, source, true, color, {} });
 }
 
 // The marks that decide the attributes of a character: for each kind the

@@ -99,9 +99,12 @@ public:
     // Adds a span over [start, start + length); the part outside the text is
     // cut off, an empty remainder is dropped.
     void addSpan(const Span &span);
-    // addSpan() of a span whose value is the characters it marks, with the
-    // pointing hand, without making the value.
-    void addCharactersSpan(int start, int length, EntityKind kind, const QColor &color);
+    // addSpan() of a span whose value is the characters it marks, after
+    // "http://" or "mailto:" where asked, with the pointing hand, without
+    // making the value.
+    enum class ValuePrefix : quint8 { None, Http, Mailto };
+    void addCharactersSpan(int start, int length, EntityKind kind, const QColor &color,
+        ValuePrefix prefix = ValuePrefix::None);
     // Room for `count` more spans, so marking a long text grows the list once.
     void reserveSpans(qsizetype count) { m_marks.reserve(m_marks.size() + count); }
 

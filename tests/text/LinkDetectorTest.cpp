@@ -15,7 +15,7 @@ Found detect(const QString &text)
 {
     Found found;
     for (const LinkMatch &m : LinkDetector::detect(text))
-        found.emplace_back(text.mid(m.start, m.length), m.url);
+        found.emplace_back(text.mid(m.start, m.length), m.url(text));
     return found;
 }
 
