@@ -235,6 +235,10 @@ private:
                     << QVariant::fromValue(items) << QVariant::fromValue(m_session),
                 [this, first = items.first()](const QDBusMessage &reply) {
                     const auto secrets = qdbus_cast<SecretsByItem>(reply.arguments().value(0));
+                    if (secrets.isEmpty()) {
+                        finish({ Outcome::NotFound, {}, {} });
+                        return;
+                    }
                     const auto found = secrets.constFind(first);
                     const SecretValue value
                         = found != secrets.cend() ? *found : secrets.value(secrets.firstKey());

@@ -49,6 +49,7 @@ public:
     bool locked = true;
     bool dismissPrompt = false;
     bool hasItem = true;
+    bool withholdsSecrets = false; // answers GetSecrets with no secret at all
     QStringList members;
     QVariantMap created;
     QByteArray stored = "kept-token";
@@ -80,7 +81,8 @@ public:
             });
         } else if (m == u"GetSecrets") {
             QMap<QDBusObjectPath, FakeSecret> secrets;
-            secrets.insert(item, { QDBusObjectPath(u"/"_qs), {}, stored, u"text/plain"_qs });
+            if (!withholdsSecrets)
+                secrets.insert(item, { QDBusObjectPath(u"/"_qs), {}, stored, u"text/plain"_qs });
             reply << QVariant::fromValue(secrets);
         } else if (m == u"ReadAlias") {
             reply << QVariant::fromValue(
@@ -107,6 +109,7 @@ struct Case {
     SecretStore::Outcome outcome;
     QString secret;
     QByteArray stored;
+    bool withholdsSecrets = false;
 };
 
 TEST(SecretService, ALockedKeyringIsUnlockedThroughItsPromptOrStaysLockedWhenTheUserSaysNo)
@@ -117,6 +120,7 @@ TEST(SecretService, ALockedKeyringIsUnlockedThroughItsPromptOrStaysLockedWhenThe
     const Case cases[] = {
         { "read after the unlock", true, false, 0, O::Done, u"kept-token"_qs, "kept-token" },
         { "read, unlock dismissed", true, true, 0, O::NoKeyring, {}, "kept-token" },
+        { "read, no secret given", true, false, 0, O::NotFound, {}, "kept-token", true },
         { "write over the entry", true, false, 1, O::Done, {}, "new-token" },
         { "write a new entry", false, false, 1, O::Done, {}, "new-token" },
         { "write, unlock dismissed", false, true, 1, O::NoKeyring, {}, "kept-token" },
@@ -131,6 +135,7 @@ TEST(SecretService, ALockedKeyringIsUnlockedThroughItsPromptOrStaysLockedWhenThe
         FakeSecrets fake;
         fake.hasItem = c.hasItem;
         fake.dismissPrompt = c.dismiss;
+        fake.withholdsSecrets = c.withholdsSecrets;
         ASSERT_TRUE(bus.registerVirtualObject(
             u"/org/freedesktop/secrets"_qs, &fake, QDBusConnection::SubPath));
         ASSERT_TRUE(bus.registerService(u"org.freedesktop.secrets"_qs));
