@@ -5,12 +5,15 @@
 
 #include <optional>
 
-// HTTP dates, read with three ICU date formats (locale en_US, time zone GMT),
-// tried in this order; the first that reads the whole text wins:
-//   "EEE, dd MMM yyyy HH:mm:ss z"   RFC 1123, "Sun, 06 Nov 1994 08:49:37 GMT"
-//   "EEE MMM d HH:mm:ss yyyy"       asctime,  "Sun Nov  6 08:49:37 1994"
-//   "EEEE, dd-MMM-yy HH:mm:ss z"    RFC 850,  "Sunday, 06-Nov-94 08:49:37 GMT"
-// The formats are made on first use and shared by every thread under one lock.
+// HTTP dates in their three forms, tried in this order; the first that reads
+// the whole text wins:
+//   RFC 1123  "Sun, 06 Nov 1994 08:49:37 GMT"
+//   asctime   "Sun Nov  6 08:49:37 1994" (always GMT)
+//   RFC 850   "Sunday, 06-Nov-94 08:49:37 GMT"
+// Day and month names are English in any case, in full or shortened to three
+// letters; the zone is GMT, UTC, a US zone name or GMT with an offset
+// ("GMT+02:00"); two-digit years fall in the hundred years from 80 years ago.
+// Reading keeps no state, so any thread may call it; the date read is UTC.
 namespace HttpDate {
 
 std::optional<QDateTime> parse(const QString &text);
