@@ -41,10 +41,10 @@ void Account::loadCurrentUserFollowing()
                 if (username.isString())
                     names.append(username.toString());
             }
-            const qsizetype before = m_words.words().size();
+            const qsizetype before = m_words.size();
             m_words.addNames(names);
             // Written now, not only at quit: a crash keeps the names too.
-            if (m_words.words().size() != before)
+            if (m_words.size() != before)
                 m_words.save();
             Q_EMIT followingLoaded();
         });

@@ -21,6 +21,20 @@ void CompletionWords::addNames(const QStringList &names)
         if (!name.isEmpty() && !m_words->contains(name))
             m_words->append(name);
     }
+    m_needsSort = true;
+}
+
+QStringList CompletionWords::words() const
+{
+    sortIfNeeded();
+    return m_words.value_or(QStringList());
+}
+
+void CompletionWords::sortIfNeeded() const
+{
+    if (!m_needsSort || !m_words)
+        return;
+    m_needsSort = false;
     // Under the plain C locale the collator only compares code points, which
     // puts "Émile" after "zed"; English rules are the better guess there.
     const QLocale locale
@@ -32,13 +46,16 @@ void CompletionWords::addNames(const QStringList &names)
 
 void CompletionWords::setWords(const QStringList &words)
 {
-    if (m_words)
+    if (m_words) {
         m_words = words;
+        m_needsSort = false;
+    }
 }
 
 bool CompletionWords::save() const
 {
     if (!m_words || m_path.isEmpty())
         return false;
+    sortIfNeeded();
     return DataFiles::saveAutocompletions(m_path, *m_words);
 }

@@ -16,11 +16,14 @@ public:
 
     bool isAvailable() const { return m_words.has_value(); }
     // Empty when the list is absent.
-    QStringList words() const { return m_words.value_or(QStringList()); }
+    QStringList words() const;
+    qsizetype size() const { return m_words ? m_words->size() : 0; }
     const QString &path() const { return m_path; }
 
     // Adds the names not yet in the list, then sorts it case-insensitively in
-    // the user's language. Nothing happens when the list is absent.
+    // the user's language. Nothing happens when the list is absent. The sort
+    // is done when the list is next read or written: the collator it needs
+    // costs megabytes that a run without completion never has to carry.
     void addNames(const QStringList &names);
     // Replaces the whole list (when it is there).
     void setWords(const QStringList &words);
@@ -30,6 +33,9 @@ public:
     bool save() const;
 
 private:
+    void sortIfNeeded() const;
+
     QString m_path;
-    std::optional<QStringList> m_words;
+    mutable std::optional<QStringList> m_words;
+    mutable bool m_needsSort = false;
 };
