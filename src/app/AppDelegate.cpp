@@ -27,6 +27,7 @@
 #include "core/NotificationNames.h"
 #include "core/Preferences.h"
 #include "desktop/IdleTime.h"
+#include "platform/HeapTrim.h"
 #include "platform/LauncherBadge.h"
 #include "service/Account.h"
 #include "service/MentionCheck.h"
@@ -72,6 +73,9 @@ AppDelegate::AppDelegate(QObject *parent)
     m_notifications = new MentionNotifications(m_window, this);
     m_presenter = new StreamPresenter(m_window, m_streams, this);
     new OfflineNotice(m_window->noticeBar(), m_streams, this);
+    auto *heapTrim = new HeapTrim(this);
+    connect(m_streams, &StreamLoader::streamLoadFinished, heapTrim, &HeapTrim::workDone);
+    connect(m_streams, &StreamLoader::storedPageShown, heapTrim, &HeapTrim::workDone);
     m_keyboardSelection = new KeyboardSelection(m_window, m_posts, this);
     // Every command once; the menus, the keys and the tray menu share them.
     m_commands = ProgramCommands::declare(*this, this);
