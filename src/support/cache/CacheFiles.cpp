@@ -1,9 +1,9 @@
 #include "support/cache/CacheFiles.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,11 +29,25 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
     return true;
 }
 
+// A stored name ("V2_" and 32 lower-case hex digits, or "cacheInfo.plist")
+// with the six letters or digits a temporary file adds after a dot. Read by
+// hand: a regular expression here would load its engine at every start.
 bool isLeftOverTemporaryFile(const QString &fileName)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(V2_[0-9a-f]{32}|cacheInfo\\.plist)\\.[A-Za-z0-9]{6}$"));
-    return pattern.match(fileName).hasMatch();
+    const auto all = [](QStringView text, auto test) {
+        return std::all_of(text.begin(), text.end(), [&](QChar c) { return test(c.unicode()); });
+    };
+    const auto isHex
+        = [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); };
+    const auto isAlnum = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    const QStringView name(fileName);
+    if (name.size() < 7 || name[name.size() - 7] != u'.' || !all(name.last(6), isAlnum))
+        return false;
+    const QStringView stored = name.first(name.size() - 7);
+    return stored == u"cacheInfo.plist"
+        || (stored.size() == 35 && stored.startsWith(u"V2_") && all(stored.mid(3), isHex));
 }
 
 } // namespace CacheFiles
