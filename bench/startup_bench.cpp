@@ -5,7 +5,8 @@
 // Then, offscreen, the first page with the API 300 ms away, without and with
 // a stored page, and with the API unreachable (from the store). Signed out:
 // the memory of Velto and of the sign-in program while the sign-in page
-// shows. Medians of kRuns starts each.
+// shows. The memory of a signed-in start is also printed with the default
+// page of 20 posts. Medians of kRuns starts each.
 // Run: xvfb-run -a build/bench/startup_bench [program]   (default: this build's velto)
 #include "SandboxServer.h"
 
@@ -229,7 +230,8 @@ Memory memoryAfterStart(const QString &program, const QProcessEnvironment &env)
     return result;
 }
 
-void writeProfile(const QString &path, bool signedIn)
+// 200 posts a page unless `pageOf20`, the default.
+void writeProfile(const QString &path, bool signedIn, bool pageOf20 = false)
 {
     QFile conf(path + QStringLiteral("/config/Velto/Velto.conf"));
     if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -237,7 +239,8 @@ void writeProfile(const QString &path, bool signedIn)
     conf.write(signedIn ? "[General]\nisUserAuthDone=true\naccess_token=demo-token\n"
                         : "[General]\nisUserAuthDone=false\n");
     conf.write("firstStartEver=true\nupdate042=true\nupdate060=true\nalphHint20=true\n"
-               "followVeltoAsked=true\nprefsStreamCount=3\n");
+               "followVeltoAsked=true\n");
+    conf.write(pageOf20 ? "prefsStreamCount=0\n" : "prefsStreamCount=3\n");
 }
 
 } // namespace
@@ -308,6 +311,22 @@ int main(int argc, char **argv)
             qPrintable(figure(painted, "ms")), posts);
         std::printf("  resident memory 5 s after start: %s; GL driver loaded: %s\n",
             qPrintable(figure(resident, "MiB", 1)), gl ? "yes" : "no");
+    }
+
+    // The default page of 20 posts, on the first platform: the memory most
+    // users see.
+    {
+        writeProfile(profile.path(), true, true);
+        QProcessEnvironment on = env;
+        on.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platforms.front().name));
+        timedStart(program, on, platforms.front().watch); // stores the page of 20
+        std::vector<double> resident;
+        for (int i = 0; i < kRuns; ++i)
+            resident.push_back(memoryAfterStart(program, on).veltoMiB);
+        std::printf("signed in, %s, the default page of 20 posts: resident memory 5 s after "
+                    "start: %s\n",
+            platforms.front().name, qPrintable(figure(resident, "MiB", 1)));
+        writeProfile(profile.path(), true);
     }
 
     // A distant service and none at all: the stored page comes first.
