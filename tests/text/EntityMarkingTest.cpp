@@ -96,13 +96,4 @@ TEST(EntityMarking, TheStylingFollowsTheFontSizePreferenceAtEachCall)
     }
 }
 
-TEST(StringToURLTransformer, AnswersAValidUrlOrNone)
-{
-    EXPECT_EQ(StringToURLTransformer::transformedValue(QStringLiteral("http://example.com/a")),
-        QUrl(QStringLiteral("http://example.com/a")));
-    EXPECT_FALSE(StringToURLTransformer::transformedValue(QString()).isValid());
-    EXPECT_FALSE(
-        StringToURLTransformer::transformedValue(QStringLiteral("http://exa mple.com")).isValid());
-}
-
 } // namespace

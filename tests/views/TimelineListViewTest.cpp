@@ -9,25 +9,6 @@
 
 using namespace timelinetest;
 
-TEST_F(TimelineListViewTest, RowsSpanTheListAndFollowTheHeightRuleAtEveryWidth)
-{
-    show(posts(5, [](int i) {
-        return i == 2 ? QStringLiteral("many words ").repeated(40) : QStringLiteral("hi");
-    }));
-    const auto ruled = [&](int row) {
-        return TimelineRowMetrics::rowHeight(
-            m_posts.arrangedObject(row)->attributedString, viewport()->width());
-    };
-    for (int row = 0; row < 5; ++row) {
-        EXPECT_EQ(rectOf(row).width(), viewport()->width());
-        EXPECT_EQ(rectOf(row).height(), ruled(row)) << "row " << row;
-    }
-    const int tall = rectOf(2).height();
-    m_window->resize(900, 640);
-    ASSERT_TRUE(waitUntil([&] { return rectOf(2).height() < tall; }));
-    EXPECT_EQ(rectOf(2).height(), ruled(2));
-}
-
 TEST_F(TimelineListViewTest, ARowsButtonsActOnlyWhereTheRowShowsThemAndWhenLetGoOverThem)
 {
     // Row 0 is the signed-in user's own post. Each click is made where the
@@ -248,18 +229,17 @@ TEST_F(TimelineListViewTest, AClickOnAMarkSelectsTheRowThenLoadsItsStreamAndPlai
     }
 }
 
-TEST_F(TimelineListViewTest, DoubleClickOnARowIsReportedButOnItsButtonsIsTwoClicks)
+// A double click elsewhere on a row is reported: see the text selection's tests.
+TEST_F(TimelineListViewTest, ADoubleClickOnTheSelectedRowsButtonIsTwoClicks)
 {
     show(posts(4));
+    m_posts.setSelectionIndex(2);
     QSignalSpy doubled(m_list, &TimelineListView::rowDoubleClicked);
-    for (const Part part : { Part::Name, Part::Reply }) {
-        const QPoint at = centreOf(2, part);
-        QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    }
-    ASSERT_EQ(doubled.count(), 1);
-    EXPECT_EQ(doubled.first().first().toInt(), 2);
+    const QPoint at = centreOf(2, Part::Reply);
+    QTest::mouseClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(doubled.count(), 0);
     EXPECT_EQ(m_posted.count(nf::reply), 2) << m_posted.join(QLatin1Char(',')).toStdString();
 }
 
@@ -305,6 +285,8 @@ TEST_F(TimelineListViewTest, EmptyAndSingleLists)
     EXPECT_TRUE(m_posted.isEmpty());
 }
 
+// Rows span the list and follow the height rule at every width, also for
+// 200 very long posts in the narrowest and the widest window.
 TEST_F(TimelineListViewTest, TwoHundredVeryLongPostsAtTheNarrowestAndWidestWindow)
 {
     show(posts(200, [](int i) {
@@ -325,6 +307,7 @@ TEST_F(TimelineListViewTest, TwoHundredVeryLongPostsAtTheNarrowestAndWidestWindo
             ASSERT_TRUE(waitUntil(
                 [&] { return rectOf(row).height() == expected; }, std::chrono::seconds(20)))
                 << "row " << row << " at width " << width;
+            EXPECT_EQ(rectOf(row).width(), width);
         }
         m_list->reloadTableView();
         EXPECT_TRUE(waitUntil([&] { return rowIsVisible(199); }, std::chrono::seconds(20)));

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -195,22 +194,4 @@ TEST_F(URLImageViewTest, ALoadDroppedBySettingAnImageOrByTheViewGoingIsNeitherSh
         EXPECT_FALSE(answer(path, 200, "image/png", png(Qt::red)));
         EXPECT_FALSE(cached(path));
     }
-}
-
-TEST(AvatarImageView, PictureIsRoundedInsideTheFrame)
-{
-    AvatarImageView view;
-    view.resize(52, 52);
-    QImage red(48, 48, QImage::Format_ARGB32_Premultiplied);
-    red.fill(QColor(220, 20, 20));
-    view.setImage(red);
-
-    QImage shot(52, 52, QImage::Format_ARGB32_Premultiplied);
-    shot.fill(Qt::white);
-    view.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(shot.pixelColor(26, 26), QColor(220, 20, 20));
-    EXPECT_EQ(shot.pixelColor(0, 26), QColor(Qt::white)) << "2 points of inset";
-    EXPECT_NE(shot.pixelColor(2, 2), QColor(220, 20, 20)) << "the corner is rounded off";
-    const QColor border = shot.pixelColor(26, 2);
-    EXPECT_GT(border.green(), 60) << "grey border over the picture's edge";
 }
