@@ -87,15 +87,40 @@ protected:
     QString image;
 };
 
-TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelection)
+TEST_F(ImageUploadTest,
+    ADroppedImageIsSentShrunkBeforeTheSelectionAnyOtherFileBeepsAndTheHostsAnswerDecides)
 {
+    int beeps = 0;
+    SystemBeep::setPlayer([&] { ++beeps; });
+    const auto drop = [&](const QString &path) {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(path) });
+        // As a drag arrives: it enters, moves, and is let go.
+        QDragEnterEvent enter(
+            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &move);
+        QDropEvent event(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &event);
+    };
+    const QString shouting = files.filePath(u"PHOTO.JPG"_qs);
+    QFile::copy(image, shouting);
+    drop(shouting);
+    SystemBeep::setPlayer({});
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 0);
+
     composer()->setPlainText(u"look at this"_qs);
     QTextCursor cursor = composer()->textCursor();
     cursor.setPosition(5);
     cursor.setPosition(12, QTextCursor::KeepAnchor); // "at this"
     composer()->setTextCursor(cursor);
-
-    ASSERT_TRUE(upload(image));
+    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+    drop(image);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 1);
+    ASSERT_TRUE(finished.wait(15000));
+    ASSERT_TRUE(finished.first().at(0).toBool());
     const QString text = composer()->toPlainText();
     const QString base = sandbox.baseUrl().toString() + u"/img/"_qs;
     ASSERT_TRUE(text.startsWith(u"look  "_qs + base)) << text.toStdString();
@@ -119,6 +144,29 @@ TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelectio
     EXPECT_EQ(pane->pictureLinks(), QStringList { link });
     composer()->setPlainText(u"look at this"_qs);
     EXPECT_TRUE(pane->pictureLinks().isEmpty());
+
+    // The host's answer decides, and a failure leaves the text alone.
+    composer()->setPlainText(u"text"_qs);
+    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "NO: full"));
+    EXPECT_FALSE(upload(image));
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().at(0).message, u"Could not upload image."_qs);
+    EXPECT_EQ(composer()->toPlainText(), u"text"_qs);
+
+    // "YES" split so that no piece begins with it: a failure.
+    ASSERT_TRUE(sandbox.injectChunks(u"/img.php"_qs, { "Y", "ES http://x/img/a.jpg" }, 300));
+    EXPECT_FALSE(upload(image));
+    // A first piece that begins with YES is a success, whatever follows.
+    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "YESTERDAY"));
+    EXPECT_TRUE(upload(image));
+    // A file that is no picture never reaches the host.
+    const QString broken = files.filePath(u"broken.jpg"_qs);
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    EXPECT_FALSE(upload(broken));
+    EXPECT_TRUE(cachedUploads().isEmpty());
 }
 
 TEST_F(ImageUploadTest, AttachImageOpensTheComposerWithTheLinkAfterANoticeOnTheFirstUpload)
@@ -149,62 +197,6 @@ TEST_F(ImageUploadTest, AttachImageOpensTheComposerWithTheLinkAfterANoticeOnTheF
     EXPECT_EQ(alerts.shown().at(0).title, u"Image Upload"_qs);
     attach();
     EXPECT_EQ(alerts.shown().size(), 1) << "the notice comes once";
-}
-
-TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)
-{
-    composer()->setPlainText(u"text"_qs);
-    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "NO: full"));
-    EXPECT_FALSE(upload(image));
-    ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).message, u"Could not upload image."_qs);
-    EXPECT_EQ(composer()->toPlainText(), u"text"_qs);
-
-    // "YES" split so that no piece begins with it: a failure.
-    ASSERT_TRUE(sandbox.injectChunks(u"/img.php"_qs, { "Y", "ES http://x/img/a.jpg" }, 300));
-    EXPECT_FALSE(upload(image));
-    // A first piece that begins with YES is a success, whatever follows.
-    ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "YESTERDAY"));
-    EXPECT_TRUE(upload(image));
-    // A file that is no picture never reaches the host.
-    const QString broken = files.filePath(u"broken.jpg"_qs);
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
-    file.close();
-    EXPECT_FALSE(upload(broken));
-    EXPECT_TRUE(cachedUploads().isEmpty());
-}
-
-TEST_F(ImageUploadTest, AFileDroppedOnTheComposerIsUploadedAndAnyOtherBeeps)
-{
-    int beeps = 0;
-    SystemBeep::setPlayer([&] { ++beeps; });
-    auto drop = [&](const QString &path) {
-        QMimeData data;
-        data.setUrls({ QUrl::fromLocalFile(path) });
-        // As a drag arrives: it enters, moves, and is let go.
-        QDragEnterEvent enter(
-            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &enter);
-        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &move);
-        QDropEvent event(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &event);
-    };
-    const QString shouting = files.filePath(u"PHOTO.JPG"_qs);
-    QFile::copy(image, shouting);
-    drop(shouting);
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(delegate->uploads().uploadsRunning(), 0);
-
-    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
-    drop(image);
-    EXPECT_EQ(delegate->uploads().uploadsRunning(), 1);
-    ASSERT_TRUE(finished.wait(15000));
-    EXPECT_TRUE(finished.first().at(0).toBool());
-    EXPECT_TRUE(composer()->toPlainText().contains(u"/img/"));
-    SystemBeep::setPlayer({});
 }
 
 TEST(UploaderFile, AnEmptyFileSucceedsWithoutARequestAndAMissingOneFails)

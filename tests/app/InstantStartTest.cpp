@@ -7,15 +7,12 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "platform/Relaunch.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
-#include "support/PostStore.h"
 #include "views/NewPostsMarker.h"
 #include "views/NoticeBar.h"
 #include "views/TimelineListView.h"
 
-#include <QFile>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -90,19 +87,6 @@ TEST_F(InstantStartTest, ARefreshWithNewPostsKeepsTheTopPostAndOffersTheNewOnes)
     marker->click();
     EXPECT_TRUE(waitUntil([&] { return window().listView()->verticalScrollBar()->value() == 0; }));
     EXPECT_FALSE(marker->isVisible());
-}
-
-TEST_F(InstantStartTest, RevokingTheCredentialsDeletesTheStoredPosts)
-{
-    start();
-    ASSERT_TRUE(QFile::exists(PostStore::defaultPath()));
-    int restarts = 0;
-    Relaunch::setRestartHandler([&] { ++restarts; });
-    alerts.answerNext(0); // Revoke
-    delegate->revokeCredentials();
-    Relaunch::setRestartHandler({});
-    EXPECT_EQ(restarts, 1);
-    EXPECT_FALSE(QFile::exists(PostStore::defaultPath()));
 }
 
 } // namespace

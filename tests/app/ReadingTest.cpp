@@ -62,7 +62,8 @@ protected:
     }
 };
 
-TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
+TEST_F(
+    ReadingTest, PagesAndEndsKeepTheSelectionInSightAndBackReturnsToTheScrollPlaceAndSelectedPost)
 {
     press(Qt::Key_Home);
     EXPECT_EQ(selected(), 0);
@@ -99,10 +100,8 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     EXPECT_TRUE(selectionInSight());
     press(Qt::Key_PageUp);
     EXPECT_EQ(selected(), 0);
-}
 
-TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream)
-{
+    // Back returns to the scroll place and selected post of the earlier stream.
     QScrollBar *bar = list()->verticalScrollBar();
     // Once nothing loads and the whole page is laid out (a busy machine may
     // still be finishing either), the reader scrolls part of the way into a row.
@@ -157,7 +156,7 @@ TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream
     EXPECT_FALSE(posts().selectionIndex().has_value());
 }
 
-TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
+TEST_F(ReadingTest, RowsAndControlsHaveNamesAndTabGoesDownTheStreamsAcrossTheBarIntoTheComposer)
 {
     QAccessibleInterface *listAccess = QAccessible::queryAccessibleInterface(list());
     ASSERT_TRUE(listAccess);
@@ -194,28 +193,23 @@ TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
     QAccessibleInterface *composer = QAccessible::queryAccessibleInterface(window().composer());
     ASSERT_TRUE(composer);
     EXPECT_EQ(composer->text(QAccessible::Name), u"Post text"_qs);
-}
 
-TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheList)
-{
-    MainWindow *window = delegate->window();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    delegate->newPost();
-    QTest::keyClicks(window->composer(), u"where Tab goes"_qs);
-    SideBar *bar = window->sideBar();
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClicks(window().composer(), u"where Tab goes"_qs);
+    SideBar *bar = window().sideBar();
     ASSERT_EQ(bar->numberOfRows(), 5);
     // The streams are one group, as radio buttons are: Tab stops at the
     // shown one and the arrow keys move inside. Back is hidden on a main
     // stream, so Tab passes it by.
-    const auto tool = [window](const QString &name) -> QWidget * {
-        for (QToolButton *button : window->findChildren<QToolButton *>())
+    const auto tool = [this](const QString &name) -> QWidget * {
+        for (QToolButton *button : window().findChildren<QToolButton *>())
             if (button->accessibleName() == name)
                 return button;
         return nullptr;
     };
     const QList<QWidget *> expected { bar->cellForItem(0), tool(u"Refresh"_qs),
-        tool(u"New Post"_qs), window->composer(), window->composerPane()->postButton(), list(),
+        tool(u"New Post"_qs), window().composer(), window().composerPane()->postButton(), list(),
         bar->cellForItem(0) };
     ASSERT_FALSE(expected.contains(nullptr));
 
@@ -231,7 +225,7 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
             break;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(window->composer()->text(), u"where Tab goes"_qs)
+    EXPECT_EQ(window().composer()->text(), u"where Tab goes"_qs)
         << "Tab in the composer moves on and writes nothing";
 
     // Down moves to the next stream, and Space shows the stream in focus.
