@@ -403,7 +403,7 @@ TEST_F(ComposerTest, AtSignAndAPauseOfferTheNamesTheUserFollows)
     EXPECT_FALSE(view().isCompletionVisible());
 }
 
-TEST_F(ComposerTest, TheDraftComesBackWhenTheProgramEndedWithoutQuitting)
+TEST_F(ComposerTest, TheDraftComesBackWhenTheProgramEndedWithoutQuittingOrWasKilled)
 {
     selectPost(u"773"_qs);
     delegate->composer().doTheReply();
@@ -431,11 +431,8 @@ TEST_F(ComposerTest, TheDraftComesBackWhenTheProgramEndedWithoutQuitting)
     delegate->windowCommands().closeWindow();
     delegate->applicationWillTerminate();
     EXPECT_FALSE(QFile::exists(draftPath()));
-}
 
-// The real program, typed into through the X server, then killed.
-TEST_F(ComposerTest, ADraftSurvivesAKillOfTheProgram)
-{
+    // The real program, typed into through the X server, then killed.
     // The test command runs under xvfb-run; the setup installs xdotool.
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
     ASSERT_FALSE(QStandardPaths::findExecutable(u"xdotool"_qs).isEmpty());

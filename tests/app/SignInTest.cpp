@@ -85,7 +85,7 @@ TEST_F(SignInTest, ASignInProgramThatIsMissingOrEndsEarlySaysSoOrQuits)
     }
 }
 
-TEST_F(SignInTest, ASignInProgramKilledWhileThePageShowsIsOfferedAgain)
+TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndAKilledSignInProgramIsOfferedAgain)
 {
     ScriptedHttpServer site;
     site.route("/oauth/authenticate",
@@ -96,23 +96,8 @@ TEST_F(SignInTest, ASignInProgramKilledWhileThePageShowsIsOfferedAgain)
     OutsideAddresses::setCurrent(addresses);
     QSignalSpy quit(&signIn(), &SignInController::quitRequested);
     delegate->awakeFromNib();
-    for (int page = 1; page <= 2; ++page) {
-        ASSERT_TRUE(
-            testsupport::waitUntil([&] { return site.hits("/oauth/authenticate") == page; }, 20s));
-        alerts.answerNext(page == 1 ? 0 : 1); // Retry, then Quit
-        ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
-        EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
-        EXPECT_EQ(alerts.shown().last().buttons, (QStringList { u"Retry"_qs, u"Quit"_qs }));
-    }
-    EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
-    EXPECT_FALSE(signIn().isSigningIn());
-    EXPECT_EQ(restarts, 0);
-}
 
-TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
-{
-    delegate->awakeFromNib();
+    // Signed out, the refresh timer loads nothing and says nothing.
     ASSERT_TRUE(signIn().isSigningIn());
     ASSERT_TRUE(sandbox.clearRequests());
     const qsizetype alertsBefore = alerts.shown().size();
@@ -134,6 +119,20 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
     EXPECT_EQ(streamRequests(), 0);
+
+    // The sign-in program killed while its page shows is offered again.
+    for (int page = 1; page <= 2; ++page) {
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return site.hits("/oauth/authenticate") == page; }, 20s));
+        alerts.answerNext(page == 1 ? 0 : 1); // Retry, then Quit
+        ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
+        EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
+        EXPECT_EQ(alerts.shown().last().buttons, (QStringList { u"Retry"_qs, u"Quit"_qs }));
+    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
+    EXPECT_FALSE(signIn().isSigningIn());
+    EXPECT_EQ(restarts, 0);
 }
 
 TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)

@@ -49,10 +49,30 @@ protected:
     testsupport::RecordingOpener opener;
 };
 
-TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATimeAndTheBarsFollowTheShownStream)
+TEST_F(WindowCommandsTest,
+    KeyboardSelectionLeavesTheComposerItsKeysCloseStepsBackAndTheBarsFollowTheStream)
 {
+    // Keyboard selection starts at either end.
+    ASSERT_GT(posts().count(), 1);
+    delegate->commands().trigger(u"previousPost"_qs);
+    EXPECT_EQ(posts().selectionIndex(), posts().count() - 1);
+    posts().clearSelection();
+    delegate->commands().trigger(u"nextPost"_qs);
+    EXPECT_EQ(posts().selectionIndex(), 0);
+    delegate->commands().trigger(u"nextPost"_qs);
+    EXPECT_EQ(posts().selectionIndex(), 1);
+    delegate->commands().trigger(u"previousPost"_qs);
+    EXPECT_EQ(posts().selectionIndex(), 0);
+
     window().show();
     delegate->newPost();
+    QApplication::setActiveWindow(&window());
+    window().composer()->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window().composerHasFocus(); }));
+    // The arrow keys belong to the text while the user writes.
+    delegate->commands().trigger(u"nextPost"_qs);
+    EXPECT_EQ(posts().selectionIndex(), 0);
+
     ASSERT_TRUE(window().isComposerOpen());
     window().composer()->setPlainText(u"draft"_qs);
     ASSERT_TRUE(delegate->composer().isPostAvailable());
@@ -98,29 +118,6 @@ TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATimeAndTheBarsFollowTheShown
     // 4: on a main stream the window goes.
     delegate->windowCommands().closeWindow();
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().isHiddenFromUser(); }));
-}
-
-TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheComposerItsKeys)
-{
-    ASSERT_GT(posts().count(), 1);
-    delegate->commands().trigger(u"previousPost"_qs);
-    EXPECT_EQ(posts().selectionIndex(), posts().count() - 1);
-    posts().clearSelection();
-    delegate->commands().trigger(u"nextPost"_qs);
-    EXPECT_EQ(posts().selectionIndex(), 0);
-    delegate->commands().trigger(u"nextPost"_qs);
-    EXPECT_EQ(posts().selectionIndex(), 1);
-    delegate->commands().trigger(u"previousPost"_qs);
-    EXPECT_EQ(posts().selectionIndex(), 0);
-
-    window().show();
-    delegate->newPost();
-    QApplication::setActiveWindow(&window());
-    window().composer()->setFocus();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return window().composerHasFocus(); }));
-    // The arrow keys belong to the text while the user writes.
-    delegate->commands().trigger(u"nextPost"_qs);
-    EXPECT_EQ(posts().selectionIndex(), 0);
 }
 
 TEST(Swipes, GoOutOnlyWhenGesturesAreOnAndTheSidewaysDeltaFirst)
