@@ -131,7 +131,7 @@ TEST_F(UserPanelTest,
         EXPECT_EQ(posts().arrangedObject(row)->userId(), author);
 }
 
-TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHoldsAndMutingAsksFirst)
+TEST_F(UserPanelTest, FollowUnfollowMuteAndTheSearchSheetShowWhatTheServiceHolds)
 {
     // Someone the demo user does not follow, from a search.
     ASSERT_EQ(sandbox.api("DELETE", "users/@olga/follow").status, 200);
@@ -182,10 +182,9 @@ TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHoldsAndMutingAsksF
     EXPECT_EQ(alerts.shown().last().message, u"You've muted user: @%1."_qs.arg(username));
     // One request: the cancelled question sent none.
     EXPECT_EQ(sandbox.requestCount(u"POST"_qs, mute), 1);
-}
 
-TEST_F(UserPanelTest, TheUserSearchSheetComesWithItsKeysAndTheSearchesDoNotDoubleATypedSign)
-{
+    // The user search sheet comes with its keys and the searches do not double a typed sign.
+    QTest::keyClick(panel(), Qt::Key_Escape);
     QApplication::setActiveWindow(delegate->window());
     ASSERT_TRUE(QTest::qWaitForWindowActive(delegate->window()));
     // Ctrl+Shift+F, the sheet it opens with its title, and what is typed into it.
@@ -220,9 +219,9 @@ TEST_F(UserPanelTest, TheUserSearchSheetComesWithItsKeysAndTheSearchesDoNotDoubl
     EXPECT_FALSE(panel()->isVisible()) << "the hashtag's posts end the sheet";
 
     // A user nobody has: the request layer's message, no panel.
-    const qsizetype before = alerts.shown().size();
+    const qsizetype beforeNobody = alerts.shown().size();
     users().performSearch(UserPanelController::searchUser, u"nobody-here-at-all"_qs);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > before; }, 10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > beforeNobody; }, 10s));
     EXPECT_EQ(alerts.shown().last().message, u"Unable to load user."_qs);
 
     // A record without an id and a user name is the same failure, and asks
