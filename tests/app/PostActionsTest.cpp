@@ -88,6 +88,7 @@ TEST_F(PostActionsTest,
     EXPECT_FALSE(window().isProgressRunning());
 
     ASSERT_TRUE(sandbox.clearRequests());
+    const qsizetype failures = alerts.shown().size();
     actions().starOrUnstarPost();
     actions().starOrUnstarPost(); // a second press while the first is on its way
     EXPECT_TRUE(window().isProgressRunning());
@@ -100,6 +101,7 @@ TEST_F(PostActionsTest,
     ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
     EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, path), 1);
     EXPECT_EQ(command(u"star"_qs)->text(), u"Star Post"_qs);
+    EXPECT_EQ(alerts.shown().size(), failures);
 }
 
 TEST_F(
