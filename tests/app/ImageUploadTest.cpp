@@ -87,15 +87,40 @@ protected:
     QString image;
 };
 
-TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelection)
+TEST_F(
+    ImageUploadTest, AnImageDroppedOrAttachedIsSentShrunkAnyOtherFileBeepsAndTheHostsAnswerDecides)
 {
+    int beeps = 0;
+    SystemBeep::setPlayer([&] { ++beeps; });
+    const auto drop = [&](const QString &path) {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(path) });
+        // As a drag arrives: it enters, moves, and is let go.
+        QDragEnterEvent enter(
+            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &move);
+        QDropEvent event(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(composer()->viewport(), &event);
+    };
+    const QString shouting = files.filePath(u"PHOTO.JPG"_qs);
+    QFile::copy(image, shouting);
+    drop(shouting);
+    SystemBeep::setPlayer({});
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 0);
+
     composer()->setPlainText(u"look at this"_qs);
     QTextCursor cursor = composer()->textCursor();
     cursor.setPosition(5);
     cursor.setPosition(12, QTextCursor::KeepAnchor); // "at this"
     composer()->setTextCursor(cursor);
-
-    ASSERT_TRUE(upload(image));
+    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+    drop(image);
+    EXPECT_EQ(delegate->uploads().uploadsRunning(), 1);
+    ASSERT_TRUE(finished.wait(15000));
+    ASSERT_TRUE(finished.first().at(0).toBool());
     const QString text = composer()->toPlainText();
     const QString base = sandbox.baseUrl().toString() + u"/img/"_qs;
     ASSERT_TRUE(text.startsWith(u"look  "_qs + base)) << text.toStdString();
@@ -119,40 +144,8 @@ TEST_F(ImageUploadTest, ADroppedImageIsSentShrunkAndItsLinkGoesBeforeTheSelectio
     EXPECT_EQ(pane->pictureLinks(), QStringList { link });
     composer()->setPlainText(u"look at this"_qs);
     EXPECT_TRUE(pane->pictureLinks().isEmpty());
-}
 
-TEST_F(ImageUploadTest, AttachImageOpensTheComposerWithTheLinkAfterANoticeOnTheFirstUpload)
-{
-    Preferences::standard().setValue(prefs::firstImageUpload, false);
-    delegate->newPost(); // the second Ctrl+N on an empty composer closes it
-    ASSERT_FALSE(window().isComposerOpen());
-    // File > Attach Image…, the file chosen in the dialog it opens.
-    const auto attach = [&] {
-        QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
-        delegate->commands().trigger(u"attachImage"_qs);
-        QFileDialog *chooser = nullptr;
-        ASSERT_TRUE(testsupport::waitUntil([&] {
-            for (QFileDialog *open : window().findChildren<QFileDialog *>())
-                chooser = open->isVisible() ? open : chooser;
-            return chooser != nullptr;
-        }));
-        chooser->selectFile(image);
-        QMetaObject::invokeMethod(chooser, "accept");
-        ASSERT_TRUE(finished.wait(15000));
-        ASSERT_TRUE(finished.first().at(0).toBool());
-    };
-    attach();
-    EXPECT_TRUE(window().isComposerOpen());
-    EXPECT_TRUE(composer()->toPlainText().contains(sandbox.baseUrl().toString() + u"/img/"_qs))
-        << composer()->toPlainText().toStdString();
-    ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).title, u"Image Upload"_qs);
-    attach();
-    EXPECT_EQ(alerts.shown().size(), 1) << "the notice comes once";
-}
-
-TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)
-{
+    // The host's answer decides, and a failure leaves the text alone.
     composer()->setPlainText(u"text"_qs);
     ASSERT_TRUE(sandbox.injectAnswer(u"/img.php"_qs, "NO: full"));
     EXPECT_FALSE(upload(image));
@@ -174,37 +167,36 @@ TEST_F(ImageUploadTest, TheHostsAnswerDecidesAndAFailureLeavesTheTextAlone)
     file.close();
     EXPECT_FALSE(upload(broken));
     EXPECT_TRUE(cachedUploads().isEmpty());
-}
 
-TEST_F(ImageUploadTest, AFileDroppedOnTheComposerIsUploadedAndAnyOtherBeeps)
-{
-    int beeps = 0;
-    SystemBeep::setPlayer([&] { ++beeps; });
-    auto drop = [&](const QString &path) {
-        QMimeData data;
-        data.setUrls({ QUrl::fromLocalFile(path) });
-        // As a drag arrives: it enters, moves, and is let go.
-        QDragEnterEvent enter(
-            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &enter);
-        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &move);
-        QDropEvent event(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(composer()->viewport(), &event);
+    // File > Attach Image… opens the composer with the link, after a notice
+    // on the first upload.
+    Preferences::standard().setValue(prefs::firstImageUpload, false);
+    composer()->clear();
+    window().setComposerOpen(false);
+    const qsizetype alertsBefore = alerts.shown().size();
+    // File > Attach Image…, the file chosen in the dialog it opens.
+    const auto attach = [&] {
+        QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
+        delegate->commands().trigger(u"attachImage"_qs);
+        QFileDialog *chooser = nullptr;
+        ASSERT_TRUE(testsupport::waitUntil([&] {
+            for (QFileDialog *open : window().findChildren<QFileDialog *>())
+                chooser = open->isVisible() ? open : chooser;
+            return chooser != nullptr;
+        }));
+        chooser->selectFile(image);
+        QMetaObject::invokeMethod(chooser, "accept");
+        ASSERT_TRUE(finished.wait(15000));
+        ASSERT_TRUE(finished.first().at(0).toBool());
     };
-    const QString shouting = files.filePath(u"PHOTO.JPG"_qs);
-    QFile::copy(image, shouting);
-    drop(shouting);
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(delegate->uploads().uploadsRunning(), 0);
-
-    QSignalSpy finished(&delegate->uploads(), &ImageUploads::uploadFinished);
-    drop(image);
-    EXPECT_EQ(delegate->uploads().uploadsRunning(), 1);
-    ASSERT_TRUE(finished.wait(15000));
-    EXPECT_TRUE(finished.first().at(0).toBool());
-    EXPECT_TRUE(composer()->toPlainText().contains(u"/img/"));
-    SystemBeep::setPlayer({});
+    attach();
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_TRUE(composer()->toPlainText().contains(sandbox.baseUrl().toString() + u"/img/"_qs))
+        << composer()->toPlainText().toStdString();
+    ASSERT_EQ(alerts.shown().size(), alertsBefore + 1);
+    EXPECT_EQ(alerts.shown().last().title, u"Image Upload"_qs);
+    attach();
+    EXPECT_EQ(alerts.shown().size(), alertsBefore + 1) << "the notice comes once";
 }
 
 TEST(UploaderFile, AnEmptyFileSucceedsWithoutARequestAndAMissingOneFails)

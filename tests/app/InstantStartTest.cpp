@@ -7,15 +7,12 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "platform/Relaunch.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
-#include "support/PostStore.h"
 #include "views/NewPostsMarker.h"
 #include "views/NoticeBar.h"
 #include "views/TimelineListView.h"
 
-#include <QFile>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -43,9 +40,25 @@ protected:
     TimelineListView::ReadingPlace place() const { return window().listView()->readingPlace(); }
 };
 
-TEST_F(InstantStartTest, AStartPaintsTheStoredPageAtTheReadersPlaceBeforeAnyAnswer)
+TEST_F(InstantStartTest, ANewPageKeepsTheTopPostAndAStartPaintsTheStoredPageBeforeAnyAnswer)
 {
     start();
+    // A refresh with new posts keeps the top post and offers the new ones.
+    ASSERT_TRUE(readAt(3));
+    const TimelineListView::ReadingPlace before = place();
+    for (int n = 0; n < 3; ++n)
+        ASSERT_EQ(sandbox.api("POST", "posts", "text=new+" + QByteArray::number(n)).status, 200);
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().reloadShownStream(); }));
+    EXPECT_TRUE(waitUntil([&] { return place() == before; }))
+        << place().postID.toStdString() << " + " << place().offset;
+    NewPostsMarker *marker = window().newPostsMarker();
+    EXPECT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->count(), 3);
+    marker->click();
+    EXPECT_TRUE(waitUntil([&] { return window().listView()->verticalScrollBar()->value() == 0; }));
+    EXPECT_FALSE(marker->isVisible());
+
+    // A start paints the stored page at the reader's place before any answer.
     ASSERT_TRUE(readAt(4));
     const TimelineListView::ReadingPlace left = place();
     delegate->applicationWillTerminate();
@@ -72,37 +85,6 @@ TEST_F(InstantStartTest, AStartPaintsTheStoredPageAtTheReadersPlaceBeforeAnyAnsw
         EXPECT_TRUE(alerts.shown().isEmpty());
         delegate->applicationWillTerminate();
     }
-}
-
-TEST_F(InstantStartTest, ARefreshWithNewPostsKeepsTheTopPostAndOffersTheNewOnes)
-{
-    start();
-    ASSERT_TRUE(readAt(3));
-    const TimelineListView::ReadingPlace before = place();
-    for (int n = 0; n < 3; ++n)
-        ASSERT_EQ(sandbox.api("POST", "posts", "text=new+" + QByteArray::number(n)).status, 200);
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().reloadShownStream(); }));
-    EXPECT_TRUE(waitUntil([&] { return place() == before; }))
-        << place().postID.toStdString() << " + " << place().offset;
-    NewPostsMarker *marker = window().newPostsMarker();
-    EXPECT_TRUE(marker->isVisible());
-    EXPECT_EQ(marker->count(), 3);
-    marker->click();
-    EXPECT_TRUE(waitUntil([&] { return window().listView()->verticalScrollBar()->value() == 0; }));
-    EXPECT_FALSE(marker->isVisible());
-}
-
-TEST_F(InstantStartTest, RevokingTheCredentialsDeletesTheStoredPosts)
-{
-    start();
-    ASSERT_TRUE(QFile::exists(PostStore::defaultPath()));
-    int restarts = 0;
-    Relaunch::setRestartHandler([&] { ++restarts; });
-    alerts.answerNext(0); // Revoke
-    delegate->revokeCredentials();
-    Relaunch::setRestartHandler({});
-    EXPECT_EQ(restarts, 1);
-    EXPECT_FALSE(QFile::exists(PostStore::defaultPath()));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/SignInController.h"
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/Relaunch.h"
@@ -94,8 +95,16 @@ TEST_F(KeyringTest, SignInKeepsTheTokenInTheKeyringTheNextStartReadsItAndRevokeT
     OutsideAddresses::setCurrent(addresses);
 
     delegate = std::make_unique<AppDelegate>();
+    QSignalSpy quit(&delegate->signIn(), &SignInController::quitRequested);
     delegate->awakeFromNib();
+    EXPECT_TRUE(delegate->signIn().isSigningIn());
+    EXPECT_FALSE(window().isVisible());
     ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }, 20s));
+    EXPECT_EQ(site.hits("/oauth/authenticate"), 1);
+    // The sign-in program ends by itself, and that is no reason to quit.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !delegate->signIn().isSigningIn(); }, 10s));
+    EXPECT_EQ(quit.count(), 0);
+    EXPECT_TRUE(alerts.shown().isEmpty());
     const QString key = StoredToken::keyringKey();
     EXPECT_TRUE(key.startsWith(u"127.0.0.1:%1 "_qs.arg(sandbox.port()))) << key.toStdString();
     EXPECT_EQ(keyring.secret(key), sandbox.token());
@@ -106,6 +115,7 @@ TEST_F(KeyringTest, SignInKeepsTheTokenInTheKeyringTheNextStartReadsItAndRevokeT
     QElapsedTimer run;
     run.start();
     ASSERT_TRUE(restart());
+    EXPECT_FALSE(delegate->signIn().isSigningIn());
     EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
     EXPECT_TRUE(window().noticeBar()->text().isEmpty());
 

@@ -4,17 +4,19 @@
 #include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/PostActions.h"
 #include "core/Preferences.h"
 #include "service/PostsArrayController.h"
 #include "service/SelectedPost.h"
 #include "service/StreamLoader.h"
+#include "views/SideBar.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QJsonObject>
-#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,45 +59,14 @@ protected:
     {
         return r.post.value(u"user"_qs).toMap().value(u"id"_qs).toString() != u"1";
     }
-    QAction *postMenuAction(const QString &title) const
-    {
-        for (QAction *menu : window().menuBar()->actions()) {
-            if (menu->text() != u"&Post" || !menu->menu())
-                continue;
-            for (QAction *action : menu->menu()->actions())
-                if (action->text() == title)
-                    return action;
-        }
-        return nullptr;
-    }
+    // The command as the menus show it.
+    QAction *command(const QString &id) const { return delegate->commands().action(id); }
 
     testsupport::RecordingOpener opener;
 };
 
-TEST_F(PostActionsTest, StarringAndUnstarringSendOneRequestEachAndTheRowAndMenuFollow)
-{
-    const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
-    ASSERT_FALSE(id.isEmpty());
-    ASSERT_TRUE(sandbox.clearRequests());
-    ASSERT_NE(postMenuAction(u"Star Post"_qs), nullptr);
-
-    actions().starOrUnstarPost();
-    actions().starOrUnstarPost(); // a second press while the first is on its way
-    EXPECT_TRUE(window().isProgressRunning());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
-    EXPECT_FALSE(window().isProgressRunning());
-    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, u"/stream/0/posts/%1/star"_qs.arg(id)), 1);
-    EXPECT_EQ(actions().starItemTitle(), u"Unstar Post"_qs);
-    EXPECT_NE(postMenuAction(u"Unstar Post"_qs), nullptr);
-
-    actions().starOrUnstarPost();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
-    EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, u"/stream/0/posts/%1/star"_qs.arg(id)), 1);
-    EXPECT_EQ(actions().starItemTitle(), u"Star Post"_qs);
-    EXPECT_TRUE(alerts.shown().isEmpty());
-}
-
-TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
+TEST_F(PostActionsTest,
+    StarringAndUnstarringSendOneRequestEachAndAStarTheServiceDidNotMakeIsNeverShown)
 {
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
     const QString path = u"/stream/0/posts/%1/star"_qs.arg(id);
@@ -112,36 +83,58 @@ TEST_F(PostActionsTest, AStarTheServiceDidNotMakeIsNeverShown)
         ASSERT_EQ(alerts.shown().size(), before + 1) << attempt;
         EXPECT_EQ(alerts.shown().last().message, u"Unable to star post."_qs);
         EXPECT_FALSE(starredNow(id)) << attempt;
-        EXPECT_EQ(actions().starItemTitle(), u"Star Post"_qs);
+        EXPECT_EQ(command(u"star"_qs)->text(), u"Star Post"_qs);
     }
     EXPECT_FALSE(window().isProgressRunning());
+
+    ASSERT_TRUE(sandbox.clearRequests());
+    const qsizetype failures = alerts.shown().size();
+    actions().starOrUnstarPost();
+    actions().starOrUnstarPost(); // a second press while the first is on its way
+    EXPECT_TRUE(window().isProgressRunning());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
+    EXPECT_FALSE(window().isProgressRunning());
+    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, path), 1);
+    EXPECT_EQ(command(u"star"_qs)->text(), u"Unstar Post"_qs);
+
+    actions().starOrUnstarPost();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !starredNow(id); }, 10s));
+    EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, path), 1);
+    EXPECT_EQ(command(u"star"_qs)->text(), u"Star Post"_qs);
+    EXPECT_EQ(alerts.shown().size(), failures);
 }
 
-TEST_F(PostActionsTest, UnstarringInTheStarredStreamRefreshesItSoThePostLeaves)
+TEST_F(
+    PostActionsTest, TheStarredStreamShowsStarredPostsAndUnstarringThereRefreshesItSoThePostLeaves)
 {
     const QString id = select([](const PostRecord &r) { return byOthers(r) && !r.youStarred(); });
     actions().starOrUnstarPost();
     ASSERT_TRUE(testsupport::waitUntil([&] { return starredNow(id); }, 10s));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
     ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
+    EXPECT_EQ(window().sideBar()->selectedRow(), 4);
+    for (int i = 0; i < posts().count(); ++i)
+        EXPECT_TRUE(posts().arrangedObject(i)->youStarred());
     ASSERT_TRUE(posts().rowOfId(id).has_value());
     posts().setSelectionIndex(*posts().rowOfId(id));
+    // Selecting in the starred list marks the saved-posts fact.
+    EXPECT_TRUE(delegate->selection().isSavedPostsVisible());
+    EXPECT_EQ(Preferences::standard().value(prefs::starItemTitle), u"Unstar Post"_qs);
     ASSERT_TRUE(waitForLoad([&] { actions().starOrUnstarPost(); }));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !posts().rowOfId(id).has_value(); }, 10s));
 }
 
-TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
+TEST_F(PostActionsTest, DeletingAsksFirstOnlyOwnPostsAndThePermalinkTextAndSourceGoWhereTheyShould)
 {
     select(byOthers);
     EXPECT_FALSE(actions().canDelete());
-    ASSERT_NE(postMenuAction(u"Delete Post…"_qs), nullptr);
-    EXPECT_FALSE(postMenuAction(u"Delete Post…"_qs)->isEnabled());
+    EXPECT_FALSE(command(u"deletePost"_qs)->isEnabled());
     actions().deletePost();
     EXPECT_TRUE(alerts.shown().isEmpty());
 
     const QString own = select([](const PostRecord &r) { return !byOthers(r); });
     ASSERT_TRUE(actions().canDelete());
-    EXPECT_TRUE(postMenuAction(u"Delete Post…"_qs)->isEnabled());
+    EXPECT_TRUE(command(u"deletePost"_qs)->isEnabled());
     ASSERT_TRUE(sandbox.clearRequests());
     alerts.answerNext(1); // Cancel
     actions().deletePost();
@@ -163,10 +156,8 @@ TEST_F(PostActionsTest, DeletingAsksFirstAndOnlyOwnPostsCanBeDeleted)
     EXPECT_EQ(sandbox.requestCount(u"DELETE"_qs, u"/stream/0/posts/"_qs + own), 2);
     // The row stays until the stream is loaded again.
     EXPECT_TRUE(posts().rowOfId(own).has_value());
-}
 
-TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
-{
+    // The permalink, the text and the source go where they should.
     const QString id = select(byOthers);
     const PostRecord record = *posts().selectedObject();
     const QString username = record.post.value(u"user"_qs).toMap().value(u"username"_qs).toString();
@@ -199,7 +190,7 @@ TEST_F(PostActionsTest, ThePermalinkTheTextAndTheSourceGoWhereTheyShould)
         actions().openSource();
     }
     EXPECT_EQ(opener.opened().size(), 2);
-    ASSERT_EQ(alerts.shown().size(), 3);
+    ASSERT_EQ(alerts.shown().size(), 5 + 3); // one for each odd link
     EXPECT_EQ(alerts.shown().last().title, u"Cannot Open Link"_qs);
 }
 

@@ -62,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
+TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow)
 {
     press(Qt::Key_Home);
     EXPECT_EQ(selected(), 0);
@@ -99,10 +99,8 @@ TEST_F(ReadingTest, PagesAndEndsMoveTheSelectionAndKeepItInSight)
     EXPECT_TRUE(selectionInSight());
     press(Qt::Key_PageUp);
     EXPECT_EQ(selected(), 0);
-}
 
-TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream)
-{
+    // Back returns to the scroll place and selected post of the earlier stream.
     QScrollBar *bar = list()->verticalScrollBar();
     // Once nothing loads and the whole page is laid out (a busy machine may
     // still be finishing either), the reader scrolls part of the way into a row.
@@ -155,10 +153,8 @@ TEST_F(ReadingTest, BackReturnsToTheScrollPlaceAndSelectedPostOfTheEarlierStream
     EXPECT_TRUE(testsupport::waitUntil([&] { return list()->readingPlace() == unselected; }, 3s))
         << "back at " << unselected.postID.toStdString() << " + " << unselected.offset;
     EXPECT_FALSE(posts().selectionIndex().has_value());
-}
 
-TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
-{
+    // Rows and controls have names a screen reader speaks.
     QAccessibleInterface *listAccess = QAccessible::queryAccessibleInterface(list());
     ASSERT_TRUE(listAccess);
     EXPECT_EQ(listAccess->text(QAccessible::Name), u"Posts"_qs);
@@ -194,32 +190,27 @@ TEST_F(ReadingTest, RowsAndControlsHaveNamesAScreenReaderSpeaks)
     QAccessibleInterface *composer = QAccessible::queryAccessibleInterface(window().composer());
     ASSERT_TRUE(composer);
     EXPECT_EQ(composer->text(QAccessible::Name), u"Post text"_qs);
-}
 
-TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheList)
-{
-    MainWindow *window = delegate->window();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    delegate->newPost();
-    QTest::keyClicks(window->composer(), u"where Tab goes"_qs);
-    SideBar *bar = window->sideBar();
-    ASSERT_EQ(bar->numberOfRows(), 5);
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClicks(window().composer(), u"where Tab goes"_qs);
+    SideBar *sideBar = window().sideBar();
+    ASSERT_EQ(sideBar->numberOfRows(), 5);
     // The streams are one group, as radio buttons are: Tab stops at the
     // shown one and the arrow keys move inside. Back is hidden on a main
     // stream, so Tab passes it by.
-    const auto tool = [window](const QString &name) -> QWidget * {
-        for (QToolButton *button : window->findChildren<QToolButton *>())
+    const auto tool = [this](const QString &name) -> QWidget * {
+        for (QToolButton *button : window().findChildren<QToolButton *>())
             if (button->accessibleName() == name)
                 return button;
         return nullptr;
     };
-    const QList<QWidget *> expected { bar->cellForItem(0), tool(u"Refresh"_qs),
-        tool(u"New Post"_qs), window->composer(), window->composerPane()->postButton(), list(),
-        bar->cellForItem(0) };
+    const QList<QWidget *> expected { sideBar->cellForItem(0), tool(u"Refresh"_qs),
+        tool(u"New Post"_qs), window().composer(), window().composerPane()->postButton(), list(),
+        sideBar->cellForItem(0) };
     ASSERT_FALSE(expected.contains(nullptr));
 
-    bar->cellForItem(0)->setFocus(Qt::TabFocusReason);
+    sideBar->cellForItem(0)->setFocus(Qt::TabFocusReason);
     QStringList visited;
     for (qsizetype step = 0; step < expected.size(); ++step) {
         QWidget *focus = QApplication::focusWidget();
@@ -231,27 +222,27 @@ TEST_F(ReadingTest, TabGoesDownTheStreamsAcrossTheBarIntoTheComposerThenToTheLis
             break;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(window->composer()->text(), u"where Tab goes"_qs)
+    EXPECT_EQ(window().composer()->text(), u"where Tab goes"_qs)
         << "Tab in the composer moves on and writes nothing";
 
     // Down moves to the next stream, and Space shows the stream in focus.
     ASSERT_TRUE(idle());
-    bar->cellForItem(2)->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(bar->cellForItem(2), Qt::Key_Down);
-    EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(3));
+    sideBar->cellForItem(2)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sideBar->cellForItem(2), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), sideBar->cellForItem(3));
     ASSERT_TRUE(idle());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(idle(StreamKind::Global));
-    EXPECT_EQ(bar->selectedRow(), 3);
+    EXPECT_EQ(sideBar->selectedRow(), 3);
 
     // From the stream shown the arrows show the next one, as radio buttons
     // choose; a press while that loads leaves the bar on what is shown.
-    QTest::keyClick(bar->cellForItem(3), Qt::Key_Down);
-    EXPECT_EQ(QApplication::focusWidget(), bar->cellForItem(4));
+    QTest::keyClick(sideBar->cellForItem(3), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), sideBar->cellForItem(4));
     EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
-    QTest::keyClick(bar->cellForItem(4), Qt::Key_Up);
+    QTest::keyClick(sideBar->cellForItem(4), Qt::Key_Up);
     EXPECT_TRUE(idle(StreamKind::Starred));
-    EXPECT_EQ(bar->selectedRow(), 4) << "the bar shows the stream on screen";
+    EXPECT_EQ(sideBar->selectedRow(), 4) << "the bar shows the stream on screen";
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
         << "the picture came from the file";
 }
 
-TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
+TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadActsOnTheSavedPostsAndAFailedSwitchStaysThere)
 {
     saveRow(0);
     const StreamKind before = delegate->streams().currentStreamKind();
@@ -110,11 +110,7 @@ TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadAndALoadEndsIt)
     posts().setSelectionIndex(0);
     delegate->savedPostCommands().deleteSavedPost();
     EXPECT_EQ(delegate->savedPosts().count(), 1);
-}
 
-TEST_F(SavedPostsTest, TheSavedViewActsOnTheSavedPostsAndAFailedSwitchStaysThere)
-{
-    saveRow(0);
     auto savedShownAndIdle = [&] {
         return testsupport::waitUntil([&] {
             return delegate->savedPostCommands().isSavedViewShown()

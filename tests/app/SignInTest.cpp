@@ -1,6 +1,6 @@
-// Signing in as Velto sees it: the sign-in program of this build started on
-// the page, the token it hands back stored at once and the program restarted,
-// and what Velto says when that program is missing or ends early.
+// Signing in and out as Velto sees it: what it says when the sign-in program
+// is missing or ends early, nothing loaded while signed out, a token the
+// service refuses, and revoking. (The keyring test walks a whole sign-in.)
 #include "ProgramTest.h"
 #include "ScriptedHttpServer.h"
 
@@ -11,13 +11,13 @@
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
 #include "platform/Relaunch.h"
-#include "service/Account.h"
 #include "service/SignIn.h"
 #include "service/StreamLoader.h"
+#include "support/PostStore.h"
 
+#include <QFile>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <csignal>
 #include <memory>
@@ -25,8 +25,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr auto pageWait = 20s;
 
 class SignInTest : public ProgramTest {
 protected:
@@ -45,52 +43,10 @@ protected:
         Relaunch::setRestartHandler({});
         qputenv("VELTO_SIGNIN_PROGRAM", VELTO_SIGNIN_BINARY);
     }
-
-    // The sign-in page comes from `site`.
-    static void useSite(const ScriptedHttpServer &site)
-    {
-        OutsideAddresses addresses = OutsideAddresses::current();
-        addresses.siteBase = site.origin();
-        OutsideAddresses::setCurrent(addresses);
-    }
     SignInController &signIn() const { return delegate->signIn(); }
 
     int restarts = 0;
 };
-
-TEST_F(SignInTest, TheTokenTheSignInProgramHandsBackIsStoredAtOnceAndTheNextStartIsSignedIn)
-{
-    // A service that grants access at once, so the real sign-in program
-    // catches the redirect without anyone typing.
-    ScriptedHttpServer site;
-    site.route("/oauth/authenticate",
-        ScriptedHttpServer::Reply::redirect(
-            "velto://done#access_token=" + sandbox.token().toUtf8()));
-    useSite(site);
-    QSignalSpy quit(&signIn(), &SignInController::quitRequested);
-
-    delegate->awakeFromNib();
-    EXPECT_TRUE(signIn().isSigningIn());
-    EXPECT_FALSE(window().isVisible());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return restarts == 1; }, pageWait));
-    EXPECT_EQ(site.hits("/oauth/authenticate"), 1);
-
-    // Written to disk before the restart.
-    Preferences::resetStandard();
-    EXPECT_EQ(Preferences::standard().value(prefs::accessToken), sandbox.token());
-    EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
-    // The sign-in program ends by itself, and that is no reason to quit.
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !signIn().isSigningIn(); }, 10s));
-    EXPECT_EQ(restarts, 1);
-    EXPECT_EQ(quit.count(), 0);
-    EXPECT_TRUE(alerts.shown().isEmpty());
-
-    // The new start: the main window and the stream, no sign-in program.
-    delegate.reset();
-    start();
-    EXPECT_FALSE(signIn().isSigningIn());
-    EXPECT_EQ(delegate->account().accessToken(), sandbox.token());
-}
 
 TEST_F(SignInTest, ASignInProgramThatIsMissingOrEndsEarlySaysSoOrQuits)
 {
@@ -129,32 +85,19 @@ TEST_F(SignInTest, ASignInProgramThatIsMissingOrEndsEarlySaysSoOrQuits)
     }
 }
 
-TEST_F(SignInTest, ASignInProgramKilledWhileThePageShowsIsOfferedAgain)
+TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndAKilledSignInProgramIsOfferedAgain)
 {
     ScriptedHttpServer site;
     site.route("/oauth/authenticate",
         ScriptedHttpServer::Reply::answer(200,
             "<html><head><title>Sign in</title></head><body>Sign in</body></html>", "text/html"));
-    useSite(site);
+    OutsideAddresses addresses = OutsideAddresses::current();
+    addresses.siteBase = site.origin();
+    OutsideAddresses::setCurrent(addresses);
     QSignalSpy quit(&signIn(), &SignInController::quitRequested);
     delegate->awakeFromNib();
-    for (int page = 1; page <= 2; ++page) {
-        ASSERT_TRUE(testsupport::waitUntil(
-            [&] { return site.hits("/oauth/authenticate") == page; }, pageWait));
-        alerts.answerNext(page == 1 ? 0 : 1); // Retry, then Quit
-        ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
-        EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
-        EXPECT_EQ(alerts.shown().last().buttons, (QStringList { u"Retry"_qs, u"Quit"_qs }));
-    }
-    EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
-    EXPECT_FALSE(signIn().isSigningIn());
-    EXPECT_EQ(restarts, 0);
-}
 
-TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
-{
-    delegate->awakeFromNib();
+    // Signed out, the refresh timer loads nothing and says nothing.
     ASSERT_TRUE(signIn().isSigningIn());
     ASSERT_TRUE(sandbox.clearRequests());
     const qsizetype alertsBefore = alerts.shown().size();
@@ -176,6 +119,20 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndSaysNothing)
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
     EXPECT_EQ(streamRequests(), 0);
+
+    // The sign-in program killed while its page shows is offered again.
+    for (int page = 1; page <= 2; ++page) {
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return site.hits("/oauth/authenticate") == page; }, 20s));
+        alerts.answerNext(page == 1 ? 0 : 1); // Retry, then Quit
+        ASSERT_EQ(::kill(pid_t(signIn().processId()), SIGKILL), 0);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == page; }, 10s));
+        EXPECT_EQ(alerts.shown().last().title, u"Sign-In Ended");
+        EXPECT_EQ(alerts.shown().last().buttons, (QStringList { u"Retry"_qs, u"Quit"_qs }));
+    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
+    EXPECT_FALSE(signIn().isSigningIn());
+    EXPECT_EQ(restarts, 0);
 }
 
 TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
@@ -202,23 +159,27 @@ TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
     SignIn::forgetSignInQuestion();
 }
 
-TEST_F(SignInTest, RevokingAsksFirstAndCancelChangesNothing)
+TEST_F(SignInTest, RevokingAsksFirstThenForgetsTheSignInAndTheStoredPosts)
 {
     testsupport::prepareSignedInProfile(sandbox);
     Preferences::standard().setValue(prefs::launchAsAgentApp, true);
+    start();
+    ASSERT_TRUE(QFile::exists(PostStore::defaultPath()));
 
-    alerts.answerNext(1); // Cancel
-    SignInController::revokeCredentials();
+    alerts.answerNext(1); // Cancel changes nothing
+    delegate->revokeCredentials();
     ASSERT_EQ(alerts.shown().size(), 1);
     EXPECT_EQ(alerts.shown().at(0).title, u"Revoke Credentials");
     EXPECT_EQ(restarts, 0);
     EXPECT_EQ(Preferences::standard().value(prefs::accessToken), sandbox.token());
     EXPECT_TRUE(Preferences::standard().value(prefs::isUserAuthDone));
     EXPECT_TRUE(Preferences::standard().value(prefs::launchAsAgentApp));
+    EXPECT_TRUE(QFile::exists(PostStore::defaultPath()));
 
     alerts.answerNext(0); // Revoke
-    SignInController::revokeCredentials();
+    delegate->revokeCredentials();
     EXPECT_EQ(restarts, 1);
+    EXPECT_FALSE(QFile::exists(PostStore::defaultPath()));
     Preferences::resetStandard();
     EXPECT_FALSE(Preferences::standard().value(prefs::accessToken).has_value());
     EXPECT_FALSE(Preferences::standard().value(prefs::isUserAuthDone));

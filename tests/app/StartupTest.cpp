@@ -305,73 +305,18 @@ TEST(RefreshRules, IdleRefreshFiresWhenQuotientEqualsRemainderAfterTheFirst29Sec
     EXPECT_FALSE(shouldRefreshWhileIdle(0, 30));
 }
 
-class RefreshTimersTest : public StartupTest {
-protected:
-    void SetUp() override
-    {
-        StartupTest::SetUp();
-        prefs().setValue(prefs::firstStartEver, true);
-        prefs().setValue(prefs::prefsRefreshInterval, 0);
-        delegate = std::make_unique<AppDelegate>();
-        delegate->awakeFromNib();
-    }
-    void TearDown() override
-    {
-        delegate.reset();
-        StartupTest::TearDown();
-    }
-    RefreshScheduler &scheduler() { return delegate->scheduler(); }
-
-    std::unique_ptr<AppDelegate> delegate;
-};
-
-TEST_F(RefreshTimersTest, SleepStopsTheRefreshAndMentionTimersAndWakeRestartsThem)
+TEST_F(StartupTest, TheIdlePollRestartsOnlyWhenItRefreshesSleepStopsTheRefreshTimersAndNoTwoRun)
 {
-    scheduler().resetIdleTimer();
-    ASSERT_NE(scheduler().currentRefreshTimer(), nullptr);
-    scheduler().sleepNotification();
-    EXPECT_EQ(scheduler().currentRefreshTimer(), nullptr);
-    EXPECT_EQ(scheduler().notificationTimer(), nullptr);
-    ASSERT_NE(scheduler().idlePollTimer(), nullptr); // the idle poll keeps running
-    EXPECT_TRUE(scheduler().idlePollTimer()->isActive());
+    prefs().setValue(prefs::firstStartEver, true);
+    prefs().setValue(prefs::prefsRefreshInterval, 0);
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    RefreshScheduler &scheduler = delegate.scheduler();
 
-    Preferences::standard().setValue(prefs::prefsRefreshInterval, 2);
-    scheduler().wakeNotification();
-    ASSERT_NE(scheduler().currentRefreshTimer(), nullptr);
-    EXPECT_TRUE(scheduler().currentRefreshTimer()->isActive());
-    EXPECT_EQ(scheduler().currentRefreshTimer()->interval(), 300000);
-    // A fresh timer runs the full period again.
-    EXPECT_GT(scheduler().currentRefreshTimer()->remainingTime(), 299000);
-    ASSERT_NE(scheduler().notificationTimer(), nullptr);
-    EXPECT_TRUE(scheduler().notificationTimer()->isActive());
-}
-
-TEST_F(RefreshTimersTest, ReplacingATimerNeverLeavesTwoRunning)
-{
-    QPointer<QTimer> first = scheduler().currentRefreshTimer();
-    scheduler().setRefreshTimer();
-    EXPECT_NE(scheduler().currentRefreshTimer(), first.data());
-    EXPECT_TRUE(first.isNull() || !first->isActive());
-
-    // The periodic tick with the window in front only restarts the idle poll.
-    scheduler().setMainWindowIsKey([] { return true; });
-    QPointer<QTimer> periodic = scheduler().currentRefreshTimer();
-    scheduler().refreshCurrentStream();
-    EXPECT_EQ(scheduler().currentRefreshTimer(), periodic.data());
-    ASSERT_NE(scheduler().idlePollTimer(), nullptr);
-    EXPECT_EQ(scheduler().idlePollTimer()->interval(), 1000);
-
-    // In the background the tick refreshes and replaces the periodic timer.
-    scheduler().setMainWindowIsKey([] { return false; });
-    scheduler().refreshCurrentStream();
-    EXPECT_NE(scheduler().currentRefreshTimer(), periodic.data());
-}
-
-TEST_F(RefreshTimersTest, IdlePollRestartsOnlyWhenItRefreshes)
-{
+    // The idle poll restarts only when it refreshes.
     std::optional<quint64> idle;
-    scheduler().setSecondsIdle([&idle] { return idle; });
-    scheduler().resetIdleTimer();
+    scheduler.setSecondsIdle([&idle] { return idle; });
+    scheduler.resetIdleTimer();
     // I = 30: 30 / 30 != 30 % 30, but 31 / 30 == 31 % 30; only the window
     // in front refreshes; a desktop that cannot tell the idle time skips the rule.
     const struct {
@@ -381,12 +326,50 @@ TEST_F(RefreshTimersTest, IdlePollRestartsOnlyWhenItRefreshes)
         { std::nullopt, true, false } };
     for (const auto &step : steps) {
         idle = step.idle;
-        scheduler().setMainWindowIsKey([key = step.key] { return key; });
-        QPointer<QTimer> poll = scheduler().idlePollTimer();
-        scheduler().printIdleTime();
-        EXPECT_EQ(scheduler().idlePollTimer() != poll.data(), step.restarts)
+        scheduler.setMainWindowIsKey([key = step.key] { return key; });
+        QPointer<QTimer> poll = scheduler.idlePollTimer();
+        scheduler.printIdleTime();
+        EXPECT_EQ(scheduler.idlePollTimer() != poll.data(), step.restarts)
             << step.idle.value_or(0) << (step.key ? " in front" : " behind");
     }
+
+    // Sleep stops the refresh and mention timers and wake restarts them.
+    scheduler.resetIdleTimer();
+    ASSERT_NE(scheduler.currentRefreshTimer(), nullptr);
+    scheduler.sleepNotification();
+    EXPECT_EQ(scheduler.currentRefreshTimer(), nullptr);
+    EXPECT_EQ(scheduler.notificationTimer(), nullptr);
+    ASSERT_NE(scheduler.idlePollTimer(), nullptr); // the idle poll keeps running
+    EXPECT_TRUE(scheduler.idlePollTimer()->isActive());
+
+    Preferences::standard().setValue(prefs::prefsRefreshInterval, 2);
+    scheduler.wakeNotification();
+    ASSERT_NE(scheduler.currentRefreshTimer(), nullptr);
+    EXPECT_TRUE(scheduler.currentRefreshTimer()->isActive());
+    EXPECT_EQ(scheduler.currentRefreshTimer()->interval(), 300000);
+    // A fresh timer runs the full period again.
+    EXPECT_GT(scheduler.currentRefreshTimer()->remainingTime(), 299000);
+    ASSERT_NE(scheduler.notificationTimer(), nullptr);
+    EXPECT_TRUE(scheduler.notificationTimer()->isActive());
+
+    // Replacing a timer never leaves two running.
+    QPointer<QTimer> first = scheduler.currentRefreshTimer();
+    scheduler.setRefreshTimer();
+    EXPECT_NE(scheduler.currentRefreshTimer(), first.data());
+    EXPECT_TRUE(first.isNull() || !first->isActive());
+
+    // The periodic tick with the window in front only restarts the idle poll.
+    scheduler.setMainWindowIsKey([] { return true; });
+    QPointer<QTimer> periodic = scheduler.currentRefreshTimer();
+    scheduler.refreshCurrentStream();
+    EXPECT_EQ(scheduler.currentRefreshTimer(), periodic.data());
+    ASSERT_NE(scheduler.idlePollTimer(), nullptr);
+    EXPECT_EQ(scheduler.idlePollTimer()->interval(), 1000);
+
+    // In the background the tick refreshes and replaces the periodic timer.
+    scheduler.setMainWindowIsKey([] { return false; });
+    scheduler.refreshCurrentStream();
+    EXPECT_NE(scheduler.currentRefreshTimer(), periodic.data());
 }
 
 } // namespace

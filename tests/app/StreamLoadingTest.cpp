@@ -89,22 +89,6 @@ TEST_F(StreamLoadingTest, StartUpShowsTheFirstPageBeforeItsAvatarsAndPutsEachInW
     EXPECT_EQ(delegate->account().meUsername(), u"demo"_qs);
 }
 
-TEST_F(StreamLoadingTest, ASecondLoadWhileOneRunsChangesNothing)
-{
-    start();
-    ASSERT_TRUE(sandbox.clearRequests());
-    QSignalSpy finished(&delegate->streams(), &StreamLoader::streamLoadFinished);
-    delegate->streams().getStreamWithKind(StreamKind::Global, { { u"count"_qs, u"20"_qs } });
-    EXPECT_TRUE(delegate->streams().isCurrentlyLoading());
-    delegate->streams().getStreamWithKind(StreamKind::OwnPosts, { { u"count"_qs, u"20"_qs } });
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
-    ASSERT_TRUE(finished.wait(15000));
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/posts/stream/global"_qs), 1);
-    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/me/posts"_qs), 0);
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
-}
-
 TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShown)
 {
     start();
@@ -146,66 +130,8 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_EQ(shownIds(), starred);
 }
 
-TEST_F(StreamLoadingTest, AFailedStreamOpenedFromASecondaryOneKeepsItsBackBar)
-{
-    start();
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#books"_qs); }));
-    ASSERT_EQ(window().backBarLabel(), u"#books"_qs);
-    const QStringList shown = shownIds();
-    ASSERT_FALSE(shown.isEmpty());
-
-    posts().setSelectionIndex(0);
-    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/%1/replies"_qs.arg(shown.first()), 500));
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showConversation(); }, false));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
-    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Personal);
-    EXPECT_EQ(window().backBarLabel(), u"#books"_qs);
-    EXPECT_EQ(shownIds(), shown);
-}
-
-TEST_F(StreamLoadingTest, AnAnswerThatIsNotAPageIsAFailureThatKeepsThePosts)
-{
-    start();
-    const QStringList shown = shownIds();
-    posts().setSelectionIndex(0);
-    // Not JSON, not a page, and a page of things that are not posts, in a
-    // main stream and in the streams opened from a post: nothing is emptied
-    // and the failure is said.
-    const QByteArray junk = R"([1, "two", {"text": "no id"}, {"id": ""}, null])";
-    const QString stream = u"/stream/0/posts/stream"_qs;
-    const auto refresh = [&] { delegate->streams().doTheRefreshVoid(); };
-    const struct {
-        QString path;
-        QByteArray body;
-        std::function<void()> load;
-        QString message;
-    } pages[] = {
-        { stream, "<html>not json", refresh, u"Unable to fetch stream."_qs },
-        { stream, R"({"not":"a page"})", refresh, u"Unable to fetch stream."_qs },
-        { stream, junk, refresh, u"Unable to fetch stream."_qs },
-        { u"/stream/0/posts/tag/books"_qs, junk,
-            [&] { delegate->streams().showHashtag(u"#books"_qs); }, u"Unable to load stream."_qs },
-        { u"/stream/0/posts/%1/replies"_qs.arg(shown.first()), junk,
-            [&] { delegate->streams().showConversation(); }, u"Unable to load stream."_qs },
-        { u"/stream/0/users/%1/posts"_qs.arg(posts().arrangedObject(0)->userId()), junk,
-            [&] {
-                delegate->streams().showUserPosts(
-                    posts().arrangedObject(0)->post.value(u"user"_qs).toMap());
-            },
-            u"Unable to load stream."_qs },
-    };
-    for (const auto &page : pages) {
-        SCOPED_TRACE(page.path.toStdString() + " " + page.body.toStdString());
-        const qsizetype alertsBefore = alerts.shown().size();
-        ASSERT_TRUE(sandbox.injectAnswer(page.path, page.body, "application/json"));
-        ASSERT_TRUE(waitForLoad(page.load, false));
-        EXPECT_EQ(shownIds(), shown);
-        ASSERT_EQ(alerts.shown().size(), alertsBefore + 1);
-        EXPECT_EQ(alerts.shown().last().message, page.message);
-    }
-}
-
-TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
+TEST_F(
+    StreamLoadingTest, ServerErrorsAreNeverHiddenByTheDiskCacheAndAnAnswerThatIsNotAPageIsAFailure)
 {
     start();
     const QStringList shown = shownIds();
@@ -229,9 +155,36 @@ TEST_F(StreamLoadingTest, AServerErrorAfterAGoodLoadIsNeverHiddenByTheDiskCache)
         EXPECT_EQ(shownIds(), shown);
     }
     EXPECT_TRUE(alerts.shown().isEmpty());
+
+    // Not JSON, and a page of things that are not posts, in a main stream and
+    // in a stream opened from a post: nothing is emptied and the failure is said.
+    const QByteArray junk = R"([1, "two", {"text": "no id"}, {"id": ""}, null])";
+    const QString stream = u"/stream/0/posts/stream"_qs;
+    const auto refresh = [&] { delegate->streams().doTheRefreshVoid(); };
+    const struct {
+        QString path;
+        QByteArray body;
+        std::function<void()> load;
+        QString message;
+    } pages[] = {
+        { stream, "<html>not json", refresh, u"Unable to fetch stream."_qs },
+        { stream, junk, refresh, u"Unable to fetch stream."_qs },
+        { u"/stream/0/posts/tag/books"_qs, junk,
+            [&] { delegate->streams().showHashtag(u"#books"_qs); }, u"Unable to load stream."_qs },
+    };
+    for (const auto &page : pages) {
+        SCOPED_TRACE(page.path.toStdString() + " " + page.body.toStdString());
+        const qsizetype alertsBefore = alerts.shown().size();
+        ASSERT_TRUE(sandbox.injectAnswer(page.path, page.body, "application/json"));
+        ASSERT_TRUE(waitForLoad(page.load, false));
+        EXPECT_EQ(shownIds(), shown);
+        ASSERT_EQ(alerts.shown().size(), alertsBefore + 1);
+        EXPECT_EQ(alerts.shown().last().message, page.message);
+    }
 }
 
-TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)
+TEST_F(StreamLoadingTest,
+    RefreshKeepsTheSelectedPostOrScrollsToTheTopOlderPostsReplaceTheListAndNoConnectionLoadsNothing)
 {
     start();
     posts().setSelectionIndex(3);
@@ -245,11 +198,19 @@ TEST_F(StreamLoadingTest, RefreshKeepsTheSelectedPostOrScrollsToTheTop)
     Preferences::standard().setValue(prefs::prefsRestoreSelection, false);
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().doTheRefreshVoid(); }));
     EXPECT_EQ(posts().selectedObject(), nullptr);
-}
 
-TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
-{
-    start();
+    const qlonglong oldest = shownIds().last().toLongLong();
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().loadOlderPosts(); }));
+    const QStringList older = shownIds();
+    ASSERT_FALSE(older.isEmpty());
+    for (const QString &id : older)
+        EXPECT_LT(id.toLongLong(), oldest);
+    // With an empty list there is nothing older to ask for.
+    posts().removeAllObjects();
+    delegate->streams().loadOlderPosts();
+    EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
+
+    // A refresh without connection loads nothing.
     qputenv("VELTO_PROBE_URL", "http://127.0.0.1:1/");
     OutsideAddresses::setCurrent(OutsideAddresses::load());
     ASSERT_TRUE(sandbox.clearRequests());
@@ -261,24 +222,7 @@ TEST_F(StreamLoadingTest, ARefreshWithoutConnectionLoadsNothing)
     EXPECT_TRUE(alerts.shown().isEmpty());
 }
 
-TEST_F(StreamLoadingTest, OlderPostsReplaceTheListWithTheNextPage)
-{
-    start();
-    const QStringList first = shownIds();
-    const qlonglong oldest = first.last().toLongLong();
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().loadOlderPosts(); }));
-    const QStringList older = shownIds();
-    ASSERT_FALSE(older.isEmpty());
-    for (const QString &id : older)
-        EXPECT_LT(id.toLongLong(), oldest);
-
-    // With an empty list there is nothing older to ask for.
-    posts().removeAllObjects();
-    delegate->streams().loadOlderPosts();
-    EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
-}
-
-TEST_F(StreamLoadingTest, SwipesCycleThroughTheFourMainStreams)
+TEST_F(StreamLoadingTest, SwipesCycleThroughTheMainStreamsAndTheMentionsClearTheCounter)
 {
     start();
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
@@ -287,18 +231,7 @@ TEST_F(StreamLoadingTest, SwipesCycleThroughTheFourMainStreams)
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamUp(); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
 
-    // A hashtag opened from the mentions: up goes to own posts.
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#velto"_qs); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
-    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Mentions);
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamUp(); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::OwnPosts);
-}
-
-TEST_F(StreamLoadingTest, MentionsRememberTheNewestAndClearTheCounter)
-{
-    start();
+    // The mentions remember the newest and clear the counter.
     delegate->mentions().setUnseenCount(4);
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
     ASSERT_GT(posts().count(), 0);
@@ -310,9 +243,17 @@ TEST_F(StreamLoadingTest, MentionsRememberTheNewestAndClearTheCounter)
         EXPECT_TRUE(posts().arrangedObject(i)->text().contains(u"@demo"_qs, Qt::CaseInsensitive))
             << posts().arrangedObject(i)->text().toStdString();
     }
+
+    // A hashtag opened from the mentions: up goes to own posts.
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#velto"_qs); }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
+    EXPECT_EQ(delegate->streams().oldStreamType(), StreamKind::Mentions);
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().streamUp(); }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::OwnPosts);
 }
 
-TEST_F(StreamLoadingTest, ADoubleClickOpensTheConversationOfAReplyAndRepliesToAnyOtherPost)
+TEST_F(StreamLoadingTest,
+    ADoubleClickOpensTheConversationOfAReplyOrRepliesAndAMentionClickLooksTheUserUp)
 {
     const QString replyId = postThread();
     ASSERT_TRUE(sandbox.setLatency(250, 50));
@@ -365,12 +306,10 @@ TEST_F(StreamLoadingTest, ADoubleClickOpensTheConversationOfAReplyAndRepliesToAn
         EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
         EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/posts/%1/replies"_qs.arg(postId)), 0);
     }
-}
 
-TEST_F(StreamLoadingTest, ClickingAMentionLooksTheUserUpOnlyWhenThePostMentionsThem)
-{
-    const QString replyId = postThread();
-    start();
+    // Clicking a mention looks the user up only when the post mentions them.
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return !delegate->postCommands().isDoubleClickAction(); }));
     ASSERT_TRUE(posts().rowOfId(replyId));
     posts().setSelectionIndex(*posts().rowOfId(replyId));
     const QString name = u"alice"_qs;

@@ -68,7 +68,8 @@ protected:
     }
 };
 
-TEST_F(UserPanelTest, TheAvatarOpensTheAuthorWithBothListsAListRowSwitchesTheUserAndOneselfIsSaidSo)
+TEST_F(UserPanelTest,
+    TheAvatarOpensTheAuthorWithBothListsARowSwitchesTheUserAndThePostsButtonShowsTheirPosts)
 {
     const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
     ASSERT_NE(panel(), nullptr);
@@ -101,14 +102,36 @@ TEST_F(UserPanelTest, TheAvatarOpensTheAuthorWithBothListsAListRowSwitchesTheUse
     EXPECT_EQ(panel()->followers()->rowCount(), 0);
     EXPECT_TRUE(alerts.shown().isEmpty());
 
-    // Oneself is said so, without a follow button.
-    openAuthorOf([](const QString &id) { return id == u"1"; });
-    ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->isVisible(); }, 10s));
+    // The Posts button loads the author's posts and closes the sheet.
+    openAuthorOf([&](const QString &id) { return id == author; });
+    ASSERT_TRUE(listsFilled());
+    ASSERT_TRUE(waitForLoad([&] {
+        users().loadUserPosts();
+        EXPECT_FALSE(panel()->isVisible());
+    }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::User);
+    ASSERT_GT(posts().count(), 0);
+    for (int row = 0; row < posts().count(); ++row)
+        EXPECT_EQ(posts().arrangedObject(row)->userId(), author);
+    const QString label = window().backBarLabel();
+
+    // Looking at another user (oneself, said so without a follow button) and
+    // closing the panel changes nothing of the shown stream: a refresh loads
+    // the same user under the same label.
+    users().loadModalUserInfo(u"1"_qs);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return panel()->isVisible() && panel()->user().value(u"id"_qs) == u"1"_qs; }, 10s));
     EXPECT_EQ(panel()->followLine(), u"YES, its me!"_qs);
     EXPECT_FALSE(panel()->followButton()->isVisible());
+    QTest::keyClick(panel(), Qt::Key_Escape);
+    ASSERT_FALSE(panel()->isVisible());
+    ASSERT_TRUE(waitForLoad([&] { delegate->commands().trigger(u"refresh"_qs); }));
+    EXPECT_EQ(window().backBarLabel(), label);
+    for (int row = 0; row < posts().count(); ++row)
+        EXPECT_EQ(posts().arrangedObject(row)->userId(), author);
 }
 
-TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHolds)
+TEST_F(UserPanelTest, FollowUnfollowMuteAndTheSearchSheetShowWhatTheServiceHolds)
 {
     // Someone the demo user does not follow, from a search.
     ASSERT_EQ(sandbox.api("DELETE", "users/@olga/follow").status, 200);
@@ -140,59 +163,28 @@ TEST_F(UserPanelTest, FollowAndUnfollowShowTheStateTheServiceHolds)
     ASSERT_TRUE(testsupport::waitUntil([&] { return panel()->followButtonTag() == 0; }, 10s));
     EXPECT_EQ(alerts.shown().last().message, u"You are no longer following: @olga."_qs);
     EXPECT_GE(sandbox.requestCount(u"DELETE"_qs, path), 1);
-}
 
-TEST_F(UserPanelTest, ThePostsButtonLoadsTheUsersPostsAndClosesTheSheet)
-{
-    const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
-    ASSERT_TRUE(listsFilled());
-    ASSERT_TRUE(waitForLoad([&] {
-        users().loadUserPosts();
-        EXPECT_FALSE(panel()->isVisible());
-    }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::User);
-    ASSERT_GT(posts().count(), 0);
-    for (int row = 0; row < posts().count(); ++row)
-        EXPECT_EQ(posts().arrangedObject(row)->userId(), author);
-    const QString label = window().backBarLabel();
-
-    // Looking at another user and closing the panel changes nothing of the
-    // shown stream: a refresh loads the same user under the same label.
-    users().loadModalUserInfo(u"1"_qs);
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return panel()->isVisible() && panel()->user().value(u"id"_qs) == u"1"_qs; }, 10s));
+    // Muting the selected post's author asks first and names the user.
     QTest::keyClick(panel(), Qt::Key_Escape);
-    ASSERT_FALSE(panel()->isVisible());
-    ASSERT_TRUE(waitForLoad([&] { delegate->commands().trigger(u"refresh"_qs); }));
-    EXPECT_EQ(window().backBarLabel(), label);
-    for (int row = 0; row < posts().count(); ++row)
-        EXPECT_EQ(posts().arrangedObject(row)->userId(), author);
-}
-
-TEST_F(UserPanelTest, MutingAsksFirstAndNamesTheUser)
-{
     const QString author = openAuthorOf([](const QString &id) { return id != u"1"; });
-    ASSERT_TRUE(testsupport::waitUntil([&] { return panel() && panel()->isVisible(); }, 10s));
-    const QString username = panel()->user().value(u"username"_qs).toString();
+    const QString username = posts().selectedObject()->username();
     ASSERT_FALSE(username.isEmpty());
-    panel()->hide();
-    const QString path = u"/stream/0/users/%1/mute"_qs.arg(author);
+    const QString mute = u"/stream/0/users/%1/mute"_qs.arg(author);
+    const qsizetype asked = alerts.shown().size();
     alerts.answerNext(1); // Cancel
     users().muteUser();
-    ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().at(0).title, u"Mute User"_qs);
-    EXPECT_EQ(alerts.shown().at(0).message, u"Do you really want to mute this user?"_qs);
-
+    ASSERT_EQ(alerts.shown().size(), asked + 1);
+    EXPECT_EQ(alerts.shown().last().title, u"Mute User"_qs);
+    EXPECT_EQ(alerts.shown().last().message, u"Do you really want to mute this user?"_qs);
     users().muteUser();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == 3; }, 10s));
-    EXPECT_EQ(alerts.shown().at(2).title, u"Success!"_qs);
-    EXPECT_EQ(alerts.shown().at(2).message, u"You've muted user: @%1."_qs.arg(username));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() == asked + 3; }, 10s));
+    EXPECT_EQ(alerts.shown().last().title, u"Success!"_qs);
+    EXPECT_EQ(alerts.shown().last().message, u"You've muted user: @%1."_qs.arg(username));
     // One request: the cancelled question sent none.
-    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, path), 1);
-}
+    EXPECT_EQ(sandbox.requestCount(u"POST"_qs, mute), 1);
 
-TEST_F(UserPanelTest, TheUserSearchSheetComesWithItsKeysAndTheSearchesDoNotDoubleATypedSign)
-{
+    // The user search sheet comes with its keys and the searches do not double a typed sign.
+    QTest::keyClick(panel(), Qt::Key_Escape);
     QApplication::setActiveWindow(delegate->window());
     ASSERT_TRUE(QTest::qWaitForWindowActive(delegate->window()));
     // Ctrl+Shift+F, the sheet it opens with its title, and what is typed into it.
@@ -227,9 +219,9 @@ TEST_F(UserPanelTest, TheUserSearchSheetComesWithItsKeysAndTheSearchesDoNotDoubl
     EXPECT_FALSE(panel()->isVisible()) << "the hashtag's posts end the sheet";
 
     // A user nobody has: the request layer's message, no panel.
-    const qsizetype before = alerts.shown().size();
+    const qsizetype beforeNobody = alerts.shown().size();
     users().performSearch(UserPanelController::searchUser, u"nobody-here-at-all"_qs);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > before; }, 10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.shown().size() > beforeNobody; }, 10s));
     EXPECT_EQ(alerts.shown().last().message, u"Unable to load user."_qs);
 
     // A record without an id and a user name is the same failure, and asks
@@ -308,10 +300,6 @@ TEST(UserPanelRecord, TheFollowButtonsColoursReadOnTheButtonUnderEitherPalette)
     }
     QApplication::setPalette(light);
 }
-
-} // namespace
-
-namespace {
 
 using FollowQuestionTest = ProgramTest;
 

@@ -26,7 +26,6 @@
 #include "views/SideBar.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
@@ -50,60 +49,10 @@ protected:
     testsupport::RecordingOpener opener;
 };
 
-TEST_F(WindowCommandsTest, CloseStepsBackOneLevelAtATime)
+TEST_F(WindowCommandsTest,
+    KeyboardSelectionLeavesTheComposerItsKeysCloseStepsBackAndTheBarsFollowTheStream)
 {
-    window().show();
-    delegate->newPost();
-    ASSERT_TRUE(window().isComposerOpen());
-    window().composer()->setPlainText(u"draft"_qs);
-    ASSERT_TRUE(delegate->composer().isPostAvailable());
-    delegate->composer().setCurrentPostType(2);
-
-    // 1: the text goes, the pane stays.
-    delegate->windowCommands().closeWindow();
-    EXPECT_TRUE(window().isComposerOpen());
-    EXPECT_TRUE(window().composerText().isEmpty());
-    EXPECT_EQ(delegate->composer().currentPostType(), 0u);
-    EXPECT_EQ(window().postButtonImage(), u"postTemplate"_qs);
-
-    // 2: the pane closes.
-    delegate->windowCommands().closeWindow();
-    EXPECT_FALSE(window().isComposerOpen());
-
-    // 3: a secondary stream goes back to the stream it was opened from.
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#coffee"_qs); }));
-    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
-    ASSERT_TRUE(waitForLoad([&] { delegate->windowCommands().closeWindow(); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
-    EXPECT_EQ(window().sideBar()->selectedRow(), 3);
-    EXPECT_TRUE(window().isVisible());
-
-    // 4: on a main stream the window goes.
-    delegate->windowCommands().closeWindow();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return window().isHiddenFromUser(); }));
-}
-
-TEST_F(WindowCommandsTest, TheFifthSideBarButtonAndTheMenuTagFourLoadStarredPosts)
-{
-    ASSERT_TRUE(waitForLoad([&] { delegate->sideBarDidSelectButton(window().sideBar(), 4); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
-    EXPECT_EQ(window().sideBar()->selectedRow(), 0);
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(4); }));
-    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Starred);
-    EXPECT_EQ(window().sideBar()->selectedRow(), 4);
-    ASSERT_GT(posts().count(), 0);
-    for (int i = 0; i < posts().count(); ++i)
-        EXPECT_TRUE(posts().arrangedObject(i)->youStarred());
-    // Selecting in the starred list marks the saved-posts fact.
-    posts().setSelectionIndex(0);
-    EXPECT_TRUE(delegate->selection().isSavedPostsVisible());
-    EXPECT_EQ(Preferences::standard().value(prefs::starItemTitle), u"Unstar Post"_qs);
-}
-
-TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheComposerItsKeys)
-{
+    // Keyboard selection starts at either end.
     ASSERT_GT(posts().count(), 1);
     delegate->commands().trigger(u"previousPost"_qs);
     EXPECT_EQ(posts().selectionIndex(), posts().count() - 1);
@@ -123,27 +72,52 @@ TEST_F(WindowCommandsTest, KeyboardSelectionStartsAtEitherEndAndLeavesTheCompose
     // The arrow keys belong to the text while the user writes.
     delegate->commands().trigger(u"nextPost"_qs);
     EXPECT_EQ(posts().selectionIndex(), 0);
-}
 
-TEST_F(WindowCommandsTest, TheBarsFollowTheShownStream)
-{
+    ASSERT_TRUE(window().isComposerOpen());
+    window().composer()->setPlainText(u"draft"_qs);
+    ASSERT_TRUE(delegate->composer().isPostAvailable());
+    delegate->composer().setCurrentPostType(2);
+
+    // 1: the text goes, the pane stays.
+    delegate->windowCommands().closeWindow();
+    EXPECT_TRUE(window().isComposerOpen());
+    EXPECT_TRUE(window().composerText().isEmpty());
+    EXPECT_EQ(delegate->composer().currentPostType(), 0u);
+    EXPECT_EQ(window().postButtonImage(), u"postTemplate"_qs);
+
+    // 2: the pane closes.
+    delegate->windowCommands().closeWindow();
+    EXPECT_FALSE(window().isComposerOpen());
+
+    // The mention indicator shows outside the mentions, the back bar on a
+    // stream opened from a post; in full screen the back bar is left as it is.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(2); }));
     delegate->applicationDidUpdate();
     EXPECT_FALSE(window().isMentionIndicatorVisible());
     EXPECT_FALSE(window().isBackBarVisible());
-    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(1); }));
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
     delegate->applicationDidUpdate();
     EXPECT_TRUE(window().isMentionIndicatorVisible());
-
     ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#coffee"_qs); }));
+    ASSERT_EQ(delegate->streams().currentStreamKind(), StreamKind::Hashtag);
     delegate->applicationDidUpdate();
     EXPECT_TRUE(window().isBackBarVisible());
     EXPECT_EQ(window().backBarLabel(), u"#coffee"_qs);
-    // In full screen the back bar is left as it is.
     delegate->windowCommands().setFullScreen(true);
     window().setBackBarVisible(false);
     delegate->applicationDidUpdate();
     EXPECT_FALSE(window().isBackBarVisible());
+    delegate->windowCommands().setFullScreen(false);
+
+    // 3: a secondary stream goes back to the stream it was opened from.
+    ASSERT_TRUE(waitForLoad([&] { delegate->windowCommands().closeWindow(); }));
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
+    EXPECT_EQ(window().sideBar()->selectedRow(), 3);
+    EXPECT_TRUE(window().isVisible());
+
+    // 4: on a main stream the window goes.
+    delegate->windowCommands().closeWindow();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return window().isHiddenFromUser(); }));
 }
 
 TEST(Swipes, GoOutOnlyWhenGesturesAreOnAndTheSidewaysDeltaFirst)
@@ -221,36 +195,6 @@ TEST_F(AgentModeTest, AnAgentWithoutMenuBarAnswersEveryCommandsKeys)
     EXPECT_FALSE(Preferences::standard().value(prefs::launchAsAgentApp));
 }
 
-TEST_F(WindowCommandsTest, LoginItemIsAnAutostartEntryForThisProgram)
-{
-    delegate->windowCommands().addToLoginItems();
-    ASSERT_EQ(alerts.shown().size(), 1);
-    EXPECT_EQ(alerts.shown().first().title, u"Success!"_qs);
-    EXPECT_EQ(
-        alerts.shown().first().message, u"Velto will now automatically open when you log in."_qs);
-    QFile entry(Autostart::entryPath());
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(entry.readAll());
-    EXPECT_TRUE(
-        text.contains(u"Exec=\""_qs + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
-    EXPECT_TRUE(Autostart::entryPath().startsWith(profile.path()));
-}
-
-TEST_F(WindowCommandsTest, TheUpdateBoxSwitchedOffAndOnChecksAtTheNextStart)
-{
-    delegate->preferencesWindow().showPreferences();
-    PreferencePanel *panel = delegate->preferencesWindow().panel();
-    panel->changePanes(3);
-    auto *box = panel->currentPane()->findChild<QCheckBox *>();
-    ASSERT_NE(box, nullptr);
-    const bool on = box->isChecked();
-    Preferences::standard().setValue(prefs::updateLastCheckDate, u"818000000"_qs);
-    for (int click = 0; click < 2; ++click)
-        QTest::mouseClick(box, Qt::LeftButton);
-    EXPECT_EQ(Preferences::standard().value(prefs::updateCheckAtStartup), on);
-    EXPECT_EQ(Preferences::standard().value(prefs::updateLastCheckDate), u"0"_qs);
-}
-
 TEST(Relaunch, StartsTheProgramAgainAfterAPauseWhateverItsPath)
 {
     QTemporaryDir folder;
@@ -268,7 +212,7 @@ TEST(Relaunch, StartsTheProgramAgainAfterAPauseWhateverItsPath)
     EXPECT_GE(clock.elapsed(), 900) << "the program ending has a moment to go first";
 }
 
-TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
+TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSiteAndTheLoginItemIsAnAutostartEntry)
 {
     delegate->windowCommands().quickHelp();
     delegate->windowCommands().openVELTO();
@@ -284,6 +228,18 @@ TEST_F(WindowCommandsTest, HelpPagesOpenOnTheMakersSite)
     for (const QUrl &url : opener.opened())
         EXPECT_TRUE(url.toString().startsWith(sandbox.baseUrl().toString()))
             << url.toString().toStdString();
+
+    delegate->windowCommands().addToLoginItems();
+    ASSERT_EQ(alerts.shown().size(), 1);
+    EXPECT_EQ(alerts.shown().first().title, u"Success!"_qs);
+    EXPECT_EQ(
+        alerts.shown().first().message, u"Velto will now automatically open when you log in."_qs);
+    QFile entry(Autostart::entryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(
+        text.contains(u"Exec=\""_qs + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
+    EXPECT_TRUE(Autostart::entryPath().startsWith(profile.path()));
 }
 
 TEST(StatusItem, FollowsThePreferenceAndShowsWhatWaits)

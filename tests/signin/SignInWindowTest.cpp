@@ -172,7 +172,8 @@ TEST_F(SignInWindowTest, AWrongPasswordShowsTheServicesWordAndARefusalSaysSoWith
     EXPECT_TRUE(waitForTitle(formTitle));
 }
 
-TEST_F(SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnceItCan)
+TEST_F(
+    SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnceItCanOrNobodyAnswers)
 {
     // A 500 from the service: a message naming it, then Retry gets the form.
     ASSERT_TRUE(sandbox.injectFault(u"/oauth/authenticate"_qs, 500));
@@ -191,10 +192,8 @@ TEST_F(SignInWindowTest, APageThatCannotBeHadShowsAPlainMessageAndRetryGetsItOnc
     ASSERT_TRUE(testsupport::waitUntil([&] { return window()->isShowingFailure(); }, pageWait));
     EXPECT_TRUE(window()->failureMessage().contains(u"did not load in time"))
         << window()->failureMessage().toStdString();
-}
 
-TEST_F(SignInWindowTest, ASiteNobodyAnswersShowsAMessageWithoutTheEnginesInternals)
-{
+    // A site nobody answers: a message without the engine's internals.
     session.reset();
     open(SignIn::authorisationUrl(u"http://127.0.0.1:%1"_qs.arg(ScriptedHttpServer::unusedPort())));
     session->start();

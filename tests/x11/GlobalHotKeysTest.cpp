@@ -109,7 +109,8 @@ TEST(X11HotKeys, ACombinationAnotherProgramHoldsIsRefused)
     Preferences::resetStandard();
 }
 
-TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
+TEST_F(ProgramOnX11,
+    RecordedInThePreferencesTheyShowHideAndStartAPostAndRecordingHoldsTheKeyboardOnlyInFront)
 {
     delegate->preferencesWindow().showPreferences();
     PreferencesController &preferences = delegate->preferencesWindow();
@@ -168,10 +169,9 @@ TEST_F(ProgramOnX11, RecordedInThePreferencesTheyShowHideAndStartAPost)
     EXPECT_EQ(delegate->shortcuts().hotKey()->carbonHotKeyID(), 0u);
     EXPECT_EQ(p.value(prefs::hotKeyKeyCode), -1);
     EXPECT_EQ(p.value(prefs::hotKeyModifiers), 0u);
-}
 
-TEST_F(ProgramOnX11, RecordingHoldsTheKeyboardOnlyInFrontAndLetsItsAlertBeAnswered)
-{
+    // Recording holds the keyboard only in front and lets its alert be answered.
+    preferences.panel()->close();
     delegate->preferencesWindow().showPreferences();
     PreferencePanel *panel = delegate->preferencesWindow().panel();
     ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
@@ -216,16 +216,6 @@ TEST_F(ProgramOnX11, RecordingHoldsTheKeyboardOnlyInFrontAndLetsItsAlertBeAnswer
     EXPECT_TRUE(returnPressed && !closedByTest) << "the alert was not answered by Return";
     EXPECT_TRUE(recorder->cell().isRecording()) << "recording goes on after a refusal";
     QTest::keyClick(recorder, Qt::Key_Escape);
-}
-
-TEST_F(ProgramOnX11, CtrlCommaOpensThePreferencesOnGeneral)
-{
-    QTest::keyClick(window(), Qt::Key_Comma, Qt::ControlModifier);
-    PreferencePanel *panel = delegate->preferencesWindow().panel();
-    ASSERT_TRUE(panel);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
-    EXPECT_EQ(panel->selectedTag(), 0);
-    EXPECT_EQ(panel->windowTitle(), u"General"_qs);
 }
 
 } // namespace
