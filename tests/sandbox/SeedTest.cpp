@@ -1,5 +1,6 @@
 #include "data/Seed.h"
 #include "http/FormData.h"
+#include "media/Pictures.h"
 
 #include <QTimeZone>
 
@@ -90,4 +91,12 @@ TEST(Seed, SameSeedSameWorldLargeValidAndVaried)
     EXPECT_GE(mutual, 3);
     EXPECT_LT(mutual, following.size());
     EXPECT_GE(store.starCountBy(kDemoUserId), 20);
+
+    // Avatars come in many sizes, some not square, for the program to fit.
+    QSet<QPair<int, int>> sizes;
+    for (const User *user : store.users())
+        sizes.insert({ avatarSize(user->avatar).width(), avatarSize(user->avatar).height() });
+    EXPECT_GE(sizes.size(), 6);
+    EXPECT_TRUE(
+        std::any_of(sizes.begin(), sizes.end(), [](auto s) { return s.first != s.second; }));
 }
