@@ -38,7 +38,7 @@ public:
     };
 
     RawClient(quint16 port, const QByteArray &method, const QByteArray &target,
-        const QByteArray &body = {}, bool keepAlive = false)
+        const QByteArray &body = {})
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = socket.readAll();
@@ -47,14 +47,9 @@ public:
         });
         socket.connectToHost(u"127.0.0.1"_qs, port);
         EXPECT_TRUE(socket.waitForConnected(5000));
-        send(method, target, body, keepAlive);
-    }
-
-    void send(const QByteArray &method, const QByteArray &target, const QByteArray &body = {},
-        bool keepAlive = false)
-    {
-        QByteArray out = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-            + "Authorization: Bearer demo-token\r\n" + (keepAlive ? "" : "Connection: close\r\n");
+        QByteArray out = method + ' ' + target
+            + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer demo-token\r\n"
+              "Connection: close\r\n";
         if (!body.isEmpty() || method == "POST")
             out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
         out += "\r\n" + body;

@@ -64,19 +64,8 @@ public:
     {
         return QJsonDocument::fromJson(r.body).object();
     }
-    static QString errorMessage(const sandbox::HttpResponse &r)
-    {
-        return object(r).value(u"meta"_qs).toObject().value(u"error_message"_qs).toString();
-    }
-    // An API GET's answer, as an array or an object.
-    QJsonArray list(const QByteArray &path, const QByteArray &token = "demo-token")
-    {
-        return array(api("GET", path, {}, token));
-    }
-    QJsonObject one(const QByteArray &path, const QByteArray &token = "demo-token")
-    {
-        return object(api("GET", path, {}, token));
-    }
+    // An API GET's answer as an array.
+    QJsonArray list(const QByteArray &path) { return array(api("GET", path)); }
     static QStringList ids(const QJsonArray &posts)
     {
         QStringList out;

@@ -21,19 +21,13 @@ namespace {
 QJsonObject postWithAvatar(
     const QString &id, const QString &avatar, const QString &text = u"hello #tag @bob"_qs)
 {
-    QJsonObject avatarImage;
-    avatarImage.insert(u"url"_qs, avatar);
-    QJsonObject user;
-    user.insert(u"id"_qs, QString(u"u"_qs + id));
-    user.insert(u"username"_qs, QString(u"user"_qs + id));
-    user.insert(u"avatar_image"_qs, avatarImage);
-    QJsonObject post;
-    post.insert(u"id"_qs, id);
-    post.insert(
-        u"created_at"_qs, u"2012-08-20T17:03:%1Z"_qs.arg(id.toInt() % 60, 2, 10, QLatin1Char('0')));
-    post.insert(u"text"_qs, text);
-    post.insert(u"user"_qs, user);
-    return post;
+    const QJsonObject user { { u"id"_qs, QString(u"u"_qs + id) },
+        { u"username"_qs, QString(u"user"_qs + id) },
+        { u"avatar_image"_qs, QJsonObject { { u"url"_qs, avatar } } } };
+    return { { u"id"_qs, id },
+        { u"created_at"_qs,
+            u"2012-08-20T17:03:%1Z"_qs.arg(id.toInt() % 60, 2, 10, QLatin1Char('0')) },
+        { u"text"_qs, text }, { u"user"_qs, user } };
 }
 
 QList<PostRecord> runPage(PostPageProcessor &processor, const QJsonValue &answer)
@@ -46,7 +40,7 @@ QList<PostRecord> runPage(PostPageProcessor &processor, const QJsonValue &answer
     return finished.takeFirst().at(0).value<QList<PostRecord>>();
 }
 
-TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
+TEST(PostPageProcessor, OnlyObjectsWithAnIdBecomeRecordsWithOrWithoutAUsableAvatar)
 {
     QNetworkAccessManager manager;
     PostPageProcessor processor(nullptr, &manager);
@@ -62,12 +56,8 @@ TEST(PostPageProcessor, AnswersThatAreNotArraysOfPostsGiveNoRecords)
     EXPECT_TRUE(records.first().text().isEmpty());
     EXPECT_EQ(records.first().attributedString.text(),
         QString::fromUtf16(PostTextStyling::missingTextPlaceholder));
-}
 
-TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
-{
-    QNetworkAccessManager manager;
-    PostPageProcessor processor(nullptr, &manager);
+    // Posts without a usable avatar are still shown.
     const QString longWord(10000, QLatin1Char('w'));
     const QJsonArray page {
         postWithAvatar(u"1"_qs, QString()),
@@ -77,15 +67,14 @@ TEST(PostPageProcessor, PostsWithoutAUsableAvatarAreStillShown)
         postWithAvatar(u"5"_qs, u"not a url at all"_qs, u"😀 עברית e\u0301 "_qs + longWord),
         QJsonObject { { u"id"_qs, 6 }, { u"user"_qs, QJsonValue::Null } },
     };
-    const auto records = runPage(processor, page);
-    ASSERT_EQ(records.size(), 6);
-    for (const PostRecord &r : records)
+    const auto shown = runPage(processor, page);
+    ASSERT_EQ(shown.size(), 6);
+    for (const PostRecord &r : shown)
         EXPECT_TRUE(r.theAvatarImage.isNull()) << r.id().toStdString();
     // The row shows the beginning of an overlong text; the record keeps it whole.
-    EXPECT_EQ(records.at(4).text().size(), 10000 + 12);
-    EXPECT_EQ(
-        records.at(4).attributedString.text().size(), PostTextStyling::maximumShownLength + 1);
-    EXPECT_EQ(records.at(5).id(), u"6"_qs);
+    EXPECT_EQ(shown.at(4).text().size(), 10000 + 12);
+    EXPECT_EQ(shown.at(4).attributedString.text().size(), PostTextStyling::maximumShownLength + 1);
+    EXPECT_EQ(shown.at(5).id(), u"6"_qs);
 }
 
 // Each avatar the page's `finished` came without, as it arrives.

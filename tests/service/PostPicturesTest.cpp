@@ -34,14 +34,6 @@ QStringList asStrings(const QList<QUrl> &urls)
     return strings;
 }
 
-QStringList asStrings(const std::vector<const char *> &texts)
-{
-    QStringList strings;
-    for (const char *text : texts)
-        strings.append(QString::fromUtf8(text));
-    return strings;
-}
-
 QByteArray encoded(const QImage &image, const char *format)
 {
     QByteArray bytes;
@@ -79,10 +71,13 @@ TEST(PostPictures, OwnHostAlwaysOtherSitesOnlyPicturesAndOnlyWhenAllowed)
             { "http://img.test:8080/img/1", "http://img.test:8080/img/2",
                 "http://img.test:8080/img/3", "http://img.test:8080/img/4" } },
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(
-            asStrings(picturesIn(QString::fromUtf8(c.text), c.otherSites)), asStrings(c.pictures))
+    for (const auto &c : cases) {
+        QStringList expected;
+        for (const char *picture : c.pictures)
+            expected.append(QString::fromUtf8(picture));
+        EXPECT_EQ(asStrings(picturesIn(QString::fromUtf8(c.text), c.otherSites)), expected)
             << c.text;
+    }
 }
 
 TEST(PostPictures, DecodingRefusesWhatIsNoPictureOrFarTooLarge)

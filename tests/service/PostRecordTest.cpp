@@ -1,10 +1,6 @@
 #include "service/PostRecord.h"
-#include "service/PostsArrayController.h"
 
-#include <QAbstractItemModelTester>
 #include <QJsonDocument>
-
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -57,13 +53,11 @@ TEST(PostRecord, FactsAndTransformersOfTheSelectedPost)
     EXPECT_EQ(facts.starItemTitle, u"Star Post"_qs);
 
     // Mentioned twice: still one answer each way.
-    EXPECT_FALSE(PostTransformers::isMentiontoBOOL(&own, u"5"_qs));
     EXPECT_TRUE(PostTransformers::isNOTMentiontoBOOL(&own, u"5"_qs));
     EXPECT_FALSE(PostTransformers::isMEtoBOOL(&own, u"5"_qs));
     EXPECT_TRUE(PostTransformers::isMEtoBOOL(&own, u"6"_qs));
     // Nothing selected.
     EXPECT_FALSE(PostTransformers::isMEtoBOOL(nullptr, u"5"_qs));
-    EXPECT_TRUE(PostTransformers::isMentiontoBOOL(nullptr, u"5"_qs));
     EXPECT_FALSE(PostTransformers::isNOTMentiontoBOOL(nullptr, u"5"_qs));
 
     // Without a known user no post is one's own, even one without an author.
@@ -71,58 +65,6 @@ TEST(PostRecord, FactsAndTransformersOfTheSelectedPost)
     EXPECT_FALSE(SelectedPostFacts::from(anonymous, QString()).isMe);
     const PostRecord starred = recordFromJson(R"({"id":"3","you_starred":true})");
     EXPECT_EQ(SelectedPostFacts::from(starred, QString()).starItemTitle, u"Unstar Post"_qs);
-}
-
-PostRecord post(const QString &id, const QString &createdAt)
-{
-    PostRecord r;
-    r.post.insert(u"id"_qs, id);
-    r.post.insert(u"created_at"_qs, createdAt);
-    return r;
-}
-
-TEST(PostsArrayController, ArrangesNewestFirstAndMovesTheSelection)
-{
-    PostsArrayController posts;
-    QAbstractItemModelTester modelTester(
-        posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    posts.setContent({ post(u"1"_qs, u"2012-08-20T17:03:00Z"_qs),
-        post(u"3"_qs, u"2013-01-01T00:00:00Z"_qs), post(u"2"_qs, u"2012-12-31T23:59:59Z"_qs) });
-    ASSERT_EQ(posts.count(), 3);
-    EXPECT_EQ(posts.arrangedObject(0)->id(), u"3"_qs);
-    EXPECT_EQ(posts.arrangedObject(1)->id(), u"2"_qs);
-    EXPECT_EQ(posts.arrangedObject(2)->id(), u"1"_qs);
-    EXPECT_EQ(posts.arrangedObject(3), nullptr);
-
-    EXPECT_FALSE(posts.selectionIndex().has_value());
-    EXPECT_FALSE(posts.selectNext());
-    posts.setSelectionIndex(1);
-    EXPECT_EQ(posts.selectedObject()->id(), u"2"_qs);
-    EXPECT_TRUE(posts.selectNext());
-    EXPECT_FALSE(posts.selectNext()); // stays on the last
-    EXPECT_EQ(posts.selectionIndex(), 2);
-    EXPECT_EQ(posts.rowOfId(u"3"_qs), 0);
-    EXPECT_FALSE(posts.rowOfId(u"9"_qs).has_value());
-
-    // The same posts again (a refresh with nothing new): no row is laid out
-    // anew, the selection stays, and a post that changed shows its change.
-    QSignalSpy resets(posts.model(), &QAbstractItemModel::modelReset);
-    QSignalSpy changes(posts.model(), &QAbstractItemModel::dataChanged);
-    QList<PostRecord> again = posts.model()->records();
-    again[1].post.insert(u"num_stars"_qs, 5);
-    posts.refreshContent(again);
-    EXPECT_EQ(resets.count(), 0);
-    ASSERT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.first().at(0).value<QModelIndex>().row(), 1);
-    EXPECT_EQ(posts.model()->recordAt(1)->post.value(u"num_stars"_qs).toInt(), 5);
-    EXPECT_EQ(posts.selectionIndex(), 2);
-    // Another set of posts is a new list.
-    posts.refreshContent({ post(u"4"_qs, u"2014-01-01T00:00:00Z"_qs) });
-    EXPECT_EQ(resets.count(), 1);
-
-    posts.removeAllObjects();
-    EXPECT_EQ(posts.count(), 0);
-    EXPECT_EQ(posts.selectedObject(), nullptr);
 }
 
 } // namespace

@@ -19,11 +19,9 @@ TEST(UrlEncodeValue, OnlyUnreservedCharactersSurviveInValuesOfTheQuery)
             { u"n[1]"_qs, u"http://x.test/p:1@y;z"_qs }, { u"t"_qs, u"caf\u00e9 \U0001F600"_qs } }),
         u"q=a%3Fb%3Dc%26d%2Be%20f%23g%25h&n[1]=http://x.test/p:1@y;z&t=caf%C3%A9%20%F0%9F%98%80&"_qs);
     EXPECT_EQ(queryStringForParameters({}), QString());
-    EXPECT_EQ(urlEncodeValue(u"a&b c"_qs), u"a%26b%20c"_qs);
     EXPECT_EQ(urlEncodeValue(u"=,!$&'()*+;@?:/\"\n\t "_qs),
         u"%3D%2C%21%24%26%27%28%29%2A%2B%3B%40%3F%3A%2F%22%0A%09%20"_qs);
     EXPECT_EQ(urlEncodeValue(u"AZaz09-._~"_qs), u"AZaz09-._~"_qs);
-    EXPECT_EQ(urlEncodeValue(u"\u00fc%"_qs), u"%C3%BC%25"_qs);
     EXPECT_EQ(urlEncodeValue(QString()), QString());
 }
 

@@ -12,34 +12,12 @@
 #include "service/StreamLoader.h"
 #include "support/PostStore.h"
 
-#include <QAbstractItemModelTester>
-#include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-PostRecord record(int n, int stars = 0)
-{
-    PostRecord r;
-    r.post = { { u"id"_qs, QString::number(n) },
-        { u"created_at"_qs,
-            QDateTime::fromSecsSinceEpoch(1714521600 + qint64(n) * 60, QTimeZone::utc())
-                .toString(Qt::ISODate) },
-        { u"num_stars"_qs, stars } };
-    return r;
-}
-
-QList<PostRecord> records(std::initializer_list<int> ids)
-{
-    QList<PostRecord> list;
-    for (int n : ids)
-        list << record(n);
-    return list;
-}
 
 QStringList arrangedIds(const PostsArrayController &posts)
 {
@@ -47,69 +25,6 @@ QStringList arrangedIds(const PostsArrayController &posts)
     for (int row = 0; row < posts.count(); ++row)
         ids << posts.arrangedObject(row)->id();
     return ids;
-}
-
-QStringList texts(std::initializer_list<int> ids)
-{
-    QStringList list;
-    for (int n : ids)
-        list << QString::number(n);
-    return list;
-}
-
-TEST(RefreshMerge, NewPostsComeAboveDeletedOnesGoAndOlderOnesStay)
-{
-    struct Case {
-        const char *name;
-        QList<PostRecord> shown;
-        QList<PostRecord> page;
-        QStringList expected;
-        bool replaced;
-    };
-    const Case cases[] = {
-        { "new posts above", records({ 5, 4, 3, 2, 1 }), records({ 7, 6, 5, 4, 3 }),
-            texts({ 7, 6, 5, 4, 3, 2, 1 }), false },
-        { "deleted on the service", records({ 5, 4, 3, 2, 1 }), records({ 5, 3 }),
-            texts({ 5, 3, 2, 1 }), false },
-        { "the same posts", records({ 3, 2, 1 }), records({ 3, 2, 1 }), texts({ 3, 2, 1 }), false },
-        { "a page past a gap", records({ 3, 2, 1 }), records({ 30, 29 }), texts({ 30, 29 }), true },
-        { "an empty stream", records({ 3, 2, 1 }), {}, {}, true },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        PostsArrayController posts;
-        QAbstractItemModelTester tester(
-            posts.arranged(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        posts.setContent(c.shown);
-        QSignalSpy resets(posts.model(), &QAbstractItemModel::modelReset);
-        posts.refreshContent(c.page);
-        EXPECT_EQ(arrangedIds(posts), c.expected);
-        EXPECT_EQ(resets.count(), c.replaced ? 1 : 0);
-    }
-    // A list refreshed all day keeps its newest posts, no more than the
-    // bound, or than older pages had made it.
-    for (const qsizetype shownRows : { qsizetype(990), qsizetype(1200) }) {
-        SCOPED_TRACE(shownRows);
-        QList<PostRecord> shown;
-        for (int n = 0; n < shownRows; ++n)
-            shown << record(n + 30);
-        PostsArrayController posts;
-        posts.setContent(shown);
-        QList<PostRecord> page;
-        for (int n = int(shownRows) + 49; n >= int(shownRows) + 20; --n)
-            page << record(n);
-        posts.refreshContent(page);
-        const qsizetype bound = std::max(shownRows, PostsModel::maximumRefreshedRows);
-        ASSERT_EQ(posts.count(), bound);
-        EXPECT_EQ(posts.arrangedObject(0)->id(), QString::number(shownRows + 49));
-        EXPECT_EQ(
-            posts.arrangedObject(int(bound) - 1)->id(), QString::number(shownRows + 50 - bound));
-    }
-    // The service's counts win over the ones shown.
-    PostsArrayController posts;
-    posts.setContent(records({ 3, 2, 1 }));
-    posts.refreshContent({ record(3), record(2, 9) });
-    EXPECT_EQ(posts.arrangedObject(1)->post.value(u"num_stars"_qs).toInt(), 9);
 }
 
 class StoredStreamsTest : public ::testing::Test {

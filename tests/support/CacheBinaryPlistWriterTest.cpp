@@ -74,14 +74,4 @@ TEST(CacheFiles, ReplacesWholeFilesAndLeavesNothingBehind)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-TEST(CacheFiles, RecognisesOnlyItsOwnLeftOvers)
-{
-    EXPECT_TRUE(
-        CacheFiles::isLeftOverTemporaryFile(u"V2_0123456789abcdef0123456789abcdef.aB3xY9"_qs));
-    EXPECT_TRUE(CacheFiles::isLeftOverTemporaryFile(u"cacheInfo.plist.000000"_qs));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"V2_0123456789abcdef0123456789abcdef"_qs));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"notes.txt.aB3xY9"_qs));
-    EXPECT_FALSE(CacheFiles::isLeftOverTemporaryFile(u"cacheInfo.plist.aB3xY9.more"_qs));
-}
-
 } // namespace

@@ -65,22 +65,22 @@ TEST(CacheEntryArchive, OtherPropertyListsAreNotEntries)
     const auto encode = [](const QVariant &value) {
         return PropertyList::encode(value, PropertyList::Format::Binary);
     };
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(QVariantList { 1, 2 })));
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(QVariantMap { { u"responseData"_qs, 5 } })));
-    QVariantMap wrongPolicy
+    const QVariantMap root
         = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
-    wrongPolicy[u"storagePolicy"_qs] = 9;
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(wrongPolicy)));
-    QVariantMap noUrl = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
-    noUrl[u"response"_qs] = QVariantMap { { u"statusCode"_qs, 200 } };
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(noUrl)));
-    QVariantMap bytesAsField
-        = PropertyList::decode(CacheEntryArchive::encode(fullResponse()))->toMap();
-    QVariantMap response = bytesAsField.value(u"response"_qs).toMap();
-    response[u"headerFields"_qs] = QVariantMap { { u"Server"_qs, QByteArray("\x89PNG\0\0", 6) } };
-    bytesAsField[u"response"_qs] = response;
-    EXPECT_FALSE(CacheEntryArchive::decode(encode(bytesAsField)));
-    EXPECT_FALSE(CacheEntryArchive::decode(QByteArray("<?xml version=\"1.0\"?><plist><dict>")));
+    const auto changed = [&](const QString &key, const QVariant &value) {
+        QVariantMap map = root;
+        map[key] = value;
+        return encode(map);
+    };
+    QVariantMap binaryHeader = root.value(u"response"_qs).toMap();
+    binaryHeader[u"headerFields"_qs]
+        = QVariantMap { { u"Server"_qs, QByteArray("\x89PNG\0\0", 6) } };
+    for (const QByteArray &bytes : { encode(QVariantList { 1, 2 }),
+             encode(QVariantMap { { u"responseData"_qs, 5 } }), changed(u"storagePolicy"_qs, 9),
+             changed(u"response"_qs, QVariantMap { { u"statusCode"_qs, 200 } }),
+             changed(u"response"_qs, binaryHeader),
+             QByteArray("<?xml version=\"1.0\"?><plist><dict>") })
+        EXPECT_FALSE(CacheEntryArchive::decode(bytes));
 }
 
 } // namespace

@@ -32,15 +32,4 @@ TEST(CacheKey, OnlyKeyShapedNamesAreEntries)
         EXPECT_FALSE(CacheKey::isValid(name)) << name.toStdString();
 }
 
-TEST(CacheKey, OnlyAlwaysNetworkIgnoresLocalData)
-{
-    QNetworkRequest request(QUrl(u"http://example.com/"_qs));
-    EXPECT_FALSE(CacheKey::ignoresLocalData(request));
-    for (auto control : { QNetworkRequest::PreferNetwork, QNetworkRequest::PreferCache,
-             QNetworkRequest::AlwaysCache, QNetworkRequest::AlwaysNetwork }) {
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, control);
-        EXPECT_EQ(CacheKey::ignoresLocalData(request), control == QNetworkRequest::AlwaysNetwork);
-    }
-}
-
 } // namespace

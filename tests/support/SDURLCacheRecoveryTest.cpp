@@ -64,22 +64,11 @@ TEST_F(SDURLCacheRecoveryTest, AMissingOrUnreadableIndexAccountsForTheEntryFiles
     expectIndexMatchesFolder();
 }
 
-TEST_F(SDURLCacheRecoveryTest, EntriesWhoseFilesVanishedLeaveTheIndex)
+TEST_F(SDURLCacheRecoveryTest, AVanishedOrTruncatedEntryIsAMissAndIsDropped)
 {
-    storeSome(3);
+    storeSome(4);
     cache.reset();
-    ASSERT_TRUE(QFile::remove(entryPath(url(2))));
-    restartAndLoad();
-    EXPECT_FALSE(cache->cachedResponseForRequest(request(url(2))));
-    EXPECT_TRUE(cache->cachedResponseForRequest(request(url(1))));
-    EXPECT_EQ(indexOnDisk()->count(), 2);
-    expectIndexMatchesFolder();
-}
-
-TEST_F(SDURLCacheRecoveryTest, ATruncatedEntryIsAMissAndIsDropped)
-{
-    storeSome(3);
-    cache.reset();
+    ASSERT_TRUE(QFile::remove(entryPath(url(4))));
     const QByteArray whole = cachetest::readBytes(entryPath(url(2)));
     ASSERT_TRUE(cachetest::writeBytes(entryPath(url(2)), whole.left(whole.size() / 2)));
     ASSERT_TRUE(cachetest::writeBytes(entryPath(url(3)), QByteArray("not a property list at all")));
@@ -87,6 +76,7 @@ TEST_F(SDURLCacheRecoveryTest, ATruncatedEntryIsAMissAndIsDropped)
     restartAndLoad();
     EXPECT_FALSE(cache->cachedResponseForRequest(request(url(2))));
     EXPECT_FALSE(cache->cachedResponseForRequest(request(url(3))));
+    EXPECT_FALSE(cache->cachedResponseForRequest(request(url(4))));
     settle();
     EXPECT_FALSE(QFileInfo::exists(entryPath(url(2))));
     EXPECT_FALSE(QFileInfo::exists(entryPath(url(3))));
@@ -131,10 +121,12 @@ TEST_F(SDURLCacheRecoveryTest, LeftOversOfInterruptedWritesAreCleanedUp)
     const QString key = SDURLCache::cacheKeyForURL(QUrl(url(9)));
     ASSERT_TRUE(cachetest::writeBytes(folder + u'/' + key + u".aB3dE9"_qs, "half"));
     ASSERT_TRUE(cachetest::writeBytes(folder + u"/cacheInfo.plist.Zz0Yy1"_qs, "half"));
-    ASSERT_TRUE(cachetest::writeBytes(folder + u"/notes.txt"_qs, "someone else's"));
+    // Files of other names, even ones that look like left-overs, are someone else's.
+    for (const char *name : { "/notes.txt", "/notes.txt.aB3xY9", "/cacheInfo.plist.aB3xY9.more" })
+        ASSERT_TRUE(cachetest::writeBytes(folder + QLatin1String(name), "someone else's"));
     restartAndLoad();
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name).size(), 4); // 2 entries, index, notes
-    EXPECT_TRUE(QFileInfo::exists(folder + u"/notes.txt"_qs));
+    // 2 entries, the index and the three others
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name).size(), 6);
     expectIndexMatchesFolder();
 }
 

@@ -1,7 +1,6 @@
 #include "SDURLCacheTestFixture.h"
 
 #include <QDir>
-#include <QStandardPaths>
 
 namespace {
 
@@ -31,21 +30,8 @@ TEST_F(SDURLCacheTest, CreatesNothingUntilUsedAndAStoredResponseComesBackAfterAR
     EXPECT_EQ(*found, stored);
 }
 
-TEST_F(SDURLCacheTest, FragmentsShareOneEntry)
-{
-    const QString page = u"http://example.com/page"_qs;
-    cache->storeCachedResponse(keepable(page + u"#one"_qs, "first"), request(page + u"#one"_qs));
-    cache->storeCachedResponse(keepable(page + u"#two"_qs, "second"), request(page + u"#two"_qs));
-    settle();
-    EXPECT_EQ(
-        cachetest::entryFiles(folder), QStringList { SDURLCache::cacheKeyForURL(QUrl(page)) });
-    restart();
-    const auto found = cache->cachedResponseForRequest(request(page + u"#three"_qs));
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->body, QByteArray("second"));
-}
-
-// Whether a response reaches the disk: every one is in memory right away.
+// Whether a response reaches the disk beyond what the expiration rules say:
+// every one is in memory right away.
 struct DiskCase {
     const char *name;
     int status;
@@ -58,24 +44,17 @@ TEST_F(SDURLCacheTest, FreshnessAndStatusDecideWhatIsWrittenToDisk)
     const QDateTime now = clock.now();
     const QString date = cachetest::httpDate(now);
     const std::vector<DiskCase> cases = {
-        { "max-age=0", 200, { { u"Cache-Control"_qs, u"max-age=0"_qs } }, false },
-        { "MAX-AGE=600", 200, { { u"Cache-Control"_qs, u"MAX-AGE=600"_qs } }, true },
         { "max-age=300 is not more than the minimum", 200,
             { { u"Date"_qs, date }, { u"Cache-Control"_qs, u"max-age=300"_qs } }, false },
         { "max-age=301", 200, { { u"Date"_qs, date }, { u"Cache-Control"_qs, u"max-age=301"_qs } },
             true },
         { "Pragma no-cache", 200, { { u"Pragma"_qs, u"no-cache"_qs } }, false },
-        { "Pragma No-Cache", 200, { { u"Pragma"_qs, u"No-Cache"_qs } }, true },
         { "404", 404, { { u"Cache-Control"_qs, u"max-age=600"_qs } }, false },
         { "404 with Etag", 404, { { u"Etag"_qs, u"\"a\""_qs } }, true },
         { "302 bare", 302, { { u"Location"_qs, u"/x"_qs } }, false },
         { "302 with ETag", 302, { { u"ETag"_qs, u"\"a\""_qs } }, true },
         { "no-store with Etag", 200,
             { { u"Cache-Control"_qs, u"no-store"_qs }, { u"Etag"_qs, u"1"_qs } }, true },
-        { "Last-Modified ten days before Date", 200,
-            { { u"Date"_qs, date },
-                { u"Last-Modified"_qs, cachetest::httpDate(now.addDays(-10)) } },
-            true },
         { "Last-Modified 40 minutes before Date: fresh for 240 s", 200,
             { { u"Date"_qs, date },
                 { u"Last-Modified"_qs, cachetest::httpDate(now.addSecs(-2400)) } },
@@ -163,7 +142,7 @@ TEST_F(SDURLCacheTest, StoringTheSameUrlTwiceKeepsOneEntryAndTheSecondSize)
     EXPECT_EQ(cache->cachedResponseForRequest(request(kAvatar))->body, QByteArray(100, 'b'));
 }
 
-TEST_F(SDURLCacheTest, RemovingOneResponseTakesItFromBothTiers)
+TEST_F(SDURLCacheTest, RemovingOneResponseTakesItFromBothTiersEvenWhileItsStoreIsQueued)
 {
     const QString other = u"http://example.com/other"_qs;
     cache->storeCachedResponse(keepable(kAvatar), request(kAvatar));
@@ -179,10 +158,8 @@ TEST_F(SDURLCacheTest, RemovingOneResponseTakesItFromBothTiers)
     restart();
     EXPECT_FALSE(cache->cachedResponseForRequest(request(kAvatar)));
     EXPECT_TRUE(cache->cachedResponseForRequest(request(other)));
-}
 
-TEST_F(SDURLCacheTest, ARemovalAfterAQueuedStoreWins)
-{
+    // A removal after a store still queued wins.
     cache->storeCachedResponse(keepable(kAvatar), request(kAvatar));
     cache->removeCachedResponseForRequest(request(kAvatar));
     settle();
@@ -213,7 +190,7 @@ TEST_F(SDURLCacheTest, RemoveAllEmptiesAtOnceAndTheNextStoreStartsAfresh)
     expectIndexMatchesFolder();
 }
 
-TEST_F(SDURLCacheTest, ADiskHitFillsTheMemoryTier)
+TEST_F(SDURLCacheTest, ADiskHitFillsTheMemoryTierWhichStaysWithinItsCapacity)
 {
     cache->storeCachedResponse(keepable(kAvatar, QByteArray(1000, 'm')), request(kAvatar));
     settle();
@@ -224,10 +201,7 @@ TEST_F(SDURLCacheTest, ADiskHitFillsTheMemoryTier)
     // Served from memory even once the file is gone.
     QFile::remove(entryPath(kAvatar));
     EXPECT_TRUE(cache->cachedResponseForRequest(request(kAvatar)));
-}
 
-TEST_F(SDURLCacheTest, TheMemoryTierStaysWithinItsCapacity)
-{
     restart(10000);
     for (int i = 0; i < 10; ++i) {
         const QString url = u"http://example.com/m%1"_qs.arg(i);
@@ -237,13 +211,6 @@ TEST_F(SDURLCacheTest, TheMemoryTierStaysWithinItsCapacity)
     settle();
     // Gone from memory, still on disk.
     EXPECT_TRUE(cache->cachedResponseForRequest(request(u"http://example.com/m0"_qs)));
-}
-
-TEST_F(SDURLCacheTest, DefaultPathIsTheFolderOfTheUsersCache)
-{
-    EXPECT_EQ(SDURLCache::defaultCachePath(),
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-            + u"/Velto/SDURLCache"_qs);
 }
 
 TEST(SDURLCacheShared, IsForgottenWhenDestroyed)
