@@ -50,10 +50,7 @@ PostsArrayController &ProgramTest::posts() const
 
 QStringList ProgramTest::shownIds() const
 {
-    QStringList ids;
-    for (int i = 0; i < posts().count(); ++i)
-        ids << posts().arrangedObject(i)->id();
-    return ids;
+    return testsupport::arrangedIds(posts());
 }
 
 void ProgramTest::selectPost(const QString &postId)

@@ -222,16 +222,6 @@ bool SandboxServer::injectTrickle(const QString &path, int trickleMs, int trickl
         != 0;
 }
 
-bool SandboxServer::injectHostile(
-    const QString &path, const QString &kind, qint64 sizeBytes, int times)
-{
-    QJsonObject fault { { QStringLiteral("path"), path }, { QStringLiteral("hostile"), kind },
-        { QStringLiteral("times"), times } };
-    if (sizeBytes > 0)
-        fault.insert(QStringLiteral("sizeBytes"), sizeBytes);
-    return addFault(fault) != 0;
-}
-
 bool SandboxServer::setLatency(int ms, int jitterMs)
 {
     return control("POST", "latency",
@@ -246,32 +236,17 @@ int SandboxServer::latencyMs()
     return reply.status == 200 ? reply.json().value(QStringLiteral("ms")).toInt() : -1;
 }
 
-QStringList SandboxServer::ids(const QByteArray &path, const QJsonObject &body)
-{
-    QStringList out;
-    // Thousands of new posts or users take a moment.
-    for (const QJsonValue &id :
-        control("POST", path, body, 60000).json().value(QStringLiteral("ids")).toArray())
-        out.append(id.toString());
-    return out;
-}
-
 QStringList SandboxServer::postMentions(int count, const QString &from)
 {
     QJsonObject body { { QStringLiteral("count"), count } };
     if (!from.isEmpty())
         body.insert(QStringLiteral("from"), from);
-    return ids("mention", body);
-}
-
-QStringList SandboxServer::addFollowing(int count)
-{
-    return ids("following", { { QStringLiteral("count"), count } });
-}
-
-QStringList SandboxServer::addFollowers(int count)
-{
-    return ids("followers", { { QStringLiteral("count"), count } });
+    QStringList out;
+    // Thousands of new posts take a moment.
+    for (const QJsonValue &id :
+        control("POST", "mention", body, 60000).json().value(QStringLiteral("ids")).toArray())
+        out.append(id.toString());
+    return out;
 }
 
 bool SandboxServer::injectFault(
@@ -293,14 +268,6 @@ bool SandboxServer::clearFaults()
 bool SandboxServer::reset()
 {
     return control("POST", "reset").status == 200;
-}
-
-QString SandboxServer::issueToken(const QString &username)
-{
-    return control("POST", "tokens", { { QStringLiteral("username"), username } })
-        .json()
-        .value(QStringLiteral("access_token"))
-        .toString();
 }
 
 QJsonObject SandboxServer::postMention(const QString &from, const QString &text)

@@ -154,23 +154,15 @@ public:
         int times = 1);
     // The normal answer, its body `trickleBytes` every `trickleMs`.
     bool injectTrickle(const QString &path, int trickleMs, int trickleBytes = 1, int times = 1);
-    // A generated page: "longWord", "denseEntities", "deepNesting", "hugeAnswer"
-    // (`sizeBytes`, 0: the default 50000000), "postsWithoutIds", "badDates", "longIds".
-    bool injectHostile(
-        const QString &path, const QString &kind, qint64 sizeBytes = 0, int times = 1);
     bool clearFaults();
     bool reset();
 
     bool setLatency(int ms, int jitterMs = 0);
     int latencyMs(); // -1 when the sandbox does not answer
 
-    QString issueToken(const QString &username);
     QJsonObject postMention(const QString &from = {}, const QString &text = {});
     // `count` new mentions of the demo user at once; their ids, oldest first.
     QStringList postMentions(int count, const QString &from = {});
-    // `count` made-up users the demo user follows / who follow the demo user; their ids.
-    QStringList addFollowing(int count);
-    QStringList addFollowers(int count);
     QJsonArray requests();
     // How many of the logged requests had this method and exactly this path.
     int requestCount(const QString &method, const QString &path);
@@ -188,7 +180,6 @@ public:
 private:
     Reply control(const QByteArray &method, const QByteArray &path, const QJsonObject &body = {},
         int timeoutMs = 10000);
-    QStringList ids(const QByteArray &path, const QJsonObject &body);
 
     QProcess m_process;
     quint16 m_port = 0;

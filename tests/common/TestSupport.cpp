@@ -4,6 +4,7 @@
 
 #include "core/OutsideAddresses.h"
 #include "core/Preferences.h"
+#include "service/PostsArrayController.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -53,6 +54,14 @@ bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds time
         QThread::msleep(1);
     }
     return true;
+}
+
+QStringList arrangedIds(const PostsArrayController &posts)
+{
+    QStringList ids;
+    for (int row = 0; row < posts.count(); ++row)
+        ids << posts.arrangedObject(row)->id();
+    return ids;
 }
 
 struct ScriptedAlerts::State {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 
+class PostsArrayController;
 class SandboxServer;
 
 namespace testsupport {
@@ -25,6 +26,9 @@ void pointXdgFoldersAt(const QString &root);
 // Runs the event loop until `done` answers true or the time runs out.
 bool waitUntil(
     const std::function<bool()> &done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// The ids of the posts in the order the list shows them.
+QStringList arrangedIds(const PostsArrayController &posts);
 
 // Records every alert and answers with the queued button indexes (0 when the
 // queue is empty). Installed for the lifetime of the object.

@@ -1,5 +1,7 @@
 // The shown posts' list: newest first, the selection, and what a refresh
 // does to the posts on screen.
+#include "TestSupport.h"
+
 #include "service/PostsArrayController.h"
 
 #include <QAbstractItemModelTester>
@@ -9,6 +11,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using testsupport::arrangedIds;
 
 // Post n is n minutes after a fixed hour: a higher id is a newer post.
 PostRecord record(int n)
@@ -35,14 +39,6 @@ QStringList texts(std::initializer_list<int> ids)
     for (int n : ids)
         list << QString::number(n);
     return list;
-}
-
-QStringList arrangedIds(const PostsArrayController &posts)
-{
-    QStringList ids;
-    for (int row = 0; row < posts.count(); ++row)
-        ids << posts.arrangedObject(row)->id();
-    return ids;
 }
 
 TEST(PostsArrayController, ArrangesNewestFirstAndMovesTheSelection)

@@ -19,13 +19,7 @@
 
 namespace {
 
-QStringList arrangedIds(const PostsArrayController &posts)
-{
-    QStringList ids;
-    for (int row = 0; row < posts.count(); ++row)
-        ids << posts.arrangedObject(row)->id();
-    return ids;
-}
+using testsupport::arrangedIds;
 
 class StoredStreamsTest : public ::testing::Test {
 protected:
