@@ -14,7 +14,8 @@ constexpr std::array<QStringView, 7> kDays
 constexpr std::array<QStringView, 12> kMonths = { u"january", u"february", u"march", u"april",
     u"may", u"june", u"july", u"august", u"september", u"october", u"november", u"december" };
 
-// US zone names a mail-era date may carry, with their offsets in hours.
+// Universal time and the US zones of mail-era dates, with their offsets in
+// hours.
 struct NamedZone {
     QStringView name;
     int hours;
