@@ -1,5 +1,7 @@
 #include "platform/SecretService.h"
 
+#include "platform/SecretValue.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -11,33 +13,7 @@
 
 #include <memory>
 
-// The Secret Service's value of a secret: (session, parameters, value, content type).
-struct SecretValue {
-    QDBusObjectPath session;
-    QByteArray parameters;
-    QByteArray value;
-    QString contentType;
-};
-Q_DECLARE_METATYPE(SecretValue)
-
-using SecretsByItem = QMap<QDBusObjectPath, SecretValue>;
 using Attributes = QMap<QString, QString>;
-
-QDBusArgument &operator<<(QDBusArgument &argument, const SecretValue &secret)
-{
-    argument.beginStructure();
-    argument << secret.session << secret.parameters << secret.value << secret.contentType;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &argument, SecretValue &secret)
-{
-    argument.beginStructure();
-    argument >> secret.session >> secret.parameters >> secret.value >> secret.contentType;
-    argument.endStructure();
-    return argument;
-}
 
 namespace {
 
@@ -59,8 +35,7 @@ constexpr std::chrono::seconds promptTimeout { 60 };
 void registerTypes()
 {
     static const bool registered = [] {
-        qDBusRegisterMetaType<SecretValue>();
-        qDBusRegisterMetaType<SecretsByItem>();
+        registerSecretValueTypes();
         qDBusRegisterMetaType<Attributes>();
         return true;
     }();

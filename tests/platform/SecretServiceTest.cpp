@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include "platform/SecretService.h"
+#include "platform/SecretValue.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -15,28 +16,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-struct FakeSecret {
-    QDBusObjectPath session;
-    QByteArray parameters, value;
-    QString contentType;
-};
-Q_DECLARE_METATYPE(FakeSecret)
-
-QDBusArgument &operator<<(QDBusArgument &a, const FakeSecret &s)
-{
-    a.beginStructure();
-    a << s.session << s.parameters << s.value << s.contentType;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument &operator>>(const QDBusArgument &a, FakeSecret &s)
-{
-    a.beginStructure();
-    a >> s.session >> s.parameters >> s.value >> s.contentType;
-    a.endStructure();
-    return a;
-}
 
 namespace {
 
@@ -80,7 +59,7 @@ public:
                 QDBusConnection(bus).send(done);
             });
         } else if (m == u"GetSecrets") {
-            QMap<QDBusObjectPath, FakeSecret> secrets;
+            SecretsByItem secrets;
             if (!withholdsSecrets)
                 secrets.insert(item, { QDBusObjectPath(u"/"_qs), {}, stored, u"text/plain"_qs });
             reply << QVariant::fromValue(secrets);
@@ -89,12 +68,12 @@ public:
                 QDBusObjectPath(u"/org/freedesktop/secrets/collection/login"_qs));
         } else if (m == u"CreateItem") {
             created = qdbus_cast<QVariantMap>(call.arguments().value(0));
-            stored = qdbus_cast<FakeSecret>(call.arguments().value(1)).value;
+            stored = qdbus_cast<SecretValue>(call.arguments().value(1)).value;
             reply << QVariant::fromValue(item) << QVariant::fromValue(QDBusObjectPath(u"/"_qs));
         } else if (m == u"Delete") {
             reply << QVariant::fromValue(QDBusObjectPath(u"/"_qs));
         } else if (m == u"SetSecret") {
-            stored = qdbus_cast<FakeSecret>(call.arguments().value(0)).value;
+            stored = qdbus_cast<SecretValue>(call.arguments().value(0)).value;
         }
         QDBusConnection(bus).send(reply);
         return true;
@@ -114,8 +93,7 @@ struct Case {
 
 TEST(SecretService, ALockedKeyringIsUnlockedThroughItsPromptOrStaysLockedWhenTheUserSaysNo)
 {
-    qDBusRegisterMetaType<FakeSecret>();
-    qDBusRegisterMetaType<QMap<QDBusObjectPath, FakeSecret>>();
+    registerSecretValueTypes();
     using O = SecretStore::Outcome;
     const Case cases[] = {
         { "read after the unlock", true, false, 0, O::Done, u"kept-token"_qs, "kept-token" },
