@@ -1,12 +1,12 @@
 #include "app/StartupReport.h"
 
 #include "app/AppDelegate.h"
+#include "platform/HeapTrim.h"
 #include "service/PostsArrayController.h"
 #include "service/StreamLoader.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -51,21 +51,9 @@ bool StartupReport::eventFilter(QObject *watched, QEvent *event)
         // After this paint has finished.
         QTimer::singleShot(0, this, [this] {
             std::fprintf(stderr, "velto: first page painted: %d posts, resident memory %lld KiB\n",
-                m_posts, static_cast<long long>(residentMemoryKiB()));
+                m_posts, static_cast<long long>(processMemoryKiB("VmRSS")));
             std::fflush(stderr);
         });
     }
     return QObject::eventFilter(watched, event);
-}
-
-qint64 residentMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }

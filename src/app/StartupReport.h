@@ -25,6 +25,3 @@ private:
     bool m_mapped = false;
     bool m_reported = false;
 };
-
-// The resident memory of this process in kibibytes (0 where unknown).
-qint64 residentMemoryKiB();

@@ -1,5 +1,7 @@
 #include "platform/HeapTrim.h"
 
+#include <QFile>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -19,4 +21,17 @@ HeapTrim::HeapTrim(QObject *parent)
 void HeapTrim::workDone()
 {
     m_quiet.start();
+}
+
+qint64 processMemoryKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
 }

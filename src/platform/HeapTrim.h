@@ -20,3 +20,7 @@ public:
 private:
     QTimer m_quiet;
 };
+
+// A figure of this process's /proc/self/status in kibibytes, such as
+// "VmRSS" or "RssAnon" (0 where unknown).
+qint64 processMemoryKiB(const char *field);

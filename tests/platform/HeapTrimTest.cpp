@@ -2,8 +2,6 @@
 
 #include "TestSupport.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,18 +10,6 @@
 #include <vector>
 
 namespace {
-
-qint64 anonymousKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("RssAnon:"))
-            return line.mid(8).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // A worker thread fills its heap and frees all but the last block, as a page
 // parse does: the freed pages stay with the process until they are trimmed.
@@ -40,14 +26,14 @@ TEST(HeapTrim, GivesBackWhatAWorkerFreedOnceTheProgramIsQuiet)
         for (int i = 0; i + 1 < kBlocks; ++i)
             std::free(blocks[i]);
     }).join();
-    const qint64 before = anonymousKiB();
+    const qint64 before = processMemoryKiB("RssAnon");
     ASSERT_GT(before, 24 * 1024);
 
     HeapTrim trim;
     trim.workDone();
     trim.workDone();
     EXPECT_TRUE(testsupport::waitUntil(
-        [&] { return anonymousKiB() < before - 24 * 1024; }, std::chrono::seconds(5)));
+        [&] { return processMemoryKiB("RssAnon") < before - 24 * 1024; }, std::chrono::seconds(5)));
     std::free(blocks.back());
 }
 
