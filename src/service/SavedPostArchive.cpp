@@ -1,5 +1,6 @@
 #include "service/SavedPostArchive.h"
 
+#include "support/ImageDecoding.h"
 #include "text/PostTextStyling.h"
 
 #include <QBuffer>
@@ -55,7 +56,7 @@ std::optional<PostRecord> fromArchive(const QVariantMap &archived, qint64 prefsF
     record.attributedString = PostTextStyling::styledPostText(record.text(), prefsFontSize);
     const QVariant picture = archived.value(pictureKey);
     if (picture.typeId() == QMetaType::QByteArray)
-        record.theAvatarImage.loadFromData(picture.toByteArray(), "PNG");
+        record.theAvatarImage = decodedImage(picture.toByteArray());
     return record;
 }
 

@@ -1,5 +1,7 @@
 #include "support/ImageFitting.h"
 
+#include "support/ImageDecoding.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QLoggingCategory>
@@ -150,6 +152,7 @@ QImage decodedToFill(const QByteArray &body, QSize pixelSize, qint64 maxPixels)
     buffer.setData(body);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    aimReaderAtFormat(reader, body);
     reader.setAutoTransform(true);
     // The size comes from the header alone.
     const QSize size = reader.size();

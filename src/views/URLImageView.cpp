@@ -1,6 +1,7 @@
 #include "views/URLImageView.h"
 
 #include "service/Network.h"
+#include "support/ImageDecoding.h"
 #include "support/ImageFitting.h"
 #include "support/cache/SDURLCache.h"
 
@@ -73,7 +74,7 @@ void URLImageLoader::finished(QNetworkReply *reply)
     // Error pages are not pictures worth keeping, even when they decode.
     const bool ok
         = reply->error() == QNetworkReply::NoError && (!status.isValid() || status.toInt() == 200);
-    const QImage image = ok ? QImage::fromData(data) : QImage();
+    const QImage image = ok ? decodedImage(data) : QImage();
     if (image.isNull()) {
         Q_EMIT loadFailed();
         return;

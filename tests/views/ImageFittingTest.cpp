@@ -1,4 +1,8 @@
 #include "support/ImageFitting.h"
+#include "support/ImageDecoding.h"
+
+#include <QBuffer>
+#include <QFile>
 
 #include <QColor>
 #include <QImage>
@@ -177,6 +181,67 @@ TEST(ImageFitting, OddInputAndHighDensityStillGiveAnImageOfTheAskedSize)
     EXPECT_EQ(dense.size(), QSize(96, 96));
     EXPECT_EQ(dense.deviceIndependentSize(), QSizeF(48, 48));
     EXPECT_EQ(lineOf(dense, 50, Qt::Horizontal), run("96g"));
+}
+
+// The image plugins this process has loaded, by file name.
+QStringList loadedImagePlugins()
+{
+    QFile maps(u"/proc/self/maps"_qs);
+    maps.open(QIODevice::ReadOnly);
+    QStringList plugins;
+    for (const QByteArray &line : maps.readAll().split('\n'))
+        if (line.contains("/imageformats/"))
+            plugins << QString::fromUtf8(line.mid(line.lastIndexOf('/') + 1));
+    plugins.removeDuplicates();
+    return plugins;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+// A picture of `size` decodes, whole and cropped, with its red intact.
+void expectRedPicture(const QByteArray &data, QSize size)
+{
+    const QImage image = decodedImage(data);
+    ASSERT_EQ(image.size(), size) << data.left(4).toHex().constData();
+    EXPECT_GT(image.pixelColor(0, 0).red(), 200);
+    EXPECT_LT(image.pixelColor(0, 0).green(), 50);
+    EXPECT_EQ(decodedToFill(data, { 2, 2 }).size(), QSize(2, 2));
+}
+
+TEST(ImageDecoding, CommonFormatsDecodeWithoutLoadingOtherImagePlugins)
+{
+    // Written out, as writing a picture with the toolkit loads every plugin:
+    // one red pixel each.
+    const QByteArray png
+        = QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000100000001080200"
+                              "0000907753de0000000c49444154789c63f8cfc0000003010100c9"
+                              "fe92ef0000000049454e44ae426082");
+    const QByteArray gif = QByteArray::fromHex(
+        "474946383961010001008000 00ff0000000000 2c00000000010001000002024401003b");
+    const QStringList before = loadedImagePlugins();
+    const auto added = [&] {
+        QStringList now = loadedImagePlugins();
+        now.removeIf([&](const QString &name) { return before.contains(name); });
+        return now.join(u' ').toStdString();
+    };
+    expectRedPicture(png, { 1, 1 });
+    EXPECT_EQ(added(), "");
+    expectRedPicture(gif, { 1, 1 });
+    EXPECT_EQ(added(), "libqgif.so");
+
+    const QImage red = bands({ 6, 4 }, "r");
+    expectRedPicture(encoded(red, "JPEG"), { 6, 4 });
+    // Not named by its first bytes: read all the same.
+    expectRedPicture(encoded(red, "BMP"), { 6, 4 });
+    // A damaged picture that starts like one is no picture.
+    EXPECT_TRUE(decodedImage(png.left(40)).isNull());
+    EXPECT_TRUE(decodedImage("\x89PNG\r\n\x1a\n but nothing more").isNull());
 }
 
 } // namespace
