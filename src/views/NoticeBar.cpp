@@ -24,18 +24,23 @@ NoticeBar::NoticeBar(QWidget *parent)
     auto *lines = new QVBoxLayout;
     lines->setContentsMargins(0, 0, 0, 0);
     lines->addWidget(m_text);
-    auto *statusLine = new QHBoxLayout;
-    m_status = new QLabel(this);
+    // The status line is a widget of its own, hidden with its status: an
+    // empty nested layout would cap the notices' width at their narrowest.
+    m_statusLine = new QWidget(this);
+    auto *statusLine = new QHBoxLayout(m_statusLine);
+    statusLine->setContentsMargins(0, 0, 0, 0);
+    m_status = new QLabel(m_statusLine);
     m_status->setWordWrap(true);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setForegroundRole(QPalette::ToolTipText);
     statusLine->addWidget(m_status, 1);
-    m_statusAction = new QToolButton(this);
+    m_statusAction = new QToolButton(m_statusLine);
     statusLine->addWidget(m_statusAction, 0, Qt::AlignVCenter);
     connect(m_statusAction, &QToolButton::clicked, this, &NoticeBar::statusActionClicked);
-    lines->addLayout(statusLine);
+    lines->addWidget(m_statusLine);
     row->addLayout(lines, 1);
     m_text->hide();
+    m_statusLine->hide();
     m_status->hide();
     m_statusAction->hide();
     m_close = new QToolButton(this);
@@ -82,6 +87,7 @@ void NoticeBar::showOrHide()
     const bool notices = !m_text->text().isEmpty();
     const bool status = !m_status->text().isEmpty();
     m_text->setVisible(notices);
+    m_statusLine->setVisible(status);
     m_status->setVisible(status);
     m_statusAction->setVisible(status && !m_statusAction->text().isEmpty());
     setAccessibleDescription(

@@ -32,6 +32,7 @@ private:
     void showOrHide();
 
     QLabel *m_text = nullptr;
+    QWidget *m_statusLine = nullptr;
     QLabel *m_status = nullptr;
     QToolButton *m_statusAction = nullptr;
     QToolButton *m_close = nullptr;
