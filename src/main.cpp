@@ -6,6 +6,7 @@
 #include "core/AppPaths.h"
 #include "core/Preferences.h"
 #include "platform/ColourScheme.h"
+#include "platform/ProgramStyle.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
 
     ToolkitServices::install();
     ColourScheme::applyFromEnvironment();
+    ProgramStyle::install();
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::secondStartAsked, &delegate, [&delegate] {
         // Signed out, the sign-in window is the program.
