@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -193,6 +194,36 @@ bool looksLikeXml(const QByteArray &data)
     return head.startsWith("<?xml") || head.startsWith("<plist") || head.startsWith("<!DOCTYPE");
 }
 
+// Whether the arrays and dictionaries of an XML list nest deeper than a
+// binary list may, counted on the text before the parser builds its tree:
+// the parser frees a tree by recursion, and one nested a few hundred
+// thousand deep ends the program on the way.
+bool xmlNestsTooDeep(const QByteArray &data)
+{
+    const std::string_view text(data.constData(), size_t(data.size()));
+    int depth = 0;
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
+        ++at;
+        const bool closing = text.substr(at, 1) == "/";
+        const std::string_view name = text.substr(at + closing);
+        const size_t nameLength
+            = name.starts_with("array") ? 5 : (name.starts_with("dict") ? 4 : 0);
+        const size_t end = text.find('>', at);
+        if (end == std::string_view::npos)
+            break;
+        const char after = name.size() > nameLength ? name[nameLength] : '>';
+        const bool container = nameLength > 0
+            && (after == '>' || after == '/' || after == ' ' || after == '\t' || after == '\n'
+                || after == '\r');
+        if (container && closing)
+            --depth;
+        else if (container && text[end - 1] != '/' && ++depth > BinaryPlistShape::maximumDepth)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 namespace PropertyList {
@@ -226,8 +257,11 @@ std::optional<QVariant> decode(const QByteArray &data)
         if (!BinaryPlistShape::isReasonable(data))
             return std::nullopt;
         plist_from_bin(data.constData(), length, &node);
-    } else if (looksLikeXml(data))
+    } else if (looksLikeXml(data)) {
+        if (xmlNestsTooDeep(data))
+            return std::nullopt;
         plist_from_xml(data.constData(), length, &node);
+    }
     if (!node)
         return std::nullopt;
     PlistPtr owner(node);

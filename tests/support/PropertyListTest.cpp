@@ -113,8 +113,9 @@ TEST(PropertyList, HostileListsDecodeToNothing)
     for (quint64 i = 0; i + 1 < 40; ++i)
         doubling.append(container({ i + 1, i + 1 }));
     doubling.append(container({}));
+    // Freeing an XML tree a million deep overran the stack.
     const QByteArray xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">"
-        + QByteArray("<array>").repeated(levels) + QByteArray("</array>").repeated(levels)
+        + QByteArray("<array>").repeated(levels * 10) + QByteArray("</array>").repeated(levels * 10)
         + "</plist>";
     const QByteArray numberKey
         = binaryList({ container({ 1, 2 }, char(0xD0)), "\x10\x05", "\x10\x06" });
@@ -139,6 +140,10 @@ TEST(PropertyList, HostileListsDecodeToNothing)
         EXPECT_FALSE(PropertyList::decode(hostile.bytes).has_value()) << hostile.what;
     // The same shapes at the depth of real files still read.
     EXPECT_TRUE(PropertyList::decode(binaryList(nestedArrays(50))).has_value());
+    EXPECT_TRUE(PropertyList::decode("<?xml version=\"1.0\"?><plist version=\"1.0\">"
+        + QByteArray("<array >").repeated(200) + "<dict/><array/>"
+        + QByteArray("</array>").repeated(200) + "</plist>")
+                    .has_value());
 }
 
 } // namespace
