@@ -13,6 +13,7 @@
 #include "app/StatusItem.h"
 #include "app/StreamPresenter.h"
 #include "app/UnreadableFilesNotice.h"
+#include "app/UnwritableFilesNotice.h"
 #include "app/UserPanelController.h"
 #include "app/WindowCommands.h"
 #include "app/WindowPlacement.h"
@@ -90,6 +91,7 @@ void AppDelegate::awakeFromNib()
     m_composer->openDraft(AppPaths::supportFolder() + QLatin1Char('/') + DataFiles::draftFileName);
     UnreadableFilesNotice::tell(
         m_window->noticeBar(), m_savedPosts, m_account->completionWords(), m_composer->draftFile());
+    UnwritableFilesNotice::watch(m_window->noticeBar(), m_savedPosts, *m_composer);
 
     if (!preferences().value(prefs::isUserAuthDone)) {
         showSignIn();

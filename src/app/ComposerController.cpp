@@ -336,7 +336,7 @@ void ComposerController::scheduleDraft()
 {
     // Each change moves the pause on; the deadline does not move, so a
     // kill during steady typing loses at most about a second of it.
-    m_draftTimer.start();
+    m_draftTimer.start(draftDelayMs);
     if (!m_draftDeadline.isActive())
         m_draftDeadline.start();
 }
@@ -349,8 +349,18 @@ void ComposerController::writeDraft()
     if (!composer || m_draft.path().isEmpty())
         return;
     const QString text = composer->text();
-    if (text.isEmpty())
-        m_draft.remove();
-    else
-        m_draft.save({ text, m_currentPostType, m_replyOrQuoteID });
+    const bool written = text.isEmpty()
+        ? m_draft.remove()
+        : m_draft.save({ text, m_currentPostType, m_replyOrQuoteID });
+    // An unreadable draft file is never written (said at start). Any other
+    // failure (a full disk, a file that cannot be replaced) would leave an
+    // older draft to come back after a crash: the write is tried again, also
+    // at quit, and the user is told.
+    if (written || m_draft.status() == DraftFile::Status::Unreadable)
+        return;
+    m_draftTimer.start(draftRetryMs);
+    if (!m_draftFailureSaid) {
+        m_draftFailureSaid = true;
+        Q_EMIT draftNotWritten(m_draft.path());
+    }
 }

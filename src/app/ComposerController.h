@@ -28,6 +28,8 @@ public:
     // it waits while changes keep coming (steady typing).
     static constexpr int draftDelayMs = 400;
     static constexpr int draftLongestWaitMs = 1000;
+    // How long after a failed write of the draft it is tried again.
+    static constexpr int draftRetryMs = 5000;
 
     ComposerController(MainWindow *window, const SelectedPost *selection, Account *account,
         StreamLoader *streams, QObject *parent = nullptr);
@@ -81,6 +83,9 @@ Q_SIGNALS:
     // A send has been answered; on success the pane has closed and the shown
     // stream is being loaded again.
     void postFinished(bool succeeded);
+    // The draft could not be written to its file (said once a run); it is
+    // tried again until it is written or the text goes.
+    void draftNotWritten(const QString &path);
 
 private:
     LinedTextView *view() const;
@@ -117,4 +122,5 @@ private:
     QTimer m_draftTimer;
     QTimer m_draftDeadline;
     DraftFile m_draft;
+    bool m_draftFailureSaid = false;
 };

@@ -18,6 +18,8 @@ public:
     qsizetype count() const { return m_records.size(); }
     const QList<PostRecord> &records() const { return m_records; }
     const QString &path() const { return m_file.path(); }
+    // Says when a write of the file fails.
+    const SavedPosts &file() const { return m_file; }
 
     bool contains(const PostRecord &record) const;
     // False when the list is absent (an unreadable file) and nothing was kept.

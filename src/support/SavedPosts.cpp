@@ -69,8 +69,10 @@ void SavedPosts::writeSoon()
             posts = std::move(*m_pending);
             m_pending.reset();
         }
-        if (!DataFiles::saveSavedPosts(m_path, posts))
+        if (!DataFiles::saveSavedPosts(m_path, posts)) {
             qWarning().noquote() << "Cannot write" << m_path;
+            Q_EMIT writeFailed();
+        }
     });
 }
 
@@ -84,5 +86,8 @@ bool SavedPosts::save()
     waitForWrites();
     if (!m_posts || m_path.isEmpty())
         return false;
-    return DataFiles::saveSavedPosts(m_path, *m_posts);
+    if (DataFiles::saveSavedPosts(m_path, *m_posts))
+        return true;
+    Q_EMIT writeFailed();
+    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
@@ -15,10 +16,11 @@ class SerialWorkQueue;
 // list absent for the run, so nothing is shown from it and the file is never
 // written over. Every change is written soon after on a worker thread (a
 // crash loses nothing saved), each write replacing the file whole.
-class SavedPosts {
+class SavedPosts : public QObject {
+    Q_OBJECT
 public:
     SavedPosts();
-    ~SavedPosts();
+    ~SavedPosts() override;
     SavedPosts(const SavedPosts &) = delete;
     SavedPosts &operator=(const SavedPosts &) = delete;
 
@@ -42,6 +44,12 @@ public:
     bool save();
     // Waits for the writes on their way.
     void waitForWrites();
+
+Q_SIGNALS:
+    // A write of the list failed (a full disk, a file or folder that cannot
+    // be written): what was saved since the last write is kept only in
+    // memory. Sent from the writing thread.
+    void writeFailed();
 
 private:
     void writeSoon();

@@ -26,10 +26,12 @@
 #include "text/ComposerRules.h"
 #include "text/LinedTextView.h"
 #include "text/ReadableColors.h"
+#include "views/NoticeBar.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QCompleter>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -428,6 +430,14 @@ TEST_F(ComposerTest, TheDraftComesBackWhenTheProgramEndedWithoutQuittingOrWasKil
     type(u"!"_qs);
     delegate->applicationWillTerminate();
     EXPECT_EQ(draftText(), u"@noah @mei unsent words!"_qs);
+    // A draft that cannot be written is said, and written at quit once it can.
+    ASSERT_TRUE(QFile::remove(draftPath()) && QDir().mkpath(draftPath()));
+    type(u"?"_qs);
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return window().noticeBar()->text().contains(draftPath()); }));
+    ASSERT_TRUE(QDir(draftPath()).removeRecursively());
+    delegate->applicationWillTerminate();
+    EXPECT_EQ(draftText(), u"@noah @mei unsent words!?"_qs);
     delegate->windowCommands().closeWindow();
     delegate->applicationWillTerminate();
     EXPECT_FALSE(QFile::exists(draftPath()));

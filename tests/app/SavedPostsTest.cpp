@@ -13,8 +13,10 @@
 #include "service/SavedPostList.h"
 #include "service/StreamLoader.h"
 #include "support/DataFiles.h"
+#include "views/NoticeBar.h"
 #include "views/SideBar.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -84,6 +86,25 @@ TEST_F(SavedPostsTest, SavedPostsShowInTheirOwnViewAndSurviveARestart)
     EXPECT_EQ(shownIds(), QStringList { older });
     EXPECT_FALSE(posts().arrangedObject(0)->theAvatarImage.isNull())
         << "the picture came from the file";
+}
+
+TEST_F(SavedPostsTest, SavesThatCannotBeWrittenAreSaidOnceAndTheNextThatCanKeepsThemAll)
+{
+    // A folder where the file belongs: no write can replace it.
+    const QString path = delegate->savedPosts().path();
+    ASSERT_TRUE(QDir().mkpath(path));
+    saveRow(0);
+    saveRow(1);
+    delegate->savedPosts().waitForWrites();
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return window().noticeBar()->text().contains(path); }));
+    EXPECT_EQ(window().noticeBar()->text().count(path), 1);
+    EXPECT_TRUE(alerts.shown().isEmpty());
+
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    saveRow(2);
+    delegate->savedPosts().waitForWrites();
+    EXPECT_EQ(DataFiles::loadSavedPosts(path)->size(), 3);
 }
 
 TEST_F(SavedPostsTest, TheSavedViewWaitsForNoLoadActsOnTheSavedPostsAndAFailedSwitchStaysThere)
