@@ -43,6 +43,7 @@
 #include "views/TimelineListView.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QThreadPool>
 
@@ -141,6 +142,12 @@ void AppDelegate::connectParts()
     // Signed out, the sign-in is the program: quitting it quits.
     connect(m_signIn, &SignInController::quitRequested, QCoreApplication::instance(),
         &QCoreApplication::quit, Qt::QueuedConnection);
+    // Closing the main window ends the program, and nothing else does: an
+    // alert or a panel closed while the window is hidden (signed out, or
+    // in the tray) would otherwise count as the last window.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    connect(m_window, &MainWindow::closedByUser, QCoreApplication::instance(),
+        &QCoreApplication::quit, Qt::QueuedConnection);
     connect(m_streams, &StreamLoader::mentionsShown, this, &AppDelegate::mentionsShown);
     // A start without the service has no user yet: asked for once it answers.
     connect(m_streams, &StreamLoader::offlineChanged, m_account, [this] {
@@ -207,7 +214,10 @@ void AppDelegate::applicationDidUpdate()
 void AppDelegate::applicationDidBecomeActive()
 {
     NotificationBus::defaultCenter().post(nf::didBecomeActive);
-    m_windowCommands->applicationDidBecomeActive();
+    // Signed out, the sign-in window is the program: an alert of ours
+    // coming forward brings no empty main window with it.
+    if (!m_signIn->isSigningIn())
+        m_windowCommands->applicationDidBecomeActive();
 }
 
 void AppDelegate::applicationWillResignActive()

@@ -9,6 +9,7 @@
 #include "views/SideBar.h"
 #include "views/TimelineListView.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
@@ -120,6 +121,14 @@ MainWindow::MainWindow(QWidget *parent)
     row->addWidget(m_content, 1);
     setCentralWidget(central);
     orderFocusChain();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    // A quit closes the windows too; only the user's close is news.
+    if (event->isAccepted() && event->spontaneous())
+        Q_EMIT closedByUser();
 }
 
 void MainWindow::orderFocusChain()

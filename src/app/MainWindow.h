@@ -112,6 +112,12 @@ Q_SIGNALS:
     void refreshClicked();
     void newPostClicked();
     void fullScreenChanged(bool fullScreen);
+    // The user closed the window (its close button, where no tray item
+    // keeps the program).
+    void closedByUser();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void stopListFade();

@@ -119,6 +119,11 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndAKilledSignInProgramIs
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
     EXPECT_EQ(streamRequests(), 0);
+    // The program's alert coming forward again after the sign-in window had
+    // the keyboard brings no empty main window over the page.
+    delegate->applicationWillResignActive();
+    delegate->applicationDidBecomeActive();
+    EXPECT_FALSE(window().isVisible());
 
     // The sign-in program killed while its page shows is offered again.
     for (int page = 1; page <= 2; ++page) {

@@ -58,6 +58,26 @@ TEST_F(ProgramOnX11, WithTheTrayItemTheCloseButtonHidesTheWindowInsteadOfQuittin
     EXPECT_TRUE(testsupport::waitUntil([&] { return !window()->isHiddenFromUser(); }, 3000ms));
 }
 
+TEST_F(ProgramOnX11, WithoutTheTrayItemOnlyTheWindowsCloseButtonQuits)
+{
+    // An alert or a panel closed while the window is hidden (signed out, or
+    // in the tray) is no last window: the program goes on.
+    constexpr int endedByTest = 7;
+    window()->hide();
+    QWidget panel;
+    panel.show();
+    QTimer::singleShot(50, &panel, &QWidget::close);
+    QTimer::singleShot(500, [] { QCoreApplication::exit(endedByTest); });
+    EXPECT_EQ(QCoreApplication::exec(), endedByTest) << "closing another window quit";
+
+    window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+    OtherClient windowManager;
+    QTimer::singleShot(0, [&] { windowManager.askToClose(xcb_window_t(window()->winId())); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(endedByTest); });
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the close button did not quit";
+}
+
 // The program's own process at scale 2, its window as another X client sees
 // it (in device pixels), through xdotool.
 class WindowPlaceTest : public ProgramTest {
