@@ -1,6 +1,7 @@
 #include "app/StreamPresenter.h"
 
 #include "app/MainWindow.h"
+#include "service/PostsArrayController.h"
 #include "support/PostStore.h"
 
 StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObject *parent)
@@ -18,6 +19,14 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
         if (!place.topPostId.isEmpty())
             m_window->listView()->restoreReadingPlace({ place.topPostId, place.offset });
     });
+    // The reader stepping to the newest post has reached what the marker
+    // points at, as a scroll to the top does.
+    if (const PostsArrayController *posts = window->listView()->postsController()) {
+        connect(posts, &PostsArrayController::selectionIndexesChanged, this, [this, posts] {
+            if (m_window && posts->selectionIndex() == 0)
+                m_window->hideNewPostsMarker();
+        });
+    }
     connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
         m_fullScreen = fullScreen;
         updateBars();

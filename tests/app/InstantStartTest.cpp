@@ -15,6 +15,7 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 
 namespace {
 
@@ -43,20 +44,28 @@ protected:
 TEST_F(InstantStartTest, ANewPageKeepsTheTopPostAndAStartPaintsTheStoredPageBeforeAnyAnswer)
 {
     start();
-    // A refresh with new posts keeps the top post and offers the new ones.
-    ASSERT_TRUE(readAt(3));
-    const TimelineListView::ReadingPlace before = place();
-    for (int n = 0; n < 3; ++n)
-        ASSERT_EQ(sandbox.api("POST", "posts", "text=new+" + QByteArray::number(n)).status, 200);
-    ASSERT_TRUE(waitForLoad([&] { delegate->streams().reloadShownStream(); }));
-    EXPECT_TRUE(waitUntil([&] { return place() == before; }))
-        << place().postID.toStdString() << " + " << place().offset;
-    NewPostsMarker *marker = window().newPostsMarker();
-    EXPECT_TRUE(marker->isVisible());
-    EXPECT_EQ(marker->count(), 3);
-    marker->click();
-    EXPECT_TRUE(waitUntil([&] { return window().listView()->verticalScrollBar()->value() == 0; }));
-    EXPECT_FALSE(marker->isVisible());
+    // A refresh with new posts keeps the top post and offers the new ones,
+    // until the reader reaches them: by the offer, or with the keys.
+    for (const bool byKeys : { false, true }) {
+        ASSERT_TRUE(readAt(3));
+        const TimelineListView::ReadingPlace before = place();
+        for (int n = 0; n < 3; ++n)
+            ASSERT_EQ(
+                sandbox.api("POST", "posts", "text=new+" + QByteArray::number(n)).status, 200);
+        ASSERT_TRUE(waitForLoad([&] { delegate->streams().reloadShownStream(); }));
+        EXPECT_TRUE(waitUntil([&] { return place() == before; }))
+            << place().postID.toStdString() << " + " << place().offset;
+        NewPostsMarker *marker = window().newPostsMarker();
+        EXPECT_TRUE(marker->isVisible());
+        EXPECT_EQ(marker->count(), 3);
+        if (byKeys)
+            QTest::keyClick(window().listView(), Qt::Key_Home);
+        else
+            marker->click();
+        EXPECT_TRUE(
+            waitUntil([&] { return window().listView()->verticalScrollBar()->value() == 0; }));
+        EXPECT_FALSE(marker->isVisible());
+    }
 
     // A start paints the stored page at the reader's place before any answer.
     ASSERT_TRUE(readAt(4));
