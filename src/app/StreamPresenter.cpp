@@ -16,8 +16,12 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
     connect(streams, &StreamLoader::storedPageShown, this, [this](const StoredPlace &place) {
         m_listKind = m_streams->currentStreamKind();
         m_window->hideNewPostsMarker();
+        // Without a kept place (another main stream chosen) the page opens
+        // at its top, not at the offset the last list was read at.
         if (!place.topPostId.isEmpty())
             m_window->listView()->restoreReadingPlace({ place.topPostId, place.offset });
+        else
+            m_window->scrollListToTop();
     });
     // The reader stepping to the newest post has reached what the marker
     // points at, as a scroll to the top does.

@@ -68,6 +68,8 @@ TEST_F(InstantStartTest, ANewPageKeepsTheTopPostAndAStartPaintsTheStoredPageBefo
     }
 
     // A start paints the stored page at the reader's place before any answer.
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); })); // the global stream, stored
+    ASSERT_TRUE(waitForLoad([&] { delegate->selectView(0); }));
     ASSERT_TRUE(readAt(4));
     const TimelineListView::ReadingPlace left = place();
     delegate->applicationWillTerminate();
@@ -94,6 +96,13 @@ TEST_F(InstantStartTest, ANewPageKeepsTheTopPostAndAStartPaintsTheStoredPageBefo
         EXPECT_TRUE(alerts.shown().isEmpty());
         delegate->applicationWillTerminate();
     }
+    // Another main stream shows its stored page from its top.
+    QSignalSpy shown(&delegate->streams(), &StreamLoader::storedPageShown);
+    delegate->selectView(3);
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_TRUE(waitUntil([&] { return !delegate->streams().isCurrentlyLoading(); }));
+    EXPECT_EQ(window().listView()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(place().postID, posts().arrangedObject(0)->id());
 }
 
 } // namespace
