@@ -31,6 +31,11 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
                 m_window->hideNewPostsMarker();
         });
     }
+    connect(streams, &StreamLoader::backPageShown, this, [this] {
+        m_listKind = m_streams->currentStreamKind();
+        m_window->hideNewPostsMarker();
+        m_window->listView()->restoreReadingPlace(m_backPlace);
+    });
     connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
         m_fullScreen = fullScreen;
         updateBars();

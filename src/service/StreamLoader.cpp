@@ -12,6 +12,8 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 QueryParameters queryFrom(const QVariantMap &params)
@@ -139,6 +141,16 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
     else
         setLoadState(older ? LoadState::LoadingOlder : LoadState::Loading);
 
+    // Back shows the list that was left at once, an older page too; the
+    // service's page is merged into it as a refresh.
+    if (m_restoreBackPlace && !m_backRecords.isEmpty() && !m_isRefreshAction && !older) {
+        showBackPage();
+        // The page the list held is asked for again: an older page merges
+        // with itself, where the newest would replace it.
+        m_loadParameters = std::exchange(m_backParameters, {});
+        requestTopLevel(kind, *endpoint, m_loadParameters);
+        return;
+    }
     // A stream chosen anew is shown from the store first; the request for
     // its page goes out once that is on screen, so no answer can overtake it.
     if (m_store && !m_isRefreshAction && !older && !m_restoreBackPlace) {
@@ -197,6 +209,19 @@ void StreamLoader::showStoredPage(const QList<PostRecord> &records)
     Q_EMIT storedPageShown(place);
 }
 
+void StreamLoader::showBackPage()
+{
+    m_posts->setContent(std::exchange(m_backRecords, {}));
+    m_posts->rearrangeObjects();
+    if (const auto row = m_posts->rowOfId(m_backSelectionID))
+        m_posts->setSelectionIndex(*row);
+    m_restoreBackPlace = false;
+    rememberShownStream();
+    m_isRefreshAction = true;
+    setLoadState(LoadState::Refreshing);
+    Q_EMIT backPageShown();
+}
+
 void StreamLoader::setOffline(std::optional<Offline> offline)
 {
     if (!offline && !m_offline)
@@ -210,7 +235,6 @@ void StreamLoader::sendStreamRequest(
 {
     if (m_isCurrentlyLoading)
         return;
-    m_loadParameters = params;
     m_placeAfterLoad = ListPlace::AsItWas;
     rememberShownStream();
     // Remember the main stream this one was opened from; opening one
@@ -219,6 +243,7 @@ void StreamLoader::sendStreamRequest(
         m_oldStreamType = m_currentStreamKind;
         leaveMainStream(kind);
     }
+    m_loadParameters = params;
     m_currentStreamKind = kind;
     m_savedShown = false;
     if (kind == StreamKind::User)
@@ -336,9 +361,12 @@ void StreamLoader::leaveMainStream(StreamKind next)
 {
     if (isMainStream(next)) {
         m_backSelectionID.clear();
+        m_backRecords.clear();
         m_backPlaceSaved = false;
         return;
     }
+    m_backRecords = m_posts->model()->records();
+    m_backParameters = m_loadParameters;
     // The post selected now, not the facts of one selected before: a list
     // left with nothing selected comes back with nothing selected.
     const PostRecord *selected = m_posts->selectedObject();

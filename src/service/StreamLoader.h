@@ -159,6 +159,9 @@ Q_SIGNALS:
     // The stored page of the shown stream is in the list; `place` is where
     // the reader was in it (empty when not known).
     void storedPageShown(const StoredPlace &place);
+    // Back has put the main stream's list as it was left into the list; its
+    // place is the one kept when the stream was left.
+    void backPageShown();
     // A refresh's page is about to go into the list, which still shows the
     // reader's place.
     void refreshAboutToMerge();
@@ -168,6 +171,7 @@ private:
     void requestTopLevel(StreamKind kind, Endpoint endpoint, const QVariantMap &params);
     void storedPageRead(quint64 generation, const StoredPage &page);
     void showStoredPage(const QList<PostRecord> &records);
+    void showBackPage();
     void setOffline(std::optional<Offline> offline);
     void sendStreamRequest(
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
@@ -207,6 +211,10 @@ private:
     // selected again when Back returns there; the scroll place is kept too,
     // also when nothing was selected.
     QString m_backSelectionID;
+    // The main stream's posts as they were left (an older page too), shown
+    // at once by Back.
+    QList<PostRecord> m_backRecords;
+    QVariantMap m_backParameters;
     bool m_backPlaceSaved = false;
     bool m_restoreBackPlace = false;
     bool m_isCurrentlyLoading = false;

@@ -154,6 +154,20 @@ TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow
         << "back at " << unselected.postID.toStdString() << " + " << unselected.offset;
     EXPECT_FALSE(posts().selectionIndex().has_value());
 
+    // An older page comes back too, with its post selected there.
+    ASSERT_TRUE(step([&] { delegate->selectView(3); }, StreamKind::Global));
+    const QString newest = posts().arrangedObject(0)->id();
+    ASSERT_TRUE(step([&] { delegate->streams().loadOlderPosts(); }, StreamKind::Global));
+    ASSERT_FALSE(posts().rowOfId(newest)) << "the older page replaces the newest";
+    posts().setSelectionIndex(posts().count() - 1);
+    const QString oldest = posts().selectedObject()->id();
+    ASSERT_TRUE(step([&] { delegate->streams().showHashtag(u"#coffee"_qs); }, StreamKind::Hashtag));
+    ASSERT_TRUE(step([&] { delegate->streams().goBack(); }, StreamKind::Global));
+    ASSERT_TRUE(posts().selectedObject());
+    EXPECT_EQ(posts().selectedObject()->id(), oldest);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return selectionInSight(); }, 3s));
+    ASSERT_TRUE(step([&] { delegate->selectView(0); }, StreamKind::Personal));
+
     // Rows and controls have names a screen reader speaks.
     QAccessibleInterface *listAccess = QAccessible::queryAccessibleInterface(list());
     ASSERT_TRUE(listAccess);

@@ -158,7 +158,8 @@ TEST_F(StreamLoaderTest, BackSelectsThePostThatWasSelectedAndTheSavedPostsNeedNo
     EXPECT_TRUE(loader.backBarLabel().isEmpty());
     ASSERT_NE(posts.selectedObject(), nullptr);
     EXPECT_EQ(posts.selectedObject()->id(), selected);
-    EXPECT_EQ(loader.placeAfterLoad(), StreamLoader::ListPlace::WhereBackLeftIt);
+    // The list left came back at once; the service's page merged into it.
+    EXPECT_EQ(loader.placeAfterLoad(), StreamLoader::ListPlace::KeepReadingPlace);
 
     // The saved posts stand in for a stream; a refresh over them asks for
     // nothing (without a token nothing is asked either: the signed-out
