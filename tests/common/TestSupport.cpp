@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QThread>
 
 #include <memory>
@@ -62,6 +63,18 @@ QStringList arrangedIds(const PostsArrayController &posts)
     for (int row = 0; row < posts.count(); ++row)
         ids << posts.arrangedObject(row)->id();
     return ids;
+}
+
+std::string loadedImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    maps.open(QIODevice::ReadOnly);
+    QStringList plugins;
+    for (const QByteArray &line : maps.readAll().split('\n'))
+        if (line.contains("/imageformats/"))
+            plugins << QString::fromUtf8(line.mid(line.lastIndexOf('/') + 1));
+    plugins.removeDuplicates();
+    return plugins.join(u' ').toStdString();
 }
 
 struct ScriptedAlerts::State {

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 class PostsArrayController;
 class SandboxServer;
@@ -29,6 +30,9 @@ bool waitUntil(
 
 // The ids of the posts in the order the list shows them.
 QStringList arrangedIds(const PostsArrayController &posts);
+
+// The file names of the image plugins this process has loaded, joined by blanks.
+std::string loadedImagePlugins();
 
 // Records every alert and answers with the queued button indexes (0 when the
 // queue is empty). Installed for the lifetime of the object.

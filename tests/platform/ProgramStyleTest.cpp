@@ -1,24 +1,17 @@
 // The menu bar's overflow button gets its picture without the toolkit
 // loading any image plugin, in the colours of the palette in use.
 #include "platform/ProgramStyle.h"
+#include "TestSupport.h"
 #include "platform/ColourScheme.h"
 
 #include "text/ReadableColors.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-bool anyImagePluginLoaded()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    maps.open(QIODevice::ReadOnly);
-    return maps.readAll().contains("/imageformats/");
-}
 
 // How dark the darkest drawn pixel of `icon` is, from 0 (black) to 255.
 int darkestDrawn(const QIcon &icon)
@@ -34,12 +27,12 @@ int darkestDrawn(const QIcon &icon)
 
 TEST(ProgramStyle, TheMenuBarLoadsNoImagePluginAndItsOverflowReadsOnEitherPalette)
 {
-    ASSERT_FALSE(anyImagePluginLoaded());
+    ASSERT_EQ(testsupport::loadedImagePlugins(), "");
     const QPalette before = QApplication::palette();
     ProgramStyle::install();
     QMenuBar bar;
     bar.show();
-    EXPECT_FALSE(anyImagePluginLoaded());
+    EXPECT_EQ(testsupport::loadedImagePlugins(), "");
     EXPECT_EQ(QApplication::palette(), before);
 
     const QIcon chevrons
