@@ -11,6 +11,7 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -204,6 +205,21 @@ bool xmlNestsTooDeep(const QByteArray &data)
     int depth = 0;
     for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
         ++at;
+        // Comments, character data and declarations hold no elements: tags
+        // written inside them must not count.
+        const std::string_view rest = text.substr(at);
+        const std::string_view ending = rest.starts_with("!--") ? "-->"
+            : rest.starts_with("![CDATA[")                      ? "]]>"
+            : rest.starts_with("?")                             ? "?>"
+            : rest.starts_with("!")                             ? ">"
+                                                                : "";
+        if (!ending.empty()) {
+            at = text.find(ending, at);
+            if (at == std::string_view::npos)
+                break;
+            at += ending.size();
+            continue;
+        }
         const bool closing = text.substr(at, 1) == "/";
         const std::string_view name = text.substr(at + closing);
         const size_t nameLength
@@ -215,8 +231,9 @@ bool xmlNestsTooDeep(const QByteArray &data)
         const bool container = nameLength > 0
             && (after == '>' || after == '/' || after == ' ' || after == '\t' || after == '\n'
                 || after == '\r');
+        // A stray closing tag never buys depth for the openings after it.
         if (container && closing)
-            --depth;
+            depth = std::max(0, depth - 1);
         else if (container && text[end - 1] != '/' && ++depth > BinaryPlistShape::maximumDepth)
             return true;
         at = end + 1;

@@ -125,6 +125,12 @@ TEST(PropertyList, HostileListsDecodeToNothing)
     } cases[] = {
         { "deeply nested binary", binaryList(nestedArrays(levels)) },
         { "deeply nested XML", xml },
+        { "deeply nested XML behind stray closing tags",
+            QByteArray(xml).insert(
+                xml.indexOf("<array>"), QByteArray("</array>").repeated(levels * 10)) },
+        { "deeply nested XML behind closing tags in a comment",
+            QByteArray(xml).insert(xml.indexOf("<array>"),
+                "<!--" + QByteArray("</array>").repeated(levels * 10) + "-->") },
         { "an array shared over and over", binaryList(doubling) },
         { "a dictionary keyed by a number", numberKey },
         { "a string holding a zero character",
