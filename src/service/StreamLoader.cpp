@@ -147,7 +147,7 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
         showBackPage();
         // The page the list held is asked for again: an older page merges
         // with itself, where the newest would replace it.
-        m_loadParameters = std::exchange(m_backParameters, {});
+        m_loadParameters = m_shownParameters = std::exchange(m_backParameters, {});
         requestTopLevel(kind, *endpoint, m_loadParameters);
         return;
     }
@@ -193,6 +193,7 @@ void StreamLoader::storedPageRead(quint64 generation, const StoredPage &page)
 void StreamLoader::showStoredPage(const QList<PostRecord> &records)
 {
     m_posts->setContent(records);
+    m_shownParameters = m_loadParameters;
     m_posts->rearrangeObjects();
     // The place kept at the last quit is the reader's only for the first
     // page of this run; a stream chosen later opens at its top.
@@ -320,6 +321,8 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
             m_currentStreamKind, *topLevelEndpoint(m_currentStreamKind), m_loadParameters);
         return;
     }
+    if (m_answerIsTopLevel)
+        m_shownParameters = m_loadParameters;
     if (m_isRefreshAction) {
         Q_EMIT refreshAboutToMerge();
         m_posts->refreshContent(records);
@@ -366,7 +369,7 @@ void StreamLoader::leaveMainStream(StreamKind next)
         return;
     }
     m_backRecords = m_posts->model()->records();
-    m_backParameters = m_loadParameters;
+    m_backParameters = m_shownParameters;
     // The post selected now, not the facts of one selected before: a list
     // left with nothing selected comes back with nothing selected.
     const PostRecord *selected = m_posts->selectedObject();

@@ -215,6 +215,9 @@ private:
     // at once by Back.
     QList<PostRecord> m_backRecords;
     QVariantMap m_backParameters;
+    // What the page in the list was asked with (an older page's before_id),
+    // not what the last request, which may have failed, asked for.
+    QVariantMap m_shownParameters;
     bool m_backPlaceSaved = false;
     bool m_restoreBackPlace = false;
     bool m_isCurrentlyLoading = false;

@@ -149,6 +149,11 @@ TEST_F(StreamLoaderTest, AFailureKeepsThePostsAndWhatWasShown)
 
 TEST_F(StreamLoaderTest, BackSelectsThePostThatWasSelectedAndTheSavedPostsNeedNoRefresh)
 {
+    // An older page that failed to come leaves the newest in the list; Back
+    // asks for what the list holds, not for the failed page.
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/stream"_qs, 500));
+    ASSERT_FALSE(load([&] { loader.loadOlderPosts(); }));
+    const int count = posts.count();
     posts.setSelectionIndex(3);
     const QString selected = posts.selectedObject()->id();
     ASSERT_TRUE(load([&] { loader.showHashtag(u"#books"_qs); }));
@@ -158,6 +163,7 @@ TEST_F(StreamLoaderTest, BackSelectsThePostThatWasSelectedAndTheSavedPostsNeedNo
     EXPECT_TRUE(loader.backBarLabel().isEmpty());
     ASSERT_NE(posts.selectedObject(), nullptr);
     EXPECT_EQ(posts.selectedObject()->id(), selected);
+    EXPECT_EQ(posts.count(), count);
     // The list left came back at once; the service's page merged into it.
     EXPECT_EQ(loader.placeAfterLoad(), StreamLoader::ListPlace::KeepReadingPlace);
 
