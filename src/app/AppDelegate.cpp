@@ -216,7 +216,7 @@ void AppDelegate::applicationDidBecomeActive()
     NotificationBus::defaultCenter().post(nf::didBecomeActive);
     // Signed out, the sign-in window is the program: an alert of ours
     // coming forward brings no empty main window with it.
-    if (!m_signIn->isSigningIn())
+    if (Preferences::standard().value(prefs::isUserAuthDone) && !m_signIn->isSigningIn())
         m_windowCommands->applicationDidBecomeActive();
 }
 

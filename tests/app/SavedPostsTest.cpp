@@ -93,7 +93,9 @@ TEST_F(SavedPostsTest, SavesThatCannotBeWrittenAreSaidOnceAndTheNextThatCanKeeps
     // A folder where the file belongs: no write can replace it.
     const QString path = delegate->savedPosts().path();
     ASSERT_TRUE(QDir().mkpath(path));
+    // Two writes that fail, not one that takes both.
     saveRow(0);
+    delegate->savedPosts().waitForWrites();
     saveRow(1);
     delegate->savedPosts().waitForWrites();
     ASSERT_TRUE(

@@ -138,6 +138,10 @@ TEST_F(SignInTest, SignedOutTheRefreshTimerLoadsNothingAndAKilledSignInProgramIs
     EXPECT_TRUE(testsupport::waitUntil([&] { return quit.count() == 1; }));
     EXPECT_FALSE(signIn().isSigningIn());
     EXPECT_EQ(restarts, 0);
+    // Nor when its alert comes forward with no sign-in program running.
+    delegate->applicationWillResignActive();
+    delegate->applicationDidBecomeActive();
+    EXPECT_FALSE(window().isVisible());
 }
 
 TEST_F(SignInTest, AStartWithATokenTheServiceRefusesAsksOnceToSignInAgain)
