@@ -14,15 +14,10 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
     connect(
         streams, &StreamLoader::refreshAboutToMerge, this, &StreamPresenter::takePlaceBeforeMerge);
     connect(streams, &StreamLoader::storedPageShown, this, [this](const StoredPlace &place) {
-        m_listKind = m_streams->currentStreamKind();
-        m_window->hideNewPostsMarker();
-        // Without a kept place (another main stream chosen) the page opens
-        // at its top, not at the offset the last list was read at.
-        if (!place.topPostId.isEmpty())
-            m_window->listView()->restoreReadingPlace({ place.topPostId, place.offset });
-        else
-            m_window->scrollListToTop();
+        showPageBeforeAnswer({ place.topPostId, place.offset });
     });
+    connect(
+        streams, &StreamLoader::backPageShown, this, [this] { showPageBeforeAnswer(m_backPlace); });
     // The reader stepping to the newest post has reached what the marker
     // points at, as a scroll to the top does.
     if (const PostsArrayController *posts = window->listView()->postsController()) {
@@ -31,15 +26,22 @@ StreamPresenter::StreamPresenter(MainWindow *window, StreamLoader *streams, QObj
                 m_window->hideNewPostsMarker();
         });
     }
-    connect(streams, &StreamLoader::backPageShown, this, [this] {
-        m_listKind = m_streams->currentStreamKind();
-        m_window->hideNewPostsMarker();
-        m_window->listView()->restoreReadingPlace(m_backPlace);
-    });
     connect(window, &MainWindow::fullScreenChanged, this, [this](bool fullScreen) {
         m_fullScreen = fullScreen;
         updateBars();
     });
+}
+
+void StreamPresenter::showPageBeforeAnswer(const TimelineListView::ReadingPlace &place)
+{
+    m_listKind = m_streams->currentStreamKind();
+    m_window->hideNewPostsMarker();
+    // Without a kept place (another main stream chosen) the page opens at
+    // its top, not at the offset the last list was read at.
+    if (place.postID.isEmpty())
+        m_window->scrollListToTop();
+    else
+        m_window->listView()->restoreReadingPlace(place);
 }
 
 void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)

@@ -32,6 +32,9 @@ private:
     // The side bar names the stream that is shown (after a click that may
     // have been dropped, too).
     void showShownStreamInSideBar();
+    // A stored page, or the list Back returns to, is on screen before the
+    // service answers.
+    void showPageBeforeAnswer(const TimelineListView::ReadingPlace &place);
     void loadStateChanged(StreamLoader::LoadState state);
     void shownStreamChanged();
     void updateBars();

@@ -143,11 +143,14 @@ void StreamLoader::getStreamWithKind(StreamKind kind, const QVariantMap &params)
 
     // Back shows the list that was left at once, an older page too; the
     // service's page is merged into it as a refresh.
-    if (m_restoreBackPlace && !m_backRecords.isEmpty() && !m_isRefreshAction && !older) {
-        showBackPage();
+    if (m_restoreBackPlace && m_back && !m_back->records.isEmpty() && !m_isRefreshAction
+        && !older) {
+        m_restoreBackPlace = false;
         // The page the list held is asked for again: an older page merges
         // with itself, where the newest would replace it.
-        m_loadParameters = m_shownParameters = std::exchange(m_backParameters, {});
+        m_loadParameters = m_shownParameters = std::exchange(m_back->parameters, {});
+        showBeforeAnswer(std::exchange(m_back->records, {}), m_back->selectionID);
+        Q_EMIT backPageShown();
         requestTopLevel(kind, *endpoint, m_loadParameters);
         return;
     }
@@ -192,35 +195,27 @@ void StreamLoader::storedPageRead(quint64 generation, const StoredPage &page)
 
 void StreamLoader::showStoredPage(const QList<PostRecord> &records)
 {
-    m_posts->setContent(records);
     m_shownParameters = m_loadParameters;
-    m_posts->rearrangeObjects();
     // The place kept at the last quit is the reader's only for the first
     // page of this run; a stream chosen later opens at its top.
     const StoredPlace place = m_pageShown ? StoredPlace {} : m_storedPlace.value_or(StoredPlace {});
     m_pageShown = true;
-    if (const auto row = m_posts->rowOfId(place.selectedPostId))
-        m_posts->setSelectionIndex(*row);
     m_listPostsFrom = m_storedAt;
+    showBeforeAnswer(records, place.selectedPostId);
+    Q_EMIT storedPageShown(place);
+}
+
+void StreamLoader::showBeforeAnswer(QList<PostRecord> records, const QString &selectionID)
+{
+    m_posts->setContent(std::move(records));
+    m_posts->rearrangeObjects();
+    if (const auto row = m_posts->rowOfId(selectionID))
+        m_posts->setSelectionIndex(*row);
     // The list shows this stream now: a failed request leaves it there, and
     // the page that comes is merged into it as a refresh.
     rememberShownStream();
     m_isRefreshAction = true;
     setLoadState(LoadState::Refreshing);
-    Q_EMIT storedPageShown(place);
-}
-
-void StreamLoader::showBackPage()
-{
-    m_posts->setContent(std::exchange(m_backRecords, {}));
-    m_posts->rearrangeObjects();
-    if (const auto row = m_posts->rowOfId(m_backSelectionID))
-        m_posts->setSelectionIndex(*row);
-    m_restoreBackPlace = false;
-    rememberShownStream();
-    m_isRefreshAction = true;
-    setLoadState(LoadState::Refreshing);
-    Q_EMIT backPageShown();
 }
 
 void StreamLoader::setOffline(std::optional<Offline> offline)
@@ -352,8 +347,8 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
     // selected again, and so in sight.
     if (m_restoreBackPlace) {
         m_restoreBackPlace = false;
-        if (!m_backSelectionID.isEmpty())
-            if (const auto row = m_posts->rowOfId(m_backSelectionID))
+        if (m_back && !m_back->selectionID.isEmpty())
+            if (const auto row = m_posts->rowOfId(m_back->selectionID))
                 m_posts->setSelectionIndex(*row);
         m_placeAfterLoad = ListPlace::WhereBackLeftIt;
     }
@@ -363,18 +358,14 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
 void StreamLoader::leaveMainStream(StreamKind next)
 {
     if (isMainStream(next)) {
-        m_backSelectionID.clear();
-        m_backRecords.clear();
-        m_backPlaceSaved = false;
+        m_back.reset();
         return;
     }
-    m_backRecords = m_posts->model()->records();
-    m_backParameters = m_shownParameters;
     // The post selected now, not the facts of one selected before: a list
     // left with nothing selected comes back with nothing selected.
     const PostRecord *selected = m_posts->selectedObject();
-    m_backSelectionID = selected ? selected->id() : QString();
-    m_backPlaceSaved = true;
+    m_back = LeftMainStream { m_posts->model()->records(), m_shownParameters,
+        selected ? selected->id() : QString() };
 }
 
 StreamKind StreamLoader::sideBarKindOf(StreamKind kind) const
@@ -480,7 +471,7 @@ void StreamLoader::goBack()
     if (m_isCurrentlyLoading)
         return;
     m_isRefreshAction = false;
-    m_restoreBackPlace = m_backPlaceSaved;
+    m_restoreBackPlace = m_back.has_value();
     getStreamWithKind(m_oldStreamType, pageParameters());
 }
 

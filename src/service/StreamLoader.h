@@ -171,7 +171,7 @@ private:
     void requestTopLevel(StreamKind kind, Endpoint endpoint, const QVariantMap &params);
     void storedPageRead(quint64 generation, const StoredPage &page);
     void showStoredPage(const QList<PostRecord> &records);
-    void showBackPage();
+    void showBeforeAnswer(QList<PostRecord> records, const QString &selectionID);
     void setOffline(std::optional<Offline> offline);
     void sendStreamRequest(
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
@@ -207,18 +207,19 @@ private:
 
     StreamKind m_currentStreamKind = StreamKind::Personal;
     StreamKind m_oldStreamType = StreamKind::Personal;
-    // The post selected in the main stream when a secondary one was opened,
-    // selected again when Back returns there; the scroll place is kept too,
-    // also when nothing was selected.
-    QString m_backSelectionID;
-    // The main stream's posts as they were left (an older page too), shown
-    // at once by Back.
-    QList<PostRecord> m_backRecords;
-    QVariantMap m_backParameters;
+    // The main stream as a secondary one (or the saved posts) was opened
+    // from it: its posts (an older page too) and what they were asked with,
+    // shown at once by Back, and the post selected there, selected again; the
+    // scroll place is kept too, also when nothing was selected.
+    struct LeftMainStream {
+        QList<PostRecord> records;
+        QVariantMap parameters;
+        QString selectionID;
+    };
+    std::optional<LeftMainStream> m_back;
     // What the page in the list was asked with (an older page's before_id),
     // not what the last request, which may have failed, asked for.
     QVariantMap m_shownParameters;
-    bool m_backPlaceSaved = false;
     bool m_restoreBackPlace = false;
     bool m_isCurrentlyLoading = false;
     bool m_isRefreshAction = false;

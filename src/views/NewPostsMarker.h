@@ -7,7 +7,8 @@ class QAbstractScrollArea;
 // "3 new posts": a button floating at the top of a list after a refresh
 // brought posts above the reader's place. It covers the list rather than
 // pushing it down, so nothing the reader looks at moves. A click scrolls to
-// the top; reaching the top by any means takes it away.
+// the top; the reader's own scroll to the top takes it away (stepping to the
+// newest post with the keys does too, through whoever shows it).
 class NewPostsMarker : public QToolButton {
     Q_OBJECT
 public:
