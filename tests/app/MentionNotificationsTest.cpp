@@ -96,11 +96,14 @@ protected:
         DesktopNotifier::setCurrent(nullptr);
     }
     // One check, waited for.
+    // One check that leaves after what the test did: a check still on its
+    // way (the timer's) would take the place of this one and miss it.
     void check()
     {
+        const auto idle = [&] { return !delegate->mentionCheck().isChecking(); };
+        ASSERT_TRUE(testsupport::waitUntil(idle, 10s));
         delegate->mentionCheck().loadMentionsForNotifications();
-        ASSERT_TRUE(
-            testsupport::waitUntil([&] { return !delegate->mentionCheck().isChecking(); }, 10s));
+        ASSERT_TRUE(testsupport::waitUntil(idle, 10s));
     }
 
     RecordingNotifier *notifier = nullptr;
