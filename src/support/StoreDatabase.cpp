@@ -5,28 +5,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
-#include <QVariant>
+
+#include <sqlite3.h>
 
 namespace {
 
-// SQLite's own result codes, as the driver reports them.
-const QString busyCode = QStringLiteral("5");
-const QString lockedCode = QStringLiteral("6");
-const QString corruptCode = QStringLiteral("11");
-const QString notADatabaseCode = QStringLiteral("26");
-
 // The service's dates are ISO 8601 texts, which sort as they read; anything
-// else sorts below every real date, as in the list.
+// else is kept as an empty text, which sorts below every real date, as in
+// the list (never as NULL, which the column refuses).
 QString sortableDate(const QJsonValue &value)
 {
     const QString date = value.toString();
     const bool looksIso = date.size() >= 19 && date.at(0).isDigit() && date.at(4) == u'-'
         && date.at(7) == u'-' && date.at(10) == u'T';
-    return looksIso ? date : QString();
+    return looksIso ? date : QStringLiteral("");
 }
 
 // Ids are strings; a number sent in their place reads as its decimal text.
@@ -49,22 +41,20 @@ QJsonObject objectFrom(const QByteArray &bytes)
     return QJsonDocument::fromJson(bytes).object();
 }
 
-bool isDamage(const QSqlError &error)
+bool isDamage(int code)
 {
-    return error.nativeErrorCode() == corruptCode || error.nativeErrorCode() == notADatabaseCode;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
-bool isLock(const QSqlError &error)
+bool isLock(int code)
 {
-    return error.nativeErrorCode() == busyCode || error.nativeErrorCode() == lockedCode;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
 } // namespace
 
 StoreDatabase::StoreDatabase(qint64 sizeCap)
-    : m_connection(
-        QStringLiteral("velto-store-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
-    , m_sizeCap(sizeCap)
+    : m_sizeCap(sizeCap)
 {
 }
 
@@ -75,56 +65,47 @@ StoreDatabase::~StoreDatabase()
 
 void StoreDatabase::close()
 {
-    if (QSqlDatabase::contains(m_connection)) {
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
+    m_db.close();
     m_open = false;
 }
 
-bool StoreDatabase::exec(const QString &statement)
+bool StoreDatabase::exec(const char *statement)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (query.exec(statement))
+    if (m_db.exec(statement))
         return true;
-    m_lastError = query.lastError().text();
+    m_lastError = m_db.lastError();
     return false;
 }
 
 bool StoreDatabase::openConnection(const QString &path)
 {
     close();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(path);
     // A second program holding the file answers at once rather than after a wait.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
-    if (!db.open()) {
-        m_lastError = db.lastError().text();
+    if (!m_db.open(path, 200)) {
+        m_lastError = m_db.lastError();
         return false;
     }
     // Pages are read once at start and written a page of posts at a time, so
     // SQLite's default cache of 2 MB would mostly hold the start's check of
     // the whole file.
-    exec(QStringLiteral("PRAGMA cache_size = -256"));
+    exec("PRAGMA cache_size = -256");
     return true;
 }
 
 int StoreDatabase::fileSchemaVersion()
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        m_lastError = query.lastError().text();
-        return isDamage(query.lastError()) ? -1 : isLock(query.lastError()) ? -3 : -2;
+    SqliteConnection::Statement query(m_db, "PRAGMA user_version");
+    if (!query.query() || !query.next()) {
+        m_lastError = m_db.lastError();
+        return isDamage(m_db.lastCode()) ? -1 : isLock(m_db.lastCode()) ? -3 : -2;
     }
-    return query.value(0).toInt();
+    return int(query.integer(0));
 }
 
 bool StoreDatabase::looksWhole()
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return false;
-    return query.value(0).toString() == u"ok";
+    SqliteConnection::Statement query(m_db, "PRAGMA quick_check");
+    return query.query() && query.next() && query.text(0) == u"ok";
 }
 
 bool StoreDatabase::setAside(const QString &path)
@@ -146,19 +127,18 @@ bool StoreDatabase::makeSchema()
 {
     // Space freed by trimming goes back to the file system a little at a
     // time; this has to be said before the first table exists.
-    return exec(QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL"))
-        && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS posts (stream INTEGER NOT NULL, "
-                               "id TEXT NOT NULL, created_at TEXT NOT NULL, user_id TEXT, "
-                               "json BLOB NOT NULL, PRIMARY KEY (stream, id))"))
-        && exec(QStringLiteral(
-            "CREATE INDEX IF NOT EXISTS posts_by_date ON posts (stream, created_at)"))
-        && exec(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS users (id TEXT PRIMARY KEY, json BLOB NOT NULL)"))
-        && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS pages (stream INTEGER PRIMARY KEY, "
-                               "saved_at INTEGER NOT NULL)"))
-        && exec(QStringLiteral("CREATE TABLE IF NOT EXISTS places (stream INTEGER PRIMARY KEY, "
-                               "top_post TEXT, top_offset INTEGER, selected_post TEXT)"))
-        && exec(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
+    return exec("PRAGMA auto_vacuum = INCREMENTAL")
+        && exec("CREATE TABLE IF NOT EXISTS posts (stream INTEGER NOT NULL, "
+                "id TEXT NOT NULL, created_at TEXT NOT NULL, user_id TEXT, "
+                "json BLOB NOT NULL, PRIMARY KEY (stream, id))")
+        && exec("CREATE INDEX IF NOT EXISTS posts_by_date ON posts (stream, created_at)")
+        && exec("CREATE TABLE IF NOT EXISTS users (id TEXT PRIMARY KEY, json BLOB NOT NULL)")
+        && exec("CREATE TABLE IF NOT EXISTS pages (stream INTEGER PRIMARY KEY, "
+                "saved_at INTEGER NOT NULL)")
+        && exec("CREATE TABLE IF NOT EXISTS places (stream INTEGER PRIMARY KEY, "
+                "top_post TEXT, top_offset INTEGER, selected_post TEXT)")
+        && exec(
+            QByteArray("PRAGMA user_version = " + QByteArray::number(schemaVersion)).constData());
 }
 
 StoreDatabase::OpenResult StoreDatabase::open(const QString &path)
@@ -206,14 +186,13 @@ StoreDatabase::OpenResult StoreDatabase::open(const QString &path)
     }
     // The write-ahead log keeps the file whole whenever the program stops;
     // holding the lock for the whole run keeps a second program out of it.
-    const bool ready = exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"))
-        && exec(QStringLiteral("PRAGMA journal_mode = WAL"))
-        && exec(QStringLiteral("PRAGMA synchronous = NORMAL"))
-        && exec(QStringLiteral("BEGIN "
-                               "IMMEDIATE"))
-        && makeSchema() && exec(QStringLiteral("COMMIT"));
+    const bool ready = exec("PRAGMA locking_mode = EXCLUSIVE") && exec("PRAGMA journal_mode = WAL")
+        && exec("PRAGMA synchronous = NORMAL")
+        && exec("BEGIN "
+                "IMMEDIATE")
+        && makeSchema() && exec("COMMIT");
     if (!ready) {
-        const bool locked = m_lastError.contains(u"locked");
+        const bool locked = isLock(m_db.lastCode());
         m_report = locked ? QStringLiteral("The post store %1 is in use by another program; "
                                            "posts are not kept this time.")
                                 .arg(path)
@@ -229,10 +208,9 @@ StoreDatabase::OpenResult StoreDatabase::open(const QString &path)
 
 bool StoreDatabase::failWrite(const QString &what)
 {
-    QSqlQuery rollback(QSqlDatabase::database(m_connection, false));
-    rollback.exec(QStringLiteral("ROLLBACK"));
-    if (!what.isEmpty())
-        m_lastError = what;
+    const QString error = what.isEmpty() ? m_db.lastError() : what;
+    m_db.exec("ROLLBACK");
+    m_lastError = error;
     return false;
 }
 
@@ -240,18 +218,17 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
 {
     if (!m_open)
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!exec("BEGIN IMMEDIATE"))
         return false;
 
     QSet<QString> ids;
     QString oldest;
     QString newestDate;
-    QSqlQuery putPost(db);
-    putPost.prepare(QStringLiteral("INSERT OR REPLACE INTO posts (stream, id, created_at, "
-                                   "user_id, json) VALUES (?, ?, ?, ?, ?)"));
-    QSqlQuery putUser(db);
-    putUser.prepare(QStringLiteral("INSERT OR REPLACE INTO users (id, json) VALUES (?, ?)"));
+    SqliteConnection::Statement putPost(m_db,
+        "INSERT OR REPLACE INTO posts (stream, id, created_at, user_id, json) "
+        "VALUES (?, ?, ?, ?, ?)");
+    SqliteConnection::Statement putUser(
+        m_db, "INSERT OR REPLACE INTO users (id, json) VALUES (?, ?)");
     for (const QJsonValue &value : page) {
         QJsonObject post = value.toObject();
         const QString id = idText(post.value(u"id"));
@@ -268,117 +245,84 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
         const QString userId = idText(user.value(u"id"));
         if (!userId.isEmpty()) {
             post.remove(u"user");
-            putUser.addBindValue(userId);
-            putUser.addBindValue(compact(user));
-            if (!putUser.exec())
-                return failWrite(putUser.lastError().text());
+            if (!putUser.run(userId, compact(user)))
+                return failWrite({});
         }
-        putPost.addBindValue(stream);
-        putPost.addBindValue(id);
-        putPost.addBindValue(date);
-        putPost.addBindValue(userId.isEmpty() ? QVariant() : QVariant(userId));
-        putPost.addBindValue(compact(post));
-        if (!putPost.exec())
-            return failWrite(putPost.lastError().text());
+        if (!putPost.run(stream, id, date, userId.isEmpty() ? std::nullopt : std::optional(userId),
+                compact(post)))
+            return failWrite({});
     }
 
     // What the service no longer answers in the span of this page was
     // deleted there; an empty first page means the stream is empty.
-    QSqlQuery span(db);
-    if (ids.isEmpty() && newest) {
-        span.prepare(QStringLiteral("SELECT id FROM posts WHERE stream = ?"));
-        span.addBindValue(stream);
-    } else if (newest) {
-        span.prepare(QStringLiteral("SELECT id FROM posts WHERE stream = ? AND created_at >= ?"));
-        span.addBindValue(stream);
-        span.addBindValue(oldest);
-    } else {
-        span.prepare(QStringLiteral(
-            "SELECT id FROM posts WHERE stream = ? AND created_at >= ? AND created_at <= ?"));
-        span.addBindValue(stream);
-        span.addBindValue(oldest);
-        span.addBindValue(newestDate);
-    }
     if (!ids.isEmpty() || newest) {
-        if (!span.exec())
-            return failWrite(span.lastError().text());
+        const char *sql = ids.isEmpty() ? "SELECT id FROM posts WHERE stream = ?"
+            : newest ? "SELECT id FROM posts WHERE stream = ? AND created_at >= ?"
+                     : "SELECT id FROM posts WHERE stream = ? AND created_at >= ? AND "
+                       "created_at <= ?";
+        SqliteConnection::Statement span(m_db, sql);
+        const bool started = ids.isEmpty() ? span.query(stream)
+            : newest                       ? span.query(stream, oldest)
+                                           : span.query(stream, oldest, newestDate);
+        if (!started)
+            return failWrite({});
         QStringList gone;
         while (span.next())
-            if (!ids.contains(span.value(0).toString()))
-                gone << span.value(0).toString();
-        QSqlQuery drop(db);
-        drop.prepare(QStringLiteral("DELETE FROM posts WHERE stream = ? AND id = ?"));
-        for (const QString &id : std::as_const(gone)) {
-            drop.addBindValue(stream);
-            drop.addBindValue(id);
-            if (!drop.exec())
-                return failWrite(drop.lastError().text());
-        }
+            if (!ids.contains(span.text(0)))
+                gone << span.text(0);
+        SqliteConnection::Statement drop(m_db, "DELETE FROM posts WHERE stream = ? AND id = ?");
+        for (const QString &id : std::as_const(gone))
+            if (!drop.run(stream, id))
+                return failWrite({});
     }
     if (newest) {
-        QSqlQuery stamp(db);
-        stamp.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO pages (stream, saved_at) VALUES (?, ?)"));
-        stamp.addBindValue(stream);
-        stamp.addBindValue(now.toMSecsSinceEpoch());
-        if (!stamp.exec())
-            return failWrite(stamp.lastError().text());
+        SqliteConnection::Statement stamp(
+            m_db, "INSERT OR REPLACE INTO pages (stream, saved_at) VALUES (?, ?)");
+        if (!stamp.run(stream, now.toMSecsSinceEpoch()))
+            return failWrite({});
     }
     if (!trim(stream))
         return failWrite({});
-    if (!exec(QStringLiteral("COMMIT")))
+    if (!exec("COMMIT"))
         return failWrite({});
-    exec(QStringLiteral("PRAGMA incremental_vacuum"));
+    exec("PRAGMA incremental_vacuum");
     return true;
 }
 
 bool StoreDatabase::trim(int stream)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery keep(db);
-    keep.prepare(
-        QStringLiteral("DELETE FROM posts WHERE stream = ? AND id NOT IN (SELECT id FROM "
-                       "posts WHERE stream = ? ORDER BY created_at DESC, id DESC LIMIT ?)"));
-    keep.addBindValue(stream);
-    keep.addBindValue(stream);
-    keep.addBindValue(postsPerStream);
-    if (!keep.exec()) {
-        m_lastError = keep.lastError().text();
+    SqliteConnection::Statement keep(m_db,
+        "DELETE FROM posts WHERE stream = ? AND id NOT IN (SELECT id FROM posts WHERE stream = ? "
+        "ORDER BY created_at DESC, id DESC LIMIT ?)");
+    if (!keep.run(stream, stream, postsPerStream)) {
+        m_lastError = m_db.lastError();
         return false;
     }
     // Over the size cap the oldest posts of any stream go, a tenth at a time.
     for (qint64 bytes = storedBytes(); bytes > m_sizeCap; bytes = storedBytes()) {
-        QSqlQuery drop(db);
-        if (!drop.exec(QStringLiteral("DELETE FROM posts WHERE rowid IN (SELECT rowid FROM posts "
-                                      "ORDER BY created_at ASC LIMIT MAX(1, (SELECT COUNT(*) FROM "
-                                      "posts) / 10))"))
-            || drop.numRowsAffected() <= 0) {
-            m_lastError = drop.lastError().text();
+        if (!m_db.exec("DELETE FROM posts WHERE rowid IN (SELECT rowid FROM posts ORDER BY "
+                       "created_at ASC LIMIT MAX(1, (SELECT COUNT(*) FROM posts) / 10))")
+            || m_db.changes() <= 0) {
+            m_lastError = m_db.lastError();
             break;
         }
     }
-    return exec(QStringLiteral("DELETE FROM users WHERE id NOT IN (SELECT user_id FROM posts "
-                               "WHERE user_id IS NOT NULL)"));
+    return exec("DELETE FROM users WHERE id NOT IN (SELECT user_id FROM posts WHERE user_id IS "
+                "NOT NULL)");
 }
 
 qint64 StoreDatabase::storedBytes() const
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!query.exec(QStringLiteral("SELECT COALESCE((SELECT SUM(LENGTH(json)) FROM posts), 0) + "
-                                   "COALESCE((SELECT SUM(LENGTH(json)) FROM users), 0)"))
-        || !query.next())
-        return 0;
-    return query.value(0).toLongLong();
+    SqliteConnection::Statement query(m_db,
+        "SELECT COALESCE((SELECT SUM(LENGTH(json)) FROM posts), 0) + "
+        "COALESCE((SELECT SUM(LENGTH(json)) FROM users), 0)");
+    return query.query() && query.next() ? query.integer(0) : 0;
 }
 
 qint64 StoreDatabase::postCount(int stream) const
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("SELECT COUNT(*) FROM posts WHERE stream = ?"));
-    query.addBindValue(stream);
-    if (!query.exec() || !query.next())
-        return 0;
-    return query.value(0).toLongLong();
+    SqliteConnection::Statement query(m_db, "SELECT COUNT(*) FROM posts WHERE stream = ?");
+    return query.query(stream) && query.next() ? query.integer(0) : 0;
 }
 
 StoredPage StoreDatabase::loadPage(int stream, int count) const
@@ -386,44 +330,34 @@ StoredPage StoreDatabase::loadPage(int stream, int count) const
     StoredPage page;
     if (!m_open)
         return page;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     page.place = loadPlace(stream);
 
     // The page reaches down to the reader's place, so it can be shown again.
     qint64 wanted = count;
     if (page.place) {
-        QSqlQuery reach(db);
-        reach.prepare(QStringLiteral(
-            "SELECT COUNT(*) FROM posts WHERE stream = ? AND created_at >= (SELECT MIN(created_at) "
-            "FROM posts WHERE stream = ? AND id IN (?, ?))"));
-        reach.addBindValue(stream);
-        reach.addBindValue(stream);
-        reach.addBindValue(page.place->topPostId);
-        reach.addBindValue(page.place->selectedPostId);
-        if (reach.exec() && reach.next())
-            wanted = qMax(wanted, reach.value(0).toLongLong());
+        SqliteConnection::Statement reach(m_db,
+            "SELECT COUNT(*) FROM posts WHERE stream = ? AND created_at >= (SELECT "
+            "MIN(created_at) FROM posts WHERE stream = ? AND id IN (?, ?))");
+        if (reach.query(stream, stream, page.place->topPostId, page.place->selectedPostId)
+            && reach.next())
+            wanted = qMax(wanted, reach.integer(0));
     }
     wanted = qMin<qint64>(wanted, postsPerStream);
 
-    QSqlQuery posts(db);
-    posts.prepare(QStringLiteral(
+    SqliteConnection::Statement posts(m_db,
         "SELECT posts.json, users.json FROM posts LEFT JOIN users ON users.id = posts.user_id "
-        "WHERE posts.stream = ? ORDER BY posts.created_at DESC, posts.id DESC LIMIT ?"));
-    posts.addBindValue(stream);
-    posts.addBindValue(wanted);
-    if (!posts.exec())
+        "WHERE posts.stream = ? ORDER BY posts.created_at DESC, posts.id DESC LIMIT ?");
+    if (!posts.query(stream, wanted))
         return page;
     while (posts.next()) {
-        QJsonObject post = objectFrom(posts.value(0).toByteArray());
-        if (!posts.value(1).isNull())
-            post.insert(u"user", objectFrom(posts.value(1).toByteArray()));
+        QJsonObject post = objectFrom(posts.blob(0));
+        if (!posts.isNull(1))
+            post.insert(u"user", objectFrom(posts.blob(1)));
         page.posts.append(post);
     }
-    QSqlQuery stamp(db);
-    stamp.prepare(QStringLiteral("SELECT saved_at FROM pages WHERE stream = ?"));
-    stamp.addBindValue(stream);
-    if (stamp.exec() && stamp.next())
-        page.savedAt = QDateTime::fromMSecsSinceEpoch(stamp.value(0).toLongLong(), Qt::UTC);
+    SqliteConnection::Statement stamp(m_db, "SELECT saved_at FROM pages WHERE stream = ?");
+    if (stamp.query(stream) && stamp.next())
+        page.savedAt = QDateTime::fromMSecsSinceEpoch(stamp.integer(0), Qt::UTC);
     return page;
 }
 
@@ -433,32 +367,24 @@ bool StoreDatabase::savePlace(int stream, const StoredPlace &place)
         return false;
     // One place is kept, the last one: an older place in another stream
     // says nothing about where the reader is now.
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!exec("BEGIN IMMEDIATE"))
         return false;
-    if (!exec(QStringLiteral("DELETE FROM places")))
+    if (!exec("DELETE FROM places"))
         return failWrite({});
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("INSERT INTO places (stream, top_post, top_offset, "
-                                 "selected_post) VALUES (?, ?, ?, ?)"));
-    query.addBindValue(stream);
-    query.addBindValue(place.topPostId);
-    query.addBindValue(place.offset);
-    query.addBindValue(place.selectedPostId);
-    if (!query.exec())
-        return failWrite(query.lastError().text());
-    return exec(QStringLiteral("COMMIT")) || failWrite({});
+    SqliteConnection::Statement query(m_db,
+        "INSERT INTO places (stream, top_post, top_offset, selected_post) VALUES (?, ?, ?, ?)");
+    if (!query.run(stream, place.topPostId, place.offset, place.selectedPostId))
+        return failWrite({});
+    return exec("COMMIT") || failWrite({});
 }
 
 std::optional<StoredPlace> StoreDatabase::loadPlace(int stream) const
 {
     if (!m_open)
         return std::nullopt;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(
-        QStringLiteral("SELECT top_post, top_offset, selected_post FROM places WHERE stream = ?"));
-    query.addBindValue(stream);
-    if (!query.exec() || !query.next())
+    SqliteConnection::Statement query(
+        m_db, "SELECT top_post, top_offset, selected_post FROM places WHERE stream = ?");
+    if (!query.query(stream) || !query.next())
         return std::nullopt;
-    return StoredPlace { query.value(0).toString(), query.value(1).toInt(),
-        query.value(2).toString() };
+    return StoredPlace { query.text(0), int(query.integer(1)), query.text(2) };
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/SqliteConnection.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QMetaType>
@@ -24,7 +26,7 @@ struct StoredPage {
     std::optional<StoredPlace> place;
 };
 
-// The last pages of the main streams in one SQLite file (Qt SQL), with
+// The last pages of the main streams in one SQLite file, with
 // write-ahead logging: a process killed in the middle of a write leaves the
 // file as it was before that write. Each post is kept as the service sent it
 // (its user taken out and kept once in a table of users), keyed by stream
@@ -48,7 +50,7 @@ public:
         SetAside, // the file was damaged, moved aside; a new one is ready
         Newer, // from a newer program: left alone, nothing kept this run
         Locked, // another program holds it: nothing kept this run
-        Failed, // cannot be made (no folder, no room, no driver)
+        Failed, // cannot be made (no folder, no room)
     };
 
     explicit StoreDatabase(qint64 sizeCap = defaultSizeCap);
@@ -92,11 +94,12 @@ private:
     bool makeSchema();
     int fileSchemaVersion();
     bool setAside(const QString &path);
-    bool exec(const QString &statement);
+    bool exec(const char *statement);
     bool trim(int stream);
     bool failWrite(const QString &what);
 
-    QString m_connection;
+    // Reading is const for callers but steps SQLite statements.
+    mutable SqliteConnection m_db;
     QString m_path;
     qint64 m_sizeCap;
     bool m_open = false;

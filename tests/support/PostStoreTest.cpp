@@ -11,8 +11,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,6 +123,14 @@ TEST_F(PostStoreTest, TheServiceWinsAndTheStoreStaysWithinItsBounds)
                 db.savePage(0, QJsonArray { post(9), post(5) }, false);
             },
             0, range(20, 10) + QStringList { u"9"_qs, u"5"_qs } + range(4, 1) },
+        { "a post without a readable date is kept, below the dated ones",
+            StoreDatabase::defaultSizeCap,
+            [](StoreDatabase &db) {
+                QJsonObject undated = post(9);
+                undated.insert(u"created_at"_qs, u"yesterday"_qs);
+                EXPECT_TRUE(db.savePage(0, QJsonArray { post(3), undated, post(2) }, true));
+            },
+            0, { u"3"_qs, u"2"_qs, u"9"_qs } },
         { "an empty newest page empties the stream", StoreDatabase::defaultSizeCap,
             [](StoreDatabase &db) {
                 db.savePage(2, page(1, 5), true);
@@ -195,13 +201,9 @@ TEST_F(PostStoreTest, ADamagedNewerOrBusyFileNeverStopsAStartAndIsNeverLost)
         { "from a newer program",
             [&] {
                 validFile();
-                QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"newer"_qs);
-                other.setDatabaseName(path());
-                ASSERT_TRUE(other.open());
-                QSqlQuery(other).exec(u"PRAGMA user_version = 99"_qs);
-                other.close();
-                other = {};
-                QSqlDatabase::removeDatabase(u"newer"_qs);
+                SqliteConnection other;
+                ASSERT_TRUE(other.open(path(), 0));
+                ASSERT_TRUE(other.exec("PRAGMA user_version = 99"));
             },
             Open::Newer, false },
         { "held by another program",
