@@ -1,6 +1,7 @@
 #include "app/OfflineNotice.h"
 
 #include "platform/AlertPresenter.h"
+#include "platform/BusProbe.h"
 #include "service/StreamLoader.h"
 #include "views/NoticeBar.h"
 
@@ -24,6 +25,25 @@ void OfflineNotice::watchNetwork()
     if (m_watching)
         return;
     m_watching = true;
+    // The toolkit's network manager backend reads its first state with a
+    // call that waits on the window's thread; a network manager that is on
+    // the bus but hung would hold the window for many seconds. So it is
+    // asked first, without waiting.
+    const QString manager = QStringLiteral("org.freedesktop.NetworkManager");
+    busprobe::ask(QDBusConnection::systemBus(),
+        busprobe::propertyQuestion(manager, QStringLiteral("/org/freedesktop/NetworkManager"),
+            manager, QStringLiteral("State")),
+        networkManagerPatienceMs, this, [this](bool answered) {
+            if (answered)
+                loadNetworkBackend();
+            else
+                qInfo("The network manager does not answer: offline streams are retried on the "
+                      "refresh schedule only");
+        });
+}
+
+void OfflineNotice::loadNetworkBackend()
+{
     if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
         connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, this,
             [this](QNetworkInformation::Reachability reachability) {

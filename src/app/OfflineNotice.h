@@ -27,6 +27,9 @@ private:
     void update();
     void retry();
     void watchNetwork();
+    void loadNetworkBackend();
+
+    static constexpr int networkManagerPatienceMs = 3000;
 
     QPointer<NoticeBar> m_bar;
     StreamLoader *m_streams;

@@ -2,8 +2,10 @@
 
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
+#include "platform/BusProbe.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -26,10 +28,43 @@ StatusItem::~StatusItem()
     hideStatusItem();
 }
 
+namespace {
+
+const QString trayWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+constexpr int trayWatcherPatienceMs = 3000;
+
+} // namespace
+
 void StatusItem::makeStatusItem()
 {
-    if (m_icon)
+    m_wanted = true;
+    if (m_icon || m_askingTray)
         return;
+    // The toolkit asks a desktop's tray watcher with calls that wait on the
+    // window's thread: one that is on the bus but hung would hold the window
+    // for many seconds. So it is asked first, without waiting.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const bool watcherOnBus = bus.isConnected() && bus.interface()
+        && bus.interface()->isServiceRegistered(trayWatcher).value();
+    if (!watcherOnBus) {
+        showStatusItem();
+        return;
+    }
+    m_askingTray = true;
+    busprobe::ask(bus,
+        busprobe::propertyQuestion(trayWatcher, QStringLiteral("/StatusNotifierWatcher"),
+            trayWatcher, QStringLiteral("IsStatusNotifierHostRegistered")),
+        trayWatcherPatienceMs, this, [this](bool answered) {
+            m_askingTray = false;
+            if (!answered)
+                qWarning("The desktop's tray does not answer: no tray item this time");
+            else if (m_wanted)
+                showStatusItem();
+        });
+}
+
+void StatusItem::showStatusItem()
+{
     m_icon = new QSystemTrayIcon(this);
     m_icon->setToolTip(QStringLiteral("Velto"));
     if (m_menu)
@@ -49,6 +84,7 @@ void StatusItem::makeStatusItem()
 
 void StatusItem::hideStatusItem()
 {
+    m_wanted = false;
     if (!m_icon)
         return;
     if (QCoreApplication *application = QCoreApplication::instance())

@@ -27,6 +27,7 @@ public:
     void setNewMentionsWaiting(bool waiting);
     void statusItemAction();
 
+    // Once the desktop's tray has answered, when it is one that must be asked.
     bool exists() const { return m_icon != nullptr; }
     // The picture's name now ("status_off", "status_on", "status_off_blue").
     const QString &pictureName() const { return m_picture; }
@@ -35,6 +36,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showStatusItem();
     void showPicture(const QString &name);
 
     MainWindow *m_window;
@@ -43,4 +45,6 @@ private:
     QString m_picture;
     bool m_waiting = false;
     bool m_quitting = false;
+    bool m_wanted = false;
+    bool m_askingTray = false;
 };

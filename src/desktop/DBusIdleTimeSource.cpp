@@ -3,20 +3,24 @@
 #include "desktop/IdleTimeError.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
 
 #include <optional>
 
 namespace {
 
-// The refresh polls once a second from the main thread: a desktop that does
-// not answer soon costs at most this much of it.
-constexpr int queryTimeoutMs = 400;
+// Choosing the service at start waits for its answer, at most this long.
+constexpr int openTimeoutMs = 400;
 
-std::optional<quint64> ask(QDBusConnection &bus, const DBusIdleTimeSource::Service &service)
+QDBusMessage question(const DBusIdleTimeSource::Service &service)
 {
-    const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(service.name, service.path,
-                                            service.interface, service.method),
-        QDBus::Block, queryTimeoutMs);
+    return QDBusMessage::createMethodCall(
+        service.name, service.path, service.interface, service.method);
+}
+
+std::optional<quint64> millisecondsIn(const QDBusMessage &reply)
+{
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     bool ok = false;
@@ -27,6 +31,12 @@ std::optional<quint64> ask(QDBusConnection &bus, const DBusIdleTimeSource::Servi
 }
 
 } // namespace
+
+struct DBusIdleTimeSource::Answers {
+    std::optional<quint64> milliseconds;
+    QElapsedTimer age;
+    bool asking = false;
+};
 
 const DBusIdleTimeSource::Service DBusIdleTimeSource::screenSaver {
     QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
@@ -39,10 +49,14 @@ const DBusIdleTimeSource::Service DBusIdleTimeSource::gnomeIdleMonitor {
     QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime")
 };
 
-DBusIdleTimeSource::DBusIdleTimeSource(const QDBusConnection &bus, const Service &service)
+DBusIdleTimeSource::DBusIdleTimeSource(
+    const QDBusConnection &bus, const Service &service, quint64 milliseconds)
     : m_bus(bus)
     , m_service(service)
+    , m_answers(std::make_shared<Answers>())
 {
+    m_answers->milliseconds = milliseconds;
+    m_answers->age.start();
 }
 
 std::unique_ptr<DBusIdleTimeSource> DBusIdleTimeSource::open(const QDBusConnection &bus)
@@ -52,17 +66,35 @@ std::unique_ptr<DBusIdleTimeSource> DBusIdleTimeSource::open(const QDBusConnecti
         throw IdleTimeError(QString::fromLatin1(idletimeerrors::connectionError),
             QStringLiteral("No session bus to ask the desktop for the idle time"));
     for (const Service *service : { &screenSaver, &gnomeIdleMonitor })
-        if (ask(connection, *service))
-            return std::unique_ptr<DBusIdleTimeSource>(new DBusIdleTimeSource(bus, *service));
+        if (const std::optional<quint64> milliseconds
+            = millisecondsIn(connection.call(question(*service), QDBus::Block, openTimeoutMs)))
+            return std::unique_ptr<DBusIdleTimeSource>(
+                new DBusIdleTimeSource(bus, *service, *milliseconds));
     throw IdleTimeError(QString::fromLatin1(idletimeerrors::facilityError),
         QStringLiteral("The desktop offers no idle time over D-Bus"));
 }
 
+void DBusIdleTimeSource::askAgain()
+{
+    if (m_answers->asking)
+        return;
+    m_answers->asking = true;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(question(m_service), staleAfterMs));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+        [answers = m_answers](QDBusPendingCallWatcher *call) {
+            answers->asking = false;
+            answers->milliseconds = millisecondsIn(call->reply());
+            answers->age.restart();
+            call->deleteLater();
+        });
+}
+
 IdleValue DBusIdleTimeSource::read()
 {
-    const std::optional<quint64> milliseconds = ask(m_bus, m_service);
-    if (!milliseconds)
+    askAgain();
+    const Answers &last = *m_answers;
+    if (!last.milliseconds || last.age.elapsed() > staleAfterMs)
         throw IdleTimeError(QString::fromLatin1(idletimeerrors::propertiesError),
             QStringLiteral("The desktop did not answer the idle time query"));
-    return qint64(*milliseconds) * 1000000;
+    return qint64(*last.milliseconds) * 1000000;
 }

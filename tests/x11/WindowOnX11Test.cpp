@@ -2,9 +2,11 @@
 // where nobody answers the window's full-screen request; the frame's close
 // button; and the place and size the program keeps between starts.
 #include "ProgramOnX11.h"
+#include "SilentBusService.h"
 
 #include "app/StatusItem.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -56,6 +58,18 @@ TEST_F(ProgramOnX11, WithTheTrayItemTheCloseButtonHidesTheWindowInsteadOfQuittin
     poll.stop();
     delegate->statusItem().statusItemAction();
     EXPECT_TRUE(testsupport::waitUntil([&] { return !window()->isHiddenFromUser(); }, 3000ms));
+}
+
+TEST_F(ProgramOnX11, AHungTrayHoldsTheWindowNoMomentAndNoItemComes)
+{
+    SilentBusService watcher(u"org.kde.StatusNotifierWatcher"_qs, u"/StatusNotifierWatcher"_qs);
+    ASSERT_TRUE(watcher.isOffered());
+    Preferences::standard().setValue(prefs::prefsShowStatusItem, true);
+    QElapsedTimer clock;
+    clock.start();
+    delegate->statusItem().toggleStatusItem();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(delegate->statusItem().exists());
 }
 
 TEST_F(ProgramOnX11, WithoutTheTrayItemOnlyTheWindowsCloseButtonQuits)
