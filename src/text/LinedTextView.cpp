@@ -301,6 +301,12 @@ bool LinedTextView::event(QEvent *event)
         event->accept();
         return true;
     }
+    // The list takes its keys: Tab among them chooses a name rather than
+    // moving on in the window, which the widget's own event would do first.
+    if (event->type() == QEvent::KeyPress && isListKey(event)) {
+        event->ignore();
+        return false;
+    }
     return QPlainTextEdit::event(event);
 }
 
@@ -317,10 +323,6 @@ bool LinedTextView::eventFilter(QObject *watched, QEvent *event)
 
 void LinedTextView::keyPressEvent(QKeyEvent *event)
 {
-    if (isListKey(event)) {
-        event->ignore(); // the list takes these
-        return;
-    }
     const bool control = event->modifiers() & Qt::ControlModifier;
     if (control && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         event->accept();

@@ -384,8 +384,10 @@ TEST_F(ComposerTest, AtSignAndAPauseOfferTheNamesTheUserFollows)
     QAbstractItemView *list = view().completer()->popup();
     ASSERT_GE(list->model()->rowCount(), 1);
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), u"alice"_qs);
-    QTest::keyClick(list, Qt::Key_Return);
+    // Tab chooses, as Return does, rather than moving on in the window.
+    QTest::keyClick(list, Qt::Key_Tab);
     EXPECT_EQ(view().text(), u"hi @alice"_qs);
+    EXPECT_TRUE(view().hasFocus());
     // A name typed out in full is not offered again within the pause.
     EXPECT_FALSE(testsupport::waitUntil([&] { return view().isCompletionVisible(); },
         std::chrono::milliseconds(CompletionRules::delayMs + 250)));
