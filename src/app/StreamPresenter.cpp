@@ -59,6 +59,8 @@ void StreamPresenter::loadStateChanged(StreamLoader::LoadState state)
     if (state == State::Idle || state == State::Failed) {
         if (state == State::Idle)
             showPlaceAfterLoad();
+        else // the posts that were shown stay, and so does the look of the selected one
+            m_window->listView()->showRowControls();
         const StreamKind shown = m_streams->currentStreamKind();
         m_listKind = isTopLevel(shown) && !m_streams->isSavedShown() ? shown : StreamKind::None;
     }

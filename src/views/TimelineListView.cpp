@@ -245,6 +245,12 @@ void TimelineListView::resetVisibleRows()
     viewport()->update();
 }
 
+void TimelineListView::showRowControls()
+{
+    m_delegate->setControlsHidden(false);
+    viewport()->update();
+}
+
 void TimelineListView::reloadTableView()
 {
     resetVisibleRows();

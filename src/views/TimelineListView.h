@@ -72,6 +72,8 @@ public:
     // Puts every visible row back to the unselected look (no buttons) until
     // the next selection change or reload.
     void resetVisibleRows();
+    // The selected row shows its buttons again, as before a reset.
+    void showRowControls();
     // Re-reads every row from the model, then selects the row that was
     // selected again, alone, and scrolls it into view.
     void reloadTableView();

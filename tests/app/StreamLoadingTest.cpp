@@ -93,6 +93,7 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
 {
     start();
     const QStringList shown = shownIds();
+    selectPost(shown.at(1));
     ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/stream/global"_qs, 404));
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }, false));
     ASSERT_EQ(alerts.shown().size(), 1);
@@ -104,6 +105,9 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
     EXPECT_FALSE(delegate->streams().isRefreshAction());
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
+    // The selected post is still selected, and looks it: its buttons are back.
+    EXPECT_EQ(posts().selectedObject()->id(), shown.at(1));
+    EXPECT_FALSE(window().listView()->timelineDelegate()->controlsHidden());
 
     // A secondary stream that fails returns to the stream it was opened from.
     ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/tag/velto"_qs, 503));
