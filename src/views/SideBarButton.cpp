@@ -3,6 +3,8 @@
 #include "views/SideBarColours.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
@@ -92,6 +94,37 @@ bool SideBarButton::event(QEvent *event)
         }
     }
     return QAbstractButton::event(event);
+}
+
+namespace {
+
+// The toolkit moves the focus between the buttons with an arrow key as it
+// does with Tab.
+bool movingByArrow = false;
+
+} // namespace
+
+void SideBarButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    movingByArrow
+        = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    QAbstractButton::keyPressEvent(event);
+    movingByArrow = false;
+}
+
+void SideBarButton::focusInEvent(QFocusEvent *event)
+{
+    // Tab comes into the bar on the stream shown, as into radio buttons;
+    // the arrow keys move to the others.
+    const bool tabbed = !movingByArrow
+        && (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason);
+    QAbstractButton *shown = group() ? group()->checkedButton() : nullptr;
+    if (tabbed && shown && shown != this && shown->isVisibleTo(window())) {
+        shown->setFocus(event->reason());
+        return;
+    }
+    QAbstractButton::focusInEvent(event);
 }
 
 QSize SideBarButton::sizeHint() const

@@ -241,7 +241,7 @@ TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow
 
     // Down moves to the next stream, and Space shows the stream in focus.
     ASSERT_TRUE(idle());
-    sideBar->cellForItem(2)->setFocus(Qt::TabFocusReason);
+    sideBar->cellForItem(2)->setFocus(); // as the arrow keys move it
     QTest::keyClick(sideBar->cellForItem(2), Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget(), sideBar->cellForItem(3));
     ASSERT_TRUE(idle());
@@ -257,6 +257,16 @@ TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow
     QTest::keyClick(sideBar->cellForItem(4), Qt::Key_Up);
     EXPECT_TRUE(idle(StreamKind::Starred));
     EXPECT_EQ(sideBar->selectedRow(), 4) << "the bar shows the stream on screen";
+
+    // Tab comes back into the bar on the stream shown, either way round.
+    list()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), sideBar->cellForItem(4));
+    tool(u"Refresh"_qs)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(tool(u"Refresh"_qs), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), sideBar->cellForItem(4));
+    QTest::keyClick(sideBar->cellForItem(4), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), tool(u"Refresh"_qs));
 }
 
 } // namespace
