@@ -8,11 +8,14 @@
 #include "app/StatusItem.h"
 #include "app/WindowCommands.h"
 #include "core/Preferences.h"
+#include "platform/BusProbe.h"
 #include "service/StreamLoader.h"
 #include "views/SRValidator.h"
 #include "views/TimelineListView.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -45,6 +48,8 @@ void followTheSelectedPost(AppDelegate *delegate, const CommandTable &commands)
     followTheSavedView();
 }
 
+constexpr int desktopMenuPatienceMs = 3000;
+
 void connectTheViewItems(MainWindow *window, AppDelegate *delegate, const CommandTable &commands)
 {
     QAction *fullScreen = commands.action(QStringLiteral("fullScreen"));
@@ -72,15 +77,58 @@ void connectTheViewItems(MainWindow *window, AppDelegate *delegate, const Comman
         });
 }
 
-} // namespace
-
-void build(MainWindow *window, AppDelegate *delegate, const CommandTable &commands)
+void fillMenuBar(QMenuBar *bar, const CommandTable &commands)
 {
-    QMenuBar *bar = window->menuBar();
     // A recorded shortcut must not take one of these.
     SRValidator::setApplicationMainMenu(bar);
     for (const MenuLayout &layout : commands.menus())
         commands.addTo(bar->addMenu(layout.title), layout.ids);
+}
+
+// A desktop's global menu takes the menu bar with calls that wait on the
+// window's thread, from the moment the window is first shown: a registrar
+// that is on the bus but hung would hold the window for a minute. So the
+// bar stays in the window until the registrar has answered, and only then
+// goes to the desktop's menu (a bar made anew, as the toolkit hands over
+// only a bar made while the desktop's menu is there).
+void fillAndOfferToTheDesktopsMenu(MainWindow *window, const CommandTable &commands)
+{
+    const QString registrar = QStringLiteral("com.canonical.AppMenu.Registrar");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()
+        || !bus.interface()->isServiceRegistered(registrar).value()) {
+        fillMenuBar(window->menuBar(), commands);
+        return;
+    }
+    // A bar made for the desktop's menu is handed to it as it is made.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar, true);
+    fillMenuBar(window->menuBar(), commands);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar, false);
+    const CommandTable *table = &commands;
+    busprobe::ask(bus,
+        QDBusMessage::createMethodCall(registrar,
+            QStringLiteral("/com/canonical/AppMenu/Registrar"),
+            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")),
+        desktopMenuPatienceMs, window, [window, table](bool answered) {
+            if (!answered) {
+                qWarning("The desktop's global menu does not answer: the menu bar stays in the "
+                         "window");
+                return;
+            }
+            // An agent shows no menu bar anywhere.
+            if (window->menuBar()->isHidden())
+                return;
+            auto *bar = new QMenuBar;
+            fillMenuBar(bar, *table);
+            window->setMenuBar(bar);
+        });
+}
+
+} // namespace
+
+void build(MainWindow *window, AppDelegate *delegate, const CommandTable &commands)
+{
+    fillAndOfferToTheDesktopsMenu(window, commands);
     commands.action(QStringLiteral("preferences"))->setMenuRole(QAction::PreferencesRole);
     // Without a menu bar (agent mode) the window still answers every key.
     commands.addShortcutsTo(window);

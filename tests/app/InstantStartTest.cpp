@@ -3,8 +3,8 @@
 // the service answers; with the service stopped it shows the stored posts
 // and says it is offline, without an alert; a refresh that brings new posts
 // keeps the post the reader looks at where it was and offers them above.
+#include "BusServiceStub.h"
 #include "ProgramTest.h"
-#include "SilentBusService.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -79,7 +79,7 @@ TEST_F(InstantStartTest, ANewPageKeepsTheTopPostAndAStartPaintsTheStoredPageBefo
     delegate->applicationWillTerminate();
     // Going offline, the network is watched; a hung network manager holds
     // the window no moment.
-    SilentBusService networkManager(
+    BusServiceStub networkManager(
         u"org.freedesktop.NetworkManager"_qs, u"/org/freedesktop/NetworkManager"_qs);
     ASSERT_TRUE(networkManager.isOffered());
     for (const bool offline : { false, true }) {

@@ -1,14 +1,15 @@
 // The main window on an X display without a window manager: full screen,
 // where nobody answers the window's full-screen request; the frame's close
 // button; and the place and size the program keeps between starts.
+#include "BusServiceStub.h"
 #include "ProgramOnX11.h"
-#include "SilentBusService.h"
 
 #include "app/StatusItem.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -62,7 +63,7 @@ TEST_F(ProgramOnX11, WithTheTrayItemTheCloseButtonHidesTheWindowInsteadOfQuittin
 
 TEST_F(ProgramOnX11, AHungTrayHoldsTheWindowNoMomentAndNoItemComes)
 {
-    SilentBusService watcher(u"org.kde.StatusNotifierWatcher"_qs, u"/StatusNotifierWatcher"_qs);
+    BusServiceStub watcher(u"org.kde.StatusNotifierWatcher"_qs, u"/StatusNotifierWatcher"_qs);
     ASSERT_TRUE(watcher.isOffered());
     Preferences::standard().setValue(prefs::prefsShowStatusItem, true);
     QElapsedTimer clock;
@@ -70,6 +71,37 @@ TEST_F(ProgramOnX11, AHungTrayHoldsTheWindowNoMomentAndNoItemComes)
     delegate->statusItem().toggleStatusItem();
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(delegate->statusItem().exists());
+}
+
+// A desktop's global menu takes the menu bar once it has answered; a hung
+// one holds the window's first showing no moment and leaves the bar in it.
+class DesktopMenuOnX11 : public ProgramTest {
+protected:
+    void startWithTheDesktopMenu(BusServiceStub::Answers answers)
+    {
+        BusServiceStub registrar(
+            u"com.canonical.AppMenu.Registrar"_qs, u"/com/canonical/AppMenu/Registrar"_qs, answers);
+        ASSERT_TRUE(registrar.isOffered());
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        EXPECT_LT(clock.elapsed(), 10000);
+        const int menus = int(window().menuBar()->actions().size());
+        EXPECT_EQ(testsupport::waitUntil([&] { return window().menuBar()->isNativeMenuBar(); },
+                      std::chrono::seconds(5)),
+            answers == BusServiceStub::Answers::empty);
+        EXPECT_EQ(window().menuBar()->actions().size(), menus);
+    }
+};
+
+TEST_F(DesktopMenuOnX11, AHungOneHoldsTheWindowNoMomentAndTheBarStaysInIt)
+{
+    startWithTheDesktopMenu(BusServiceStub::Answers::never);
+}
+
+TEST_F(DesktopMenuOnX11, OneThatAnswersTakesTheWholeBar)
+{
+    startWithTheDesktopMenu(BusServiceStub::Answers::empty);
 }
 
 TEST_F(ProgramOnX11, WithoutTheTrayItemOnlyTheWindowsCloseButtonQuits)
