@@ -32,6 +32,7 @@ namespace {
 
 const QString trayWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 constexpr int trayWatcherPatienceMs = 3000;
+constexpr int trayWatcherRetryMs = 10000;
 
 } // namespace
 
@@ -56,10 +57,17 @@ void StatusItem::makeStatusItem()
             trayWatcher, QStringLiteral("IsStatusNotifierHostRegistered")),
         trayWatcherPatienceMs, this, [this](bool answered) {
             m_askingTray = false;
-            if (!answered)
-                qWarning("The desktop's tray does not answer: no tray item this time");
-            else if (m_wanted)
-                showStatusItem();
+            if (answered) {
+                if (m_wanted)
+                    showStatusItem();
+                return;
+            }
+            // A tray that is slow at the start of a session may answer later.
+            qWarning("The desktop's tray does not answer: the tray item waits for it");
+            QTimer::singleShot(trayWatcherRetryMs, this, [this] {
+                if (m_wanted)
+                    makeStatusItem();
+            });
         });
 }
 

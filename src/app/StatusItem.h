@@ -29,6 +29,7 @@ public:
 
     // Once the desktop's tray has answered, when it is one that must be asked.
     bool exists() const { return m_icon != nullptr; }
+    bool isAskingTheTray() const { return m_askingTray; }
     // The picture's name now ("status_off", "status_on", "status_off_blue").
     const QString &pictureName() const { return m_picture; }
 

@@ -14,9 +14,9 @@
 //
 // The refresh reads once a second from the window's thread, and a desktop
 // service can stop answering while it runs; so read() never waits. It asks
-// again in the background and answers the service's last answer, which is
-// at most a poll old; a failed question, or none answered for
-// `staleAfterMs`, is a failed read.
+// again in the background and answers the service's last answer, a poll old
+// while the service keeps up, at most `staleAfterMs`; a failed question, or
+// none answered for that long, is a failed read.
 class DBusIdleTimeSource : public IdleTimeSource {
 public:
     struct Service {

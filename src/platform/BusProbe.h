@@ -16,8 +16,9 @@ namespace busprobe {
 
 // Sends `question` and calls `answered` once, later: true when the service
 // replied within `timeoutMs`, or when nobody offers it (the bus said so, or
-// there is no bus), for then nothing can hang; false when no reply came in
-// time. Nothing is called once `context` is gone.
+// there is no bus to ask), so that the toolkit's own call meets no hung
+// service there; false when no reply came in time. Nothing is called once
+// `context` is gone.
 void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs, QObject *context,
     std::function<void(bool answered)> answered);
 

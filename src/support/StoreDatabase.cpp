@@ -224,6 +224,7 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
     QSet<QString> ids;
     QString oldest;
     QString newestDate;
+    bool dated = false;
     SqliteConnection::Statement putPost(m_db,
         "INSERT OR REPLACE INTO posts (stream, id, created_at, user_id, json) "
         "VALUES (?, ?, ?, ?, ?)");
@@ -235,10 +236,14 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
         if (id.isEmpty())
             continue;
         const QString date = sortableDate(post.value(u"created_at"));
-        if (ids.isEmpty() || date < oldest)
-            oldest = date;
-        if (ids.isEmpty() || date > newestDate)
-            newestDate = date;
+        // Only a readable date says where the page lies in time.
+        if (!date.isEmpty()) {
+            if (!dated || date < oldest)
+                oldest = date;
+            if (!dated || date > newestDate)
+                newestDate = date;
+            dated = true;
+        }
         ids.insert(id);
         // A user with an id is kept once for all the posts that name it.
         const QJsonObject user = post.value(u"user").toObject();
@@ -254,8 +259,9 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
     }
 
     // What the service no longer answers in the span of this page was
-    // deleted there; an empty first page means the stream is empty.
-    if (!ids.isEmpty() || newest) {
+    // deleted there; an empty first page means the stream is empty. A page
+    // without a readable date has no span: it deletes nothing.
+    if ((ids.isEmpty() && newest) || dated) {
         const char *sql = ids.isEmpty() ? "SELECT id FROM posts WHERE stream = ?"
             : newest ? "SELECT id FROM posts WHERE stream = ? AND created_at >= ?"
                      : "SELECT id FROM posts WHERE stream = ? AND created_at >= ? AND "

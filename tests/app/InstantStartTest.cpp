@@ -28,10 +28,20 @@ protected:
     void SetUp() override
     {
         // The system bus is the test's own, where a network manager can hang.
+        m_systemBus = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
         ProgramTest::SetUp();
         ASSERT_TRUE(sandbox.setLatency(300));
     }
+    void TearDown() override
+    {
+        ProgramTest::TearDown();
+        if (m_systemBus.isEmpty())
+            qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        else
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus);
+    }
+    QByteArray m_systemBus;
     // Scrolls so that the arranged row `row` is the top of the list.
     bool readAt(int row)
     {

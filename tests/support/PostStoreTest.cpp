@@ -126,11 +126,14 @@ TEST_F(PostStoreTest, TheServiceWinsAndTheStoreStaysWithinItsBounds)
         { "a post without a readable date is kept, below the dated ones",
             StoreDatabase::defaultSizeCap,
             [](StoreDatabase &db) {
-                QJsonObject undated = post(9);
+                QJsonObject undated = post(99);
                 undated.insert(u"created_at"_qs, u"yesterday"_qs);
-                EXPECT_TRUE(db.savePage(0, QJsonArray { post(3), undated, post(2) }, true));
+                db.savePage(0, page(1, 20), true);
+                // Neither page's span reaches down to the posts it does not hold.
+                EXPECT_TRUE(db.savePage(0, QJsonArray { post(21), undated }, true));
+                EXPECT_TRUE(db.savePage(0, QJsonArray { post(18), post(17), undated }, false));
             },
-            0, { u"3"_qs, u"2"_qs, u"9"_qs } },
+            0, range(21, 1) + QStringList { u"99"_qs } },
         { "an empty newest page empties the stream", StoreDatabase::defaultSizeCap,
             [](StoreDatabase &db) {
                 db.savePage(2, page(1, 5), true);

@@ -70,6 +70,9 @@ TEST_F(ProgramOnX11, AHungTrayHoldsTheWindowNoMomentAndNoItemComes)
     clock.start();
     delegate->statusItem().toggleStatusItem();
     EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(delegate->statusItem().isAskingTheTray());
+    EXPECT_TRUE(
+        testsupport::waitUntil([&] { return !delegate->statusItem().isAskingTheTray(); }, 10s));
     EXPECT_FALSE(delegate->statusItem().exists());
 }
 
