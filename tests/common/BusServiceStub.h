@@ -20,10 +20,10 @@ public:
         , m_path(path)
         , m_answers(answers)
     {
-        m_thread.start();
-        moveToThread(&m_thread);
         m_offered = m_bus.registerService(name)
             && m_bus.registerVirtualObject(path, this, QDBusConnection::SubPath);
+        m_thread.start();
+        moveToThread(&m_thread);
     }
     ~BusServiceStub() override
     {

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -74,37 +73,6 @@ TEST_F(ProgramOnX11, AHungTrayHoldsTheWindowNoMomentAndNoItemComes)
     EXPECT_TRUE(
         testsupport::waitUntil([&] { return !delegate->statusItem().isAskingTheTray(); }, 10s));
     EXPECT_FALSE(delegate->statusItem().exists());
-}
-
-// A desktop's global menu takes the menu bar once it has answered; a hung
-// one holds the window's first showing no moment and leaves the bar in it.
-class DesktopMenuOnX11 : public ProgramTest {
-protected:
-    void startWithTheDesktopMenu(BusServiceStub::Answers answers)
-    {
-        BusServiceStub registrar(
-            u"com.canonical.AppMenu.Registrar"_qs, u"/com/canonical/AppMenu/Registrar"_qs, answers);
-        ASSERT_TRUE(registrar.isOffered());
-        QElapsedTimer clock;
-        clock.start();
-        start();
-        EXPECT_LT(clock.elapsed(), 10000);
-        const int menus = int(window().menuBar()->actions().size());
-        EXPECT_EQ(testsupport::waitUntil([&] { return window().menuBar()->isNativeMenuBar(); },
-                      std::chrono::seconds(5)),
-            answers == BusServiceStub::Answers::empty);
-        EXPECT_EQ(window().menuBar()->actions().size(), menus);
-    }
-};
-
-TEST_F(DesktopMenuOnX11, AHungOneHoldsTheWindowNoMomentAndTheBarStaysInIt)
-{
-    startWithTheDesktopMenu(BusServiceStub::Answers::never);
-}
-
-TEST_F(DesktopMenuOnX11, OneThatAnswersTakesTheWholeBar)
-{
-    startWithTheDesktopMenu(BusServiceStub::Answers::empty);
 }
 
 TEST_F(ProgramOnX11, WithoutTheTrayItemOnlyTheWindowsCloseButtonQuits)
