@@ -253,9 +253,14 @@ void StreamLoader::sendStreamRequest(
     m_answerIsTopLevel = false;
     Q_EMIT shownStreamChanged();
     setLoadState(m_isRefreshAction ? LoadState::Refreshing : LoadState::Loading);
+    auto *request = new QObject(this);
+    m_secondaryRequest = request;
     m_api->send(ApiCall(secondaryEndpoint(kind), pathValue,
                     withQuery ? queryFrom(params) : QueryParameters()),
-        this, [this](const ApiResult &result) { streamAnswered(result, false); });
+        request, [this, request](const ApiResult &result) {
+            request->deleteLater();
+            streamAnswered(result, false);
+        });
 }
 
 void StreamLoader::getStreamForCurrentUserWithParams(const QVariantMap &params)
@@ -468,8 +473,16 @@ void StreamLoader::selectViewWithIndex(int row)
 
 void StreamLoader::goBack()
 {
-    if (m_isCurrentlyLoading)
+    if (m_isCurrentlyLoading) {
+        // A service that does not answer would otherwise keep the user on
+        // an empty page until the request times out.
+        if (m_secondaryRequest && m_loadState == LoadState::Loading) {
+            delete m_secondaryRequest;
+            returnToShownStream();
+            finishStreamLoad(false);
+        }
         return;
+    }
     m_isRefreshAction = false;
     m_restoreBackPlace = m_back.has_value();
     getStreamWithKind(m_oldStreamType, pageParameters());

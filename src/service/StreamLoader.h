@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonValue>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
@@ -122,7 +123,9 @@ public:
     // loaded. Never a refresh. While a load runs it is dropped, and
     // shownStreamChanged says again what is shown.
     void selectViewWithIndex(int row);
-    // Back to the main stream the shown one was opened from.
+    // Back to the main stream the shown one was opened from. While a stream
+    // reached from a post is still on its way, Back gives up on it instead:
+    // the list that was shown is still there.
     void goBack();
     void doTheRefreshVoid();
     // Loads the shown stream again as a refresh (no fade), with the page
@@ -245,4 +248,6 @@ private:
         bool savedShown = false;
     };
     ShownStream m_shownBeforeLoad;
+    // The request for a stream reached from a post; gone, it is aborted.
+    QPointer<QObject> m_secondaryRequest;
 };

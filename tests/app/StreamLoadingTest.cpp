@@ -3,6 +3,7 @@
 #include "ProgramTest.h"
 
 #include "app/AppDelegate.h"
+#include "app/CommandTable.h"
 #include "app/ComposerController.h"
 #include "app/MainWindow.h"
 #include "app/PostCommands.h"
@@ -115,6 +116,21 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_EQ(alerts.shown().last().message, u"Unable to load stream."_qs);
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
     EXPECT_EQ(shownIds(), shown);
+
+    // Back gives up at once on one that does not come, without an alert.
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/tag/slow"_qs, 200, 60000));
+    const qsizetype alertsBefore = alerts.shown().size();
+    delegate->streams().showHashtag(u"#slow"_qs);
+    ASSERT_TRUE(delegate->streams().isCurrentlyLoading());
+    QSignalSpy gaveUp(&delegate->streams(), &StreamLoader::streamLoadFinished);
+    delegate->commands().trigger(u"back"_qs);
+    ASSERT_EQ(gaveUp.count(), 1);
+    EXPECT_FALSE(gaveUp.first().at(0).toBool());
+    EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
+    EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+    EXPECT_EQ(shownIds(), shown);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
+    EXPECT_EQ(alerts.shown().size(), alertsBefore);
 
     // The next good load replaces the posts as before.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
