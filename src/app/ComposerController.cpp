@@ -359,8 +359,5 @@ void ComposerController::writeDraft()
     if (written || m_draft.status() == DraftFile::Status::Unreadable)
         return;
     m_draftTimer.start(draftRetryMs);
-    if (!m_draftFailureSaid) {
-        m_draftFailureSaid = true;
-        Q_EMIT draftNotWritten(m_draft.path());
-    }
+    Q_EMIT draftNotWritten(m_draft.path());
 }

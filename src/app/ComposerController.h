@@ -83,8 +83,8 @@ Q_SIGNALS:
     // A send has been answered; on success the pane has closed and the shown
     // stream is being loaded again.
     void postFinished(bool succeeded);
-    // The draft could not be written to its file (said once a run); it is
-    // tried again until it is written or the text goes.
+    // The draft could not be written to its file; it is tried again until
+    // it is written or the text goes.
     void draftNotWritten(const QString &path);
 
 private:
@@ -122,5 +122,4 @@ private:
     QTimer m_draftTimer;
     QTimer m_draftDeadline;
     DraftFile m_draft;
-    bool m_draftFailureSaid = false;
 };

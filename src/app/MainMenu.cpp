@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDBusConnectionInterface>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -95,8 +94,7 @@ void fillAndOfferToTheDesktopsMenu(MainWindow *window, const CommandTable &comma
 {
     const QString registrar = QStringLiteral("com.canonical.AppMenu.Registrar");
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()
-        || !bus.interface()->isServiceRegistered(registrar).value()) {
+    if (!busprobe::isOffered(bus, registrar)) {
         fillMenuBar(window->menuBar(), commands);
         return;
     }

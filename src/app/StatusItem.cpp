@@ -5,7 +5,6 @@
 #include "platform/BusProbe.h"
 
 #include <QCoreApplication>
-#include <QDBusConnectionInterface>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -45,9 +44,7 @@ void StatusItem::makeStatusItem()
     // window's thread: one that is on the bus but hung would hold the window
     // for many seconds. So it is asked first, without waiting.
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const bool watcherOnBus = bus.isConnected() && bus.interface()
-        && bus.interface()->isServiceRegistered(trayWatcher).value();
-    if (!watcherOnBus) {
+    if (!busprobe::isOffered(bus, trayWatcher)) {
         showStatusItem();
         return;
     }

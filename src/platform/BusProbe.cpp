@@ -1,5 +1,6 @@
 #include "platform/BusProbe.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
 #include <QObject>
@@ -22,6 +23,12 @@ void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs
             answered(error != QDBusError::NoReply && error != QDBusError::Timeout
                 && error != QDBusError::TimedOut && error != QDBusError::Disconnected);
         });
+}
+
+bool isOffered(const QDBusConnection &bus, const QString &name)
+{
+    return bus.isConnected() && bus.interface()
+        && bus.interface()->isServiceRegistered(name).value();
 }
 
 QDBusMessage propertyQuestion(

@@ -22,6 +22,9 @@ namespace busprobe {
 void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs, QObject *context,
     std::function<void(bool answered)> answered);
 
+// Whether somebody holds `name` on the bus (the bus itself answers this).
+bool isOffered(const QDBusConnection &bus, const QString &name);
+
 // A property read, the question the toolkit itself asks first.
 QDBusMessage propertyQuestion(
     const QString &service, const QString &path, const QString &interface, const QString &name);

@@ -259,6 +259,7 @@ void StreamLoader::sendStreamRequest(
                     withQuery ? queryFrom(params) : QueryParameters()),
         request, [this, request](const ApiResult &result) {
             request->deleteLater();
+            m_secondaryRequest.clear();
             streamAnswered(result, false);
         });
 }

@@ -12,6 +12,16 @@
 namespace {
 constexpr int kImageSide = 24;
 constexpr int kTitleBottomMargin = 3;
+
+bool isArrowKey(int key)
+{
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+}
+
+// The toolkit moves the focus between the buttons with an arrow key as it
+// does with Tab.
+bool movingByArrow = false;
+
 } // namespace
 
 SideBarButton::SideBarButton(QWidget *parent)
@@ -85,10 +95,7 @@ bool SideBarButton::event(QEvent *event)
     // streams; elsewhere they move the list's selection.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        const int code = key->key();
-        if (key->modifiers() == Qt::NoModifier
-            && (code == Qt::Key_Up || code == Qt::Key_Down || code == Qt::Key_Left
-                || code == Qt::Key_Right)) {
+        if (key->modifiers() == Qt::NoModifier && isArrowKey(key->key())) {
             event->accept();
             return true;
         }
@@ -96,19 +103,9 @@ bool SideBarButton::event(QEvent *event)
     return QAbstractButton::event(event);
 }
 
-namespace {
-
-// The toolkit moves the focus between the buttons with an arrow key as it
-// does with Tab.
-bool movingByArrow = false;
-
-} // namespace
-
 void SideBarButton::keyPressEvent(QKeyEvent *event)
 {
-    const int key = event->key();
-    movingByArrow
-        = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    movingByArrow = isArrowKey(event->key());
     QAbstractButton::keyPressEvent(event);
     movingByArrow = false;
 }
