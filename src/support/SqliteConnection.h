@@ -24,7 +24,6 @@ public:
     // most `busyTimeoutMs` rather than at once.
     bool open(const QString &path, int busyTimeoutMs);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
 
     // Runs statements that give no rows.
     bool exec(const char *sql);

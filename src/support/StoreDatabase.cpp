@@ -206,9 +206,10 @@ StoreDatabase::OpenResult StoreDatabase::open(const QString &path)
     return result;
 }
 
-bool StoreDatabase::failWrite(const QString &what)
+bool StoreDatabase::failWrite()
 {
-    const QString error = what.isEmpty() ? m_db.lastError() : what;
+    // The rollback's own failure, if any, is not the one to report.
+    const QString error = m_db.lastError();
     m_db.exec("ROLLBACK");
     m_lastError = error;
     return false;
@@ -251,11 +252,11 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
         if (!userId.isEmpty()) {
             post.remove(u"user");
             if (!putUser.run(userId, compact(user)))
-                return failWrite({});
+                return failWrite();
         }
         if (!putPost.run(stream, id, date, userId.isEmpty() ? std::nullopt : std::optional(userId),
                 compact(post)))
-            return failWrite({});
+            return failWrite();
     }
 
     // What the service no longer answers in the span of this page was
@@ -271,7 +272,7 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
             : newest                       ? span.query(stream, oldest)
                                            : span.query(stream, oldest, newestDate);
         if (!started)
-            return failWrite({});
+            return failWrite();
         QStringList gone;
         while (span.next())
             if (!ids.contains(span.text(0)))
@@ -279,18 +280,18 @@ bool StoreDatabase::savePage(int stream, const QJsonArray &page, bool newest, co
         SqliteConnection::Statement drop(m_db, "DELETE FROM posts WHERE stream = ? AND id = ?");
         for (const QString &id : std::as_const(gone))
             if (!drop.run(stream, id))
-                return failWrite({});
+                return failWrite();
     }
     if (newest) {
         SqliteConnection::Statement stamp(
             m_db, "INSERT OR REPLACE INTO pages (stream, saved_at) VALUES (?, ?)");
         if (!stamp.run(stream, now.toMSecsSinceEpoch()))
-            return failWrite({});
+            return failWrite();
     }
     if (!trim(stream))
-        return failWrite({});
+        return failWrite();
     if (!exec("COMMIT"))
-        return failWrite({});
+        return failWrite();
     exec("PRAGMA incremental_vacuum");
     return true;
 }
@@ -376,12 +377,12 @@ bool StoreDatabase::savePlace(int stream, const StoredPlace &place)
     if (!exec("BEGIN IMMEDIATE"))
         return false;
     if (!exec("DELETE FROM places"))
-        return failWrite({});
+        return failWrite();
     SqliteConnection::Statement query(m_db,
         "INSERT INTO places (stream, top_post, top_offset, selected_post) VALUES (?, ?, ?, ?)");
     if (!query.run(stream, place.topPostId, place.offset, place.selectedPostId))
-        return failWrite({});
-    return exec("COMMIT") || failWrite({});
+        return failWrite();
+    return exec("COMMIT") || failWrite();
 }
 
 std::optional<StoredPlace> StoreDatabase::loadPlace(int stream) const

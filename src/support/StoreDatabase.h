@@ -96,7 +96,7 @@ private:
     bool setAside(const QString &path);
     bool exec(const char *statement);
     bool trim(int stream);
-    bool failWrite(const QString &what);
+    bool failWrite();
 
     // Reading is const for callers but steps SQLite statements.
     mutable SqliteConnection m_db;

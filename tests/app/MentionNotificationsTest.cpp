@@ -95,9 +95,8 @@ protected:
         ProgramTest::TearDown();
         DesktopNotifier::setCurrent(nullptr);
     }
-    // One check, waited for.
-    // One check that leaves after what the test did: a check still on its
-    // way (the timer's) would take the place of this one and miss it.
+    // One check, waited for, that leaves after what the test did: a check
+    // still on its way (the timer's) would take the place of this one and miss it.
     void check()
     {
         const auto idle = [&] { return !delegate->mentionCheck().isChecking(); };

@@ -1,9 +1,9 @@
 // The menu bar's overflow button gets its picture without the toolkit
 // loading any image plugin, in the colours of the palette in use.
 #include "platform/ProgramStyle.h"
+
 #include "TestSupport.h"
 #include "platform/ColourScheme.h"
-
 #include "text/ReadableColors.h"
 
 #include <QApplication>
