@@ -65,6 +65,10 @@ void WindowCommands::closeWindow()
         return;
     if (m_composer->closeStep())
         return;
+    // A faded list waiting on the service is the next thing Escape closes,
+    // before the window.
+    if (m_streams->giveUpLoad())
+        return;
     if (isMainStream(m_streams->currentStreamKind())) {
         m_window->fadeOutAndHide();
         return;

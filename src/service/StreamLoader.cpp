@@ -169,9 +169,10 @@ void StreamLoader::requestTopLevel(StreamKind kind, Endpoint endpoint, const QVa
 {
     ApiCall call(endpoint, {}, queryFrom(params));
     call.alertWhenUnreachable = false;
-    m_api->send(call, this,
+    m_api->send(call, newStreamRequest(),
         [this, kind, older = params.contains(QStringLiteral("before_id"))](
             const ApiResult &result) {
+            forgetStreamRequest();
             if (result.succeeded() && m_store)
                 m_store->savePage(int(streamKindNumber(kind)), result.jsonArray(), !older);
             streamAnswered(result, true);
@@ -253,15 +254,26 @@ void StreamLoader::sendStreamRequest(
     m_answerIsTopLevel = false;
     Q_EMIT shownStreamChanged();
     setLoadState(m_isRefreshAction ? LoadState::Refreshing : LoadState::Loading);
-    auto *request = new QObject(this);
-    m_secondaryRequest = request;
     m_api->send(ApiCall(secondaryEndpoint(kind), pathValue,
                     withQuery ? queryFrom(params) : QueryParameters()),
-        request, [this, request](const ApiResult &result) {
-            request->deleteLater();
-            m_secondaryRequest.clear();
+        newStreamRequest(), [this](const ApiResult &result) {
+            forgetStreamRequest();
             streamAnswered(result, false);
         });
+}
+
+QObject *StreamLoader::newStreamRequest()
+{
+    m_streamRequest = new QObject(this);
+    return m_streamRequest;
+}
+
+void StreamLoader::forgetStreamRequest()
+{
+    // Not deleted here: the answer is still being delivered through it.
+    if (m_streamRequest)
+        m_streamRequest->deleteLater();
+    m_streamRequest.clear();
 }
 
 void StreamLoader::getStreamForCurrentUserWithParams(const QVariantMap &params)
@@ -472,16 +484,28 @@ void StreamLoader::selectViewWithIndex(int row)
     getStreamWithKind(streamKindForSideBarRow(row), pageParameters());
 }
 
+bool StreamLoader::giveUpLoad()
+{
+    // A refresh keeps the list in use and ends by itself; a faded list or an
+    // older page waits on the service, which may never answer.
+    if (!m_isCurrentlyLoading
+        || (m_loadState != LoadState::Loading && m_loadState != LoadState::LoadingOlder))
+        return false;
+    // Deleting the request aborts it; a stored page being read or a page
+    // being styled is dropped when it comes.
+    delete m_streamRequest;
+    ++m_storeGeneration;
+    m_processingStored = false;
+    returnToShownStream();
+    finishStreamLoad(false);
+    return true;
+}
+
 void StreamLoader::goBack()
 {
     if (m_isCurrentlyLoading) {
-        // A service that does not answer would otherwise keep the user on
-        // an empty page until the request times out.
-        if (m_secondaryRequest && m_loadState == LoadState::Loading) {
-            delete m_secondaryRequest;
-            returnToShownStream();
-            finishStreamLoad(false);
-        }
+        if (isSecondary(m_currentStreamKind))
+            giveUpLoad();
         return;
     }
     m_isRefreshAction = false;

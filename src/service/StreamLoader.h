@@ -127,6 +127,10 @@ public:
     // reached from a post is still on its way, Back gives up on it instead:
     // the list that was shown is still there.
     void goBack();
+    // Gives up on a load that fades the list or asks for an older page, as a
+    // failed load without an alert: the list shows what it showed before.
+    // Answers whether there was one.
+    bool giveUpLoad();
     void doTheRefreshVoid();
     // Loads the shown stream again as a refresh (no fade), with the page
     // size of the preferences; a load running now is followed by it rather
@@ -178,6 +182,8 @@ private:
     void setOffline(std::optional<Offline> offline);
     void sendStreamRequest(
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
+    QObject *newStreamRequest();
+    void forgetStreamRequest();
     void streamAnswered(const ApiResult &result, bool topLevel);
     void installRecords(const QList<PostRecord> &records);
     void finishStreamLoad(bool succeeded);
@@ -248,6 +254,6 @@ private:
         bool savedShown = false;
     };
     ShownStream m_shownBeforeLoad;
-    // The request for a stream reached from a post; gone, it is aborted.
-    QPointer<QObject> m_secondaryRequest;
+    // The running load's request to the service; deleted, it is aborted.
+    QPointer<QObject> m_streamRequest;
 };

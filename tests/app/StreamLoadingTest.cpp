@@ -132,6 +132,30 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
 
+    // Escape gives up on an older page or another main stream that does not
+    // come, before it would hide the window.
+    const struct {
+        QString path;
+        const char *command;
+    } held[] = { { u"/stream/0/posts/stream"_qs, "loadOlderPosts" },
+        { u"/stream/0/posts/stream/global"_qs, "stream3" } };
+    for (const auto &load : held) {
+        SCOPED_TRACE(load.command);
+        ASSERT_TRUE(sandbox.injectFault(load.path, 200, 60000));
+        delegate->commands().trigger(QString::fromLatin1(load.command));
+        ASSERT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() < 1.0; }));
+        QTest::keyClick(window().windowHandle(), Qt::Key_Escape);
+        EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
+        EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
+        EXPECT_EQ(window().sideBar()->selectedRow(), 0);
+        EXPECT_EQ(shownIds(), shown);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
+        EXPECT_FALSE(window().isLoadOlderIndicatorVisible());
+        EXPECT_TRUE(window().isVisible());
+        EXPECT_EQ(alerts.shown().size(), alertsBefore);
+        ASSERT_TRUE(sandbox.clearFaults());
+    }
+
     // The next good load replaces the posts as before.
     ASSERT_TRUE(waitForLoad([&] { delegate->selectView(3); }));
     EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Global);
