@@ -341,7 +341,10 @@ void StreamLoader::installRecords(const QList<PostRecord> &records)
         m_posts->refreshContent(records);
         m_placeAfterLoad = ListPlace::KeepReadingPlace;
     } else {
+        // Another stream or an older page: the list kept the last one's
+        // posts, and so its scroll place, while this one loaded.
         m_posts->setContent(records);
+        m_placeAfterLoad = ListPlace::Top;
     }
     m_posts->rearrangeObjects();
 

@@ -139,8 +139,11 @@ TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow
         << list()->readingPlace().postID.toStdString() << " + " << list()->readingPlace().offset;
     EXPECT_TRUE(selectionInSight());
 
-    // Switching main streams is no way back: nothing is carried over.
+    // Switching main streams is no way back: nothing is carried over, and
+    // the stream opens at its top.
+    ASSERT_GT(bar->value(), 0);
     ASSERT_TRUE(step([&] { delegate->selectView(3); }, StreamKind::Global));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return bar->value() == 0; }, 3s));
     ASSERT_TRUE(step([&] { delegate->selectView(0); }, StreamKind::Personal));
     EXPECT_NE(posts().selectionIndex().value_or(-1), row);
 
@@ -157,8 +160,11 @@ TEST_F(ReadingTest, PagesEndsBackTabAndAScreenReaderFindTheirWayThroughTheWindow
     // An older page comes back too, with its post selected there.
     ASSERT_TRUE(step([&] { delegate->selectView(3); }, StreamKind::Global));
     const QString newest = posts().arrangedObject(0)->id();
+    ASSERT_TRUE(scrollTo(1, 0));
     ASSERT_TRUE(step([&] { delegate->streams().loadOlderPosts(); }, StreamKind::Global));
     ASSERT_FALSE(posts().rowOfId(newest)) << "the older page replaces the newest";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return bar->value() == 0; }, 3s))
+        << "the older page opens at its top";
     posts().setSelectionIndex(posts().count() - 1);
     const QString oldest = posts().selectedObject()->id();
     ASSERT_TRUE(step([&] { delegate->streams().showHashtag(u"#coffee"_qs); }, StreamKind::Hashtag));

@@ -157,7 +157,7 @@ TEST_F(StreamLoaderTest, BackSelectsThePostThatWasSelectedAndTheSavedPostsNeedNo
     posts.setSelectionIndex(3);
     const QString selected = posts.selectedObject()->id();
     ASSERT_TRUE(load([&] { loader.showHashtag(u"#books"_qs); }));
-    EXPECT_EQ(loader.placeAfterLoad(), StreamLoader::ListPlace::AsItWas);
+    EXPECT_EQ(loader.placeAfterLoad(), StreamLoader::ListPlace::Top);
     ASSERT_TRUE(load([&] { loader.goBack(); }));
     EXPECT_EQ(loader.currentStreamKind(), StreamKind::Personal);
     EXPECT_TRUE(loader.backBarLabel().isEmpty());
