@@ -11,10 +11,10 @@
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitServices.h"
 
+#include "views/ProgramImages.h"
 #include "views/TimelineListView.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char *argv[])
@@ -26,7 +26,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Velto"));
     QApplication::setApplicationVersion(QStringLiteral(VELTO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("velto"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
+    // The window manager is sent every size of the icon: up to 128 px keeps that small.
+    QApplication::setWindowIcon(programImageSizes(QStringLiteral("velto"), 128));
 
     // Before anything is read or written: a second program on the same
     // profile would write the same files.

@@ -2,6 +2,7 @@
 
 #include "core/OutsideAddresses.h"
 #include "platform/UrlOpener.h"
+#include "views/ProgramImages.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("About Velto"));
     auto *layout = new QVBoxLayout(this);
     auto *icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/images/velto.svg")).pixmap(96, 96));
+    icon->setPixmap(programImage(QStringLiteral("velto")).pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
     auto *name = new QLabel(

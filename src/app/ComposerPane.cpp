@@ -3,6 +3,7 @@
 #include "text/ComposerRules.h"
 #include "text/LinedTextView.h"
 #include "text/ReadableColors.h"
+#include "views/ProgramImages.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -57,7 +58,7 @@ ComposerPane::ComposerPane(QWidget *parent)
 void ComposerPane::setPostButtonImage(const QString &name)
 {
     m_postButtonImage = name;
-    m_postButton->setIcon(QIcon(QStringLiteral(":/images/") + name + QStringLiteral(".svg")));
+    m_postButton->setIcon(programImage(name));
     if (name == QLatin1String("replyTemplate")) {
         m_postButton->setText(QStringLiteral("Reply"));
         m_postButton->setToolTip(QStringLiteral("Send the reply (Ctrl+Return)"));

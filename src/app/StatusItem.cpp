@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
 #include "platform/BusProbe.h"
+#include "views/ProgramImages.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -121,7 +122,8 @@ void StatusItem::showPicture(const QString &name)
     if (!m_icon)
         return;
     m_picture = name;
-    m_icon->setIcon(QIcon(QStringLiteral(":/images/%1.svg").arg(name)));
+    // Trays ask for sizes of their own, up to 64 px.
+    m_icon->setIcon(programImageSizes(name, 64));
 }
 
 void StatusItem::statusItemAction()

@@ -5,9 +5,9 @@
 #include "signin/ParentPipe.h"
 #include "signin/SignInPage.h"
 #include "signin/SignInSession.h"
+#include "views/ProgramImages.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QUrl>
 
 #include <csignal>
@@ -27,9 +27,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Velto"));
     QApplication::setApplicationVersion(QStringLiteral(VELTO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("velto"));
-    // The artwork is linked from a library: its icon is asked for by name.
-    Q_INIT_RESOURCE(resources);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velto.svg")));
+    QApplication::setWindowIcon(programImageSizes(QStringLiteral("velto"), 128));
 
     const QStringList arguments = QApplication::arguments();
     const QUrl page = arguments.size() == 2 ? QUrl(arguments.at(1), QUrl::StrictMode) : QUrl();

@@ -1,34 +1,13 @@
 #include "views/SideBarImages.h"
 
-#include <QFile>
-#include <QLoggingCategory>
+#include "views/ProgramImages.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
-Q_LOGGING_CATEGORY(lcSideBarImages, "velto.sidebar")
-}
-
-// The resources live in the static core library; referencing their
-// initialiser keeps the linker from dropping them from programs that use them.
-static void ensureSideBarResources()
-{
-    static const bool loaded = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    Q_UNUSED(loaded);
-}
-
 QIcon sideBarImage(const QString &name)
 {
-    ensureSideBarResources();
-    const QString path = QStringLiteral(":/images/") + name + QStringLiteral(".svg");
-    if (name.isEmpty() || !QFile::exists(path)) {
-        qCWarning(lcSideBarImages) << "No side bar image named" << name;
-        return {};
-    }
-    return QIcon(path);
+    return programImage(name);
 }
 
 QPixmap sideBarSelectionImage(const QColor &listBackground, qreal devicePixelRatio)

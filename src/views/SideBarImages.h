@@ -5,9 +5,9 @@
 #include <QPixmap>
 #include <QString>
 
-// The side bar's artwork by name ("streamOn", "streamOff", "postsOn", ...):
-// scalable images from the program's resources. A name without artwork gives
-// a null icon and one log line.
+// The side bar's artwork by name ("streamOn", "streamOff", "postsOn", ...),
+// as programImage() gives it. A name without artwork gives a null icon and
+// one log line.
 QIcon sideBarImage(const QString &name);
 
 // The selection marker: a small notch pointing into the list, filled with the

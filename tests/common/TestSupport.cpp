@@ -71,7 +71,7 @@ std::string loadedImagePlugins()
     maps.open(QIODevice::ReadOnly);
     QStringList plugins;
     for (const QByteArray &line : maps.readAll().split('\n'))
-        if (line.contains("/imageformats/"))
+        if (line.contains("/imageformats/") || line.contains("/iconengines/"))
             plugins << QString::fromUtf8(line.mid(line.lastIndexOf('/') + 1));
     plugins.removeDuplicates();
     return plugins.join(u' ').toStdString();

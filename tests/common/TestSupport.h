@@ -31,7 +31,8 @@ bool waitUntil(
 // The ids of the posts in the order the list shows them.
 QStringList arrangedIds(const PostsArrayController &posts);
 
-// The file names of the image plugins this process has loaded, joined by blanks.
+// The file names of the image and icon-engine plugins this process has loaded,
+// joined by blanks.
 std::string loadedImagePlugins();
 
 // Records every alert and answers with the queued button indexes (0 when the
