@@ -489,10 +489,9 @@ void StreamLoader::selectViewWithIndex(int row)
 
 bool StreamLoader::giveUpLoad()
 {
-    // A refresh keeps the list in use and ends by itself; a faded list or an
-    // older page waits on the service, which may never answer.
-    if (!m_isCurrentlyLoading
-        || (m_loadState != LoadState::Loading && m_loadState != LoadState::LoadingOlder))
+    // While a load waits on a service that may never answer, every other
+    // stream the user asks for is dropped.
+    if (!m_isCurrentlyLoading)
         return false;
     // Deleting the request aborts it; a stored page being read or a page
     // being styled is dropped when it comes.

@@ -127,9 +127,9 @@ public:
     // reached from a post is still on its way, Back gives up on it instead:
     // the list that was shown is still there.
     void goBack();
-    // Gives up on a load that fades the list or asks for an older page, as a
-    // failed load without an alert: the list shows what it showed before.
-    // Answers whether there was one.
+    // Gives up on the load on its way (a stream, an older page, a refresh)
+    // as a failed load without an alert: the list shows what it showed
+    // before. Answers whether there was one.
     bool giveUpLoad();
     void doTheRefreshVoid();
     // Loads the shown stream again as a refresh (no fade), with the page

@@ -132,18 +132,20 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
 
-    // Escape gives up on an older page or another main stream that does not
-    // come, before it would hide the window.
+    // Escape gives up on an older page, another main stream or a refresh that
+    // does not come, before it would hide the window.
     const struct {
         QString path;
         const char *command;
     } held[] = { { u"/stream/0/posts/stream"_qs, "loadOlderPosts" },
-        { u"/stream/0/posts/stream/global"_qs, "stream3" } };
+        { u"/stream/0/posts/stream/global"_qs, "stream3" },
+        { u"/stream/0/posts/stream"_qs, "refresh" } };
     for (const auto &load : held) {
         SCOPED_TRACE(load.command);
         ASSERT_TRUE(sandbox.injectFault(load.path, 200, 60000));
         delegate->commands().trigger(QString::fromLatin1(load.command));
-        ASSERT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() < 1.0; }));
+        ASSERT_TRUE(
+            testsupport::waitUntil([&] { return delegate->streams().isCurrentlyLoading(); }));
         QTest::keyClick(window().windowHandle(), Qt::Key_Escape);
         EXPECT_FALSE(delegate->streams().isCurrentlyLoading());
         EXPECT_EQ(delegate->streams().currentStreamKind(), StreamKind::Personal);
