@@ -220,9 +220,8 @@ void ComposerController::postAnswered(bool succeeded, const QString &sentText)
         Q_EMIT postFinished(false);
         return;
     }
-    // Text typed while the post was on its way is the start of another
-    // post: it stays.
-    if (composer->text() == sentText) {
+    const QString text = composer->text();
+    if (text == sentText) {
         collapseSplitView();
         emptyText();
         setCurrentPostType(ComposerRules::NewPost);
@@ -230,6 +229,17 @@ void ComposerController::postAnswered(bool succeeded, const QString &sentText)
         m_draftDeadline.stop();
         m_draft.remove();
     } else {
+        // Text typed (or a link put in) while the post was on its way is the
+        // start of another post: it stays, without what was sent, which would
+        // otherwise go out twice. Where the sent part was changed meanwhile,
+        // all of it stays.
+        if (text.startsWith(sentText)) {
+            QStringView rest = QStringView(text).sliced(sentText.size());
+            while (!rest.isEmpty() && rest.front().isSpace())
+                rest = rest.sliced(1);
+            composer->setTextUndoably(rest.toString());
+            setCurrentPostType(ComposerRules::NewPost);
+        }
         charCount();
     }
     m_streams->reloadShownStream();

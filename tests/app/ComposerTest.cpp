@@ -225,17 +225,34 @@ TEST_F(ComposerTest, OneSendMakesOnePostTheShownStreamShowsItAndTextWrittenMeanw
         posts().arrangedObject(0)->post.value(u"text"_qs).toString(), u"Hello #world & friends"_qs);
     EXPECT_TRUE(alerts.shown().isEmpty());
 
-    // Text written while the post was on its way stays.
-    delegate->newPost();
-    type(u"first"_qs);
-    ASSERT_TRUE(sendAndWait([&] {
-        delegate->composer().post();
-        type(u" and more"_qs);
-    }));
-    EXPECT_EQ(postRequests().last().value(u"body"_qs).toString(), u"text=first"_qs);
-    EXPECT_TRUE(window().isComposerOpen());
-    EXPECT_EQ(view().text(), u"first and more"_qs);
-    EXPECT_TRUE(composer().isPostingAllowed());
+    // Text written while the post was on its way stays, without the part
+    // that went out; where that part was changed meanwhile, all of it stays.
+    const struct {
+        QString typed;
+        std::function<void()> meanwhile;
+        QString kept;
+    } sends[] = {
+        { u"first"_qs, [&] { type(u" and more"_qs); }, u"and more"_qs },
+        { u"second"_qs,
+            [&] {
+                view().moveCursor(QTextCursor::Start);
+                type(u"my "_qs);
+            },
+            u"my second"_qs },
+    };
+    for (const auto &send : sends) {
+        SCOPED_TRACE(send.typed.toStdString());
+        delegate->newPost();
+        type(send.typed);
+        ASSERT_TRUE(sendAndWait([&] {
+            delegate->composer().post();
+            send.meanwhile();
+        }));
+        EXPECT_EQ(postRequests().last().value(u"body"_qs).toString(), u"text="_qs + send.typed);
+        EXPECT_TRUE(window().isComposerOpen());
+        EXPECT_EQ(view().text(), send.kept);
+        EXPECT_TRUE(composer().isPostingAllowed());
+    }
 }
 
 TEST_F(ComposerTest, AFailedSendKeepsTextKindAndDraftAndTheReplyGoesToThePostItWasStartedOn)
