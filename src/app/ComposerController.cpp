@@ -140,6 +140,10 @@ void ComposerController::startAnswer(quint64 type, const QString &text, const QS
     QString written = holdsWrittenText() ? composer->text() : QString();
     if (written.startsWith(text))
         written.remove(0, text.size());
+    const bool putInFront = !written.isEmpty() && composer->text() != text + written;
+    if (putInFront)
+        m_beforeAnswer
+            = BeforeAnswer { composer->text(), m_currentPostType, m_replyOrQuoteID, type, postId };
     setCurrentPostType(type);
     m_replyOrQuoteID = postId;
     m_answerText = text;
@@ -177,6 +181,13 @@ void ComposerController::charCount()
     m_isPostingAllowed = length > 0 && !m_sender->isSending();
     if (length == 0 && m_currentPostType != ComposerRules::NewPost)
         setCurrentPostType(ComposerRules::NewPost);
+    if (m_beforeAnswer && m_currentPostType == m_beforeAnswer->answerType
+        && m_replyOrQuoteID == m_beforeAnswer->answerPostId
+        && composer->text() == m_beforeAnswer->text) {
+        setCurrentPostType(m_beforeAnswer->type);
+        m_replyOrQuoteID = m_beforeAnswer->postId;
+        m_beforeAnswer.reset();
+    }
     m_window->composerPane()->showCounter(ComposerRules::counterFor(length));
     m_window->composerPane()->setPostingAllowed(m_isPostingAllowed);
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 class Account;
 class LinedTextView;
 class LinkShortener;
@@ -117,6 +119,17 @@ private:
     quint64 m_currentPostType = 0;
     QString m_replyOrQuoteID;
     QString m_answerText; // what the last reply or quote put in front
+    // What the composer held before the last reply or quote was put in front
+    // of the user's text, so that taking the names away (Ctrl+Z) takes the
+    // reply or quote away too.
+    struct BeforeAnswer {
+        QString text;
+        quint64 type = 0;
+        QString postId;
+        quint64 answerType = 0;
+        QString answerPostId;
+    };
+    std::optional<BeforeAnswer> m_beforeAnswer;
     bool m_isPostingAllowed = false;
     QTimer m_autocompleteWordsTimer;
     QTimer m_draftTimer;

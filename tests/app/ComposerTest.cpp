@@ -185,8 +185,11 @@ TEST_F(ComposerTest, ReplyAndQuoteStartFromTheSelectedPostByEveryRouteBeforeTheU
     EXPECT_EQ(view().text(), u"@farid my own words"_qs);
     EXPECT_EQ(composer().replyOrQuoteID(), u"782"_qs);
     EXPECT_TRUE(testsupport::waitUntil([&] { return draftText() == u"@farid my own words"; }));
+    // Taking the names away takes the reply away: it would go out as one.
     view().undo();
     EXPECT_EQ(view().text(), u"my own words"_qs);
+    EXPECT_EQ(composer().currentPostType(), 0u);
+    EXPECT_EQ(window().postButtonImage(), u"postTemplate"_qs);
 }
 
 TEST_F(ComposerTest, OneSendMakesOnePostTheShownStreamShowsItAndTextWrittenMeanwhileStays)
