@@ -506,9 +506,14 @@ bool StreamLoader::giveUpLoad()
 void StreamLoader::goBack()
 {
     if (m_isCurrentlyLoading) {
-        if (isSecondary(m_currentStreamKind))
-            giveUpLoad();
-        return;
+        if (!isSecondary(m_currentStreamKind))
+            return;
+        // A stream not shown yet is given up, which is back already; a
+        // refresh of one shown is given up on the way back.
+        const bool shown = m_loadState == LoadState::Refreshing;
+        giveUpLoad();
+        if (!shown)
+            return;
     }
     m_isRefreshAction = false;
     m_restoreBackPlace = m_back.has_value();

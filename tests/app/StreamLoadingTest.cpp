@@ -132,6 +132,19 @@ TEST_F(StreamLoadingTest, AFailedLoadAlertsAndKeepsTheStreamAndPostsThatWereShow
     EXPECT_TRUE(testsupport::waitUntil([&] { return window().listOpacity() == 1.0; }));
     EXPECT_EQ(alerts.shown().size(), alertsBefore);
 
+    // Back during a refresh of such a stream gives the refresh up on its way back.
+    ASSERT_TRUE(waitForLoad([&] { delegate->streams().showHashtag(u"#velto"_qs); }));
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/tag/velto"_qs, 200, 60000));
+    delegate->streams().doTheRefreshVoid();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return delegate->streams().isCurrentlyLoading(); }));
+    delegate->commands().trigger(u"back"_qs);
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        return !delegate->streams().isCurrentlyLoading()
+            && delegate->streams().currentStreamKind() == StreamKind::Personal;
+    }));
+    EXPECT_EQ(shownIds(), shown);
+    ASSERT_TRUE(sandbox.clearFaults());
+
     // Escape gives up on an older page, another main stream or a refresh that
     // does not come, before it would hide the window.
     const struct {
