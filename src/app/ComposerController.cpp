@@ -144,6 +144,8 @@ void ComposerController::startAnswer(quint64 type, const QString &text, const QS
     if (putInFront)
         m_beforeAnswer
             = BeforeAnswer { composer->text(), m_currentPostType, m_replyOrQuoteID, type, postId };
+    else
+        m_beforeAnswer.reset();
     setCurrentPostType(type);
     m_replyOrQuoteID = postId;
     m_answerText = text;
@@ -250,6 +252,7 @@ void ComposerController::postAnswered(bool succeeded, const QString &sentText)
                 rest = rest.sliced(1);
             composer->setTextUndoably(rest.toString());
             setCurrentPostType(ComposerRules::NewPost);
+            m_beforeAnswer.reset();
         }
         charCount();
     }
@@ -288,6 +291,7 @@ void ComposerController::uncollapseSplitView()
 
 void ComposerController::emptyText()
 {
+    m_beforeAnswer.reset();
     LinedTextView *composer = view();
     if (!composer)
         return;

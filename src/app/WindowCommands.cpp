@@ -65,8 +65,8 @@ void WindowCommands::closeWindow()
         return;
     if (m_composer->closeStep())
         return;
-    // A load waiting on the service is the next thing Escape closes, before
-    // the window.
+    // A stream or an older page waiting on the service is the next thing
+    // Escape closes, before the window.
     if (m_streams->giveUpLoad())
         return;
     if (isMainStream(m_streams->currentStreamKind())) {

@@ -22,8 +22,9 @@ public:
 
     void openWindow();
     void fadeWindowIn();
-    // Composer text, then the composer pane, then a load still on its way,
-    // then a stream reached from a post, then the window itself.
+    // Composer text, then the composer pane, then a stream or an older page
+    // still on its way, then a stream reached from a post, then the window
+    // itself.
     void closeWindow();
     void setFullScreen(bool fullScreen);
 

@@ -59,6 +59,12 @@ void PostPageProcessor::cancel()
     m_pending.clear();
 }
 
+void PostPageProcessor::dropPage()
+{
+    ++m_generation;
+    m_running = false;
+}
+
 void PostPageProcessor::process(const QJsonValue &answer, qint64 fontSizePreference)
 {
     ++m_generation;

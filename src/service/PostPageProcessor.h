@@ -46,6 +46,8 @@ public:
     void process(const QJsonValue &answer, qint64 fontSizePreference);
     // Drops the page and every avatar request.
     void cancel();
+    // Drops the page being styled, if any; its avatars are still fetched.
+    void dropPage();
     void setCache(SDURLCache *cache) { m_cache = cache; }
     bool isRunning() const { return m_running; }
     bool isFetchingAvatars() const { return !m_pending.isEmpty(); }

@@ -489,18 +489,28 @@ void StreamLoader::selectViewWithIndex(int row)
 
 bool StreamLoader::giveUpLoad()
 {
-    // While a load waits on a service that may never answer, every other
-    // stream the user asks for is dropped.
-    if (!m_isCurrentlyLoading)
+    // A refresh keeps the list in use, and one comes after every post sent;
+    // a faded list or an older page is what the user waits on.
+    if (!m_isCurrentlyLoading
+        || (m_loadState != LoadState::Loading && m_loadState != LoadState::LoadingOlder))
         return false;
+    abandonLoad();
+    return true;
+}
+
+void StreamLoader::abandonLoad()
+{
     // Deleting the request aborts it; a stored page being read or a page
-    // being styled is dropped when it comes.
+    // being styled is dropped, so that it cannot land in the next load.
     delete m_streamRequest;
     ++m_storeGeneration;
     m_processingStored = false;
+    if (m_processor)
+        m_processor->dropPage();
+    // The user asked to stop loading: a reload asked for meanwhile goes too.
+    m_reloadWhenDone = false;
     returnToShownStream();
     finishStreamLoad(false);
-    return true;
 }
 
 void StreamLoader::goBack()
@@ -509,10 +519,9 @@ void StreamLoader::goBack()
         if (!isSecondary(m_currentStreamKind))
             return;
         // A stream not shown yet is given up, which is back already; a
-        // refresh of one shown is given up on the way back.
-        const bool shown = m_loadState == LoadState::Refreshing;
-        giveUpLoad();
-        if (!shown)
+        // refresh or an older page of one shown is given up on the way back.
+        abandonLoad();
+        if (!isSecondary(m_currentStreamKind))
             return;
     }
     m_isRefreshAction = false;

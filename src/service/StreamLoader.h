@@ -125,11 +125,12 @@ public:
     void selectViewWithIndex(int row);
     // Back to the main stream the shown one was opened from. While a stream
     // reached from a post is still on its way, Back gives up on it instead:
-    // the list that was shown is still there.
+    // the list that was shown is still there. A refresh or an older page of
+    // one shown is given up, and Back goes on.
     void goBack();
-    // Gives up on the load on its way (a stream, an older page, a refresh)
-    // as a failed load without an alert: the list shows what it showed
-    // before. Answers whether there was one.
+    // Gives up on a stream or an older page on its way, as a failed load
+    // without an alert: the list shows what it showed before. Answers
+    // whether there was one.
     bool giveUpLoad();
     void doTheRefreshVoid();
     // Loads the shown stream again as a refresh (no fade), with the page
@@ -182,6 +183,8 @@ private:
     void setOffline(std::optional<Offline> offline);
     void sendStreamRequest(
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
+    // Ends the running load, whatever it is, as giveUpLoad() does.
+    void abandonLoad();
     QObject *newStreamRequest();
     void forgetStreamRequest();
     void streamAnswered(const ApiResult &result, bool topLevel);

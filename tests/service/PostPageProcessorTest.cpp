@@ -143,7 +143,7 @@ TEST(PostPageProcessor, AvatarsComeAfterThePageAreFittedAndOnlyPicturesAreStored
     EXPECT_FALSE(processor.isFetchingAvatars());
 }
 
-TEST(PostPageProcessor, ANewPageDropsTheOneBeingStyledButNotItsAvatars)
+TEST(PostPageProcessor, ANewPageOrADropDropsTheOneBeingStyledButNotItsAvatars)
 {
     SandboxServer sandbox;
     ASSERT_TRUE(sandbox.start());
@@ -161,6 +161,12 @@ TEST(PostPageProcessor, ANewPageDropsTheOneBeingStyledButNotItsAvatars)
     EXPECT_FALSE(arrivedAvatars(processor).value(slow).isNull());
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/avatars/slow.png"_qs), 1);
+
+    // A page given up on never comes, so it cannot land in the next load.
+    processor.process(QJsonArray { postWithAvatar(u"3"_qs, slow) }, 0);
+    processor.dropPage();
+    EXPECT_FALSE(processor.isRunning());
+    EXPECT_FALSE(finished.wait(500));
 }
 
 } // namespace
