@@ -472,8 +472,17 @@ void StreamLoader::finishStreamLoad(bool succeeded)
     }
 }
 
+void StreamLoader::giveWayToChoice()
+{
+    // A refresh, one that hangs too, keeps the list in use; it would
+    // otherwise hold back every stream the user asks for.
+    if (m_isCurrentlyLoading && m_loadState == LoadState::Refreshing)
+        abandonLoad();
+}
+
 void StreamLoader::selectViewWithIndex(int row)
 {
+    giveWayToChoice();
     // Without a token (a start still waiting for the keyring) there is
     // nothing to load; the service would only answer 401.
     if (m_isCurrentlyLoading || !m_api || m_api->accessToken().isEmpty()) {
@@ -613,6 +622,7 @@ void StreamLoader::loadOlderPosts()
 
 void StreamLoader::stepTo(StreamKind kind)
 {
+    giveWayToChoice();
     if (m_isCurrentlyLoading)
         return;
     m_isRefreshAction = false;

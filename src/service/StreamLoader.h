@@ -120,8 +120,9 @@ public:
     void getStreamForHashtag(const QString &hashtag, const QVariantMap &params);
     void getStreamForReply(const QString &postId);
     // A side-bar row or a menu's stream: the list is emptied and the stream
-    // loaded. Never a refresh. While a load runs it is dropped, and
-    // shownStreamChanged says again what is shown.
+    // loaded. Never a refresh. A refresh running is given up for it; while
+    // another load runs it is dropped, and shownStreamChanged says again
+    // what is shown. Stepping up and down does the same.
     void selectViewWithIndex(int row);
     // Back to the main stream the shown one was opened from. While a stream
     // reached from a post is still on its way, Back gives up on it instead:
@@ -185,6 +186,7 @@ private:
         StreamKind kind, const QString &pathValue, const QVariantMap &params, bool withQuery);
     // Ends the running load, whatever it is, as giveUpLoad() does.
     void abandonLoad();
+    void giveWayToChoice();
     QObject *newStreamRequest();
     void forgetStreamRequest();
     void streamAnswered(const ApiResult &result, bool topLevel);

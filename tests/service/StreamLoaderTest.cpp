@@ -106,7 +106,7 @@ TEST_F(StreamLoaderTest, EveryWayInLoadsItsStreamUnderItsLabel)
     EXPECT_EQ(loader.sideBarKind(), StreamKind::OwnPosts);
 }
 
-TEST_F(StreamLoaderTest, WhileALoadRunsAChoiceIsDroppedAndSaidAgainAndAReloadWaits)
+TEST_F(StreamLoaderTest, WhileALoadRunsAChoiceIsDroppedAndSaidAgainAReloadWaitsAndARefreshGivesWay)
 {
     QSignalSpy finished(&loader, &StreamLoader::streamLoadFinished);
     QSignalSpy shown(&loader, &StreamLoader::shownStreamChanged);
@@ -124,6 +124,21 @@ TEST_F(StreamLoaderTest, WhileALoadRunsAChoiceIsDroppedAndSaidAgainAndAReloadWai
     EXPECT_EQ(loader.currentStreamKind(), StreamKind::Global);
     EXPECT_EQ(states.last(), State::Idle);
     EXPECT_TRUE(states.contains(State::Refreshing));
+
+    // A refresh gives way to a choice, as one that hangs would hold back every
+    // other stream; the choice's page is the one that comes.
+    ASSERT_TRUE(sandbox.injectFault(u"/stream/0/posts/stream/global"_qs, 200, 60000));
+    loader.reloadShownStream();
+    ASSERT_EQ(loader.loadState(), State::Refreshing);
+    ASSERT_TRUE(sandbox.clearRequests());
+    finished.clear();
+    loader.selectViewWithIndex(1);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return finished.count() == 2; }, 15s));
+    EXPECT_FALSE(finished.at(0).at(0).toBool());
+    EXPECT_TRUE(finished.at(1).at(0).toBool());
+    EXPECT_EQ(loader.currentStreamKind(), StreamKind::OwnPosts);
+    EXPECT_EQ(sandbox.requestCount(u"GET"_qs, u"/stream/0/users/me/posts"_qs), 1);
+    EXPECT_GT(posts.count(), 0);
 }
 
 TEST_F(StreamLoaderTest, AFailureKeepsThePostsAndWhatWasShown)
