@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "core/Preferences.h"
+#include "views/ProgramImages.h"
 #include "views/SideBar.h"
 #include "views/SideBarImages.h"
 
@@ -36,8 +37,8 @@ void setUp(MainWindow *window, QObject *delegate)
             window->palette().color(QPalette::Base), window->devicePixelRatioF()));
         for (const SideBarRow &row : sideBarRows) {
             bar->addButtonWithTitle(QString::fromUtf16(row.title),
-                sideBarImage(QString::fromUtf16(row.on)),
-                sideBarImage(QString::fromUtf16(row.off)));
+                programImage(QString::fromUtf16(row.on)),
+                programImage(QString::fromUtf16(row.off)));
         }
         window->orderFocusChain();
     }

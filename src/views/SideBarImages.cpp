@@ -1,14 +1,7 @@
 #include "views/SideBarImages.h"
 
-#include "views/ProgramImages.h"
-
 #include <QPainter>
 #include <QPainterPath>
-
-QIcon sideBarImage(const QString &name)
-{
-    return programImage(name);
-}
 
 QPixmap sideBarSelectionImage(const QColor &listBackground, qreal devicePixelRatio)
 {

@@ -2,6 +2,7 @@
 // click, the selection marker, and how the buttons, background and pictures
 // are painted.
 #include "views/SideBar.h"
+#include "views/ProgramImages.h"
 #include "views/SideBarButton.h"
 #include "views/SideBarDelegate.h"
 #include "views/SideBarImages.h"
@@ -238,7 +239,7 @@ TEST(SideBarImages, EveryStreamHasASelectedAndAnUnselectedPicture)
         int index = 0;
         for (const char *state : { "On", "Off" }) {
             const QString name = QString::fromLatin1(stream) + QString::fromLatin1(state);
-            const QIcon icon = sideBarImage(name);
+            const QIcon icon = programImage(name);
             ASSERT_FALSE(icon.isNull()) << qPrintable(name);
             QImage image(24, 24, QImage::Format_ARGB32);
             image.fill(Qt::transparent);
@@ -258,7 +259,7 @@ TEST(SideBarImages, EveryStreamHasASelectedAndAnUnselectedPicture)
         EXPECT_EQ(level[0], 255) << stream << ": selected pictures are white";
         EXPECT_LT(level[1], 160) << stream << ": unselected pictures are grey";
     }
-    EXPECT_TRUE(sideBarImage(QStringLiteral("nonsense")).isNull());
+    EXPECT_TRUE(programImage(QStringLiteral("nonsense")).isNull());
 }
 
 TEST(SideBarImages, SelectionNotchPointsLeftInTheListColour)
